@@ -1,0 +1,55 @@
+#pragma once
+// A UTF-16 text with a fixed capacity, as the settings record and the era
+// table keep them. Every way in cuts to the capacity, so no value read from a
+// file or typed by the user can outgrow its field.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace markomi {
+
+// Cuts `text` to at most `capacity` UTF-16 units without splitting a
+// surrogate pair (a lone high surrogate at the cut is dropped too).
+inline std::u16string_view cut_to_capacity(std::u16string_view text, std::size_t capacity) {
+    if (text.size() <= capacity) return text;
+    std::size_t n = capacity;
+    if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
+    return text.substr(0, n);
+}
+
+template <std::size_t Capacity>
+class FixedText {
+public:
+    static constexpr std::size_t kCapacity = Capacity;
+
+    FixedText() { buf_[0] = 0; }
+    FixedText(std::u16string_view text) { assign(text); }  // NOLINT: implicit on purpose
+    FixedText(const char16_t* text) { assign(text); }       // NOLINT
+
+    FixedText& operator=(std::u16string_view text) { assign(text); return *this; }
+    FixedText& operator=(const char16_t* text) { assign(text); return *this; }
+
+    void assign(std::u16string_view text) {
+        std::u16string_view cut = cut_to_capacity(text, Capacity);
+        len_ = cut.size();
+        for (std::size_t i = 0; i < len_; ++i) buf_[i] = cut[i];
+        buf_[len_] = 0;
+    }
+
+    std::u16string_view view() const { return std::u16string_view(buf_, len_); }
+    std::u16string str() const { return std::u16string(buf_, len_); }
+    const char16_t* c_str() const { return buf_; }
+    std::size_t size() const { return len_; }
+    bool empty() const { return len_ == 0; }
+
+    friend bool operator==(const FixedText& a, std::u16string_view b) { return a.view() == b; }
+    friend bool operator!=(const FixedText& a, std::u16string_view b) { return a.view() != b; }
+    friend bool operator==(const FixedText& a, const FixedText& b) { return a.view() == b.view(); }
+    friend bool operator!=(const FixedText& a, const FixedText& b) { return a.view() != b.view(); }
+
+private:
+    char16_t buf_[Capacity + 1];
+    std::size_t len_ = 0;
+};
+
+}  // namespace markomi

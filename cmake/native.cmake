@@ -1,0 +1,15 @@
+# Native tree: the portable core and its GoogleTest suite.
+markomi2_add_gtest()
+
+file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
+add_executable(markomi2_unit_tests ${UNIT_TEST_SOURCES})
+target_link_libraries(markomi2_unit_tests PRIVATE markomi2_core gtest gtest_main)
+gtest_discover_tests(markomi2_unit_tests DISCOVERY_TIMEOUT 30)
+
+# Bounded fuzz run over value parsing, normalisation and era building.
+file(GLOB FUZZ_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/*.cpp")
+if(FUZZ_SOURCES)
+  add_executable(markomi2_fuzz ${FUZZ_SOURCES})
+  target_link_libraries(markomi2_fuzz PRIVATE markomi2_core)
+  add_test(NAME fuzz.core_inputs COMMAND markomi2_fuzz --runs 20000 --seed 20261208)
+endif()

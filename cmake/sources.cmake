@@ -1,0 +1,44 @@
+# Source lists by naming rule, so that a new file lands in the right library:
+#   foo.cpp            portable core (no <windows.h>)
+#   foo_win.cpp        Windows glue (user32, GDI, registry, profile API, shell)
+#   foo_gdiplus.cpp    GDI+ glue
+set(MARKOMI2_SUBSYSTEMS base app settings dates render output ui diag)
+
+function(markomi2_core_sources out)
+  set(result)
+  foreach(dir ${MARKOMI2_SUBSYSTEMS})
+    file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+    foreach(f ${files})
+      if(NOT f MATCHES "_(win|gdiplus)\\.cpp$")
+        list(APPEND result ${f})
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+function(markomi2_glue_sources out)
+  set(result)
+  foreach(dir ${MARKOMI2_SUBSYSTEMS})
+    file(GLOB files CONFIGURE_DEPENDS
+      "${CMAKE_SOURCE_DIR}/${dir}/*_win.cpp" "${CMAKE_SOURCE_DIR}/${dir}/*_gdiplus.cpp")
+    list(APPEND result ${files})
+  endforeach()
+  # The entry point belongs to the program alone, not to the tests that link the glue.
+  list(FILTER result EXCLUDE REGEX "/app/winmain_win\\.cpp$")
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# GoogleTest from Debian's sources, built with whichever compiler this tree uses.
+macro(markomi2_add_gtest)
+  if(NOT TARGET gtest)
+    if(NOT EXISTS "${GTEST_SOURCE_DIR}/CMakeLists.txt")
+      message(FATAL_ERROR "GoogleTest sources not found in ${GTEST_SOURCE_DIR} (apt-get install googletest)")
+    endif()
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+    add_subdirectory("${GTEST_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FROM_ALL)
+    include(GoogleTest)
+  endif()
+endmacro()

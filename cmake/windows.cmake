@@ -1,0 +1,63 @@
+# Windows tree: the programs, their glue library and the tests run under Wine.
+add_compile_definitions(UNICODE _UNICODE NOMINMAX _WIN32_WINNT=0x0A00 WINVER=0x0A00)
+if(MINGW)
+  # No mingw runtime DLL at run time, on Windows or under Wine.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+set(MARKOMI2_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32
+    advapi32 imm32 uuid version)
+
+markomi2_glue_sources(GLUE_SOURCES)
+add_library(markomi2_glue STATIC ${GLUE_SOURCES} ${CMAKE_SOURCE_DIR}/app/process_globals_win.cpp)
+target_link_libraries(markomi2_glue PUBLIC markomi2_core ${MARKOMI2_WIN_LIBS})
+
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+add_executable(Markomi2 WIN32 app/winmain_win.cpp resources/markomi2.rc)
+target_link_libraries(Markomi2 PRIVATE markomi2_glue)
+if(MINGW)
+  target_link_options(Markomi2 PRIVATE -municode)
+endif()
+
+# Paths the Windows-side tests need, in Windows form (Wine maps the Linux root to Z:).
+function(markomi2_windows_path out path)
+  if(CMAKE_CROSSCOMPILING)
+    string(REPLACE "/" "\\\\" p "${path}")
+    set(${out} "Z:${p}" PARENT_SCOPE)
+  else()
+    string(REPLACE "/" "\\\\" p "${path}")
+    set(${out} "${p}" PARENT_SCOPE)
+  endif()
+endfunction()
+
+markomi2_add_gtest()
+
+markomi2_windows_path(WIN_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.exe")
+markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
+
+# Tests that work in their own temporary folders: these may run in parallel.
+file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
+     "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
+list(FILTER WIN_TEST_SOURCES INCLUDE REGEX "_test\\.cpp$|/support/")
+if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
+  add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
+  target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
+  target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+  target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\"")
+  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 120)
+endif()
+
+# Tests that start Markomi2.exe itself: they share the user's settings folder and
+# the single-instance objects, so they run one at a time.
+file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/app/*_test.cpp"
+     "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
+if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
+  add_executable(markomi2_app_tests ${APP_TEST_SOURCES})
+  target_link_libraries(markomi2_app_tests PRIVATE markomi2_glue gtest gtest_main)
+  target_include_directories(markomi2_app_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+  target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\"")
+  add_dependencies(markomi2_app_tests Markomi2)
+  gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile)
+endif()
