@@ -12,9 +12,9 @@ namespace markomi {
 // surrogate pair (a lone high surrogate at the cut is dropped too).
 inline std::u16string_view cut_to_capacity(std::u16string_view text, std::size_t capacity) {
     if (text.size() <= capacity) return text;
-    std::size_t n = capacity;
-    if (n > 0 && text[n - 1] >= 0xD800 && text[n - 1] <= 0xDBFF) --n;
-    return text.substr(0, n);
+    std::u16string_view cut = text.substr(0, capacity);
+    if (!cut.empty() && cut.back() >= 0xD800 && cut.back() <= 0xDBFF) cut.remove_suffix(1);
+    return cut;
 }
 
 template <std::size_t Capacity>
@@ -30,9 +30,11 @@ public:
     FixedText& operator=(const char16_t* text) { assign(text); return *this; }
 
     void assign(std::u16string_view text) {
-        std::u16string_view cut = cut_to_capacity(text, Capacity);
-        len_ = cut.size();
-        for (std::size_t i = 0; i < len_; ++i) buf_[i] = cut[i];
+        std::size_t n = text.size() < Capacity ? text.size() : Capacity;
+        for (std::size_t i = 0; i < n; ++i) buf_[i] = text[i];
+        // Cut inside a surrogate pair: drop its first half too.
+        if (n < text.size() && n > 0 && buf_[n - 1] >= 0xD800 && buf_[n - 1] <= 0xDBFF) --n;
+        len_ = n;
         buf_[len_] = 0;
     }
 
@@ -44,6 +46,8 @@ public:
 
     friend bool operator==(const FixedText& a, std::u16string_view b) { return a.view() == b; }
     friend bool operator!=(const FixedText& a, std::u16string_view b) { return a.view() != b; }
+    friend bool operator==(const FixedText& a, const char16_t* b) { return a.view() == b; }
+    friend bool operator!=(const FixedText& a, const char16_t* b) { return a.view() != b; }
     friend bool operator==(const FixedText& a, const FixedText& b) { return a.view() == b.view(); }
     friend bool operator!=(const FixedText& a, const FixedText& b) { return a.view() != b.view(); }
 

@@ -15,6 +15,9 @@ target_link_libraries(markomi2_glue PUBLIC markomi2_core ${MARKOMI2_WIN_LIBS})
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_executable(Markomi2 WIN32 app/winmain_win.cpp resources/markomi2.rc)
 target_link_libraries(Markomi2 PRIVATE markomi2_glue)
+# The resource compiler only tracks #includes; the files the .rc embeds count too.
+set_source_files_properties(resources/markomi2.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/markomi.ico;${CMAKE_SOURCE_DIR}/resources/my_hand.cur;${CMAKE_SOURCE_DIR}/resources/markomi2.manifest")
 if(MINGW)
   target_link_options(Markomi2 PRIVATE -municode)
 endif()
@@ -44,6 +47,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\"")
+  add_dependencies(markomi2_win_tests Markomi2)
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 120)
 endif()
@@ -60,4 +64,9 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   add_dependencies(markomi2_app_tests Markomi2)
   gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
                        PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile)
+endif()
+
+if(MSVC)
+  # The manifest comes from resources/markomi2.rc; the linker must not add its own.
+  target_link_options(Markomi2 PRIVATE /MANIFEST:NO)
 endif()

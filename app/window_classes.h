@@ -1,0 +1,15 @@
+#pragma once
+// Names shared across processes and windows of the program.
+
+namespace markomi {
+
+constexpr wchar_t kStartupMutexName[] = L"MARKOMI2";
+constexpr wchar_t kMainWindowClass[] = L"MARKOMI2MAIN";
+constexpr wchar_t kHostWindowClass[] = L"MARKOMI2CHILD";
+constexpr wchar_t kTabSheetWindowClass[] = L"MARKOMI2TABSHEET";
+constexpr wchar_t kOverlayWindowClass[] = L"MARKOMI2SIMULATE";
+constexpr wchar_t kOpeningWindowClass[] = L"MARKOMIOPENING";
+
+constexpr wchar_t kMessageBoxTitle[] = L"マルコミ２";
+
+}  // namespace markomi

@@ -1,0 +1,76 @@
+# Shared by scripts/build, scripts/test and scripts/run.
+# shellcheck shell=bash
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+
+say() { printf '==> %s\n' "$*"; }
+die() { printf 'error: %s\n' "$*" >&2; exit 1; }
+
+# Debian packages the build and the tests need, with a file that shows each is there.
+required_packages=(
+    "cmake:/usr/bin/cmake"
+    "g++:/usr/bin/g++"
+    "make:/usr/bin/make"
+    "mingw-w64:/usr/bin/x86_64-w64-mingw32-g++-posix"
+    "wine:/usr/bin/wine"
+    "wine64:/usr/lib/wine/wine64"
+    "xvfb:/usr/bin/Xvfb"
+    "xauth:/usr/bin/xauth"
+    "fonts-ipafont-gothic:/usr/share/fonts/opentype/ipafont-gothic/ipag.ttf"
+    "fonts-ipafont-mincho:/usr/share/fonts/opentype/ipafont-mincho/ipam.ttf"
+    "googletest:/usr/src/googletest/CMakeLists.txt"
+    "procps:/usr/bin/pgrep"
+    "util-linux:/usr/bin/flock"
+    "locales:/usr/share/i18n/locales/ja_JP"
+)
+
+ensure_packages() {
+    local missing=() entry pkg file
+    for entry in "${required_packages[@]}"; do
+        pkg=${entry%%:*}
+        file=${entry#*:}
+        [ -e "$file" ] || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    say "installing missing packages: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null 2>&1 || die "packages missing (${missing[*]}) and not root: install them with apt-get"
+        sudo=(sudo)
+    fi
+    command -v apt-get >/dev/null 2>&1 || die "packages missing (${missing[*]}) and no apt-get on this machine"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq \
+        || die "apt-get update failed"
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" \
+        || die "apt-get install failed for: ${missing[*]}"
+    for entry in "${required_packages[@]}"; do
+        file=${entry#*:}
+        [ -e "$file" ] || die "package ${entry%%:*} installed but $file is still missing"
+    done
+}
+
+configure_native() {
+    cmake -S "$root" -B "$root/build/native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null \
+        || die "configuring the native tree failed"
+}
+
+configure_win() {
+    cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null \
+        || die "configuring the Windows tree failed"
+}
+
+build_native() {
+    say "building the portable core and its tests (build/native)"
+    configure_native
+    cmake --build "$root/build/native" -j "$jobs" || die "native build failed"
+}
+
+build_win() {
+    say "building the Windows programs and tests (build/win)"
+    configure_win
+    cmake --build "$root/build/win" -j "$jobs" || die "Windows build failed"
+    mkdir -p "$root/dist"
+    cp "$root"/build/win/bin/*.exe "$root/dist/"
+    say "programs in dist/: $(cd "$root/dist" && ls ./*.exe | tr '\n' ' ')"
+}

@@ -1,0 +1,450 @@
+#!/usr/bin/env python3
+"""Draws the program's icon and cursor and writes them as Windows resource files.
+
+    python3 scripts/make_resources.py [OUTPUT_DIR]      (default: resources/)
+
+Writes:
+  markomi.ico  application icon "MARKOMI": a red round date stamp (ring, two
+               chords, department / date / name bands), 16 to 256 pixels.
+  my_hand.cur  cursor "MY_HAND": a white pointing hand with a black outline,
+               hotspot at the tip of the index finger; 32, 48 and 64 pixels.
+
+Only the Python standard library is used (zlib and struct for the PNG entry),
+so anyone can regenerate the checked-in files. The output is deterministic.
+
+Drawing model: every shape is a signed distance function (negative inside).
+A pixel whose centre lies farther than half a pixel diagonal from every edge is
+fully in or out; the remaining edge pixels are supersampled on a 16 x 16 grid.
+Small sizes are hinted by hand: the ring's extremes, the chords and the text
+bars of the small sizes lie on whole pixel edges so that they stay crisp.
+"""
+
+import math
+import os
+import struct
+import sys
+import zlib
+
+SUPERSAMPLE = 16
+HALF_DIAGONAL = 0.7072  # a pixel is decided without sampling beyond this distance
+
+INK = (206, 28, 38)  # vermilion stamp ink
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 128, 256)
+PNG_MIN_SIZE = 256  # entries of this size and up are stored PNG-compressed
+CURSOR_SIZES = (32, 48, 64)
+
+
+# --------------------------------------------------------------------------
+# Shapes
+
+
+class Shape:
+    """A region given by a signed distance (a lower bound of the true distance
+    is enough) and a bounding box used to skip it far from its pixels."""
+
+    def __init__(self, dist, box):
+        self.dist = dist
+        self.box = box  # (x0, y0, x1, y1)
+
+
+def rect(x0, y0, x1, y1, radius=0.0):
+    cx, cy = (x0 + x1) / 2.0, (y0 + y1) / 2.0
+    hx, hy = (x1 - x0) / 2.0 - radius, (y1 - y0) / 2.0 - radius
+
+    def dist(x, y):
+        qx, qy = abs(x - cx) - hx, abs(y - cy) - hy
+        outside = math.hypot(max(qx, 0.0), max(qy, 0.0))
+        return outside + min(max(qx, qy), 0.0) - radius
+
+    return Shape(dist, (x0, y0, x1, y1))
+
+
+def disc(cx, cy, r):
+    return Shape(lambda x, y: math.hypot(x - cx, y - cy) - r, (cx - r, cy - r, cx + r, cy + r))
+
+
+def annulus(cx, cy, r_outer, r_inner):
+    mid, half = (r_outer + r_inner) / 2.0, (r_outer - r_inner) / 2.0
+    return Shape(lambda x, y: abs(math.hypot(x - cx, y - cy) - mid) - half,
+                 (cx - r_outer, cy - r_outer, cx + r_outer, cy + r_outer))
+
+
+def capsule(ax, ay, bx, by, r):
+    dx, dy = bx - ax, by - ay
+    length2 = dx * dx + dy * dy
+
+    def dist(x, y):
+        t = 0.0 if length2 == 0 else max(0.0, min(1.0, ((x - ax) * dx + (y - ay) * dy) / length2))
+        return math.hypot(x - ax - t * dx, y - ay - t * dy) - r
+
+    return Shape(dist, (min(ax, bx) - r, min(ay, by) - r, max(ax, bx) + r, max(ay, by) + r))
+
+
+def intersect(a, b):
+    box = (max(a.box[0], b.box[0]), max(a.box[1], b.box[1]),
+           min(a.box[2], b.box[2]), min(a.box[3], b.box[3]))
+    return Shape(lambda x, y: max(a.dist(x, y), b.dist(x, y)), box)
+
+
+def grow(shape, amount):
+    """The shape widened by `amount` on every side (an outline's outer edge)."""
+    b = shape.box
+    return Shape(lambda x, y: shape.dist(x, y) - amount,
+                 (b[0] - amount, b[1] - amount, b[2] + amount, b[3] + amount))
+
+
+def polyline(points, r):
+    return [capsule(p[0], p[1], q[0], q[1], r) for p, q in zip(points, points[1:])]
+
+
+# --------------------------------------------------------------------------
+# Rasteriser and compositing
+
+
+def coverage(size, shapes):
+    """Fraction of each pixel covered by the union of `shapes`, row by row."""
+    grid = [[0.0] * size for _ in range(size)]
+    step = 1.0 / SUPERSAMPLE
+    offsets = [(i + 0.5) * step for i in range(SUPERSAMPLE)]
+    for py in range(size):
+        cy = py + 0.5
+        row_shapes = [s for s in shapes if s.box[1] - 1 <= cy <= s.box[3] + 1]
+        if not row_shapes:
+            continue
+        row = grid[py]
+        for px in range(size):
+            cx = px + 0.5
+            near = []
+            inside = False
+            for s in row_shapes:
+                if not (s.box[0] - 1 <= cx <= s.box[2] + 1):
+                    continue
+                d = s.dist(cx, cy)
+                if d <= -HALF_DIAGONAL:
+                    inside = True
+                    break
+                if d < HALF_DIAGONAL:
+                    near.append(s)
+            if inside:
+                row[px] = 1.0
+                continue
+            if not near:
+                continue
+            hits = 0
+            for oy in offsets:
+                y = py + oy
+                for ox in offsets:
+                    x = px + ox
+                    for s in near:
+                        if s.dist(x, y) < 0.0:
+                            hits += 1
+                            break
+            row[px] = hits / float(SUPERSAMPLE * SUPERSAMPLE)
+    return grid
+
+
+class Image:
+    """Straight (not premultiplied) RGBA in floats, alpha 0..1."""
+
+    def __init__(self, size):
+        self.size = size
+        self.px = [[(0.0, 0.0, 0.0, 0.0)] * size for _ in range(size)]
+
+    def paint(self, shapes, colour, opacity=1.0):
+        """Source-over of one colour through the coverage of `shapes`."""
+        cov = coverage(self.size, shapes)
+        for y in range(self.size):
+            for x in range(self.size):
+                a = cov[y][x] * opacity
+                if a <= 0.0:
+                    continue
+                r0, g0, b0, a0 = self.px[y][x]
+                out = a + a0 * (1.0 - a)
+                k = a0 * (1.0 - a)
+                self.px[y][x] = ((colour[0] * a + r0 * k) / out,
+                                 (colour[1] * a + g0 * k) / out,
+                                 (colour[2] * a + b0 * k) / out, out)
+
+    def bgra_rows(self):
+        """Rows top-down of 8-bit B, G, R, A; colour is zero where alpha is zero."""
+        rows = []
+        for y in range(self.size):
+            row = bytearray()
+            for r, g, b, a in self.px[y]:
+                a8 = int(round(a * 255.0))
+                if a8 == 0:
+                    row += b"\0\0\0\0"
+                else:
+                    row += bytes((int(round(b)), int(round(g)), int(round(r)), a8))
+            rows.append(bytes(row))
+        return rows
+
+
+# --------------------------------------------------------------------------
+# Text: stroke glyphs drawn as round-capped lines, like the gothic type of a
+# date stamp. Only the large sizes carry letters.
+
+DATE_TEXT = "7.12.08"  # era year . month . day
+NAME_TEXT = "山田"
+DEPARTMENT_TEXT = "本社"
+
+
+def arc(cx, cy, rx, ry, a0, a1, steps=14):
+    """Points on an ellipse; angles in degrees, 0 = right, 90 = down."""
+    pts = []
+    for i in range(steps + 1):
+        a = math.radians(a0 + (a1 - a0) * i / steps)
+        pts.append((cx + rx * math.cos(a), cy + ry * math.sin(a)))
+    return pts
+
+
+# Stroke glyphs in a unit box (x right, y down); each is a list of polylines.
+STROKE_GLYPHS = {
+    "0": [arc(0.5, 0.5, 0.36, 0.46, 0, 360, 32)],
+    "1": [[(0.26, 0.22), (0.56, 0.04), (0.56, 0.96)]],
+    "2": [arc(0.5, 0.3, 0.36, 0.26, 195, 360, 12)
+          + [(0.8, 0.47), (0.12, 0.96), (0.9, 0.96)]],
+    "7": [[(0.1, 0.04), (0.9, 0.04), (0.84, 0.22), (0.42, 0.96)]],
+    "8": [arc(0.5, 0.26, 0.3, 0.22, 0, 360, 28), arc(0.5, 0.72, 0.37, 0.24, 0, 360, 28)],
+    ".": [[(0.5, 0.92), (0.5, 0.92)]],
+    "本": [[(0.06, 0.27), (0.94, 0.27)], [(0.5, 0.03), (0.5, 0.97)],
+          [(0.47, 0.31), (0.06, 0.75)], [(0.53, 0.31), (0.94, 0.75)],
+          [(0.28, 0.72), (0.72, 0.72)]],
+    "社": [[(0.2, 0.04), (0.26, 0.14)], [(0.04, 0.3), (0.36, 0.3), (0.04, 0.66)],
+          [(0.24, 0.48), (0.24, 0.97)], [(0.27, 0.52), (0.4, 0.64)],
+          [(0.5, 0.43), (0.9, 0.43)], [(0.7, 0.1), (0.7, 0.9)], [(0.45, 0.92), (0.96, 0.92)]],
+    "山": [[(0.5, 0.06), (0.5, 0.9)], [(0.12, 0.34), (0.12, 0.92), (0.88, 0.92), (0.88, 0.34)]],
+    "田": [[(0.1, 0.1), (0.9, 0.1), (0.9, 0.92), (0.1, 0.92), (0.1, 0.1)],
+          [(0.5, 0.1), (0.5, 0.92)], [(0.1, 0.51), (0.9, 0.51)]],
+}
+
+# Advance widths (in glyph heights) of the stroke glyphs.
+STROKE_ADVANCE = {"0": 0.62, "1": 0.5, "2": 0.62, "7": 0.62, "8": 0.62, ".": 0.3,
+                  "本": 1.0, "社": 1.0, "山": 1.0, "田": 1.0}
+STROKE_BOX_WIDTH = {"0": 0.62, "1": 0.62, "2": 0.62, "7": 0.62, "8": 0.62, ".": 0.62,
+                    "本": 1.0, "社": 1.0, "山": 1.0, "田": 1.0}
+
+
+def stroke_text_width(text, height, tracking):
+    return sum(STROKE_ADVANCE[ch] * height for ch in text) + tracking * height * (len(text) - 1)
+
+
+def stroke_text(text, cx, cy, height, weight, tracking):
+    """Capsule strokes for `text`, centred on (cx, cy); `weight` is the stroke
+    width in pixels."""
+    shapes = []
+    x = cx - stroke_text_width(text, height, tracking) / 2.0
+    top = cy - height / 2.0
+    for ch in text:
+        advance = STROKE_ADVANCE[ch] * height
+        box = STROKE_BOX_WIDTH[ch] * height
+        # Narrow glyphs ("1", ".") sit in the middle of their advance.
+        left = x + (advance - box) / 2.0
+        for line in STROKE_GLYPHS[ch]:
+            pts = [(left + px * box, top + py * height) for px, py in line]
+            r = weight / 2.0 * (1.6 if ch == "." else 1.0)
+            shapes += polyline(pts, r)
+        x += advance + tracking * height
+    return shapes
+
+
+# --------------------------------------------------------------------------
+# The application icon
+
+# Per size: ring outer radius and width, chord half-gap (centre to inner chord
+# edge) and chord thickness, the text style and stroke weight. Up to 64 pixels
+# the ring's outer edge and the chords lie on whole pixels, so the ring's four
+# extremes and the chords are solid rows and columns; the small sizes get
+# relatively thicker lines and drop the letters (16, 20) or draw bars instead.
+ICON_LAYOUT = {
+    16: dict(r_out=8.0, ring=2.0, gap=2, chord=1, text=None),
+    20: dict(r_out=10.0, ring=2.0, gap=3, chord=1, text=None),
+    24: dict(r_out=12.0, ring=2.0, gap=3, chord=1, text="bars", band_lines=False),
+    32: dict(r_out=16.0, ring=2.5, gap=4, chord=1, text="bars"),
+    40: dict(r_out=20.0, ring=3.0, gap=5, chord=1, text="bars"),
+    48: dict(r_out=23.0, ring=3.0, gap=7, chord=1, text="stroke", weight=1.3),
+    64: dict(r_out=31.0, ring=3.5, gap=9, chord=2, text="stroke", weight=1.6),
+    128: dict(r_out=62.5, ring=6.5, gap=19, chord=3, text="stroke", weight=3.2),
+    256: dict(r_out=125.0, ring=12.0, gap=38, chord=5, text="stroke", weight=6.4),
+}
+
+
+def icon_text_shapes(size, layout, r_in):
+    c = size / 2.0
+    gap, chord = layout["gap"], layout["chord"]
+    style = layout["text"]
+    shapes = []
+    if style == "bars":
+        # Too small for letters: solid bars on whole pixels stand for the lines
+        # of print. The middle line is split like a date (7 . 12 . 08).
+        unit = size / 32.0
+        widths = (int(4 * unit + 0.5), int(5 * unit + 0.5), int(5 * unit + 0.5))
+        space = int(2 * unit + 0.5)
+        x = c - (sum(widths) + 2 * space) // 2
+        for w in widths:
+            shapes.append(rect(x, c - 1, x + w, c + 1))
+            x += w + space
+        if layout.get("band_lines", True):
+            top = c - gap - chord - 4
+            bottom = c + gap + chord + 2
+            shapes.append(rect(c - round(5 * unit), top, c + round(5 * unit), top + 2))
+            shapes.append(rect(c - round(4 * unit), bottom, c + round(4 * unit), bottom + 2))
+    elif style == "stroke":
+        weight = layout["weight"]
+        # The date fills the middle band; department and name sit a little
+        # towards the chords, where their bands are widest.
+        shapes += stroke_text(DATE_TEXT, c, c, gap * 1.18, weight, 0.1)
+        band = c - gap - chord - (c - r_in)
+        glyph = band * 0.58
+        shapes += stroke_text(DEPARTMENT_TEXT, c, c - gap - chord - band * 0.42, glyph, weight * 1.1, 0.16)
+        shapes += stroke_text(NAME_TEXT, c, c + gap + chord + band * 0.42, glyph, weight * 1.1, 0.16)
+    return shapes
+
+
+def draw_icon(size):
+    layout = ICON_LAYOUT[size]
+    c = size / 2.0
+    r_out = layout["r_out"]
+    r_in = r_out - layout["ring"]
+    gap, chord = layout["gap"], layout["chord"]
+    ink = [annulus(c, c, r_out, r_in)]
+    # The chords run from ring to ring; clipping them to the ring's middle line
+    # lets their ends merge into it.
+    clip = disc(c, c, (r_out + r_in) / 2.0)
+    ink.append(intersect(rect(0, c - gap - chord, size, c - gap), clip))
+    ink.append(intersect(rect(0, c + gap, size, c + gap + chord), clip))
+    ink += icon_text_shapes(size, layout, r_in)
+    img = Image(size)
+    img.paint(ink, INK)
+    return img
+
+
+# --------------------------------------------------------------------------
+# The cursor, designed on a 32-unit grid and scaled.
+
+def hand_parts(s):
+    """White parts of the hand and the black creases between the folded
+    fingers, in pixels for scale `s` (1 = 32 pixels)."""
+    u = lambda v: v * s
+    parts = [
+        rect(u(9), u(1), u(14), u(20), radius=u(2.5)),     # index finger, pointing up
+        rect(u(13), u(10), u(18), u(21), radius=u(2.2)),   # middle finger, folded
+        rect(u(17), u(11), u(22), u(22), radius=u(2.2)),   # ring finger
+        rect(u(21), u(13), u(25), u(23), radius=u(2.0)),   # little finger
+        rect(u(9), u(16), u(25), u(29), radius=u(3.5)),    # palm
+        capsule(u(10), u(23), u(5), u(17.5), u(2.4)),      # thumb, out to the left
+    ]
+    creases = [
+        capsule(u(13.5), u(12.5), u(13.5), u(16), u(0.5)),
+        capsule(u(17.5), u(13.5), u(17.5), u(17), u(0.5)),
+        capsule(u(21.5), u(15.5), u(21.5), u(18.5), u(0.5)),
+        capsule(u(9.5), u(19.5), u(11.5), u(21.5), u(0.5)),  # where the thumb leaves the palm
+    ]
+    return parts, creases
+
+
+def draw_cursor(size):
+    s = size / 32.0
+    outline = 1.0 * s
+    parts, creases = hand_parts(s)
+    img = Image(size)
+    img.paint([grow(p, outline) for p in parts], BLACK)
+    img.paint(parts, WHITE)
+    inner = Shape(lambda x, y: min(p.dist(x, y) for p in parts), (0, 0, size, size))
+    img.paint([intersect(cr, inner) for cr in creases], BLACK)
+    return img
+
+
+def hotspot_of(img):
+    """The fingertip: the middle of the first row holding an opaque pixel."""
+    for y in range(img.size):
+        xs = [x for x in range(img.size) if img.px[y][x][3] >= 0.5]
+        if xs:
+            return (xs[0] + xs[-1]) // 2, y
+    raise ValueError("empty cursor")
+
+
+# --------------------------------------------------------------------------
+# File formats
+
+
+def dib_entry(img):
+    """A 32-bit DIB with alpha, as stored in .ico and .cur files: a
+    BITMAPINFOHEADER of double height, the colour rows bottom-up, then the
+    1-bit AND mask (1 = transparent) with rows padded to 32 bits."""
+    n = img.size
+    rows = img.bgra_rows()
+    mask_stride = ((n + 31) // 32) * 4
+    mask = bytearray()
+    for y in range(n - 1, -1, -1):
+        bits = bytearray(mask_stride)
+        for x in range(n):
+            if img.px[y][x][3] * 255.0 < 0.5:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits
+    colour = b"".join(reversed(rows))
+    header = struct.pack("<IiiHHIIiiII", 40, n, 2 * n, 1, 32, 0, len(colour) + len(mask), 0, 0, 0, 0)
+    return header + colour + bytes(mask)
+
+
+def png_chunk(kind, data):
+    return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
+
+
+def png_entry(img):
+    n = img.size
+    raw = bytearray()
+    for row in img.bgra_rows():
+        raw.append(0)  # filter: none
+        for i in range(0, len(row), 4):
+            b, g, r, a = row[i:i + 4]
+            raw += bytes((r, g, b, a))
+    return (b"\x89PNG\r\n\x1a\n"
+            + png_chunk(b"IHDR", struct.pack(">IIBBBBB", n, n, 8, 6, 0, 0, 0))
+            + png_chunk(b"IDAT", zlib.compress(bytes(raw), 9))
+            + png_chunk(b"IEND", b""))
+
+
+def icon_file(kind, entries):
+    """kind 1 = icon, 2 = cursor; entries: (size, data, field_a, field_b), where
+    the two fields are planes and bit count for icons, the hotspot for cursors."""
+    out = struct.pack("<HHH", 0, kind, len(entries))
+    offset = 6 + 16 * len(entries)
+    body = b""
+    for size, data, a, b in entries:
+        dim = 0 if size >= 256 else size
+        out += struct.pack("<BBBBHHII", dim, dim, 0, 0, a, b, len(data), offset)
+        offset += len(data)
+        body += data
+    return out + body
+
+
+def main(argv):
+    here = os.path.dirname(os.path.abspath(__file__))
+    out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
+    os.makedirs(out_dir, exist_ok=True)
+
+    icons = []
+    for size in ICON_SIZES:
+        img = draw_icon(size)
+        data = png_entry(img) if size >= PNG_MIN_SIZE else dib_entry(img)
+        icons.append((size, data, 1, 32))
+    with open(os.path.join(out_dir, "markomi.ico"), "wb") as f:
+        f.write(icon_file(1, icons))
+
+    cursors = []
+    for size in CURSOR_SIZES:
+        img = draw_cursor(size)
+        hx, hy = hotspot_of(img)
+        cursors.append((size, dib_entry(img), hx, hy))
+        print("my_hand.cur %dx%d hotspot (%d, %d)" % (size, size, hx, hy))
+    with open(os.path.join(out_dir, "my_hand.cur"), "wb") as f:
+        f.write(icon_file(2, cursors))
+    print("markomi.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
+
+
+if __name__ == "__main__":
+    main(sys.argv)

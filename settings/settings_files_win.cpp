@@ -1,0 +1,143 @@
+#include "settings/settings_files_win.h"
+
+#include <windows.h>
+
+#include "app/path_join.h"
+#include "app/process_globals_win.h"
+#include "base/win_handles_win.h"
+#include "base/wide_text_win.h"
+#include "settings/settings_rules.h"
+
+namespace markomi {
+namespace {
+
+// Returned for a missing key; no profile line can produce it by accident.
+constexpr wchar_t kMissing[] = L"\x01\x02<markomi2:missing>\x02\x01";
+
+// Longer than any field's capacity (499) and any number worth reading.
+constexpr DWORD kValueUnits = 1024;
+
+std::wstring joined(const wchar_t* folder, const wchar_t* name) {
+    return std::wstring(as_wide(path_join(as_u16(std::wstring_view(folder)), u"\\",
+                                          as_u16(std::wstring_view(name)))));
+}
+
+bool file_exists(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool is_read_only(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// True for a file the profile functions will keep writing as UTF-16: it
+// starts with FF FE and holds whole code units. Anything else is rewritten
+// from scratch rather than patched in place.
+bool is_sound_utf16_file(const std::wstring& path) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 2 || (size.QuadPart % 2) != 0)
+        return false;
+    unsigned char bom[2] = {0, 0};
+    DWORD got = 0;
+    return ReadFile(file.get(), bom, 2, &got, nullptr) && got == 2 && bom[0] == 0xFF &&
+           bom[1] == 0xFE;
+}
+
+bool create_with_bom(const std::wstring& path) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) return false;
+    static const unsigned char kBom[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    return WriteFile(file.get(), kBom, 2, &written, nullptr) && written == 2;
+}
+
+}  // namespace
+
+std::optional<std::u16string> ProfileFileStore::read(std::u16string_view section,
+                                                     std::u16string_view key) {
+    std::wstring s = to_wide(section), k = to_wide(key);
+    wchar_t buf[kValueUnits];
+    DWORD n = GetPrivateProfileStringW(s.c_str(), k.c_str(), kMissing, buf, kValueUnits, path_.c_str());
+    if (n >= kValueUnits) n = kValueUnits - 1;
+    std::wstring_view value(buf, n);
+    if (value == kMissing) return std::nullopt;
+    return std::u16string(as_u16(value));
+}
+
+bool ProfileFileStore::write(std::u16string_view section, std::u16string_view key,
+                             std::u16string_view value) {
+    std::wstring s = to_wide(section), k = to_wide(key), v = to_wide(value);
+    return WritePrivateProfileStringW(s.c_str(), k.c_str(), v.c_str(), path_.c_str()) != FALSE;
+}
+
+void ProfileFileStore::flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }
+
+void load_settings_in(const wchar_t* folder, SettingsSet& set) {
+    std::wstring path = joined(folder, kSettingsFileName);
+    if (path.empty()) {
+        SettingsSet defaults;
+        set.global = defaults.global;
+        set.slots = defaults.slots;
+        return;
+    }
+    ProfileFileStore store(path);
+    load_settings_from(store, set);
+}
+
+bool save_settings_in(const wchar_t* folder, SettingsSet& set) {
+    std::wstring path = joined(folder, kSettingsFileName);
+    std::wstring staging = joined(folder, L"Markomi2.ini.new");
+    if (path.empty() || staging.empty()) return false;
+
+    // A Shift-JIS file (or anything that is not clean UTF-16) is replaced by
+    // a new Unicode file; keys this program does not write go with it.
+    bool fresh = !charset_is_unicode(set.global) || !is_sound_utf16_file(path);
+    if (file_exists(path) && is_read_only(path)) return false;
+
+    DeleteFileW(staging.c_str());
+    if (!fresh && !CopyFileW(path.c_str(), staging.c_str(), FALSE)) fresh = true;
+    if (fresh && !create_with_bom(staging)) return false;
+    SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    ProfileFileStore store(staging);
+    bool written = save_settings_to(store, set);
+    store.flush();
+    if (!written || !MoveFileExW(staging.c_str(), path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(staging.c_str());
+        return false;
+    }
+    return true;
+}
+
+void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
+    std::wstring path = joined(folder, kEnableFileName);
+    if (path.empty()) {
+        enable = FieldEnable();
+        return;
+    }
+    ProfileFileStore store(path);
+    load_field_enable_from(store, enable);
+}
+
+bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
+    std::wstring path = joined(folder, kEnableFileName);
+    if (path.empty()) return false;
+    ProfileFileStore store(path);
+    bool ok = save_field_enable_to(store, enable);
+    store.flush();
+    return ok;
+}
+
+void load_settings() { load_settings_in(g_settings_folder, g_settings); }
+bool save_settings() { return save_settings_in(g_settings_folder, g_settings); }
+void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }
+bool save_field_enable() { return save_field_enable_in(g_settings_folder, g_settings.enable); }
+
+}  // namespace markomi
