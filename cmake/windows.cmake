@@ -48,7 +48,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\"")
   add_dependencies(markomi2_win_tests Markomi2)
-  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        PROPERTIES TIMEOUT 120)
 endif()
 
@@ -62,7 +62,7 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   target_include_directories(markomi2_app_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\"")
   add_dependencies(markomi2_app_tests Markomi2)
-  gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile)
 endif()
 
