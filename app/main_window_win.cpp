@@ -2,6 +2,7 @@
 
 #include "app/window_classes.h"
 #include "dates/era_registry_win.h"
+#include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
 
 namespace markomi {
@@ -10,6 +11,7 @@ namespace {
 LRESULT OnCreate(HWND) { return 0; }
 
 LRESULT OnDestroy(HWND) {
+    release_surfaces();
     free_era_table();
     PostQuitMessage(0);
     return 0;

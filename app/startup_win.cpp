@@ -10,6 +10,7 @@
 #include "dates/era_registry_win.h"
 #include "diag/debug_log.h"
 #include "diag/debug_log_win.h"
+#include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
 
 namespace markomi {
@@ -102,8 +103,11 @@ int run_markomi2(HINSTANCE instance) {
     save_field_enable();
     load_settings();
     set_stamp_date_from_clock(g_settings.date);
+    init_measure_cache();
+    create_surfaces();
 
     if (!old_copy_gone(old_process)) {
+        release_surfaces();
         free_era_table();
         Gdiplus::GdiplusShutdown(g_gdiplus_token);
         release_startup_mutex(mutex);

@@ -204,3 +204,35 @@ TEST_F(AppStartup, SettingsReadAtStartAreWrittenBackAtSessionEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(AppStartup, HiddenSwitchLogsTheCacheStatisticsAtExit) {
+    SetEnvironmentVariableW(L"MARKOMI2_DEBUG_LOG", L"1");
+    Program& p = start();
+    SetEnvironmentVariableW(L"MARKOMI2_DEBUG_LOG", nullptr);
+    HWND w = wait_for_main_window(p.pid);
+    ASSERT_NE(w, nullptr);
+    DWORD_PTR result;
+    SendMessageTimeoutW(w, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    ASSERT_TRUE(has_exited(p, 10000));
+
+    std::wstring log = t::utf16_file_text(settings_folder() + L"\\debug.log");
+    EXPECT_NE(log.find(L"dc_info_plus アクセス数 = "), std::wstring::npos);
+    EXPECT_NE(log.find(L"dc_info_plus 登録数 = "), std::wstring::npos);
+    EXPECT_NE(log.find(L"dc_info_plus ヒット数 = "), std::wstring::npos);
+    EXPECT_NE(log.find(L"dc_info_plus ヒット率 = "), std::wstring::npos);
+}
+
+TEST_F(AppStartup, WithoutTheSwitchNoLogIsWritten) {
+    SetEnvironmentVariableW(L"MARKOMI2_DEBUG_LOG", nullptr);
+    Program& p = start();
+    HWND w = wait_for_main_window(p.pid);
+    ASSERT_NE(w, nullptr);
+    DWORD_PTR result;
+    SendMessageTimeoutW(w, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
+    ASSERT_TRUE(has_exited(p, 10000));
+    EXPECT_FALSE(t::file_exists(settings_folder() + L"\\debug.log"));
+}
+
+}  // namespace
