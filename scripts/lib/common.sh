@@ -54,6 +54,13 @@ configure_native() {
         || die "configuring the native tree failed"
 }
 
+build_native_asan() {
+    say "building the portable core under AddressSanitizer (build/native-asan)"
+    cmake -S "$root" -B "$root/build/native-asan" -DCMAKE_BUILD_TYPE=Debug -DMARKOMI2_SANITIZE=ON >/dev/null \
+        || die "configuring the sanitizer tree failed"
+    cmake --build "$root/build/native-asan" -j "$jobs" || die "sanitizer build failed"
+}
+
 configure_win() {
     cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null \
