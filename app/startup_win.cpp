@@ -10,6 +10,7 @@
 #include "dates/era_registry_win.h"
 #include "diag/debug_log.h"
 #include "diag/debug_log_win.h"
+#include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
 
@@ -105,6 +106,7 @@ int run_markomi2(HINSTANCE instance) {
     set_stamp_date_from_clock(g_settings.date);
     init_measure_cache();
     create_surfaces();
+    run_layout_pass(true);
 
     if (!old_copy_gone(old_process)) {
         release_surfaces();

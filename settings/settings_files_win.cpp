@@ -6,6 +6,7 @@
 #include "app/process_globals_win.h"
 #include "base/win_handles_win.h"
 #include "base/wide_text_win.h"
+#include "render/stamp_renderer_gdiplus.h"
 #include "settings/settings_rules.h"
 
 namespace markomi {
@@ -136,7 +137,12 @@ bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
 }
 
 void load_settings() { load_settings_in(g_settings_folder, g_settings); }
-bool save_settings() { return save_settings_in(g_settings_folder, g_settings); }
+bool save_settings() {
+    // The stored heights are the ones fitted at the stored size, not those
+    // left behind by the last (supersampled) rendering.
+    run_layout_pass(false);
+    return save_settings_in(g_settings_folder, g_settings);
+}
 void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }
 bool save_field_enable() { return save_field_enable_in(g_settings_folder, g_settings.enable); }
 

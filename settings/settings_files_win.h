@@ -27,7 +27,8 @@ private:
 // Fills g_settings' options and slots from "Markomi2.ini" (defaults for
 // anything missing). Never fails.
 void load_settings();
-// Writes g_settings back. The new content is built beside the file and moved
+// Writes g_settings back, after fitting every slot's rows when AJUST is 1
+// (which needs the shared surfaces of start-up). The new content is built beside the file and moved
 // over it in one step, so a failed or interrupted write leaves the old file
 // as it was. Returns false when nothing was replaced.
 bool save_settings();
