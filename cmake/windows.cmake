@@ -37,6 +37,7 @@ markomi2_add_gtest()
 
 markomi2_windows_path(WIN_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.exe")
 markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
+markomi2_windows_path(WIN_GOLDEN_PATH "${CMAKE_SOURCE_DIR}/tests/golden")
 
 # Tests that work in their own temporary folders: these may run in parallel.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
@@ -46,7 +47,8 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
-  target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\"")
+  target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\""
+                             "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\"")
   add_dependencies(markomi2_win_tests Markomi2)
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        PROPERTIES TIMEOUT 120)

@@ -119,6 +119,14 @@ void render_stamp(GraphicsWrapper& target, SettingsSet& set, int slot_index, int
     draw_frame(target, slot_index, cx, cy, slot.frame, shade_mode);
 }
 
+void render_stamp_with_shadow(GraphicsWrapper& target, SettingsSet& set, int slot_index, int cx,
+                              int cy, int auto_fit, int shadow_distance) {
+    if (slot_index < 0 || slot_index >= kSlotCount) return;
+    int shadow = set.slots[static_cast<std::size_t>(slot_index)].frame.shadow;
+    for (const RenderPass& pass : stamp_passes(shadow, shadow_distance))
+        render_stamp(target, set, slot_index, cx + pass.dx, cy + pass.dy, pass.shade_mode, auto_fit);
+}
+
 void render_stamp(GraphicsWrapper& target, int slot_index, int cx, int cy, int shade_mode,
                   int auto_fit) {
     render_stamp(target, g_settings, slot_index, cx, cy, shade_mode, auto_fit);

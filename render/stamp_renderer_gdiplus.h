@@ -15,6 +15,12 @@ namespace markomi {
 void render_stamp(GraphicsWrapper& target, SettingsSet& set, int slot_index, int cx, int cy,
                   int shade_mode, int auto_fit);
 
+// The whole impression with its 3D look: when the slot's WAKUn_SHADOW is
+// above 0, first the shadow pass in that shade mode moved right and down by
+// `shadow_distance`, then the stamp itself; otherwise the stamp alone.
+void render_stamp_with_shadow(GraphicsWrapper& target, SettingsSet& set, int slot_index, int cx,
+                              int cy, int auto_fit, int shadow_distance);
+
 // The same for the process-wide settings.
 void render_stamp(GraphicsWrapper& target, int slot_index, int cx, int cy, int shade_mode,
                   int auto_fit);

@@ -213,3 +213,30 @@ TEST_F(StampRender, LayoutPassFitsEverySlotButKeepsFrames) {
 
 }  // namespace
 }  // namespace markomi
+
+namespace markomi {
+namespace {
+
+TEST_F(StampRender, ShadowPassLiesBehindTheStampInItsTint) {
+    for (int shadow : {0, 1, 3}) {
+        SCOPED_TRACE(shadow);
+        SettingsSet set = set_;
+        set.slots[0].frame.shadow = shadow;
+        set.slots[0].frame.thick = 1;
+        RenderCanvas canvas(kCanvas, kCanvas);
+        render_stamp_with_shadow(canvas.graphics(), set, 0, kCx, kCy, 1, 4);
+        canvas.save_png(L"shadow-" + std::to_wstring(shadow));
+        int r = set.slots[0].frame.hankei;
+        // The ring's rightmost column is the stamp's; four pixels further right
+        // lies the shadow's, in the shade of the mode (or nothing without one).
+        std::uint32_t ring = canvas.pixel(kCx + r, kCy);
+        std::uint32_t beyond = canvas.pixel(kCx + r + 4, kCy + 4);
+        EXPECT_EQ(ring, 0xFF0000u);
+        if (shadow == 0) EXPECT_TRUE(testing::is_white(beyond));
+        if (shadow == 1) EXPECT_EQ(beyond, 0xFFCBCBu);
+        if (shadow == 3) EXPECT_EQ(beyond, 0x7F0000u);
+    }
+}
+
+}  // namespace
+}  // namespace markomi
