@@ -72,3 +72,13 @@ if(MSVC)
   # The manifest comes from resources/markomi2.rc; the linker must not add its own.
   target_link_options(Markomi2 PRIVATE /MANIFEST:NO)
 endif()
+
+# Benchmarks: built, never run by ctest.
+file(GLOB BENCH_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/bench/*_win.cpp")
+if(BENCH_SOURCES)
+  add_executable(markomi2_bench ${BENCH_SOURCES})
+  target_link_libraries(markomi2_bench PRIVATE markomi2_glue)
+  if(MINGW)
+    target_link_options(markomi2_bench PRIVATE -municode)
+  endif()
+endif()

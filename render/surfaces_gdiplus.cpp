@@ -8,6 +8,7 @@
 namespace markomi {
 
 ScratchSurfaces g_surfaces;
+SurfaceScan g_surface_scan = SurfaceScan::kBits;
 FramePens g_frame_pens;
 UiFontMetrics g_ui_font_metrics;
 
@@ -37,11 +38,28 @@ MonochromeSurface make_monochrome_surface(HDC screen, int width, int height) {
     MonochromeSurface s;
     s.dc = CreateCompatibleDC(screen);
     if (!s.dc) return s;
-    s.bitmap = CreateBitmap(width, height, 1, 1, nullptr);
-    if (s.bitmap) {
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[2];
+    } info{};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = width;
+    info.header.biHeight = -height;  // top-down
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 1;
+    info.header.biCompression = BI_RGB;
+    info.header.biClrUsed = 2;
+    info.colours[1] = RGBQUAD{255, 255, 255, 0};  // index 0 black, 1 white
+    void* bits = nullptr;
+    s.bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                nullptr, 0);
+    if (s.bitmap && bits) {
         s.old_bitmap = SelectObject(s.dc, s.bitmap);
         s.width = width;
         s.height = height;
+        s.bits = static_cast<const std::uint8_t*>(bits);
+        s.stride = ((width + 31) / 32) * 4;
+        PatBlt(s.dc, 0, 0, width, height, WHITENESS);
     }
     set_device_extents(s.dc);
     return s;
@@ -61,6 +79,28 @@ void write_cache_statistics() {
 }
 
 }  // namespace
+
+PixelReader surface_reader(const MonochromeSurface& surface) {
+    if (g_surface_scan == SurfaceScan::kGetPixel || !surface.bits) {
+        HDC dc = surface.dc;
+        return [dc](int x, int y, std::uint32_t* colour) {
+            if (!dc) return false;
+            COLORREF c = GetPixel(dc, x, y);
+            if (c == CLR_INVALID) return false;
+            *colour = static_cast<std::uint32_t>(c);
+            return true;
+        };
+    }
+    GdiFlush();  // GDI may still hold drawing for the DIB section
+    const std::uint8_t* bits = surface.bits;
+    int width = surface.width, height = surface.height, stride = surface.stride;
+    return [bits, width, height, stride](int x, int y, std::uint32_t* colour) {
+        if (x < 0 || y < 0 || x >= width || y >= height) return false;
+        std::uint8_t byte = bits[static_cast<std::size_t>(y) * stride + (x >> 3)];
+        *colour = (byte >> (7 - (x & 7))) & 1 ? 0xFFFFFFu : 0u;
+        return true;
+    };
+}
 
 void init_measure_cache() {
     g_render_state_live = true;

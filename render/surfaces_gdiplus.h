@@ -4,17 +4,34 @@
 #include <windows.h>
 #include <gdiplus.h>
 
+#include <cstdint>
+
+#include "render/measure_rules.h"
 #include "render/preview_geometry.h"
 
 namespace markomi {
 
+// A 1-bit surface: every pixel is white (the background) or ink. It is a
+// top-down DIB section, so scans can read its bits in place instead of one
+// GetPixel call per pixel.
 struct MonochromeSurface {
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ old_bitmap = nullptr;
     int width = 0;
     int height = 0;
+    const std::uint8_t* bits = nullptr;  // row-major, 1 = white, most significant bit first
+    int stride = 0;                      // bytes per row
 };
+
+// How pixel scans read a surface: through GetPixel, or from its bits after
+// a flush. Both give identical results (reads outside the surface fail and
+// count as ink); the bits are read by default as they are much faster.
+enum class SurfaceScan { kGetPixel, kBits };
+extern SurfaceScan g_surface_scan;
+
+// A reader of the surface's pixels (as COLORREF) in the current scan mode.
+PixelReader surface_reader(const MonochromeSurface& surface);
 
 struct ScratchSurfaces {
     MonochromeSurface ink;                         // stamps drawn black on white, scanned for crops

@@ -54,16 +54,7 @@ void fill_text_path(GraphicsWrapper& target, Gdiplus::GpBrush* brush, Gdiplus::G
     target.note(gdip::GdipFillPath(target.graphics, brush, path.get()));
 }
 
-PixelReader measuring_surface_reader() {
-    HDC dc = g_surfaces.measuring.dc;
-    return [dc](int x, int y, std::uint32_t* colour) {
-        if (!dc) return false;
-        COLORREF c = GetPixel(dc, x, y);
-        if (c == CLR_INVALID) return false;
-        *colour = static_cast<std::uint32_t>(c);
-        return true;
-    };
-}
+PixelReader measuring_surface_reader() { return surface_reader(g_surfaces.measuring); }
 
 void log_failed_read(const FontDescription& font, std::u16string_view text, const InkScan& scan) {
     log_message(L"CLR_INVALID");

@@ -157,3 +157,26 @@ TEST_F(TextPath, DrawnLineLandsOnItsCentre) {
 
 }  // namespace
 }  // namespace markomi
+
+namespace markomi {
+namespace {
+
+TEST_F(TextPath, ReadingTheSurfaceBitsGivesWhatGetPixelGives) {
+    const char16_t* texts[] = {u"技術部", u"印田", u"令和7/05/01", u"'25/Dec/24", u"営業部第二課",
+                               u"ｱｲｳ", u"W", u"\U00020BB7", u"長い長い長い長い長い長い長い長い長い"};
+    for (int height : {-8, -13, -16, -31, -120, -400}) {
+        for (const char16_t* text : texts) {
+            FontDescription font = gothic(height);
+            font.italic = height == -31;
+            g_surface_scan = SurfaceScan::kGetPixel;
+            MeasuredSize by_pixel = measure_line_ink(font, text);
+            g_surface_scan = SurfaceScan::kBits;
+            MeasuredSize by_bits = measure_line_ink(font, text);
+            EXPECT_EQ(by_pixel, by_bits) << height << " " << by_pixel.width << "x" << by_pixel.height
+                                         << " vs " << by_bits.width << "x" << by_bits.height;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace markomi
