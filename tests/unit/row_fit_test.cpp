@@ -7,50 +7,16 @@
 #include <vector>
 
 #include "dates/era_table.h"
+#include "fake_measurer.h"
 #include "render/row_fit.h"
 
 namespace markomi {
 namespace {
 
-struct Box {
-    std::int32_t width;
-    std::int32_t height;
-};
-
-// Measures a line as units x size by size (size = |height|) unless the
-// table gives its box; counts the calls.
-class FakeMeasurer : public TextMeasurer {
-public:
-    std::map<std::u16string, Box> table;
-    int calls = 0;
-
-    void measure_line(const FontDescription& font, LineRecord& line) override {
-        ++calls;
-        line.width = line.height = 0;
-        line.top_margin = line.bottom_margin = line.left_margin = line.right_margin = 0;
-        if (line.text.empty()) return;
-        auto it = table.find(line.text.str());
-        if (it != table.end()) {
-            line.width = it->second.width;
-            line.height = it->second.height;
-            return;
-        }
-        const std::int32_t size = std::abs(font.height);
-        line.width = static_cast<std::int32_t>(line.text.size()) * size;
-        line.height = size;
-    }
-};
-
-class ZeroMeasurer : public TextMeasurer {
-public:
-    void measure_line(const FontDescription&, LineRecord& line) override { line.width = line.height = 0; }
-};
-
-FontDescription font_of_size(std::int32_t size) {
-    FontDescription f;
-    f.height = -size;
-    return f;
-}
+using testing::Box;
+using testing::FakeMeasurer;
+using testing::ZeroMeasurer;
+using testing::font_of_size;
 
 constexpr StampPoint kCentre{115, 106};
 const StampGeometry kDefault = stamp_geometry(115, 106, 35, 1);
