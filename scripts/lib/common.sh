@@ -73,11 +73,16 @@ build_native() {
     cmake --build "$root/build/native" -j "$jobs" || die "native build failed"
 }
 
+# build_win [TARGET...]: everything, or only the named targets.
 build_win() {
-    say "building the Windows programs and tests (build/win)"
+    local targets=()
+    local t
+    for t in "$@"; do targets+=(--target "$t"); done
+    say "building the Windows programs${1:+ ($*)} (build/win)"
     configure_win
-    cmake --build "$root/build/win" -j "$jobs" || die "Windows build failed"
+    cmake --build "$root/build/win" -j "$jobs" "${targets[@]}" || die "Windows build failed"
     mkdir -p "$root/dist"
-    cp "$root"/build/win/bin/*.exe "$root/dist/"
-    say "programs in dist/: $(cd "$root/dist" && ls ./*.exe | tr '\n' ' ')"
+    # Only the programs that ship; tests and benchmarks stay in build/.
+    cp "$root"/build/win/bin/Markomi2*.exe "$root/dist/"
+    say "programs in dist/: $(cd "$root/dist" && ls ./Markomi2*.exe | tr '\n' ' ')"
 }
