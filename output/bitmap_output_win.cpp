@@ -1,0 +1,158 @@
+#include "output/bitmap_output_win.h"
+
+#include <array>
+
+#include "output/stamp_canvas.h"
+#include "render/gdiplus_handles_gdiplus.h"
+#include "render/preview_geometry.h"
+#include "render/stamp_renderer_gdiplus.h"
+#include "render/surfaces_gdiplus.h"
+
+namespace markomi {
+namespace {
+
+// Page unit pixel, anti-aliased shapes, grid-fitted ClearType text and
+// high-quality interpolation: how every output pipeline sets its graphics.
+void prepare_graphics(GraphicsWrapper& g) {
+    g.note(gdip::GdipSetPageUnit(g.graphics, Gdiplus::UnitPixel));
+    g.note(gdip::GdipSetSmoothingMode(g.graphics, Gdiplus::SmoothingModeAntiAlias));
+    g.note(gdip::GdipSetTextRenderingHint(g.graphics, Gdiplus::TextRenderingHintClearTypeGridFit));
+    g.note(gdip::GdipSetInterpolationMode(g.graphics, Gdiplus::InterpolationModeHighQuality));
+}
+
+void fill_white(HDC dc, int left, int top, int right, int bottom) {
+    HGDIOBJ old_brush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    HGDIOBJ old_pen = SelectObject(dc, GetStockObject(WHITE_PEN));
+    Rectangle(dc, left, top, right, bottom);
+    SelectObject(dc, old_pen);
+    SelectObject(dc, old_brush);
+}
+
+// The slot's stored frame and heights, replaced by their supersampled
+// values for one rendering and put back when it ends.
+class ScaledSlot {
+public:
+    ScaledSlot(SettingsSet& set, int slot_index, std::int32_t factor)
+        : slot_(set.slots[static_cast<std::size_t>(slot_index)]),
+          fitted_(set.global.ajust == 1),
+          saved_frame_(slot_.frame),
+          saved_heights_{slot_.busho.height, slot_.date.height, slot_.name.height} {
+        geometry_ = scaled_geometry(slot_.frame.hankei, slot_.frame.thick, factor);
+        slot_.frame.hankei = geometry_.radius;
+        slot_.frame.thick = geometry_.thick;
+        if (!fitted_) {
+            slot_.busho.height *= factor;
+            slot_.date.height *= factor;
+            slot_.name.height *= factor;
+        }
+    }
+    ~ScaledSlot() {
+        slot_.frame.hankei = saved_frame_.hankei;
+        slot_.frame.thick = saved_frame_.thick;
+        if (!fitted_) {
+            slot_.busho.height = saved_heights_[0];
+            slot_.date.height = saved_heights_[1];
+            slot_.name.height = saved_heights_[2];
+        }
+    }
+    ScaledSlot(const ScaledSlot&) = delete;
+    ScaledSlot& operator=(const ScaledSlot&) = delete;
+
+    const ScaledGeometry& geometry() const { return geometry_; }
+
+private:
+    SlotSettings& slot_;
+    bool fitted_;
+    FrameSpec saved_frame_;
+    std::array<std::int32_t, 3> saved_heights_;
+    ScaledGeometry geometry_;
+};
+
+}  // namespace
+
+InkMargins stamp_ink_box(SettingsSet& set, int slot_index, int cx, int cy, int left, int top,
+                         int right, int bottom) {
+    HDC ink = g_surfaces.ink.dc;
+    if (!ink || slot_index < 0 || slot_index >= kSlotCount) return InkMargins{};
+    fill_white(ink, left, top, right, bottom);
+
+    SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    const std::array<ColorRef, 4> colours{slot.frame.color, slot.busho.color, slot.date.color,
+                                          slot.name.color};
+    slot.frame.color = slot.busho.color = slot.date.color = slot.name.color = 0;
+    GraphicsWrapper g;
+    if (gdip::GdipCreateFromHDC(ink, &g.graphics) == Gdiplus::Ok) {
+        prepare_graphics(g);
+        render_stamp(g, set, slot_index, cx, cy, 0, 0);
+        gdip::GdipDeleteGraphics(g.graphics);
+    }
+    slot.frame.color = colours[0];
+    slot.busho.color = colours[1];
+    slot.date.color = colours[2];
+    slot.name.color = colours[3];
+    return stamp_ink_margins(surface_reader(g_surfaces.ink), left, top, right, bottom);
+}
+
+StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc, HDC memory_dc) {
+    StampBitmap result;
+    if (slot_index < 0 || slot_index >= kSlotCount) return result;
+    const SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    ScaledSlot scaled(set, slot_index, kSupersampleFactor);
+    const ScaledGeometry& sg = scaled.geometry();
+    WorkingCanvas canvas = working_canvas(canvas_shape_of_slot(slot_index), sg, slot.frame.bunkatu);
+    InkMargins margins =
+        stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
+    const bool shadow = slot.frame.shadow > 0;
+    BitmapLayout layout = bitmap_layout(canvas, margins, shadow, sg.shadow_distance, kSupersampleFactor);
+
+    HDC work_dc = CreateCompatibleDC(window_dc);
+    HBITMAP work = CreateCompatibleBitmap(window_dc, layout.work_width, layout.work_height);
+    HGDIOBJ old_work = SelectObject(work_dc, work);
+    fill_white(work_dc, 0, 0, layout.work_width, layout.work_height);
+    GraphicsWrapper g;
+    if (gdip::GdipCreateFromHDC(work_dc, &g.graphics) == Gdiplus::Ok) {
+        prepare_graphics(g);
+        const int fit = set.global.ajust;
+        if (shadow)
+            render_stamp(g, set, slot_index, layout.px + sg.shadow_distance,
+                         layout.py + sg.shadow_distance, slot.frame.shadow, fit);
+        render_stamp(g, set, slot_index, layout.px, layout.py, 0, fit);
+        gdip::GdipDeleteGraphics(g.graphics);
+    }
+
+    int old_mode = SetStretchBltMode(memory_dc, HALFTONE);
+    SetBrushOrgEx(memory_dc, 0, 0, nullptr);
+    result.bitmap = CreateCompatibleBitmap(window_dc, layout.width, layout.height);
+    SelectObject(memory_dc, result.bitmap);
+    StretchBlt(memory_dc, 0, 0, layout.width, layout.height, work_dc, 0, 0, layout.work_width,
+               layout.work_height, SRCCOPY);
+    SetStretchBltMode(memory_dc, old_mode);
+    result.width = layout.width;
+    result.height = layout.height;
+
+    SelectObject(work_dc, old_work);
+    DeleteObject(work);
+    DeleteDC(work_dc);
+    return result;
+}
+
+bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
+    HDC window_dc = GetDC(owner);
+    HDC memory_dc = CreateCompatibleDC(window_dc);
+    HGDIOBJ original = GetCurrentObject(memory_dc, OBJ_BITMAP);
+    StampBitmap stamp = render_stamp_bitmap(set, slot_index, window_dc, memory_dc);
+    // The clipboard takes a bitmap that no device context holds.
+    SelectObject(memory_dc, original);
+    bool placed = false;
+    if (stamp.bitmap && OpenClipboard(owner)) {
+        EmptyClipboard();
+        placed = SetClipboardData(CF_BITMAP, stamp.bitmap) != nullptr;
+        CloseClipboard();
+    }
+    if (!placed && stamp.bitmap) DeleteObject(stamp.bitmap);
+    DeleteDC(memory_dc);
+    ReleaseDC(owner, window_dc);
+    return placed;
+}
+
+}  // namespace markomi

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "output/image_file_rules.h"
+
+namespace markomi {
+namespace {
+
+constexpr int kBmp = 1, kPng = 2, kJpg = 3, kEmf = 4;
+
+TEST(SaveDialog, FilterListHoldsTheFourTypesInOrderAndEndsInTwoNuls) {
+    const std::u16string filter = save_dialog_filter();
+    const std::u16string expected(
+        u"BMP (*.bmp)\0*.bmp\0PNG (*.png)\0*.png\0JPG (*.jpg)\0*.jpg\0EMF (*.emf)\0*.emf\0\0", 73);
+    EXPECT_EQ(filter, expected);
+    ASSERT_GE(filter.size(), 2u);
+    EXPECT_EQ(filter[filter.size() - 1], u'\0');
+    EXPECT_EQ(filter[filter.size() - 2], u'\0');
+}
+
+TEST(SaveDialog, StartsWithMarkomi2AndTheFirstTypeEveryTime) {
+    EXPECT_EQ(std::u16string(kInitialSaveFileName), u"Markomi2");
+    EXPECT_EQ(std::u16string(kSaveDefaultExtension), u"emf");
+    EXPECT_EQ(std::u16string(kSaveDialogTitle), u"印影保存");
+    EXPECT_EQ(kSaveInitialFilterIndex, 1);
+    EXPECT_EQ(kSaveNameBufferCapacity, 260u);
+    EXPECT_EQ(kSaveNameBoxId, 1152);
+}
+
+TEST(SaveDialog, EachTypeGoesToItsWriterAndIndicesOutsideTheListDoNothing) {
+    EXPECT_EQ(image_file_type_at(kBmp)->writer, ImageWriter::kBmp);
+    EXPECT_EQ(image_file_type_at(kPng)->writer, ImageWriter::kPng);
+    EXPECT_EQ(image_file_type_at(kJpg)->writer, ImageWriter::kJpeg);
+    EXPECT_EQ(image_file_type_at(kEmf)->writer, ImageWriter::kEmf);
+    EXPECT_EQ(image_file_type_at(kPng)->background, ImageBackground::kTransparent);
+    EXPECT_EQ(image_file_type_at(kJpg)->background, ImageBackground::kOpaqueWhite);
+    EXPECT_EQ(image_file_type_at(kEmf)->background, ImageBackground::kNone);
+    EXPECT_FALSE(image_file_type_at(0));
+    EXPECT_FALSE(image_file_type_at(5));
+    EXPECT_FALSE(image_file_type_at(-1));
+    EXPECT_FALSE(saved_file_name(u"印影", 0));
+    EXPECT_FALSE(saved_file_name(u"印影", 5));
+    EXPECT_FALSE(name_after_type_change(u"印影.bmp", 5));
+}
+
+TEST(FileExtension, FoundFromTheLastDotOfTheLastComponent) {
+    EXPECT_EQ(find_file_extension(u"印影.png"), u".png");
+    EXPECT_EQ(find_file_extension(u"印影.tar.gz"), u".gz");
+    EXPECT_EQ(find_file_extension(u"印影"), u"");
+    EXPECT_EQ(find_file_extension(u""), u"");
+    EXPECT_EQ(find_file_extension(u"C:\\dir.d\\印影"), u"");
+    EXPECT_EQ(find_file_extension(u"C:\\dir.d\\印影.bmp"), u".bmp");
+    EXPECT_EQ(find_file_extension(u"印影."), u".");
+    EXPECT_EQ(find_file_extension(u".png"), u".png");
+    // A space after the dot ends the extension, as the shell has it.
+    EXPECT_EQ(find_file_extension(u"印影.a b"), u"");
+    EXPECT_EQ(find_file_extension(u"my stamp.png"), u".png");
+}
+
+TEST(EnsureExtension, ChosenTypeAndTypedNameGiveTheFinalName) {
+    EXPECT_EQ(*saved_file_name(u"印影", kJpg), u"印影.jpg");
+    EXPECT_EQ(*saved_file_name(u"印影.JPG", kJpg), u"印影.JPG");
+    EXPECT_EQ(*saved_file_name(u"印影.png", kBmp), u"印影.png.bmp");
+    EXPECT_EQ(*saved_file_name(u"印影.PNG", kPng), u"印影.PNG");
+    EXPECT_EQ(*saved_file_name(u"Markomi2", kBmp), u"Markomi2.bmp");
+    EXPECT_EQ(*saved_file_name(u"Markomi2", kEmf), u"Markomi2.emf");
+    EXPECT_EQ(*saved_file_name(u"C:\\a.b\\印影", kPng), u"C:\\a.b\\印影.png");
+    // Case does not matter, but full-width letters are other characters.
+    EXPECT_EQ(*saved_file_name(u"印影.Emf", kEmf), u"印影.Emf");
+    EXPECT_EQ(*saved_file_name(u"印影.ＢＭＰ", kBmp), u"印影.ＢＭＰ.bmp");
+    // A lone dot is an extension of its own, so one more is appended.
+    EXPECT_EQ(*saved_file_name(u"印影.", kPng), u"印影..png");
+    // A near miss is not the extension: ".jpeg" and ".jp" get ".jpg" added.
+    EXPECT_EQ(*saved_file_name(u"印影.jpeg", kJpg), u"印影.jpeg.jpg");
+    EXPECT_EQ(*saved_file_name(u"印影.jp", kJpg), u"印影.jp.jpg");
+}
+
+TEST(EnsureExtension, AppendsTheExtensionInLowerCase) {
+    EXPECT_EQ(ensure_extension(u"印影", u".PNG"), u"印影.png");
+    EXPECT_EQ(ensure_extension(u"印影.png", u".PNG"), u"印影.png");
+    EXPECT_EQ(lower_case_text(u"AZaz@[ÀÞ×ＡＺ印"), u"azaz@[àþ×ａｚ印");
+}
+
+TEST(ReplaceExtension, TypeChangeSwapsTheExtensionInTheNameBox) {
+    EXPECT_EQ(*name_after_type_change(u"印影.bmp", kPng), u"印影.png");
+    EXPECT_EQ(*name_after_type_change(u"印影", kPng), u"印影");
+    EXPECT_EQ(*name_after_type_change(u"印影.tar.gz", kEmf), u"印影.tar.emf");
+    EXPECT_EQ(*name_after_type_change(u"印影.", kJpg), u"印影.jpg");
+    EXPECT_EQ(*name_after_type_change(u"C:\\a.b\\印影", kJpg), u"C:\\a.b\\印影");
+    EXPECT_EQ(*name_after_type_change(u"", kBmp), u"");
+    EXPECT_EQ(replace_extension(u"印影.PNG", u".bmp"), u"印影.bmp");
+}
+
+TEST(ImageWriter, PngIsTransparentWithoutParametersJpegIsWhiteAtQuality100) {
+    EXPECT_EQ(image_writer_type_code(ImageWriter::kPng), 1);
+    EXPECT_EQ(image_writer_type_code(ImageWriter::kJpeg), 2);
+    EXPECT_EQ(image_writer_type_code(ImageWriter::kBmp), 0);
+    EXPECT_EQ(encoder_mime_type(ImageWriter::kPng), u"image/png");
+    EXPECT_EQ(encoder_mime_type(ImageWriter::kJpeg), u"image/jpeg");
+    EXPECT_TRUE(encoder_mime_type(ImageWriter::kEmf).empty());
+    EXPECT_EQ(image_background_argb(ImageWriter::kPng), 0x00FFFFFFu);
+    EXPECT_EQ(image_background_argb(ImageWriter::kJpeg), 0xFFFFFFFFu);
+    EXPECT_EQ(kJpegQuality, 100);
+}
+
+TEST(ImageWriter, EncoderLookupTakesTheFirstExactMatch) {
+    const std::vector<std::u16string> encoders = {u"image/bmp", u"image/jpeg", u"image/gif",
+                                                   u"image/png", u"image/png"};
+    EXPECT_EQ(find_encoder_index(encoders, u"image/png"), 3);
+    EXPECT_EQ(find_encoder_index(encoders, u"image/jpeg"), 1);
+    EXPECT_EQ(find_encoder_index(encoders, u"image/PNG"), -1);
+    EXPECT_EQ(find_encoder_index(encoders, u"image/pn"), -1);
+    EXPECT_EQ(find_encoder_index(std::vector<std::u16string>{}, u"image/png"), -1);
+}
+
+TEST(ImageWriter, AnimalKeepsOneMoreWorkRowThanTheBitmapPipeline) {
+    const WorkingCanvas canvas{72, 72, 146, 146};
+    const InkMargins margins{1, 1, 1, 1};
+    for (int slot = 0; slot < 6; ++slot) {
+        const BitmapLayout b = image_writer_layout(slot, canvas, margins, false, 2, 2);
+        EXPECT_EQ(b.work_width, 146);
+        EXPECT_EQ(b.work_height, 146);
+        EXPECT_EQ(b.height, 73);
+    }
+    const BitmapLayout animal = image_writer_layout(6, canvas, margins, false, 2, 2);
+    EXPECT_EQ(animal.work_width, 146);
+    EXPECT_EQ(animal.work_height, 147);
+    EXPECT_EQ(animal.height, 73);  // the odd row is lost in the halving
+    EXPECT_EQ(animal.px, 72);
+    EXPECT_EQ(animal.py, 72);
+
+    const BitmapLayout shadowed = image_writer_layout(6, canvas, InkMargins{1, 1, 1, 2}, true, 3, 2);
+    EXPECT_EQ(shadowed.work_width, 149);
+    EXPECT_EQ(shadowed.work_height, 149);  // 146 - 2 - 1 + 3, + 3 for the shadow
+    EXPECT_EQ(shadowed.width, 74);
+    EXPECT_EQ(shadowed.height, 74);
+}
+
+}  // namespace
+}  // namespace markomi
