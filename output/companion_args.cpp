@@ -1,0 +1,118 @@
+#include "output/companion_args.h"
+
+#include "base/u16_format.h"
+#include "dates/date_text.h"
+
+namespace markomi {
+namespace {
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int digits_value(std::u16string_view text) {
+    int v = 0;
+    for (char16_t c : text) v = v * 10 + (c - u'0');
+    return v;
+}
+
+bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int days_in_month(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leap(year) ? 29 : kDays[month - 1];
+}
+
+CompanionParse fail(std::u16string message) {
+    CompanionParse p;
+    p.error = std::move(message);
+    return p;
+}
+
+}  // namespace
+
+std::optional<StampDate> parse_iso_date(std::u16string_view text) {
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-') return std::nullopt;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!is_digit(text[i])) return std::nullopt;
+    StampDate d;
+    d.year = digits_value(text.substr(0, 4));
+    d.month = digits_value(text.substr(5, 2));
+    d.day = digits_value(text.substr(8, 2));
+    if (d.year < 1 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > days_in_month(d.year, d.month))
+        return std::nullopt;
+    d.weekday = weekday_of(d.year, d.month, d.day);
+    return d;
+}
+
+CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
+    CompanionArgs a;
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::u16string& opt = argv[i];
+        const bool has_value = i + 1 < argv.size();
+        auto value = [&]() -> const std::u16string& { return argv[++i]; };
+        if (opt == u"--clipboard") {
+            a.clipboard = true;
+        } else if (opt == u"--ini" || opt == u"--slot" || opt == u"--date" || opt == u"--format" ||
+                   opt == u"--out") {
+            if (!has_value) return fail(opt + u" needs a value / 値がありません");
+            const std::u16string& v = value();
+            if (opt == u"--ini") {
+                a.ini = v;
+            } else if (opt == u"--out") {
+                if (v.empty()) return fail(u"--out needs a file name / ファイル名がありません");
+                a.out = v;
+            } else if (opt == u"--slot") {
+                if (v.size() != 1 || v[0] < u'1' || v[0] > u'7')
+                    return fail(u"--slot takes 1 to 7 / --slot は 1 から 7");
+                a.slot = v[0] - u'0';
+            } else if (opt == u"--date") {
+                a.date = parse_iso_date(v);
+                if (!a.date) return fail(u"--date takes YYYY-MM-DD / --date は YYYY-MM-DD 形式");
+            } else {
+                if (v != u"B" && v != u"M") return fail(u"--format takes B or M / --format は B か M");
+                a.format = v[0];
+            }
+        } else {
+            return fail(u"unknown argument / 不明な引数: " + opt);
+        }
+    }
+    if (a.clipboard == a.out.has_value())
+        return fail(u"give exactly one of --out FILE and --clipboard / --out と --clipboard のどちらか一つを指定");
+    CompanionParse p;
+    p.args = a;
+    return p;
+}
+
+std::u16string companion_usage() {
+    return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
+           u"                      (--out ファイル.bmp|.png|.jpg|.emf | --clipboard)\n"
+           u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
+           u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
+           u"                     (--out FILE.bmp|.png|.jpg|.emf | --clipboard)\n"
+           u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n";
+}
+
+std::u16string json_string(std::u16string_view text) {
+    std::u16string out = u"\"";
+    for (char16_t c : text) {
+        switch (c) {
+            case u'"': out += u"\\\""; break;
+            case u'\\': out += u"\\\\"; break;
+            case u'\n': out += u"\\n"; break;
+            case u'\r': out += u"\\r"; break;
+            case u'\t': out += u"\\t"; break;
+            default:
+                if (c < 0x20) {
+                    static const char16_t kHex[] = u"0123456789abcdef";
+                    out += u"\\u00";
+                    out.push_back(kHex[c >> 4]);
+                    out.push_back(kHex[c & 15]);
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+    out += u"\"";
+    return out;
+}
+
+}  // namespace markomi

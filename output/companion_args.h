@@ -1,0 +1,39 @@
+#pragma once
+// The command line of the console companion Markomi2Stamp:
+//   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
+//                 (--out FILE.bmp|.png|.jpg|.emf | --clipboard)
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+struct CompanionArgs {
+    std::optional<std::u16string> ini;   // settings file; the user's own when absent
+    int slot = 0;                        // 1..7; 0: the settings' active slot
+    std::optional<StampDate> date;       // today when absent
+    std::optional<char16_t> format;      // 'B' or 'M' for the clipboard; FORMAT when absent
+    std::optional<std::u16string> out;   // image file to write
+    bool clipboard = false;
+};
+
+struct CompanionParse {
+    std::optional<CompanionArgs> args;
+    std::u16string error;  // what was wrong, when args is empty
+};
+
+CompanionParse parse_companion_args(const std::vector<std::u16string>& argv);
+
+// "YYYY-MM-DD" of a real calendar day (years 1..9999); nullopt otherwise.
+std::optional<StampDate> parse_iso_date(std::u16string_view text);
+
+// The usage text, in Japanese and English.
+std::u16string companion_usage();
+
+// A text as a JSON string literal (quotes, backslashes and control
+// characters escaped; other characters kept as they are).
+std::u16string json_string(std::u16string_view text);
+
+}  // namespace markomi
