@@ -18,6 +18,15 @@ target_link_libraries(Markomi2 PRIVATE markomi2_glue)
 # The resource compiler only tracks #includes; the files the .rc embeds count too.
 set_source_files_properties(resources/markomi2.rc PROPERTIES OBJECT_DEPENDS
   "${CMAKE_SOURCE_DIR}/resources/markomi.ico;${CMAKE_SOURCE_DIR}/resources/my_hand.cur;${CMAKE_SOURCE_DIR}/resources/markomi2.manifest")
+
+# The console companion: renders a stamp through the same pipelines.
+if(EXISTS "${CMAKE_SOURCE_DIR}/tools/markomi2_stamp_win.cpp")
+  add_executable(Markomi2Stamp tools/markomi2_stamp_win.cpp)
+  target_link_libraries(Markomi2Stamp PRIVATE markomi2_glue)
+  if(MINGW)
+    target_link_options(Markomi2Stamp PRIVATE -municode)
+  endif()
+endif()
 if(MINGW)
   target_link_options(Markomi2 PRIVATE -municode)
 endif()
@@ -36,6 +45,7 @@ endfunction()
 markomi2_add_gtest()
 
 markomi2_windows_path(WIN_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.exe")
+markomi2_windows_path(WIN_STAMP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2Stamp.exe")
 markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
 markomi2_windows_path(WIN_GOLDEN_PATH "${CMAKE_SOURCE_DIR}/tests/golden")
 
@@ -50,8 +60,10 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\""
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\"")
   add_dependencies(markomi2_win_tests Markomi2)
+  # A test passes only when GoogleTest says so: a program that dies under
+  # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       PROPERTIES TIMEOUT 120)
+                       PROPERTIES TIMEOUT 120 PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 
 # Tests that start Markomi2.exe itself: they share the user's settings folder and
@@ -62,10 +74,15 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   add_executable(markomi2_app_tests ${APP_TEST_SOURCES})
   target_link_libraries(markomi2_app_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_app_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
-  target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\"")
+  target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\""
+                             "MARKOMI2_STAMP_EXE_PATH=L\"${WIN_STAMP_EXE_PATH}\"")
   add_dependencies(markomi2_app_tests Markomi2)
+  if(TARGET Markomi2Stamp)
+    add_dependencies(markomi2_app_tests Markomi2Stamp)
+  endif()
   gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile)
+                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 
 if(MSVC)

@@ -54,7 +54,7 @@ DWORD owner_of(HWND w) {
 }
 
 // Polls (without timing anything) until the program's main window exists.
-HWND wait_for_main_window(DWORD pid, int tries = 200) {
+HWND wait_for_main_window(DWORD pid, int tries = 600) {
     for (int i = 0; i < tries; ++i) {
         for (HWND w : main_windows())
             if (owner_of(w) == pid) return w;

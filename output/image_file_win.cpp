@@ -1,0 +1,363 @@
+#include "output/image_file_win.h"
+
+#include <commdlg.h>
+#include <dlgs.h>
+#include <shlwapi.h>
+
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "base/wide_text_win.h"
+#include "output/bitmap_output_win.h"
+#include "output/bmp_writer.h"
+#include "output/image_matte.h"
+#include "output/metafile_output_win.h"
+#include "output/output_common_win.h"
+#include "output/stamp_canvas.h"
+#include "render/gdiplus_handles_gdiplus.h"
+#include "render/preview_geometry.h"
+#include "render/stamp_renderer_gdiplus.h"
+
+namespace markomi {
+namespace {
+
+// GDI+'s published EncoderQuality parameter, spelled out here because the
+// import libraries do not all define the GUID object.
+constexpr GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
+                                  {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
+
+// Has `write` fill a fresh temporary file in the target's folder and moves
+// that over the target only when it succeeded. A missing folder fails before
+// anything exists; a failed write or move deletes the temporary file.
+template <typename Write>
+bool write_through_temporary(const wchar_t* path, Write write) {
+    if (path == nullptr || *path == L'\0') return false;
+    // A read-only file or a folder of that name is not replaced; the move
+    // below would not refuse a read-only target everywhere (Wine's does not).
+    const DWORD existing = GetFileAttributesW(path);
+    if (existing != INVALID_FILE_ATTRIBUTES &&
+        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+        return false;
+    wchar_t folder[MAX_PATH];
+    if (lstrlenW(path) >= MAX_PATH) return false;
+    lstrcpynW(folder, path, MAX_PATH);
+    PathRemoveFileSpecW(folder);
+    if (folder[0] == L'\0') lstrcpyW(folder, L".");
+    wchar_t temporary[MAX_PATH];
+    if (GetTempFileNameW(folder, L"mk2", 0, temporary) == 0) return false;
+    const bool written =
+        write(temporary) && MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!written) DeleteFileW(temporary);
+    return written;
+}
+
+bool write_file_bytes(const wchar_t* path, const std::vector<std::uint8_t>& bytes) {
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+// The pixels of a bitmap as a top-down 32-bit picture. The bitmap must not
+// be selected into a device context while GetDIBits reads it.
+std::vector<std::uint8_t> read_bitmap_pixels(HDC dc, HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // negative: top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint8_t> pixels(packed_row_bytes(width, PixelLayout::kBgrx32) *
+                                     static_cast<std::size_t>(height));
+    if (GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS) !=
+        height)
+        return {};
+    return pixels;
+}
+
+// Fills the whole graphics with `argb`, replacing what is there, so a
+// transparent colour really leaves transparent pixels.
+void fill_background(GraphicsWrapper& g, std::uint32_t argb, int width, int height) {
+    Gdiplus::GpSolidFill* raw = nullptr;
+    if (g.note(gdip::GdipCreateSolidFill(argb, &raw)) != Gdiplus::Ok) return;
+    GdipBrushPtr brush(raw);
+    g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceCopy));
+    g.note(gdip::GdipFillRectangleI(g.graphics, brush.get(), 0, 0, width, height));
+    g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceOver));
+}
+
+GdipImagePtr create_argb_bitmap(int width, int height) {
+    Gdiplus::GpBitmap* bitmap = nullptr;
+    if (width <= 0 || height <= 0 ||
+        gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &bitmap) !=
+            Gdiplus::Ok)
+        return nullptr;
+    return GdipImagePtr(bitmap);
+}
+
+// A bitmap compatible with the screen in its own memory DC: the kind of
+// surface the bitmap pipeline draws on. (GDI+ under Wine overflows the stack
+// on some petal arcs when it rasterises by itself, as it does on its own
+// bitmaps and on DIB sections.)
+class WorkCanvas {
+public:
+    WorkCanvas(int width, int height) : width_(width), height_(height) {
+        HDC screen = GetDC(nullptr);
+        dc_ = CreateCompatibleDC(screen);
+        bitmap_ = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(nullptr, screen);
+        if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
+    }
+    ~WorkCanvas() {
+        if (old_) SelectObject(dc_, old_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (dc_) DeleteDC(dc_);
+    }
+    WorkCanvas(const WorkCanvas&) = delete;
+    WorkCanvas& operator=(const WorkCanvas&) = delete;
+
+    HDC dc() const { return old_ ? dc_ : nullptr; }
+
+    // The pixels as 0x00RRGGBB, rows top to bottom; empty on failure. The
+    // bitmap leaves the DC for the read, which ends the canvas's drawing.
+    std::vector<std::uint32_t> take_pixels() {
+        if (!old_) return {};
+        SelectObject(dc_, old_);
+        old_ = nullptr;
+        std::vector<std::uint8_t> bytes = read_bitmap_pixels(dc_, bitmap_, width_, height_);
+        std::vector<std::uint32_t> pixels(bytes.size() / 4);
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = bytes[4 * i] | (bytes[4 * i + 1] << 8) | (bytes[4 * i + 2] << 16);
+        return pixels;
+    }
+
+private:
+    int width_, height_;
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+};
+
+// One rendering of the slot, shadow pass first, over an opaque background.
+bool render_over(SettingsSet& set, int slot_index, const BitmapLayout& layout,
+                 std::int32_t shadow_distance, WorkCanvas& canvas, DWORD background_rop) {
+    if (canvas.dc() == nullptr) return false;
+    PatBlt(canvas.dc(), 0, 0, layout.work_width, layout.work_height, background_rop);
+    GraphicsWrapper g;
+    if (gdip::GdipCreateFromHDC(canvas.dc(), &g.graphics) != Gdiplus::Ok) return false;
+    GdipGraphicsPtr owner(g.graphics);
+    prepare_graphics(g);
+    const SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    const int fit = set.global.ajust;
+    if (slot.frame.shadow > 0)
+        render_stamp(g, set, slot_index, layout.px + shadow_distance, layout.py + shadow_distance,
+                     slot.frame.shadow, fit);
+    render_stamp(g, set, slot_index, layout.px, layout.py, 0, fit);
+    return true;
+}
+
+// The slot drawn at the doubled size as straight ARGB over the writer's
+// background, then halved with high-quality interpolation. The drawing goes
+// onto a screen-compatible bitmap, as the bitmap pipeline's does (see
+// WorkCanvas), which is opaque, so the PNG's transparency is recovered from
+// a rendering over white and one over black; the JPEG needs only the white.
+GdipImagePtr render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter writer) {
+    const SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    ScaledSlot scaled(set, slot_index, kSupersampleFactor);
+    const ScaledGeometry& sg = scaled.geometry();
+    const WorkingCanvas canvas =
+        working_canvas(canvas_shape_of_slot(slot_index), sg, slot.frame.bunkatu);
+    const InkMargins margins =
+        stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
+    const BitmapLayout layout = image_writer_layout(slot_index, canvas, margins, slot.frame.shadow > 0,
+                                                    sg.shadow_distance, kSupersampleFactor);
+    if (layout.width <= 0 || layout.height <= 0) return nullptr;
+
+    const std::size_t count = static_cast<std::size_t>(layout.work_width) * layout.work_height;
+    WorkCanvas over_white(layout.work_width, layout.work_height);
+    if (!render_over(set, slot_index, layout, sg.shadow_distance, over_white, WHITENESS))
+        return nullptr;
+    std::vector<std::uint32_t> argb = over_white.take_pixels();
+    if (argb.size() != count) return nullptr;
+    if (writer == ImageWriter::kPng) {
+        WorkCanvas over_black(layout.work_width, layout.work_height);
+        if (!render_over(set, slot_index, layout, sg.shadow_distance, over_black, BLACKNESS))
+            return nullptr;
+        const std::vector<std::uint32_t> black = over_black.take_pixels();
+        if (black.size() != count) return nullptr;
+        matte_pixels(argb.data(), black.data(), argb.data(), count);
+    } else {
+        for (std::uint32_t& pixel : argb) pixel |= 0xFF000000u;
+    }
+
+    Gdiplus::GpBitmap* raw_work = nullptr;
+    if (gdip::GdipCreateBitmapFromScan0(layout.work_width, layout.work_height,
+                                        layout.work_width * 4, PixelFormat32bppARGB,
+                                        reinterpret_cast<BYTE*>(argb.data()), &raw_work) != Gdiplus::Ok)
+        return nullptr;
+    GdipImagePtr work(raw_work);  // borrows `argb`, which outlives it
+    GdipImagePtr halved = create_argb_bitmap(layout.width, layout.height);
+    if (!halved) return nullptr;
+
+    GraphicsWrapper h;
+    if (gdip::GdipGetImageGraphicsContext(halved.get(), &h.graphics) != Gdiplus::Ok) return nullptr;
+    GdipGraphicsPtr halved_graphics(h.graphics);
+    // The edge pixels of a high-quality reduction take in some of what lies
+    // outside the source; on the background they stay the background colour.
+    fill_background(h, image_background_argb(writer), layout.width, layout.height);
+    h.note(gdip::GdipSetInterpolationMode(h.graphics, Gdiplus::InterpolationModeHighQuality));
+    h.note(gdip::GdipDrawImageRectRectI(h.graphics, work.get(), 0, 0, layout.width, layout.height,
+                                        0, 0, layout.work_width, layout.work_height,
+                                        Gdiplus::UnitPixel, nullptr, nullptr, nullptr));
+    halved_graphics.reset();
+    if (h.last_status != Gdiplus::Ok) return nullptr;
+    return halved;
+}
+
+UINT_PTR CALLBACK save_dialog_hook(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
+    if (message != WM_NOTIFY) return 0;
+    const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lparam);
+    if (notify->hdr.code != CDN_TYPECHANGE || notify->lpOFN == nullptr) return 0;
+    // The hook belongs to the explorer dialog's child; the name box is the parent's.
+    HWND box_owner = GetParent(dialog);
+    wchar_t text[kSaveNameBufferCapacity] = {};
+    if (SendMessageW(box_owner, CDM_GETSPEC, kSaveNameBufferCapacity,
+                     reinterpret_cast<LPARAM>(text)) < 0)
+        return 0;
+    const std::optional<std::u16string> renamed =
+        name_after_type_change(as_u16(std::wstring_view(text)), notify->lpOFN->nFilterIndex);
+    if (renamed && *renamed != as_u16(std::wstring_view(text))) {
+        const std::wstring wide = to_wide(*renamed);
+        // Newer explorer-style dialogs show the name in a combo box; the
+        // edit box of the older ones is the fallback.
+        const int box = GetDlgItem(box_owner, cmb13) != nullptr ? cmb13 : kSaveNameBoxId;
+        SendMessageW(box_owner, CDM_SETCONTROLTEXT, box, reinterpret_cast<LPARAM>(wide.c_str()));
+    }
+    return 0;
+}
+
+}  // namespace
+
+int find_image_encoder(std::u16string_view mime_type, CLSID* clsid) {
+    UINT count = 0, size = 0;
+    if (gdip::GdipGetImageEncodersSize(&count, &size) != Gdiplus::Ok || size == 0) return -1;
+    // Eight-byte units keep the codec records (GUIDs, pointers) aligned.
+    std::unique_ptr<std::uint64_t[]> buffer(new (std::nothrow) std::uint64_t[(size + 7) / 8]);
+    if (!buffer) return -1;
+    auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.get());
+    if (gdip::GdipGetImageEncoders(count, size, codecs) != Gdiplus::Ok) return -1;
+    std::vector<std::u16string_view> mime_types;
+    mime_types.reserve(count);
+    for (UINT i = 0; i < count; ++i)
+        mime_types.push_back(codecs[i].MimeType ? as_u16(std::wstring_view(codecs[i].MimeType))
+                                                : std::u16string_view());
+    const int index = find_encoder_index(mime_types, mime_type);
+    if (index >= 0 && clsid != nullptr) *clsid = codecs[index].Clsid;
+    return index;
+}
+
+bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t* path) {
+    if (slot_index < 0 || slot_index >= kSlotCount) return false;
+    HDC window_dc = GetDC(window);
+    if (window_dc == nullptr) return false;
+    HDC memory_dc = CreateCompatibleDC(window_dc);
+    HGDIOBJ original = GetCurrentObject(memory_dc, OBJ_BITMAP);
+    const StampBitmap stamp = render_stamp_bitmap(set, slot_index, window_dc, memory_dc);
+    SelectObject(memory_dc, original);
+
+    std::vector<std::uint8_t> file;
+    if (stamp.bitmap != nullptr && stamp.width > 0 && stamp.height > 0) {
+        const std::vector<std::uint8_t> pixels =
+            read_bitmap_pixels(memory_dc, stamp.bitmap, stamp.width, stamp.height);
+        if (!pixels.empty()) {
+            PixelView view;
+            view.data = pixels.data();
+            view.width = stamp.width;
+            view.height = stamp.height;
+            view.row_bytes = packed_row_bytes(stamp.width, PixelLayout::kBgrx32);
+            view.layout = PixelLayout::kBgrx32;
+            file = bmp_file_bytes(view);
+        }
+    }
+    if (stamp.bitmap != nullptr) DeleteObject(stamp.bitmap);
+    DeleteDC(memory_dc);
+    ReleaseDC(window, window_dc);
+    if (file.empty()) return false;
+    return write_through_temporary(path, [&](const wchar_t* temporary) {
+        return write_file_bytes(temporary, file);
+    });
+}
+
+bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path) {
+    if (slot_index < 0 || slot_index >= kSlotCount) return false;
+    if (writer != ImageWriter::kPng && writer != ImageWriter::kJpeg) return false;
+    CLSID encoder{};
+    if (find_image_encoder(encoder_mime_type(writer), &encoder) < 0) return false;
+    GdipImagePtr image = render_stamp_argb(set, slot_index, writer);
+    if (!image) return false;
+
+    LONG quality = kJpegQuality;
+    Gdiplus::EncoderParameters parameters{};
+    parameters.Count = 1;
+    parameters.Parameter[0].Guid = kEncoderQuality;
+    parameters.Parameter[0].NumberOfValues = 1;
+    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
+    parameters.Parameter[0].Value = &quality;
+    const Gdiplus::EncoderParameters* used = writer == ImageWriter::kJpeg ? &parameters : nullptr;
+    return write_through_temporary(path, [&](const wchar_t* temporary) {
+        return gdip::GdipSaveImageToFile(image.get(), temporary, &encoder, used) == Gdiplus::Ok;
+    });
+}
+
+bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_index,
+                     const wchar_t* path) {
+    const std::optional<ImageFileType> type = image_file_type_at(filter_index);
+    if (!type) return false;
+    switch (type->writer) {
+        case ImageWriter::kBmp: return save_stamp_bmp(set, slot_index, window, path);
+        case ImageWriter::kPng:
+        case ImageWriter::kJpeg: return save_stamp_image(set, slot_index, type->writer, path);
+        case ImageWriter::kEmf: return save_stamp_emf(set, slot_index, path);
+    }
+    return false;
+}
+
+bool run_save_image_dialog(HWND owner, SettingsSet& set, int slot_index) {
+    wchar_t file[kSaveNameBufferCapacity] = {};
+    wchar_t title[kSaveNameBufferCapacity] = {};
+    lstrcpynW(file, as_wide(kInitialSaveFileName), kSaveNameBufferCapacity);
+    const std::u16string filter = save_dialog_filter();
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = as_wide(filter.c_str());
+    dialog.nFilterIndex = kSaveInitialFilterIndex;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = kSaveNameBufferCapacity;
+    dialog.lpstrFileTitle = title;
+    dialog.nMaxFileTitle = kSaveNameBufferCapacity;
+    dialog.lpstrTitle = as_wide(kSaveDialogTitle);
+    dialog.lpstrDefExt = as_wide(kSaveDefaultExtension);
+    // No overwrite prompt: an existing file of that name is replaced.
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                   OFN_ENABLEHOOK;
+    dialog.lpfnHook = save_dialog_hook;
+    if (!GetSaveFileNameW(&dialog)) return false;
+
+    const std::optional<std::u16string> name =
+        saved_file_name(as_u16(std::wstring_view(file)), static_cast<int>(dialog.nFilterIndex));
+    if (!name) return false;
+    const std::wstring path = to_wide(*name);
+    return save_stamp_file(set, slot_index, owner, static_cast<int>(dialog.nFilterIndex),
+                           path.c_str());
+}
+
+}  // namespace markomi

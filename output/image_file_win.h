@@ -1,0 +1,40 @@
+#pragma once
+// Saving the stamp impression as an image file: the BMP writer (the bitmap
+// pipeline's bitmap, 24 bits), the PNG/JPEG writer (a 32-bit ARGB drawing
+// halved by GDI+), the dispatcher by the save dialog's type, and the dialog.
+// Every writer goes through a temporary file beside the target that is moved
+// into place only once it is complete, so a failure leaves no partial file.
+#include <windows.h>
+
+#include <string_view>
+
+#include "output/image_file_rules.h"
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+// Writes the slot's bitmap (compatible with `window`'s device context, the
+// screen's when null) as a 24-bit BMP file. False when nothing was written.
+bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t* path);
+
+// Writes the slot's impression as PNG (transparent background) or JPEG
+// (white background, quality 100). False for the other writers and when
+// nothing was written.
+bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path);
+
+// The writer of the dialog's type at `filter_index` (1-based): BMP, PNG,
+// JPEG, or the metafile pipeline's EMF file. False when the index is
+// outside the list or the writer failed.
+bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_index,
+                     const wchar_t* path);
+
+// The index of the first installed GDI+ encoder of that MIME type, its class
+// identifier copied to `clsid`; -1 (and `clsid` untouched) when there is none.
+int find_image_encoder(std::u16string_view mime_type, CLSID* clsid);
+
+// Runs the modal save dialog owned by `owner` (may be null) and writes the
+// chosen file with the chosen type's extension ensured. False when cancelled
+// or when the writer failed.
+bool run_save_image_dialog(HWND owner, SettingsSet& set, int slot_index);
+
+}  // namespace markomi

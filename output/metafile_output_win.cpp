@@ -1,0 +1,356 @@
+#include "output/metafile_output_win.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/process_globals_win.h"
+#include "dates/era_table.h"
+#include "output/bitmap_output_win.h"
+#include "output/emf_records.h"
+#include "output/metafile_rules.h"
+#include "output/output_common_win.h"
+#include "output/stamp_canvas.h"
+#include "render/gdiplus_handles_gdiplus.h"
+#include "render/layout_pass.h"
+#include "render/preview_geometry.h"
+#include "render/stamp_renderer_gdiplus.h"
+#include "render/surfaces_gdiplus.h"
+#include "render/text_path_gdiplus.h"
+
+namespace markomi {
+namespace {
+
+using Gdiplus::GpMetafile;
+
+// GdipConvertToEmfPlus exists only from GDI+ 1.1 on; it is looked up at run
+// time so that a GDI+ without it simply keeps the EMF-only recording.
+using ConvertToEmfPlusFn = Gdiplus::GpStatus(WINGDIPAPI*)(const Gdiplus::GpGraphics*, GpMetafile*,
+                                                          BOOL*, Gdiplus::EmfType, const WCHAR*,
+                                                          GpMetafile**);
+
+ConvertToEmfPlusFn emf_plus_converter() {
+    static const ConvertToEmfPlusFn converter = [] {
+        HMODULE gdiplus = GetModuleHandleW(L"gdiplus.dll");
+        return gdiplus ? reinterpret_cast<ConvertToEmfPlusFn>(
+                             reinterpret_cast<void*>(GetProcAddress(gdiplus, "GdipConvertToEmfPlus")))
+                       : nullptr;
+    }();
+    return converter;
+}
+
+GdipImagePtr record_in_memory(const Gdiplus::GpRect& frame) {
+    GpMetafile* metafile = nullptr;
+    if (gdip::GdipRecordMetafileI(g_surfaces.reference, Gdiplus::EmfTypeEmfOnly, &frame,
+                                  Gdiplus::MetafileFrameUnitPixel, nullptr, &metafile) != Gdiplus::Ok)
+        return nullptr;
+    return GdipImagePtr(metafile);
+}
+
+std::vector<std::uint8_t> metafile_bits(HENHMETAFILE metafile) {
+    std::vector<std::uint8_t> bits(GetEnhMetaFileBits(metafile, 0, nullptr));
+    if (!bits.empty() && GetEnhMetaFileBits(metafile, static_cast<UINT>(bits.size()), bits.data()) == 0)
+        bits.clear();
+    return bits;
+}
+
+bool probe_gdiplus_drawing() {
+    GdipImagePtr metafile = record_in_memory(
+        Gdiplus::GpRect(0, 0, kMetafileProbeFrameSize, kMetafileProbeFrameSize));
+    if (!metafile) return false;
+    auto* recording = static_cast<GpMetafile*>(metafile.get());
+    Gdiplus::GpGraphics* graphics = nullptr;
+    if (gdip::GdipGetImageGraphicsContext(recording, &graphics) != Gdiplus::Ok) return false;
+    Gdiplus::GpSolidFill* fill = nullptr;
+    Gdiplus::GpStatus drawn = gdip::GdipCreateSolidFill(0xFF000000, &fill);
+    if (drawn == Gdiplus::Ok) {
+        drawn = gdip::GdipFillRectangleI(graphics, fill, 1, 1, 8, 8);
+        gdip::GdipDeleteBrush(fill);
+    }
+    gdip::GdipDeleteGraphics(graphics);
+    if (drawn != Gdiplus::Ok) return false;
+    HENHMETAFILE handle = nullptr;
+    if (gdip::GdipGetHemfFromMetafile(recording, &handle) != Gdiplus::Ok || !handle) return false;
+    const std::vector<std::uint8_t> bits = metafile_bits(handle);
+    DeleteEnhMetaFile(handle);
+    return summarize_emf(bits.data(), bits.size()).painting_records > 0;
+}
+
+bool file_exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Puts the slot's stored sizes back when the pipeline leaves, by whatever
+// path: the heights too without auto-fit, or when it ended early.
+class SizesRestorer {
+public:
+    SizesRestorer(SlotSettings& slot, const SlotSizes& stored, bool ajust)
+        : slot_(slot), stored_(stored), ajust_(ajust) {}
+    ~SizesRestorer() {
+        if (armed_) restore_slot_sizes(slot_, stored_, metafile_restores_heights(ajust_, finished_));
+    }
+    SizesRestorer(const SizesRestorer&) = delete;
+    SizesRestorer& operator=(const SizesRestorer&) = delete;
+    void arm() { armed_ = true; }
+    void finished() { finished_ = true; }
+
+private:
+    SlotSettings& slot_;
+    SlotSizes stored_;
+    bool ajust_;
+    bool armed_ = false;
+    bool finished_ = false;
+};
+
+// The EMF+ dual conversion of a finished in-memory recording. Returns the
+// metafile to go on with (the recording or its conversion) or null when
+// the recording was refused.
+GdipImagePtr convert_to_dual(GdipImagePtr recording, GraphicsWrapper& reference) {
+    ConvertToEmfPlusFn convert = emf_plus_converter();
+    if (!convert) return recording;
+    GpMetafile* converted = nullptr;
+    const Gdiplus::GpStatus status =
+        reference.note(convert(reference.graphics, static_cast<GpMetafile*>(recording.get()), nullptr,
+                               Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
+    GdipImagePtr converted_owner(converted);
+    switch (conversion_outcome(static_cast<std::int32_t>(status), converted != nullptr)) {
+        case ConversionOutcome::kUseConverted: return converted_owner;
+        case ConversionOutcome::kUseRecording: return recording;
+        case ConversionOutcome::kAbandon: return nullptr;
+    }
+    return recording;
+}
+
+// The same conversion for a metafile recorded through a GDI metafile DC:
+// the handle stays the caller's, and a converted copy replaces it.
+HENHMETAFILE convert_handle_to_dual(HENHMETAFILE recording, GraphicsWrapper& reference) {
+    if (!emf_plus_converter()) return recording;
+    GpMetafile* wrapper = nullptr;
+    if (gdip::GdipCreateMetafileFromEmf(recording, FALSE, &wrapper) != Gdiplus::Ok) return recording;
+    GdipImagePtr wrapped(wrapper);
+    GpMetafile* converted = nullptr;
+    const Gdiplus::GpStatus status = reference.note(emf_plus_converter()(
+        reference.graphics, wrapper, nullptr, Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
+    GdipImagePtr converted_owner(converted);
+    switch (conversion_outcome(static_cast<std::int32_t>(status), converted != nullptr)) {
+        case ConversionOutcome::kUseConverted: {
+            HENHMETAFILE handle = nullptr;
+            if (gdip::GdipGetHemfFromMetafile(converted, &handle) != Gdiplus::Ok || !handle)
+                return recording;
+            wrapped.reset();
+            DeleteEnhMetaFile(recording);
+            return handle;
+        }
+        case ConversionOutcome::kUseRecording: return recording;
+        case ConversionOutcome::kAbandon:
+            wrapped.reset();
+            DeleteEnhMetaFile(recording);
+            return nullptr;
+    }
+    return recording;
+}
+
+// What the two recorders share: a graphics object prepared for the stamp
+// drawn at the supersampled size and brought back by the world transform.
+void draw_into(GraphicsWrapper& g, SettingsSet& set, int slot_index, const MetafileDrawing& drawing) {
+    prepare_graphics(g);
+    g.note(gdip::GdipScaleWorldTransform(g.graphics, drawing.world.x, drawing.world.y,
+                                         Gdiplus::MatrixOrderPrepend));
+    render_stamp_with_shadow(g, set, slot_index, drawing.px, drawing.py, set.global.ajust,
+                             drawing.shadow_distance);
+}
+
+// GDI+ records into its own metafile (the normal course).
+HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const wchar_t* file_name,
+                                 const MetafileFrame& frame, const MetafileDrawing& drawing,
+                                 GraphicsWrapper& reference, SizesRestorer& sizes) {
+    const Gdiplus::GpRect rect(frame.x, frame.y, frame.width, frame.height);
+    GdipImagePtr recording;
+    if (file_name) {
+        GpMetafile* metafile = nullptr;
+        if (gdip::GdipRecordMetafileFileNameI(file_name, g_surfaces.reference, Gdiplus::EmfTypeEmfOnly,
+                                              &rect, Gdiplus::MetafileFrameUnitPixel, nullptr,
+                                              &metafile) == Gdiplus::Ok)
+            recording.reset(metafile);
+    } else {
+        recording = record_in_memory(rect);
+    }
+    if (!recording) return nullptr;
+
+    write_slot_sizes(set.slots[static_cast<std::size_t>(slot_index)], drawing.sizes);
+    sizes.arm();
+    GraphicsWrapper g;
+    if (gdip::GdipGetImageGraphicsContext(recording.get(), &g.graphics) != Gdiplus::Ok) return nullptr;
+    draw_into(g, set, slot_index, drawing);
+    gdip::GdipDeleteGraphics(g.graphics);  // ends the recording; a named file is complete
+
+    // A file keeps the EMF-only recording; only the clipboard's copy is converted.
+    if (!file_name) recording = convert_to_dual(std::move(recording), reference);
+    if (!recording) return nullptr;
+    HENHMETAFILE handle = nullptr;
+    if (gdip::GdipGetHemfFromMetafile(static_cast<GpMetafile*>(recording.get()), &handle) !=
+            Gdiplus::Ok ||
+        !handle)
+        return nullptr;
+    sizes.finished();
+    return handle;
+}
+
+// Where GDI+ cannot record drawing, GDI records it: GDI+ draws the same
+// calls onto a metafile DC made on the reference surface. Its pixels are the
+// reference device's, so the frame needs no resolution ratio.
+HENHMETAFILE record_with_gdi(SettingsSet& set, int slot_index, const wchar_t* file_name,
+                             const MetafileFrame& frame, const MetafileDrawing& drawing,
+                             GraphicsWrapper& reference, SizesRestorer& sizes) {
+    HDC ref = g_surfaces.reference;
+    const RECT hundredths{
+        emf_frame_hundredths(frame.x, GetDeviceCaps(ref, HORZSIZE), GetDeviceCaps(ref, HORZRES)),
+        emf_frame_hundredths(frame.y, GetDeviceCaps(ref, VERTSIZE), GetDeviceCaps(ref, VERTRES)),
+        emf_frame_hundredths(frame.x + frame.width, GetDeviceCaps(ref, HORZSIZE),
+                             GetDeviceCaps(ref, HORZRES)),
+        emf_frame_hundredths(frame.y + frame.height, GetDeviceCaps(ref, VERTSIZE),
+                             GetDeviceCaps(ref, VERTRES))};
+    HDC metafile_dc = CreateEnhMetaFileW(ref, file_name, &hundredths, nullptr);
+    if (!metafile_dc) return nullptr;
+
+    write_slot_sizes(set.slots[static_cast<std::size_t>(slot_index)], drawing.sizes);
+    sizes.arm();
+    GraphicsWrapper g;
+    bool drawn = false;
+    if (gdip::GdipCreateFromHDC(metafile_dc, &g.graphics) == Gdiplus::Ok) {
+        draw_into(g, set, slot_index, drawing);
+        gdip::GdipDeleteGraphics(g.graphics);
+        drawn = true;
+    }
+    HENHMETAFILE handle = CloseEnhMetaFile(metafile_dc);
+    if (!drawn || !handle) {
+        if (handle) DeleteEnhMetaFile(handle);
+        return nullptr;
+    }
+    if (!file_name) handle = convert_handle_to_dual(handle, reference);
+    if (!handle) return nullptr;
+    sizes.finished();
+    return handle;
+}
+
+}  // namespace
+
+MetafileRatio probe_metafile_ratio() {
+    std::optional<ProbeResolution> probe;
+    if (g_surfaces.reference) {
+        GdipImagePtr metafile = record_in_memory(
+            Gdiplus::GpRect(0, 0, kMetafileProbeFrameSize, kMetafileProbeFrameSize));
+        Gdiplus::MetafileHeader header{};
+        if (metafile && gdip::GdipGetMetafileHeaderFromMetafile(
+                            static_cast<GpMetafile*>(metafile.get()), &header) == Gdiplus::Ok)
+            probe = ProbeResolution{header.DpiX, header.DpiY};
+    }
+    return metafile_resolution_ratio(probe, g_surfaces.reference_dpi_x, g_surfaces.reference_dpi_y);
+}
+
+bool gdiplus_records_metafile_drawing() {
+    // Probed once per process; not before the reference surface exists.
+    static std::optional<bool> records;
+    if (!records && g_surfaces.reference) records = probe_gdiplus_drawing();
+    return records.value_or(false);
+}
+
+HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
+                                   MetafileFrame* frame_out) {
+    if (slot_index < 0 || slot_index >= kSlotCount || !g_surfaces.reference) return nullptr;
+    const bool via_gdiplus = gdiplus_records_metafile_drawing();
+    const MetafileRatio ratio = via_gdiplus ? probe_metafile_ratio() : MetafileRatio{};
+    const float scale = metafile_scale(g_startup_dpi);
+    SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    const SlotSizes stored = slot_sizes_of(slot);
+    const bool ajust = set.global.ajust == 1;
+
+    GraphicsWrapper reference;
+    if (gdip::GdipCreateFromHDC(g_surfaces.reference, &reference.graphics) != Gdiplus::Ok)
+        return nullptr;
+    GdipGraphicsPtr reference_owner(reference.graphics);
+    prepare_graphics(reference);
+
+    // Canvas and ink box at the stored size; the drawing is scaled afterwards.
+    // With auto-fit the record holds the heights of whatever size was fitted
+    // last (the doubled size after any stamping), which would measure the
+    // text too large here: the rows are fitted at the stored size first.
+    if (ajust) {
+        GdiplusTextMeasurer measurer;
+        auto_fit_slot(set, slot_index, g_era_table, fit_reference_centre(), measurer);
+    }
+    const WorkingCanvas canvas = metafile_canvas(canvas_shape_of_slot(slot_index), slot.frame.hankei,
+                                                 slot.frame.thick, slot.frame.bunkatu);
+    const InkMargins margins =
+        stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
+    const MetafileLayout layout =
+        metafile_layout(slot_index, canvas, margins, slot.frame.shadow > 0, slot.frame.thick);
+    const MetafileFrame frame = metafile_frame(layout, scale, ratio);
+    if (frame_out) *frame_out = frame;
+    const MetafileDrawing drawing = metafile_drawing(stored, ajust, layout, ratio, scale);
+
+    const bool had_file = file_name && file_exists(file_name);
+    HENHMETAFILE handle = nullptr;
+    {
+        SizesRestorer sizes(slot, stored, ajust);
+        handle = via_gdiplus
+                     ? record_with_gdiplus(set, slot_index, file_name, frame, drawing, reference, sizes)
+                     : record_with_gdi(set, slot_index, file_name, frame, drawing, reference, sizes);
+    }
+    // A recording that failed must not leave a file it made behind.
+    if (!handle && file_name && !had_file) DeleteFileW(file_name);
+    return handle;
+}
+
+bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner) {
+    if (!OpenClipboard(owner)) return false;
+    EmptyClipboard();
+    bool placed = false;
+    const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
+    if (size != 0) {
+        HGLOBAL buffer = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+        BYTE* bytes = buffer ? static_cast<BYTE*>(GlobalLock(buffer)) : nullptr;
+        if (bytes && GetEnhMetaFileBits(metafile, size, bytes) != 0) {
+            // The clipboard owns this copy; the caller keeps its own handle.
+            HENHMETAFILE copy = SetEnhMetaFileBits(size, bytes);
+            if (copy) {
+                placed = SetClipboardData(CF_ENHMETAFILE, copy) != nullptr;
+                if (!placed) DeleteEnhMetaFile(copy);
+            }
+        }
+        if (bytes) GlobalUnlock(buffer);
+        if (buffer) GlobalFree(buffer);
+    }
+    CloseClipboard();
+    return placed;
+}
+
+bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
+    HENHMETAFILE metafile = render_stamp_metafile(set, slot_index, nullptr);
+    if (!metafile) return false;
+    const bool placed = put_metafile_on_clipboard(metafile, owner);
+    DeleteEnhMetaFile(metafile);
+    return placed;
+}
+
+bool save_stamp_emf(SettingsSet& set, int slot_index, const wchar_t* path) {
+    if (!path || !*path) return false;
+    const std::wstring temporary = std::wstring(path) + L".part";
+    HENHMETAFILE metafile = render_stamp_metafile(set, slot_index, temporary.c_str());
+    if (!metafile) return false;
+    DeleteEnhMetaFile(metafile);  // closes the file
+    if (MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileW(temporary.c_str());
+    return false;
+}
+
+bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down) {
+    if (stamp_output_for(set.global, ctrl_down) == StampOutput::kMetafile)
+        return copy_metafile_to_clipboard(set, slot_index, owner);
+    return copy_bitmap_to_clipboard(set, slot_index, owner);
+}
+
+bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
+    return copy_stamp_to_clipboard(set, slot_index, owner, GetKeyState(VK_CONTROL) < 0);
+}
+
+}  // namespace markomi

@@ -1,0 +1,52 @@
+#pragma once
+// The metafile output of a stamp: recorded as an enhanced metafile on the
+// reference surface, with no background, for the clipboard (CF_ENHMETAFILE)
+// or an EMF file; and the switch between this and the bitmap output.
+#include <windows.h>
+
+#include "output/metafile_geometry.h"
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+// The resolution GDI+ gives a metafile recorded on the reference surface
+// over the reference resolution; 1.0 when the probe recording fails.
+MetafileRatio probe_metafile_ratio();
+
+// Whether GDI+ records drawing into a metafile: a one-time probe fills a
+// small rectangle into an EMF-only recording and looks for a painting
+// record. Where it does not (its drawing calls answer NotImplemented), the
+// pipeline records through a GDI metafile DC instead.
+bool gdiplus_records_metafile_drawing();
+
+// Records the slot's impression. With `file_name` null the metafile lives in
+// memory; otherwise it is recorded into that file (EMF only, no EMF+ part),
+// and a file the recording created is removed again when it fails. The
+// caller owns the returned handle (DeleteEnhMetaFile); null on failure.
+// `frame` (optional) receives the frame rectangle in pixels of the
+// reference device. The slot's radius and thickness (and, with AJUST 0, its
+// row heights) are exactly as before afterwards.
+HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
+                                   MetafileFrame* frame = nullptr);
+
+// Empties the clipboard (owned by `owner`) and puts an independent copy of
+// `metafile` on it as CF_ENHMETAFILE; the caller still owns `metafile`.
+// False when no copy could be placed (the clipboard is then empty, or
+// unchanged when it could not be opened).
+bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner);
+
+// Renders the slot's metafile and puts it on the clipboard.
+bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner);
+
+// Writes the slot's metafile as an EMF file. The recording goes into a
+// temporary file beside `path` that replaces it only once complete, so a
+// failure leaves neither a partial file nor a damaged earlier one.
+bool save_stamp_emf(SettingsSet& set, int slot_index, const wchar_t* path);
+
+// The stamping switch: FORMAT's first letter picks the metafile ("M") or the
+// bitmap, and Ctrl held reverses the choice.
+bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down);
+// The same with the Ctrl key's state read now.
+bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner);
+
+}  // namespace markomi

@@ -1,0 +1,30 @@
+#pragma once
+// The decisions of the metafile pipeline that do not touch the platform:
+// what to go on with after the EMF+ conversion and which output a stamping
+// makes.
+#include <cstdint>
+
+#include "output/stamp_canvas.h"
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+// GDI+ status values the conversion step tells apart.
+constexpr std::int32_t kGdiplusOk = 0;
+constexpr std::int32_t kGdiplusInvalidParameter = 2;
+
+enum class ConversionOutcome {
+    kUseConverted,  // dispose of the recording, go on with the converted metafile
+    kUseRecording,  // keep the recording (conversion failed or gave nothing)
+    kAbandon,       // the recording itself is unusable: release everything, stop
+};
+
+// From the conversion's status and whether it handed back a metafile.
+// InvalidParameter says the recording was refused, so nothing is kept;
+// every other failure leaves the recording as good as it was.
+ConversionOutcome conversion_outcome(std::int32_t status, bool got_converted);
+
+// The output of a stamping from FORMAT's first letter and the Ctrl key.
+StampOutput stamp_output_for(const GlobalOptions& options, bool ctrl_down);
+
+}  // namespace markomi

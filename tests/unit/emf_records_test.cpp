@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "output/emf_records.h"
+
+namespace markomi {
+namespace {
+
+// A little-endian byte builder for hand-made metafiles.
+class EmfBuilder {
+public:
+    EmfBuilder& header(std::int32_t frame_right, std::int32_t frame_bottom,
+                       std::uint32_t signature = kEmfSignature) {
+        const std::size_t start = bytes_.size();
+        u32(kEmrHeader);
+        u32(108);
+        for (int i = 0; i < 4; ++i) u32(0);  // rclBounds
+        u32(0);
+        u32(0);
+        u32(static_cast<std::uint32_t>(frame_right));
+        u32(static_cast<std::uint32_t>(frame_bottom));
+        u32(signature);
+        while (bytes_.size() < start + 108) bytes_.push_back(0);
+        return *this;
+    }
+    EmfBuilder& record(std::uint32_t type, std::uint32_t size) {
+        u32(type);
+        u32(size);
+        for (std::uint32_t i = 8; i < size; ++i) bytes_.push_back(0);
+        return *this;
+    }
+    EmfBuilder& eof() { return record(kEmrEof, 20); }
+    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
+    EmfSummary summary() const { return summarize_emf(bytes_.data(), bytes_.size()); }
+
+private:
+    void u32(std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    }
+    std::vector<std::uint8_t> bytes_;
+};
+
+constexpr std::uint32_t kEmrRectangle = 43;
+constexpr std::uint32_t kEmrSelectObject = 37;
+constexpr std::uint32_t kEmrGdiComment = 70;
+
+TEST(EmfSummary, CountsRecordsAndPaintingRecordsAndReadsTheFrame) {
+    EmfBuilder emf;
+    emf.header(2646, 1270).record(kEmrSelectObject, 12).record(kEmrRectangle, 24).eof();
+    const EmfSummary s = emf.summary();
+    EXPECT_TRUE(s.valid);
+    EXPECT_EQ(s.record_count, 4u);
+    EXPECT_EQ(s.painting_records, 1u);
+    EXPECT_TRUE(s.ends_with_eof);
+    EXPECT_EQ(s.frame.right, 2646);
+    EXPECT_EQ(s.frame.bottom, 1270);
+}
+
+TEST(EmfSummary, ARecordingOfOnlyHeaderCommentsAndEofPaintsNothing) {
+    // What a GDI+ that cannot record drawing leaves behind.
+    EmfBuilder emf;
+    emf.header(100, 100).record(kEmrGdiComment, 40).eof();
+    const EmfSummary s = emf.summary();
+    EXPECT_TRUE(s.valid);
+    EXPECT_EQ(s.record_count, 3u);
+    EXPECT_EQ(s.painting_records, 0u);
+}
+
+TEST(EmfSummary, RejectsWhatIsNotASoundMetafile) {
+    EXPECT_FALSE(summarize_emf(nullptr, 0).valid);
+    EmfBuilder wrong_signature;
+    wrong_signature.header(1, 1, 0x20464D45).eof();
+    EXPECT_FALSE(wrong_signature.summary().valid);
+
+    EmfBuilder good;
+    good.header(1, 1).record(kEmrRectangle, 24).eof();
+    std::vector<std::uint8_t> bytes = good.bytes();
+    // Cut inside the last record: the chain runs past the end.
+    EXPECT_FALSE(summarize_emf(bytes.data(), bytes.size() - 4).valid);
+    // Too short to hold a header at all.
+    EXPECT_FALSE(summarize_emf(bytes.data(), 87).valid);
+    EXPECT_FALSE(summarize_emf(bytes.data(), 40).valid);
+    // A record size of 0 or one not a multiple of 4 stops the walk.
+    EmfBuilder zero;
+    zero.header(1, 1);
+    std::vector<std::uint8_t> z = zero.bytes();
+    z.insert(z.end(), {43, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_FALSE(summarize_emf(z.data(), z.size()).valid);
+    EmfBuilder odd;
+    odd.header(1, 1).record(kEmrRectangle, 22);
+    EXPECT_FALSE(odd.summary().valid);
+}
+
+TEST(EmfSummary, NoticesAMissingEof) {
+    EmfBuilder emf;
+    emf.header(1, 1).record(kEmrRectangle, 24);
+    const EmfSummary s = emf.summary();
+    EXPECT_TRUE(s.valid);
+    EXPECT_FALSE(s.ends_with_eof);
+}
+
+TEST(EmfRecordPaints, ShapesPathsBlitsAndTextPaintStateDoesNot) {
+    for (std::uint32_t type : {2u, 3u, 8u, 15u, 41u, 42u, 43u, 47u, 53u, 56u, 62u, 63u, 64u, 71u,
+                               74u, 76u, 81u, 83u, 84u, 85u, 92u, 96u, 97u, 114u, 116u, 118u})
+        EXPECT_TRUE(emf_record_paints(type)) << type;
+    // Header, window and viewport setup, objects, path brackets, comments, EOF.
+    for (std::uint32_t type : {0u, 1u, 9u, 14u, 37u, 39u, 40u, 48u, 52u, 59u, 60u, 70u, 75u, 82u,
+                               93u, 95u, 115u, 117u, 119u})
+        EXPECT_FALSE(emf_record_paints(type)) << type;
+}
+
+TEST(EmfFrameUnits, PixelsAtADpiRoundToTheNearest) {
+    EXPECT_EQ(emf_frame_pixels(2540, 96), 96);
+    EXPECT_EQ(emf_frame_pixels(2646, 96), 100);   // 100.02
+    EXPECT_EQ(emf_frame_pixels(2645, 96), 100);   // 99.97, not truncated to 99
+    EXPECT_EQ(emf_frame_pixels(13, 96), 0);       // 0.49
+    EXPECT_EQ(emf_frame_pixels(14, 96), 1);       // 0.53
+    EXPECT_EQ(emf_frame_pixels(2540, 144), 144);
+}
+
+TEST(EmfFrameUnits, HundredthsOfAMillimetreFromTheDeviceSize) {
+    // A 1920-pixel screen reported as 508 mm: 96 dpi.
+    EXPECT_EQ(emf_frame_hundredths(1, 508, 1920), 26);    // 26.46
+    EXPECT_EQ(emf_frame_hundredths(2, 508, 1920), 53);    // 52.92, not truncated to 52
+    EXPECT_EQ(emf_frame_hundredths(100, 508, 1920), 2646);
+    EXPECT_EQ(emf_frame_hundredths(73, 320, 1280), 1825);  // exactly 1825
+    EXPECT_EQ(emf_frame_hundredths(10, 0, 1920), 0);
+    EXPECT_EQ(emf_frame_hundredths(10, 508, 0), 0);
+    // Every whole pixel size survives the trip to hundredths and back.
+    for (int px = 1; px <= 700; ++px)
+        ASSERT_EQ(emf_frame_pixels(emf_frame_hundredths(px, 508, 1920), 96), px) << px;
+}
+
+}  // namespace
+}  // namespace markomi

@@ -1,0 +1,449 @@
+// Image files of every design: BMP bytes, PNG transparency, JPEG background,
+// sizes against the bitmap pipeline, failures that leave no file, the dialog.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dates/era_table.h"
+#include "output/bitmap_output_win.h"
+#include "output/bmp_writer.h"
+#include "output/image_file_rules.h"
+#include "output/image_file_win.h"
+#include "output/output_common_win.h"
+#include "output/stamp_canvas.h"
+#include "render/preview_geometry.h"
+#include "render/surfaces_gdiplus.h"
+#include "support/test_files.h"
+
+namespace markomi {
+namespace {
+
+using testing::TempFolder;
+
+// The file names in a folder, "." and ".." left out.
+std::vector<std::wstring> folder_entries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A decoded image file: ARGB pixels, read once so the file is not kept open.
+struct DecodedImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+    std::uint32_t at(int x, int y) const { return argb[static_cast<size_t>(y * width + x)]; }
+};
+
+DecodedImage decode(const std::wstring& path) {
+    DecodedImage out;
+    Gdiplus::GpBitmap* raw = nullptr;
+    if (gdip::GdipCreateBitmapFromFile(path.c_str(), &raw) != Gdiplus::Ok) return out;
+    GdipImagePtr image(raw);
+    UINT w = 0, h = 0;
+    gdip::GdipGetImageWidth(raw, &w);
+    gdip::GdipGetImageHeight(raw, &h);
+    out.width = static_cast<int>(w);
+    out.height = static_cast<int>(h);
+    out.argb.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < out.height; ++y)
+        for (int x = 0; x < out.width; ++x) {
+            Gdiplus::ARGB c = 0;
+            gdip::GdipBitmapGetPixel(raw, x, y, &c);
+            out.argb[static_cast<size_t>(y * out.width + x)] = c;
+        }
+    return out;
+}
+
+int alpha_of(std::uint32_t argb) { return static_cast<int>(argb >> 24); }
+int red_of(std::uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
+int green_of(std::uint32_t argb) { return static_cast<int>((argb >> 8) & 0xFF); }
+int blue_of(std::uint32_t argb) { return static_cast<int>(argb & 0xFF); }
+
+bool is_stamp_red(std::uint32_t argb) {
+    return red_of(argb) >= 200 && green_of(argb) <= 80 && blue_of(argb) <= 80;
+}
+
+class ImageFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        init_measure_cache();
+        create_surfaces();
+        g_era_table = builtin_era_table();
+        set_.date.year = 2025;
+        set_.date.month = 5;
+        set_.date.day = 1;
+        // Without auto-fit the heights stay as they are, so every writer and
+        // the expectations measure the same ink box.
+        set_.global.ajust = 0;
+    }
+    void TearDown() override { release_surfaces(); }
+
+    // The layouts the two kinds of writer work with, taken as they take them.
+    struct Layouts {
+        BitmapLayout bitmap;
+        BitmapLayout image;
+    };
+    Layouts layouts_of(int slot) {
+        ScaledSlot scaled(set_, slot, kSupersampleFactor);
+        const ScaledGeometry& sg = scaled.geometry();
+        const SlotSettings& s = set_.slots[static_cast<size_t>(slot)];
+        const WorkingCanvas canvas = working_canvas(canvas_shape_of_slot(slot), sg, s.frame.bunkatu);
+        const InkMargins m =
+            stamp_ink_box(set_, slot, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
+        const bool shadow = s.frame.shadow > 0;
+        return {bitmap_layout(canvas, m, shadow, sg.shadow_distance, kSupersampleFactor),
+                image_writer_layout(slot, canvas, m, shadow, sg.shadow_distance, kSupersampleFactor)};
+    }
+
+    SettingsSet set_;
+    TempFolder folder_;
+};
+
+TEST_F(ImageFile, BmpHoldsTheBitmapPipelinesPictureByteForByte) {
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HGDIOBJ original = GetCurrentObject(memory, OBJ_BITMAP);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        const std::wstring path = folder_.file((L"stamp" + std::to_wstring(slot) + L".bmp").c_str());
+        ASSERT_TRUE(save_stamp_bmp(set_, slot, nullptr, path.c_str()));
+        const std::vector<unsigned char> bytes = testing::read_bytes(path);
+
+        const BitmapLayout expected = layouts_of(slot).bitmap;
+        StampBitmap reference = render_stamp_bitmap(set_, slot, screen, memory);
+        ASSERT_EQ(reference.width, expected.width);
+        ASSERT_EQ(reference.height, expected.height);
+        const int w = reference.width, h = reference.height;
+        const size_t stride = *bmp_row_stride(w);
+        ASSERT_EQ(bytes.size(), 54 + stride * static_cast<size_t>(h));
+        const auto headers = bmp_headers(w, h);
+        ASSERT_TRUE(headers);
+        EXPECT_TRUE(std::equal(headers->begin(), headers->end(), bytes.begin()));
+
+        // Rows bottom-up, blue-green-red, zero padding: compared with the
+        // pipeline's own bitmap pixel by pixel.
+        int mismatches = 0, red = 0;
+        for (int y = 0; y < h; ++y) {
+            const unsigned char* row = bytes.data() + 54 + static_cast<size_t>(h - 1 - y) * stride;
+            for (int x = 0; x < w; ++x) {
+                const COLORREF c = GetPixel(memory, x, y);
+                const unsigned char* p = row + 3 * x;
+                if (p[0] != GetBValue(c) || p[1] != GetGValue(c) || p[2] != GetRValue(c)) ++mismatches;
+                if (p[2] >= 200 && p[1] <= 80 && p[0] <= 80) ++red;
+            }
+            for (size_t pad = 3 * static_cast<size_t>(w); pad < stride; ++pad)
+                if (row[pad] != 0) ++mismatches;
+        }
+        EXPECT_EQ(mismatches, 0);
+        EXPECT_GT(red, 50);
+        // The one-pixel blank border survives in the corners.
+        EXPECT_EQ(bytes[54], 0xFF);
+        SelectObject(memory, original);
+        DeleteObject(reference.bitmap);
+    }
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+TEST_F(ImageFile, PngHasTheBitmapSizeAndIsTransparentOutsideTheInk) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        const std::wstring path = folder_.file((L"stamp" + std::to_wstring(slot) + L".png").c_str());
+        ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kPng, path.c_str()));
+        const DecodedImage png = decode(path);
+        const Layouts l = layouts_of(slot);
+        EXPECT_EQ(png.width, l.bitmap.width);
+        if (slot == 6) {
+            // The animal's image files keep one more doubled-size row before halving.
+            EXPECT_EQ(png.height, (l.bitmap.work_height + 1) / 2);
+        } else {
+            EXPECT_EQ(png.height, l.bitmap.height);
+        }
+        EXPECT_EQ(png.height, l.image.height);
+        ASSERT_GT(png.width, 10);
+        ASSERT_GT(png.height, 10);
+
+        for (auto [x, y] : {std::array<int, 2>{0, 0}, {png.width - 1, 0}, {0, png.height - 1},
+                            {png.width - 1, png.height - 1}})
+            EXPECT_EQ(alpha_of(png.at(x, y)), 0) << x << "," << y;
+        // Along the middle row: transparent up to the ring, then opaque red on it.
+        const int mid = png.height / 2;
+        int x = 0;
+        while (x < png.width && alpha_of(png.at(x, mid)) == 0) ++x;
+        EXPECT_GE(x, 0);
+        EXPECT_LT(x, png.width / 4);
+        int opaque_red = 0;
+        for (std::uint32_t c : png.argb)
+            if (alpha_of(c) == 255 && is_stamp_red(c)) ++opaque_red;
+        EXPECT_GT(opaque_red, 50);
+    }
+}
+
+TEST_F(ImageFile, JpegHasTheSizeOfThePngAndAWhiteBackground) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        const std::wstring path = folder_.file((L"stamp" + std::to_wstring(slot) + L".jpg").c_str());
+        ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kJpeg, path.c_str()));
+        const std::vector<unsigned char> bytes = testing::read_bytes(path);
+        ASSERT_GE(bytes.size(), 3u);
+        EXPECT_EQ(bytes[0], 0xFF);  // JPEG start-of-image marker
+        EXPECT_EQ(bytes[1], 0xD8);
+        const DecodedImage jpg = decode(path);
+        const Layouts l = layouts_of(slot);
+        EXPECT_EQ(jpg.width, l.image.width);
+        EXPECT_EQ(jpg.height, l.image.height);
+        ASSERT_GT(jpg.width, 10);
+        for (auto [x, y] : {std::array<int, 2>{0, 0}, {jpg.width - 1, 0}, {0, jpg.height - 1},
+                            {jpg.width - 1, jpg.height - 1}}) {
+            const std::uint32_t c = jpg.at(x, y);
+            EXPECT_EQ(alpha_of(c), 255);
+            // JPEG is lossy: white within a small margin.
+            EXPECT_GE(std::min({red_of(c), green_of(c), blue_of(c)}), 235) << x << "," << y;
+        }
+        int reddish = 0;
+        for (std::uint32_t c : jpg.argb)
+            if (red_of(c) >= 180 && green_of(c) <= 110 && blue_of(c) <= 110) ++reddish;
+        EXPECT_GT(reddish, 50);
+    }
+}
+
+TEST_F(ImageFile, AShadowGrowsTheImageFilesRightAndDown) {
+    set_.slots[0].frame.thick = 1;
+    const std::wstring flat_png = folder_.file(L"flat.png"), flat_bmp = folder_.file(L"flat.bmp");
+    ASSERT_TRUE(save_stamp_image(set_, 0, ImageWriter::kPng, flat_png.c_str()));
+    ASSERT_TRUE(save_stamp_bmp(set_, 0, nullptr, flat_bmp.c_str()));
+    set_.slots[0].frame.shadow = 2;
+    const std::wstring shadow_png = folder_.file(L"shadow.png"),
+                       shadow_bmp = folder_.file(L"shadow.bmp");
+    ASSERT_TRUE(save_stamp_image(set_, 0, ImageWriter::kPng, shadow_png.c_str()));
+    ASSERT_TRUE(save_stamp_bmp(set_, 0, nullptr, shadow_bmp.c_str()));
+    // s = max(2 x 1 - 1, 2) = 2 doubled-size pixels: one after halving.
+    const DecodedImage a = decode(flat_png), b = decode(shadow_png);
+    EXPECT_EQ(b.width, a.width + 1);
+    EXPECT_EQ(b.height, a.height + 1);
+    const DecodedImage c = decode(flat_bmp), d = decode(shadow_bmp);
+    EXPECT_EQ(c.width, a.width);
+    EXPECT_EQ(d.width, c.width + 1);
+    EXPECT_EQ(d.height, c.height + 1);
+}
+
+TEST_F(ImageFile, SettingsAreAsBeforeAfterEveryWriter) {
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        const SlotSettings before = set_.slots[static_cast<size_t>(slot)];
+        ASSERT_TRUE(save_stamp_bmp(set_, slot, nullptr, folder_.file(L"s.bmp").c_str()));
+        ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kPng, folder_.file(L"s.png").c_str()));
+        ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kJpeg, folder_.file(L"s.jpg").c_str()));
+        const SlotSettings& after = set_.slots[static_cast<size_t>(slot)];
+        EXPECT_EQ(after.frame.hankei, before.frame.hankei);
+        EXPECT_EQ(after.frame.thick, before.frame.thick);
+        EXPECT_EQ(after.frame.color, before.frame.color);
+        EXPECT_EQ(after.busho.height, before.busho.height);
+        EXPECT_EQ(after.date.height, before.date.height);
+        EXPECT_EQ(after.name.height, before.name.height);
+        EXPECT_EQ(after.busho.color, before.busho.color);
+        EXPECT_EQ(after.date.color, before.date.color);
+        EXPECT_EQ(after.name.color, before.name.color);
+    }
+}
+
+TEST_F(ImageFile, AnExistingFileIsReplacedWhole) {
+    const std::wstring path = folder_.file(L"old.png");
+    ASSERT_TRUE(testing::write_bytes(path, std::vector<unsigned char>(100000, 0x55)));
+    ASSERT_TRUE(save_stamp_image(set_, 1, ImageWriter::kPng, path.c_str()));
+    const std::vector<unsigned char> bytes = testing::read_bytes(path);
+    ASSERT_GE(bytes.size(), 8u);
+    EXPECT_LT(bytes.size(), 100000u);
+    EXPECT_EQ(bytes[1], 'P');
+    EXPECT_EQ(bytes[2], 'N');
+    EXPECT_EQ(bytes[3], 'G');
+    EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"old.png"});
+}
+
+TEST_F(ImageFile, AnUnwritablePathFailsAndLeavesNoFile) {
+    // The EMF (4) is the metafile pipeline's writer: its own temporary file
+    // rules apply to it, so only the missing folder is checked here.
+    for (int index = 1; index <= 4; ++index) {
+        SCOPED_TRACE(index);
+        const std::wstring missing = folder_.path() + L"\\no such folder\\stamp.x";
+        EXPECT_FALSE(save_stamp_file(set_, 2, nullptr, index, missing.c_str()));
+        EXPECT_EQ(GetFileAttributesW((folder_.path() + L"\\no such folder").c_str()),
+                  INVALID_FILE_ATTRIBUTES);
+        if (index == 4) continue;
+
+        const std::wstring locked = folder_.file(L"locked.x");
+        const std::vector<unsigned char> old_bytes{'o', 'l', 'd'};
+        SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(testing::write_bytes(locked, old_bytes));
+        ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
+        EXPECT_FALSE(save_stamp_file(set_, 2, nullptr, index, locked.c_str()));
+        EXPECT_EQ(testing::read_bytes(locked), old_bytes);
+        // No temporary file is left beside it either.
+        EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"locked.x"});
+    }
+}
+
+TEST_F(ImageFile, TypeIndicesOutsideTheListWriteNothing) {
+    for (int index : {0, 5, -1}) {
+        EXPECT_FALSE(save_stamp_file(set_, 0, nullptr, index, folder_.file(L"x.bmp").c_str()));
+    }
+    EXPECT_FALSE(save_stamp_bmp(set_, kSlotCount, nullptr, folder_.file(L"x.bmp").c_str()));
+    EXPECT_TRUE(folder_entries(folder_.path()).empty());
+}
+
+TEST_F(ImageFile, TheTypeListIndexPicksTheWriter) {
+    // 1 BMP, 2 PNG, 3 JPG, 4 EMF: each file starts with its format's signature.
+    const std::vector<unsigned char> starts[] = {
+        {'B', 'M'}, {0x89, 'P', 'N', 'G'}, {0xFF, 0xD8}, {1, 0, 0, 0}};
+    for (int index = 1; index <= 4; ++index) {
+        SCOPED_TRACE(index);
+        const std::wstring path = folder_.file((L"typed" + std::to_wstring(index)).c_str());
+        ASSERT_TRUE(save_stamp_file(set_, 3, nullptr, index, path.c_str()));
+        const std::vector<unsigned char> bytes = testing::read_bytes(path);
+        const std::vector<unsigned char>& start = starts[index - 1];
+        ASSERT_GE(bytes.size(), 44u);
+        EXPECT_TRUE(std::equal(start.begin(), start.end(), bytes.begin()));
+        if (index == 4) {
+            EXPECT_EQ(std::string(bytes.begin() + 40, bytes.begin() + 44), " EMF");
+        }
+    }
+}
+
+TEST_F(ImageFile, EncodersAreFoundByExactMimeType) {
+    CLSID png{}, jpeg{};
+    const int png_index = find_image_encoder(u"image/png", &png);
+    const int jpeg_index = find_image_encoder(u"image/jpeg", &jpeg);
+    EXPECT_GE(png_index, 0);
+    EXPECT_GE(jpeg_index, 0);
+    EXPECT_NE(png_index, jpeg_index);
+    EXPECT_FALSE(IsEqualGUID(png, jpeg));
+    CLSID untouched{};
+    untouched.Data1 = 0x12345678;
+    EXPECT_EQ(find_image_encoder(u"image/PNG", &untouched), -1);
+    EXPECT_EQ(untouched.Data1, 0x12345678u);
+}
+
+// ---- The save dialog, driven in-process ------------------------------------------
+
+// What the driver does once the dialog is up. Set before the dialog runs.
+struct DialogScript {
+    int type_list_index = -1;  // 0-based item to pick in the type list, -1 to leave it
+    std::wstring name;         // typed into the file-name box after the type is picked
+    bool cancel = false;
+    // Seen by the driver:
+    std::wstring title;
+    std::wstring box_after_type_change;
+    bool ran = false;
+};
+
+DialogScript g_script;
+HHOOK g_cbt_hook = nullptr;
+HWND g_dialog = nullptr;
+
+// The file-name box: the combo box of newer explorer-style dialogs (Wine's
+// among them), else the plain edit box of older ones.
+int name_box_id(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
+
+void CALLBACK drive_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND dialog = g_dialog;
+    wchar_t text[300] = {};
+    GetWindowTextW(dialog, text, 300);
+    g_script.title = text;
+    if (g_script.cancel) {
+        g_script.ran = true;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    if (!g_script.name.empty()) SetDlgItemTextW(dialog, name_box_id(dialog), g_script.name.c_str());
+    if (g_script.type_list_index >= 0) {
+        HWND types = GetDlgItem(dialog, cmb1);
+        SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(g_script.type_list_index), 0);
+        // As a user's pick ends: Wine's dialog acts on the end of the
+        // selection, Windows' on the change.
+        for (WORD note : {CBN_SELCHANGE, CBN_SELENDOK})
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, note), reinterpret_cast<LPARAM>(types));
+    }
+    GetDlgItemTextW(dialog, name_box_id(dialog), text, 300);
+    g_script.box_after_type_change = text;
+    g_script.ran = true;
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+LRESULT CALLBACK watch_activation(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE && g_dialog == nullptr) {
+        HWND window = reinterpret_cast<HWND>(wparam);
+        wchar_t cls[32] = {};
+        GetClassNameW(window, cls, 32);
+        if (lstrcmpW(cls, L"#32770") == 0) {
+            g_dialog = window;
+            // Act from the dialog's own message loop, once it has settled.
+            SetTimer(nullptr, 0, 300, drive_dialog);
+        }
+    }
+    return CallNextHookEx(g_cbt_hook, code, wparam, lparam);
+}
+
+class ImageFileDialog : public ImageFile {
+protected:
+    bool run(DialogScript script) {
+        g_script = std::move(script);
+        g_dialog = nullptr;
+        g_cbt_hook = SetWindowsHookExW(WH_CBT, watch_activation, nullptr, GetCurrentThreadId());
+        const bool saved = run_save_image_dialog(nullptr, set_, 0);
+        UnhookWindowsHookEx(g_cbt_hook);
+        g_cbt_hook = nullptr;
+        return saved;
+    }
+};
+
+TEST_F(ImageFileDialog, ANameWithoutExtensionGetsThePngTypesExtension) {
+    DialogScript script;
+    script.type_list_index = 1;  // PNG
+    script.name = folder_.path() + L"\\印影";
+    EXPECT_TRUE(run(script));
+    EXPECT_TRUE(g_script.ran);
+    EXPECT_EQ(g_script.title, L"印影保存");
+    // A name without a dot is left alone by the type change.
+    EXPECT_EQ(g_script.box_after_type_change, folder_.path() + L"\\印影");
+    EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"印影.png"});
+    const std::vector<unsigned char> bytes = testing::read_bytes(folder_.file(L"印影.png"));
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes[1], 'P');
+}
+
+TEST_F(ImageFileDialog, ChangingTheTypeSwapsTheTypedExtension) {
+    DialogScript script;
+    script.type_list_index = 2;  // JPG
+    script.name = folder_.path() + L"\\印影.bmp";
+    EXPECT_TRUE(run(script));
+    EXPECT_EQ(g_script.box_after_type_change, folder_.path() + L"\\印影.jpg");
+    EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"印影.jpg"});
+}
+
+TEST_F(ImageFileDialog, CancellingWritesNothing) {
+    DialogScript script;
+    script.cancel = true;
+    EXPECT_FALSE(run(script));
+    EXPECT_TRUE(g_script.ran);
+    EXPECT_TRUE(folder_entries(folder_.path()).empty());
+}
+
+}  // namespace
+}  // namespace markomi

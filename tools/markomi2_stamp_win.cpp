@@ -1,0 +1,189 @@
+// Markomi2Stamp: renders a stamp from a settings file through the program's
+// own output pipelines, into an image file or onto the clipboard, and prints
+// one line of JSON about it. It never writes settings.
+#include <windows.h>
+#include <gdiplus.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "base/u16_format.h"
+#include "base/wide_text_win.h"
+#include "dates/era_registry_win.h"
+#include "output/bitmap_output_win.h"
+#include "output/companion_args.h"
+#include "output/image_file_rules.h"
+#include "output/image_file_win.h"
+#include "output/metafile_output_win.h"
+#include "output/stamp_canvas.h"
+#include "render/gdiplus_handles_gdiplus.h"
+#include "render/row_fit.h"
+#include "render/surfaces_gdiplus.h"
+#include "settings/settings_files_win.h"
+#include "settings/settings_rules.h"
+
+using namespace markomi;
+
+namespace {
+
+constexpr const char16_t* kDesigns[] = {u"normal", u"flower", u"star", u"insect",
+                                        u"typhoon", u"diamond", u"animal"};
+
+void write_utf8(FILE* stream, std::u16string_view text) {
+    std::string bytes = u16_to_utf8(text);
+    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    std::fflush(stream);
+}
+
+std::wstring user_settings_file() {
+    wchar_t folder[MAX_PATH] = L"";
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return std::wstring();
+    return std::wstring(folder) + L"\\Markomi2\\Markomi2.ini";
+}
+
+StampDate today() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    StampDate d;
+    d.year = now.wYear;
+    d.month = now.wMonth;
+    d.day = now.wDay;
+    d.weekday = now.wDayOfWeek;
+    return d;
+}
+
+// The written image's size, read back from the file itself.
+bool image_size(const std::wstring& path, ImageWriter writer, int* width, int* height) {
+    if (writer == ImageWriter::kEmf) {
+        HENHMETAFILE emf = GetEnhMetaFileW(path.c_str());
+        if (!emf) return false;
+        ENHMETAHEADER header{};
+        GetEnhMetaFileHeader(emf, sizeof header, &header);
+        *width = header.rclBounds.right - header.rclBounds.left + 1;
+        *height = header.rclBounds.bottom - header.rclBounds.top + 1;
+        DeleteEnhMetaFile(emf);
+        return true;
+    }
+    Gdiplus::GpBitmap* image = nullptr;
+    if (gdip::GdipCreateBitmapFromFile(path.c_str(), &image) != Gdiplus::Ok) return false;
+    UINT w = 0, h = 0;
+    gdip::GdipGetImageWidth(image, &w);
+    gdip::GdipGetImageHeight(image, &h);
+    gdip::GdipDisposeImage(image);
+    *width = static_cast<int>(w);
+    *height = static_cast<int>(h);
+    return true;
+}
+
+bool clipboard_size(int* width, int* height) {
+    if (!OpenClipboard(nullptr)) return false;
+    bool ok = false;
+    if (HBITMAP bitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP))) {
+        BITMAP info{};
+        if (GetObject(bitmap, sizeof info, &info)) {
+            *width = info.bmWidth;
+            *height = info.bmHeight;
+            ok = true;
+        }
+    } else if (HENHMETAFILE emf = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE))) {
+        ENHMETAHEADER header{};
+        GetEnhMetaFileHeader(emf, sizeof header, &header);
+        *width = header.rclBounds.right - header.rclBounds.left + 1;
+        *height = header.rclBounds.bottom - header.rclBounds.top + 1;
+        ok = true;
+    }
+    CloseClipboard();
+    return ok;
+}
+
+std::optional<ImageWriter> writer_for(const std::u16string& path) {
+    std::u16string ext = lower_case_text(find_file_extension(path));
+    if (ext == u".bmp") return ImageWriter::kBmp;
+    if (ext == u".png") return ImageWriter::kPng;
+    if (ext == u".jpg" || ext == u".jpeg") return ImageWriter::kJpeg;
+    if (ext == u".emf") return ImageWriter::kEmf;
+    return std::nullopt;
+}
+
+int run(const CompanionArgs& args) {
+    SettingsSet& set = g_settings;
+    std::wstring ini = args.ini ? to_wide(*args.ini) : user_settings_file();
+    ProfileFileStore store(ini);
+    load_settings_from(store, set);
+    set.date = args.date ? *args.date : today();
+    const int slot = args.slot ? args.slot - 1 : set.global.active;
+
+    std::u16string target;
+    std::u16string format;
+    int width = 0, height = 0;
+    if (args.out) {
+        std::optional<ImageWriter> writer = writer_for(*args.out);
+        if (!writer) {
+            write_utf8(stderr, u"error: --out must end in .bmp, .png, .jpg or .emf / 拡張子は .bmp .png .jpg .emf のいずれか\n");
+            return 2;
+        }
+        std::wstring path = to_wide(*args.out);
+        bool ok = *writer == ImageWriter::kEmf   ? save_stamp_emf(set, slot, path.c_str())
+                  : *writer == ImageWriter::kBmp ? save_stamp_bmp(set, slot, nullptr, path.c_str())
+                                                 : save_stamp_image(set, slot, *writer, path.c_str());
+        if (!ok || !image_size(path, *writer, &width, &height)) {
+            write_utf8(stderr, u"error: cannot write " + *args.out + u" / 書き込めません\n");
+            return 1;
+        }
+        target = *args.out;
+        static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF"};
+        format = kNames[static_cast<int>(*writer)];
+    } else {
+        char16_t letter = args.format ? *args.format : (set.global.format.empty() ? u'M' : set.global.format.view()[0]);
+        HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        bool metafile = choose_stamp_output(letter, false) == StampOutput::kMetafile;
+        bool ok = metafile ? copy_metafile_to_clipboard(set, slot, owner)
+                           : copy_bitmap_to_clipboard(set, slot, owner);
+        if (!ok || !clipboard_size(&width, &height)) {
+            write_utf8(stderr, u"error: the clipboard could not be used / クリップボードを使えません\n");
+            if (owner) DestroyWindow(owner);
+            return 1;
+        }
+        if (owner) DestroyWindow(owner);
+        target = u"clipboard";
+        format = metafile ? u"M" : u"B";
+    }
+
+    const SlotSettings& s = set.slots[static_cast<std::size_t>(slot)];
+    std::u16string json = u"{\"slot\":" + decimal_text(slot + 1) + u",\"design\":" +
+                          json_string(kDesigns[slot]) + u",\"output\":" + json_string(target) +
+                          u",\"format\":" + json_string(format) + u",\"width\":" + decimal_text(width) +
+                          u",\"height\":" + decimal_text(height) + u",\"date\":" +
+                          json_string(slot_date_text(s, set.date, g_era_table)) +
+                          u",\"heights\":{\"busho\":" + decimal_text(s.busho.height) +
+                          u",\"date\":" + decimal_text(s.date.height) + u",\"name\":" +
+                          decimal_text(s.name.height) + u"}}\n";
+    write_utf8(stdout, json);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    std::vector<std::u16string> words;
+    for (int i = 1; i < argc; ++i) words.emplace_back(as_u16(argv[i]));
+    CompanionParse parsed = parse_companion_args(words);
+    if (!parsed.args) {
+        write_utf8(stderr, u"error: " + parsed.error + u"\n" + companion_usage());
+        return 2;
+    }
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    load_era_table();
+    init_measure_cache();
+    create_surfaces();
+    int code = run(*parsed.args);
+    release_surfaces();
+    free_era_table();
+    Gdiplus::GdiplusShutdown(token);
+    return code;
+}
