@@ -8,6 +8,9 @@
 #include <string>
 
 #include "dates/era_table.h"
+#include "output/bitmap_output_win.h"
+#include "output/metafile_output_win.h"
+#include "output/preview_output_win.h"
 #include "render/layout_pass.h"
 #include "render/measure_cache.h"
 #include "render/row_fit.h"
@@ -153,6 +156,34 @@ int wmain() {
     hits = g_measure_cache.hits() - hits;
     std::printf("\ntyping a 10-character department: %d accesses, %d hits, hit rate %.1f%%\n", accesses,
                 hits, accesses ? 100.0 * hits / accesses : 0.0);
+
+    // Click to clipboard, per slot and format, with the cache warm as in a session.
+    std::printf("\nclick to clipboard (warm cache), ms and x floor\n  slot  bitmap            metafile\n");
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    g_settings = defaults;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        double bitmap = time_ms(5, nothing, [&] { copy_bitmap_to_clipboard(g_settings, slot, owner); });
+        double metafile = time_ms(5, nothing, [&] { copy_metafile_to_clipboard(g_settings, slot, owner); });
+        std::printf("  %d     %7.2f (%5.1fx)  %7.2f (%5.1fx)\n", slot + 1, bitmap, bitmap / floor, metafile,
+                    metafile / floor);
+    }
+    DestroyWindow(owner);
+
+    // Preview redraw after a one-character change of the department text.
+    HDC screen = GetDC(nullptr);
+    HDC preview_dc = CreateCompatibleDC(screen);
+    HBITMAP preview_bitmap = CreateCompatibleBitmap(screen, 400, 400);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(preview_dc, preview_bitmap);
+    g_settings = defaults;
+    const std::u16string base = u"技術部";
+    int k = 0;
+    double redraw = time_ms(30, [&] { g_settings.global.busho = base + static_cast<char16_t>(u'一' + (k++ % 40)); },
+                            [&] { draw_preview_slot(preview_dc, g_settings, 0, 96); });
+    std::printf("\npreview redraw after a one-character change: %.2f ms (%.1fx floor)\n", redraw, redraw / floor);
+    SelectObject(preview_dc, old);
+    DeleteObject(preview_bitmap);
+    DeleteDC(preview_dc);
 
     release_surfaces();
     Gdiplus::GdiplusShutdown(token);

@@ -75,6 +75,7 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   target_link_libraries(markomi2_app_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_app_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\""
+                             "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
                              "MARKOMI2_STAMP_EXE_PATH=L\"${WIN_STAMP_EXE_PATH}\"")
   add_dependencies(markomi2_app_tests Markomi2)
   if(TARGET Markomi2Stamp)
