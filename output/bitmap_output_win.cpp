@@ -3,6 +3,7 @@
 #include <array>
 
 #include "output/output_common_win.h"
+#include "output/halve_win.h"
 #include "output/stamp_canvas.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/preview_geometry.h"
@@ -61,17 +62,17 @@ StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc,
         gdip::GdipDeleteGraphics(g.graphics);
     }
 
-    int old_mode = SetStretchBltMode(memory_dc, HALFTONE);
-    SetBrushOrgEx(memory_dc, 0, 0, nullptr);
-    result.bitmap = CreateCompatibleBitmap(window_dc, layout.width, layout.height);
+    // Halved by averaging 2x2 blocks (the halftone stretch of some systems
+    // samples instead and loses thin lines).
+    SelectObject(work_dc, old_work);
+    std::vector<std::uint32_t> half = halved_pixels(window_dc, work, layout.work_width,
+                                                    layout.work_height, 0, 0, layout.work_width,
+                                                    layout.work_height);
+    result.bitmap = bitmap_from_pixels(window_dc, half, layout.width, layout.height);
     SelectObject(memory_dc, result.bitmap);
-    StretchBlt(memory_dc, 0, 0, layout.width, layout.height, work_dc, 0, 0, layout.work_width,
-               layout.work_height, SRCCOPY);
-    SetStretchBltMode(memory_dc, old_mode);
     result.width = layout.width;
     result.height = layout.height;
 
-    SelectObject(work_dc, old_work);
     DeleteObject(work);
     DeleteDC(work_dc);
     return result;

@@ -1,6 +1,7 @@
 #include "output/preview_output_win.h"
 
 #include "app/process_globals_win.h"
+#include "output/halve_win.h"
 #include "output/preview_render_geometry.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/stamp_renderer_gdiplus.h"
@@ -57,13 +58,14 @@ void draw_preview_slot(HDC dc, SettingsSet& set, int slot_index, int current_dpi
         gdip::GdipDeleteGraphics(g.graphics);
     }
 
-    int old_mode = SetStretchBltMode(dc, HALFTONE);
-    SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, work.target.x, work.target.y, work.target.width, work.target.height, memory,
-               work.source.x, work.source.y, work.source.width, work.source.height, SRCCOPY);
-    SetStretchBltMode(dc, old_mode);
-
+    // Halved by averaging 2x2 blocks straight into the preview box.
     SelectObject(memory, old_bitmap);
+    std::vector<std::uint32_t> half =
+        halved_pixels(dc, bitmap, work.bitmap_width, work.bitmap_height, work.source.x, work.source.y,
+                      work.source.width, work.source.height);
+    draw_pixels(dc, half, work.target.x, work.target.y, work.source.width / kSupersampleFactor,
+                work.source.height / kSupersampleFactor);
+
     DeleteObject(bitmap);
     DeleteDC(memory);
     restore_slot_sizes(slot, stored, preview_restores_heights(ajust));
