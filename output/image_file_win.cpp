@@ -4,7 +4,9 @@
 #include <dlgs.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
+#include "output/halve.h"
 #include "output/bmp_writer.h"
 #include "output/image_matte.h"
 #include "output/metafile_output_win.h"
@@ -91,6 +94,21 @@ void fill_background(GraphicsWrapper& g, std::uint32_t argb, int width, int heig
     g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceCopy));
     g.note(gdip::GdipFillRectangleI(g.graphics, brush.get(), 0, 0, width, height));
     g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceOver));
+}
+
+std::uint32_t premultiplied(std::uint32_t argb) {
+    const std::uint32_t a = argb >> 24;
+    auto channel = [a](std::uint32_t c) { return (c * a + 127) / 255; };
+    return a << 24 | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 |
+           channel(argb & 0xFF);
+}
+
+std::uint32_t unpremultiplied(std::uint32_t argb) {
+    const std::uint32_t a = argb >> 24;
+    if (a == 0) return 0x00FFFFFFu;  // transparent: white, as the background is
+    auto channel = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+    return a << 24 | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 |
+           channel(argb & 0xFF);
 }
 
 GdipImagePtr create_argb_bitmap(int width, int height) {
@@ -197,27 +215,33 @@ GdipImagePtr render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter wri
         for (std::uint32_t& pixel : argb) pixel |= 0xFF000000u;
     }
 
-    Gdiplus::GpBitmap* raw_work = nullptr;
-    if (gdip::GdipCreateBitmapFromScan0(layout.work_width, layout.work_height,
-                                        layout.work_width * 4, PixelFormat32bppARGB,
-                                        reinterpret_cast<BYTE*>(argb.data()), &raw_work) != Gdiplus::Ok)
-        return nullptr;
-    GdipImagePtr work(raw_work);  // borrows `argb`, which outlives it
+    // Halve by averaging 2x2 blocks of premultiplied pixels (so transparent
+    // neighbours do not tint the edges), on a source padded or cut with the
+    // background to exactly twice the result.
+    const std::uint32_t background = image_background_argb(writer);
+    const int sw = layout.width * 2, sh = layout.height * 2;
+    std::vector<std::uint32_t> source(static_cast<std::size_t>(sw) * sh, premultiplied(background));
+    for (int y = 0; y < std::min(sh, layout.work_height); ++y)
+        for (int x = 0; x < std::min(sw, layout.work_width); ++x)
+            source[static_cast<std::size_t>(y) * sw + x] =
+                premultiplied(argb[static_cast<std::size_t>(y) * layout.work_width + x]);
+    std::vector<std::uint32_t> half(static_cast<std::size_t>(layout.width) * layout.height);
+    halve_pixels(source.data(), sw, sh, half.data());
+    for (std::uint32_t& pixel : half) pixel = unpremultiplied(pixel);
+
     GdipImagePtr halved = create_argb_bitmap(layout.width, layout.height);
     if (!halved) return nullptr;
-
-    GraphicsWrapper h;
-    if (gdip::GdipGetImageGraphicsContext(halved.get(), &h.graphics) != Gdiplus::Ok) return nullptr;
-    GdipGraphicsPtr halved_graphics(h.graphics);
-    // The edge pixels of a high-quality reduction take in some of what lies
-    // outside the source; on the background they stay the background colour.
-    fill_background(h, image_background_argb(writer), layout.width, layout.height);
-    h.note(gdip::GdipSetInterpolationMode(h.graphics, Gdiplus::InterpolationModeHighQuality));
-    h.note(gdip::GdipDrawImageRectRectI(h.graphics, work.get(), 0, 0, layout.width, layout.height,
-                                        0, 0, layout.work_width, layout.work_height,
-                                        Gdiplus::UnitPixel, nullptr, nullptr, nullptr));
-    halved_graphics.reset();
-    if (h.last_status != Gdiplus::Ok) return nullptr;
+    Gdiplus::Rect all(0, 0, layout.width, layout.height);
+    Gdiplus::BitmapData data{};
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(halved.get());
+    if (gdip::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
+                                 &data) != Gdiplus::Ok)
+        return nullptr;
+    for (int y = 0; y < layout.height; ++y)
+        std::memcpy(static_cast<BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
+                    half.data() + static_cast<std::size_t>(y) * layout.width,
+                    static_cast<std::size_t>(layout.width) * 4);
+    gdip::GdipBitmapUnlockBits(bitmap, &data);
     return halved;
 }
 
