@@ -2,6 +2,7 @@
 
 #include "app/process_globals_win.h"
 #include "output/halve_win.h"
+#include "output/output_common_win.h"
 #include "output/preview_render_geometry.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/stamp_renderer_gdiplus.h"
@@ -37,18 +38,11 @@ void draw_preview_slot(HDC dc, SettingsSet& set, int slot_index, int current_dpi
     one_to_one_mapping(memory);
     HBITMAP bitmap = CreateCompatibleBitmap(dc, work.bitmap_width, work.bitmap_height);
     HGDIOBJ old_bitmap = SelectObject(memory, bitmap);
-    HGDIOBJ old_brush = SelectObject(memory, GetStockObject(WHITE_BRUSH));
-    HGDIOBJ old_pen = SelectObject(memory, GetStockObject(WHITE_PEN));
-    Rectangle(memory, work.work_box.left, work.work_box.top, work.work_box.right, work.work_box.bottom);
-    SelectObject(memory, old_pen);
-    SelectObject(memory, old_brush);
+    fill_white(memory, work.work_box.left, work.work_box.top, work.work_box.right, work.work_box.bottom);
 
     GraphicsWrapper g;
     if (gdip::GdipCreateFromHDC(memory, &g.graphics) == Gdiplus::Ok) {
-        g.note(gdip::GdipSetPageUnit(g.graphics, Gdiplus::UnitPixel));
-        g.note(gdip::GdipSetSmoothingMode(g.graphics, Gdiplus::SmoothingModeAntiAlias));
-        g.note(gdip::GdipSetTextRenderingHint(g.graphics, Gdiplus::TextRenderingHintClearTypeGridFit));
-        g.note(gdip::GdipSetInterpolationMode(g.graphics, Gdiplus::InterpolationModeHighQuality));
+        prepare_graphics(g);
         if (slot.frame.shadow > 0) {
             PreviewPoint s = preview_shadow_centre(
                 work, preview_shadow_distance(scaled.thick, kSupersampleFactor));

@@ -5,22 +5,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <cstdlib>
 #include <ostream>
 #include <string>
 
 #include "dates/era_table.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
+#include "support/golden.h"
 #include "support/render_canvas.h"
 
 namespace markomi {
 namespace {
-
-// Tolerance: a pixel differs when a channel is off by more than 64; at most
-// 1% of the golden image's inked pixels may differ.
-constexpr int kChannelTolerance = 64;
-constexpr double kDifferingShare = 0.01;
 
 struct Golden {
     const wchar_t* name;
@@ -43,14 +38,6 @@ protected:
     void TearDown() override { release_surfaces(); }
 };
 
-bool channels_close(std::uint32_t a, std::uint32_t b) {
-    for (int shift : {0, 8, 16})
-        if (std::abs(static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF)) >
-            kChannelTolerance)
-            return false;
-    return true;
-}
-
 TEST_P(StampGolden, MatchesTheReviewedImage) {
     const Golden& golden = GetParam();
     SettingsSet set;
@@ -63,27 +50,14 @@ TEST_P(StampGolden, MatchesTheReviewedImage) {
     std::wstring name = std::wstring(L"golden-") + golden.name;
     canvas.save_png(name);
 
-    std::wstring path = std::wstring(MARKOMI2_GOLDEN) + L"\\stamp-" + golden.name + L".png";
-    Gdiplus::GpBitmap* expected = nullptr;
-    ASSERT_EQ(gdip::GdipCreateBitmapFromFile(path.c_str(), &expected), Gdiplus::Ok)
-        << "missing golden image; the rendered one is render-artifacts\\" << name.size();
-    UINT w = 0, h = 0;
-    gdip::GdipGetImageWidth(expected, &w);
-    gdip::GdipGetImageHeight(expected, &h);
-    ASSERT_EQ(w, 200u);
-    ASSERT_EQ(h, 200u);
-    int inked = 0, differing = 0;
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x) {
-            Gdiplus::ARGB want = 0;
-            gdip::GdipBitmapGetPixel(expected, x, y, &want);
-            std::uint32_t got = canvas.pixel(x, y);
-            if ((want & 0xFFFFFF) != 0xFFFFFF) ++inked;
-            if (!channels_close(want & 0xFFFFFF, got)) ++differing;
-        }
-    gdip::GdipDisposeImage(expected);
-    EXPECT_GT(inked, 500);
-    EXPECT_LE(differing, inked * kDifferingShare) << differing << " of " << inked << " pixels differ";
+    // Tolerance as support/golden.h states it.
+    testing::GoldenComparison c = testing::compare_with_golden(
+        L"stamp-" + std::wstring(golden.name) + L".png", 200, 200,
+        [&](int x, int y) { return canvas.pixel(x, y); });
+    ASSERT_TRUE(c.loaded) << "missing golden image; the rendered one is in render-artifacts";
+    ASSERT_TRUE(c.same_size);
+    EXPECT_GT(c.inked, 500);
+    EXPECT_TRUE(c.within_tolerance()) << c.differing << " of " << c.inked << " pixels differ";
 }
 
 INSTANTIATE_TEST_SUITE_P(Designs, StampGolden,

@@ -1,5 +1,7 @@
 #include "support/render_canvas.h"
 
+#include "support/golden.h"
+
 namespace markomi::testing {
 
 RenderCanvas::RenderCanvas(int width, int height) : width_(width), height_(height) {
@@ -42,20 +44,7 @@ std::uint32_t RenderCanvas::pixel(int x, int y) {
 void RenderCanvas::save_png(const std::wstring& name) {
     gdip::GdipFlush(graphics_.graphics, Gdiplus::FlushIntentionSync);
     GdiFlush();
-    wchar_t exe[MAX_PATH];
-    DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring folder(exe, n);
-    folder = folder.substr(0, folder.find_last_of(L'\\'));
-    folder += L"\\render-artifacts";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    std::wstring path = folder + L"\\" + name + L".png";
-
-    Gdiplus::GpBitmap* image = nullptr;
-    if (gdip::GdipCreateBitmapFromHBITMAP(bitmap_, nullptr, &image) != Gdiplus::Ok) return;
-    // PNG encoder
-    static const CLSID kPng = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
-    gdip::GdipSaveImageToFile(image, path.c_str(), &kPng, nullptr);
-    gdip::GdipDisposeImage(image);
+    save_bitmap_artifact(bitmap_, name);
 }
 
 }  // namespace markomi::testing
