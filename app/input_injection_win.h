@@ -1,0 +1,29 @@
+#pragma once
+// Putting the clipboard's impression into another program: a synthetic
+// click at the target point followed by Ctrl+V.
+#include <windows.h>
+
+namespace markomi {
+
+// Overlay click: waits 500 ms for the uncovered window to repaint, brings
+// the window under the screen point to the front and clicks and pastes.
+void stamp_at_screen_point(POINT screen);
+
+// Drag released over another window: `client` is in `source`'s client
+// coordinates. Copies the active slot's impression and clicks and pastes,
+// unless the point is over `source` itself or the settings host window.
+void drop_paste(HWND source, POINT client);
+
+// Hotkey: copies the active slot's impression and sends Ctrl+V to
+// whatever window has the focus.
+void paste_into_focus();
+
+void inject_click(POINT screen);
+void inject_ctrl_v();
+
+// Copies the active slot's impression to the clipboard (owner: the main
+// window), metafile or bitmap by FORMAT and the Ctrl key. False when the
+// clipboard could not be filled; the user has then been told.
+bool copy_active_stamp();
+
+}  // namespace markomi

@@ -1,0 +1,16 @@
+#pragma once
+// The target-picking overlay: a translucent full-screen layered window that
+// asks the user where to stamp.
+#include <windows.h>
+
+namespace markomi {
+
+LRESULT CALLBACK OverlayWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+
+// Creates the hidden overlay owned by `owner` (alpha 100 of 255).
+HWND create_overlay_window(HWND owner);
+
+// Shows the overlay maximised and in front, waiting for the target click.
+void show_overlay();
+
+}  // namespace markomi
