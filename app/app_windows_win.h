@@ -47,6 +47,8 @@ extern int g_drag_substate;
 void add_tray_icon();
 // Removes the notification icon (also when none was added).
 void delete_tray_icon();
+// One tick of the icon's animation (timer 1); `counter` starts at 1 on a click.
+void step_tray_animation(int& counter);
 
 // Registers the hotkey from HOTKEY in resident mode; the flag records success.
 void register_hotkey();
@@ -68,6 +70,12 @@ void finish_stamp_copy();
 void apply_stamp_end_rule();
 // Destroys the host window, the overlay and the main window: the program ends.
 void end_program_windows();
+
+// Copies the active slot's impression to the clipboard (owner: the main
+// window), metafile or bitmap by FORMAT and the Ctrl key. When the clipboard
+// cannot be filled (another program holds it) the user is told and false
+// comes back: nothing may then be pasted, or an older content would land.
+bool copy_active_stamp();
 
 // ---- Placement of host windows ----
 POINT remembered_host_position();

@@ -21,9 +21,4 @@ void paste_into_focus();
 void inject_click(POINT screen);
 void inject_ctrl_v();
 
-// Copies the active slot's impression to the clipboard (owner: the main
-// window), metafile or bitmap by FORMAT and the Ctrl key. False when the
-// clipboard could not be filled; the user has then been told.
-bool copy_active_stamp();
-
 }  // namespace markomi

@@ -10,7 +10,4 @@ LRESULT CALLBACK OverlayWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
 // Creates the hidden overlay owned by `owner` (alpha 100 of 255).
 HWND create_overlay_window(HWND owner);
 
-// Shows the overlay maximised and in front, waiting for the target click.
-void show_overlay();
-
 }  // namespace markomi

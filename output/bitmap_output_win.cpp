@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "output/clipboard_win.h"
 #include "output/output_common_win.h"
 #include "output/halve_win.h"
 #include "output/stamp_canvas.h"
@@ -86,7 +87,7 @@ bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
     // The clipboard takes a bitmap that no device context holds.
     SelectObject(memory_dc, original);
     bool placed = false;
-    if (stamp.bitmap && OpenClipboard(owner)) {
+    if (stamp.bitmap && open_clipboard_patiently(owner)) {
         EmptyClipboard();
         placed = SetClipboardData(CF_BITMAP, stamp.bitmap) != nullptr;
         CloseClipboard();

@@ -6,6 +6,7 @@
 
 #include "app/process_globals_win.h"
 #include "dates/era_table.h"
+#include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
 #include "output/metafile_rules.h"
@@ -301,7 +302,7 @@ HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar
 }
 
 bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner) {
-    if (!OpenClipboard(owner)) return false;
+    if (!open_clipboard_patiently(owner)) return false;
     EmptyClipboard();
     bool placed = false;
     const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);

@@ -1,0 +1,210 @@
+#include "app/app_windows_win.h"
+
+#include <shellapi.h>
+
+#include "app/hotkey_binding.h"
+#include "app/process_globals_win.h"
+#include "app/tray_animation.h"
+#include "app/window_classes.h"
+#include "output/metafile_output_win.h"
+#include "resources/resource.h"
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+HWND g_main_window = nullptr;
+HWND g_host_window = nullptr;
+HWND g_overlay_window = nullptr;
+HWND g_tab_sheet_window = nullptr;
+HWND g_opening_window = nullptr;
+int g_host_command = 0;
+POINT g_host_position = {-1, -1};
+HCURSOR g_drag_cursors[5] = {};
+int g_drag_state = 2;
+int g_drag_substate = 0;
+
+namespace {
+
+constexpr wchar_t kTrayTip[] = L"マルコミ２\n左クリック：捺印　右クリック：設定";
+constexpr wchar_t kClipboardBusyText[] =
+    L"クリップボードが他のプログラムに使用されているため、印影をコピーできませんでした。\n"
+    L"しばらくしてからもう一度お試しください。";
+
+bool g_hotkey_registered = false;
+HICON g_tray_icon = nullptr;  // the artwork the icon record shows now
+
+bool resident_mode() { return g_settings.global.station_type == 1; }
+
+const wchar_t* tray_icon_name(int index) {
+    const auto& names = uses_flat_tray_icons(g_os_version_code) ? kTrayIconNamesModern
+                                                                : kTrayIconNamesClassic;
+    return names[index];
+}
+
+// The notification area shows small icons; loading that size keeps the
+// artwork crisp instead of letting the shell shrink the 32-pixel image.
+HICON load_tray_icon(int index) {
+    return static_cast<HICON>(LoadImageW(g_instance, tray_icon_name(index), IMAGE_ICON,
+                                         GetSystemMetrics(SM_CXSMICON),
+                                         GetSystemMetrics(SM_CYSMICON), 0));
+}
+
+NOTIFYICONDATAW tray_record(HICON icon) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = NOTIFYICONDATAW_V3_SIZE;
+    data.hWnd = g_main_window;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = kMsgTrayCallback;
+    data.hIcon = icon;
+    lstrcpynW(data.szTip, kTrayTip, ARRAYSIZE(data.szTip));
+    return data;
+}
+
+// Shows `icon` in the record (adding or modifying it) and keeps it, freeing
+// the artwork it replaces once the shell has taken the new one.
+void show_tray_icon(DWORD operation, HICON icon) {
+    NOTIFYICONDATAW data = tray_record(icon);
+    Shell_NotifyIconW(operation, &data);
+    if (g_tray_icon && g_tray_icon != icon) DestroyIcon(g_tray_icon);
+    g_tray_icon = icon;
+}
+
+}  // namespace
+
+void add_tray_icon() {
+    if (resident_mode()) {
+        show_tray_icon(NIM_ADD, load_tray_icon(0));
+        return;
+    }
+    delete_tray_icon();
+    PostMessageW(g_main_window, WM_COMMAND, kCmdStampSettings, 0);
+}
+
+void delete_tray_icon() {
+    NOTIFYICONDATAW data = tray_record(nullptr);
+    data.uFlags = 0;
+    Shell_NotifyIconW(NIM_DELETE, &data);
+    if (g_tray_icon) DestroyIcon(g_tray_icon);
+    g_tray_icon = nullptr;
+}
+
+void step_tray_animation(int& counter) {
+    TrayAnimationStep step = tray_animation_step(counter);
+    counter = step.next_counter;
+    if (step.stop_timer) KillTimer(g_main_window, kTimerTrayAnimation);
+    show_tray_icon(NIM_MODIFY, load_tray_icon(step.icon_index));
+}
+
+void register_hotkey() {
+    unregister_hotkey();
+    if (!resident_mode() || g_settings.global.hotkey <= 0) return;
+    HotkeyBinding binding = hotkey_binding(g_settings.global.hotkey);
+    if (!binding.valid) return;
+    g_hotkey_registered = RegisterHotKey(g_main_window, kHotkeyId, binding.modifiers,
+                                         binding.virtual_key) != FALSE;
+}
+
+void unregister_hotkey() {
+    if (g_hotkey_registered) UnregisterHotKey(g_main_window, kHotkeyId);
+    g_hotkey_registered = false;
+}
+
+bool hotkey_registered() { return g_hotkey_registered; }
+
+bool bring_to_front(HWND window) {
+    if (!window) return false;
+    bool foreground = SetForegroundWindow(window) != FALSE;
+    bool top = BringWindowToTop(window) != FALSE;
+    return foreground && top;
+}
+
+void end_program_windows() {
+    if (g_host_window) DestroyWindow(g_host_window);
+    if (g_overlay_window) DestroyWindow(g_overlay_window);
+    if (g_main_window) DestroyWindow(g_main_window);
+}
+
+void close_host_window() {
+    if (!g_host_window) return;
+    ShowWindow(g_host_window, SW_HIDE);
+    if (resident_mode()) {
+        DestroyWindow(g_host_window);
+        return;
+    }
+    end_program_windows();
+}
+
+void apply_stamp_end_rule() {
+    if (!resident_mode()) {
+        end_program_windows();
+        return;
+    }
+    ShowWindow(g_main_window, SW_HIDE);
+    if (g_host_window) DestroyWindow(g_host_window);
+}
+
+void finish_stamp_copy() {
+    if (g_host_window) ShowWindow(g_host_window, SW_HIDE);
+    if (g_settings.global.paste == 1 && g_overlay_window) {
+        ShowWindow(g_overlay_window, SW_SHOWMAXIMIZED);
+        UpdateWindow(g_overlay_window);
+        InvalidateRect(g_overlay_window, nullptr, FALSE);
+        bring_to_front(g_overlay_window);
+        return;
+    }
+    if (resident_mode()) {
+        if (g_host_window) DestroyWindow(g_host_window);
+        return;
+    }
+    end_program_windows();
+}
+
+bool copy_active_stamp() {
+    if (copy_stamp_to_clipboard(g_settings, g_settings.global.active, g_main_window)) return true;
+    MessageBoxW(nullptr, kClipboardBusyText, kMessageBoxTitle,
+                MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+    return false;
+}
+
+POINT remembered_host_position() { return g_host_position; }
+
+void store_host_position(HWND window) {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (window && GetWindowPlacement(window, &placement)) {
+        g_host_position = POINT{placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+        return;
+    }
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    g_host_position = cursor;
+}
+
+int vertical_taskbar_margin() {
+    int margin = GetSystemMetrics(SM_CYSCREEN) - GetSystemMetrics(SM_CYMAXIMIZED);
+    return margin > 0 ? margin : 0;
+}
+
+int horizontal_taskbar_margin() {
+    int margin = GetSystemMetrics(SM_CXSCREEN) - GetSystemMetrics(SM_CXMAXIMIZED);
+    return margin > 0 ? margin : 0;
+}
+
+void centre_host_window(HWND window) {
+    if (resident_mode() || !window) return;
+    if (g_host_position.x != -1 && g_host_position.y != -1) return;
+    HDC display = CreateDCW(L"DISPLAY", nullptr, nullptr, nullptr);
+    if (!display) return;
+    int display_width = GetDeviceCaps(display, HORZRES);
+    int display_height = GetDeviceCaps(display, VERTRES);
+    DeleteDC(display);
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    int x = (display_width - (rect.right - rect.left)) / 2;
+    int y = (display_height - (rect.bottom - rect.top)) / 2;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    g_host_position = POINT{x, y};
+}
+
+}  // namespace markomi
