@@ -63,22 +63,23 @@ NOTIFYICONDATAW tray_record(HICON icon) {
 
 // Shows `icon` in the record (adding or modifying it) and keeps it, freeing
 // the artwork it replaces once the shell has taken the new one.
-void show_tray_icon(DWORD operation, HICON icon) {
+bool show_tray_icon(DWORD operation, HICON icon) {
     NOTIFYICONDATAW data = tray_record(icon);
-    Shell_NotifyIconW(operation, &data);
+    bool shown = Shell_NotifyIconW(operation, &data) != FALSE;
+    // An icon that is still there (a repeated add) only needs its artwork.
+    if (!shown && operation == NIM_ADD) shown = Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
     if (g_tray_icon && g_tray_icon != icon) DestroyIcon(g_tray_icon);
     g_tray_icon = icon;
+    return shown;
 }
 
 }  // namespace
 
-void add_tray_icon() {
-    if (resident_mode()) {
-        show_tray_icon(NIM_ADD, load_tray_icon(0));
-        return;
-    }
+bool add_tray_icon() {
+    if (resident_mode()) return show_tray_icon(NIM_ADD, load_tray_icon(0));
     delete_tray_icon();
     PostMessageW(g_main_window, WM_COMMAND, kCmdStampSettings, 0);
+    return true;
 }
 
 void delete_tray_icon() {

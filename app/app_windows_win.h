@@ -43,8 +43,9 @@ extern int g_drag_substate;
 // ---- Operations of the main window ----
 
 // In resident mode adds the notification icon; in normal mode removes it
-// and opens the stamp settings window instead.
-void add_tray_icon();
+// and opens the stamp settings window instead. False only when the shell
+// did not take the icon.
+bool add_tray_icon();
 // Removes the notification icon (also when none was added).
 void delete_tray_icon();
 // One tick of the icon's animation (timer 1); `counter` starts at 1 on a click.

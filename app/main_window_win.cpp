@@ -1,37 +1,60 @@
 #include "app/main_window_win.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include "app/app_windows_win.h"
+#include "app/help_win.h"
+#include "app/host_window_win.h"
+#include "app/input_injection_win.h"
+#include "app/opening_window_win.h"
+#include "app/overlay_win.h"
+#include "app/process_globals_win.h"
 #include "app/window_classes.h"
+#include "app/window_fonts_win.h"
 #include "dates/era_registry_win.h"
+#include "output/image_file_win.h"
 #include "render/surfaces_gdiplus.h"
+#include "resources/resource.h"
 #include "settings/settings_files_win.h"
+#include "settings/settings_record.h"
+#include "ui/preferences_window_win.h"
+#include "ui/stamp_settings_window_win.h"
 
 namespace markomi {
 namespace {
 
-LRESULT OnCreate(HWND) { return 0; }
+constexpr wchar_t kHotkeyConfirmText[] = L"捺印します。\nよろしいですか？";
 
-LRESULT OnDestroy(HWND) {
-    release_surfaces();
-    free_era_table();
-    PostQuitMessage(0);
-    return 0;
-}
+// Explorer may not take the icon at once (it is still starting at logon, or
+// is busy); the main window then keeps trying for a minute.
+constexpr UINT_PTR kTimerTrayRetry = 3;
+constexpr UINT kTrayRetryPeriodMs = 1000;
+constexpr int kTrayRetryAttempts = 60;
 
-// Windows is ending the session: what the user set must reach the disk first.
-LRESULT OnQueryEndSession(HWND) {
-    save_settings();
-    return TRUE;
-}
+UINT g_taskbar_created_message = 0;
+int g_animation_counter = 1;
+int g_tray_retries_left = 0;
 
-// Windows of classes whose behaviour is not in place yet answer with the
-// default procedure.
-LRESULT CALLBACK PlainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    return DefWindowProcW(hwnd, msg, wparam, lparam);
-}
+struct PopupItem {
+    int command;
+    const wchar_t* text;
+};
+constexpr PopupItem kPopupItems[] = {
+    {kCmdStampSettings, L"設　　定"}, {kCmdSaveImage, L"印影保存"},
+    {kCmdPreferences, L"環境設定"},   {kCmdHelp, L"ヘ ル プ"},
+    {kCmdAbout, L"ﾊﾞｰｼﾞｮﾝ情報"},      {kCmdExit, L"終　　了"},
+};
 
-bool register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURSOR cursor,
-                    HBRUSH background) {
-    HICON icon = LoadIconW(instance, L"MARKOMI");
+static_assert(kCmdSaveImage == IDM_SAVE_IMAGE && kCmdPreferences == IDM_PREFERENCES &&
+                  kCmdHelp == IDM_HELP && kCmdAbout == IDM_ABOUT && kCmdExit == IDM_EXIT,
+              "the menu bar resource and the main window share the command numbers");
+
+bool resident_mode() { return g_settings.global.station_type == 1; }
+
+bool register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURSOR cursor,
+                           HBRUSH background) {
+    HICON icon = LoadIconW(instance, kAppIconName);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -45,6 +68,152 @@ bool register_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURS
     return RegisterClassExW(&wc) != 0;
 }
 
+void load_drag_cursors() {
+    g_drag_cursors[0] = LoadCursorW(nullptr, IDC_ARROW);
+    g_drag_cursors[1] = LoadCursorW(g_instance, kDragHoverCursorName);
+    g_drag_cursors[2] = LoadCursorW(g_instance, kDragGrabCursorName);
+    g_drag_cursors[3] = LoadCursorW(g_instance, kDragNoDropCursorName);
+    g_drag_cursors[4] = LoadCursorW(g_instance, kDragDropCursorName);
+    g_drag_state = 2;
+    g_drag_substate = 0;
+}
+
+void add_tray_icon_or_retry(HWND hwnd) {
+    if (add_tray_icon() || !resident_mode()) return;
+    g_tray_retries_left = kTrayRetryAttempts;
+    SetTimer(hwnd, kTimerTrayRetry, kTrayRetryPeriodMs, nullptr);
+}
+
+LRESULT OnCreate(HWND hwnd) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&controls);
+    g_main_window = hwnd;
+    g_taskbar_created_message = RegisterWindowMessageW(L"TaskbarCreated");
+    add_tray_icon_or_retry(hwnd);
+    g_host_position = POINT{-1, -1};
+    load_drag_cursors();
+    register_hotkey();
+    g_overlay_window = create_overlay_window(hwnd);
+    if (resident_mode()) open_opening_window(hwnd);
+    return 0;
+}
+
+LRESULT OnDestroy(HWND) {
+    unregister_hotkey();
+    delete_window_fonts();
+    if (g_host_window) DestroyWindow(g_host_window);
+    if (g_overlay_window) DestroyWindow(g_overlay_window);
+    release_surfaces();
+    free_era_table();
+    PostQuitMessage(0);
+    return 0;
+}
+
+// Windows is ending the session: what the user set must reach the disk first.
+LRESULT OnQueryEndSession(HWND) {
+    save_settings();
+    return TRUE;
+}
+
+void show_popup_menu(HWND hwnd) {
+    HMENU menu = CreatePopupMenu();
+    if (!menu) return;
+    bool first = true;
+    for (const PopupItem& item : kPopupItems) {
+        if (!first) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(item.command), item.text);
+        first = false;
+    }
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    // Without the foreground the menu would not close when the user clicks
+    // elsewhere; the WM_NULL afterwards lets it finish its own loop.
+    bring_to_front(hwnd);
+    TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0,
+                   hwnd, nullptr);
+    DestroyMenu(menu);
+    PostMessageW(hwnd, WM_NULL, 0, 0);
+}
+
+LRESULT OnTrayCallback(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    if (wparam != kTrayIconId) return 0;
+    switch (LOWORD(lparam)) {
+        case WM_LBUTTONDOWN:
+            g_animation_counter = 1;
+            SetTimer(hwnd, kTimerTrayAnimation, kTrayAnimationPeriodMs, nullptr);
+            // A stamp that did not reach the clipboard must not be pasted:
+            // the overlay would paste whatever was there before.
+            if (copy_active_stamp()) finish_stamp_copy();
+            return 0;
+        case WM_RBUTTONDOWN:
+            if (g_host_window) {
+                bring_to_front(g_host_window);
+                return 0;
+            }
+            show_popup_menu(hwnd);
+            return 0;
+        default: return 0;
+    }
+}
+
+void exit_program(HWND hwnd) {
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    if (g_tab_sheet_window) DestroyWindow(g_tab_sheet_window);
+    DestroyWindow(hwnd);
+}
+
+LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
+    if (HIWORD(wparam) != 0) return 0;
+    switch (LOWORD(wparam)) {
+        case kCmdStampSettings:
+        case kCmdPreferences:
+        case kCmdAbout: open_host_window(LOWORD(wparam)); break;
+        case kCmdSaveImage:
+            run_save_image_dialog(hwnd, g_settings, g_settings.global.active);
+            break;
+        case kCmdHelp: open_help(hwnd); break;
+        case kCmdExit: exit_program(hwnd); break;
+        default: break;
+    }
+    return 0;
+}
+
+LRESULT OnTimer(HWND hwnd, WPARAM id) {
+    if (id == kTimerTrayAnimation) {
+        step_tray_animation(g_animation_counter);
+    } else if (id == kTimerTrayRetry) {
+        if (!resident_mode() || add_tray_icon() || --g_tray_retries_left <= 0)
+            KillTimer(hwnd, kTimerTrayRetry);
+    }
+    return 0;
+}
+
+// The window moved to a monitor of another resolution: the open settings
+// window is rebuilt at the new size.
+LRESULT OnDpiChanged(HWND hwnd, WPARAM wparam) {
+    g_current_dpi = LOWORD(wparam);
+    if (g_host_window) DestroyWindow(g_host_window);
+    PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(g_host_command), 0);
+    return 0;
+}
+
+// The hotkey stays unregistered while the question is open, so pressing it
+// again meanwhile does nothing.
+LRESULT OnHotkey(WPARAM id) {
+    if (id != kHotkeyId) return 0;
+    unregister_hotkey();
+    int answer = MessageBoxW(nullptr, kHotkeyConfirmText, kMessageBoxTitle,
+                             MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL | MB_TOPMOST);
+    if (answer == IDYES) paste_into_focus();
+    register_hotkey();
+    return 0;
+}
+
+LRESULT OnReAddTrayIcon(HWND hwnd) {
+    add_tray_icon_or_retry(hwnd);
+    return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -52,20 +221,29 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_CREATE: return OnCreate(hwnd);
         case WM_DESTROY: return OnDestroy(hwnd);
         case WM_QUERYENDSESSION: return OnQueryEndSession(hwnd);
-        default: return DefWindowProcW(hwnd, msg, wparam, lparam);
+        case WM_COMMAND: return OnCommand(hwnd, wparam);
+        case WM_TIMER: return OnTimer(hwnd, wparam);
+        case WM_DPICHANGED: return OnDpiChanged(hwnd, wparam);
+        case WM_HOTKEY: return OnHotkey(wparam);
+        case kMsgTrayCallback: return OnTrayCallback(hwnd, wparam, lparam);
+        case kMsgReAddTrayIcon: return OnReAddTrayIcon(hwnd);
+        default: break;
     }
+    if (msg != 0 && msg == g_taskbar_created_message) SendMessageW(hwnd, kMsgReAddTrayIcon, 0, 0);
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 
 bool register_window_classes(HINSTANCE instance) {
     HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
-    HCURSOR hand = LoadCursorW(instance, L"MY_HAND");
+    HCURSOR hand = LoadCursorW(instance, kOverlayCursorName);
     HBRUSH face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    bool ok = register_class(instance, kMainWindowClass, MainWndProc, arrow, face);
-    ok &= register_class(instance, kHostWindowClass, PlainWndProc, arrow, face);
-    ok &= register_class(instance, kTabSheetWindowClass, PlainWndProc, arrow, face);
-    ok &= register_class(instance, kOverlayWindowClass, PlainWndProc, hand ? hand : arrow, white);
-    ok &= register_class(instance, kOpeningWindowClass, PlainWndProc, arrow, white);
+    bool ok = register_window_class(instance, kMainWindowClass, MainWndProc, arrow, face);
+    ok &= register_window_class(instance, kHostWindowClass, HostWndProc, arrow, face);
+    ok &= register_window_class(instance, kTabSheetWindowClass, DefWindowProcW, arrow, face);
+    ok &= register_window_class(instance, kOverlayWindowClass, OverlayWndProc, hand ? hand : arrow,
+                                white);
+    ok &= register_window_class(instance, kOpeningWindowClass, OpeningWndProc, arrow, white);
     return ok;
 }
 

@@ -2,6 +2,7 @@
 
 #include <gdiplus.h>
 
+#include "app/app_windows_win.h"
 #include "app/main_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/program_paths_win.h"
@@ -122,6 +123,7 @@ int run_markomi2(HINSTANCE instance) {
     int code = main_window ? run_message_loop() : 0;
 
     Gdiplus::GdiplusShutdown(g_gdiplus_token);
+    delete_tray_icon();
     return code;
 }
 

@@ -69,7 +69,7 @@ endif()
 # Tests that start Markomi2.exe itself: they share the user's settings folder and
 # the single-instance objects, so they run one at a time.
 file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/app/*_test.cpp"
-     "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
+     "${CMAKE_SOURCE_DIR}/tests/win/app/support/*.cpp" "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
 if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   add_executable(markomi2_app_tests ${APP_TEST_SOURCES})
   target_link_libraries(markomi2_app_tests PRIVATE markomi2_glue gtest gtest_main)

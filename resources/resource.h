@@ -26,6 +26,11 @@
 // Menu bar of the stamp settings window in normal mode; its commands are 112 to
 // 116. The number is fixed: the window class takes it as its class menu.
 #define IDM_SETTINGS_MENU_BAR 110
+#define IDM_SAVE_IMAGE 112
+#define IDM_PREFERENCES 113
+#define IDM_HELP 114
+#define IDM_ABOUT 115
+#define IDM_EXIT 116
 
 #ifndef RC_INVOKED
 namespace markomi {

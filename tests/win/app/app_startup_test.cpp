@@ -2,96 +2,25 @@
 // running copy, the settings folder and files it reads and writes.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <shlobj.h>
 
 #include <string>
 #include <vector>
 
+#include "app/support/program_driver.h"
 #include "support/test_files.h"
 
 namespace {
 
 namespace t = markomi::testing;
-
-constexpr wchar_t kMainClass[] = L"MARKOMI2MAIN";
-
-std::wstring settings_folder() {
-    wchar_t buf[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buf);
-    return std::wstring(buf) + L"\\Markomi2";
-}
-
-struct Program {
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-};
-
-Program start_program() {
-    Program p;
-    std::wstring command = L"\"" MARKOMI2_EXE_PATH L"\"";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        CloseHandle(pi.hThread);
-        p.process = pi.hProcess;
-        p.pid = pi.dwProcessId;
-    }
-    return p;
-}
-
-std::vector<HWND> main_windows() {
-    std::vector<HWND> found;
-    HWND w = nullptr;
-    while ((w = FindWindowExW(nullptr, w, kMainClass, nullptr)) != nullptr) found.push_back(w);
-    return found;
-}
-
-DWORD owner_of(HWND w) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    return pid;
-}
-
-// Polls (without timing anything) until the program's main window exists.
-HWND wait_for_main_window(DWORD pid, int tries = 600) {
-    for (int i = 0; i < tries; ++i) {
-        for (HWND w : main_windows())
-            if (owner_of(w) == pid) return w;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
-bool has_exited(const Program& p, DWORD wait_ms, DWORD* code = nullptr) {
-    if (WaitForSingleObject(p.process, wait_ms) != WAIT_OBJECT_0) return false;
-    if (code) GetExitCodeProcess(p.process, code);
-    return true;
-}
-
-// Ends every running copy the way the uninstaller does.
-void end_all_copies() {
-    for (int round = 0; round < 50; ++round) {
-        std::vector<HWND> windows = main_windows();
-        if (windows.empty()) return;
-        for (HWND w : windows) {
-            DWORD_PTR result;
-            SendMessageTimeoutW(w, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-        }
-        Sleep(100);
-    }
-}
-
-void close_program(Program& p) {
-    if (!p.process) return;
-    if (HWND w = wait_for_main_window(p.pid, 1)) {
-        DWORD_PTR result;
-        SendMessageTimeoutW(w, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    }
-    if (!has_exited(p, 10000)) TerminateProcess(p.process, 1);
-    CloseHandle(p.process);
-    p.process = nullptr;
-}
+using t::Program;
+using t::close_program;
+using t::end_all_copies;
+using t::has_exited;
+using t::main_windows;
+using t::owner_of;
+using t::settings_folder;
+using t::start_program;
+using t::wait_for_main_window;
 
 class AppStartup : public ::testing::Test {
 protected:

@@ -1,0 +1,553 @@
+// Whole-program drives of the resident Markomi2.exe: the notification icon,
+// its menu, the overlay and the pasted stamp, the hotkey, the opening notice
+// and the faults a user's desktop can throw at it. A target window of this
+// test process plays the document the stamp is pasted into.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <string>
+#include <vector>
+
+#include "app/support/program_driver.h"
+#include "support/test_files.h"
+
+namespace {
+
+namespace t = markomi::testing;
+
+constexpr UINT kTrayCallback = WM_USER + 1;
+constexpr UINT kTrayIconId = 32517;
+constexpr wchar_t kTitle[] = L"マルコミ２";
+// Ctrl+Alt+K as a hotkey control stores it: key in the low byte, control 2 + alt 4 above.
+constexpr int kHotkeyValue = ((2 | 4) << 8) | 'K';
+
+// ---- The target "document" --------------------------------------------------
+
+struct Paste {
+    bool metafile = false;
+    bool bitmap = false;
+    HWND clipboard_owner = nullptr;
+};
+
+struct TargetLog {
+    std::vector<POINT> clicks;  // client coordinates
+    std::vector<Paste> pastes;
+};
+TargetLog g_target_log;
+
+LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            g_target_log.clicks.push_back(POINT{static_cast<short>(LOWORD(lparam)),
+                                                static_cast<short>(HIWORD(lparam))});
+            return 0;
+        case WM_KEYDOWN:
+            if (wparam == 'V' && GetKeyState(VK_CONTROL) < 0) {
+                Paste paste;
+                if (OpenClipboard(hwnd)) {
+                    paste.metafile = IsClipboardFormatAvailable(CF_ENHMETAFILE) &&
+                                     GetClipboardData(CF_ENHMETAFILE) != nullptr;
+                    paste.bitmap = IsClipboardFormatAvailable(CF_BITMAP) &&
+                                   GetClipboardData(CF_BITMAP) != nullptr;
+                    CloseClipboard();
+                }
+                paste.clipboard_owner = GetClipboardOwner();
+                g_target_log.pastes.push_back(paste);
+            }
+            return 0;
+        default: return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
+}
+
+HWND create_target(const RECT& r) {
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = TargetProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+        wc.lpszClassName = L"Markomi2TestDocument";
+        registered = RegisterClassW(&wc) != 0;
+    }
+    HWND w = CreateWindowExW(0, L"Markomi2TestDocument", L"文書", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                             r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    UpdateWindow(w);
+    SetForegroundWindow(w);
+    t::pump_messages(200);
+    return w;
+}
+
+// ---- Input and the program's windows ------------------------------------------
+
+void click_at(POINT screen, bool right = false) {
+    SetCursorPos(screen.x, screen.y);
+    mouse_event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+void press_keys(std::initializer_list<BYTE> keys) {
+    for (BYTE k : keys) keybd_event(k, static_cast<BYTE>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC)), 0, 0);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+        keybd_event(*it, static_cast<BYTE>(MapVirtualKeyW(*it, MAPVK_VK_TO_VSC)), KEYEVENTF_KEYUP, 0);
+}
+
+// The icon's callback as the shell sends it; the program may stay busy
+// (a message box) so the test does not wait for the answer.
+void tray_message(HWND main, UINT mouse_message) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main, kTrayCallback, kTrayIconId, mouse_message, SMTO_NORMAL, 200, &result);
+}
+
+void command(HWND main, int id) { PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+bool tray_icon_exists(HWND main) {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = main;
+    data.uID = kTrayIconId;
+    data.uFlags = NIF_TIP;
+    lstrcpynW(data.szTip, L"マルコミ２\n左クリック：捺印　右クリック：設定", ARRAYSIZE(data.szTip));
+    return Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+std::wstring message_box_text(HWND box) {
+    wchar_t text[256] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, ARRAYSIZE(text));
+    return text;
+}
+
+// The program's message box (title マルコミ２), once it is up.
+HWND wait_for_message_box(DWORD pid) {
+    return t::wait_for_window([&] { return t::find_program_window(pid, L"#32770", kTitle); });
+}
+
+bool wait_until_gone(HWND w, int tries = 200) {
+    for (int i = 0; i < tries && IsWindow(w) && IsWindowVisible(w); ++i) t::pump_messages(50);
+    return !IsWindow(w) || !IsWindowVisible(w);
+}
+
+UINT clipboard_format_now() {
+    if (IsClipboardFormatAvailable(CF_ENHMETAFILE) && GetClipboardOwner() != nullptr &&
+        !IsClipboardFormatAvailable(CF_UNICODETEXT))
+        return CF_ENHMETAFILE;
+    if (IsClipboardFormatAvailable(CF_BITMAP) && !IsClipboardFormatAvailable(CF_UNICODETEXT))
+        return CF_BITMAP;
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) return CF_UNICODETEXT;
+    return 0;
+}
+
+void put_text_on_clipboard(const wchar_t* text) {
+    if (!OpenClipboard(nullptr)) return;
+    EmptyClipboard();
+    const size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    memcpy(GlobalLock(h), text, bytes);
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+}
+
+std::wstring clipboard_text() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        text = static_cast<const wchar_t*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return text;
+}
+
+std::wstring startup_shortcut() {
+    wchar_t folder[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\マルコミ２.lnk";
+}
+
+bool has_line(const std::wstring& file, const wchar_t* line) {
+    for (const auto& l : t::split_lines(t::utf16_file_text(file)))
+        if (l == line) return true;
+    return false;
+}
+
+// ---- Fixture ----------------------------------------------------------------
+
+class Resident : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t::end_all_copies();
+        t::remove_tree(t::settings_folder());
+        g_target_log = TargetLog{};
+        put_text_on_clipboard(L"marker");
+    }
+    void TearDown() override {
+        if (target_) DestroyWindow(target_);
+        t::close_program(program_);
+        t::end_all_copies();
+        t::remove_tree(t::settings_folder());
+        DeleteFileW(startup_shortcut().c_str());
+    }
+
+    // Starts the program with the given settings and waits for its main
+    // window (and, in resident mode, lets the opening notice go by).
+    HWND start(const std::wstring& settings, bool wait_out_notice = true) {
+        EXPECT_TRUE(t::write_settings(settings));
+        program_ = t::start_program();
+        main_ = t::wait_for_main_window(program_.pid);
+        if (main_ && wait_out_notice) {
+            HWND notice = t::wait_for_window(
+                [&] { return t::find_program_window(program_.pid, L"MARKOMIOPENING"); }, 100);
+            if (notice) wait_until_gone(notice);
+        }
+        return main_;
+    }
+
+    HWND overlay() { return t::find_program_window(program_.pid, L"MARKOMI2SIMULATE"); }
+    HWND host(const wchar_t* title = nullptr) {
+        return t::find_program_window(program_.pid, L"MARKOMI2CHILD", title);
+    }
+    bool alive() {
+        DWORD_PTR result;
+        return !t::has_exited(program_, 0) &&
+               SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+    }
+
+    t::Program program_;
+    HWND main_ = nullptr;
+    HWND target_ = nullptr;
+};
+
+// ---- The icon -----------------------------------------------------------------
+
+TEST_F(Resident, IconClickCopiesTheActiveSlotInTheFormatOfTheSettings) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=M\r\nACTIVE=2\r\n"), nullptr);
+    EXPECT_TRUE(tray_icon_exists(main_));
+    tray_message(main_, WM_LBUTTONDOWN);
+    t::pump_messages(300);
+    EXPECT_EQ(clipboard_format_now(), static_cast<UINT>(CF_ENHMETAFILE));
+    EXPECT_EQ(GetClipboardOwner(), main_);
+    // PASTE 0: the overlay never shows and the program stays resident.
+    EXPECT_EQ(overlay(), nullptr);
+    EXPECT_TRUE(alive());
+    t::close_program(program_);
+
+    put_text_on_clipboard(L"marker");
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n"), nullptr);
+    tray_message(main_, WM_LBUTTONDOWN);
+    t::pump_messages(300);
+    EXPECT_EQ(clipboard_format_now(), static_cast<UINT>(CF_BITMAP));
+    EXPECT_EQ(GetClipboardOwner(), main_);
+}
+
+TEST_F(Resident, OverlayClickPastesTheStampWhereTheUserClicked) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nFORMAT=M\r\n"), nullptr);
+    target_ = create_target(RECT{500, 250, 1300, 850});
+    tray_message(main_, WM_LBUTTONDOWN);
+    HWND shown = t::wait_for_window([&] { return overlay(); });
+    ASSERT_NE(shown, nullptr);
+    RECT cover{};
+    GetWindowRect(shown, &cover);
+    EXPECT_LE(cover.left, 0);
+    EXPECT_LE(cover.top, 0);
+    EXPECT_GE(cover.right, GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_GE(cover.bottom, GetSystemMetrics(SM_CYSCREEN));
+    t::pump_messages(300);
+    t::save_screen_artifact(RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                            L"overlay-screen");
+
+    const POINT spot{811, 533};
+    click_at(spot);
+    for (int i = 0; i < 100 && g_target_log.pastes.empty(); ++i) t::pump_messages(50);
+
+    POINT expected = spot;
+    ScreenToClient(target_, &expected);
+    ASSERT_FALSE(g_target_log.clicks.empty());
+    EXPECT_EQ(g_target_log.clicks.back().x, expected.x);
+    EXPECT_EQ(g_target_log.clicks.back().y, expected.y);
+    ASSERT_EQ(g_target_log.pastes.size(), 1u);
+    EXPECT_TRUE(g_target_log.pastes[0].metafile);
+    EXPECT_EQ(g_target_log.pastes[0].clipboard_owner, main_);
+    EXPECT_EQ(overlay(), nullptr);
+    EXPECT_TRUE(alive());
+}
+
+TEST_F(Resident, RightClickOnTheOverlayCancelsAndKeepsTheClipboard) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nFORMAT=B\r\n"), nullptr);
+    target_ = create_target(RECT{500, 250, 1300, 850});
+    tray_message(main_, WM_LBUTTONDOWN);
+    ASSERT_NE(t::wait_for_window([&] { return overlay(); }), nullptr);
+    click_at(POINT{900, 600}, true);
+
+    HWND box = wait_for_message_box(program_.pid);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_box_text(box), L"捺印 はキャンセルされました。");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_until_gone(box));
+    t::pump_messages(300);
+
+    EXPECT_TRUE(g_target_log.pastes.empty());
+    EXPECT_TRUE(g_target_log.clicks.empty());
+    EXPECT_EQ(clipboard_format_now(), static_cast<UINT>(CF_BITMAP));
+    EXPECT_EQ(overlay(), nullptr);
+    EXPECT_EQ(host(), nullptr);
+    EXPECT_TRUE(alive());
+    EXPECT_TRUE(tray_icon_exists(main_));
+}
+
+TEST_F(Resident, ATargetThatClosesDuringThePauseIsSurvived) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\n"), nullptr);
+    target_ = create_target(RECT{500, 250, 1300, 850});
+    tray_message(main_, WM_LBUTTONDOWN);
+    ASSERT_NE(t::wait_for_window([&] { return overlay(); }), nullptr);
+    click_at(POINT{800, 500});
+    // The program waits half a second before it looks for the window.
+    t::pump_messages(50);
+    DestroyWindow(target_);
+    target_ = nullptr;
+    t::pump_messages(1500);
+    EXPECT_TRUE(alive());
+    EXPECT_EQ(overlay(), nullptr);
+    // Still usable: the next click copies again.
+    put_text_on_clipboard(L"marker");
+    tray_message(main_, WM_LBUTTONDOWN);
+    ASSERT_NE(t::wait_for_window([&] { return overlay(); }), nullptr);
+    EXPECT_EQ(clipboard_format_now(), static_cast<UINT>(CF_ENHMETAFILE));
+    click_at(POINT{900, 600}, true);
+    HWND box = wait_for_message_box(program_.pid);
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_until_gone(box));
+}
+
+TEST_F(Resident, AClipboardHeldByAnotherProgramIsReportedAndNothingIsPasted) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\n"), nullptr);
+    target_ = create_target(RECT{500, 250, 1300, 850});
+    ASSERT_TRUE(OpenClipboard(target_));
+    tray_message(main_, WM_LBUTTONDOWN);
+    HWND box = wait_for_message_box(program_.pid);
+    CloseClipboard();
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(message_box_text(box).find(L"クリップボード"), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_until_gone(box));
+    t::pump_messages(300);
+    EXPECT_EQ(overlay(), nullptr);
+    EXPECT_EQ(clipboard_text(), L"marker");
+    EXPECT_TRUE(alive());
+}
+
+TEST_F(Resident, TaskbarRestartBringsTheIconBack) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    ASSERT_TRUE(tray_icon_exists(main_));
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof data;
+    data.hWnd = main_;
+    data.uID = kTrayIconId;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &data));
+    EXPECT_FALSE(tray_icon_exists(main_));
+    DWORD_PTR result;
+    SendMessageTimeoutW(main_, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0, SMTO_NORMAL, 5000,
+                        &result);
+    EXPECT_TRUE(tray_icon_exists(main_));
+}
+
+// ---- The menu and its commands --------------------------------------------------
+
+TEST_F(Resident, RightClickMenuOpensTheSettingsAndExitRemovesTheIcon) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    SetCursorPos(1500, 900);
+    tray_message(main_, WM_RBUTTONDOWN);
+    HWND menu = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32768"); });
+    ASSERT_NE(menu, nullptr);
+    // The menu opens above and left of the cursor.
+    RECT r{};
+    GetWindowRect(menu, &r);
+    EXPECT_LE(r.right, 1500);
+    EXPECT_LE(r.bottom, 900);
+    t::pump_messages(200);
+    press_keys({VK_DOWN});
+    press_keys({VK_RETURN});
+    HWND settings = t::wait_for_window([&] { return host(); });
+    ASSERT_NE(settings, nullptr);
+
+    // While a host window is open the right button only brings it forward.
+    SetForegroundWindow(GetDesktopWindow());
+    tray_message(main_, WM_RBUTTONDOWN);
+    t::pump_messages(300);
+    EXPECT_EQ(t::find_program_window(program_.pid, L"#32768"), nullptr);
+    EXPECT_EQ(GetForegroundWindow(), settings);
+
+    command(main_, 116);
+    DWORD code = 1;
+    EXPECT_TRUE(t::has_exited(program_, 10000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(tray_icon_exists(main_));
+}
+
+TEST_F(Resident, CommandsOpenOneHostWindowAtATime) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    command(main_, 113);
+    HWND preferences = t::wait_for_window([&] { return host(); });
+    ASSERT_NE(preferences, nullptr);
+    // Another command only brings the open window forward.
+    command(main_, 115);
+    t::pump_messages(300);
+    EXPECT_EQ(host(), preferences);
+    PostMessageW(preferences, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_until_gone(preferences));
+    EXPECT_TRUE(alive());
+
+    command(main_, 115);
+    HWND about = t::wait_for_window([&] { return host(L"マルコミ２ について"); });
+    ASSERT_NE(about, nullptr);
+    t::pump_messages(300);
+    RECT r{};
+    GetWindowRect(about, &r);
+    t::save_screen_artifact(r, L"about-box");
+    HWND ok = GetDlgItem(about, 145);
+    ASSERT_NE(ok, nullptr);
+    PostMessageW(about, WM_COMMAND, MAKEWPARAM(145, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
+    EXPECT_TRUE(wait_until_gone(about));
+
+    // Help without a help file shows nothing and harms nothing.
+    command(main_, 114);
+    t::pump_messages(500);
+    EXPECT_TRUE(alive());
+    EXPECT_EQ(host(), nullptr);
+
+    command(main_, 111);
+    EXPECT_NE(t::wait_for_window([&] { return host(); }), nullptr);
+}
+
+// ---- The hotkey ------------------------------------------------------------------
+
+bool hotkey_taken() {
+    if (RegisterHotKey(nullptr, 77, MOD_CONTROL | MOD_ALT, 'K')) {
+        UnregisterHotKey(nullptr, 77);
+        return false;
+    }
+    return true;
+}
+
+TEST_F(Resident, HotkeyIsRegisteredOnlyInResidentModeWithAValue) {
+    ASSERT_NE(start(L"STATIONTYPE=0\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n"), nullptr);
+    EXPECT_FALSE(hotkey_taken());
+    t::close_program(program_);
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nHOTKEY=0\r\n"), nullptr);
+    EXPECT_FALSE(hotkey_taken());
+    t::close_program(program_);
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nHOTKEY=-5\r\n"), nullptr);
+    EXPECT_FALSE(hotkey_taken());
+    t::close_program(program_);
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n"), nullptr);
+    EXPECT_TRUE(hotkey_taken());
+    // Ending the program gives the key back.
+    t::close_program(program_);
+    EXPECT_FALSE(hotkey_taken());
+}
+
+TEST_F(Resident, HotkeyAskedAndAnsweredYesPastesIntoTheFocus) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nFORMAT=B\r\nHOTKEY=" +
+                    std::to_wstring(kHotkeyValue) + L"\r\n"),
+              nullptr);
+    target_ = create_target(RECT{500, 250, 1300, 850});
+    press_keys({VK_CONTROL, VK_MENU, 'K'});
+    HWND box = wait_for_message_box(program_.pid);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(message_box_text(box), L"捺印します。\nよろしいですか？");
+    // While the question is open the hotkey is free again: no second box.
+    EXPECT_FALSE(hotkey_taken());
+    PostMessageW(box, WM_COMMAND, IDYES, 0);
+    for (int i = 0; i < 100 && g_target_log.pastes.empty(); ++i) t::pump_messages(50);
+    ASSERT_EQ(g_target_log.pastes.size(), 1u);
+    EXPECT_TRUE(g_target_log.pastes[0].bitmap);
+    // No click and no overlay on this road, whatever PASTE says.
+    EXPECT_TRUE(g_target_log.clicks.empty());
+    EXPECT_EQ(overlay(), nullptr);
+    EXPECT_TRUE(hotkey_taken());
+}
+
+TEST_F(Resident, HotkeyAnsweredNoLeavesTheClipboardAlone) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n"), nullptr);
+    target_ = create_target(RECT{500, 250, 1300, 850});
+    press_keys({VK_CONTROL, VK_MENU, 'K'});
+    HWND box = wait_for_message_box(program_.pid);
+    ASSERT_NE(box, nullptr);
+    PostMessageW(box, WM_COMMAND, IDNO, 0);
+    EXPECT_TRUE(wait_until_gone(box));
+    t::pump_messages(300);
+    EXPECT_EQ(clipboard_text(), L"marker");
+    EXPECT_TRUE(g_target_log.pastes.empty());
+    EXPECT_TRUE(hotkey_taken());
+}
+
+TEST_F(Resident, HotkeyValuesThatNameNoKeyLeaveTheProgramUsable) {
+    for (const wchar_t* value : {L"65611", L"512", L"1", L"2147483647"}) {
+        ASSERT_NE(start(std::wstring(L"STATIONTYPE=1\r\nHOTKEY=") + value + L"\r\n"), nullptr)
+            << value;
+        tray_message(main_, WM_LBUTTONDOWN);
+        t::pump_messages(300);
+        EXPECT_EQ(clipboard_format_now(), static_cast<UINT>(CF_ENHMETAFILE)) << value;
+        EXPECT_TRUE(alive()) << value;
+        t::close_program(program_);
+        put_text_on_clipboard(L"marker");
+    }
+}
+
+// ---- The opening notice -----------------------------------------------------------
+
+TEST_F(Resident, OpeningNoticeShowsForTwoSecondsInResidentModeOnly) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n", false), nullptr);
+    HWND notice = t::wait_for_window(
+        [&] { return t::find_program_window(program_.pid, L"MARKOMIOPENING"); });
+    ASSERT_NE(notice, nullptr);
+    RECT r{};
+    GetWindowRect(notice, &r);
+    t::save_screen_artifact(r, L"opening-notice");
+    // Centred on the screen.
+    EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
+    EXPECT_NEAR((r.top + r.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
+    EXPECT_TRUE(wait_until_gone(notice));
+    EXPECT_TRUE(alive());
+    EXPECT_TRUE(tray_icon_exists(main_));
+    t::close_program(program_);
+
+    ASSERT_NE(start(L"STATIONTYPE=0\r\n", false), nullptr);
+    EXPECT_NE(t::wait_for_window([&] { return host(); }), nullptr);
+    EXPECT_EQ(t::find_program_window(program_.pid, L"MARKOMIOPENING"), nullptr);
+    EXPECT_FALSE(tray_icon_exists(main_));
+}
+
+TEST_F(Resident, OpeningSwitchTurnsTheProgramIntoNormalModeForGood) {
+    ASSERT_TRUE(t::write_bytes(startup_shortcut(), {'L', 0, 0, 0}));
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n",
+                    false),
+              nullptr);
+    HWND notice = t::wait_for_window(
+        [&] { return t::find_program_window(program_.pid, L"MARKOMIOPENING"); });
+    ASSERT_NE(notice, nullptr);
+    HWND button = GetDlgItem(notice, 156);
+    ASSERT_NE(button, nullptr);
+    PostMessageW(notice, WM_COMMAND, MAKEWPARAM(156, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+
+    EXPECT_NE(t::wait_for_window([&] { return host(); }), nullptr);
+    EXPECT_FALSE(IsWindow(notice));
+    EXPECT_FALSE(tray_icon_exists(main_));
+    EXPECT_FALSE(t::file_exists(startup_shortcut()));
+    EXPECT_TRUE(has_line(t::settings_file(), L"STATIONTYPE=0"));
+    EXPECT_TRUE(has_line(t::settings_file(), L"PASTE=0"));
+    t::close_program(program_);
+
+    // The next start is a normal one: no notice.
+    program_ = t::start_program();
+    main_ = t::wait_for_main_window(program_.pid);
+    ASSERT_NE(main_, nullptr);
+    EXPECT_NE(t::wait_for_window([&] { return host(); }), nullptr);
+    EXPECT_EQ(t::find_program_window(program_.pid, L"MARKOMIOPENING"), nullptr);
+}
+
+}  // namespace
