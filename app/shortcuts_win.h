@@ -3,6 +3,8 @@
 // startup folder (CSIDL_STARTUP). Their presence is the setting itself.
 #include <windows.h>
 
+#include <string>
+
 namespace markomi {
 
 bool shortcut_exists(int csidl);
@@ -11,5 +13,18 @@ bool delete_shortcut(int csidl);
 // Creates or overwrites the shortcut to <install folder>\Markomi2.exe; the
 // status of the last step performed.
 HRESULT create_shortcut(int csidl);
+
+// The same on an explicit link file, for callers (and tests) that know it.
+// A special folder the shell cannot resolve, or a path longer than MAX_PATH
+// allows, makes the csidl functions report false / a failure and touch nothing.
+bool shortcut_file_exists(const wchar_t* link_path);
+bool delete_shortcut_file(const wchar_t* link_path);
+// Writes a shell link to <install_folder>\Markomi2.exe with its folder as the
+// working directory; the status of the last step performed.
+HRESULT create_shortcut_file(const wchar_t* link_path, const wchar_t* install_folder);
+
+// "<special folder>\マルコミ２.lnk"; false when the folder cannot be resolved
+// or the path would not fit.
+bool shortcut_path_of(int csidl, std::wstring* out);
 
 }  // namespace markomi
