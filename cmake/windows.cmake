@@ -16,8 +16,11 @@ set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_executable(Markomi2 WIN32 app/winmain_win.cpp resources/markomi2.rc)
 target_link_libraries(Markomi2 PRIVATE markomi2_glue)
 # The resource compiler only tracks #includes; the files the .rc embeds count too.
+# Every icon and cursor in resources/ is embedded.
+file(GLOB MARKOMI2_RC_ARTWORK CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/*.ico"
+     "${CMAKE_SOURCE_DIR}/resources/*.cur")
 set_source_files_properties(resources/markomi2.rc PROPERTIES OBJECT_DEPENDS
-  "${CMAKE_SOURCE_DIR}/resources/markomi.ico;${CMAKE_SOURCE_DIR}/resources/my_hand.cur;${CMAKE_SOURCE_DIR}/resources/markomi2.manifest")
+  "${MARKOMI2_RC_ARTWORK};${CMAKE_SOURCE_DIR}/resources/markomi2.manifest")
 
 # The console companion: renders a stamp through the same pipelines.
 if(EXISTS "${CMAKE_SOURCE_DIR}/tools/markomi2_stamp_win.cpp")
@@ -48,6 +51,7 @@ markomi2_windows_path(WIN_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.exe")
 markomi2_windows_path(WIN_STAMP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2Stamp.exe")
 markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
 markomi2_windows_path(WIN_GOLDEN_PATH "${CMAKE_SOURCE_DIR}/tests/golden")
+markomi2_windows_path(WIN_RESOURCES_PATH "${CMAKE_SOURCE_DIR}/resources")
 
 # Tests that work in their own temporary folders: these may run in parallel.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
@@ -58,7 +62,8 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\""
-                             "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\"")
+                             "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
+                             "MARKOMI2_RESOURCES=L\"${WIN_RESOURCES_PATH}\"")
   add_dependencies(markomi2_win_tests Markomi2)
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.

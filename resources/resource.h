@@ -26,6 +26,9 @@
 // Menu bar of the stamp settings window in normal mode; its commands are 112 to
 // 116. The number is fixed: the window class takes it as its class menu.
 #define IDM_SETTINGS_MENU_BAR 110
+// Its commands, in menu order. They are the same command numbers as the
+// notification-icon menu (kCmdSaveImage ... kCmdExit in app/app_windows_win.h),
+// so both menus reach the same WM_COMMAND handling.
 #define IDM_SAVE_IMAGE 112
 #define IDM_PREFERENCES 113
 #define IDM_HELP 114
@@ -41,9 +44,9 @@ constexpr wchar_t kAppIconName[] = L"MARKOMI";
 // Cursor of the target-picking overlay; hotspot at the tip of the index finger.
 constexpr wchar_t kOverlayCursorName[] = L"MY_HAND";
 
-// Notification-icon artwork, 32 x 32 each: the base icon and three animation
-// frames, one set for OS version codes below 10 and one for 10 and above; the
-// fifth icon of each set exists but is not shown.
+// Notification-icon artwork: the base icon and three animation frames, one set
+// for OS version codes below 10 and one for 10 and above; the fifth icon of each
+// set exists but is not shown. Each holds 16, 20, 24, 32 and 48 pixel images.
 constexpr const wchar_t* kTrayIconNamesClassic[] = {L"MARKOMI01", L"MARKOMI02", L"MARKOMI03",
                                                    L"MARKOMI04", L"MARKOMI05"};
 constexpr const wchar_t* kTrayIconNamesModern[] = {L"MARKOMI11", L"MARKOMI12", L"MARKOMI13",
@@ -51,6 +54,7 @@ constexpr const wchar_t* kTrayIconNamesModern[] = {L"MARKOMI11", L"MARKOMI12", L
 
 // Drag-stamping cursors of the tab sheet: over the preview, dragging over the
 // preview, dragging over the settings window, dragging outside it (drop stamps).
+// 32, 48 and 64 pixels; all four share one hotspot, the middle of the palm.
 constexpr wchar_t kDragHoverCursorName[] = L"MY_HAND2";
 constexpr wchar_t kDragGrabCursorName[] = L"MY_HAND3";
 constexpr wchar_t kDragNoDropCursorName[] = L"MY_HAND4";

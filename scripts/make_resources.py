@@ -1,13 +1,28 @@
 #!/usr/bin/env python3
-"""Draws the program's icon and cursor and writes them as Windows resource files.
+"""Draws the program's icons and cursors and writes them as Windows resource files.
 
     python3 scripts/make_resources.py [OUTPUT_DIR]      (default: resources/)
 
 Writes:
-  markomi.ico  application icon "MARKOMI": a red round date stamp (ring, two
-               chords, department / date / name bands), 16 to 256 pixels.
-  my_hand.cur  cursor "MY_HAND": a white pointing hand with a black outline,
-               hotspot at the tip of the index finger; 32, 48 and 64 pixels.
+  markomi.ico    application icon "MARKOMI": a red round date stamp (ring, two
+                 chords, department / date / name bands), 16 to 256 pixels.
+  my_hand.cur    cursor "MY_HAND": a white pointing hand with a black outline,
+                 hotspot at the tip of the index finger; 32, 48 and 64 pixels.
+  markomi01.ico  notification-area icons "MARKOMI01" to "MARKOMI05", shown
+  ... 05.ico     before Windows 10: soft shading and a little gloss.
+  markomi11.ico  "MARKOMI11" to "MARKOMI15", shown on Windows 10 and 11: the
+  ... 15.ico     same pictures in flat colours, no gradients.
+                 Each set: 1 the impression, 2 the stamp raised over the paper,
+                 3 pressed down, 4 raised again over the fresh impression,
+                 5 a faded impression (spare). 16, 20, 24, 32 and 48 pixels.
+  my_hand2.cur   drag cursors "MY_HAND2" to "MY_HAND5", white hands with a black
+  ... 5.cur      outline: 2 open hand (over the preview), 3 closed hand
+                 (dragging over the preview), 4 closed hand with a "no" sign
+                 (over the settings window, a drop does nothing), 5 closed hand
+                 with a small red stamp (outside, a release stamps). 32, 48 and
+                 64 pixels. Hotspot in the middle of the palm, the same in all
+                 four so the hand stays put when the cursor changes: (15, 18) at
+                 32 pixels, (23, 27) at 48, (30, 36) at 64.
 
 Only the Python standard library is used (zlib and struct for the PNG entry),
 so anyone can regenerate the checked-in files. The output is deterministic.
@@ -16,7 +31,9 @@ Drawing model: every shape is a signed distance function (negative inside).
 A pixel whose centre lies farther than half a pixel diagonal from every edge is
 fully in or out; the remaining edge pixels are supersampled on a 16 x 16 grid.
 Small sizes are hinted by hand: the ring's extremes, the chords and the text
-bars of the small sizes lie on whole pixel edges so that they stay crisp.
+bars of the small sizes lie on whole pixel edges so that they stay crisp; so do
+the straight edges of the stamp in the notification-area frames and the fingers
+of the drag cursors (3 pixels of white, 1 of outline at 32 pixels).
 """
 
 import math
@@ -96,6 +113,32 @@ def grow(shape, amount):
                  (b[0] - amount, b[1] - amount, b[2] + amount, b[3] + amount))
 
 
+def ellipse(cx, cy, rx, ry):
+    """Distance scaled by the smaller radius: a lower bound of the true one."""
+    k = min(rx, ry)
+    return Shape(lambda x, y: (math.hypot((x - cx) / rx, (y - cy) / ry) - 1.0) * k,
+                 (cx - rx, cy - ry, cx + rx, cy + ry))
+
+
+def polygon(points):
+    """A convex polygon, points clockwise on screen (y down). The largest
+    distance to the edge lines is exact inside and a lower bound outside."""
+    edges = []
+    for (ax, ay), (bx, by) in zip(points, points[1:] + points[:1]):
+        length = math.hypot(bx - ax, by - ay)
+        edges.append((ax, ay, (by - ay) / length, (ax - bx) / length))  # outward normal
+
+    def dist(x, y):
+        return max((x - ax) * nx + (y - ay) * ny for ax, ay, nx, ny in edges)
+
+    xs, ys = [p[0] for p in points], [p[1] for p in points]
+    return Shape(dist, (min(xs), min(ys), max(xs), max(ys)))
+
+
+def subtract(a, b):
+    return Shape(lambda x, y: max(a.dist(x, y), -b.dist(x, y)), a.box)
+
+
 def polyline(points, r):
     return [capsule(p[0], p[1], q[0], q[1], r) for p, q in zip(points, points[1:])]
 
@@ -154,19 +197,29 @@ class Image:
         self.px = [[(0.0, 0.0, 0.0, 0.0)] * size for _ in range(size)]
 
     def paint(self, shapes, colour, opacity=1.0):
-        """Source-over of one colour through the coverage of `shapes`."""
+        """Source-over of a colour through the coverage of `shapes`. The colour
+        is an (r, g, b) triple, or a function of the pixel centre returning one
+        (for shading)."""
         cov = coverage(self.size, shapes)
         for y in range(self.size):
             for x in range(self.size):
                 a = cov[y][x] * opacity
                 if a <= 0.0:
                     continue
-                r0, g0, b0, a0 = self.px[y][x]
-                out = a + a0 * (1.0 - a)
-                k = a0 * (1.0 - a)
-                self.px[y][x] = ((colour[0] * a + r0 * k) / out,
-                                 (colour[1] * a + g0 * k) / out,
-                                 (colour[2] * a + b0 * k) / out, out)
+                if callable(colour):
+                    colour_here = colour(x + 0.5, y + 0.5)
+                else:
+                    colour_here = colour
+                self.blend(x, y, colour_here, a)
+
+    def blend(self, x, y, colour, a):
+        """Source-over of `colour` at opacity `a` onto one pixel."""
+        r0, g0, b0, a0 = self.px[y][x]
+        out = a + a0 * (1.0 - a)
+        k = a0 * (1.0 - a)
+        self.px[y][x] = ((colour[0] * a + r0 * k) / out,
+                         (colour[1] * a + g0 * k) / out,
+                         (colour[2] * a + b0 * k) / out, out)
 
     def bgra_rows(self):
         """Rows top-down of 8-bit B, G, R, A; colour is zero where alpha is zero."""
@@ -304,8 +357,8 @@ def icon_text_shapes(size, layout, r_in):
     return shapes
 
 
-def draw_icon(size):
-    layout = ICON_LAYOUT[size]
+def impression_shapes(size, layout):
+    """Ring, chords and print of a round date stamp filling a square of `size`."""
     c = size / 2.0
     r_out = layout["r_out"]
     r_in = r_out - layout["ring"]
@@ -317,8 +370,182 @@ def draw_icon(size):
     ink.append(intersect(rect(0, c - gap - chord, size, c - gap), clip))
     ink.append(intersect(rect(0, c + gap, size, c + gap + chord), clip))
     ink += icon_text_shapes(size, layout, r_in)
+    return ink
+
+
+def draw_icon(size):
     img = Image(size)
-    img.paint(ink, INK)
+    img.paint(impression_shapes(size, ICON_LAYOUT[size]), INK)
+    return img
+
+
+# --------------------------------------------------------------------------
+# Notification-area icons: two sets of five, "classic" with soft shading for
+# Windows before 10 and "flat" for Windows 10 and 11.
+#
+#   1  the impression: the stamp's ring, chords and lines of print
+#   2  the stamp raised over the paper, its shadow below
+#   3  the stamp pressed down, speed lines beside it
+#   4  the stamp raised again over the fresh impression
+#   5  a faded impression (a spare; not shown)
+#
+# The stamp of frames 2 to 4 is seen from the side: knob, neck and flare, a
+# darker block and the inked rubber face. It is designed on a 32-unit grid; the
+# straight edges are rounded to whole pixels at every size.
+
+TRAY_SIZES = (16, 20, 24, 32, 48)
+
+TRAY_LAYOUT = {
+    # Below 24 pixels the print is a split date bar of 2 pixels and one line
+    # of 1 pixel in each outer band; widths and places are whole pixels.
+    16: dict(r_out=8.0, ring=2.0, gap=2, chord=1, text="small",
+             date=(2, 2, 2), space=1, band=(6, 3, 10, 12)),
+    20: dict(r_out=10.0, ring=2.0, gap=3, chord=1, text="small",
+             date=(3, 3, 3), space=1, band=(7, 3, 13, 16)),
+    24: dict(r_out=12.0, ring=2.0, gap=3, chord=1, text="bars"),
+    32: ICON_LAYOUT[32],
+    48: ICON_LAYOUT[48],
+}
+
+INK_LIGHT = (232, 62, 56)    # classic ink, top of the impression
+INK_DARK = (176, 16, 30)     # classic ink, bottom
+INK_SHADOW = (96, 8, 16)     # classic drop shadow under the ink
+BODY_FLAT = (214, 66, 66)     # lacquered stamp handle
+BLOCK_FLAT = (132, 22, 32)    # the block that holds the rubber
+BODY_LIGHT = (238, 112, 106)  # classic handle and block: highlight, middle, shade
+BODY_MID = (204, 50, 54)
+BODY_DARK = (118, 16, 26)
+PAPER_SHADOW = (110, 16, 22)
+STAMP_HEIGHT = 19.5          # grid units from the knob's top to the face
+
+
+def shift(shape, dx, dy):
+    b = shape.box
+    return Shape(lambda x, y: shape.dist(x - dx, y - dy), (b[0] + dx, b[1] + dy, b[2] + dx, b[3] + dy))
+
+
+def lerp(a, b, t):
+    t = max(0.0, min(1.0, t))
+    return tuple(p + (q - p) * t for p, q in zip(a, b))
+
+
+def tray_text_shapes(size, layout):
+    """Print of the two smallest impressions, as whole-pixel bars."""
+    c = size // 2
+    shapes = []
+    x = c - (sum(layout["date"]) + 2 * layout["space"]) // 2
+    for w in layout["date"]:
+        shapes.append(rect(x, c - 1, x + w, c + 1))
+        x += w + layout["space"]
+    x0, top, x1, bottom = layout["band"]
+    shapes.append(rect(x0, top, x1, top + 1))
+    shapes.append(rect(x0, bottom, x1, bottom + 1))
+    return shapes
+
+
+def tray_impression_shapes(size):
+    layout = TRAY_LAYOUT[size]
+    if layout["text"] != "small":
+        return impression_shapes(size, layout)
+    small = dict(layout, text=None)
+    return impression_shapes(size, small) + tray_text_shapes(size, layout)
+
+
+def paint_impression(img, shapes, classic, opacity=1.0):
+    size = img.size
+    if not classic:
+        img.paint(shapes, INK, opacity)
+        return
+    # A soft shadow down and to the right (from 24 pixels up; below, it would
+    # only blur the edges), then ink that darkens downwards.
+    if size >= 24:
+        d = size / 48.0
+        img.paint([shift(sh, d, d) for sh in shapes], INK_SHADOW, 0.3 * opacity)
+    img.paint(shapes, lambda x, y: lerp(INK_LIGHT, INK_DARK, y / size), opacity)
+
+
+def stamp_parts(s, lift):
+    """The stamp seen from the side, its face resting `lift` grid units above
+    grid line 28 (the paper): knob, neck and flare; the block; the inked face.
+    Also returns the block's horizontal extent (for shading)."""
+    p = lambda v: math.floor(v * s + 0.5)  # straight edges: whole pixels
+    top = 28.0 - lift - STAMP_HEIGHT       # grid line of the knob's top
+    g = lambda v: top + v                  # grid units below the knob's top
+    handle = [rect(p(12), p(g(0)), p(20), p(g(6.5)), radius=2.6 * s),       # knob
+              rect(p(14), p(g(6)), p(18), p(g(10))),                        # neck
+              polygon([(p(14), p(g(9.5))), (p(18), p(g(9.5))),
+                       (p(22), p(g(12.5))), (p(10), p(g(12.5)))])]          # flare
+    block = [rect(p(7), p(g(12.5)), p(25), p(g(17.5)), radius=0.8 * s)]
+    face = [rect(p(8), p(g(17.5)), p(24), p(g(STAMP_HEIGHT)))]
+    return handle, block, face, (p(7), p(25))
+
+
+def paint_stamp(img, s, lift, classic):
+    handle, block, face, (x0, x1) = stamp_parts(s, lift)
+    if not classic:
+        img.paint(handle, BODY_FLAT)
+        img.paint(block, BLOCK_FLAT)
+        img.paint(face, INK)
+        return
+    cx, half = (x0 + x1) / 2.0, (x1 - x0) / 2.0
+
+    def cylinder(x, y, dark=0.0):
+        # Light from the upper left: a highlight a third of the way in.
+        t = (x - cx) / half
+        f = max(0.0, 1.0 - ((t + 0.3) / 1.1) ** 2)
+        base = lerp(BODY_DARK, BODY_MID, min(1.0, f * 1.5))
+        return lerp(lerp(base, BODY_LIGHT, (f - 0.7) / 0.3), BODY_DARK, dark)
+
+    img.paint(handle, cylinder)
+    img.paint(block, lambda x, y: cylinder(x, y, 0.4))
+    img.paint(face, lambda x, y: lerp(INK_LIGHT, INK_DARK, (x - x0) / (x1 - x0)))
+
+
+def paper_ellipse(s):
+    """Where the stamp lands, seen at a slant: centre on grid line 28."""
+    return 16 * s, 27.6 * s, 12.5 * s, 3.6 * s
+
+
+def draw_tray_icon(size, frame, classic):
+    s = size / 32.0
+    img = Image(size)
+    if frame in (1, 5):
+        paint_impression(img, tray_impression_shapes(size), classic, 1.0 if frame == 1 else 0.45)
+        return img
+    cx, cy, rx, ry = paper_ellipse(s)
+    if frame == 2:
+        # Raised: only a shadow on the paper, where the stamp will land.
+        if classic:
+            for k in range(4):
+                img.paint([ellipse(cx, cy, rx * (1 - 0.12 * k), ry * (1 - 0.12 * k))], PAPER_SHADOW, 0.12)
+        else:
+            img.paint([ellipse(cx, cy, rx, ry)], PAPER_SHADOW, 0.35)
+        paint_stamp(img, s, 6.0, classic)
+    elif frame == 3:
+        # Pressed: the face on the paper; speed lines beside the handle and
+        # the paper's edge showing on both sides. Whole pixels: they stay crisp.
+        paint_stamp(img, s, 0.0, classic)
+        p = lambda v: math.floor(v * s + 0.5)
+        w = max(1, p(1.2))
+        speed = []
+        for x, y0, y1 in ((8.5, 9, 17), (4.5, 13, 20)):
+            for line_x in (x, 32 - x):
+                left = p(line_x) - w // 2 if w > 1 else math.floor(line_x * s)
+                speed.append(rect(left, p(y0), left + w, p(y1)))
+        img.paint(speed, INK, 0.7)
+        y0 = p(27.5) - w // 2 if w > 1 else math.floor(27.5 * s)
+        edge = [rect(p(0.5), y0, p(5.5), y0 + w), rect(p(26.5), y0, p(31.5), y0 + w)]
+        img.paint(edge, INK)
+    else:
+        # Raised again: the fresh impression seen at a slant, its ring and,
+        # from 24 pixels up, the date line.
+        ring = subtract(ellipse(cx, cy, rx, ry), ellipse(cx, cy, rx - max(1.0, 2.0 * s), ry - max(1.0, 1.2 * s)))
+        clip = ellipse(cx, cy, rx - 0.6 * s, ry - 0.4 * s)
+        ink = [ring]
+        if size >= 24:
+            ink.append(intersect(rect(cx - 6 * s, cy - 0.5 * s, cx + 6 * s, cy + 0.5 * s), clip))
+        paint_impression(img, ink, classic)
+        paint_stamp(img, s, 6.0, classic)
     return img
 
 
@@ -356,6 +583,91 @@ def draw_cursor(size):
     inner = Shape(lambda x, y: min(p.dist(x, y) for p in parts), (0, 0, size, size))
     img.paint([intersect(cr, inner) for cr in creases], BLACK)
     return img
+
+
+# The drag cursors share one hand position, so that the hand stays put when
+# the cursor changes under a still mouse; the hotspot is the middle of the
+# palm, where the hand holds what it drags. Badges sit at the lower right.
+
+DRAG_HOTSPOT = (15, 18)  # on the 32-unit grid
+BADGE = (24, 24, 7.0)    # centre and radius of the badge, 32-unit grid
+
+
+def open_hand_parts(s):
+    """The back of an open right hand, fingers up. Fingers are upright and
+    their sides lie on whole pixels, so that at 32 pixels each is 3 pixels of
+    white with one pixel of outline between it and the next."""
+    p = lambda v: math.floor(v * s + 0.5)
+    parts = [
+        rect(p(8), p(5), p(11), p(17), radius=1.5 * s),     # index finger
+        rect(p(12), p(3), p(15), p(17), radius=1.5 * s),    # middle finger
+        rect(p(16), p(4), p(19), p(17), radius=1.5 * s),    # ring finger
+        rect(p(20), p(7), p(23), p(18), radius=1.5 * s),    # little finger
+        rect(p(8), p(14), p(23), p(27), radius=4.0 * s),    # palm
+        capsule(9.2 * s, 22.5 * s, 3.8 * s, 15.6 * s, 1.9 * s),  # thumb, out to the left
+    ]
+    creases = [rect(p(x), p(13), p(x + 1), p(16)) for x in (11, 15, 19)]
+    return parts, creases
+
+
+def closed_hand_parts(s):
+    """The back of a right hand gripping: fingers curled under, the four
+    knuckles on top, the thumb folded against the fist."""
+    p = lambda v: math.floor(v * s + 0.5)
+    parts = [
+        rect(p(8), p(13), p(23), p(27), radius=4.0 * s),    # fist
+        rect(p(8), p(11), p(11), p(17), radius=1.5 * s),    # knuckles
+        rect(p(12), p(10), p(15), p(17), radius=1.5 * s),
+        rect(p(16), p(10), p(19), p(17), radius=1.5 * s),
+        rect(p(20), p(12), p(23), p(17), radius=1.5 * s),
+        capsule(8.8 * s, 23.0 * s, 5.2 * s, 18.0 * s, 2.0 * s),  # thumb
+    ]
+    creases = [rect(p(x), p(12), p(x + 1), p(16)) for x in (11, 15, 19)]
+    creases.append(capsule(8.8 * s, 19.8 * s, 11.0 * s, 22.2 * s, 0.5 * s))
+    return parts, creases
+
+
+def paint_hand(img, parts, creases, outline):
+    img.paint([grow(p, outline) for p in parts], BLACK)
+    img.paint(parts, WHITE)
+    inner = Shape(lambda x, y: min(p.dist(x, y) for p in parts), (0, 0, img.size, img.size))
+    img.paint([intersect(cr, inner) for cr in creases], BLACK)
+
+
+def draw_hand_cursor(size, kind):
+    """kind 2: open hand (hover), 3: closed hand (dragging), 4: closed hand with
+    a "no" sign (no drop here), 5: closed hand with a red stamp (drop stamps)."""
+    s = size / 32.0
+    p = lambda v: math.floor(v * s + 0.5)
+    outline = max(1, p(1))
+    img = Image(size)
+    parts, creases = open_hand_parts(s) if kind == 2 else closed_hand_parts(s)
+    paint_hand(img, parts, creases, outline)
+    if kind in (4, 5):
+        cx, cy, r = p(BADGE[0]), p(BADGE[1]), BADGE[2] * s
+        img.paint([disc(cx, cy, r)], BLACK)
+        img.paint([disc(cx, cy, r - outline)], WHITE)
+        if kind == 4:
+            # The "no" sign: a ring with a slash from upper left to lower right.
+            ring = annulus(cx, cy, r - 1.9 * s, r - 3.7 * s)
+            k = (r - 2.8 * s) * math.sqrt(0.5)
+            slash = capsule(cx - k, cy - k, cx + k, cy + k, 0.9 * s)
+            img.paint([ring, slash], BLACK)
+        else:
+            # A little date stamp impression: ring and two chords on whole pixels.
+            r_out, r_in = r - 1.6 * s, r - 3.0 * s
+            clip = disc(cx, cy, (r_out + r_in) / 2.0)
+            gap, chord = max(1, p(1)), max(1, p(1))
+            ink = [annulus(cx, cy, r_out, r_in),
+                   intersect(rect(cx - r, cy - gap - chord, cx + r, cy - gap), clip),
+                   intersect(rect(cx - r, cy + gap, cx + r, cy + gap + chord), clip)]
+            img.paint(ink, INK)
+    return img
+
+
+def drag_hotspot(size):
+    s = size / 32.0
+    return math.floor(DRAG_HOTSPOT[0] * s + 0.5), math.floor(DRAG_HOTSPOT[1] * s + 0.5)
 
 
 def hotspot_of(img):
@@ -422,6 +734,11 @@ def icon_file(kind, entries):
     return out + body
 
 
+def write(out_dir, name, data):
+    with open(os.path.join(out_dir, name), "wb") as f:
+        f.write(data)
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
@@ -432,8 +749,8 @@ def main(argv):
         img = draw_icon(size)
         data = png_entry(img) if size >= PNG_MIN_SIZE else dib_entry(img)
         icons.append((size, data, 1, 32))
-    with open(os.path.join(out_dir, "markomi.ico"), "wb") as f:
-        f.write(icon_file(1, icons))
+    write(out_dir, "markomi.ico", icon_file(1, icons))
+    print("markomi.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
 
     cursors = []
     for size in CURSOR_SIZES:
@@ -441,9 +758,23 @@ def main(argv):
         hx, hy = hotspot_of(img)
         cursors.append((size, dib_entry(img), hx, hy))
         print("my_hand.cur %dx%d hotspot (%d, %d)" % (size, size, hx, hy))
-    with open(os.path.join(out_dir, "my_hand.cur"), "wb") as f:
-        f.write(icon_file(2, cursors))
-    print("markomi.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
+    write(out_dir, "my_hand.cur", icon_file(2, cursors))
+
+    for first, classic in ((1, True), (11, False)):
+        for frame in range(1, 6):
+            entries = [(size, dib_entry(draw_tray_icon(size, frame, classic)), 1, 32)
+                       for size in TRAY_SIZES]
+            write(out_dir, "markomi%02d.ico" % (first + frame - 1), icon_file(1, entries))
+    print("markomi01.ico to markomi05.ico, markomi11.ico to markomi15.ico sizes %s"
+          % ", ".join(str(s) for s in TRAY_SIZES))
+
+    for kind in range(2, 6):
+        entries = []
+        for size in CURSOR_SIZES:
+            hx, hy = drag_hotspot(size)
+            entries.append((size, dib_entry(draw_hand_cursor(size, kind)), hx, hy))
+            print("my_hand%d.cur %dx%d hotspot (%d, %d)" % (kind, size, size, hx, hy))
+        write(out_dir, "my_hand%d.cur" % kind, icon_file(2, entries))
 
 
 if __name__ == "__main__":

@@ -1,12 +1,16 @@
-// The resources linked into Markomi2.exe: application icon, overlay cursor,
-// manifest and version information, read back from the built program the way
-// Windows reads them.
+// The resources linked into Markomi2.exe: application icon, notification-area
+// icons, cursors, the settings menu bar, manifest and version information, read
+// back from the built program the way Windows reads them; and the uninstaller's
+// manifest, which is not built into anything yet, read from its file.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -87,6 +91,33 @@ IconFacts icon_facts(HICON icon) {
     return facts;
 }
 
+// Differing pixels of two images of one size; colour counts only where a
+// pixel is not fully transparent.
+int differing_pixels(const Pixels& a, const Pixels& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.argb.size() && i < b.argb.size(); ++i) {
+        uint32_t p = a.argb[i], q = b.argb[i];
+        if (Pixels::alpha(p) == 0 && Pixels::alpha(q) == 0) continue;
+        if (p != q) ++n;
+    }
+    return n;
+}
+
+// The supportedOS identifiers of a manifest, in lower case.
+std::set<std::string> supported_os_ids(const std::string& manifest) {
+    std::set<std::string> ids;
+    const std::string key = "<supportedOS Id=\"";
+    for (size_t at = manifest.find(key); at != std::string::npos; at = manifest.find(key, at + 1)) {
+        size_t begin = at + key.size();
+        size_t end = manifest.find('"', begin);
+        if (end == std::string::npos) break;
+        std::string id = manifest.substr(begin, end - begin);
+        for (char& c : id) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        ids.insert(id);
+    }
+    return ids;
+}
+
 bool is_stamp_red(uint32_t p) {
     return Pixels::red(p) > 2 * Pixels::green(p) && Pixels::red(p) > 2 * Pixels::blue(p);
 }
@@ -118,6 +149,55 @@ protected:
         const void* data = loaded ? LockResource(loaded) : nullptr;
         if (!data) return {};
         return std::string(static_cast<const char*>(data), SizeofResource(module_, found));
+    }
+
+    // Width and RT_ICON id of each image of a named icon group.
+    static std::vector<std::pair<int, unsigned>> icon_group_entries(const wchar_t* name) {
+        std::vector<std::pair<int, unsigned>> entries;
+        std::string group = resource_bytes(name, RT_GROUP_ICON);
+        if (group.size() < 6) return entries;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(group.data());
+        unsigned count = bytes[4] | (bytes[5] << 8);
+        for (unsigned i = 0; i < count && 6 + 14 * (i + 1) <= group.size(); ++i) {
+            const unsigned char* e = bytes + 6 + 14 * i;
+            entries.emplace_back(e[0] ? e[0] : 256, static_cast<unsigned>(e[12] | (e[13] << 8)));
+        }
+        return entries;
+    }
+
+    // The colour pixels of the `size` image of an icon group exactly as stored
+    // (a 32-bit DIB, rows bottom-up); empty when there is no such image.
+    static Pixels stored_icon_image(const wchar_t* name, int size) {
+        Pixels px;
+        for (auto [width, id] : icon_group_entries(name)) {
+            if (width != size) continue;
+            std::string image = resource_bytes(MAKEINTRESOURCEW(id), RT_ICON);
+            BITMAPINFOHEADER header{};
+            if (image.size() < sizeof header) return px;
+            std::memcpy(&header, image.data(), sizeof header);
+            size_t row_bytes = 4u * size;
+            if (header.biBitCount != 32 || image.size() < header.biSize + row_bytes * size) return px;
+            px.width = px.height = size;
+            px.argb.resize(static_cast<size_t>(size) * size);
+            for (int y = 0; y < size; ++y) {
+                std::memcpy(&px.argb[static_cast<size_t>(y) * size],
+                            image.data() + header.biSize + row_bytes * (size - 1 - y), row_bytes);
+            }
+        }
+        return px;
+    }
+
+    // Loads a named icon or cursor at an explicit size, as the program does.
+    static IconFacts load_facts(const wchar_t* name, UINT type, int size) {
+        HANDLE image = LoadImageW(module_, name, type, size, size, 0);
+        if (!image) return {};
+        IconFacts facts = icon_facts(static_cast<HICON>(image));
+        if (type == IMAGE_CURSOR) {
+            DestroyCursor(static_cast<HCURSOR>(image));
+        } else {
+            DestroyIcon(static_cast<HICON>(image));
+        }
+        return facts;
     }
 
     static std::wstring string_info(const std::vector<char>& block, const wchar_t* key) {
@@ -278,6 +358,204 @@ TEST_F(Resources, HandCursorPointsWithItsHotspotAtTheFingertip) {
     }
 }
 
+// ---- Notification-area icons -------------------------------------------------
+
+// Both sets, base icon first, then the three animation frames and the spare.
+std::vector<const wchar_t*> tray_icon_names() {
+    std::vector<const wchar_t*> names(std::begin(markomi::kTrayIconNamesClassic),
+                                      std::end(markomi::kTrayIconNamesClassic));
+    names.insert(names.end(), std::begin(markomi::kTrayIconNamesModern),
+                 std::end(markomi::kTrayIconNamesModern));
+    return names;
+}
+
+std::string narrow(const wchar_t* name) { return std::string(name, name + wcslen(name)); }
+
+TEST_F(Resources, TrayIconsLoadByNameAtTheirOwnSmallAndLargeImages) {
+    for (const wchar_t* name : tray_icon_names()) {
+        SCOPED_TRACE(narrow(name));
+        std::set<int> sizes;
+        for (auto entry : icon_group_entries(name)) sizes.insert(entry.first);
+        EXPECT_EQ(sizes, (std::set<int>{16, 20, 24, 32, 48}));
+
+        for (int size : {32, 16}) {
+            SCOPED_TRACE("size " + std::to_string(size));
+            IconFacts facts = load_facts(name, IMAGE_ICON, size);
+            ASSERT_TRUE(facts.ok) << "LoadImageW error " << GetLastError();
+            EXPECT_TRUE(facts.is_icon);
+            ASSERT_EQ(facts.pixels.width, size);
+            ASSERT_EQ(facts.pixels.height, size);
+            // The hand-hinted image of that size, pixel for pixel: not another
+            // size scaled down or up.
+            Pixels stored = stored_icon_image(name, size);
+            ASSERT_EQ(stored.width, size);
+            EXPECT_EQ(differing_pixels(facts.pixels, stored), 0);
+        }
+    }
+}
+
+TEST_F(Resources, TrayIconsAreRedInkOnTransparencyAndEveryFrameDiffers) {
+    const std::vector<const wchar_t*> names = tray_icon_names();
+    for (int size : {32, 16}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        std::vector<Pixels> images;
+        for (size_t i = 0; i < names.size(); ++i) {
+            SCOPED_TRACE(narrow(names[i]));
+            IconFacts facts = load_facts(names[i], IMAGE_ICON, size);
+            ASSERT_TRUE(facts.ok);
+            const Pixels& px = facts.pixels;
+            ASSERT_EQ(px.width, size);
+
+            int inked = 0, strong = 0, off_colour = 0, max_alpha = 0;
+            for (uint32_t p : px.argb) {
+                int a = Pixels::alpha(p);
+                if (a == 0) continue;
+                ++inked;
+                if (a >= 128) ++strong;
+                if (!is_stamp_red(p)) ++off_colour;
+                max_alpha = std::max(max_alpha, a);
+            }
+            EXPECT_EQ(off_colour, 0) << "all of it red";
+            for (int y : {0, size - 1}) {
+                for (int x : {0, size - 1}) {
+                    EXPECT_EQ(Pixels::alpha(px.at(x, y)), 0) << "corner pixel " << x << "," << y;
+                }
+            }
+            bool spare = i % 5 == 4;
+            if (spare) {
+                // The spare is a faded impression: plenty of ink, none of it solid.
+                EXPECT_GE(inked, size * size / 8);
+                EXPECT_LE(max_alpha, 160);
+            } else {
+                EXPECT_GE(strong, size * size / 8) << "too little solid ink";
+                EXPECT_EQ(max_alpha, 255);
+            }
+            images.push_back(px);
+        }
+        // Within each set, the base, the three frames and the spare all differ
+        // clearly, so that the animation moves.
+        for (size_t set = 0; set < names.size(); set += 5) {
+            for (size_t a = set; a < set + 5; ++a) {
+                for (size_t b = a + 1; b < set + 5; ++b) {
+                    EXPECT_GE(differing_pixels(images[a], images[b]), size * size / 8)
+                        << narrow(names[a]) << " and " << narrow(names[b]) << " look alike";
+                }
+            }
+        }
+        // The flat set of Windows 10 and 11 really is flat (a few solid colours,
+        // anti-aliased only through alpha); the classic set is shaded.
+        for (size_t i = 0; i < names.size(); ++i) {
+            std::set<uint32_t> colours;
+            for (uint32_t p : images[i].argb) {
+                if (Pixels::alpha(p) > 0) colours.insert(p & 0xFFFFFFu);
+            }
+            bool flat = i >= 5;
+            if (flat) {
+                EXPECT_LE(colours.size(), 4u) << narrow(names[i]) << " has gradients";
+            } else if (size == 32) {
+                EXPECT_GE(colours.size(), 12u) << narrow(names[i]) << " has no shading";
+            }
+        }
+    }
+}
+
+// ---- Drag-stamping cursors ----------------------------------------------------
+
+TEST_F(Resources, DragCursorsAreHandsSharingOneHotspotInThePalm) {
+    const wchar_t* const names[] = {markomi::kDragHoverCursorName, markomi::kDragGrabCursorName,
+                                    markomi::kDragNoDropCursorName, markomi::kDragDropCursorName};
+    struct Expected {
+        int size;
+        DWORD x, y;  // hotspots written by scripts/make_resources.py
+    };
+    for (Expected e : {Expected{32, 15, 18}, Expected{48, 23, 27}, Expected{64, 30, 36}}) {
+        SCOPED_TRACE("cursor size " + std::to_string(e.size));
+        std::vector<Pixels> images;
+        for (const wchar_t* name : names) {
+            SCOPED_TRACE(narrow(name));
+            IconFacts facts = load_facts(name, IMAGE_CURSOR, e.size);
+            ASSERT_TRUE(facts.ok) << "LoadImageW error " << GetLastError();
+            EXPECT_FALSE(facts.is_icon);
+            const Pixels& px = facts.pixels;
+            ASSERT_EQ(px.width, e.size);
+            ASSERT_EQ(px.height, e.size);
+            // The same hotspot in all four, so the hand does not jump when the
+            // cursor changes; it lies on the white of the palm.
+            EXPECT_EQ(facts.hotspot_x, e.x);
+            EXPECT_EQ(facts.hotspot_y, e.y);
+            ASSERT_LT(facts.hotspot_x, static_cast<DWORD>(e.size));
+            ASSERT_LT(facts.hotspot_y, static_cast<DWORD>(e.size));
+            uint32_t at_hotspot = px.at(static_cast<int>(facts.hotspot_x), static_cast<int>(facts.hotspot_y));
+            EXPECT_EQ(at_hotspot, 0xFFFFFFFFu) << "hotspot not on the hand";
+
+            // A white hand with a black outline; only the drop cursor carries
+            // colour: its red stamp, in the lower right quarter.
+            int white = 0, dark = 0, coloured = 0, coloured_lower_right = 0, red = 0;
+            for (int y = 0; y < e.size; ++y) {
+                for (int x = 0; x < e.size; ++x) {
+                    uint32_t p = px.at(x, y);
+                    if (Pixels::alpha(p) == 0) continue;
+                    bool grey = Pixels::red(p) == Pixels::green(p) && Pixels::green(p) == Pixels::blue(p);
+                    if (!grey) {
+                        ++coloured;
+                        if (x >= e.size / 2 && y >= e.size / 2) ++coloured_lower_right;
+                        if (is_stamp_red(p)) ++red;
+                    }
+                    if (p == 0xFFFFFFFFu) ++white;
+                    if (Pixels::alpha(p) >= 128 && grey && Pixels::red(p) <= 64) ++dark;
+                }
+            }
+            EXPECT_GT(white, e.size * e.size / 8) << "a white hand";
+            EXPECT_GT(dark, e.size * 2) << "with a black outline";
+            if (name == markomi::kDragDropCursorName) {
+                EXPECT_EQ(coloured, coloured_lower_right);
+                EXPECT_GE(red, e.size * e.size / 40) << "no red stamp";
+            } else {
+                EXPECT_EQ(coloured, 0);
+            }
+            images.push_back(px);
+        }
+        for (size_t a = 0; a < images.size(); ++a) {
+            for (size_t b = a + 1; b < images.size(); ++b) {
+                EXPECT_GE(differing_pixels(images[a], images[b]), e.size)
+                    << narrow(names[a]) << " and " << narrow(names[b]) << " look alike";
+            }
+        }
+    }
+}
+
+// ---- Menu bar of the stamp settings window ----------------------------------
+
+TEST_F(Resources, SettingsMenuBarHasTheFiveCommandsInOrder) {
+    HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(IDM_SETTINGS_MENU_BAR));
+    ASSERT_NE(menu, nullptr) << "no menu 110, error " << GetLastError();
+    struct Item {
+        UINT id;
+        const wchar_t* text;
+    };
+    const Item expected[] = {{112, L"印影保存"}, {113, L"環境設定"}, {114, L"ヘルプ"},
+                             {115, L"バージョン情報"}, {116, L"終了"}};
+    EXPECT_EQ(GetMenuItemCount(menu), 5);
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE("item " + std::to_string(i));
+        wchar_t text[64] = {};
+        MENUITEMINFOW info{};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_ID | MIIM_STRING | MIIM_SUBMENU | MIIM_FTYPE;
+        info.dwTypeData = text;
+        info.cch = static_cast<UINT>(std::size(text));
+        ASSERT_TRUE(GetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &info));
+        EXPECT_EQ(info.wID, expected[i].id);
+        EXPECT_EQ(std::wstring(text), expected[i].text);
+        EXPECT_EQ(info.hSubMenu, nullptr) << "a drop-down menu";
+        EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING));
+    }
+    // The macros the settings window switches on name the same numbers.
+    EXPECT_EQ((std::vector<int>{IDM_SAVE_IMAGE, IDM_PREFERENCES, IDM_HELP, IDM_ABOUT, IDM_EXIT}),
+              (std::vector<int>{112, 113, 114, 115, 116}));
+    DestroyMenu(menu);
+}
+
 // ---- Manifest -----------------------------------------------------------------
 
 TEST_F(Resources, ManifestDeclaresDpiAwarenessRightsAndCompatibility) {
@@ -301,6 +579,41 @@ TEST_F(Resources, ManifestDeclaresDpiAwarenessRightsAndCompatibility) {
     context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
     context.lpSource = path_.c_str();
     context.lpResourceName = MAKEINTRESOURCEW(IDR_MARKOMI2_MANIFEST);
+    HANDLE activation = CreateActCtxW(&context);
+    EXPECT_NE(activation, INVALID_HANDLE_VALUE) << "CreateActCtxW error " << GetLastError();
+    if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
+}
+
+// The uninstaller's manifest asks for elevation and otherwise declares what the
+// program's own does; Wine's manifest parser must accept it.
+TEST_F(Resources, UninstallerManifestRequiresAdministratorForTheSameSystems) {
+    const std::wstring path = std::wstring(MARKOMI2_RESOURCES) + L"\\markomi2_uninstaller.manifest";
+    std::ifstream in(path.c_str(), std::ios::binary);
+    ASSERT_TRUE(in) << "cannot read markomi2_uninstaller.manifest";
+    std::string manifest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const char* needle :
+         {"level=\"requireAdministrator\"", "uiAccess=\"false\"",
+          "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2<",
+          "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<",
+          "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+          "publicKeyToken=\"6595b64144ccf1df\""}) {
+        EXPECT_NE(manifest.find(needle), std::string::npos) << "manifest lacks " << needle;
+    }
+    EXPECT_EQ(manifest.find("asInvoker"), std::string::npos);
+
+    // Vista, 7, 8, 8.1 and 10: exactly the list of Markomi2.exe.
+    const std::set<std::string> systems{"{e2011457-1546-43c5-a5fe-008deee3d3f0}",
+                                        "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                                        "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                                        "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                                        "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"};
+    EXPECT_EQ(supported_os_ids(manifest), systems);
+    EXPECT_EQ(supported_os_ids(resource_bytes(MAKEINTRESOURCEW(IDR_MARKOMI2_MANIFEST), RT_MANIFEST)),
+              systems);
+
+    ACTCTXW context{};
+    context.cbSize = sizeof context;
+    context.lpSource = path.c_str();
     HANDLE activation = CreateActCtxW(&context);
     EXPECT_NE(activation, INVALID_HANDLE_VALUE) << "CreateActCtxW error " << GetLastError();
     if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
