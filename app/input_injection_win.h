@@ -6,18 +6,21 @@
 namespace markomi {
 
 // Overlay click: waits 500 ms for the uncovered window to repaint, brings
-// the window under the screen point to the front and clicks and pastes.
+// the window under the screen point (its top-level window) to the front and
+// clicks and pastes. Nothing happens over the bare desktop.
 void stamp_at_screen_point(POINT screen);
 
 // Drag released over another window: `client` is in `source`'s client
 // coordinates. Copies the active slot's impression and clicks and pastes,
-// unless the point is over `source` itself or the settings host window.
+// unless the point is over `source`, the settings host window or any
+// window inside either.
 void drop_paste(HWND source, POINT client);
 
 // Hotkey: copies the active slot's impression and sends Ctrl+V to
 // whatever window has the focus.
 void paste_into_focus();
 
+// A left click at a screen point of any monitor.
 void inject_click(POINT screen);
 void inject_ctrl_v();
 

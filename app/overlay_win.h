@@ -1,6 +1,6 @@
 #pragma once
-// The target-picking overlay: a translucent full-screen layered window that
-// asks the user where to stamp.
+// The target-picking overlay: a translucent layered window over the whole
+// desktop (every monitor) that asks the user where to stamp.
 #include <windows.h>
 
 namespace markomi {

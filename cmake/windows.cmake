@@ -68,7 +68,15 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "-Desktop*"
                        PROPERTIES TIMEOUT 120 PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # Suites named Desktop... drive the real desktop: they move the mouse, send
+  # keys, change the foreground window and fill the clipboard, so nothing
+  # else may run beside them.
+  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "Desktop*" TEST_LIST markomi2_desktop_tests
+                       PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 
 # Tests that start Markomi2.exe itself: they share the user's settings folder and
