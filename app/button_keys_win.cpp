@@ -1,0 +1,66 @@
+#include "app/button_keys_win.h"
+
+#include <new>
+
+namespace markomi {
+namespace {
+
+// Each filtered button carries its filter in a window property; the
+// previous procedure is what every unfiltered message goes to.
+constexpr wchar_t kFilterProperty[] = L"Markomi2.ButtonKeyFilter";
+
+struct ButtonKeyFilter {
+    WNDPROC previous = nullptr;
+    HWND target = nullptr;
+    int command_id = 0;
+};
+
+LRESULT CALLBACK ButtonKeyFilterProc(HWND button, UINT msg, WPARAM wparam, LPARAM lparam) {
+    auto* filter = static_cast<ButtonKeyFilter*>(GetPropW(button, kFilterProperty));
+    if (!filter) return DefWindowProcW(button, msg, wparam, lparam);
+    const WNDPROC previous = filter->previous;
+    switch (msg) {
+        case WM_KEYDOWN:
+            // The button would press itself on Space and click on its key-up;
+            // the click comes from WM_CHAR instead, once.
+            if (wparam == VK_SPACE) return 0;
+            break;
+        case WM_KEYUP:
+            return 0;
+        case WM_CHAR:
+            if (wparam == L'\t') return 0;
+            if (wparam == L'\r' || wparam == L' ') {
+                SendMessageW(filter->target, WM_COMMAND,
+                             MAKEWPARAM(static_cast<WORD>(filter->command_id), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(button));
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
+            RemovePropW(button, kFilterProperty);
+            delete filter;
+            break;
+    }
+    return CallWindowProcW(previous, button, msg, wparam, lparam);
+}
+
+}  // namespace
+
+void install_button_key_filter(HWND button, HWND target, int command_id) {
+    if (!button || GetPropW(button, kFilterProperty)) return;
+    auto* filter = new (std::nothrow) ButtonKeyFilter{nullptr, target, command_id};
+    if (!filter) return;
+    if (!SetPropW(button, kFilterProperty, filter)) {
+        delete filter;
+        return;
+    }
+    filter->previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ButtonKeyFilterProc)));
+    if (!filter->previous) {
+        RemovePropW(button, kFilterProperty);
+        delete filter;
+    }
+}
+
+}  // namespace markomi

@@ -1,0 +1,148 @@
+#include "support/resident_windows.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "app/about_box_win.h"
+#include "app/opening_window_win.h"
+#include "app/window_classes.h"
+#include "support/golden.h"
+
+namespace markomi::testing {
+namespace {
+
+constexpr wchar_t kRecordingClass[] = L"Markomi2TestRecorder";
+
+LRESULT CALLBACK HostForAboutProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return AboutWndProc(hwnd, msg, wparam, lparam);
+}
+
+LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == WM_COMMAND) {
+        recorded_commands().push_back(RecordedCommand{hwnd, wparam, lparam});
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+void register_class(const wchar_t* name, WNDPROC proc, HBRUSH background) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+void register_resident_window_classes() {
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    HBRUSH face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    register_class(kHostWindowClass, HostForAboutProc, face);
+    register_class(kOpeningWindowClass, OpeningWndProc,
+                   static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    register_class(kRecordingClass, RecordingProc, face);
+}
+
+std::vector<RecordedCommand>& recorded_commands() {
+    static std::vector<RecordedCommand> commands;
+    return commands;
+}
+
+HWND create_recording_window() {
+    register_resident_window_classes();
+    return CreateWindowExW(0, kRecordingClass, L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+void pump_messages(UINT first, UINT last) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool pump_until(const std::function<bool()>& done, DWORD limit_ms) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limit_ms) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        pump_messages();
+    }
+    return true;
+}
+
+Capture capture_window(HWND window, const std::wstring& name, std::wstring* path) {
+    Capture capture;
+    RECT r{};
+    GetWindowRect(window, &r);
+    capture.width = r.right - r.left;
+    capture.height = r.bottom - r.top;
+    if (capture.width <= 0 || capture.height <= 0) return capture;
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = capture.width;
+    info.bmiHeader.biHeight = -capture.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC window_dc = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(window_dc);
+    HBITMAP bitmap = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, capture.width, capture.height, window_dc, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    capture.pixels.assign(p, p + static_cast<size_t>(capture.width) * capture.height);
+    for (std::uint32_t& px : capture.pixels) px &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    ReleaseDC(window, window_dc);
+
+    save_bitmap_artifact(bitmap, name);
+    DeleteObject(bitmap);
+    if (path) {
+        wchar_t exe[MAX_PATH];
+        std::wstring folder(exe, GetModuleFileNameW(nullptr, exe, MAX_PATH));
+        *path = folder.substr(0, folder.find_last_of(L'\\')) + L"\\render-artifacts\\" + name +
+                L".png";
+    }
+    return capture;
+}
+
+std::vector<HWND> children_of_class(HWND parent, const wchar_t* window_class) {
+    std::vector<HWND> found;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[64] = L"";
+        GetClassNameW(child, name, 64);
+        if (lstrcmpiW(name, window_class) == 0) found.push_back(child);
+    }
+    std::sort(found.begin(), found.end(), [](HWND a, HWND b) {
+        RECT ra = child_rect(a), rb = child_rect(b);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    return found;
+}
+
+std::wstring window_text(HWND window) {
+    wchar_t buffer[256] = L"";
+    GetWindowTextW(window, buffer, 256);
+    return buffer;
+}
+
+RECT child_rect(HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+}  // namespace markomi::testing

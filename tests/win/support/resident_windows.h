@@ -1,0 +1,54 @@
+#pragma once
+// In-process stand-ins for what the main window does for the resident
+// program's small windows: the window classes, a hidden main window that
+// records the commands it receives, a message pump, and a capture of a
+// window as a person sees it.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace markomi::testing {
+
+// Registers (once per process) "MARKOMI2CHILD", whose procedure hands every
+// message to AboutWndProc as the host window does while it shows the about
+// box, "MARKOMIOPENING" with OpeningWndProc, and the recording window class.
+void register_resident_window_classes();
+
+struct RecordedCommand {
+    HWND window = nullptr;
+    WPARAM wparam = 0;
+    LPARAM lparam = 0;
+};
+// WM_COMMAND messages the recording windows received, in order.
+std::vector<RecordedCommand>& recorded_commands();
+
+// A hidden top-level window of the recording class.
+HWND create_recording_window();
+
+// Dispatches what is waiting in [first, last] (0, 0: everything).
+void pump_messages(UINT first = 0, UINT last = 0);
+// Pumps until `done` holds or `limit_ms` has passed; true when it held.
+bool pump_until(const std::function<bool()>& done, DWORD limit_ms);
+
+// The window with its frame as drawn on screen, as 0x00RRGGBB rows.
+struct Capture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+// Reads the window back from its own surface and writes it as
+// render-artifacts/<name>.png beside the test program; `path` gets the file.
+Capture capture_window(HWND window, const std::wstring& name, std::wstring* path = nullptr);
+
+// Children of `parent` of the given class ("Static", "Button"), sorted top
+// to bottom, then left to right.
+std::vector<HWND> children_of_class(HWND parent, const wchar_t* window_class);
+std::wstring window_text(HWND window);
+// The child's rectangle in its parent's client coordinates.
+RECT child_rect(HWND child);
+
+}  // namespace markomi::testing
