@@ -59,6 +59,25 @@ protected:
         return host;
     }
 
+    // Opens the box with the pointer at `wanted`; `used` gets where it was.
+    // The tests run in parallel on one desktop and share the pointer: when
+    // it moved while the box was made, the box is made again.
+    HWND open_about_box_at(POINT wanted, POINT* used) {
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            SetCursorPos(wanted.x, wanted.y);
+            POINT before{}, after{};
+            GetCursorPos(&before);
+            HWND host = open_about_box();
+            GetCursorPos(&after);
+            if (host && before.x == after.x && before.y == after.y) {
+                *used = before;
+                return host;
+            }
+            if (host) DestroyWindow(host);
+        }
+        return nullptr;
+    }
+
     HWND ok_button(HWND host) { return GetDlgItem(host, 145); }
 
     // Rows 1 to 6 measured here with the about font, as a reader would.
@@ -224,10 +243,8 @@ TEST_F(AboutBox, ShowsItsRowsTheLinkAndTheButton) {
 
 TEST_F(AboutBox, OpensLeftOfAndAboveTheCursorInResidentMode) {
     g_window_fonts.menu_bar_height = 19;
-    ASSERT_TRUE(SetCursorPos(1500, 900));
     POINT cursor{};
-    GetCursorPos(&cursor);
-    HWND host = open_about_box();
+    HWND host = open_about_box_at(POINT{1500, 900}, &cursor);
     ASSERT_TRUE(host);
     const TEXTMETRICW tm = about_font_metrics(host);
     const int a = tm.tmAveCharWidth;
@@ -249,10 +266,8 @@ TEST_F(AboutBox, OpensLeftOfAndAboveTheCursorInResidentMode) {
 
 TEST_F(AboutBox, NearTheTopLeftCornerOpensBesideTheCursor) {
     g_window_fonts.menu_bar_height = 19;
-    ASSERT_TRUE(SetCursorPos(300, 150));
     POINT cursor{};
-    GetCursorPos(&cursor);
-    HWND host = open_about_box();
+    HWND host = open_about_box_at(POINT{300, 150}, &cursor);
     ASSERT_TRUE(host);
     const TEXTMETRICW tm = about_font_metrics(host);
     const int a = tm.tmAveCharWidth;
@@ -274,17 +289,14 @@ TEST_F(AboutBox, NormalModeOpensAtTheRememberedPosition) {
     EXPECT_EQ(r.top, 310);
 }
 
-// A real key press on the keyboard, delivered to the focused button and
-// translated by the pump as the program's message loop would.
-void press_key(WORD vk) {
-    INPUT keys[2] = {};
-    for (INPUT& k : keys) {
-        k.type = INPUT_KEYBOARD;
-        k.ki.wVk = vk;
-        k.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    }
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, keys, sizeof(INPUT));
+// A key press as it reaches the focused button: key down, the character
+// TranslateMessage makes of it, key up. Sent to the button itself rather
+// than typed: the Windows tests run in parallel on one desktop, and typed
+// keys go to whichever window is in front at that moment.
+void press_key(HWND button, WPARAM vk, wchar_t character) {
+    SendMessageW(button, WM_KEYDOWN, vk, 1);
+    SendMessageW(button, WM_CHAR, character, 1);
+    SendMessageW(button, WM_KEYUP, vk, 0xC0000001);
 }
 
 int commands_with_id(int id) {
@@ -310,8 +322,8 @@ TEST_F(AboutBox, EnterOrSpaceOnTheButtonClosesIt) {
     EXPECT_EQ(commands_with_id(kCmdStampSettings), 0);
 
     // A plain button ignores Enter; the filtered one clicks.
-    press_key(VK_RETURN);
-    EXPECT_TRUE(t::pump_until([host] { return !IsWindow(host); }, 10000));
+    press_key(button, VK_RETURN, L'\r');
+    EXPECT_FALSE(IsWindow(host));
     EXPECT_EQ(g_host_window, nullptr);
     t::pump_messages();
     ASSERT_EQ(commands_with_id(kCmdStampSettings), 1);
@@ -324,8 +336,8 @@ TEST_F(AboutBox, EnterOrSpaceOnTheButtonClosesIt) {
     host = open_about_box();
     ASSERT_TRUE(host);
     ASSERT_EQ(GetFocus(), ok_button(host));
-    press_key(VK_SPACE);
-    EXPECT_TRUE(t::pump_until([host] { return !IsWindow(host); }, 10000));
+    press_key(ok_button(host), VK_SPACE, L' ');
+    EXPECT_FALSE(IsWindow(host));
     EXPECT_EQ(g_host_window, nullptr);
     t::pump_messages();
     EXPECT_TRUE(t::recorded_commands().empty());
