@@ -95,11 +95,13 @@ void press_keys(std::initializer_list<BYTE> keys) {
         keybd_event(*it, static_cast<BYTE>(MapVirtualKeyW(*it, MAPVK_VK_TO_VSC)), KEYEVENTF_KEYUP, 0);
 }
 
-// The icon's callback as the shell sends it; the program may stay busy
-// (a message box) so the test does not wait for the answer.
-void tray_message(HWND main, UINT mouse_message) {
+// The icon's callback as the shell sends it. The program answers once the
+// stamp is on the clipboard (and the overlay up); where it opens a message
+// box instead, the test passes a short wait and answers the box itself.
+void tray_message(HWND main, UINT mouse_message, UINT wait_ms = 20000) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutW(main, kTrayCallback, kTrayIconId, mouse_message, SMTO_NORMAL, 200, &result);
+    SendMessageTimeoutW(main, kTrayCallback, kTrayIconId, mouse_message, SMTO_NORMAL, wait_ms,
+                        &result);
 }
 
 void command(HWND main, int id) { PostMessageW(main, WM_COMMAND, static_cast<WPARAM>(id), 0); }
@@ -212,7 +214,12 @@ protected:
     }
     bool alive() {
         DWORD_PTR result;
-        return !t::has_exited(program_, 0) &&
+        DWORD code = 0;
+        if (t::has_exited(program_, 0, &code)) {
+            ADD_FAILURE() << "the program ended with code 0x" << std::hex << code;
+            return false;
+        }
+        return
                SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
     }
 
@@ -327,7 +334,7 @@ TEST_F(Resident, AClipboardHeldByAnotherProgramIsReportedAndNothingIsPasted) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\n"), nullptr);
     target_ = create_target(RECT{500, 250, 1300, 850});
     ASSERT_TRUE(OpenClipboard(target_));
-    tray_message(main_, WM_LBUTTONDOWN);
+    tray_message(main_, WM_LBUTTONDOWN, 200);
     HWND box = wait_for_message_box(program_.pid);
     CloseClipboard();
     ASSERT_NE(box, nullptr);
@@ -360,7 +367,7 @@ TEST_F(Resident, TaskbarRestartBringsTheIconBack) {
 TEST_F(Resident, RightClickMenuOpensTheSettingsAndExitRemovesTheIcon) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
     SetCursorPos(1500, 900);
-    tray_message(main_, WM_RBUTTONDOWN);
+    tray_message(main_, WM_RBUTTONDOWN, 200);
     HWND menu = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32768"); });
     ASSERT_NE(menu, nullptr);
     // The menu opens above and left of the cursor.
