@@ -512,6 +512,7 @@ TEST_F(Resident, OpeningNoticeShowsForTwoSecondsInResidentModeOnly) {
     HWND notice = t::wait_for_window(
         [&] { return t::find_program_window(program_.pid, L"MARKOMIOPENING"); });
     ASSERT_NE(notice, nullptr);
+    t::pump_messages(300);  // let it paint before the picture is taken
     RECT r{};
     GetWindowRect(notice, &r);
     t::save_screen_artifact(r, L"opening-notice");
