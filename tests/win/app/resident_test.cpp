@@ -427,7 +427,24 @@ TEST_F(Resident, CommandsOpenOneHostWindowAtATime) {
     EXPECT_EQ(host(), nullptr);
 
     command(main_, 111);
-    EXPECT_NE(t::wait_for_window([&] { return host(); }), nullptr);
+    HWND settings = t::wait_for_window([&] { return host(); });
+    ASSERT_NE(settings, nullptr);
+
+    // Moving to a monitor of another resolution rebuilds the open window at
+    // the new size.
+    RECT before{};
+    GetWindowRect(settings, &before);
+    DWORD_PTR result;
+    SendMessageTimeoutW(main_, WM_DPICHANGED, MAKEWPARAM(144, 144), 0, SMTO_NORMAL, 5000, &result);
+    HWND rebuilt = t::wait_for_window([&] {
+        HWND w = host();
+        return w != settings ? w : nullptr;
+    });
+    ASSERT_NE(rebuilt, nullptr);
+    EXPECT_FALSE(IsWindow(settings));
+    RECT after{};
+    GetWindowRect(rebuilt, &after);
+    EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
 }
 
 // ---- The hotkey ------------------------------------------------------------------
