@@ -95,7 +95,14 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
     add_dependencies(markomi2_app_tests Markomi2Stamp)
   endif()
   gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "-Desktop*"
                        PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # Drives of the resident program click, type and fill the clipboard like a
+  # user: alone, as the Desktop... suites above.
+  gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "Desktop*" TEST_LIST markomi2_app_desktop_tests
+                       PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 

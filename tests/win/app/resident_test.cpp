@@ -178,7 +178,7 @@ bool has_line(const std::wstring& file, const wchar_t* line) {
 
 // ---- Fixture ----------------------------------------------------------------
 
-class Resident : public ::testing::Test {
+class DesktopResident : public ::testing::Test {
 protected:
     void SetUp() override {
         t::end_all_copies();
@@ -230,7 +230,7 @@ protected:
 
 // ---- The icon -----------------------------------------------------------------
 
-TEST_F(Resident, IconClickCopiesTheActiveSlotInTheFormatOfTheSettings) {
+TEST_F(DesktopResident, IconClickCopiesTheActiveSlotInTheFormatOfTheSettings) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=M\r\nACTIVE=2\r\n"), nullptr);
     EXPECT_TRUE(tray_icon_exists(main_));
     tray_message(main_, WM_LBUTTONDOWN);
@@ -250,7 +250,7 @@ TEST_F(Resident, IconClickCopiesTheActiveSlotInTheFormatOfTheSettings) {
     EXPECT_EQ(GetClipboardOwner(), main_);
 }
 
-TEST_F(Resident, OverlayClickPastesTheStampWhereTheUserClicked) {
+TEST_F(DesktopResident, OverlayClickPastesTheStampWhereTheUserClicked) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nFORMAT=M\r\n"), nullptr);
     target_ = create_target(RECT{500, 250, 1300, 850});
     tray_message(main_, WM_LBUTTONDOWN);
@@ -282,7 +282,7 @@ TEST_F(Resident, OverlayClickPastesTheStampWhereTheUserClicked) {
     EXPECT_TRUE(alive());
 }
 
-TEST_F(Resident, RightClickOnTheOverlayCancelsAndKeepsTheClipboard) {
+TEST_F(DesktopResident, RightClickOnTheOverlayCancelsAndKeepsTheClipboard) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nFORMAT=B\r\n"), nullptr);
     target_ = create_target(RECT{500, 250, 1300, 850});
     tray_message(main_, WM_LBUTTONDOWN);
@@ -305,7 +305,7 @@ TEST_F(Resident, RightClickOnTheOverlayCancelsAndKeepsTheClipboard) {
     EXPECT_TRUE(tray_icon_exists(main_));
 }
 
-TEST_F(Resident, ATargetThatClosesDuringThePauseIsSurvived) {
+TEST_F(DesktopResident, ATargetThatClosesDuringThePauseIsSurvived) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\n"), nullptr);
     target_ = create_target(RECT{500, 250, 1300, 850});
     tray_message(main_, WM_LBUTTONDOWN);
@@ -330,7 +330,7 @@ TEST_F(Resident, ATargetThatClosesDuringThePauseIsSurvived) {
     EXPECT_TRUE(wait_until_gone(box));
 }
 
-TEST_F(Resident, AClipboardHeldByAnotherProgramIsReportedAndNothingIsPasted) {
+TEST_F(DesktopResident, AClipboardHeldByAnotherProgramIsReportedAndNothingIsPasted) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\n"), nullptr);
     target_ = create_target(RECT{500, 250, 1300, 850});
     ASSERT_TRUE(OpenClipboard(target_));
@@ -347,7 +347,7 @@ TEST_F(Resident, AClipboardHeldByAnotherProgramIsReportedAndNothingIsPasted) {
     EXPECT_TRUE(alive());
 }
 
-TEST_F(Resident, TaskbarRestartBringsTheIconBack) {
+TEST_F(DesktopResident, TaskbarRestartBringsTheIconBack) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
     ASSERT_TRUE(tray_icon_exists(main_));
     NOTIFYICONDATAW data{};
@@ -364,7 +364,7 @@ TEST_F(Resident, TaskbarRestartBringsTheIconBack) {
 
 // ---- The menu and its commands --------------------------------------------------
 
-TEST_F(Resident, RightClickMenuOpensTheSettingsAndExitRemovesTheIcon) {
+TEST_F(DesktopResident, RightClickMenuOpensTheSettingsAndExitRemovesTheIcon) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
     SetCursorPos(1500, 900);
     tray_message(main_, WM_RBUTTONDOWN, 200);
@@ -395,7 +395,7 @@ TEST_F(Resident, RightClickMenuOpensTheSettingsAndExitRemovesTheIcon) {
     EXPECT_FALSE(tray_icon_exists(main_));
 }
 
-TEST_F(Resident, CommandsOpenOneHostWindowAtATime) {
+TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
     command(main_, 113);
     HWND preferences = t::wait_for_window([&] { return host(); });
@@ -457,7 +457,7 @@ bool hotkey_taken() {
     return true;
 }
 
-TEST_F(Resident, HotkeyIsRegisteredOnlyInResidentModeWithAValue) {
+TEST_F(DesktopResident, HotkeyIsRegisteredOnlyInResidentModeWithAValue) {
     ASSERT_NE(start(L"STATIONTYPE=0\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n"), nullptr);
     EXPECT_FALSE(hotkey_taken());
     t::close_program(program_);
@@ -474,7 +474,7 @@ TEST_F(Resident, HotkeyIsRegisteredOnlyInResidentModeWithAValue) {
     EXPECT_FALSE(hotkey_taken());
 }
 
-TEST_F(Resident, HotkeyAskedAndAnsweredYesPastesIntoTheFocus) {
+TEST_F(DesktopResident, HotkeyAskedAndAnsweredYesPastesIntoTheFocus) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nFORMAT=B\r\nHOTKEY=" +
                     std::to_wstring(kHotkeyValue) + L"\r\n"),
               nullptr);
@@ -495,7 +495,7 @@ TEST_F(Resident, HotkeyAskedAndAnsweredYesPastesIntoTheFocus) {
     EXPECT_TRUE(hotkey_taken());
 }
 
-TEST_F(Resident, HotkeyAnsweredNoLeavesTheClipboardAlone) {
+TEST_F(DesktopResident, HotkeyAnsweredNoLeavesTheClipboardAlone) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n"), nullptr);
     target_ = create_target(RECT{500, 250, 1300, 850});
     press_keys({VK_CONTROL, VK_MENU, 'K'});
@@ -509,7 +509,7 @@ TEST_F(Resident, HotkeyAnsweredNoLeavesTheClipboardAlone) {
     EXPECT_TRUE(hotkey_taken());
 }
 
-TEST_F(Resident, HotkeyValuesThatNameNoKeyLeaveTheProgramUsable) {
+TEST_F(DesktopResident, HotkeyValuesThatNameNoKeyLeaveTheProgramUsable) {
     for (const wchar_t* value : {L"65611", L"512", L"1", L"2147483647"}) {
         ASSERT_NE(start(std::wstring(L"STATIONTYPE=1\r\nHOTKEY=") + value + L"\r\n"), nullptr)
             << value;
@@ -524,7 +524,7 @@ TEST_F(Resident, HotkeyValuesThatNameNoKeyLeaveTheProgramUsable) {
 
 // ---- The opening notice -----------------------------------------------------------
 
-TEST_F(Resident, OpeningNoticeShowsForTwoSecondsInResidentModeOnly) {
+TEST_F(DesktopResident, OpeningNoticeShowsForTwoSecondsInResidentModeOnly) {
     ASSERT_NE(start(L"STATIONTYPE=1\r\n", false), nullptr);
     HWND notice = t::wait_for_window(
         [&] { return t::find_program_window(program_.pid, L"MARKOMIOPENING"); });
@@ -547,7 +547,7 @@ TEST_F(Resident, OpeningNoticeShowsForTwoSecondsInResidentModeOnly) {
     EXPECT_FALSE(tray_icon_exists(main_));
 }
 
-TEST_F(Resident, OpeningSwitchTurnsTheProgramIntoNormalModeForGood) {
+TEST_F(DesktopResident, OpeningSwitchTurnsTheProgramIntoNormalModeForGood) {
     ASSERT_TRUE(t::write_bytes(startup_shortcut(), {'L', 0, 0, 0}));
     ASSERT_NE(start(L"STATIONTYPE=1\r\nPASTE=1\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n",
                     false),
