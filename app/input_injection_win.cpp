@@ -97,8 +97,13 @@ void drop_paste(HWND source, POINT client) {
     inject_ctrl_v();
 }
 
-void paste_into_focus() {
-    if (copy_active_stamp()) inject_ctrl_v();
+void paste_into_focus(HWND working) {
+    if (!copy_active_stamp()) return;
+    // After the confirmation box the system need not hand the foreground
+    // back to the window the user was in (under Wine it does not); the
+    // paste must land there, not wherever the activation went.
+    if (working && IsWindow(working)) bring_to_front(working);
+    inject_ctrl_v();
 }
 
 }  // namespace markomi

@@ -16,9 +16,10 @@ void stamp_at_screen_point(POINT screen);
 // window inside either.
 void drop_paste(HWND source, POINT client);
 
-// Hotkey: copies the active slot's impression and sends Ctrl+V to
-// whatever window has the focus.
-void paste_into_focus();
+// Hotkey: copies the active slot's impression and sends Ctrl+V to the
+// window that has the focus, after giving `working` (the window that was in
+// front when the hotkey was pressed; may be null) the foreground back.
+void paste_into_focus(HWND working);
 
 // A left click at a screen point of any monitor.
 void inject_click(POINT screen);

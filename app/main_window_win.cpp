@@ -198,13 +198,15 @@ LRESULT OnDpiChanged(HWND hwnd, WPARAM wparam) {
 }
 
 // The hotkey stays unregistered while the question is open, so pressing it
-// again meanwhile does nothing.
+// again meanwhile does nothing. The stamp goes to the window the user was
+// working in when the key was pressed.
 LRESULT OnHotkey(WPARAM id) {
     if (id != kHotkeyId) return 0;
     unregister_hotkey();
+    HWND working = GetForegroundWindow();
     int answer = MessageBoxW(nullptr, kHotkeyConfirmText, kMessageBoxTitle,
                              MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL | MB_TOPMOST);
-    if (answer == IDYES) paste_into_focus();
+    if (answer == IDYES) paste_into_focus(working);
     register_hotkey();
     return 0;
 }

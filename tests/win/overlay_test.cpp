@@ -586,7 +586,7 @@ TEST_F(DesktopInjection, HotkeyPasteGoesToTheFocusedWindowWithoutAClick) {
     POINT before{};
     GetCursorPos(&before);
 
-    paste_into_focus();
+    paste_into_focus(GetForegroundWindow());
     ASSERT_TRUE(pump_until([&] { return seen.pastes() > 0; }));
     EXPECT_EQ(seen.clicks(), 0);
     EXPECT_TRUE(seen.events.back().stamp_on_clipboard);
