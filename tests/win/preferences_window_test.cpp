@@ -185,6 +185,56 @@ TEST_F(PreferencesWindow, OpensWithTitleButtonsFocusAndTheStoredHotkey) {
     EXPECT_LT(w.top, 800);
 }
 
+TEST_F(PreferencesWindow, NormalModeOpensAtTheRememberedPositionOrCentred) {
+    g_settings.global.station_type = 0;
+    g_host_position = POINT{420, 310};
+    HWND host = open_preferences();
+    ASSERT_TRUE(host);
+    RECT r{};
+    GetWindowRect(host, &r);
+    EXPECT_EQ(r.left, 420);
+    EXPECT_EQ(r.top, 310);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(host, 153)));
+    DestroyWindow(host);
+
+    // Nothing remembered yet: centred on the display, and remembered.
+    g_host_position = POINT{-1, -1};
+    host = open_preferences();
+    ASSERT_TRUE(host);
+    GetWindowRect(host, &r);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(r.left, (width - (r.right - r.left)) / 2);
+    EXPECT_EQ(r.top, (height - (r.bottom - r.top)) / 2);
+    EXPECT_EQ(g_host_position.x, r.left);
+    EXPECT_EQ(g_host_position.y, r.top);
+}
+
+TEST_F(PreferencesWindow, NearTheTopLeftCornerOpensBesideThePointer) {
+    // The pointer is shared with tests running beside this one: open again
+    // when it moved while the window was placed.
+    HWND host = nullptr;
+    POINT used{};
+    for (int attempt = 0; attempt < 5 && !host; ++attempt) {
+        SetCursorPos(120, 90);
+        POINT before{}, after{};
+        GetCursorPos(&before);
+        host = open_preferences();
+        GetCursorPos(&after);
+        if (host && (before.x != after.x || before.y != after.y)) {
+            DestroyWindow(host);
+            host = nullptr;
+        }
+        used = before;
+    }
+    ASSERT_TRUE(host);
+    const FontSetMetrics m = measured_metrics(host);
+    RECT r{};
+    GetWindowRect(host, &r);
+    EXPECT_EQ(r.left, std::max<int>(used.x, horizontal_taskbar_margin()) + 2 * m.a);
+    EXPECT_EQ(r.top, std::max<int>(used.y, vertical_taskbar_margin()) + 2 * m.l);
+}
+
 // The fill colour a reader sees inside a toggle, past its two frames.
 std::uint32_t fill_seen(const t::Capture& shot, HWND host, int id) {
     RECT r{};
