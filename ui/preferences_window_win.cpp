@@ -1,11 +1,300 @@
 #include "ui/preferences_window_win.h"
 
-#include "ui/interim_window_win.h"
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <array>
+#include <iterator>
+#include <string>
+
+#include "app/app_windows_win.h"
+#include "app/process_globals_win.h"
+#include "app/shortcuts_win.h"
+#include "app/window_fonts_win.h"
+#include "app/window_metrics.h"
+#include "render/gdi_handles_win.h"
+#include "settings/settings_files_win.h"
+#include "settings/settings_record.h"
+#include "ui/preferences_rules.h"
 
 namespace markomi {
+namespace {
+
+constexpr wchar_t kTitle[] = L"マルコミ２ 環境設定";
+constexpr wchar_t kHeading[] = L"環境設定";
+constexpr wchar_t kHotkeyLabel[] = L"ホットキー";
+constexpr wchar_t kCancelText[] = L"キャンセル";
+constexpr wchar_t kApplyText[] = L"実　行";
+
+constexpr UINT_PTR kKeysSubclassId = 1;
+
+// The ten controls that take the focus, in the order they are created.
+constexpr std::array<int, 10> kFocusableIds = {
+    kPrefIdAutoLayout, kPrefIdLargeWindows, kPrefIdDesktopIcon, kPrefIdMetafile,
+    kPrefIdResident,   kPrefIdPaste,        kPrefIdStartupIcon, kPrefIdHotkeyField,
+    kPrefIdCancel,     kPrefIdApply,
+};
+
+// The flags of the open window; there is one window of the host class at a
+// time, so one set suffices.
+PreferenceFlags g_flags;
+
+bool resident_mode() { return g_settings.global.station_type == 1; }
+
+std::wstring wide(std::u16string_view text) {
+    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+}
+
+HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
+                    const LayoutRect& r, int id) {
+    HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
+                                   r.width, r.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance,
+                                   nullptr);
+    if (control && g_window_fonts.normal)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_window_fonts.normal), FALSE);
+    return control;
+}
+
+// Captions from the flags; paste, startup icon and hotkey field only in
+// resident mode.
+void refresh_controls(HWND hwnd) {
+    const bool resident = apply_resident_rule(g_flags);
+    for (int i = 0; i < kPrefToggleCount; ++i) {
+        const PrefToggle t = static_cast<PrefToggle>(i);
+        HWND button = GetDlgItem(hwnd, pref_toggle(t).id);
+        if (!button) continue;
+        SetWindowTextW(button, wide(toggle_caption(g_flags, t)).c_str());
+        InvalidateRect(button, nullptr, TRUE);
+    }
+    for (int id : {kPrefIdPaste, kPrefIdStartupIcon, kPrefIdHotkeyField}) {
+        if (HWND control = GetDlgItem(hwnd, id)) EnableWindow(control, resident);
+    }
+}
+
+void move_focus(HWND control, bool forward) {
+    HWND parent = GetParent(control);
+    const int next = next_pref_focus(GetDlgCtrlID(control), forward, [parent](int id) {
+        HWND target = GetDlgItem(parent, id);
+        return target && IsWindowEnabled(target);
+    });
+    if (HWND target = next ? GetDlgItem(parent, next) : nullptr) SetFocus(target);
+}
+
+// The window has no dialog manager: each control moves the focus and
+// presses itself. Space is pressed through its character, not through the
+// button's own key-down/key-up click, so that it acts exactly once; the
+// hotkey field never sees Space, Tab, Up or Down, so none of them can
+// become the hotkey.
+LRESULT CALLBACK PreferenceKeysProc(HWND control, UINT msg, WPARAM wparam, LPARAM lparam,
+                                    UINT_PTR, DWORD_PTR) {
+    const int id = GetDlgCtrlID(control);
+    switch (msg) {
+        case WM_KEYDOWN:
+            if (wparam == VK_TAB || wparam == VK_DOWN) {
+                move_focus(control, true);
+                return 0;
+            }
+            if (wparam == VK_UP) {
+                move_focus(control, false);
+                return 0;
+            }
+            if (wparam == VK_SPACE) return 0;
+            break;
+        case WM_KEYUP:
+            return 0;
+        case WM_CHAR:
+            if (wparam == L'\t') return 0;
+            if ((wparam == L'\r' || wparam == L' ') && id != kPrefIdHotkeyField) {
+                SendMessageW(GetParent(control), WM_COMMAND,
+                             MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED),
+                             reinterpret_cast<LPARAM>(control));
+                return 0;
+            }
+            break;
+    }
+    return DefSubclassProc(control, msg, wparam, lparam);
+}
+
+LayoutPoint window_position(const PreferencesLayout& layout, const FontSetMetrics& m) {
+    if (!resident_mode()) {
+        const POINT p = remembered_host_position();
+        return LayoutPoint{p.x, p.y};
+    }
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    return preferences_resident_position(layout.window, m.a, m.l, LayoutPoint{cursor.x, cursor.y},
+                                         horizontal_taskbar_margin(), vertical_taskbar_margin());
+}
+
+LRESULT OnCreate(HWND hwnd) {
+    g_host_window = hwnd;
+    // The hotkey field's class comes from the common controls; registering
+    // it again is cheap and keeps the window independent of who did first.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_HOTKEY_CLASS};
+    InitCommonControlsEx(&controls);
+
+    make_window_font_set(hwnd, window_character_height(WindowFontUser::kPreferences, g_current_dpi,
+                                                       g_settings.global.expand));
+    const FontSetMetrics m = g_window_fonts.metrics;
+    const PreferencesLayout layout = preferences_layout(m.a, m.l);
+    const LayoutPoint at = window_position(layout, m);
+    MoveWindow(hwnd, at.x, at.y, layout.window.width, layout.window.height, TRUE);
+    // Normal mode before any host window was placed: centred, like the
+    // stamp settings window, rather than at (-1, -1).
+    centre_host_window(hwnd);
+
+    g_flags = initial_preference_flags(g_settings.global, shortcut_exists(CSIDL_DESKTOP),
+                                       shortcut_exists(CSIDL_STARTUP));
+    SetWindowTextW(hwnd, kTitle);
+    // Only "実　行" and "キャンセル" end the window.
+    EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+
+    create_control(hwnd, L"STATIC", kHeading, 0, layout.title, 0);
+    for (int i = 0; i < kPrefToggleCount; ++i) {
+        create_control(hwnd, L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP,
+                       layout.toggles[static_cast<std::size_t>(i)],
+                       pref_toggles()[static_cast<std::size_t>(i)].id);
+    }
+    create_control(hwnd, L"STATIC", kHotkeyLabel, 0, layout.hotkey_label, 0);
+    HWND hotkey = create_control(hwnd, HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP,
+                                 layout.hotkey_field, kPrefIdHotkeyField);
+    if (hotkey) {
+        // A key without a modifier becomes the same key with Alt.
+        SendMessageW(hotkey, HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(HOTKEYF_ALT, 0));
+        SendMessageW(hotkey, HKM_SETHOTKEY, static_cast<WPARAM>(g_settings.global.hotkey & 0xFFFF),
+                     0);
+    }
+    create_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON | WS_TABSTOP, layout.cancel,
+                   kPrefIdCancel);
+    HWND apply = create_control(hwnd, L"BUTTON", kApplyText, BS_PUSHBUTTON | WS_TABSTOP,
+                                layout.apply, kPrefIdApply);
+    for (int id : kFocusableIds) {
+        if (HWND control = GetDlgItem(hwnd, id))
+            SetWindowSubclass(control, PreferenceKeysProc, kKeysSubclassId, 0);
+    }
+    refresh_controls(hwnd);
+
+    // Free while the window is open, so that it can be typed into the field.
+    if (hotkey_registered()) unregister_hotkey();
+    bring_to_front(hwnd);
+    if (apply) SetFocus(apply);
+    return 0;
+}
+
+void apply_and_close(HWND hwnd) {
+    HWND hotkey = GetDlgItem(hwnd, kPrefIdHotkeyField);
+    const auto field =
+        static_cast<std::int32_t>(LOWORD(hotkey ? SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) : 0));
+    apply_preferences(g_flags, field, g_settings.global);
+    save_settings();
+    if (!g_flags[PrefToggle::kResident]) g_flags[PrefToggle::kStartupIcon] = false;
+    if (g_flags[PrefToggle::kDesktopIcon])
+        create_shortcut(CSIDL_DESKTOP);
+    else
+        delete_shortcut(CSIDL_DESKTOP);
+    if (g_flags[PrefToggle::kStartupIcon])
+        create_shortcut(CSIDL_STARTUP);
+    else
+        delete_shortcut(CSIDL_STARTUP);
+    register_hotkey();
+    DestroyWindow(hwnd);
+    // Resident: the icon comes (back); normal: it goes and the stamp
+    // settings window opens instead.
+    add_tray_icon();
+}
+
+void cancel_and_close(HWND hwnd) {
+    register_hotkey();
+    DestroyWindow(hwnd);
+    if (!resident_mode()) PostMessageW(g_main_window, WM_COMMAND, kCmdStampSettings, 0);
+}
+
+LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
+    const int id = LOWORD(wparam);
+    const int code = HIWORD(wparam);
+    PrefToggle toggle{};
+    if (pref_toggle_of_id(id, &toggle)) {
+        // An owner-drawn button reports the second click of a quick pair as
+        // a double click; it is a press like any other.
+        if (code == BN_CLICKED || code == BN_DOUBLECLICKED) {
+            toggle_preference(g_flags, toggle);
+            refresh_controls(hwnd);
+        }
+    } else if (id == kPrefIdApply && code == BN_CLICKED) {
+        apply_and_close(hwnd);
+    } else if (id == kPrefIdCancel && code == BN_CLICKED) {
+        cancel_and_close(hwnd);
+    }
+    return 0;
+}
+
+void draw_frame(HDC dc, RECT r, COLORREF colour) {
+    GdiBrush brush(CreateSolidBrush(colour));
+    FrameRect(dc, &r, brush.get());
+}
+
+LRESULT OnDrawItem(const DRAWITEMSTRUCT* item) {
+    PrefToggle toggle{};
+    if (!item || item->CtlType != ODT_BUTTON || !pref_toggle_of_id(static_cast<int>(item->CtlID), &toggle))
+        return FALSE;
+    HDC dc = item->hDC;
+    RECT r = item->rcItem;
+    const bool enabled = !(item->itemState & ODS_DISABLED);
+    const bool focused = (item->itemState & ODS_FOCUS) != 0;
+    const COLORREF ink = enabled ? kToggleBlack : kToggleGrey;
+
+    {
+        GdiBrush fill(CreateSolidBrush(toggle_fill_colour(g_flags, toggle)));
+        FillRect(dc, &r, fill.get());
+    }
+    draw_frame(dc, r, focused ? kToggleBlack : ink);
+    RECT inner = r;
+    InflateRect(&inner, -1, -1);
+    draw_frame(dc, inner, kToggleWhite);
+    if (focused) {
+        RECT focus = r;
+        InflateRect(&focus, -3, -3);
+        DrawFocusRect(dc, &focus);
+    }
+
+    wchar_t caption[kToggleCaptionLimit + 1] = L"";
+    const int length = GetWindowTextW(item->hwndItem, caption, static_cast<int>(std::size(caption)));
+    SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(
+                                SendMessageW(item->hwndItem, WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ink);
+    DrawTextW(dc, caption, length, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    return TRUE;
+}
+
+LRESULT OnClose() {
+    close_host_window();
+    return 0;
+}
+
+LRESULT OnDestroy(HWND hwnd) {
+    for (int id : kFocusableIds) {
+        if (HWND control = GetDlgItem(hwnd, id)) {
+            RemoveWindowSubclass(control, PreferenceKeysProc, kKeysSubclassId);
+            DestroyWindow(control);
+        }
+    }
+    if (g_host_window == hwnd) g_host_window = nullptr;
+    return 0;
+}
+
+}  // namespace
 
 LRESULT CALLBACK PreferencesWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    return interim_host_window_proc(hwnd, msg, wparam, lparam, L"マルコミ２ 環境設定");
+    switch (msg) {
+        case WM_CREATE: return OnCreate(hwnd);
+        case WM_COMMAND: return OnCommand(hwnd, wparam);
+        case WM_DRAWITEM: return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        case WM_CLOSE: return OnClose();
+        case WM_DESTROY: return OnDestroy(hwnd);
+        default: return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
 }
 
 }  // namespace markomi

@@ -13,8 +13,10 @@ namespace {
 
 constexpr wchar_t kRecordingClass[] = L"Markomi2TestRecorder";
 
-LRESULT CALLBACK HostForAboutProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    return AboutWndProc(hwnd, msg, wparam, lparam);
+WNDPROC g_host_procedure = AboutWndProc;
+
+LRESULT CALLBACK HostForwardingProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    return g_host_procedure(hwnd, msg, wparam, lparam);
 }
 
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -44,10 +46,14 @@ void register_resident_window_classes() {
     if (registered) return;
     registered = true;
     HBRUSH face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    register_class(kHostWindowClass, HostForAboutProc, face);
+    register_class(kHostWindowClass, HostForwardingProc, face);
     register_class(kOpeningWindowClass, OpeningWndProc,
                    static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     register_class(kRecordingClass, RecordingProc, face);
+}
+
+void set_host_window_procedure(WNDPROC procedure) {
+    g_host_procedure = procedure ? procedure : AboutWndProc;
 }
 
 std::vector<RecordedCommand>& recorded_commands() {

@@ -16,6 +16,9 @@ namespace markomi::testing {
 // message to AboutWndProc as the host window does while it shows the about
 // box, "MARKOMIOPENING" with OpeningWndProc, and the recording window class.
 void register_resident_window_classes();
+// What the host class hands its messages to from now on (null: AboutWndProc
+// again), as the host window does for the command that opened it.
+void set_host_window_procedure(WNDPROC procedure);
 
 struct RecordedCommand {
     HWND window = nullptr;
