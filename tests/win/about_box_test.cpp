@@ -48,16 +48,7 @@ protected:
     }
 
     // What the main window does for command 115.
-    HWND open_about_box() {
-        HWND host = CreateWindowExW(0, kHostWindowClass, L"", WS_SYSMENU | WS_MINIMIZEBOX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    nullptr, nullptr, g_instance, nullptr);
-        if (host) {
-            ShowWindow(host, SW_SHOWNORMAL);
-            UpdateWindow(host);
-        }
-        return host;
-    }
+    HWND open_about_box() { return t::open_host_window_for_test(); }
 
     // Opens the box with the pointer at `wanted`; `used` gets where it was.
     // The tests run in parallel on one desktop and share the pointer: when

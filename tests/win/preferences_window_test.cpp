@@ -62,16 +62,7 @@ protected:
     }
 
     // What the main window does for command 113.
-    HWND open_preferences() {
-        HWND host = CreateWindowExW(0, kHostWindowClass, L"", WS_SYSMENU | WS_MINIMIZEBOX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                    nullptr, nullptr, g_instance, nullptr);
-        if (host) {
-            ShowWindow(host, SW_SHOWNORMAL);
-            UpdateWindow(host);
-        }
-        return host;
-    }
+    HWND open_preferences() { return t::open_host_window_for_test(); }
 
     void click(HWND host, int id) { SendMessageW(GetDlgItem(host, id), BM_CLICK, 0, 0); }
 

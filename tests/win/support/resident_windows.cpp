@@ -5,6 +5,7 @@
 
 #include "app/about_box_win.h"
 #include "app/opening_window_win.h"
+#include "app/process_globals_win.h"
 #include "app/window_classes.h"
 #include "support/golden.h"
 
@@ -65,6 +66,17 @@ HWND create_recording_window() {
     register_resident_window_classes();
     return CreateWindowExW(0, kRecordingClass, L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
+}
+
+HWND open_host_window_for_test() {
+    HWND host = CreateWindowExW(0, kHostWindowClass, L"", WS_SYSMENU | WS_MINIMIZEBOX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                nullptr, nullptr, g_instance, nullptr);
+    if (host) {
+        ShowWindow(host, SW_SHOWNORMAL);
+        UpdateWindow(host);
+    }
+    return host;
 }
 
 void pump_messages(UINT first, UINT last) {

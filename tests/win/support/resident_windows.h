@@ -31,6 +31,10 @@ std::vector<RecordedCommand>& recorded_commands();
 // A hidden top-level window of the recording class.
 HWND create_recording_window();
 
+// Creates, shows and updates a host window ("MARKOMI2CHILD") as the main
+// window does for its commands 111, 113 and 115.
+HWND open_host_window_for_test();
+
 // Dispatches what is waiting in [first, last] (0, 0: everything).
 void pump_messages(UINT first = 0, UINT last = 0);
 // Pumps until `done` holds or `limit_ms` has passed; true when it held.
