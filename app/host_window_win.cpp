@@ -35,6 +35,13 @@ void set_host_class_menu(bool with_menu) {
 
 LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (g_class_menu_probe) return DefWindowProcW(hwnd, msg, wparam, lparam);
+    if (msg == WM_DPICHANGED) {
+        // Moved onto a screen of another resolution: the main window rebuilds
+        // the window there at the new size.
+        store_host_position(hwnd);
+        PostMessageW(g_main_window, WM_DPICHANGED, wparam, 0);
+        return 0;
+    }
     switch (g_host_command) {
         case kCmdStampSettings: return StampSettingsWndProc(hwnd, msg, wparam, lparam);
         case kCmdPreferences: return PreferencesWndProc(hwnd, msg, wparam, lparam);

@@ -18,8 +18,7 @@
 #include "resources/resource.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
-#include "ui/preferences_window_win.h"
-#include "ui/stamp_settings_window_win.h"
+#include "ui/tab_sheet_win.h"
 
 namespace markomi {
 namespace {
@@ -242,7 +241,7 @@ bool register_window_classes(HINSTANCE instance) {
     HBRUSH white = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     bool ok = register_window_class(instance, kMainWindowClass, MainWndProc, arrow, face);
     ok &= register_window_class(instance, kHostWindowClass, HostWndProc, arrow, face);
-    ok &= register_window_class(instance, kTabSheetWindowClass, DefWindowProcW, arrow, face);
+    ok &= register_window_class(instance, kTabSheetWindowClass, TabSheetWndProc, arrow, face);
     ok &= register_window_class(instance, kOverlayWindowClass, OverlayWndProc, hand ? hand : arrow,
                                 white);
     ok &= register_window_class(instance, kOpeningWindowClass, OpeningWndProc, arrow, white);

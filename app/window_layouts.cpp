@@ -66,6 +66,14 @@ LayoutPoint centred_position(LayoutSize size, int desktop_right, int desktop_bot
     return LayoutPoint{(desktop_right - size.width) / 2, (desktop_bottom - size.height) / 2};
 }
 
+LayoutPoint resident_host_position(LayoutSize window, int a, int l, LayoutPoint pointer,
+                                   int horizontal_taskbar_margin, int vertical_taskbar_margin) {
+    LayoutPoint p{pointer.x - window.width, pointer.y - window.height};
+    if (p.x < 0) p.x = std::max(pointer.x, horizontal_taskbar_margin) + 2 * a;
+    if (p.y < 0) p.y = std::max(pointer.y, vertical_taskbar_margin) + 2 * l;
+    return p;
+}
+
 int opening_gradient_green(int column, int width) {
     if (width <= 0) return 176;
     return static_cast<int>(176 + (255 - 176) * static_cast<double>(column) / width);

@@ -75,6 +75,13 @@ OpeningLayout opening_layout(int a, int l, const std::array<LayoutSize, kOpening
 // rectangle ends at (right, bottom).
 LayoutPoint centred_position(LayoutSize size, int desktop_right, int desktop_bottom);
 
+// Where a settings host window opens in resident mode: its bottom-right
+// corner at the pointer (next to the notification icon). A corner that would
+// leave the screen on the left (top) goes to the pointer, or past a taskbar
+// that is wider, plus two characters (two lines).
+LayoutPoint resident_host_position(LayoutSize window, int a, int l, LayoutPoint pointer,
+                                   int horizontal_taskbar_margin, int vertical_taskbar_margin);
+
 // Green component of the notice's background in pixel column `column` of a
 // window `width` wide: 176 at the left edge rising towards 255 (white, with
 // red and blue at 255) on the right.

@@ -127,13 +127,4 @@ PreferencesLayout preferences_layout(int cw, int lh) {
     return out;
 }
 
-LayoutPoint preferences_resident_position(LayoutSize window, int cw, int lh, LayoutPoint cursor,
-                                          int horizontal_taskbar_margin,
-                                          int vertical_taskbar_margin) {
-    LayoutPoint p{cursor.x - window.width, cursor.y - window.height};
-    if (p.x < 0) p.x = std::max(cursor.x, horizontal_taskbar_margin) + 2 * cw;
-    if (p.y < 0) p.y = std::max(cursor.y, vertical_taskbar_margin) + 2 * lh;
-    return p;
-}
-
 }  // namespace markomi

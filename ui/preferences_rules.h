@@ -113,11 +113,4 @@ struct PreferencesLayout {
 };
 PreferencesLayout preferences_layout(int cw, int lh);
 
-// Resident mode: the window's bottom-right corner at the pointer; a corner
-// that would leave the screen on the left (top) goes to the pointer, or past
-// a taskbar that is wider, plus two characters (two lines).
-LayoutPoint preferences_resident_position(LayoutSize window, int cw, int lh, LayoutPoint cursor,
-                                          int horizontal_taskbar_margin,
-                                          int vertical_taskbar_margin);
-
 }  // namespace markomi

@@ -123,7 +123,7 @@ LayoutPoint window_position(const PreferencesLayout& layout, const FontSetMetric
     }
     POINT cursor{0, 0};
     GetCursorPos(&cursor);
-    return preferences_resident_position(layout.window, m.a, m.l, LayoutPoint{cursor.x, cursor.y},
+    return resident_host_position(layout.window, m.a, m.l, LayoutPoint{cursor.x, cursor.y},
                                          horizontal_taskbar_margin(), vertical_taskbar_margin());
 }
 

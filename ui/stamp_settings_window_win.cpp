@@ -1,11 +1,169 @@
 #include "ui/stamp_settings_window_win.h"
 
-#include "ui/interim_window_win.h"
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/app_windows_win.h"
+#include "app/help_win.h"
+#include "app/process_globals_win.h"
+#include "app/window_classes.h"
+#include "app/window_fonts_win.h"
+#include "app/window_metrics.h"
+#include "output/image_file_win.h"
+#include "settings/settings_files_win.h"
+#include "settings/settings_record.h"
+#include "ui/stamp_settings_rules.h"
+#include "ui/tab_sheet_rules.h"
+#include "ui/tab_sheet_win.h"
 
 namespace markomi {
+namespace {
+
+constexpr wchar_t kTabControlError[] = L"TAB CONTROL ERROR";
+constexpr int kTabSettingsFontHeight = 17;
+
+// The tab strip of the open window (one window of the host class at a time).
+HWND g_tab_strip = nullptr;
+
+bool resident_mode() { return g_settings.global.station_type == 1; }
+
+// The outer height that gives the window at least `client_height` of client
+// area with its frame and (in normal mode) its menu bar.
+int outer_height_for_client(HWND hwnd, int width, int client_height) {
+    RECT r{0, 0, width, client_height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE)),
+                       GetMenu(hwnd) != nullptr, static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_EXSTYLE)));
+    return r.bottom - r.top;
+}
+
+LayoutPoint window_position(LayoutSize size, const FontSetMetrics& m) {
+    if (!resident_mode()) {
+        const POINT p = remembered_host_position();
+        return LayoutPoint{p.x, p.y};
+    }
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    return resident_host_position(size, m.a, m.l, LayoutPoint{cursor.x, cursor.y},
+                                  horizontal_taskbar_margin(), vertical_taskbar_margin());
+}
+
+HWND create_tab_strip(HWND hwnd, const LayoutRect& r) {
+    HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                r.x, r.y, r.width, r.height, hwnd, nullptr, g_instance, nullptr);
+    if (!tabs) return nullptr;
+    if (g_settings_fonts.normal)
+        SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(g_settings_fonts.normal), FALSE);
+    int index = 0;
+    for (std::u16string_view caption : tab_captions()) {
+        std::wstring text(reinterpret_cast<const wchar_t*>(caption.data()), caption.size());
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text.data();
+        SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&item));
+    }
+    SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(g_settings.global.active), 0);
+    return tabs;
+}
+
+LRESULT OnCreate(HWND hwnd) {
+    g_host_window = hwnd;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    make_window_font_set(hwnd, window_character_height(WindowFontUser::kStampSettings, g_current_dpi,
+                                                       g_settings.global.expand));
+    make_settings_font_set(hwnd, kTabSettingsFontHeight);
+    const FontSetMetrics m = g_window_fonts.metrics;
+    const StampSettingsLayout layout = stamp_settings_layout(m.a, m.l, g_window_fonts.menu_bar_height);
+    // Where a wider frame or menu bar would cover the lowest row, the window
+    // grows just enough to show it.
+    const LayoutSize size{layout.window.width,
+                          std::max(layout.window.height,
+                                   outer_height_for_client(hwnd, layout.window.width,
+                                                           layout.min_client_height))};
+    const LayoutPoint at = window_position(size, m);
+    MoveWindow(hwnd, at.x, at.y, size.width, size.height, TRUE);
+    centre_host_window(hwnd);
+    // The window closes through "Ｏ　Ｋ" or the menu, not the title bar.
+    EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+
+    g_tab_strip = create_tab_strip(hwnd, layout.tab_strip);
+    if (!g_tab_strip) {
+        MessageBoxW(nullptr, kTabControlError, kMessageBoxTitle, MB_OK | MB_ICONERROR | MB_TOPMOST);
+        PostQuitMessage(0);
+        return 0;
+    }
+    HWND sheet = CreateWindowExW(0, kTabSheetWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                 layout.sheet.x, layout.sheet.y, layout.sheet.width,
+                                 layout.sheet.height, hwnd, nullptr, g_instance, nullptr);
+    // Above the tab strip, which was created first and would paint over it.
+    if (sheet) SetWindowPos(sheet, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return 0;
+}
+
+LRESULT OnNotify(const NMHDR* header) {
+    if (!header || header->hwndFrom != g_tab_strip) return 0;
+    if (header->code == TCN_SELCHANGING) {
+        // What was typed belongs to the slot being left.
+        if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+        return FALSE;
+    }
+    if (header->code == TCN_SELCHANGE) {
+        const auto selected = static_cast<int>(SendMessageW(g_tab_strip, TCM_GETCURSEL, 0, 0));
+        if (selected >= 0 && selected < kSlotCount) g_settings.global.active = selected;
+        refresh_tab_sheet(g_tab_sheet_window);
+    }
+    return 0;
+}
+
+LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
+    store_host_position(hwnd);
+    const int id = LOWORD(wparam);
+    switch (id) {
+        case kCmdSaveImage:
+            if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+            run_save_image_dialog(hwnd, g_settings, g_settings.global.active);
+            break;
+        case kCmdPreferences:
+        case kCmdAbout:
+            DestroyWindow(hwnd);
+            PostMessageW(g_main_window, WM_COMMAND, static_cast<WPARAM>(id), 0);
+            break;
+        case kCmdHelp: open_help(hwnd); break;
+        case kCmdExit: end_program_windows(); break;
+        default: break;
+    }
+    return 0;
+}
+
+LRESULT OnClose(HWND hwnd) {
+    store_host_position(hwnd);
+    close_host_window();
+    return 0;
+}
+
+// The controls still exist here (children go after their parent): what they
+// hold is taken before the settings are written.
+LRESULT OnDestroy(HWND hwnd) {
+    if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+    save_settings();
+    g_tab_strip = nullptr;
+    if (g_host_window == hwnd) g_host_window = nullptr;
+    return 0;
+}
+
+}  // namespace
 
 LRESULT CALLBACK StampSettingsWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    return interim_host_window_proc(hwnd, msg, wparam, lparam, L"マルコミ２ 設定");
+    switch (msg) {
+        case WM_CREATE: return OnCreate(hwnd);
+        case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lparam));
+        case WM_COMMAND: return OnCommand(hwnd, wparam);
+        case WM_CLOSE: return OnClose(hwnd);
+        case WM_DESTROY: return OnDestroy(hwnd);
+        default: return DefWindowProcW(hwnd, msg, wparam, lparam);
+    }
 }
 
 }  // namespace markomi

@@ -226,21 +226,21 @@ TEST(PreferencesLayout, PositionsInCharacterUnits) {
 
 TEST(PreferencesPlacement, BottomRightAtThePointerUnlessOffScreen) {
     const LayoutSize w{494, 382};
-    LayoutPoint p = preferences_resident_position(w, 7, 15, LayoutPoint{1500, 900}, 0, 40);
+    LayoutPoint p = resident_host_position(w, 7, 15, LayoutPoint{1500, 900}, 0, 40);
     EXPECT_EQ(p.x, 1006);
     EXPECT_EQ(p.y, 518);
     // Near the top-left corner: beside the pointer, or past the taskbar.
-    p = preferences_resident_position(w, 7, 15, LayoutPoint{100, 100}, 0, 0);
+    p = resident_host_position(w, 7, 15, LayoutPoint{100, 100}, 0, 0);
     EXPECT_EQ(p.x, 114);
     EXPECT_EQ(p.y, 130);
-    p = preferences_resident_position(w, 7, 15, LayoutPoint{100, 100}, 160, 48);
+    p = resident_host_position(w, 7, 15, LayoutPoint{100, 100}, 160, 48);
     EXPECT_EQ(p.x, 174);
     EXPECT_EQ(p.y, 130);
-    p = preferences_resident_position(w, 7, 15, LayoutPoint{300, 20}, 0, 48);
+    p = resident_host_position(w, 7, 15, LayoutPoint{300, 20}, 0, 48);
     EXPECT_EQ(p.x, 314);
     EXPECT_EQ(p.y, 78);
     // Exactly fitting stays.
-    p = preferences_resident_position(w, 7, 15, LayoutPoint{494, 382}, 0, 0);
+    p = resident_host_position(w, 7, 15, LayoutPoint{494, 382}, 0, 0);
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.y, 0);
 }

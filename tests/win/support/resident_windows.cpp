@@ -5,6 +5,7 @@
 
 #include "app/about_box_win.h"
 #include "app/opening_window_win.h"
+#include "ui/tab_sheet_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_classes.h"
 #include "support/golden.h"
@@ -51,6 +52,7 @@ void register_resident_window_classes() {
     register_class(kOpeningWindowClass, OpeningWndProc,
                    static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     register_class(kRecordingClass, RecordingProc, face);
+    register_class(kTabSheetWindowClass, TabSheetWndProc, face);
 }
 
 void set_host_window_procedure(WNDPROC procedure) {
@@ -68,10 +70,10 @@ HWND create_recording_window() {
                            GetModuleHandleW(nullptr), nullptr);
 }
 
-HWND open_host_window_for_test() {
+HWND open_host_window_for_test(HMENU menu) {
     HWND host = CreateWindowExW(0, kHostWindowClass, L"", WS_SYSMENU | WS_MINIMIZEBOX,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                nullptr, nullptr, g_instance, nullptr);
+                                nullptr, menu, g_instance, nullptr);
     if (host) {
         ShowWindow(host, SW_SHOWNORMAL);
         UpdateWindow(host);

@@ -32,8 +32,9 @@ std::vector<RecordedCommand>& recorded_commands();
 HWND create_recording_window();
 
 // Creates, shows and updates a host window ("MARKOMI2CHILD") as the main
-// window does for its commands 111, 113 and 115.
-HWND open_host_window_for_test();
+// window does for its commands 111, 113 and 115; `menu` stands in for the
+// class menu of the normal-mode stamp settings window.
+HWND open_host_window_for_test(HMENU menu = nullptr);
 
 // Dispatches what is waiting in [first, last] (0, 0: everything).
 void pump_messages(UINT first = 0, UINT last = 0);
