@@ -79,6 +79,20 @@ LayoutRect sheet_control_rect(const SheetControl& c, int cw, int lh) {
                       truncated(c.w_cw * cw + c.w_lh * lh), truncated(c.h_lh * lh)};
 }
 
+std::array<LayoutRect, kSheetControlCount> sheet_control_rects(int cw, int lh) {
+    std::array<LayoutRect, kSheetControlCount> rects{};
+    for (std::size_t i = 0; i < rects.size(); ++i) rects[i] = sheet_control_rect(kControls[i], cw, lh);
+    for (std::size_t i = 0; i + 1 < rects.size(); ++i) {
+        const SheetControlKind kind = kControls[i].kind;
+        if (kind != SheetControlKind::kLabel && kind != SheetControlKind::kValueLabel) continue;
+        LayoutRect& label = rects[i];
+        const LayoutRect& next = rects[i + 1];
+        const bool same_row = next.y < label.y + label.height && label.y < next.y + next.height;
+        if (same_row && next.x > label.x && next.x < label.x + label.width) label.width = next.x - label.x;
+    }
+    return rects;
+}
+
 std::optional<std::u16string_view> shadow_caption(std::int32_t v) { return caption_of(kShadowCaptions, v, 0); }
 std::optional<std::u16string_view> era_caption(std::int32_t v) { return caption_of(kEraCaptions, v, 1); }
 std::optional<std::u16string_view> delimiter_caption(std::int32_t v) {

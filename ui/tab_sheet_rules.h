@@ -65,6 +65,11 @@ constexpr int kSheetControlCount = 26;
 // In creation order (which is also their order top to bottom, left to right).
 const std::array<SheetControl, kSheetControlCount>& sheet_controls();
 LayoutRect sheet_control_rect(const SheetControl& control, int cw, int lh);
+// All controls' rectangles in creation order, each label cut short where the
+// next control of its row begins: a label repaints its whole rectangle, and
+// must not paint over its neighbour (the date caption beside its font
+// button, the division caption over the value beside it).
+std::array<LayoutRect, kSheetControlCount> sheet_control_rects(int cw, int lh);
 
 // The fifteen controls that take the keyboard focus.
 constexpr std::array<int, 15> kSheetFocusableIds = {

@@ -49,7 +49,7 @@ std::wstring wide_string(std::u16string_view text) {
 
 bool resident_mode() { return g_settings.global.station_type == 1; }
 
-HWND create_control(HWND sheet, const SheetControl& c, const FontSetMetrics& m) {
+HWND create_control(HWND sheet, const SheetControl& c, const LayoutRect& r) {
     const wchar_t* window_class = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
     DWORD ex_style = 0;
@@ -79,7 +79,6 @@ HWND create_control(HWND sheet, const SheetControl& c, const FontSetMetrics& m) 
             style |= BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP;
             break;
     }
-    const LayoutRect r = sheet_control_rect(c, m.a, m.l);
     const std::wstring caption = wide_string(c.caption);
     HWND control = CreateWindowExW(ex_style, window_class, caption.c_str(), style, r.x, r.y,
                                    r.width, r.height, sheet,
@@ -192,8 +191,10 @@ LRESULT OnCreate(HWND sheet) {
     InitCommonControlsEx(&controls);
     const FontSetMetrics m = g_window_fonts.metrics;
     g_labels = SheetLabels{};
-    for (const SheetControl& c : sheet_controls()) {
-        HWND control = create_control(sheet, c, m);
+    const auto rects = sheet_control_rects(m.a, m.l);
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        const SheetControl& c = sheet_controls()[i];
+        HWND control = create_control(sheet, c, rects[i]);
         switch (c.label) {
             case SheetLabel::kDateCaption: g_labels.date_caption = control; break;
             case SheetLabel::kRadiusValue: g_labels.radius_value = control; break;

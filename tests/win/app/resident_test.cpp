@@ -11,11 +11,20 @@
 #include <vector>
 
 #include "app/support/program_driver.h"
+#include "app/support/target_document.h"
 #include "support/test_files.h"
 
 namespace {
 
 namespace t = markomi::testing;
+using t::clipboard_format_now;
+using t::clipboard_text;
+using t::click_at;
+using t::create_target;
+using t::g_target_log;
+using t::press_keys;
+using t::put_text_on_clipboard;
+using t::TargetLog;
 
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr UINT kTrayIconId = 32517;
@@ -23,77 +32,7 @@ constexpr wchar_t kTitle[] = L"マルコミ２";
 // Ctrl+Alt+K as a hotkey control stores it: key in the low byte, control 2 + alt 4 above.
 constexpr int kHotkeyValue = ((2 | 4) << 8) | 'K';
 
-// ---- The target "document" --------------------------------------------------
-
-struct Paste {
-    bool metafile = false;
-    bool bitmap = false;
-    HWND clipboard_owner = nullptr;
-};
-
-struct TargetLog {
-    std::vector<POINT> clicks;  // client coordinates
-    std::vector<Paste> pastes;
-};
-TargetLog g_target_log;
-
-LRESULT CALLBACK TargetProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
-    switch (msg) {
-        case WM_LBUTTONDOWN:
-            g_target_log.clicks.push_back(POINT{static_cast<short>(LOWORD(lparam)),
-                                                static_cast<short>(HIWORD(lparam))});
-            return 0;
-        case WM_KEYDOWN:
-            if (wparam == 'V' && GetKeyState(VK_CONTROL) < 0) {
-                Paste paste;
-                if (OpenClipboard(hwnd)) {
-                    paste.metafile = IsClipboardFormatAvailable(CF_ENHMETAFILE) &&
-                                     GetClipboardData(CF_ENHMETAFILE) != nullptr;
-                    paste.bitmap = IsClipboardFormatAvailable(CF_BITMAP) &&
-                                   GetClipboardData(CF_BITMAP) != nullptr;
-                    CloseClipboard();
-                }
-                paste.clipboard_owner = GetClipboardOwner();
-                g_target_log.pastes.push_back(paste);
-            }
-            return 0;
-        default: return DefWindowProcW(hwnd, msg, wparam, lparam);
-    }
-}
-
-HWND create_target(const RECT& r) {
-    static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = TargetProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-        wc.lpszClassName = L"Markomi2TestDocument";
-        registered = RegisterClassW(&wc) != 0;
-    }
-    HWND w = CreateWindowExW(0, L"Markomi2TestDocument", L"文書", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                             r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-    UpdateWindow(w);
-    SetForegroundWindow(w);
-    t::pump_messages(200);
-    return w;
-}
-
-// ---- Input and the program's windows ------------------------------------------
-
-void click_at(POINT screen, bool right = false) {
-    SetCursorPos(screen.x, screen.y);
-    mouse_event(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-    mouse_event(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-}
-
-void press_keys(std::initializer_list<BYTE> keys) {
-    for (BYTE k : keys) keybd_event(k, static_cast<BYTE>(MapVirtualKeyW(k, MAPVK_VK_TO_VSC)), 0, 0);
-    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
-        keybd_event(*it, static_cast<BYTE>(MapVirtualKeyW(*it, MAPVK_VK_TO_VSC)), KEYEVENTF_KEYUP, 0);
-}
+// ---- The program's windows ----------------------------------------------------
 
 // The icon's callback as the shell sends it. The program answers once the
 // stamp is on the clipboard (and the overlay up); where it opens a message
@@ -130,38 +69,6 @@ HWND wait_for_message_box(DWORD pid) {
 bool wait_until_gone(HWND w, int tries = 200) {
     for (int i = 0; i < tries && IsWindow(w) && IsWindowVisible(w); ++i) t::pump_messages(50);
     return !IsWindow(w) || !IsWindowVisible(w);
-}
-
-UINT clipboard_format_now() {
-    if (IsClipboardFormatAvailable(CF_ENHMETAFILE) && GetClipboardOwner() != nullptr &&
-        !IsClipboardFormatAvailable(CF_UNICODETEXT))
-        return CF_ENHMETAFILE;
-    if (IsClipboardFormatAvailable(CF_BITMAP) && !IsClipboardFormatAvailable(CF_UNICODETEXT))
-        return CF_BITMAP;
-    if (IsClipboardFormatAvailable(CF_UNICODETEXT)) return CF_UNICODETEXT;
-    return 0;
-}
-
-void put_text_on_clipboard(const wchar_t* text) {
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    const size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(h), text, bytes);
-    GlobalUnlock(h);
-    SetClipboardData(CF_UNICODETEXT, h);
-    CloseClipboard();
-}
-
-std::wstring clipboard_text() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(h));
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return text;
 }
 
 std::wstring startup_shortcut() {
