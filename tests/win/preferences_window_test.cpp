@@ -279,6 +279,36 @@ TEST_F(PreferencesWindow, CaptionsAndFillsFollowTheSettings) {
     EXPECT_EQ(fill_seen(after, host, 151), kWhite);
 }
 
+// For looking at: every caption whole and inside its toggle, at both
+// resolutions and both window sizes.
+TEST_F(PreferencesWindow, ScreenshotsAtTwoResolutionsAndBothSizes) {
+    for (int dpi : {96, 144}) {
+        for (int expand : {0, 1}) {
+            SCOPED_TRACE(::testing::Message() << dpi << " dpi, EXPAND " << expand);
+            g_current_dpi = dpi;
+            g_settings.global.expand = expand;
+            HWND host = open_preferences();
+            ASSERT_TRUE(host);
+            t::pump_messages();
+            t::capture_window(host, L"preferences_" + std::to_wstring(dpi) + L"dpi_expand" +
+                                        std::to_wstring(expand));
+            HDC dc = GetDC(host);
+            HGDIOBJ old = SelectObject(dc, g_window_fonts.normal);
+            for (int id : kToggleIds) {
+                const std::wstring caption = t::window_text(GetDlgItem(host, id));
+                SIZE extent{};
+                GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+                const RECT r = t::child_rect(GetDlgItem(host, id));
+                EXPECT_LT(extent.cx, r.right - r.left) << id;
+                EXPECT_LE(extent.cy, r.bottom - r.top) << id;
+            }
+            SelectObject(dc, old);
+            ReleaseDC(host, dc);
+            DestroyWindow(host);
+        }
+    }
+}
+
 TEST_F(PreferencesWindow, LeavingResidentModeGreysOutPasteStartupAndHotkey) {
     g_settings.global.paste = 1;
     HWND host = open_preferences();

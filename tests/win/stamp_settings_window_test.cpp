@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <imm.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -279,6 +280,24 @@ TEST_F(StampSettingsWindow, OpensOnTheActiveSlotWithItsValues) {
     EXPECT_EQ(GetFocus(), item(host, kSheetIdOk));
 }
 
+TEST_F(StampSettingsWindow, ResidentModeOpensWithItsCornerAtThePointer) {
+    SetCursorPos(1500, 900);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    HWND host = open();
+    ASSERT_TRUE(host);
+    POINT after{};
+    GetCursorPos(&after);
+    EXPECT_FALSE(GetMenu(host));
+    RECT w{};
+    GetWindowRect(host, &w);
+    // Other test programs may move the shared pointer meanwhile.
+    if (after.x == pointer.x && after.y == pointer.y) {
+        EXPECT_EQ(w.right, pointer.x);
+        EXPECT_EQ(w.bottom, pointer.y);
+    }
+}
+
 TEST_F(StampSettingsWindow, FirstSlotHidesTheDivisionRowAndTabSkipsIt) {
     g_settings.global.active = 0;
     HWND host = open();
@@ -471,6 +490,21 @@ TEST_F(StampSettingsWindow, TheFocusRingRunsInItsOrderAndSelectsTheTexts) {
         key(GetFocus(), VK_TAB);
         EXPECT_EQ(GetDlgCtrlID(GetFocus()), ring[i]) << "step " << i;
     }
+    // Japanese input is on in the text boxes and off on the date picker.
+    auto input_method_open = [](HWND control) {
+        HIMC context = ImmGetContext(control);
+        const bool open = context && ImmGetOpenStatus(context);
+        if (context) ImmReleaseContext(control, context);
+        return open;
+    };
+    EXPECT_TRUE(input_method_open(item(host, kSheetIdBusho)));
+    key(item(host, kSheetIdBusho), VK_TAB);
+    key(item(host, kSheetIdBushoFont), VK_TAB);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), kSheetIdDatePicker);
+    EXPECT_FALSE(input_method_open(item(host, kSheetIdDatePicker)));
+    key(item(host, kSheetIdDatePicker), VK_UP);
+    key(item(host, kSheetIdBushoFont), VK_UP);
+    EXPECT_EQ(GetDlgCtrlID(GetFocus()), kSheetIdBusho);
     // Arriving on a text box selects all of it.
     DWORD start = 1, end = 0;
     SendMessageW(item(host, kSheetIdBusho), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
