@@ -34,6 +34,9 @@ if(MINGW)
   target_link_options(Markomi2 PRIVATE -municode)
 endif()
 
+# The help file, beside the programs.
+include(cmake/help.cmake)
+
 # Paths the Windows-side tests need, in Windows form (Wine maps the Linux root to Z:).
 function(markomi2_windows_path out path)
   if(CMAKE_CROSSCOMPILING)
@@ -52,6 +55,7 @@ markomi2_windows_path(WIN_STAMP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2Stamp.
 markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
 markomi2_windows_path(WIN_GOLDEN_PATH "${CMAKE_SOURCE_DIR}/tests/golden")
 markomi2_windows_path(WIN_RESOURCES_PATH "${CMAKE_SOURCE_DIR}/resources")
+markomi2_windows_path(WIN_HELP_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.chm")
 
 # Tests that work in their own temporary folders: these may run in parallel.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
@@ -63,8 +67,9 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\""
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
-                             "MARKOMI2_RESOURCES=L\"${WIN_RESOURCES_PATH}\"")
-  add_dependencies(markomi2_win_tests Markomi2)
+                             "MARKOMI2_RESOURCES=L\"${WIN_RESOURCES_PATH}\""
+                             "MARKOMI2_HELP_FILE=L\"${WIN_HELP_PATH}\"")
+  add_dependencies(markomi2_win_tests Markomi2 markomi2_help)
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600

@@ -22,6 +22,7 @@ required_packages=(
     "procps:/usr/bin/pgrep"
     "util-linux:/usr/bin/flock"
     "locales:/usr/share/i18n/locales/ja_JP"
+    "fp-utils:/usr/bin/chmcmd"
 )
 
 ensure_packages() {
@@ -84,5 +85,7 @@ build_win() {
     mkdir -p "$root/dist"
     # Only the programs that ship; tests and benchmarks stay in build/.
     cp "$root"/build/win/bin/Markomi2*.exe "$root/dist/"
-    say "programs in dist/: $(cd "$root/dist" && ls ./Markomi2*.exe | tr '\n' ' ')"
+    # The program opens the help from its own folder.
+    if [ -f "$root/build/win/bin/Markomi2.chm" ]; then cp "$root/build/win/bin/Markomi2.chm" "$root/dist/"; fi
+    say "programs in dist/: $(cd "$root/dist" && ls ./Markomi2*.exe ./Markomi2.chm 2>/dev/null | tr '\n' ' ')"
 }

@@ -1,0 +1,151 @@
+// The built help file Markomi2.chm, read through the system's own
+// compiled-help storage (itss, the component the help viewer reads with).
+// The pages are UTF-8; the contents and index files are in the help's code
+// page (932), as the viewer expects.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <objbase.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "support/test_files.h"
+
+// itss's storage factory; the SDK headers of this toolchain do not declare it.
+// Only StgOpenStorage is called; the slots before it keep the vtable order.
+// It is declared outside the unnamed namespace on purpose: there, GCC sees
+// that no class implements it and compiles the calls as unreachable.
+struct HelpItStorage : IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfile(const WCHAR*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgCreateDocfileOnILockBytes(ILockBytes*, DWORD, DWORD, IStorage**) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageFile(const WCHAR*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgIsStorageILockBytes(ILockBytes*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE StgOpenStorage(const WCHAR*, IStorage*, DWORD, SNB, DWORD, IStorage**) = 0;
+};
+
+namespace {
+
+namespace t = markomi::testing;
+
+const CLSID kClsidItStorage = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+const IID kIidItStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
+
+struct Topic {
+    const char* file;
+    const wchar_t* heading;
+};
+
+constexpr Topic kTopics[] = {
+    {"index.html", L"はじめに"},         {"stamping.html", L"捺印のしかた"},
+    {"settings.html", L"設定画面"},       {"dateformat.html", L"日付形式"},
+    {"preferences.html", L"環境設定"},    {"saveimage.html", L"印影保存"},
+    {"settingsfile.html", L"設定ファイル"}, {"uninstall.html", L"アンインストール"},
+};
+
+std::string encode(const std::wstring& text, UINT code_page) {
+    int n = WideCharToMultiByte(code_page, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(code_page, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
+                        nullptr, nullptr);
+    return out;
+}
+
+// The help file opened as a storage; null when itss cannot open it.
+IStorage* open_help() {
+    HelpItStorage* factory = nullptr;
+    if (FAILED(CoCreateInstance(kClsidItStorage, nullptr, CLSCTX_INPROC_SERVER, kIidItStorage,
+                                reinterpret_cast<void**>(&factory))))
+        return nullptr;
+    IStorage* storage = nullptr;
+    if (FAILED(factory->StgOpenStorage(MARKOMI2_HELP_FILE, nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
+                                       nullptr, 0, &storage)))
+        storage = nullptr;
+    factory->Release();
+    return storage;
+}
+
+// One member of the help file, whole; false when the storage has no such member.
+bool read_member(IStorage* storage, const char* name, std::string* out) {
+    IStream* stream = nullptr;
+    std::wstring wide(name, name + std::strlen(name));
+    if (FAILED(storage->OpenStream(wide.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream)))
+        return false;
+    out->clear();
+    char buf[4096];
+    ULONG got = 0;
+    while (SUCCEEDED(stream->Read(buf, sizeof buf, &got)) && got > 0) out->append(buf, got);
+    stream->Release();
+    return true;
+}
+
+class HelpFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        storage_ = open_help();
+        ASSERT_NE(storage_, nullptr) << "itss cannot open the help file";
+    }
+    void TearDown() override {
+        if (storage_) storage_->Release();
+        CoUninitialize();
+    }
+    bool read(const char* name, std::string* out) { return read_member(storage_, name, out); }
+    IStorage* storage_ = nullptr;
+};
+
+TEST_F(HelpFile, IsAJapaneseCompiledHelpFile) {
+    std::vector<unsigned char> bytes = t::read_bytes(MARKOMI2_HELP_FILE);
+    ASSERT_GE(bytes.size(), 0x60u) << "missing or truncated: " << t::file_exists(MARKOMI2_HELP_FILE);
+    EXPECT_EQ(std::memcmp(bytes.data(), "ITSF", 4), 0);
+    auto dword = [&](size_t at) {
+        return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<unsigned>(bytes[at + 3]) << 24;
+    };
+    EXPECT_EQ(dword(4), 3u);          // version
+    EXPECT_EQ(dword(8), 0x60u);       // header length
+    EXPECT_EQ(dword(0x14), 0x0411u);  // language: Japanese
+}
+
+TEST_F(HelpFile, EveryTopicOpensWithItsJapaneseHeading) {
+    for (const Topic& topic : kTopics) {
+        std::string page;
+        ASSERT_TRUE(read(topic.file, &page)) << topic.file;
+        EXPECT_NE(page.find("charset=utf-8"), std::string::npos) << topic.file;
+        EXPECT_NE(page.find("<h1>" + encode(topic.heading, CP_UTF8) + "</h1>"), std::string::npos)
+            << topic.file;
+        EXPECT_NE(page.find("style.css"), std::string::npos) << topic.file;
+    }
+    std::string css;
+    EXPECT_TRUE(read("style.css", &css));
+    EXPECT_NE(css.find("h1"), std::string::npos);
+    // The storage really answers per name: a topic that was never compiled in is not there.
+    std::string none;
+    EXPECT_FALSE(read("missing.html", &none));
+}
+
+TEST_F(HelpFile, DateFormatPageShowsRealOutputs) {
+    std::string page;
+    ASSERT_TRUE(read("dateformat.html", &page));
+    // Real outputs of the date formats are shown.
+    for (const wchar_t* example : {L"令和7/05/01", L"R7/05/01", L"2025.05.01", L"2025/Dec/24", L"平成31/04/30"})
+        EXPECT_NE(page.find(encode(example, CP_UTF8)), std::string::npos) << encode(example, CP_UTF8);
+}
+
+TEST_F(HelpFile, ContentsAndIndexListEveryTopicInTheHelpCodePage) {
+    std::string contents, index;
+    ASSERT_TRUE(read("markomi2.hhc", &contents));
+    ASSERT_TRUE(read("markomi2.hhk", &index));
+    for (const Topic& topic : kTopics) {
+        EXPECT_NE(contents.find("value=\"" + encode(topic.heading, 932) + "\""), std::string::npos)
+            << topic.file;
+        EXPECT_NE(contents.find(std::string("value=\"") + topic.file + "\""), std::string::npos)
+            << topic.file;
+        EXPECT_NE(index.find(std::string("value=\"") + topic.file + "\""), std::string::npos)
+            << topic.file;
+    }
+    // Not UTF-8: the viewer would show the titles garbled.
+    EXPECT_EQ(contents.find(encode(L"はじめに", CP_UTF8)), std::string::npos);
+}
+
+}  // namespace
