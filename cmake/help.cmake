@@ -8,7 +8,7 @@ find_program(MARKOMI2_CHMCMD chmcmd)
 find_program(MARKOMI2_ICONV iconv)
 if(NOT MARKOMI2_CHMCMD)
   message(FATAL_ERROR "chmcmd not found: the help file Markomi2.chm cannot be built. "
-                      "Install the Debian package fp-utils (scripts/build does this).")
+                      "Install the Debian package fp-utils (the scripts in scripts/ do this).")
 endif()
 if(NOT MARKOMI2_ICONV)
   message(FATAL_ERROR "iconv not found: needed to build the help file Markomi2.chm.")

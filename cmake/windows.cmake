@@ -34,8 +34,10 @@ if(MINGW)
   target_link_options(Markomi2 PRIVATE -municode)
 endif()
 
-# The help file, beside the programs.
+# The help file and the installer. Targets they package (Markomi2_Uninstaller)
+# are defined above this point.
 include(cmake/help.cmake)
+include(cmake/installer.cmake)
 
 # Paths the Windows-side tests need, in Windows form (Wine maps the Linux root to Z:).
 function(markomi2_windows_path out path)
@@ -56,6 +58,7 @@ markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
 markomi2_windows_path(WIN_GOLDEN_PATH "${CMAKE_SOURCE_DIR}/tests/golden")
 markomi2_windows_path(WIN_RESOURCES_PATH "${CMAKE_SOURCE_DIR}/resources")
 markomi2_windows_path(WIN_HELP_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.chm")
+markomi2_windows_path(WIN_SETUP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2_Setup.exe")
 
 # Tests that work in their own temporary folders: these may run in parallel.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
@@ -96,6 +99,11 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
                              "MARKOMI2_STAMP_EXE_PATH=L\"${WIN_STAMP_EXE_PATH}\"")
   add_dependencies(markomi2_app_tests Markomi2)
+  if(TARGET markomi2_setup)
+    target_compile_definitions(markomi2_app_tests PRIVATE
+                               "MARKOMI2_SETUP_EXE_PATH=L\"${WIN_SETUP_EXE_PATH}\"")
+    add_dependencies(markomi2_app_tests markomi2_setup)
+  endif()
   if(TARGET Markomi2Stamp)
     add_dependencies(markomi2_app_tests Markomi2Stamp)
   endif()

@@ -23,6 +23,8 @@ required_packages=(
     "util-linux:/usr/bin/flock"
     "locales:/usr/share/i18n/locales/ja_JP"
     "fp-utils:/usr/bin/chmcmd"
+    "nsis:/usr/bin/makensis"
+    "zip:/usr/bin/zip"
 )
 
 ensure_packages() {
