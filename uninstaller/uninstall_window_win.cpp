@@ -1,7 +1,6 @@
 #include "uninstaller/uninstall_window_win.h"
 
-#include <commctrl.h>
-
+#include "app/button_keys_win.h"
 #include "uninstaller/uninstall_rules.h"
 #include "uninstaller/uninstaller_win.h"
 
@@ -16,7 +15,6 @@ constexpr wchar_t kFinishedText[] = L"アンインストールが終了しまし
 constexpr wchar_t kFinishText[] = L"終　了";
 constexpr wchar_t kStillRunningText[] = L"マルコミ２を終了させてから再実行して下さい。";
 constexpr wchar_t kIconName[] = L"uninstall";
-constexpr UINT_PTR kKeysSubclassId = 1;
 
 HFONT g_font = nullptr;
 int g_a = 8;  // layout unit: average character width
@@ -43,33 +41,6 @@ void make_font(HWND hwnd) {
     if (dc) ReleaseDC(hwnd, dc);
 }
 
-// The buttons' keys: the window has no dialog manager.
-LRESULT CALLBACK ButtonKeysProc(HWND button, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                                DWORD_PTR) {
-    const int id = GetDlgCtrlID(button);
-    switch (msg) {
-        case WM_KEYDOWN:
-            if (wparam == VK_TAB || wparam == VK_UP || wparam == VK_DOWN) {
-                if (id == kUninstallIdCancel && g_second_button) SetFocus(g_second_button);
-                if (id == kUninstallIdExecute && g_first_button) SetFocus(g_first_button);
-                return 0;
-            }
-            if (wparam == VK_SPACE) return 0;
-            break;
-        case WM_KEYUP:
-            return 0;
-        case WM_CHAR:
-            if (wparam == L'\t') return 0;
-            if (wparam == L'\r' || wparam == L' ') {
-                SendMessageW(GetParent(button), WM_COMMAND, static_cast<WPARAM>(id), 0);
-                return 0;
-            }
-            break;
-        default: break;
-    }
-    return DefSubclassProc(button, msg, wparam, lparam);
-}
-
 HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
                     const UninstallRect& r, int id) {
     HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
@@ -78,7 +49,6 @@ HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* tex
                                    reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
                                    nullptr);
     if (control && g_font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
-    if (control && window_class[0] == L'B') SetWindowSubclass(control, ButtonKeysProc, kKeysSubclassId, 0);
     return control;
 }
 
@@ -100,12 +70,17 @@ LRESULT OnBuildPage(HWND hwnd) {
         g_first_button = create_control(hwnd, L"BUTTON", kFinishText, BS_PUSHBUTTON, layout.first_button,
                                         kUninstallIdFinish);
         g_second_button = nullptr;
+        install_button_key_filter(g_first_button, hwnd, kUninstallIdFinish);
     } else {
         g_text = create_control(hwnd, L"STATIC", kConfirmText, 0, layout.text, 0);
         g_first_button = create_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON, layout.first_button,
                                         kUninstallIdCancel);
         g_second_button = create_control(hwnd, L"BUTTON", kExecuteText, BS_PUSHBUTTON,
                                          layout.second_button, kUninstallIdExecute);
+        // The window has no dialog manager: the two buttons pass the focus
+        // between them and press themselves.
+        install_button_key_filter(g_first_button, hwnd, kUninstallIdCancel, g_second_button);
+        install_button_key_filter(g_second_button, hwnd, kUninstallIdExecute, g_first_button);
     }
     RECT desktop{};
     GetWindowRect(GetDesktopWindow(), &desktop);
@@ -117,12 +92,10 @@ LRESULT OnBuildPage(HWND hwnd) {
 }
 
 LRESULT OnRemovePage() {
+    // Destroying a button puts its own procedure back.
     for (HWND* control : {&g_first_button, &g_second_button}) {
-        if (*control) {
-            RemoveWindowSubclass(*control, ButtonKeysProc, kKeysSubclassId);
-            DestroyWindow(*control);
-            *control = nullptr;
-        }
+        if (*control) DestroyWindow(*control);
+        *control = nullptr;
     }
     if (g_text) DestroyWindow(g_text);
     g_text = nullptr;

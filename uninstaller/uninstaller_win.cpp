@@ -128,7 +128,8 @@ std::wstring copy_and_restart() {
     }
     MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 
-    std::wstring command_line = copy + L" /u";
+    // Quoted: a temporary folder may have blanks in its path.
+    std::wstring command_line = L"\"" + copy + L"\" /u";
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};

@@ -100,6 +100,14 @@ HWND message_box_of(DWORD pid, int tries = 200) {
         tries);
 }
 
+// The control with the keyboard focus in `window`'s thread.
+HWND focus_of(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+    return info.hwndFocus;
+}
+
 void answer(HWND box) { PostMessageW(box, WM_COMMAND, IDOK, 0); }
 
 void click(HWND button) {
@@ -256,6 +264,14 @@ TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
     HWND window = uninstall_window_of(window_stage.pid);
     ASSERT_NE(window, nullptr);
     HWND cancel = GetDlgItem(window, 204);
+    HWND execute_button = GetDlgItem(window, 205);
+    EXPECT_EQ(focus_of(window), cancel);
+    // Tab, Up and Down pass the focus between the two buttons.
+    DWORD_PTR result;
+    SendMessageTimeoutW(cancel, WM_KEYDOWN, VK_TAB, 1, SMTO_NORMAL, 2000, &result);
+    EXPECT_EQ(focus_of(window), execute_button);
+    SendMessageTimeoutW(execute_button, WM_KEYDOWN, VK_UP, 1, SMTO_NORMAL, 2000, &result);
+    EXPECT_EQ(focus_of(window), cancel);
     PostMessageW(cancel, WM_KEYDOWN, VK_RETURN, 1);
     PostMessageW(cancel, WM_CHAR, L'\r', 1);
     EXPECT_TRUE(t::has_exited(window_stage, 10000));
