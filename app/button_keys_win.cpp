@@ -13,6 +13,7 @@ struct ButtonKeyFilter {
     WNDPROC previous = nullptr;
     HWND target = nullptr;
     int command_id = 0;
+    HWND partner = nullptr;
 };
 
 LRESULT CALLBACK ButtonKeyFilterProc(HWND button, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -21,6 +22,10 @@ LRESULT CALLBACK ButtonKeyFilterProc(HWND button, UINT msg, WPARAM wparam, LPARA
     const WNDPROC previous = filter->previous;
     switch (msg) {
         case WM_KEYDOWN:
+            if (filter->partner && (wparam == VK_TAB || wparam == VK_UP || wparam == VK_DOWN)) {
+                SetFocus(filter->partner);
+                return 0;
+            }
             // The button would press itself on Space and click on its key-up;
             // the click comes from WM_CHAR instead, once.
             if (wparam == VK_SPACE) return 0;
@@ -47,9 +52,9 @@ LRESULT CALLBACK ButtonKeyFilterProc(HWND button, UINT msg, WPARAM wparam, LPARA
 
 }  // namespace
 
-void install_button_key_filter(HWND button, HWND target, int command_id) {
+void install_button_key_filter(HWND button, HWND target, int command_id, HWND partner) {
     if (!button || GetPropW(button, kFilterProperty)) return;
-    auto* filter = new (std::nothrow) ButtonKeyFilter{nullptr, target, command_id};
+    auto* filter = new (std::nothrow) ButtonKeyFilter{nullptr, target, command_id, partner};
     if (!filter) return;
     if (!SetPropW(button, kFilterProperty, filter)) {
         delete filter;

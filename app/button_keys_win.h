@@ -6,7 +6,8 @@
 namespace markomi {
 
 // Subclasses `button` so that Enter or Space sends WM_COMMAND with
-// `command_id` (BN_CLICKED) to `target`, as a click would.
-void install_button_key_filter(HWND button, HWND target, int command_id);
+// `command_id` (BN_CLICKED) to `target`, as a click would. With a `partner`,
+// Tab, Up and Down move the focus to it (a pair of buttons).
+void install_button_key_filter(HWND button, HWND target, int command_id, HWND partner = nullptr);
 
 }  // namespace markomi

@@ -2,7 +2,7 @@
 #   foo.cpp            portable core (no <windows.h>)
 #   foo_win.cpp        Windows glue (user32, GDI, registry, profile API, shell)
 #   foo_gdiplus.cpp    GDI+ glue
-set(MARKOMI2_SUBSYSTEMS base app settings dates render output ui diag)
+set(MARKOMI2_SUBSYSTEMS base app settings dates render output ui diag uninstaller)
 
 function(markomi2_core_sources out)
   set(result)
@@ -24,8 +24,8 @@ function(markomi2_glue_sources out)
       "${CMAKE_SOURCE_DIR}/${dir}/*_win.cpp" "${CMAKE_SOURCE_DIR}/${dir}/*_gdiplus.cpp")
     list(APPEND result ${files})
   endforeach()
-  # The entry point belongs to the program alone, not to the tests that link the glue.
-  list(FILTER result EXCLUDE REGEX "/app/winmain_win\\.cpp$")
+  # The entry points belong to the programs alone, not to the tests that link the glue.
+  list(FILTER result EXCLUDE REGEX "/app/winmain_win\\.cpp$|/uninstaller/uninstaller_main_win\\.cpp$")
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 

@@ -22,6 +22,17 @@ file(GLOB MARKOMI2_RC_ARTWORK CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/*
 set_source_files_properties(resources/markomi2.rc PROPERTIES OBJECT_DEPENDS
   "${MARKOMI2_RC_ARTWORK};${CMAKE_SOURCE_DIR}/resources/markomi2.manifest")
 
+# The uninstaller: a program of its own, built from its own folder and the
+# few shared pieces it needs (path and registry helpers, shortcut deletion).
+add_executable(Markomi2_Uninstaller WIN32 uninstaller/uninstaller_main_win.cpp
+               resources/markomi2_uninstaller.rc)
+target_link_libraries(Markomi2_Uninstaller PRIVATE markomi2_glue)
+set_source_files_properties(resources/markomi2_uninstaller.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_SOURCE_DIR}/resources/uninstall.ico;${CMAKE_SOURCE_DIR}/resources/markomi2_uninstaller.manifest")
+if(MINGW)
+  target_link_options(Markomi2_Uninstaller PRIVATE -municode)
+endif()
+
 # The console companion: renders a stamp through the same pipelines.
 if(EXISTS "${CMAKE_SOURCE_DIR}/tools/markomi2_stamp_win.cpp")
   add_executable(Markomi2Stamp tools/markomi2_stamp_win.cpp)
@@ -54,6 +65,7 @@ markomi2_add_gtest()
 
 markomi2_windows_path(WIN_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.exe")
 markomi2_windows_path(WIN_STAMP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2Stamp.exe")
+markomi2_windows_path(WIN_UNINSTALLER_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2_Uninstaller.exe")
 markomi2_windows_path(WIN_TESTDATA_PATH "${CMAKE_SOURCE_DIR}/tests/data")
 markomi2_windows_path(WIN_GOLDEN_PATH "${CMAKE_SOURCE_DIR}/tests/golden")
 markomi2_windows_path(WIN_RESOURCES_PATH "${CMAKE_SOURCE_DIR}/resources")
@@ -97,8 +109,9 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   target_include_directories(markomi2_app_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\""
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
-                             "MARKOMI2_STAMP_EXE_PATH=L\"${WIN_STAMP_EXE_PATH}\"")
-  add_dependencies(markomi2_app_tests Markomi2)
+                             "MARKOMI2_STAMP_EXE_PATH=L\"${WIN_STAMP_EXE_PATH}\""
+                             "MARKOMI2_UNINSTALLER_EXE_PATH=L\"${WIN_UNINSTALLER_EXE_PATH}\"")
+  add_dependencies(markomi2_app_tests Markomi2 Markomi2_Uninstaller)
   if(TARGET markomi2_setup)
     target_compile_definitions(markomi2_app_tests PRIVATE
                                "MARKOMI2_SETUP_EXE_PATH=L\"${WIN_SETUP_EXE_PATH}\"")
@@ -120,8 +133,9 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
 endif()
 
 if(MSVC)
-  # The manifest comes from resources/markomi2.rc; the linker must not add its own.
+  # The manifests come from the .rc files; the linker must not add its own.
   target_link_options(Markomi2 PRIVATE /MANIFEST:NO)
+  target_link_options(Markomi2_Uninstaller PRIVATE /MANIFEST:NO)
 endif()
 
 # Benchmarks: built, never run by ctest.

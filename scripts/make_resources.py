@@ -23,6 +23,8 @@ Writes:
                  64 pixels. Hotspot in the middle of the palm, the same in all
                  four so the hand stays put when the cursor changes: (15, 18) at
                  32 pixels, (23, 27) at 48, (30, 36) at 64.
+  uninstall.ico  the uninstaller's icon "uninstall": the application icon's
+                 impression faded, crossed out by a dark red X; 16 to 256 pixels.
 
 Only the Python standard library is used (zlib and struct for the PNG entry),
 so anyone can regenerate the checked-in files. The output is deterministic.
@@ -739,6 +741,22 @@ def write(out_dir, name, data):
         f.write(data)
 
 
+# --------------------------------------------------------------------------
+# The uninstaller's icon
+
+UNINSTALL_X = (150, 12, 24)  # darker than the ink, so the cross reads over it
+
+
+def draw_uninstall_icon(size):
+    img = Image(size)
+    img.paint(impression_shapes(size, ICON_LAYOUT[size]), INK, 0.45)
+    # The cross sits in the lower right half, over the ring.
+    r = max(1.0, size / 14.0)
+    a, b = size * 0.42, size * 0.92
+    img.paint([capsule(a, a, b, b, r), capsule(a, b, b, a, r)], UNINSTALL_X)
+    return img
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
@@ -751,6 +769,14 @@ def main(argv):
         icons.append((size, data, 1, 32))
     write(out_dir, "markomi.ico", icon_file(1, icons))
     print("markomi.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
+
+    uninstall = []
+    for size in ICON_SIZES:
+        img = draw_uninstall_icon(size)
+        data = png_entry(img) if size >= PNG_MIN_SIZE else dib_entry(img)
+        uninstall.append((size, data, 1, 32))
+    write(out_dir, "uninstall.ico", icon_file(1, uninstall))
+    print("uninstall.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
 
     cursors = []
     for size in CURSOR_SIZES:

@@ -19,9 +19,12 @@ std::wstring settings_folder() {
 
 std::wstring settings_file() { return settings_folder() + L"\\Markomi2.ini"; }
 
-Program start_program() {
+Program start_program() { return start_process(MARKOMI2_EXE_PATH); }
+
+Program start_process(const std::wstring& exe, const std::wstring& arguments) {
     Program p;
-    std::wstring command = L"\"" MARKOMI2_EXE_PATH L"\"";
+    std::wstring command = L"\"" + exe + L"\"";
+    if (!arguments.empty()) command += L" " + arguments;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};

@@ -18,6 +18,8 @@ std::wstring settings_folder();
 std::wstring settings_file();
 
 Program start_program();
+// Any program, with its arguments after the quoted path.
+Program start_process(const std::wstring& exe, const std::wstring& arguments = L"");
 std::vector<HWND> main_windows();
 DWORD owner_of(HWND window);
 // Polls until the program's main window exists; null when it never came.

@@ -1,0 +1,189 @@
+#include "uninstaller/uninstall_window_win.h"
+
+#include "app/button_keys_win.h"
+#include "uninstaller/uninstall_rules.h"
+#include "uninstaller/uninstaller_win.h"
+
+namespace markomi {
+namespace {
+
+constexpr wchar_t kTitle[] = L" マルコミ２ Ver1.5　アンインストール";
+constexpr wchar_t kConfirmText[] = L"マルコミ２ を削除します。";
+constexpr wchar_t kCancelText[] = L"キャンセル";
+constexpr wchar_t kExecuteText[] = L"実　行";
+constexpr wchar_t kFinishedText[] = L"アンインストールが終了しました。";
+constexpr wchar_t kFinishText[] = L"終　了";
+constexpr wchar_t kStillRunningText[] = L"マルコミ２を終了させてから再実行して下さい。";
+constexpr wchar_t kIconName[] = L"uninstall";
+
+HFONT g_font = nullptr;
+int g_a = 8;  // layout unit: average character width
+int g_l = 16; // layout unit: character height + external leading
+
+// The controls of the page on show (null when it has none).
+HWND g_text = nullptr;
+HWND g_first_button = nullptr;
+HWND g_second_button = nullptr;
+
+void make_font(HWND hwnd) {
+    if (!g_font) {
+        g_font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
+                             OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                             FF_MODERN, L"ＭＳ Ｐゴシック");
+    }
+    // The units come from the window's own default font, not this one.
+    HDC dc = GetDC(hwnd);
+    TEXTMETRICW tm{};
+    if (dc && GetTextMetricsW(dc, &tm)) {
+        g_a = tm.tmAveCharWidth;
+        g_l = tm.tmHeight + tm.tmExternalLeading;
+    }
+    if (dc) ReleaseDC(hwnd, dc);
+}
+
+HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
+                    const UninstallRect& r, int id) {
+    HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
+                                   r.width, r.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
+                                   nullptr);
+    if (control && g_font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
+    return control;
+}
+
+LRESULT OnBuildPage(HWND hwnd) {
+    POINT at{0, 0};
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (GetWindowPlacement(hwnd, &placement))
+        at = POINT{placement.rcNormalPosition.left, placement.rcNormalPosition.top};
+    else
+        GetCursorPos(&at);
+    const UninstallPageLayout layout = uninstall_page_layout(g_uninstall_page, g_a, g_l);
+    MoveWindow(hwnd, at.x, at.y, layout.width, layout.height, TRUE);
+    SetWindowTextW(hwnd, kTitle);
+    EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+
+    if (g_uninstall_page == kUninstallPageFinished) {
+        g_text = create_control(hwnd, L"STATIC", kFinishedText, 0, layout.text, 0);
+        g_first_button = create_control(hwnd, L"BUTTON", kFinishText, BS_PUSHBUTTON, layout.first_button,
+                                        kUninstallIdFinish);
+        g_second_button = nullptr;
+        install_button_key_filter(g_first_button, hwnd, kUninstallIdFinish);
+    } else {
+        g_text = create_control(hwnd, L"STATIC", kConfirmText, 0, layout.text, 0);
+        g_first_button = create_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON, layout.first_button,
+                                        kUninstallIdCancel);
+        g_second_button = create_control(hwnd, L"BUTTON", kExecuteText, BS_PUSHBUTTON,
+                                         layout.second_button, kUninstallIdExecute);
+        // The window has no dialog manager: the two buttons pass the focus
+        // between them and press themselves.
+        install_button_key_filter(g_first_button, hwnd, kUninstallIdCancel, g_second_button);
+        install_button_key_filter(g_second_button, hwnd, kUninstallIdExecute, g_first_button);
+    }
+    RECT desktop{};
+    GetWindowRect(GetDesktopWindow(), &desktop);
+    SetWindowPos(hwnd, nullptr, (desktop.right - layout.width) / 2, (desktop.bottom - layout.height) / 2, 0,
+                 0, SWP_NOSIZE | SWP_NOZORDER);
+    ShowWindow(hwnd, SW_SHOW);
+    if (g_first_button) SetFocus(g_first_button);
+    return 0;
+}
+
+LRESULT OnRemovePage() {
+    // Destroying a button puts its own procedure back.
+    for (HWND* control : {&g_first_button, &g_second_button}) {
+        if (*control) DestroyWindow(*control);
+        *control = nullptr;
+    }
+    if (g_text) DestroyWindow(g_text);
+    g_text = nullptr;
+    return 0;
+}
+
+void execute(HWND hwnd) {
+    if (stamp_program_running()) {
+        uninstaller_message(kStillRunningText);
+        PostQuitMessage(0);
+        return;
+    }
+    remove_installation(g_installation);
+    SendMessageW(hwnd, kMsgRemovePage, 0, 0);
+    g_uninstall_page = kUninstallPageFinished;
+    SendMessageW(hwnd, kMsgBuildPage, 0, 0);
+}
+
+LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
+    switch (LOWORD(wparam)) {
+        case kUninstallIdCancel:
+        case kUninstallIdFinish: PostQuitMessage(0); break;
+        case kUninstallIdExecute: execute(hwnd); break;
+        default: break;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int g_uninstall_page = kUninstallPageConfirm;
+
+LRESULT CALLBACK UninstallWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
+    switch (msg) {
+        case WM_CREATE:
+            make_font(hwnd);
+            SendMessageW(hwnd, kMsgBuildPage, 0, 0);
+            return 0;
+        case kMsgBuildPage: return OnBuildPage(hwnd);
+        case kMsgRemovePage: return OnRemovePage();
+        case WM_COMMAND: return OnCommand(hwnd, wparam);
+        case WM_CLOSE:
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            break;
+        default: break;
+    }
+    return DefWindowProcW(hwnd, msg, wparam, lparam);
+}
+
+bool register_uninstall_window_class(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = UninstallWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, kIconName);
+    wc.hIconSm = wc.hIcon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = kUninstallWindowClass;
+    return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HWND create_uninstall_window(HINSTANCE instance) {
+    g_uninstall_page = kUninstallPageConfirm;
+    HWND hwnd = CreateWindowExW(0, kUninstallWindowClass, L"", WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance,
+                                nullptr);
+    if (hwnd) {
+        ShowWindow(hwnd, SW_SHOWNORMAL);
+        UpdateWindow(hwnd);
+    }
+    return hwnd;
+}
+
+int run_uninstall_window(HINSTANCE instance) {
+    register_uninstall_window_class(instance);
+    HWND hwnd = create_uninstall_window(instance);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (hwnd && IsWindow(hwnd)) DestroyWindow(hwnd);
+    if (g_font) DeleteObject(g_font);
+    g_font = nullptr;
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace markomi
