@@ -232,9 +232,13 @@ TEST_F(StampRender, ShadowPassLiesBehindTheStampInItsTint) {
         std::uint32_t ring = canvas.pixel(kCx + r, kCy);
         std::uint32_t beyond = canvas.pixel(kCx + r + 4, kCy + 4);
         EXPECT_EQ(ring, 0xFF0000u);
-        if (shadow == 0) EXPECT_TRUE(testing::is_white(beyond));
-        if (shadow == 1) EXPECT_EQ(beyond, 0xFFCBCBu);
-        if (shadow == 3) EXPECT_EQ(beyond, 0x7F0000u);
+        if (shadow == 0) {
+            EXPECT_TRUE(testing::is_white(beyond));
+        } else if (shadow == 1) {
+            EXPECT_EQ(beyond, 0xFFCBCBu);
+        } else if (shadow == 3) {
+            EXPECT_EQ(beyond, 0x7F0000u);
+        }
     }
 }
 

@@ -24,11 +24,14 @@ constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 constexpr const wchar_t* kFiles[] = {L"Markomi2.exe", L"Markomi2Stamp.exe", L"Markomi2_Uninstaller.exe",
                                      L"Markomi2.chm"};
 
-std::wstring program_menu_shortcut() {
+// "マルコミ２.lnk" in a special folder.
+std::wstring special_shortcut(int csidl) {
     wchar_t folder[MAX_PATH] = L"";
-    SHGetFolderPathW(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, SHGFP_TYPE_CURRENT, folder);
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, folder);
     return std::wstring(folder) + L"\\マルコミ２.lnk";
 }
+
+std::wstring program_menu_shortcut() { return special_shortcut(CSIDL_COMMON_PROGRAMS); }
 
 // A string value of the uninstall key in the 64-bit view; empty when missing.
 std::wstring uninstall_value(const wchar_t* name) {
@@ -120,11 +123,9 @@ protected:
     static void clean_up() {
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
         t::remove_tree(kInstallParent);
-        DeleteFileW(program_menu_shortcut().c_str());
         t::remove_tree(t::settings_folder());
-        wchar_t startup[MAX_PATH] = L"";
-        SHGetFolderPathW(nullptr, CSIDL_STARTUP, nullptr, SHGFP_TYPE_CURRENT, startup);
-        DeleteFileW((std::wstring(startup) + L"\\マルコミ２.lnk").c_str());
+        for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_DESKTOP})
+            DeleteFileW(special_shortcut(csidl).c_str());
     }
     t::Program program_;
 };
@@ -187,6 +188,90 @@ TEST_F(DesktopInstaller, InstallingOverARunningCopyEndsItFirst) {
     EXPECT_TRUE(t::read_bytes(exe) == t::read_bytes(MARKOMI2_EXE_PATH));
     EXPECT_GT(t::read_bytes(folder + L"\\Markomi2.chm").size(), 1000u);
     EXPECT_EQ(uninstall_value(L"Path"), folder);
+}
+
+// A visible window of `pid` with the class, any title.
+HWND wait_for(DWORD pid, const wchar_t* window_class, int tries = 200) {
+    return t::wait_for_window([&] { return t::find_program_window(pid, window_class); }, tries);
+}
+
+bool folder_exists(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+// Installed, used, then removed again with the uninstaller from its folder:
+// nothing of the installation is left but the temporary copy, which goes at
+// the next restart.
+TEST_F(DesktopInstaller, InstallUseAndUninstallLeaveNothingBehind) {
+    const std::wstring folder = kInstallFolder;
+    ASSERT_EQ(run_setup(kInstallFolder), 0);
+    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\n"));
+    program_ = t::start_process(folder + L"\\Markomi2.exe");
+    HWND main = t::wait_for_main_window(program_.pid);
+    ASSERT_NE(main, nullptr);
+    t::pump_messages(2500);  // the opening notice goes by
+
+    // Preferences: desktop and startup icons on, applied.
+    PostMessageW(main, WM_COMMAND, 113, 0);
+    HWND preferences = wait_for(program_.pid, L"MARKOMI2CHILD");
+    ASSERT_NE(preferences, nullptr);
+    for (int id : {146, 147}) {
+        press(GetDlgItem(preferences, id));
+        t::pump_messages(200);
+    }
+    press(GetDlgItem(preferences, 121));
+    for (int i = 0; i < 100 && IsWindow(preferences); ++i) t::pump_messages(50);
+    EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
+    EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_STARTUP)));
+    EXPECT_TRUE(t::file_exists(program_menu_shortcut()));
+
+    // Help from the menu opens the installed help file.
+    PostMessageW(main, WM_COMMAND, 114, 0);
+    HWND help = wait_for(program_.pid, L"HH Parent");
+    ASSERT_NE(help, nullptr);
+    wchar_t title[128] = L"";
+    GetWindowTextW(help, title, 128);
+    EXPECT_NE(std::wstring(title).find(L"マルコミ２"), std::wstring::npos);
+    t::pump_messages(1500);
+    RECT r{};
+    GetWindowRect(help, &r);
+    t::save_screen_artifact(r, L"help-window");
+    PostMessageW(help, WM_CLOSE, 0, 0);
+
+    // The uninstaller from the program's folder: the program ends at once,
+    // the copy in the temporary folder asks.
+    t::Program first = t::start_process(folder + L"\\Markomi2_Uninstaller.exe");
+    EXPECT_TRUE(t::has_exited(program_, 10000));
+    EXPECT_TRUE(t::has_exited(first, 10000));
+    HWND window = t::wait_for_window([] {
+        HWND w = FindWindowW(L"uninstallMAIN", nullptr);
+        return w && IsWindowVisible(w) ? w : nullptr;
+    });
+    ASSERT_NE(window, nullptr);
+    DWORD copy_pid = 0;
+    GetWindowThreadProcessId(window, &copy_pid);
+    press(GetDlgItem(window, 205));
+    HWND finish = t::wait_for_window([&] { return GetDlgItem(window, 207); });
+    ASSERT_NE(finish, nullptr);
+
+    EXPECT_FALSE(folder_exists(folder));
+    EXPECT_FALSE(folder_exists(t::settings_folder()));
+    EXPECT_EQ(uninstall_value(L"Path"), L"");
+    HKEY key = nullptr;
+    EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &key),
+              ERROR_SUCCESS);
+    if (key) RegCloseKey(key);
+    for (int csidl : {CSIDL_DESKTOP, CSIDL_STARTUP})
+        EXPECT_FALSE(t::file_exists(special_shortcut(csidl))) << csidl;
+    EXPECT_FALSE(t::file_exists(program_menu_shortcut()));
+
+    press(finish);
+    HANDLE copy = OpenProcess(SYNCHRONIZE, FALSE, copy_pid);
+    EXPECT_TRUE(!copy || WaitForSingleObject(copy, 10000) == WAIT_OBJECT_0);
+    if (copy) CloseHandle(copy);
 }
 
 }  // namespace
