@@ -116,30 +116,8 @@ protected:
 
 // The preview box as the sheet shows it on screen.
 std::vector<std::uint32_t> preview_pixels(HWND sheet) {
-    const PreviewSize size = current_preview_box_size();
-    const PreviewOrigin origin = current_preview_box_origin();
-    const PreviewRect r = preview_box_rect(size, origin);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = GetDC(sheet);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, dc, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    std::vector<std::uint32_t> pixels(p, p + static_cast<size_t>(w) * h);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(sheet, dc);
-    return pixels;
+    const PreviewRect r = preview_box_rect(current_preview_box_size(), current_preview_box_origin());
+    return t::client_pixels(sheet, RECT{r.left, r.top, r.right, r.bottom});
 }
 
 int font_height(HFONT font) {

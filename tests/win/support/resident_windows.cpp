@@ -99,6 +99,33 @@ bool pump_until(const std::function<bool()>& done, DWORD limit_ms) {
     return true;
 }
 
+namespace {
+
+// Copies `width` x `height` pixels at (x, y) of `dc` into a new 32-bit
+// top-down DIB section, as 0x00RRGGBB; the bitmap is the caller's.
+HBITMAP copy_pixels(HDC dc, int x, int y, int width, int height, std::vector<std::uint32_t>* pixels) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, dc, x, y, SRCCOPY);
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    pixels->assign(p, p + static_cast<size_t>(width) * height);
+    for (std::uint32_t& px : *pixels) px &= 0xFFFFFF;
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    return bitmap;
+}
+
+}  // namespace
+
 Capture capture_window(HWND window, const std::wstring& name, std::wstring* path) {
     Capture capture;
     RECT r{};
@@ -107,24 +134,8 @@ Capture capture_window(HWND window, const std::wstring& name, std::wstring* path
     capture.height = r.bottom - r.top;
     if (capture.width <= 0 || capture.height <= 0) return capture;
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = capture.width;
-    info.bmiHeader.biHeight = -capture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
     HDC window_dc = GetWindowDC(window);
-    HDC memory = CreateCompatibleDC(window_dc);
-    HBITMAP bitmap = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, capture.width, capture.height, window_dc, 0, 0, SRCCOPY);
-    GdiFlush();
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    capture.pixels.assign(p, p + static_cast<size_t>(capture.width) * capture.height);
-    for (std::uint32_t& px : capture.pixels) px &= 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteDC(memory);
+    HBITMAP bitmap = copy_pixels(window_dc, 0, 0, capture.width, capture.height, &capture.pixels);
     ReleaseDC(window, window_dc);
 
     save_bitmap_artifact(bitmap, name);
@@ -136,6 +147,17 @@ Capture capture_window(HWND window, const std::wstring& name, std::wstring* path
                 L".png";
     }
     return capture;
+}
+
+std::vector<std::uint32_t> client_pixels(HWND window, const RECT& area) {
+    std::vector<std::uint32_t> pixels;
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return pixels;
+    HDC dc = GetDC(window);
+    DeleteObject(copy_pixels(dc, area.left, area.top, width, height, &pixels));
+    ReleaseDC(window, dc);
+    return pixels;
 }
 
 std::vector<HWND> children_of_class(HWND parent, const wchar_t* window_class) {

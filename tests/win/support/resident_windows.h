@@ -52,6 +52,9 @@ struct Capture {
 // render-artifacts/<name>.png beside the test program; `path` gets the file.
 Capture capture_window(HWND window, const std::wstring& name, std::wstring* path = nullptr);
 
+// The pixels of `area` of `window`'s client area as shown, 0x00RRGGBB rows.
+std::vector<std::uint32_t> client_pixels(HWND window, const RECT& area);
+
 // Children of `parent` of the given class ("Static", "Button"), sorted top
 // to bottom, then left to right.
 std::vector<HWND> children_of_class(HWND parent, const wchar_t* window_class);
