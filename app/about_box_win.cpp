@@ -39,8 +39,6 @@ constexpr const wchar_t* kRows[kAboutRowCount] = {
 };
 constexpr int kAddressRow = 4;
 
-bool resident_mode() { return g_settings.global.station_type == 1; }
-
 HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
                     const LayoutRect& r, int id, HFONT font) {
     HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,

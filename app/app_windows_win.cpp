@@ -33,8 +33,6 @@ constexpr wchar_t kClipboardBusyText[] =
 bool g_hotkey_registered = false;
 HICON g_tray_icon = nullptr;  // the artwork the icon record shows now
 
-bool resident_mode() { return g_settings.global.station_type == 1; }
-
 const wchar_t* tray_icon_name(int index) {
     const auto& names = uses_flat_tray_icons(g_os_version_code) ? kTrayIconNamesModern
                                                                 : kTrayIconNamesClassic;
@@ -167,6 +165,8 @@ bool copy_active_stamp() {
                 MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
     return false;
 }
+
+bool resident_mode() { return g_settings.global.station_type == 1; }
 
 POINT remembered_host_position() { return g_host_position; }
 

@@ -42,6 +42,9 @@ extern int g_drag_substate;
 
 // ---- Operations of the main window ----
 
+// STATIONTYPE 1: the program sits in the notification area.
+bool resident_mode();
+
 // In resident mode adds the notification icon; in normal mode removes it
 // and opens the stamp settings window instead. False only when the shell
 // did not take the icon.

@@ -49,8 +49,6 @@ static_assert(kCmdSaveImage == IDM_SAVE_IMAGE && kCmdPreferences == IDM_PREFEREN
                   kCmdHelp == IDM_HELP && kCmdAbout == IDM_ABOUT && kCmdExit == IDM_EXIT,
               "the menu bar resource and the main window share the command numbers");
 
-bool resident_mode() { return g_settings.global.station_type == 1; }
-
 bool register_window_class(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HCURSOR cursor,
                            HBRUSH background) {
     HICON icon = LoadIconW(instance, kAppIconName);

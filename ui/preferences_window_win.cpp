@@ -39,8 +39,6 @@ constexpr std::array<int, 10> kFocusableIds = {
 // time, so one set suffices.
 PreferenceFlags g_flags;
 
-bool resident_mode() { return g_settings.global.station_type == 1; }
-
 std::wstring wide(std::u16string_view text) {
     return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }

@@ -27,8 +27,6 @@ constexpr int kTabSettingsFontHeight = 17;
 // The tab strip of the open window (one window of the host class at a time).
 HWND g_tab_strip = nullptr;
 
-bool resident_mode() { return g_settings.global.station_type == 1; }
-
 // The outer height that gives the window at least `client_height` of client
 // area with its frame and (in normal mode) its menu bar.
 int outer_height_for_client(HWND hwnd, int width, int client_height) {

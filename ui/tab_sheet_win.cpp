@@ -47,8 +47,6 @@ std::wstring wide_string(std::u16string_view text) {
     return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
 }
 
-bool resident_mode() { return g_settings.global.station_type == 1; }
-
 HWND create_control(HWND sheet, const SheetControl& c, const LayoutRect& r) {
     const wchar_t* window_class = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
