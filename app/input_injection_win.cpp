@@ -52,15 +52,16 @@ INPUT key_input(WORD virtual_key, bool up) {
 // The events go out with one SendInput call each: the system inserts them
 // as one uninterrupted sequence, so the user's own mouse or keyboard cannot
 // slip in between the move and the button, or between Ctrl and V.
-void inject_click(POINT screen) {
+void inject_click(POINT screen, MouseButton button) {
     AbsolutePoint absolute = absolute_mouse_point(screen.x, screen.y, virtual_desktop());
     INPUT inputs[3] = {};
     for (INPUT& input : inputs) input.type = INPUT_MOUSE;
     inputs[0].mi.dx = static_cast<LONG>(absolute.x);
     inputs[0].mi.dy = static_cast<LONG>(absolute.y);
     inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    const bool right = button == MouseButton::kRight;
+    inputs[1].mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    inputs[2].mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     SendInput(3, inputs, sizeof(INPUT));
 }
 

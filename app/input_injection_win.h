@@ -21,8 +21,10 @@ void drop_paste(HWND source, POINT client);
 // front when the hotkey was pressed; may be null) the foreground back.
 void paste_into_focus(HWND working);
 
-// A left click at a screen point of any monitor.
-void inject_click(POINT screen);
+enum class MouseButton { kLeft, kRight };
+// A click at a screen point of any monitor (the stamp is always placed with
+// the left button).
+void inject_click(POINT screen, MouseButton button = MouseButton::kLeft);
 void inject_ctrl_v();
 
 }  // namespace markomi

@@ -22,6 +22,7 @@
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
 #include "support/golden.h"
+#include "support/resident_windows.h"
 
 namespace markomi {
 namespace {
@@ -97,16 +98,7 @@ void register_classes() {
 // Dispatches messages until `done` holds or about `limit_ms` have passed.
 template <typename Done>
 bool pump_until(Done done, int limit_ms = 4000) {
-    for (int waited = 0;; waited += 10) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (done()) return true;
-        if (waited >= limit_ms) return false;
-        Sleep(10);
-    }
+    return testing::pump_until(done, static_cast<DWORD>(limit_ms));
 }
 
 void pump_for(int ms) {
@@ -139,20 +131,6 @@ std::wstring clipboard_text() {
     }
     CloseClipboard();
     return text;
-}
-
-void inject_right_click(POINT screen) {
-    ScreenArea desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
-                       GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-    AbsolutePoint a = absolute_mouse_point(screen.x, screen.y, desktop);
-    INPUT inputs[3] = {};
-    for (INPUT& input : inputs) input.type = INPUT_MOUSE;
-    inputs[0].mi.dx = static_cast<LONG>(a.x);
-    inputs[0].mi.dy = static_cast<LONG>(a.y);
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(3, inputs, sizeof(INPUT));
 }
 
 // What a second thread found of the program's message box before pressing OK.
@@ -390,7 +368,7 @@ TEST_F(DesktopOverlay, RightClickCancelsWithAMessageAndLeavesTheImpressionOnTheC
     MessageBoxSeen seen;
     std::thread answer = answer_message_box(seen);
     POINT origin = screen_origin_of(target);
-    inject_right_click(POINT{origin.x + 50, origin.y + 50});
+    inject_click(POINT{origin.x + 50, origin.y + 50}, MouseButton::kRight);
     pump_until([&] { return seen.found.load(); }, 10000);
     answer.join();
     pump_for(300);
@@ -414,7 +392,7 @@ TEST_F(DesktopOverlay, NormalModeCancelEndsWithTheOverlayAndTheMainWindowDestroy
     start_stamping();
     MessageBoxSeen seen;
     std::thread answer = answer_message_box(seen);
-    inject_right_click(POINT{960, 540});
+    inject_click(POINT{960, 540}, MouseButton::kRight);
     pump_until([&] { return seen.found.load(); }, 10000);
     answer.join();
     pump_for(200);
