@@ -16,21 +16,6 @@ namespace {
 // Status for a path that the shell calls would not take whole.
 const HRESULT kPathTooLong = HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
 
-// The special folder's path, or the status that explains why there is none.
-HRESULT special_folder_path(int csidl, std::wstring* out) {
-    PIDLIST_ABSOLUTE pidl = nullptr;
-    HRESULT hr = SHGetSpecialFolderLocation(nullptr, csidl, &pidl);
-    if (FAILED(hr)) return hr;
-    if (!pidl) return E_FAIL;
-    wchar_t buf[MAX_PATH + 1] = L"";
-    BOOL converted = SHGetPathFromIDListW(pidl, buf);
-    // The item list comes from the shell allocator and goes back to it.
-    CoTaskMemFree(pidl);
-    if (!converted) return E_FAIL;
-    *out = buf;
-    return S_OK;
-}
-
 HRESULT shortcut_path_status(int csidl, std::wstring* out) {
     std::wstring folder;
     HRESULT hr = special_folder_path(csidl, &folder);
@@ -80,6 +65,20 @@ HRESULT create_shortcut_file(const wchar_t* link_path, const wchar_t* install_fo
 
 bool shortcut_path_of(int csidl, std::wstring* out) {
     return SUCCEEDED(shortcut_path_status(csidl, out));
+}
+
+HRESULT special_folder_path(int csidl, std::wstring* out) {
+    PIDLIST_ABSOLUTE pidl = nullptr;
+    HRESULT hr = SHGetSpecialFolderLocation(nullptr, csidl, &pidl);
+    if (FAILED(hr)) return hr;
+    if (!pidl) return E_FAIL;
+    wchar_t buf[MAX_PATH + 1] = L"";
+    BOOL converted = SHGetPathFromIDListW(pidl, buf);
+    // The item list comes from the shell allocator and goes back to it.
+    CoTaskMemFree(pidl);
+    if (!converted) return E_FAIL;
+    *out = buf;
+    return S_OK;
 }
 
 bool shortcut_exists(int csidl) {

@@ -23,6 +23,9 @@ bool delete_shortcut_file(const wchar_t* link_path);
 // working directory; the status of the last step performed.
 HRESULT create_shortcut_file(const wchar_t* link_path, const wchar_t* install_folder);
 
+// The special folder's path, or the status that explains why there is none.
+HRESULT special_folder_path(int csidl, std::wstring* out);
+
 // "<special folder>\マルコミ２.lnk"; false when the folder cannot be resolved
 // or the path would not fit.
 bool shortcut_path_of(int csidl, std::wstring* out);

@@ -27,10 +27,10 @@ constexpr wchar_t kFolderUnsafeFormat[] =
     L"登録されているインストール先「%s」は削除してよいフォルダーではないため、削除しませんでした。\n"
     L"設定、ショートカット、アンインストール情報は削除します。";
 
+// Empty when the shell cannot tell the folder.
 std::wstring special_folder(int csidl) {
-    wchar_t path[MAX_PATH] = L"";
-    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) return L"";
-    return path;
+    std::wstring path;
+    return SUCCEEDED(special_folder_path(csidl, &path)) ? path : std::wstring();
 }
 
 std::wstring system_message(DWORD error) {
