@@ -12,6 +12,7 @@
 #include "app/shortcuts_win.h"
 #include "app/window_fonts_win.h"
 #include "app/window_metrics.h"
+#include "base/wide_text_win.h"
 #include "render/gdi_handles_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
@@ -39,10 +40,6 @@ constexpr std::array<int, 10> kFocusableIds = {
 // time, so one set suffices.
 PreferenceFlags g_flags;
 
-std::wstring wide(std::u16string_view text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
-
 HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
                     const LayoutRect& r, int id) {
     HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
@@ -62,7 +59,7 @@ void refresh_controls(HWND hwnd) {
         const PrefToggle t = static_cast<PrefToggle>(i);
         HWND button = GetDlgItem(hwnd, pref_toggle(t).id);
         if (!button) continue;
-        SetWindowTextW(button, wide(toggle_caption(g_flags, t)).c_str());
+        SetWindowTextW(button, to_wide(toggle_caption(g_flags, t)).c_str());
         InvalidateRect(button, nullptr, TRUE);
     }
     for (int id : {kPrefIdPaste, kPrefIdStartupIcon, kPrefIdHotkeyField}) {

@@ -11,6 +11,7 @@
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
 #include "app/window_metrics.h"
+#include "base/wide_text_win.h"
 #include "output/image_file_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
@@ -55,7 +56,7 @@ HWND create_tab_strip(HWND hwnd, const LayoutRect& r) {
         SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(g_settings_fonts.normal), FALSE);
     int index = 0;
     for (std::u16string_view caption : tab_captions()) {
-        std::wstring text(reinterpret_cast<const wchar_t*>(caption.data()), caption.size());
+        std::wstring text = to_wide(caption);
         TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = text.data();

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/window_classes.h"
+#include "base/wide_text_win.h"
 #include "render/text_path_gdiplus.h"
 #include "ui/tab_sheet_parts_win.h"
 
@@ -68,8 +69,8 @@ bool choose_row_font(HWND owner, FontSpec& font, const wchar_t* title) {
     choose.lpfnHook = FontHookProc;
     if (!ChooseFontW(&choose)) return false;
 
-    const std::u16string_view face(reinterpret_cast<const char16_t*>(lf.lfFaceName),
-                                   wcsnlen(lf.lfFaceName, LF_FACESIZE));
+    const std::u16string_view face =
+        as_u16(std::wstring_view(lf.lfFaceName, wcsnlen(lf.lfFaceName, LF_FACESIZE)));
     if (!face_usable(face)) {
         MessageBoxW(owner, kFaceUnusableText, kMessageBoxTitle, MB_OK | MB_ICONERROR | MB_TOPMOST);
         return false;
