@@ -1,7 +1,6 @@
 #include "ui/preferences_rules.h"
 
-#include <algorithm>
-#include <iterator>
+#include "ui/focus_ring.h"
 
 namespace markomi {
 namespace {
@@ -96,16 +95,7 @@ void apply_preferences(const PreferenceFlags& flags, std::int32_t hotkey_field,
 }
 
 int next_pref_focus(int from, bool forward, const std::function<bool(int)>& enabled) {
-    const auto it = std::find(kFocusRing.begin(), kFocusRing.end(), from);
-    if (it == kFocusRing.end()) return 0;
-    const int n = static_cast<int>(kFocusRing.size());
-    const int start = static_cast<int>(std::distance(kFocusRing.begin(), it));
-    const int step = forward ? 1 : n - 1;
-    for (int k = 1; k < n; ++k) {
-        const int id = kFocusRing[static_cast<std::size_t>((start + k * step) % n)];
-        if (enabled(id)) return id;
-    }
-    return from;
+    return next_in_focus_ring(kFocusRing, from, forward, enabled);
 }
 
 PreferencesLayout preferences_layout(int cw, int lh) {

@@ -23,16 +23,12 @@ bool can_take_focus(HWND control) {
 void move_focus(HWND control, bool forward) {
     HWND sheet = GetParent(control);
     const bool first_slot = !division_row_shown(g_settings.global.active);
-    int id = GetDlgCtrlID(control);
-    for (std::size_t tries = 0; tries < kSheetFocusableIds.size(); ++tries) {
-        id = next_sheet_focus(id, forward, first_slot);
-        if (id == 0) return;
-        HWND target = GetDlgItem(sheet, id);
-        if (!can_take_focus(target)) continue;
-        SetFocus(target);
-        if (selects_all_on_arrival(id)) SendMessageW(target, EM_SETSEL, 0, -1);
-        return;
-    }
+    const int next = next_sheet_focus(GetDlgCtrlID(control), forward, first_slot,
+                                      [sheet](int id) { return can_take_focus(GetDlgItem(sheet, id)); });
+    HWND target = next ? GetDlgItem(sheet, next) : nullptr;
+    if (!target) return;
+    SetFocus(target);
+    if (selects_all_on_arrival(next)) SendMessageW(target, EM_SETSEL, 0, -1);
 }
 
 void press(HWND control, int id) {

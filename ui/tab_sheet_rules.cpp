@@ -1,7 +1,6 @@
 #include "ui/tab_sheet_rules.h"
 
-#include <algorithm>
-#include <iterator>
+#include "ui/focus_ring.h"
 
 namespace markomi {
 namespace {
@@ -61,13 +60,6 @@ std::int32_t cycle(std::int32_t value, std::int32_t first, std::int32_t last) {
     return value == last ? first : value + 1;
 }
 
-// The focus ring in forward order.
-constexpr std::array<int, 15> kFocusRing = {
-    kSheetIdBusho,    kSheetIdBushoFont,   kSheetIdDatePicker, kSheetIdDateFont, kSheetIdName,
-    kSheetIdNameFont, kSheetIdRadius,      kSheetIdFrameColour, kSheetIdThick,   kSheetIdShadow,
-    kSheetIdDivisions, kSheetIdOk,         kSheetIdEra,        kSheetIdDelimiter, kSheetIdMonth,
-};
-
 int truncated(double v) { return static_cast<int>(v); }
 
 }  // namespace
@@ -105,15 +97,10 @@ std::int32_t next_era(std::int32_t v) { return cycle(v, 1, 5); }
 std::int32_t next_delimiter(std::int32_t v) { return cycle(v, 1, 3); }
 std::int32_t next_month_lang(std::int32_t v) { return cycle(v, 0, 1); }
 
-int next_sheet_focus(int id, bool forward, bool first_slot) {
-    const auto at = std::find(kFocusRing.begin(), kFocusRing.end(), id);
-    if (at == kFocusRing.end()) return 0;
-    const int n = static_cast<int>(kFocusRing.size());
-    int i = static_cast<int>(at - kFocusRing.begin());
-    do {
-        i = (i + (forward ? 1 : n - 1)) % n;
-    } while (first_slot && kFocusRing[static_cast<std::size_t>(i)] == kSheetIdDivisions);
-    return kFocusRing[static_cast<std::size_t>(i)];
+int next_sheet_focus(int id, bool forward, bool first_slot, const std::function<bool(int)>& can_take) {
+    return next_in_focus_ring(kSheetFocusRing, id, forward, [&](int next) {
+        return !(first_slot && next == kSheetIdDivisions) && (!can_take || can_take(next));
+    });
 }
 
 bool enter_moves_on(int id) {

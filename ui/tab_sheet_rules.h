@@ -6,6 +6,7 @@
 // program.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -71,12 +72,12 @@ LayoutRect sheet_control_rect(const SheetControl& control, int cw, int lh);
 // button, the division caption over the value beside it).
 std::array<LayoutRect, kSheetControlCount> sheet_control_rects(int cw, int lh);
 
-// The fifteen controls that take the keyboard focus.
-constexpr std::array<int, 15> kSheetFocusableIds = {
-    kSheetIdDatePicker, kSheetIdBusho,     kSheetIdName,     kSheetIdOk,
-    kSheetIdRadius,     kSheetIdThick,     kSheetIdDateFont, kSheetIdBushoFont,
-    kSheetIdNameFont,   kSheetIdFrameColour, kSheetIdDivisions, kSheetIdShadow,
-    kSheetIdEra,        kSheetIdDelimiter, kSheetIdMonth,
+// The fifteen controls that take the keyboard focus, in the order Tab
+// visits them.
+constexpr std::array<int, 15> kSheetFocusRing = {
+    kSheetIdBusho,     kSheetIdBushoFont, kSheetIdDatePicker,  kSheetIdDateFont, kSheetIdName,
+    kSheetIdNameFont,  kSheetIdRadius,    kSheetIdFrameColour, kSheetIdThick,    kSheetIdShadow,
+    kSheetIdDivisions, kSheetIdOk,        kSheetIdEra,         kSheetIdDelimiter, kSheetIdMonth,
 };
 
 // The division row (label, value, slider) belongs to the decorated slots only.
@@ -97,10 +98,12 @@ std::int32_t next_delimiter(std::int32_t delimiter);
 std::int32_t next_month_lang(std::int32_t month_lang);
 
 // ---- Keyboard ----
-// The control after (`forward`) or before `id` in the focus ring; the
-// division slider is left out while the first slot is active. 0 for an id
+// The control after (`forward`) or before `id` in the focus ring that
+// `can_take` (when given) accepts; the division slider is left out while the
+// first slot is active. `id` itself when no other is taken, 0 for an id
 // outside the ring.
-int next_sheet_focus(int id, bool forward, bool first_slot);
+int next_sheet_focus(int id, bool forward, bool first_slot,
+                     const std::function<bool(int)>& can_take = nullptr);
 // Moving onto the text boxes selects all their text.
 inline bool selects_all_on_arrival(int id) { return id == kSheetIdBusho || id == kSheetIdName; }
 // Enter moves on from the date picker, the text boxes and the sliders; on

@@ -9,6 +9,7 @@
 #include "app/app_windows_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_fonts_win.h"
+#include "base/wide_text_win.h"
 #include "dates/date_text.h"
 #include "output/preview_output_win.h"
 #include "render/stamp_renderer_gdiplus.h"
@@ -41,12 +42,6 @@ SheetLabels g_labels;
 // notices do not read half-filled controls back.
 bool g_refreshing = false;
 
-const wchar_t* wide(std::u16string_view text) { return reinterpret_cast<const wchar_t*>(text.data()); }
-
-std::wstring wide_string(std::u16string_view text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
-
 HWND create_control(HWND sheet, const SheetControl& c, const LayoutRect& r) {
     const wchar_t* window_class = L"STATIC";
     DWORD style = WS_CHILD | WS_VISIBLE;
@@ -77,7 +72,7 @@ HWND create_control(HWND sheet, const SheetControl& c, const LayoutRect& r) {
             style |= BS_PUSHBUTTON | BS_FLAT | WS_TABSTOP;
             break;
     }
-    const std::wstring caption = wide_string(c.caption);
+    const std::wstring caption = to_wide(c.caption);
     HWND control = CreateWindowExW(ex_style, window_class, caption.c_str(), style, r.x, r.y,
                                    r.width, r.height, sheet,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), g_instance,
@@ -103,12 +98,12 @@ void set_number(HWND label, std::int32_t value) {
 
 void set_caption(HWND sheet, int id, const std::optional<std::u16string_view>& caption) {
     if (!caption) return;  // an unknown value keeps what the button shows
-    if (HWND button = GetDlgItem(sheet, id)) SetWindowTextW(button, wide_string(*caption).c_str());
+    if (HWND button = GetDlgItem(sheet, id)) SetWindowTextW(button, to_wide(*caption).c_str());
 }
 
 void update_date_caption() {
     if (!g_labels.date_caption) return;
-    SetWindowTextW(g_labels.date_caption, wide_string(date_picker_caption(g_settings.date)).c_str());
+    SetWindowTextW(g_labels.date_caption, to_wide(date_picker_caption(g_settings.date)).c_str());
 }
 
 void refresh_controls(HWND sheet) {
@@ -130,8 +125,8 @@ void refresh_controls(HWND sheet) {
         SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
     update_date_caption();
 
-    SetDlgItemTextW(sheet, kSheetIdBusho, wide(g_settings.global.busho.c_str()));
-    SetDlgItemTextW(sheet, kSheetIdName, wide(g_settings.global.name.c_str()));
+    SetDlgItemTextW(sheet, kSheetIdBusho, as_wide(g_settings.global.busho.c_str()));
+    SetDlgItemTextW(sheet, kSheetIdName, as_wide(g_settings.global.name.c_str()));
 
     set_slider(sheet, kSheetIdRadius, 20, 80, slot.frame.hankei);
     set_slider(sheet, kSheetIdThick, 1, 10, slot.frame.thick);
@@ -165,8 +160,7 @@ void take_controls(HWND sheet) {
         if (!box) continue;
         const int length = GetWindowTextW(box, text, static_cast<int>(std::size(text)));
         const std::u16string_view taken = cut_to_capacity(
-            std::u16string_view(reinterpret_cast<const char16_t*>(text),
-                                static_cast<std::size_t>(length > 0 ? length : 0)),
+            as_u16(std::wstring_view(text, static_cast<std::size_t>(length > 0 ? length : 0))),
             kSheetTextLimit);
         if (id == kSheetIdBusho)
             g_settings.global.busho = taken;
@@ -208,7 +202,7 @@ LRESULT OnCreate(HWND sheet) {
         if (c.kind == SheetControlKind::kTextBox && control)
             SendMessageW(control, EM_SETLIMITTEXT, kSheetTextLimit, 0);
     }
-    for (int id : kSheetFocusableIds) {
+    for (int id : kSheetFocusRing) {
         if (HWND control = GetDlgItem(sheet, id)) install_sheet_keys(control);
     }
     SetWindowTextW(GetParent(sheet), kSettingsTitle);
@@ -222,7 +216,7 @@ LRESULT OnCreate(HWND sheet) {
 
 LRESULT OnDestroy(HWND sheet) {
     end_sheet_drag(sheet);
-    for (int id : kSheetFocusableIds) {
+    for (int id : kSheetFocusRing) {
         if (HWND control = GetDlgItem(sheet, id)) remove_sheet_keys(control);
     }
     g_labels = SheetLabels{};

@@ -49,7 +49,7 @@ TEST(TabSheetLayout, EveryInteractiveControlOnceAndCaptionsAsCreated) {
         if (c.id != 0) {
             EXPECT_TRUE(ids.insert(c.id).second) << c.id;
         }
-    EXPECT_EQ(ids, std::set<int>(kSheetFocusableIds.begin(), kSheetFocusableIds.end()));
+    EXPECT_EQ(ids, std::set<int>(kSheetFocusRing.begin(), kSheetFocusRing.end()));
     EXPECT_EQ(control_with_id(kSheetIdShadow).caption, u"立体");
     EXPECT_EQ(control_with_id(kSheetIdEra).caption, u"和暦記号");
     EXPECT_EQ(control_with_id(kSheetIdOk).caption, u"Ｏ　Ｋ");
