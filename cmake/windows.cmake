@@ -77,6 +77,7 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_te
      "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
 list(FILTER WIN_TEST_SOURCES INCLUDE REGEX "_test\\.cpp$|/support/")
 if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
+  set(WIN_FOCUS_SUITES "AboutBox.*:PreferencesWindow.*:StampSettingsWindow.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
@@ -88,8 +89,15 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       TEST_FILTER "-Desktop*"
+                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}"
                        PROPERTIES TIMEOUT 120 PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # The window suites check which control has the keyboard focus. A window
+  # that another test program shows takes the activation away, and with it
+  # the focus, so these run alone too.
+  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "${WIN_FOCUS_SUITES}" TEST_LIST markomi2_focus_tests
+                       PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # Suites named Desktop... drive the real desktop: they move the mouse, send
   # keys, change the foreground window and fill the clipboard, so nothing
   # else may run beside them.
