@@ -78,6 +78,7 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_te
 list(FILTER WIN_TEST_SOURCES INCLUDE REGEX "_test\\.cpp$|/support/")
 if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   set(WIN_FOCUS_SUITES "AboutBox.*:PreferencesWindow.*:StampSettingsWindow.*")
+  set(WIN_CLIPBOARD_SUITES "BitmapOutput.*:MetafileOutput.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
@@ -89,8 +90,15 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}"
+                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}:${WIN_CLIPBOARD_SUITES}"
                        PROPERTIES TIMEOUT 120 PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # There is one clipboard for every program on the desktop: a test that
+  # copies and reads back must not have another one copy in between. The
+  # tests of the program itself copy too, so they share the lock.
+  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "${WIN_CLIPBOARD_SUITES}" TEST_LIST markomi2_clipboard_tests
+                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_session
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # The window suites check which control has the keyboard focus. A window
   # that another test program shows takes the activation away, and with it
   # the focus, so these run alone too.
@@ -107,8 +115,10 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 
-# Tests that start Markomi2.exe itself: they share the user's settings folder and
-# the single-instance objects, so they run one at a time.
+# Tests that start Markomi2.exe itself: they share the user's settings folder,
+# the single-instance objects and the clipboard, so they run one at a time and
+# never beside the clipboard suites above. (One lock name: the test discovery
+# of this CMake flattens a list of them.)
 file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/app/*_test.cpp"
      "${CMAKE_SOURCE_DIR}/tests/win/app/support/*.cpp" "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
 if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
@@ -130,7 +140,7 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   endif()
   gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "-Desktop*"
-                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_profile
+                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_session
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # Drives of the resident program click, type and fill the clipboard like a
   # user: alone, as the Desktop... suites above.
