@@ -72,6 +72,18 @@ markomi2_windows_path(WIN_RESOURCES_PATH "${CMAKE_SOURCE_DIR}/resources")
 markomi2_windows_path(WIN_HELP_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2.chm")
 markomi2_windows_path(WIN_SETUP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/Markomi2_Setup.exe")
 
+# Under Wine the desktop process must outlive every test (see the keeper's
+# source): the first test waits until the keeper has brought it up.
+if(CMAKE_CROSSCOMPILING)
+  add_executable(markomi2_desktop_keeper WIN32 tests/win/keeper/desktop_keeper_win.cpp)
+  target_link_libraries(markomi2_desktop_keeper PRIVATE user32 shell32)
+  target_link_options(markomi2_desktop_keeper PRIVATE -municode)
+  add_test(NAME wine.desktop_keeper
+           COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/lib/keep_wine_desktop.sh
+                   $<TARGET_FILE:markomi2_desktop_keeper> ${CMAKE_BINARY_DIR}/wine-desktop.ready)
+  set_tests_properties(wine.desktop_keeper PROPERTIES TIMEOUT 120 FIXTURES_SETUP wine_desktop)
+endif()
+
 # Tests that work in their own temporary folders: these may run in parallel.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
      "${CMAKE_SOURCE_DIR}/tests/win/support/*.cpp")
@@ -91,27 +103,28 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}:${WIN_CLIPBOARD_SUITES}"
-                       PROPERTIES TIMEOUT 120 PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # There is one clipboard for every program on the desktop: a test that
   # copies and reads back must not have another one copy in between. The
   # tests of the program itself copy too, so they share the lock.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "${WIN_CLIPBOARD_SUITES}" TEST_LIST markomi2_clipboard_tests
-                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_session
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RESOURCE_LOCK markomi2_user_session
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # The window suites check which control has the keyboard focus. A window
   # that another test program shows takes the activation away, and with it
   # the focus, so these run alone too.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "${WIN_FOCUS_SUITES}" TEST_LIST markomi2_focus_tests
-                       PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # Suites named Desktop... drive the real desktop: they move the mouse, send
   # keys, change the foreground window and fill the clipboard, so nothing
   # else may run beside them.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "Desktop*" TEST_LIST markomi2_desktop_tests
-                       PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 
@@ -140,13 +153,13 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   endif()
   gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "-Desktop*"
-                       PROPERTIES TIMEOUT 120 RESOURCE_LOCK markomi2_user_session
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RESOURCE_LOCK markomi2_user_session
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # Drives of the resident program click, type and fill the clipboard like a
   # user: alone, as the Desktop... suites above.
   gtest_discover_tests(markomi2_app_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
                        TEST_FILTER "Desktop*" TEST_LIST markomi2_app_desktop_tests
-                       PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
 endif()
 
