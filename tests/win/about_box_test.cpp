@@ -290,12 +290,6 @@ void press_key(HWND button, WPARAM vk, wchar_t character) {
     SendMessageW(button, WM_KEYUP, vk, 0xC0000001);
 }
 
-int commands_with_id(int id) {
-    return static_cast<int>(std::count_if(
-        t::recorded_commands().begin(), t::recorded_commands().end(),
-        [id](const t::RecordedCommand& c) { return LOWORD(c.wparam) == id; }));
-}
-
 TEST_F(AboutBox, EnterOrSpaceOnTheButtonClosesIt) {
     // Normal mode: the stamp settings window is asked back (command 111).
     g_settings.global.station_type = 0;
@@ -310,14 +304,14 @@ TEST_F(AboutBox, EnterOrSpaceOnTheButtonClosesIt) {
     SendMessageW(button, WM_CHAR, L'\t', 1);
     t::pump_messages();
     ASSERT_TRUE(IsWindow(host));
-    EXPECT_EQ(commands_with_id(kCmdStampSettings), 0);
+    EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 0);
 
     // A plain button ignores Enter; the filtered one clicks.
     press_key(button, VK_RETURN, L'\r');
     EXPECT_FALSE(IsWindow(host));
     EXPECT_EQ(g_host_window, nullptr);
     t::pump_messages();
-    ASSERT_EQ(commands_with_id(kCmdStampSettings), 1);
+    ASSERT_EQ(t::commands_with_id(kCmdStampSettings), 1);
     EXPECT_EQ(t::recorded_commands().back().window, g_main_window);
     EXPECT_EQ(t::recorded_commands().back().wparam, static_cast<WPARAM>(kCmdStampSettings));
 

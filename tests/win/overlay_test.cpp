@@ -21,6 +21,7 @@
 #include "dates/era_table.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
+#include "support/clipboard_text.h"
 #include "support/golden.h"
 #include "support/resident_windows.h"
 
@@ -111,27 +112,7 @@ POINT screen_origin_of(HWND window) {
     return p;
 }
 
-void put_marker_on_clipboard() {
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EmptyClipboard();
-    size_t bytes = sizeof kMarkerText;
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(memory), kMarkerText, bytes);
-    GlobalUnlock(memory);
-    SetClipboardData(CF_UNICODETEXT, memory);
-    CloseClipboard();
-}
-
-std::wstring clipboard_text() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(data));
-        GlobalUnlock(data);
-    }
-    CloseClipboard();
-    return text;
-}
+void put_marker_on_clipboard() { ASSERT_TRUE(testing::put_text_on_clipboard(kMarkerText)); }
 
 // What a second thread found of the program's message box before pressing OK.
 struct MessageBoxSeen {
@@ -471,7 +452,7 @@ TEST_F(DesktopInjection, DropOnTheSourceOrTheHostWindowInjectsNothingAndKeepsThe
     EXPECT_TRUE(host_seen.events.empty());
     EXPECT_TRUE(source_seen.events.empty());
     EXPECT_TRUE(target_seen.events.empty());
-    EXPECT_EQ(clipboard_text(), kMarkerText);
+    EXPECT_EQ(testing::clipboard_text(), kMarkerText);
     EXPECT_FALSE(stamp_on_clipboard());
     POINT cursor_after{};
     GetCursorPos(&cursor_after);
@@ -491,7 +472,7 @@ TEST_F(DesktopInjection, DropOnTheSourceOrTheHostWindowInjectsNothingAndKeepsThe
     EXPECT_EQ(target_seen.events[0].point.x, 100);
     EXPECT_EQ(target_seen.events[0].point.y, 100);
     EXPECT_TRUE(target_seen.events[1].stamp_on_clipboard);
-    EXPECT_NE(clipboard_text(), kMarkerText);
+    EXPECT_NE(testing::clipboard_text(), kMarkerText);
 }
 
 // A window that lives on its own thread and closes itself after `after_ms`,

@@ -71,12 +71,6 @@ protected:
     t::TempFolder folder_;
 };
 
-int commands_with_id(int id) {
-    return static_cast<int>(std::count_if(
-        t::recorded_commands().begin(), t::recorded_commands().end(),
-        [id](const t::RecordedCommand& c) { return LOWORD(c.wparam) == id; }));
-}
-
 FontSetMetrics measured_metrics(HWND host) {
     TEXTMETRICW tm{};
     HDC dc = GetDC(host);
@@ -379,7 +373,7 @@ TEST_F(PreferencesWindow, CancelChangesNothingAndRestoresTheHotkey) {
     EXPECT_FALSE(IsWindow(host));
     EXPECT_FALSE(hotkey_registered());  // no hotkey in normal mode
     t::pump_messages();
-    EXPECT_EQ(commands_with_id(kCmdStampSettings), 1);
+    EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 1);
     EXPECT_FALSE(settings_file_exists());
 }
 
@@ -517,7 +511,7 @@ TEST_F(DesktopPreferencesApply, StoresTheOptionsAndMakesTheShortcuts) {
     EXPECT_TRUE(shortcut_exists(CSIDL_STARTUP));
     EXPECT_TRUE(hotkey_registered());
     t::pump_messages();
-    EXPECT_EQ(commands_with_id(kCmdStampSettings), 0);  // resident: nothing opens
+    EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 0);  // resident: nothing opens
 
     // Again: both icons off, Ctrl+V typed as the hotkey, normal mode.
     host = open_preferences();
@@ -538,7 +532,7 @@ TEST_F(DesktopPreferencesApply, StoresTheOptionsAndMakesTheShortcuts) {
     EXPECT_FALSE(shortcut_exists(CSIDL_STARTUP));
     EXPECT_FALSE(hotkey_registered());
     t::pump_messages();
-    EXPECT_EQ(commands_with_id(kCmdStampSettings), 1);
+    EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 1);
 }
 
 }  // namespace

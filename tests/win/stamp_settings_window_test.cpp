@@ -16,11 +16,13 @@
 #include "app/process_globals_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
+#include "base/wide_text_win.h"
 #include "dates/date_text.h"
 #include "dates/era_table.h"
 #include "render/measure_cache.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
+#include "support/clipboard_text.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
 #include "ui/stamp_settings_rules.h"
@@ -31,10 +33,6 @@ namespace markomi {
 namespace {
 
 namespace t = testing;
-
-std::wstring wide(std::u16string_view text) {
-    return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
-}
 
 class StampSettingsWindow : public ::testing::Test {
 protected:
@@ -161,7 +159,7 @@ TEST_F(StampSettingsWindow, LaidOutInCharacterUnitsWithSevenTabs) {
             tab.pszText = caption;
             tab.cchTextMax = 32;
             SendMessageW(strip, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&tab));
-            EXPECT_EQ(std::wstring(caption), wide(tab_captions()[static_cast<size_t>(i)]));
+            EXPECT_EQ(std::wstring(caption), to_wide(tab_captions()[static_cast<size_t>(i)]));
         }
         HWND s = sheet(host);
         ASSERT_TRUE(s);
@@ -252,7 +250,7 @@ TEST_F(StampSettingsWindow, OpensOnTheActiveSlotWithItsValues) {
     EXPECT_EQ(date.wYear, 2026);
     EXPECT_EQ(date.wMonth, 12);
     EXPECT_EQ(date.wDay, 8);
-    const std::wstring caption = wide(date_picker_caption(g_settings.date));
+    const std::wstring caption = to_wide(date_picker_caption(g_settings.date));
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](HWND l) { return t::window_text(l) == caption; }));
     // The focus waits on "Ｏ　Ｋ".
     EXPECT_EQ(GetFocus(), item(host, kSheetIdOk));
@@ -308,7 +306,7 @@ TEST_F(StampSettingsWindow, DisabledFieldsKeepTheirContentsAndTheDateCaption) {
     EXPECT_FALSE(IsWindowEnabled(item(host, kSheetIdDatePicker)));
     EXPECT_FALSE(IsWindowEnabled(item(host, kSheetIdName)));
     EXPECT_TRUE(IsWindowEnabled(item(host, kSheetIdBusho)));
-    const std::wstring caption = wide(date_picker_caption(g_settings.date));
+    const std::wstring caption = to_wide(date_picker_caption(g_settings.date));
     const std::vector<HWND> labels = t::children_of_class(sheet(host), L"Static");
     EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](HWND l) {
         return IsWindowVisible(l) && t::window_text(l) == caption;
@@ -353,15 +351,7 @@ TEST_F(StampSettingsWindow, LongTextsAreCutTo99Characters) {
     ASSERT_TRUE(host);
     const std::wstring long_text(120, L'部');
     // Pasted: the box itself stops at 99.
-    if (OpenClipboard(nullptr)) {
-        EmptyClipboard();
-        const size_t bytes = (long_text.size() + 1) * sizeof(wchar_t);
-        HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
-        memcpy(GlobalLock(h), long_text.c_str(), bytes);
-        GlobalUnlock(h);
-        SetClipboardData(CF_UNICODETEXT, h);
-        CloseClipboard();
-    }
+    ASSERT_TRUE(t::put_text_on_clipboard(long_text.c_str()));
     HWND busho = item(host, kSheetIdBusho);
     SetWindowTextW(busho, L"");
     SendMessageW(busho, WM_PASTE, 0, 0);

@@ -64,6 +64,11 @@ std::vector<RecordedCommand>& recorded_commands() {
     return commands;
 }
 
+int commands_with_id(int id) {
+    return static_cast<int>(std::count_if(recorded_commands().begin(), recorded_commands().end(),
+                                          [id](const RecordedCommand& c) { return LOWORD(c.wparam) == id; }));
+}
+
 HWND create_recording_window() {
     register_resident_window_classes();
     return CreateWindowExW(0, kRecordingClass, L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,

@@ -27,6 +27,8 @@ struct RecordedCommand {
 };
 // WM_COMMAND messages the recording windows received, in order.
 std::vector<RecordedCommand>& recorded_commands();
+// How many of them carry command `id`.
+int commands_with_id(int id);
 
 // A hidden top-level window of the recording class.
 HWND create_recording_window();

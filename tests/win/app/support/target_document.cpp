@@ -1,6 +1,5 @@
 #include "app/support/target_document.h"
 
-#include <cstring>
 #include <iterator>
 
 #include "app/support/program_driver.h"
@@ -77,28 +76,6 @@ UINT clipboard_format_now() {
         return CF_BITMAP;
     if (IsClipboardFormatAvailable(CF_UNICODETEXT)) return CF_UNICODETEXT;
     return 0;
-}
-
-void put_text_on_clipboard(const wchar_t* text) {
-    if (!OpenClipboard(nullptr)) return;
-    EmptyClipboard();
-    const size_t bytes = (lstrlenW(text) + 1) * sizeof(wchar_t);
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    memcpy(GlobalLock(h), text, bytes);
-    GlobalUnlock(h);
-    SetClipboardData(CF_UNICODETEXT, h);
-    CloseClipboard();
-}
-
-std::wstring clipboard_text() {
-    std::wstring text;
-    if (!OpenClipboard(nullptr)) return text;
-    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
-        text = static_cast<const wchar_t*>(GlobalLock(h));
-        GlobalUnlock(h);
-    }
-    CloseClipboard();
-    return text;
 }
 
 }  // namespace markomi::testing

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "support/clipboard_text.h"
+
 namespace markomi::testing {
 
 struct Paste {
@@ -33,7 +35,5 @@ void press_keys(std::initializer_list<BYTE> keys);
 // CF_ENHMETAFILE or CF_BITMAP when a stamp is on the clipboard, the text
 // format when text is, else 0.
 UINT clipboard_format_now();
-void put_text_on_clipboard(const wchar_t* text);
-std::wstring clipboard_text();
 
 }  // namespace markomi::testing
