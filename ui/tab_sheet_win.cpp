@@ -169,11 +169,9 @@ void take_controls(HWND sheet) {
     }
 }
 
-void redraw_preview(HWND sheet) { draw_preview(sheet); }
-
 void take_and_redraw(HWND sheet) {
     take_controls(sheet);
-    redraw_preview(sheet);
+    draw_preview(sheet);
     update_date_caption();
 }
 
@@ -239,14 +237,14 @@ void change_font(HWND sheet, int id) {
     run_layout_pass(false);
     const wchar_t* title = L"";
     FontSpec* font = row_font_of_button(id, &title);
-    if (font && choose_row_font(GetAncestor(sheet, GA_ROOT), *font, title)) redraw_preview(sheet);
+    if (font && choose_row_font(GetAncestor(sheet, GA_ROOT), *font, title)) draw_preview(sheet);
     if (HWND button = GetDlgItem(sheet, id)) SetFocus(button);
 }
 
 void change_frame_colour(HWND sheet) {
     if (choose_frame_colour(GetAncestor(sheet, GA_ROOT), g_settings.active_slot().frame.color,
                             g_settings.global.cust_colors))
-        redraw_preview(sheet);
+        draw_preview(sheet);
     if (HWND button = GetDlgItem(sheet, kSheetIdFrameColour)) SetFocus(button);
 }
 
@@ -261,7 +259,7 @@ void press_ok(HWND sheet) {
 void cycle_and_refresh(HWND sheet, std::int32_t& value, std::int32_t (*next)(std::int32_t)) {
     value = next(value);
     refresh_controls(sheet);
-    redraw_preview(sheet);
+    draw_preview(sheet);
 }
 
 LRESULT OnCommand(HWND sheet, WPARAM wparam) {
@@ -280,7 +278,7 @@ LRESULT OnCommand(HWND sheet, WPARAM wparam) {
         case kSheetCmdTakeControls: take_controls(sheet); break;
         case kSheetCmdTextsChanged:
             take_controls(sheet);
-            redraw_preview(sheet);
+            draw_preview(sheet);
             break;
         case kSheetIdOk: press_ok(sheet); break;
         case kSheetIdBushoFont:
@@ -317,7 +315,7 @@ LRESULT OnSlider(HWND sheet, HWND slider) {
             break;
         default: return 0;
     }
-    redraw_preview(sheet);
+    draw_preview(sheet);
     return 0;
 }
 
@@ -348,7 +346,7 @@ LRESULT OnFocusOk(HWND sheet) {
 void refresh_tab_sheet(HWND sheet) {
     if (!sheet) return;
     refresh_controls(sheet);
-    redraw_preview(sheet);
+    draw_preview(sheet);
 }
 
 LRESULT CALLBACK TabSheetWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
