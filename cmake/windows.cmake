@@ -90,7 +90,9 @@ file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_te
 list(FILTER WIN_TEST_SOURCES INCLUDE REGEX "_test\\.cpp$|/support/")
 if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   set(WIN_FOCUS_SUITES "AboutBox.*:PreferencesWindow.*:StampSettingsWindow.*")
-  set(WIN_CLIPBOARD_SUITES "BitmapOutput.*:MetafileOutput.*")
+  # Suites that use what the whole Wine session shares: the clipboard, the
+  # startup folder's shortcut, the system era key.
+  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
@@ -102,14 +104,15 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}:${WIN_CLIPBOARD_SUITES}"
+                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}:${WIN_SESSION_SUITES}"
                        PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # There is one clipboard for every program on the desktop: a test that
   # copies and reads back must not have another one copy in between. The
-  # tests of the program itself copy too, so they share the lock.
+  # tests of the program itself copy too, make and remove the startup
+  # shortcut and read the era key at start, so they share the lock.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       TEST_FILTER "${WIN_CLIPBOARD_SUITES}" TEST_LIST markomi2_clipboard_tests
+                       TEST_FILTER "${WIN_SESSION_SUITES}" TEST_LIST markomi2_session_tests
                        PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RESOURCE_LOCK markomi2_user_session
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # The window suites check which control has the keyboard focus. A window

@@ -10,23 +10,28 @@
 namespace markomi {
 namespace {
 
-constexpr wchar_t kTestKey[] = L"Software\\Markomi2Tests\\RegistryReader";
+// One key per test process: ctest runs the tests of this suite side by side,
+// and one's clean-up must not delete the key another is filling.
+std::wstring test_key() {
+    return L"Software\\Markomi2Tests\\RegistryReader" + std::to_wstring(GetCurrentProcessId());
+}
 
 class RegistryReader : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                  &key_, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, key_path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key_, nullptr),
                   ERROR_SUCCESS);
     }
     void TearDown() override {
         RegCloseKey(key_);
-        RegDeleteKeyW(HKEY_CURRENT_USER, kTestKey);
+        RegDeleteKeyW(HKEY_CURRENT_USER, key_path_.c_str());
     }
     void set(const wchar_t* name, DWORD type, const void* data, DWORD size) {
         ASSERT_EQ(RegSetValueExW(key_, name, 0, type, static_cast<const BYTE*>(data), size),
                   ERROR_SUCCESS);
     }
+    const std::wstring key_path_ = test_key();
     HKEY key_ = nullptr;
 };
 
@@ -41,15 +46,15 @@ TEST_F(RegistryReader, ConvertsEachValueType) {
     set(L"Multi", REG_MULTI_SZ, L"a\0b\0", 10);
 
     std::wstring out;
-    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Path", &out));
+    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Path", &out));
     EXPECT_EQ(out, path);
-    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Expand", &out));
+    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Expand", &out));
     EXPECT_EQ(out, L"%TEMP%\\x");  // not expanded
-    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Dword", &out));
+    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Dword", &out));
     EXPECT_EQ(out, L"-16");
-    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Binary", &out));
+    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Binary", &out));
     EXPECT_EQ(out, L"12345");
-    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Multi", &out));
+    ASSERT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Multi", &out));
     EXPECT_EQ(out, L"");
 }
 
@@ -60,14 +65,14 @@ TEST_F(RegistryReader, FailsForLongValuesUnknownRootsAndMissingKeys) {
     set(L"Fits", REG_SZ, fits.c_str(), static_cast<DWORD>((fits.size() + 1) * 2));
 
     std::wstring out = L"untouched";
-    EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Long", &out));
+    EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Long", &out));
     EXPECT_EQ(out, L"untouched");
-    EXPECT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Fits", &out));
+    EXPECT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Fits", &out));
     EXPECT_EQ(out, fits);
-    EXPECT_FALSE(read_registry_value(L"hkey_current_user", kTestKey, L"Fits", &out));
-    EXPECT_FALSE(read_registry_value(L"HKCU", kTestKey, L"Fits", &out));
+    EXPECT_FALSE(read_registry_value(L"hkey_current_user", key_path_.c_str(), L"Fits", &out));
+    EXPECT_FALSE(read_registry_value(L"HKCU", key_path_.c_str(), L"Fits", &out));
     EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", L"Software\\Markomi2Tests\\Nope", L"Fits", &out));
-    EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", kTestKey, L"Missing", &out));
+    EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Missing", &out));
 }
 
 TEST(DirectoryChainOnDisk, CreatesNestedFoldersAndLeavesFilesAlone) {
