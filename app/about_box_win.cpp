@@ -7,6 +7,7 @@
 
 #include "app/app_windows_win.h"
 #include "app/button_keys_win.h"
+#include "app/child_controls_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_fonts_win.h"
 #include "app/window_layouts.h"
@@ -38,16 +39,6 @@ constexpr const wchar_t* kRows[kAboutRowCount] = {
     L"）",
 };
 constexpr int kAddressRow = 4;
-
-HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
-                    const LayoutRect& r, int id, HFONT font) {
-    HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
-                                   r.width, r.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance,
-                                   nullptr);
-    if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return control;
-}
 
 LayoutPoint about_box_position(const AboutBoxLayout& layout, const FontSetMetrics& m) {
     if (!resident_mode()) {
@@ -87,12 +78,12 @@ LRESULT OnCreate(HWND hwnd) {
 
     for (int i = 0; i < kAboutRowCount; ++i) {
         const bool link = i == kAddressRow;
-        create_control(hwnd, L"STATIC", kRows[i], link ? SS_NOTIFY | SS_CENTER : 0, layout.rows[i],
-                       link ? kIdAddressLink : 0,
-                       link ? g_about_fonts.underlined : g_about_fonts.normal);
+        create_child_control(hwnd, L"STATIC", kRows[i], link ? SS_NOTIFY | SS_CENTER : 0,
+                             layout.rows[i], link ? kIdAddressLink : 0,
+                             link ? g_about_fonts.underlined : g_about_fonts.normal);
     }
-    HWND button = create_control(hwnd, L"BUTTON", kOkText, BS_DEFPUSHBUTTON | BS_CENTER,
-                                 layout.button, kIdOkButton, g_about_fonts.normal);
+    HWND button = create_child_control(hwnd, L"BUTTON", kOkText, BS_DEFPUSHBUTTON | BS_CENTER,
+                                       layout.button, kIdOkButton, g_about_fonts.normal);
 
     close_measuring_context(hwnd, dc);
     bring_to_front(hwnd);

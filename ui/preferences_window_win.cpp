@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_windows_win.h"
+#include "app/child_controls_win.h"
 #include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_fonts_win.h"
@@ -39,17 +40,6 @@ constexpr std::array<int, 10> kFocusableIds = {
 // The flags of the open window; there is one window of the host class at a
 // time, so one set suffices.
 PreferenceFlags g_flags;
-
-HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
-                    const LayoutRect& r, int id) {
-    HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
-                                   r.width, r.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance,
-                                   nullptr);
-    if (control && g_window_fonts.normal)
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_window_fonts.normal), FALSE);
-    return control;
-}
 
 // Captions from the flags; paste, startup icon and hotkey field only in
 // resident mode.
@@ -145,25 +135,26 @@ LRESULT OnCreate(HWND hwnd) {
     // Only "実　行" and "キャンセル" end the window.
     EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
 
-    create_control(hwnd, L"STATIC", kHeading, 0, layout.title, 0);
+    const HFONT font = g_window_fonts.normal;
+    create_child_control(hwnd, L"STATIC", kHeading, 0, layout.title, 0, font);
     for (int i = 0; i < kPrefToggleCount; ++i) {
-        create_control(hwnd, L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP,
-                       layout.toggles[static_cast<std::size_t>(i)],
-                       pref_toggles()[static_cast<std::size_t>(i)].id);
+        create_child_control(hwnd, L"BUTTON", L"", BS_OWNERDRAW | WS_TABSTOP,
+                             layout.toggles[static_cast<std::size_t>(i)],
+                             pref_toggles()[static_cast<std::size_t>(i)].id, font);
     }
-    create_control(hwnd, L"STATIC", kHotkeyLabel, 0, layout.hotkey_label, 0);
-    HWND hotkey = create_control(hwnd, HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP,
-                                 layout.hotkey_field, kPrefIdHotkeyField);
+    create_child_control(hwnd, L"STATIC", kHotkeyLabel, 0, layout.hotkey_label, 0, font);
+    HWND hotkey = create_child_control(hwnd, HOTKEY_CLASSW, L"", WS_BORDER | WS_TABSTOP,
+                                       layout.hotkey_field, kPrefIdHotkeyField, font);
     if (hotkey) {
         // A key without a modifier becomes the same key with Alt.
         SendMessageW(hotkey, HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(HOTKEYF_ALT, 0));
         SendMessageW(hotkey, HKM_SETHOTKEY, static_cast<WPARAM>(g_settings.global.hotkey & 0xFFFF),
                      0);
     }
-    create_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON | WS_TABSTOP, layout.cancel,
-                   kPrefIdCancel);
-    HWND apply = create_control(hwnd, L"BUTTON", kApplyText, BS_PUSHBUTTON | WS_TABSTOP,
-                                layout.apply, kPrefIdApply);
+    create_child_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON | WS_TABSTOP, layout.cancel,
+                         kPrefIdCancel, font);
+    HWND apply = create_child_control(hwnd, L"BUTTON", kApplyText, BS_PUSHBUTTON | WS_TABSTOP,
+                                      layout.apply, kPrefIdApply, font);
     for (int id : kFocusableIds) {
         if (HWND control = GetDlgItem(hwnd, id))
             SetWindowSubclass(control, PreferenceKeysProc, kKeysSubclassId, 0);

@@ -129,13 +129,13 @@ UninstallPageLayout uninstall_page_layout(int page, int a, int l) {
     const int button_top = 9 * l - l / 4;
     const int button_height = l + l / 4;
     if (page == kUninstallPageFinished) {
-        out.text = UninstallRect{5 * a, 3 * l, 50 * a, 4 * l};
-        out.first_button = UninstallRect{40 * a, button_top, 8 * a, button_height};
+        out.text = LayoutRect{5 * a, 3 * l, 50 * a, 4 * l};
+        out.first_button = LayoutRect{40 * a, button_top, 8 * a, button_height};
         return out;
     }
-    out.text = UninstallRect{6 * a, 3 * l, 40 * a, l};
-    out.first_button = UninstallRect{30 * a, button_top, 10 * a, button_height};
-    out.second_button = UninstallRect{40 * a, button_top, 8 * a, button_height};
+    out.text = LayoutRect{6 * a, 3 * l, 40 * a, l};
+    out.first_button = LayoutRect{30 * a, button_top, 10 * a, button_height};
+    out.second_button = LayoutRect{40 * a, button_top, 8 * a, button_height};
     return out;
 }
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/window_layouts.h"
+
 namespace markomi {
 
 // ---- Stages ----
@@ -56,15 +58,12 @@ constexpr int kUninstallIdCancel = 204;
 constexpr int kUninstallIdExecute = 205;
 constexpr int kUninstallIdFinish = 207;
 
-struct UninstallRect {
-    int x = 0, y = 0, width = 0, height = 0;
-};
 struct UninstallPageLayout {
     int width = 0;   // 53 A
     int height = 0;  // 13 L
-    UninstallRect text;
-    UninstallRect first_button;   // cancel, or finish
-    UninstallRect second_button;  // execute (confirmation page only)
+    LayoutRect text;
+    LayoutRect first_button;   // cancel, or finish
+    LayoutRect second_button;  // execute (confirmation page only)
 };
 UninstallPageLayout uninstall_page_layout(int page, int a, int l);
 

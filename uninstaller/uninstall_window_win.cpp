@@ -1,6 +1,7 @@
 #include "uninstaller/uninstall_window_win.h"
 
 #include "app/button_keys_win.h"
+#include "app/child_controls_win.h"
 #include "uninstaller/uninstall_rules.h"
 #include "uninstaller/uninstaller_win.h"
 
@@ -41,17 +42,6 @@ void make_font(HWND hwnd) {
     if (dc) ReleaseDC(hwnd, dc);
 }
 
-HWND create_control(HWND parent, const wchar_t* window_class, const wchar_t* text, DWORD style,
-                    const UninstallRect& r, int id) {
-    HWND control = CreateWindowExW(0, window_class, text, WS_CHILD | WS_VISIBLE | style, r.x, r.y,
-                                   r.width, r.height, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE)),
-                                   nullptr);
-    if (control && g_font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(g_font), FALSE);
-    return control;
-}
-
 LRESULT OnBuildPage(HWND hwnd) {
     POINT at{0, 0};
     WINDOWPLACEMENT placement{};
@@ -66,17 +56,17 @@ LRESULT OnBuildPage(HWND hwnd) {
     EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
 
     if (g_uninstall_page == kUninstallPageFinished) {
-        g_text = create_control(hwnd, L"STATIC", kFinishedText, 0, layout.text, 0);
-        g_first_button = create_control(hwnd, L"BUTTON", kFinishText, BS_PUSHBUTTON, layout.first_button,
-                                        kUninstallIdFinish);
+        g_text = create_child_control(hwnd, L"STATIC", kFinishedText, 0, layout.text, 0, g_font);
+        g_first_button = create_child_control(hwnd, L"BUTTON", kFinishText, BS_PUSHBUTTON,
+                                              layout.first_button, kUninstallIdFinish, g_font);
         g_second_button = nullptr;
         install_button_key_filter(g_first_button, hwnd, kUninstallIdFinish);
     } else {
-        g_text = create_control(hwnd, L"STATIC", kConfirmText, 0, layout.text, 0);
-        g_first_button = create_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON, layout.first_button,
-                                        kUninstallIdCancel);
-        g_second_button = create_control(hwnd, L"BUTTON", kExecuteText, BS_PUSHBUTTON,
-                                         layout.second_button, kUninstallIdExecute);
+        g_text = create_child_control(hwnd, L"STATIC", kConfirmText, 0, layout.text, 0, g_font);
+        g_first_button = create_child_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON,
+                                              layout.first_button, kUninstallIdCancel, g_font);
+        g_second_button = create_child_control(hwnd, L"BUTTON", kExecuteText, BS_PUSHBUTTON,
+                                               layout.second_button, kUninstallIdExecute, g_font);
         // The window has no dialog manager: the two buttons pass the focus
         // between them and press themselves.
         install_button_key_filter(g_first_button, hwnd, kUninstallIdCancel, g_second_button);
