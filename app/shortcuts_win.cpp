@@ -8,6 +8,7 @@
 #include "app/process_globals_win.h"
 #include "app/shortcut_paths.h"
 #include "base/com_ptr_win.h"
+#include "base/file_checks_win.h"
 #include "base/wide_text_win.h"
 
 namespace markomi {
@@ -26,17 +27,12 @@ HRESULT shortcut_path_status(int csidl, std::wstring* out) {
     return S_OK;
 }
 
-bool is_file(const wchar_t* path) {
-    DWORD attributes = GetFileAttributesW(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 }  // namespace
 
-bool shortcut_file_exists(const wchar_t* link_path) { return is_file(link_path); }
+bool shortcut_file_exists(const wchar_t* link_path) { return is_existing_file(link_path); }
 
 bool delete_shortcut_file(const wchar_t* link_path) {
-    if (!is_file(link_path)) return false;
+    if (!is_existing_file(link_path)) return false;
     return DeleteFileW(link_path) != FALSE;
 }
 

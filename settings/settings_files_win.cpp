@@ -4,6 +4,7 @@
 
 #include "app/path_join.h"
 #include "app/process_globals_win.h"
+#include "base/file_checks_win.h"
 #include "base/win_handles_win.h"
 #include "base/wide_text_win.h"
 #include "render/stamp_renderer_gdiplus.h"
@@ -21,11 +22,6 @@ constexpr DWORD kValueUnits = 1024;
 std::wstring joined(const wchar_t* folder, const wchar_t* name) {
     return std::wstring(as_wide(path_join(as_u16(std::wstring_view(folder)), u"\\",
                                           as_u16(std::wstring_view(name)))));
-}
-
-bool file_exists(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool is_read_only(const std::wstring& path) {
@@ -99,7 +95,7 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set) {
     // A Shift-JIS file (or anything that is not clean UTF-16) is replaced by
     // a new Unicode file; keys this program does not write go with it.
     bool fresh = !charset_is_unicode(set.global) || !is_sound_utf16_file(path);
-    if (file_exists(path) && is_read_only(path)) return false;
+    if (is_existing_file(path.c_str()) && is_read_only(path)) return false;
 
     DeleteFileW(staging.c_str());
     if (!fresh && !CopyFileW(path.c_str(), staging.c_str(), FALSE)) fresh = true;

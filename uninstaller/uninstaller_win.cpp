@@ -9,6 +9,7 @@
 
 #include "app/program_paths_win.h"
 #include "app/shortcuts_win.h"
+#include "base/file_checks_win.h"
 #include "base/wide_text_win.h"
 #include "base/win_handles_win.h"
 
@@ -42,11 +43,6 @@ std::wstring system_message(DWORD error) {
     std::wstring message = n && text ? std::wstring(text, n) : std::wstring();
     if (text) LocalFree(text);
     return message;
-}
-
-bool file_exists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The shell's delete: to the recycle bin where it can, asking nothing and
@@ -115,7 +111,7 @@ std::wstring copy_and_restart() {
     // The copy comes from the install folder; when the registry names none
     // that holds it, from this very file, so that the rest can still go.
     std::wstring source = g_installation.install_folder + kUninstallerFile;
-    if (g_installation.install_folder.empty() || !file_exists(source)) {
+    if (g_installation.install_folder.empty() || !is_existing_file(source.c_str())) {
         wchar_t self[MAX_PATH] = L"";
         const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
         if (length > 0 && length < MAX_PATH) source = self;
@@ -163,7 +159,7 @@ FolderVerdict judge_installation_folder(const std::wstring& folder) {
     if (n > 0 && n < MAX_PATH) guarded.emplace_back(as_u16(std::wstring_view(path, n)));
     // The profiles' parent ("C:\Users") holds every user's profile: it is
     // refused through the profile it holds.
-    const bool holds_program = !folder.empty() && file_exists(folder + kProgramFile);
+    const bool holds_program = !folder.empty() && is_existing_file((folder + kProgramFile).c_str());
     return judge_install_folder(as_u16(folder), guarded, holds_program);
 }
 
