@@ -757,26 +757,24 @@ def draw_uninstall_icon(size):
     return img
 
 
+def write_icon(out_dir, name, draw):
+    """Writes an icon file with every size of ICON_SIZES drawn by `draw`."""
+    entries = []
+    for size in ICON_SIZES:
+        img = draw(size)
+        data = png_entry(img) if size >= PNG_MIN_SIZE else dib_entry(img)
+        entries.append((size, data, 1, 32))
+    write(out_dir, name, icon_file(1, entries))
+    print("%s sizes %s" % (name, ", ".join(str(s) for s in ICON_SIZES)))
+
+
 def main(argv):
     here = os.path.dirname(os.path.abspath(__file__))
     out_dir = argv[1] if len(argv) > 1 else os.path.join(here, "..", "resources")
     os.makedirs(out_dir, exist_ok=True)
 
-    icons = []
-    for size in ICON_SIZES:
-        img = draw_icon(size)
-        data = png_entry(img) if size >= PNG_MIN_SIZE else dib_entry(img)
-        icons.append((size, data, 1, 32))
-    write(out_dir, "markomi.ico", icon_file(1, icons))
-    print("markomi.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
-
-    uninstall = []
-    for size in ICON_SIZES:
-        img = draw_uninstall_icon(size)
-        data = png_entry(img) if size >= PNG_MIN_SIZE else dib_entry(img)
-        uninstall.append((size, data, 1, 32))
-    write(out_dir, "uninstall.ico", icon_file(1, uninstall))
-    print("uninstall.ico sizes %s" % ", ".join(str(s) for s in ICON_SIZES))
+    for name, draw in (("markomi.ico", draw_icon), ("uninstall.ico", draw_uninstall_icon)):
+        write_icon(out_dir, name, draw)
 
     cursors = []
     for size in CURSOR_SIZES:
