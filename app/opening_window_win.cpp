@@ -5,6 +5,7 @@
 #include <array>
 
 #include "app/app_windows_win.h"
+#include "app/child_controls_win.h"
 #include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_classes.h"
@@ -59,15 +60,9 @@ LRESULT OnCreate(HWND hwnd) {
     g_layout = opening_layout(m.a, m.l, extents);
     MoveWindow(hwnd, 0, 0, g_layout.window.width, g_layout.window.height, FALSE);
 
-    const LayoutRect& b = g_layout.button;
-    HWND button = CreateWindowExW(0, L"BUTTON", kSwitchText,
-                                  WS_CHILD | WS_VISIBLE | BS_FLAT | BS_CENTER, b.x, b.y, b.width,
-                                  b.height, hwnd,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdSwitchButton)),
-                                  g_instance, nullptr);
     // The button's text scales with the notice (EXPAND) like the rows do.
-    if (button)
-        SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(g_opening_fonts.normal), FALSE);
+    create_child_control(hwnd, L"BUTTON", kSwitchText, BS_FLAT | BS_CENTER, g_layout.button,
+                         kIdSwitchButton, g_opening_fonts.normal);
 
     RECT desktop{};
     GetWindowRect(GetDesktopWindow(), &desktop);
