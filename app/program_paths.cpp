@@ -8,20 +8,35 @@
 
 namespace markomi {
 
+namespace {
+
+// A directory usable as it stands: at least "C:\" and within the capacity.
+bool usable_directory(const std::optional<std::u16string>& dir) {
+    return dir && dir->size() >= 3 && dir->size() <= kFolderCapacity;
+}
+
+}  // namespace
+
 std::u16string install_folder_from(const std::optional<std::u16string>& registry_path,
+                                   const std::optional<std::u16string>& program_folder,
                                    const std::optional<std::u16string>& current_directory) {
     std::u16string folder;
     if (registry_path) {
         folder = std::u16string(cut_to_capacity(*registry_path, kFolderCapacity));
-    } else if (current_directory && current_directory->size() >= 3 &&
-               current_directory->size() <= kFolderCapacity) {
-        folder = *current_directory;
+    } else if (usable_directory(program_folder) || usable_directory(current_directory)) {
+        folder = usable_directory(program_folder) ? *program_folder : *current_directory;
         if (folder.back() != u'\\') folder.push_back(u'\\');
     } else {
         folder = u"\\";
     }
     if (folder.size() > 2 && folder.back() == u'\\') folder.pop_back();
     return std::u16string(cut_to_capacity(folder, kFolderCapacity));
+}
+
+std::optional<std::u16string> folder_of_file(std::u16string_view file_path) {
+    std::size_t slash = file_path.rfind(u'\\');
+    if (slash == std::u16string_view::npos) return std::nullopt;
+    return std::u16string(file_path.substr(0, slash + 1));
 }
 
 std::u16string settings_folder_from(std::u16string_view local_app_data) {

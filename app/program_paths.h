@@ -8,11 +8,17 @@ namespace markomi {
 
 constexpr std::size_t kFolderCapacity = 260;
 
-// Install folder: the registry's "Path" when it was readable, else the
-// current directory; always without a trailing backslash, except that a
-// bare "\" stays (a drive root "C:\" becomes "C:").
+// Install folder: the registry's "Path" when it was readable and holds the
+// program, else the folder of the running program, else the current
+// directory; always without a trailing backslash, except that a bare "\"
+// stays (a drive root "C:\" becomes "C:").
 std::u16string install_folder_from(const std::optional<std::u16string>& registry_path,
+                                   const std::optional<std::u16string>& program_folder,
                                    const std::optional<std::u16string>& current_directory);
+
+// The folder part of a file path, up to and including its last backslash
+// ("C:\a\b.exe" gives "C:\a\"); nullopt when there is no backslash.
+std::optional<std::u16string> folder_of_file(std::u16string_view file_path);
 
 // Settings folder: the local application-data folder (empty when the shell
 // could not tell it) followed by "\Markomi2".

@@ -8,6 +8,8 @@
 #include "app/directory_chain.h"
 #include "app/process_globals_win.h"
 #include "app/program_paths.h"
+#include "app/shortcut_paths.h"
+#include "base/file_checks_win.h"
 #include "base/fixed_text.h"
 #include "base/win_handles_win.h"
 #include "base/wide_text_win.h"
@@ -69,6 +71,22 @@ std::optional<std::u16string> current_directory() {
     return std::u16string(as_u16(buf), n);
 }
 
+// The folder of the running program, from its own module file name.
+std::optional<std::u16string> program_folder() {
+    wchar_t buf[MAX_PATH + 1];
+    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH + 1);
+    if (n == 0 || n > MAX_PATH) return std::nullopt;
+    return folder_of_file(as_u16(std::wstring_view(buf, n)));
+}
+
+// True when `folder` holds the program file, i.e. it is an install folder and
+// not a stale or mistyped entry whose shortcuts and help would lead nowhere.
+bool holds_program(std::u16string_view folder) {
+    if (folder.size() > 2 && folder.back() == u'\\') folder.remove_suffix(1);
+    std::optional<std::u16string> exe = shortcut_target(folder);
+    return exe && is_existing_file(to_wide(*exe).c_str());
+}
+
 std::u16string local_app_data() {
     // The item list comes from the shell allocator and goes back to it.
     PIDLIST_ABSOLUTE pidl = nullptr;
@@ -88,7 +106,9 @@ bool read_registry_value(const wchar_t* root_name, const wchar_t* subkey, const 
     HKEY root = root_key_named(root_name);
     if (!root) return false;
     ScopedRegKey key;
-    if (RegOpenKeyExW(root, subkey, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) return false;
+    // Reading needs no more: full access to HKEY_LOCAL_MACHINE is refused to a
+    // standard user, which would hide the install folder from the program.
+    if (RegOpenKeyExW(root, subkey, 0, KEY_READ, key.out()) != ERROR_SUCCESS) return false;
     BYTE data[128];
     DWORD size = sizeof data;
     DWORD type = REG_NONE;
@@ -131,9 +151,10 @@ void resolve_program_folders() {
     std::optional<std::u16string> from_registry;
     // An empty "Path" says nothing about where the program is; treat it as unreadable.
     if (read_registry_value(L"HKEY_LOCAL_MACHINE", kUninstallKey, L"Path", &registry_path) &&
-        !registry_path.empty())
+        !registry_path.empty() && holds_program(as_u16(std::wstring_view(registry_path))))
         from_registry = std::u16string(as_u16(registry_path));
-    copy_folder(g_install_folder, install_folder_from(from_registry, current_directory()));
+    copy_folder(g_install_folder,
+                install_folder_from(from_registry, program_folder(), current_directory()));
 
     copy_folder(g_settings_folder, settings_folder_from(local_app_data()));
     std::wstring chain = std::wstring(g_settings_folder) + L"\\";

@@ -10,7 +10,7 @@ namespace markomi {
 // Reads a registry value as text. `root_name` is one of "HKEY_CLASSES_ROOT",
 // "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
 // "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA" (exact
-// case); the key is opened with full access, values over 128 bytes fail.
+// case); the key is opened for reading only, values over 128 bytes fail.
 // True only when the key opened, the value was read and the key closed again.
 bool read_registry_value(const wchar_t* root_name, const wchar_t* subkey, const wchar_t* value,
                          std::wstring* out);
@@ -19,6 +19,8 @@ int read_screen_dpi();
 int query_os_version_code();
 
 // Fills g_install_folder and g_settings_folder and creates the settings folder.
+// The install folder is the uninstall entry's "Path" when that folder holds
+// Markomi2.exe, else the folder of the running program.
 void resolve_program_folders();
 
 // Creates every missing directory along `path` (ending in a backslash).

@@ -91,8 +91,10 @@ list(FILTER WIN_TEST_SOURCES INCLUDE REGEX "_test\\.cpp$|/support/")
 if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   set(WIN_FOCUS_SUITES "AboutBox.*:PreferencesWindow.*:StampSettingsWindow.*")
   # Suites that use what the whole Wine session shares: the clipboard, the
-  # startup folder's shortcut, the system era key.
-  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*")
+  # startup folder's shortcut, the system era key, the uninstall entry.
+  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*:InstallFolderResolution.*")
+  # Suites that need an ANSI code page other than 932 (see scripts/wine).
+  set(WIN_OTHER_CODE_PAGE_SUITES "SettingsFilesOtherCodePage.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
@@ -104,8 +106,13 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
-                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}:${WIN_SESSION_SUITES}"
+                       TEST_FILTER "-Desktop*:${WIN_FOCUS_SUITES}:${WIN_SESSION_SUITES}:${WIN_OTHER_CODE_PAGE_SUITES}"
                        PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop
+                                  PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                       TEST_FILTER "${WIN_OTHER_CODE_PAGE_SUITES}" TEST_LIST markomi2_code_page_tests
+                       PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop
+                                  ENVIRONMENT "MARKOMI2_WINE_LC_ALL=en_US.UTF-8"
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
   # There is one clipboard for every program on the desktop: a test that
   # copies and reads back must not have another one copy in between. The

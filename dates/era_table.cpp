@@ -64,6 +64,9 @@ EraTable build_era_table(const std::vector<RawEraValue>& values) {
         if (!v.is_string || v.data.empty() || !starts_with_four_digits(v.name)) continue;
         table.push_back(make_entry(v.name, v.data));
     }
+    // A key with no usable era would leave the sentinel alone and print every
+    // year as "？？"; the built-in list is the better answer then.
+    if (table.empty()) return builtin_era_table();
     // Equal start dates keep their enumeration order, so the earlier value wins.
     std::stable_sort(table.begin(), table.end(), [](const EraEntry& a, const EraEntry& b) {
         return a.start_date.view() > b.start_date.view();

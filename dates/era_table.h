@@ -33,7 +33,8 @@ struct RawEraValue {
 };
 
 // Builds the table from the values of the era key: usable string values
-// sorted newest first, then the sentinel.
+// sorted newest first, then the sentinel. Without any usable value it is the
+// built-in list.
 EraTable build_era_table(const std::vector<RawEraValue>& values);
 
 // The list used when the system's era list cannot be read.

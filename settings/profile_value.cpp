@@ -41,8 +41,14 @@ ColorRef parse_profile_color(std::u16string_view text) {
     return static_cast<ColorRef>(parse_profile_int(text));
 }
 
+bool is_profile_space(char16_t c) {
+    return (c >= 0x09 && c <= 0x0D) || c == 0x1A || c == 0x20 || c == 0x85 || c == 0xA0 ||
+           c == 0x1680 || (c >= 0x2000 && c <= 0x200A) || c == 0x2028 || c == 0x2029 ||
+           c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
+}
+
 std::u16string profile_text_value(std::u16string_view text) {
-    auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    auto blank = is_profile_space;
     auto quote = [](char16_t c) { return c == u'"' || c == u'\''; };
     bool loses_something =
         !text.empty() && (blank(text.front()) || blank(text.back()) ||

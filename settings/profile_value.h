@@ -22,10 +22,16 @@ std::u16string profile_int_text(std::int64_t value);
 std::u16string profile_color_text(ColorRef color);
 ColorRef parse_profile_color(std::u16string_view text);
 
+// White space that a profile reader may drop from either end of a value:
+// the platform's reader takes every Unicode space (the ideographic space
+// U+3000 of Japanese texts included) and ^Z; the list errs on the wide side,
+// since a needless pair of quotes costs nothing.
+bool is_profile_space(char16_t c);
+
 // The form in which a text value is written so that the profile reader,
-// which drops surrounding blanks and one pair of enclosing quotes, gives back
-// exactly `text`: the text itself, or the text in double quotes when it
-// begins or ends with a blank or is itself enclosed in quotes.
+// which drops surrounding white space and one pair of enclosing quotes, gives
+// back exactly `text`: the text itself, or the text in double quotes when it
+// begins or ends with white space or is itself enclosed in quotes.
 std::u16string profile_text_value(std::u16string_view text);
 
 }  // namespace markomi

@@ -4,10 +4,14 @@
 
 #include "app/path_join.h"
 #include "app/process_globals_win.h"
+#include "app/window_classes.h"
 #include "base/file_checks_win.h"
 #include "base/win_handles_win.h"
 #include "base/wide_text_win.h"
 #include "render/stamp_renderer_gdiplus.h"
+#include "settings/memory_profile.h"
+#include "settings/profile_encoding.h"
+#include "settings/profile_file_win.h"
 #include "settings/settings_rules.h"
 
 namespace markomi {
@@ -54,6 +58,51 @@ bool create_with_bom(const std::wstring& path) {
     return WriteFile(file.get(), kBom, 2, &written, nullptr) && written == 2;
 }
 
+// Runs `use` on a store that reads the profile file at `path` whatever its
+// encoding: UTF-16 files (and missing ones) through the profile functions
+// directly, the others through a UTF-16 copy of their decoded text (or, when
+// no copy can be made, from memory).
+template <typename Use>
+void with_readable_store(const std::wstring& path, Use use) {
+    std::optional<std::string> bytes = read_whole_file(path);
+    ProfileEncoding encoding = bytes ? detect_profile_encoding(*bytes) : ProfileEncoding::kUtf16Le;
+    if (encoding == ProfileEncoding::kUtf16Le) {
+        ProfileFileStore store(path);
+        use(store);
+        return;
+    }
+    std::u16string text = decode_profile_bytes(*bytes, encoding);
+    Utf16ProfileCopy copy(text);
+    if (copy.valid()) {
+        ProfileFileStore store(copy.path());
+        use(store);
+        return;
+    }
+    MemoryProfile memory = MemoryProfile::parse(text);
+    use(memory);
+}
+
+// True when the file on disk ends with what a save writes last. The profile
+// functions cache writes and report no failure of the final write-out (a full
+// disk, say); a cut-off file must not replace a good one.
+bool holds_last_saved_key(const std::wstring& path) {
+    std::optional<std::string> bytes = read_whole_file(path);
+    if (!bytes || detect_profile_encoding(*bytes) != ProfileEncoding::kUtf16Le) return false;
+    MemoryProfile written = MemoryProfile::parse(decode_profile_bytes(*bytes, ProfileEncoding::kUtf16Le));
+    const SettingKeyRef last = settings_save_keys().back();
+    return written.read(last.section, last.key).has_value();
+}
+
+void report_settings_not_saved(const wchar_t* folder) {
+    std::wstring text = L"設定を保存できませんでした。\n\n";
+    text += folder;
+    text += L"\\";
+    text += kSettingsFileName;
+    text += L"\n\nファイルが読み取り専用でないか、フォルダーに書き込めるか、"
+            L"ディスクに空きがあるかを確かめてください。";
+    MessageBoxW(nullptr, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING | MB_TOPMOST);
+}
+
 }  // namespace
 
 std::optional<std::u16string> ProfileFileStore::read(std::u16string_view section,
@@ -83,8 +132,11 @@ void load_settings_in(const wchar_t* folder, SettingsSet& set) {
         set.slots = defaults.slots;
         return;
     }
-    ProfileFileStore store(path);
-    load_settings_from(store, set);
+    load_settings_file(path, set);
+}
+
+void load_settings_file(const std::wstring& path, SettingsSet& set) {
+    with_readable_store(path, [&set](ProfileStore& store) { load_settings_from(store, set); });
 }
 
 bool save_settings_in(const wchar_t* folder, SettingsSet& set) {
@@ -98,14 +150,15 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set) {
     if (is_existing_file(path.c_str()) && is_read_only(path)) return false;
 
     DeleteFileW(staging.c_str());
-    if (!fresh && !CopyFileW(path.c_str(), staging.c_str(), FALSE)) fresh = true;
+    // Starting afresh instead would drop the keys of others from the file.
+    if (!fresh && !CopyFileW(path.c_str(), staging.c_str(), FALSE)) return false;
     if (fresh && !create_with_bom(staging)) return false;
     SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     ProfileFileStore store(staging);
     bool written = save_settings_to(store, set);
     store.flush();
-    if (!written || !MoveFileExW(staging.c_str(), path.c_str(),
+    if (!written || !holds_last_saved_key(staging) || !MoveFileExW(staging.c_str(), path.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(staging.c_str());
         return false;
@@ -119,17 +172,35 @@ void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
         enable = FieldEnable();
         return;
     }
-    ProfileFileStore store(path);
-    load_field_enable_from(store, enable);
+    with_readable_store(path, [&enable](ProfileStore& store) { load_field_enable_from(store, enable); });
 }
 
 bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
     std::wstring path = joined(folder, kEnableFileName);
-    if (path.empty()) return false;
-    ProfileFileStore store(path);
+    std::wstring staging = joined(folder, L"Markomi2_enable.ini.new");
+    if (path.empty() || staging.empty()) return false;
+    std::optional<std::string> bytes = read_whole_file(path);
+    // A file that exists but cannot be read is not replaced by one without its content.
+    if (!bytes && is_existing_file(path.c_str())) return false;
+    ProfileEncoding encoding = bytes ? detect_profile_encoding(*bytes) : ProfileEncoding::kShiftJis;
+    if (encoding == ProfileEncoding::kUtf16Le) {
+        ProfileFileStore store(path);
+        bool ok = save_field_enable_to(store, enable);
+        store.flush();
+        return ok;
+    }
+    // Shift-JIS (and new) files are written in code page 932 whatever the
+    // system's ANSI code page is; a UTF-8 file stays UTF-8, so that nothing
+    // a user wrote into it is lost to a code page that cannot hold it.
+    Utf16ProfileCopy copy(bytes ? decode_profile_bytes(*bytes, encoding) : std::u16string());
+    if (!copy.valid()) return false;
+    ProfileFileStore store(copy.path());
     bool ok = save_field_enable_to(store, enable);
     store.flush();
-    return ok;
+    std::optional<std::u16string> text = copy.text();
+    if (!ok || !text) return false;
+    bool signature = bytes && bytes->compare(0, kUtf8Signature.size(), kUtf8Signature) == 0;
+    return replace_file_contents(path, staging, encode_profile_text(*text, encoding, signature));
 }
 
 void load_settings() { load_settings_in(g_settings_folder, g_settings); }
@@ -137,7 +208,9 @@ bool save_settings() {
     // The stored heights are the ones fitted at the stored size, not those
     // left behind by the last (supersampled) rendering.
     run_layout_pass(false);
-    return save_settings_in(g_settings_folder, g_settings);
+    if (save_settings_in(g_settings_folder, g_settings)) return true;
+    report_settings_not_saved(g_settings_folder);
+    return false;
 }
 void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }
 bool save_field_enable() { return save_field_enable_in(g_settings_folder, g_settings.enable); }

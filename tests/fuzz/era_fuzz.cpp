@@ -149,6 +149,8 @@ bool usable(const RawEraValue& v) {
 void check_table(const EraTable& table, const std::vector<RawEraValue>& values) {
     std::size_t expected = 1;
     for (const RawEraValue& v : values) expected += usable(v) ? 1 : 0;
+    // Nothing usable gives the built-in list (five eras and the sentinel).
+    if (expected == 1) expected = 6;
     if (table.size() != expected) {
         fail(std::to_string(table.size()) + " entries, expected " + std::to_string(expected), values);
     }

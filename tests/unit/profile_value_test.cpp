@@ -74,6 +74,11 @@ TEST(ProfileText, QuotedOnlyWhenTheReaderWouldLoseSomething) {
     EXPECT_EQ(profile_text_value(u"a\t"), u"\"a\t\"");
     EXPECT_EQ(profile_text_value(u"\"a\""), u"\"\"a\"\"");
     EXPECT_EQ(profile_text_value(u"'a'"), u"\"'a'\"");
+    // Japanese texts are padded with the ideographic space; other spaces count too.
+    EXPECT_EQ(profile_text_value(u"\u3000営業部"), u"\"\u3000営業部\"");
+    EXPECT_EQ(profile_text_value(u"営業部\u3000"), u"\"営業部\u3000\"");
+    EXPECT_EQ(profile_text_value(u"\u00A0a\u2003"), u"\"\u00A0a\u2003\"");
+    EXPECT_EQ(profile_text_value(u"営\u3000業"), u"営\u3000業");
 
     MemoryProfile store;
     for (std::u16string text : {u" a ", u"\"x\"", u"'y'", u"\"", u"  ", u"\"\"", u"a\"b", u"'"}) {

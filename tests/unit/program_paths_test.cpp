@@ -90,17 +90,22 @@ TEST(DirectoryChain, WithoutADriveRootOnlyTheLastDirectoryIsMade) {
 }
 
 TEST(InstallFolder, RegistryValueWinsAndLosesItsTrailingBackslash) {
-    EXPECT_EQ(install_folder_from(u"C:\\Program Files\\Markomi2\\", u"D:\\x"),
+    EXPECT_EQ(install_folder_from(u"C:\\Program Files\\Markomi2\\", u"E:\\p", u"D:\\x"),
               u"C:\\Program Files\\Markomi2");
-    EXPECT_EQ(install_folder_from(u"C:\\Tools", std::nullopt), u"C:\\Tools");
+    EXPECT_EQ(install_folder_from(u"C:\\Tools", std::nullopt, std::nullopt), u"C:\\Tools");
 }
 
-TEST(InstallFolder, FallsBackToTheCurrentDirectory) {
-    EXPECT_EQ(install_folder_from(std::nullopt, u"C:\\work\\"), u"C:\\work");
-    EXPECT_EQ(install_folder_from(std::nullopt, u"C:\\work"), u"C:\\work");
-    EXPECT_EQ(install_folder_from(std::nullopt, u"C:\\"), u"C:");
-    EXPECT_EQ(install_folder_from(std::nullopt, u"C:"), u"\\");
-    EXPECT_EQ(install_folder_from(std::nullopt, std::nullopt), u"\\");
+TEST(InstallFolder, FallsBackToTheProgramsFolderThenTheCurrentDirectory) {
+    EXPECT_EQ(install_folder_from(std::nullopt, folder_of_file(u"E:\\Apps\\M2\\Markomi2.exe"),
+                                  u"C:\\work"),
+              u"E:\\Apps\\M2");
+    EXPECT_EQ(install_folder_from(std::nullopt, folder_of_file(u"E:\\Markomi2.exe"), u"C:\\work"), u"E:");
+    EXPECT_EQ(install_folder_from(std::nullopt, folder_of_file(u"Markomi2.exe"), u"C:\\work\\"),
+              u"C:\\work");
+    EXPECT_EQ(install_folder_from(std::nullopt, std::nullopt, u"C:\\work"), u"C:\\work");
+    EXPECT_EQ(install_folder_from(std::nullopt, std::u16string(300, u'x'), u"C:\\"), u"C:");
+    EXPECT_EQ(install_folder_from(std::nullopt, std::nullopt, u"C:"), u"\\");
+    EXPECT_EQ(install_folder_from(std::nullopt, std::nullopt, std::nullopt), u"\\");
 }
 
 TEST(SettingsFolder, AppendsTheProductFolder) {

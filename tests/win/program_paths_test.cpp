@@ -1,9 +1,11 @@
 // Registry value reading and folder creation against the real system.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <string>
 
+#include "app/process_globals_win.h"
 #include "app/program_paths_win.h"
 #include "support/test_files.h"
 
@@ -73,6 +75,107 @@ TEST_F(RegistryReader, FailsForLongValuesUnknownRootsAndMissingKeys) {
     EXPECT_FALSE(read_registry_value(L"HKCU", key_path_.c_str(), L"Fits", &out));
     EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", L"Software\\Markomi2Tests\\Nope", L"Fits", &out));
     EXPECT_FALSE(read_registry_value(L"HKEY_CURRENT_USER", key_path_.c_str(), L"Missing", &out));
+}
+
+TEST_F(RegistryReader, NeedsNoMoreThanTheRightToRead) {
+    // A key that grants reading (and deleting, for the clean-up) only, as the
+    // uninstall key under HKEY_LOCAL_MACHINE does to a standard user.
+    const std::wstring path = key_path_ + L"\\ReadOnly";
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    const wchar_t folder[] = L"C:\\Tools\\Markomi2";
+    RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder), sizeof folder);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;KRSD;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    LONG restricted = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    LocalFree(descriptor);
+    RegCloseKey(key);
+    ASSERT_EQ(restricted, ERROR_SUCCESS);
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key), ERROR_ACCESS_DENIED);
+
+    std::wstring out;
+    EXPECT_TRUE(read_registry_value(L"HKEY_CURRENT_USER", path.c_str(), L"Path", &out));
+    EXPECT_EQ(out, folder);
+    EXPECT_EQ(RegDeleteKeyW(HKEY_CURRENT_USER, path.c_str()), ERROR_SUCCESS);
+}
+
+constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Markomi2";
+
+// The folder of this test program (which is not an installed Markomi2).
+std::wstring own_folder() {
+    wchar_t buf[MAX_PATH + 1] = L"";
+    std::wstring path(buf, GetModuleFileNameW(nullptr, buf, MAX_PATH + 1));
+    return path.substr(0, path.rfind(L'\\'));
+}
+
+// The system's uninstall entry is one for the whole session (the installer
+// tests write it too): each test puts it back as it found it.
+class InstallFolderResolution : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HKEY key = nullptr;
+        had_key_ = RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (had_key_) {
+            wchar_t buf[300] = L"";
+            DWORD size = sizeof buf - sizeof(wchar_t);
+            had_path_ = RegQueryValueExW(key, L"Path", nullptr, nullptr, reinterpret_cast<BYTE*>(buf),
+                                         &size) == ERROR_SUCCESS;
+            saved_path_ = buf;
+            RegCloseKey(key);
+        }
+        saved_install_ = g_install_folder;
+        saved_settings_ = g_settings_folder;
+    }
+    void TearDown() override {
+        if (!had_key_) {
+            RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+        } else if (had_path_) {
+            set_path(&saved_path_);
+        } else {
+            set_path(nullptr);
+        }
+        lstrcpynW(g_install_folder, saved_install_.c_str(), 261);
+        lstrcpynW(g_settings_folder, saved_settings_.c_str(), 261);
+    }
+    // Writes "Path", or removes it for nullptr.
+    static void set_path(const std::wstring* path) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        if (path) {
+            RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path->c_str()),
+                           static_cast<DWORD>((path->size() + 1) * sizeof(wchar_t)));
+        } else {
+            RegDeleteValueW(key, L"Path");
+        }
+        RegCloseKey(key);
+    }
+    bool had_key_ = false;
+    bool had_path_ = false;
+    std::wstring saved_path_, saved_install_, saved_settings_;
+};
+
+TEST_F(InstallFolderResolution, PathCountsOnlyWhenItHoldsTheProgram) {
+    testing::TempFolder dir;
+    // A stale entry: the folder is there, the program is not.
+    std::wstring stale = dir.path();
+    set_path(&stale);
+    resolve_program_folders();
+    EXPECT_EQ(std::wstring(g_install_folder), own_folder());
+
+    ASSERT_TRUE(testing::write_bytes(dir.file(L"Markomi2.exe"), {'M', 'Z'}));
+    std::wstring installed = dir.path() + L"\\";
+    set_path(&installed);
+    resolve_program_folders();
+    EXPECT_EQ(std::wstring(g_install_folder), dir.path());
+
+    set_path(nullptr);
+    resolve_program_folders();
+    EXPECT_EQ(std::wstring(g_install_folder), own_folder());
 }
 
 TEST(DirectoryChainOnDisk, CreatesNestedFoldersAndLeavesFilesAlone) {

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "app/process_globals_win.h"
 #include "settings/settings_files_win.h"
 #include "support/test_files.h"
 
@@ -239,6 +240,120 @@ TEST(SettingsFiles, OverlongFolderPathsAreRefused) {
     load_settings_in(deep.c_str(), set);
     EXPECT_EQ(set.global.busho, u"技術部");
     EXPECT_FALSE(save_settings_in(deep.c_str(), set));
+}
+
+TEST(SettingsFiles, TextsKeepWhiteSpaceAndQuotesAtTheirEdges) {
+    TempFolder dir;
+    SettingsSet set;
+    set.global.busho = u"\u3000営業部\u3000";
+    set.global.name = u" 山田\t";
+    set.slots[0].busho.face_name = u"\"ＭＳ 明朝\"";
+    set.slots[1].date.face_name = u"'Arial'";
+    set.slots[2].name.face_name = u"\u00A0x\u2003";
+    // The profile reader under Wine strips these (ASCII white space) but not
+    // U+3000; which Unicode spaces Windows strips is not documented.
+    set.slots[3].busho.face_name = u"\vＭＳ ゴシック\f";
+    ASSERT_TRUE(save_settings_in(dir.path().c_str(), set));
+    EXPECT_TRUE(has_line(lines_of(ini_path(dir)), L"BUSHO=\"\u3000営業部\u3000\""));
+    // Through a second save into the existing file, then the reader.
+    ASSERT_TRUE(save_settings_in(dir.path().c_str(), set));
+    SettingsSet again = loaded_from(dir);
+    EXPECT_EQ(again.global.busho, set.global.busho);
+    EXPECT_EQ(again.global.name, set.global.name);
+    EXPECT_EQ(again.slots[0].busho.face_name, set.slots[0].busho.face_name);
+    EXPECT_EQ(again.slots[1].date.face_name, set.slots[1].date.face_name);
+    EXPECT_EQ(again.slots[2].name.face_name, set.slots[2].name.face_name);
+    EXPECT_EQ(again.slots[3].busho.face_name, set.slots[3].busho.face_name);
+}
+
+// Counts the message boxes titled マルコミ２ that this thread shows and
+// closes each at once.
+class MessageBoxCounter {
+public:
+    MessageBoxCounter() {
+        s_count = 0;
+        s_text.clear();
+        hook_ = SetWindowsHookExW(WH_CBT, on_cbt, nullptr, GetCurrentThreadId());
+    }
+    ~MessageBoxCounter() { UnhookWindowsHookEx(hook_); }
+    int count() const { return s_count; }
+    const std::wstring& text() const { return s_text; }
+
+private:
+    static LRESULT CALLBACK on_cbt(int code, WPARAM wparam, LPARAM lparam) {
+        if (code == HCBT_ACTIVATE) {
+            HWND window = reinterpret_cast<HWND>(wparam);
+            wchar_t cls[32] = L"", title[32] = L"";
+            GetClassNameW(window, cls, 32);
+            GetWindowTextW(window, title, 32);
+            if (lstrcmpW(cls, L"#32770") == 0 && lstrcmpW(title, L"マルコミ２") == 0) {
+                ++s_count;
+                for (HWND child = GetWindow(window, GW_CHILD); child;
+                     child = GetWindow(child, GW_HWNDNEXT)) {
+                    wchar_t text[400] = L"";
+                    GetClassNameW(child, cls, 32);
+                    GetWindowTextW(child, text, 400);
+                    if (lstrcmpiW(cls, L"Static") == 0 && text[0]) s_text = text;
+                }
+                PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
+            }
+        }
+        return CallNextHookEx(nullptr, code, wparam, lparam);
+    }
+    static inline int s_count = 0;
+    static inline std::wstring s_text;
+    HHOOK hook_ = nullptr;
+};
+
+// save_settings() on the process-wide settings, in a given folder.
+bool save_global_settings_in(const std::wstring& folder, const SettingsSet& set) {
+    lstrcpynW(g_settings_folder, folder.c_str(), 261);
+    g_settings = set;
+    g_settings.global.ajust = 0;  // no fitting: no shared surfaces here
+    return save_settings();
+}
+
+TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
+    TempFolder dir;
+    std::vector<unsigned char> original =
+        testing::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\nNAME=鈴木\r\n");
+    ASSERT_TRUE(testing::write_bytes(ini_path(dir), original));
+    ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    SettingsSet set = loaded_from(dir);
+    set.global.name = u"変更";
+    {
+        MessageBoxCounter boxes;
+        EXPECT_FALSE(save_global_settings_in(dir.path(), set));
+        EXPECT_EQ(boxes.count(), 1);
+        EXPECT_NE(boxes.text().find(L"保存できませんでした"), std::wstring::npos) << boxes.text().size();
+    }
+    EXPECT_EQ(testing::read_bytes(ini_path(dir)), original);
+
+    // A file where the folder should be.
+    std::wstring blocker = dir.file(L"Markomi2");
+    ASSERT_TRUE(testing::write_bytes(blocker, {'x'}));
+    {
+        MessageBoxCounter boxes;
+        EXPECT_FALSE(save_global_settings_in(blocker, set));
+        EXPECT_EQ(boxes.count(), 1);
+    }
+    EXPECT_EQ(testing::read_bytes(blocker), std::vector<unsigned char>{'x'});
+    {
+        MessageBoxCounter boxes;
+        EXPECT_FALSE(save_global_settings_in(L"C:\\" + std::wstring(250, L'a'), set));
+        EXPECT_EQ(boxes.count(), 1);
+    }
+
+    SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+    {
+        MessageBoxCounter boxes;
+        EXPECT_TRUE(save_global_settings_in(dir.path(), set));
+        EXPECT_EQ(boxes.count(), 0);
+    }
+    EXPECT_EQ(loaded_from(dir).global.name, u"変更");
+    g_settings = SettingsSet();
+    g_settings_folder[0] = 0;
 }
 
 TEST(SettingsFiles, EnableFileIsNormalisedAndWrittenInShiftJis) {
