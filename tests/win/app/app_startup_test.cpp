@@ -122,13 +122,15 @@ TEST_F(AppStartup, AFileWhereTheSettingsFolderBelongsIsSurvivedAndTheFailureTold
     LRESULT sent = SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 20000, &answer);
     const int told = boxes.load();
     EXPECT_FALSE(has_exited(p, 100));
-    // Closed, its settings window saves (and fails, and tells) once more.
+    // Closed, its settings window saves and fails once more, but the user
+    // has been told already.
     close_program(p);
     done = true;
     answerer.join();
     EXPECT_NE(sent, 0);
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
     EXPECT_EQ(told, 1);
+    EXPECT_EQ(boxes.load(), 1);
     EXPECT_EQ(t::read_bytes(blocker), (std::vector<unsigned char>{'x', 'y'}));
 }
 
