@@ -41,18 +41,56 @@ void set_host_class_menu(bool with_menu) {
     g_class_menu_probe = false;
 }
 
-// Creates the host window for `command`, at `at` when given (in screen
-// coordinates; else where the system puts new windows, and the window
-// places itself).
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+// The effective DPI of the monitor nearest `point`; 0 where the system
+// cannot tell (before Windows 8.1, which has no per-monitor resolution).
+int monitor_dpi(POINT point) {
+    static HMODULE library = LoadLibraryW(L"shcore.dll");
+    static const auto function =
+        library ? reinterpret_cast<GetDpiForMonitorFunction>(
+                      reinterpret_cast<void*>(GetProcAddress(library, "GetDpiForMonitor")))
+                : nullptr;
+    UINT x = 0;
+    UINT y = 0;
+    constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI
+    if (!function ||
+        FAILED(function(MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), kEffectiveDpi, &x, &y)))
+        return 0;
+    return static_cast<int>(y);
+}
+
+// Where a window opened by a command will stand: beside the pointer in
+// resident mode, at the remembered corner in normal mode. False when it is
+// not known yet (normal mode, nothing remembered: the window is centred).
+bool opening_point(POINT* point) {
+    if (g_settings.global.station_type == 1) return GetCursorPos(point) != FALSE;
+    if (g_host_position.x == -1 || g_host_position.y == -1) return false;
+    *point = g_host_position;
+    return true;
+}
+
+// Creates the host window for `command`: at `at` when given (screen
+// coordinates); otherwise as a point where it will open, so that it is
+// born on that monitor and built at that monitor's resolution, and then
+// sizes and places itself.
 void create_host_window(int command, const RECT* at) {
     g_host_command = command;
     const bool resident = g_settings.global.station_type == 1;
     set_host_class_menu(command == kCmdStampSettings && !resident);
+    bool placed = at != nullptr;
+    RECT target = at ? *at : RECT{};
+    POINT point{0, 0};
+    if (!at && opening_point(&point)) {
+        if (const int dpi = monitor_dpi(point)) g_current_dpi = dpi;
+        target = RECT{point.x, point.y, point.x + 1, point.y + 1};
+        placed = true;
+    }
     g_host_dpi = g_current_dpi;
-    const int x = at ? at->left : CW_USEDEFAULT;
-    const int y = at ? at->top : CW_USEDEFAULT;
-    const int width = at ? at->right - at->left : CW_USEDEFAULT;
-    const int height = at ? at->bottom - at->top : CW_USEDEFAULT;
+    const int x = placed ? target.left : CW_USEDEFAULT;
+    const int y = placed ? target.top : CW_USEDEFAULT;
+    const int width = placed ? target.right - target.left : CW_USEDEFAULT;
+    const int height = placed ? target.bottom - target.top : CW_USEDEFAULT;
     HWND host = CreateWindowExW(0, kHostWindowClass, L"", WS_SYSMENU | WS_MINIMIZEBOX, x, y, width,
                                 height, nullptr, nullptr, g_instance, nullptr);
     if (!host) return;

@@ -444,14 +444,17 @@ TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggest
     open_host_window(kCmdPreferences);
     HWND first = g_host_window;
     ASSERT_TRUE(first);
-    EXPECT_EQ(host_window_dpi(), 96);
+    // Built for its monitor's resolution.
+    const int built = host_window_dpi();
+    EXPECT_EQ(built, g_current_dpi);
+    const int other = built * 3 / 2;
     RECT before{};
     GetWindowRect(first, &before);
 
     // Moved onto a monitor of the same resolution it was built at: nothing.
     RECT same = before;
     OffsetRect(&same, -100, -50);
-    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(96, 96), reinterpret_cast<LPARAM>(&same));
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(built, built), reinterpret_cast<LPARAM>(&same));
     t::pump_messages();
     EXPECT_EQ(g_host_window, first);
 
@@ -459,14 +462,14 @@ TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggest
     // larger font, built for that resolution.
     const RECT suggested{300, 200, 300 + (before.right - before.left) * 3 / 2,
                          200 + (before.bottom - before.top) * 3 / 2};
-    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(144, 144),
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other),
                  reinterpret_cast<LPARAM>(&suggested));
     t::pump_messages();
     EXPECT_FALSE(IsWindow(first));
     HWND second = g_host_window;
     ASSERT_TRUE(second);
-    EXPECT_EQ(host_window_dpi(), 144);
-    EXPECT_EQ(font_height(g_window_fonts.normal), -(144 * 15 / 96));
+    EXPECT_EQ(host_window_dpi(), other);
+    EXPECT_EQ(font_height(g_window_fonts.normal), -(other * 15 / 96));
     RECT after{};
     GetWindowRect(second, &after);
     EXPECT_EQ(after.left, suggested.left);
@@ -474,7 +477,7 @@ TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggest
     EXPECT_GT(after.right - after.left, before.right - before.left);
 
     // The rebuilt window told of the resolution it has: no second rebuild.
-    SendMessageW(second, WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&after));
+    SendMessageW(second, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&after));
     t::pump_messages();
     EXPECT_EQ(g_host_window, second);
     DestroyWindow(second);
