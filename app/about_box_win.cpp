@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/app_windows_win.h"
-#include "app/host_window_win.h"
 #include "app/button_keys_win.h"
 #include "app/child_controls_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_fonts_win.h"
 #include "app/window_layouts.h"

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "app/app_windows_win.h"
-#include "app/host_window_win.h"
 #include "app/child_controls_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_fonts_win.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "app/app_windows_win.h"
-#include "app/host_window_win.h"
 #include "app/help_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
