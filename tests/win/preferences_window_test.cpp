@@ -421,13 +421,6 @@ TEST_F(PreferencesWindow, TheHotkeyComesBackHoweverTheWindowGoes) {
     EXPECT_TRUE(hotkey_registered());
     EXPECT_TRUE(hotkey_held(kTestHotkey));
 
-    // The close request of resident mode too.
-    host = open_preferences();
-    ASSERT_TRUE(host);
-    SendMessageW(host, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(host));
-    EXPECT_TRUE(hotkey_registered());
-
     // Normal mode has no hotkey to give back.
     unregister_hotkey();
     g_settings.global.station_type = 0;
