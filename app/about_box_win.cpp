@@ -8,6 +8,7 @@
 #include "app/app_windows_win.h"
 #include "app/button_keys_win.h"
 #include "app/child_controls_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_fonts_win.h"
 #include "app/window_layouts.h"
@@ -41,6 +42,8 @@ constexpr const wchar_t* kRows[kAboutRowCount] = {
 constexpr int kAddressRow = 4;
 
 LayoutPoint about_box_position(const AboutBoxLayout& layout, const FontSetMetrics& m) {
+    POINT rebuilt{0, 0};
+    if (host_rebuild_corner(&rebuilt)) return LayoutPoint{rebuilt.x, rebuilt.y};
     if (!resident_mode()) {
         POINT p = remembered_host_position();
         return LayoutPoint{p.x, p.y};
@@ -75,6 +78,7 @@ LRESULT OnCreate(HWND hwnd) {
     const AboutBoxLayout layout = about_box_layout(m.a, m.l, extents);
     const LayoutPoint position = about_box_position(layout, m);
     MoveWindow(hwnd, position.x, position.y, layout.window.width, layout.window.height, TRUE);
+    if (!resident_mode()) keep_window_reachable(hwnd);  // a remembered place may be gone
 
     for (int i = 0; i < kAboutRowCount; ++i) {
         const bool link = i == kAddressRow;

@@ -2,10 +2,13 @@
 
 #include <shellapi.h>
 
+#include <vector>
+
 #include "app/hotkey_binding.h"
 #include "app/process_globals_win.h"
 #include "app/tray_animation.h"
 #include "app/window_classes.h"
+#include "app/window_layouts.h"
 #include "output/metafile_output_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"
@@ -29,8 +32,13 @@ constexpr wchar_t kTrayTip[] = L"マルコミ２\n左クリック：捺印　右
 constexpr wchar_t kClipboardBusyText[] =
     L"クリップボードが他のプログラムに使用されているため、印影をコピーできませんでした。\n"
     L"しばらくしてからもう一度お試しください。";
+constexpr wchar_t kHotkeyTakenText[] =
+    L"ホットキーを登録できませんでした。\n"
+    L"同じキーを他のプログラムが使用しています。\n"
+    L"環境設定で別のキーを選んでください。";
 
 bool g_hotkey_registered = false;
+bool g_hotkey_taken = false;
 HICON g_tray_icon = nullptr;  // the artwork the icon record shows now
 
 const wchar_t* tray_icon_name(int index) {
@@ -97,11 +105,13 @@ void step_tray_animation(int& counter) {
 
 void register_hotkey() {
     unregister_hotkey();
+    g_hotkey_taken = false;
     if (!resident_mode() || g_settings.global.hotkey <= 0) return;
     HotkeyBinding binding = hotkey_binding(g_settings.global.hotkey);
     if (!binding.valid) return;
     g_hotkey_registered = RegisterHotKey(g_main_window, kHotkeyId, binding.modifiers,
                                          binding.virtual_key) != FALSE;
+    g_hotkey_taken = !g_hotkey_registered;
 }
 
 void unregister_hotkey() {
@@ -110,6 +120,13 @@ void unregister_hotkey() {
 }
 
 bool hotkey_registered() { return g_hotkey_registered; }
+
+bool hotkey_taken() { return g_hotkey_taken; }
+
+void report_hotkey_taken() {
+    MessageBoxW(nullptr, kHotkeyTakenText, kMessageBoxTitle,
+                MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+}
 
 bool bring_to_front(HWND window) {
     if (!window) return false;
@@ -170,16 +187,64 @@ bool resident_mode() { return g_settings.global.station_type == 1; }
 
 POINT remembered_host_position() { return g_host_position; }
 
-void store_host_position(HWND window) {
+namespace {
+
+ScreenRect screen_rect(const RECT& r) { return ScreenRect{r.left, r.top, r.right, r.bottom}; }
+
+// A minimised window's rectangle is the parking place of its icon; where
+// it will stand again is only in its placement record, in workspace
+// coordinates.
+bool restored_corner(HWND window, POINT* corner) {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
-    if (window && GetWindowPlacement(window, &placement)) {
-        g_host_position = POINT{placement.rcNormalPosition.left, placement.rcNormalPosition.top};
-        return;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetWindowPlacement(window, &placement) ||
+        !GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return false;
+    const LayoutPoint p = screen_from_workspace(
+        LayoutPoint{placement.rcNormalPosition.left, placement.rcNormalPosition.top},
+        screen_rect(monitor.rcMonitor), screen_rect(monitor.rcWork));
+    *corner = POINT{p.x, p.y};
+    return true;
+}
+
+BOOL CALLBACK CollectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM out) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info))
+        reinterpret_cast<std::vector<ScreenRect>*>(out)->push_back(screen_rect(info.rcWork));
+    return TRUE;
+}
+
+}  // namespace
+
+// Screen coordinates, which is what the windows are moved with. The
+// placement record's normal position would be in workspace coordinates:
+// with the taskbar at the top or the left, every trip through the
+// remembered position would move the window by the taskbar's thickness.
+void store_host_position(HWND window) {
+    RECT rect{};
+    POINT corner{0, 0};
+    if (window && IsIconic(window) && restored_corner(window, &corner)) {
+        g_host_position = corner;
+    } else if (window && !IsIconic(window) && GetWindowRect(window, &rect)) {
+        g_host_position = POINT{rect.left, rect.top};
+    } else {
+        GetCursorPos(&corner);
+        g_host_position = corner;
     }
-    POINT cursor{0, 0};
-    GetCursorPos(&cursor);
-    g_host_position = cursor;
+}
+
+void keep_window_reachable(HWND window) {
+    RECT rect{};
+    if (!window || !GetWindowRect(window, &rect)) return;
+    std::vector<ScreenRect> areas;
+    EnumDisplayMonitors(nullptr, nullptr, CollectWorkArea, reinterpret_cast<LPARAM>(&areas));
+    const LayoutPoint p =
+        reachable_position(screen_rect(rect), areas, GetSystemMetrics(SM_CYCAPTION));
+    if (p.x != rect.left || p.y != rect.top)
+        SetWindowPos(window, nullptr, p.x, p.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int vertical_taskbar_margin() {

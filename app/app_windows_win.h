@@ -9,6 +9,8 @@ namespace markomi {
 // ---- Messages, commands and timers of the main window family ----
 constexpr UINT kMsgTrayCallback = WM_USER + 1;   // notification-icon callback
 constexpr UINT kMsgReAddTrayIcon = WM_USER + 2;  // refill the icon record and add it again
+constexpr UINT kMsgRebuildHost = WM_USER + 3;    // host window: rebuild at another resolution
+constexpr UINT kMsgHotkeyTaken = WM_USER + 4;    // tell the user the hotkey is held elsewhere
 constexpr UINT kTrayIconId = 32517;
 constexpr UINT_PTR kTimerTrayAnimation = 1;      // main window, 500 ms
 constexpr UINT kTrayAnimationPeriodMs = 500;
@@ -58,6 +60,11 @@ void step_tray_animation(int& counter);
 void register_hotkey();
 void unregister_hotkey();
 bool hotkey_registered();
+// True when the last registration had a key to register and the system
+// refused it: another program holds that key.
+bool hotkey_taken();
+// Tells the user that the hotkey is held by another program.
+void report_hotkey_taken();
 
 // Sets `window` as the foreground window and brings it to the top; true
 // only when both succeed.
@@ -83,9 +90,13 @@ bool copy_active_stamp();
 
 // ---- Placement of host windows ----
 POINT remembered_host_position();
-// Stores the window's normal-position top-left corner (the cursor position
-// when the placement cannot be read).
+// Stores the window's top-left corner in screen coordinates (where a
+// minimised window will stand again; the cursor position when neither can
+// be read).
 void store_host_position(HWND window);
+// Moves a window that opened where no monitor shows it (its monitor was
+// unplugged since the position was remembered) onto the nearest work area.
+void keep_window_reachable(HWND window);
 // Screen height (width) minus the maximised window's, never below 0: the
 // room a taskbar at the bottom (side) takes.
 int vertical_taskbar_margin();

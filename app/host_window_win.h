@@ -12,4 +12,14 @@ LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
 // exists (whatever it shows), and brings it to the top.
 void open_host_window(int command);
 
+// Replaces the open host window by one built for `dpi` at `at` (screen
+// coordinates, the rectangle the system suggested), unless it was built for
+// that DPI already.
+void rebuild_host_window(int dpi, const RECT& at);
+// While a rebuilt host window is being created: the corner it opens at, in
+// either mode. False otherwise.
+bool host_rebuild_corner(POINT* corner);
+// The DPI the open host window was built for; 0 when none is open.
+int host_window_dpi();
+
 }  // namespace markomi

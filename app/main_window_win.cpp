@@ -90,15 +90,20 @@ LRESULT OnCreate(HWND hwnd) {
     g_host_position = POINT{-1, -1};
     load_drag_cursors();
     register_hotkey();
+    // Told once the start-up is over: a box here would hold the start-up
+    // mutex until the user answered it.
+    if (hotkey_taken()) PostMessageW(hwnd, kMsgHotkeyTaken, 0, 0);
     g_overlay_window = create_overlay_window(hwnd);
     if (resident_mode()) open_opening_window(hwnd);
     return 0;
 }
 
+// The host window goes first: the preferences window registers the hotkey
+// again as it goes, and the program must not leave holding it.
 LRESULT OnDestroy(HWND) {
+    if (g_host_window) DestroyWindow(g_host_window);
     unregister_hotkey();
     delete_window_fonts();
-    if (g_host_window) DestroyWindow(g_host_window);
     if (g_overlay_window) DestroyWindow(g_overlay_window);
     release_surfaces();
     free_era_table();
@@ -185,12 +190,18 @@ LRESULT OnTimer(HWND hwnd, WPARAM id) {
     return 0;
 }
 
-// The window moved to a monitor of another resolution: the open settings
-// window is rebuilt at the new size.
+// The resolution of the main window's monitor changed: new windows take it.
+// An open host window on that monitor is rebuilt where it stands (once: not
+// when its own notice came first); one on another monitor has a notice of
+// its own when its resolution changes.
 LRESULT OnDpiChanged(HWND hwnd, WPARAM wparam) {
     g_current_dpi = LOWORD(wparam);
-    if (g_host_window) DestroyWindow(g_host_window);
-    PostMessageW(hwnd, WM_COMMAND, static_cast<WPARAM>(g_host_command), 0);
+    if (!g_host_window || MonitorFromWindow(g_host_window, MONITOR_DEFAULTTONEAREST) !=
+                              MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST))
+        return 0;
+    RECT rect{};
+    GetWindowRect(g_host_window, &rect);
+    rebuild_host_window(g_current_dpi, rect);
     return 0;
 }
 
@@ -213,6 +224,11 @@ LRESULT OnReAddTrayIcon(HWND hwnd) {
     return 0;
 }
 
+LRESULT OnHotkeyTaken() {
+    if (hotkey_taken()) report_hotkey_taken();
+    return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -226,6 +242,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_HOTKEY: return OnHotkey(wparam);
         case kMsgTrayCallback: return OnTrayCallback(hwnd, wparam, lparam);
         case kMsgReAddTrayIcon: return OnReAddTrayIcon(hwnd);
+        case kMsgHotkeyTaken: return OnHotkeyTaken();
         default: break;
     }
     if (msg != 0 && msg == g_taskbar_created_message) SendMessageW(hwnd, kMsgReAddTrayIcon, 0, 0);

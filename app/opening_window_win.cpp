@@ -120,6 +120,7 @@ void switch_to_normal_mode(HWND hwnd) {
     g_settings.global.station_type = 0;
     g_settings.global.paste = 0;
     save_settings();
+    unregister_hotkey();  // normal mode has none
     KillTimer(hwnd, kTimerOpening);
     DestroyWindow(hwnd);
     if (g_host_window) DestroyWindow(g_host_window);

@@ -137,7 +137,11 @@ LRESULT OnLeftButtonDown(HWND hwnd, LPARAM lparam) {
     return 0;
 }
 
-LRESULT OnRightButtonDown(HWND hwnd) {
+// The right button, Esc and a close request (Alt+F4) all cancel. The veil
+// is only hidden: it is made once per run, and without it every later
+// stamp from the icon could only copy.
+LRESULT OnCancel(HWND hwnd) {
+    if (!IsWindowVisible(hwnd)) return 0;
     hide_and_update(hwnd);
     wchar_t message[64];
     wnsprintfW(message, ARRAYSIZE(message), kCancelFormat, kStampWord);
@@ -157,7 +161,11 @@ LRESULT CALLBACK OverlayWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpara
         case WM_WINDOWPOSCHANGING: return OnWindowPosChanging(reinterpret_cast<WINDOWPOS*>(lparam));
         case WM_PAINT: return OnPaint(hwnd);
         case WM_LBUTTONDOWN: return OnLeftButtonDown(hwnd, lparam);
-        case WM_RBUTTONDOWN: return OnRightButtonDown(hwnd);
+        case WM_RBUTTONDOWN: return OnCancel(hwnd);
+        case WM_KEYDOWN:
+            if (wparam == VK_ESCAPE) return OnCancel(hwnd);
+            return DefWindowProcW(hwnd, msg, wparam, lparam);
+        case WM_CLOSE: return OnCancel(hwnd);
         default: return DefWindowProcW(hwnd, msg, wparam, lparam);
     }
 }

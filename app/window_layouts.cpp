@@ -74,6 +74,55 @@ LayoutPoint resident_host_position(LayoutSize window, int a, int l, LayoutPoint 
     return p;
 }
 
+LayoutPoint screen_from_workspace(LayoutPoint p, const ScreenRect& monitor,
+                                  const ScreenRect& work_area) {
+    return LayoutPoint{p.x + work_area.left - monitor.left, p.y + work_area.top - monitor.top};
+}
+
+namespace {
+
+// The gap between two ranges [a0, a1) and [b0, b1); 0 when they overlap.
+long long range_gap(int a0, int a1, int b0, int b1) {
+    if (a1 <= b0) return static_cast<long long>(b0) - a1 + 1;
+    if (b1 <= a0) return static_cast<long long>(a0) - b1 + 1;
+    return 0;
+}
+
+// Moves [start, start + extent) into [low, high) as little as possible; the
+// start wins when the range does not fit.
+int clamp_into(int start, int extent, int low, int high) {
+    return std::max(low, std::min(start, high - extent));
+}
+
+}  // namespace
+
+LayoutPoint reachable_position(const ScreenRect& window, const std::vector<ScreenRect>& work_areas,
+                               int grip) {
+    const LayoutPoint at{window.left, window.top};
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    const int need_x = std::max(1, std::min(grip, width));
+    const int need_y = std::max(1, std::min(grip, height));
+    const ScreenRect* nearest = nullptr;
+    long long nearest_distance = 0;
+    for (const ScreenRect& area : work_areas) {
+        const int shown_x = std::min(window.right, area.right) - std::max(window.left, area.left);
+        const int shown_y =
+            std::min(window.top + need_y, area.bottom) - std::max(window.top, area.top);
+        if (shown_x >= need_x && shown_y >= need_y) return at;
+        const long long dx = range_gap(window.left, window.right, area.left, area.right);
+        const long long dy = range_gap(window.top, window.bottom, area.top, area.bottom);
+        const long long distance = dx * dx + dy * dy;
+        if (!nearest || distance < nearest_distance) {
+            nearest = &area;
+            nearest_distance = distance;
+        }
+    }
+    if (!nearest) return at;
+    return LayoutPoint{clamp_into(window.left, width, nearest->left, nearest->right),
+                       clamp_into(window.top, height, nearest->top, nearest->bottom)};
+}
+
 int opening_gradient_green(int column, int width) {
     if (width <= 0) return 176;
     return static_cast<int>(176 + (255 - 176) * static_cast<double>(column) / width);

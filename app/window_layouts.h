@@ -4,6 +4,7 @@
 // measured extents of their texts. Plain integers: the windows feed in what
 // GDI measured and take back rectangles to create and move things to.
 #include <array>
+#include <vector>
 
 namespace markomi {
 
@@ -81,6 +82,33 @@ LayoutPoint centred_position(LayoutSize size, int desktop_right, int desktop_bot
 // that is wider, plus two characters (two lines).
 LayoutPoint resident_host_position(LayoutSize window, int a, int l, LayoutPoint pointer,
                                    int horizontal_taskbar_margin, int vertical_taskbar_margin);
+
+// ---- Keeping a host window within reach ----
+
+// A screen rectangle as Windows gives it: right and bottom exclusive.
+struct ScreenRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// The screen point of `p`, given in workspace coordinates (those of a
+// window's placement record): they count from the corner of the work area
+// of the window's monitor, so a taskbar at the top or the left shifts them
+// by its thickness.
+LayoutPoint screen_from_workspace(LayoutPoint p, const ScreenRect& monitor,
+                                  const ScreenRect& work_area);
+
+// Where a window now at `window` should stand so that the user can reach
+// it. It stays while some work area shows a piece of its top edge, where
+// the title bar is, at least `grip` pixels wide and high (less for a smaller
+// window). Otherwise (its monitor was unplugged, the desktop shrank) it
+// moves into the work area nearest to it, by as little as it takes; a
+// window larger than that area keeps its top-left corner inside it. With no
+// work areas it stays.
+LayoutPoint reachable_position(const ScreenRect& window, const std::vector<ScreenRect>& work_areas,
+                               int grip);
 
 // Green component of the notice's background in pixel column `column` of a
 // window `width` wide: 176 at the left edge rising towards 255 (white, with

@@ -350,8 +350,12 @@ bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool 
     return copy_bitmap_to_clipboard(set, slot_index, owner);
 }
 
+// The key as it is now, not as this thread's input queue last saw it: the
+// icon, the overlay and the hotkey reach here without the keyboard focus, so
+// GetKeyState would not know about a Ctrl pressed in another window.
 bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
-    return copy_stamp_to_clipboard(set, slot_index, owner, GetKeyState(VK_CONTROL) < 0);
+    return copy_stamp_to_clipboard(set, slot_index, owner,
+                                   (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0);
 }
 
 }  // namespace markomi

@@ -9,6 +9,7 @@
 
 #include "app/app_windows_win.h"
 #include "app/child_controls_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_fonts_win.h"
@@ -102,6 +103,8 @@ LRESULT CALLBACK PreferenceKeysProc(HWND control, UINT msg, WPARAM wparam, LPARA
 }
 
 LayoutPoint window_position(const PreferencesLayout& layout, const FontSetMetrics& m) {
+    POINT rebuilt{0, 0};
+    if (host_rebuild_corner(&rebuilt)) return LayoutPoint{rebuilt.x, rebuilt.y};
     if (!resident_mode()) {
         const POINT p = remembered_host_position();
         return LayoutPoint{p.x, p.y};
@@ -128,6 +131,7 @@ LRESULT OnCreate(HWND hwnd) {
     // Normal mode before any host window was placed: centred, like the
     // stamp settings window, rather than at (-1, -1).
     centre_host_window(hwnd);
+    if (!resident_mode()) keep_window_reachable(hwnd);  // a remembered place may be gone
 
     g_flags = initial_preference_flags(g_settings.global, shortcut_exists(CSIDL_DESKTOP),
                                        shortcut_exists(CSIDL_STARTUP));
@@ -183,16 +187,15 @@ void apply_and_close(HWND hwnd) {
         create_shortcut(CSIDL_STARTUP);
     else
         delete_shortcut(CSIDL_STARTUP);
-    register_hotkey();
-    DestroyWindow(hwnd);
+    DestroyWindow(hwnd);  // registers the hotkey from the new settings
     // Resident: the icon comes (back); normal: it goes and the stamp
     // settings window opens instead.
     add_tray_icon();
+    if (hotkey_taken()) report_hotkey_taken();
 }
 
 void cancel_and_close(HWND hwnd) {
-    register_hotkey();
-    DestroyWindow(hwnd);
+    DestroyWindow(hwnd);  // registers the unchanged hotkey again
     if (!resident_mode()) PostMessageW(g_main_window, WM_COMMAND, kCmdStampSettings, 0);
 }
 
@@ -267,6 +270,10 @@ LRESULT OnDestroy(HWND hwnd) {
         }
     }
     if (g_host_window == hwnd) g_host_window = nullptr;
+    // However the window goes (its buttons, a stamp from the icon, another
+    // command, a rebuild at another resolution), the hotkey it freed comes
+    // back; in normal mode this leaves none.
+    register_hotkey();
     return 0;
 }
 

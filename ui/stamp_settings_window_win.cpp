@@ -7,6 +7,7 @@
 
 #include "app/app_windows_win.h"
 #include "app/help_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
@@ -38,6 +39,8 @@ int outer_height_for_client(HWND hwnd, int width, int client_height) {
 }
 
 LayoutPoint window_position(LayoutSize size, const FontSetMetrics& m) {
+    POINT rebuilt{0, 0};
+    if (host_rebuild_corner(&rebuilt)) return LayoutPoint{rebuilt.x, rebuilt.y};
     if (!resident_mode()) {
         const POINT p = remembered_host_position();
         return LayoutPoint{p.x, p.y};
@@ -84,6 +87,7 @@ LRESULT OnCreate(HWND hwnd) {
     const LayoutPoint at = window_position(size, m);
     MoveWindow(hwnd, at.x, at.y, size.width, size.height, TRUE);
     centre_host_window(hwnd);
+    if (!resident_mode()) keep_window_reachable(hwnd);  // a remembered place may be gone
     // The window closes through "Ｏ　Ｋ" or the menu, not the title bar.
     EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
 

@@ -158,5 +158,79 @@ TEST(OpeningGradient, RunsFromPinkTowardsWhiteWithoutReachingIt) {
     EXPECT_EQ(opening_gradient_green(0, 0), 176);  // an empty window draws nothing
 }
 
+// ---- Keeping a host window within reach ----
+
+TEST(HostPlacement, WorkspaceCoordinatesCountFromTheWorkAreaCorner) {
+    const ScreenRect monitor{0, 0, 1920, 1080};
+    // Taskbar 48 pixels high at the top: a window whose placement record
+    // says (100, 100) stands at (100, 148) on the screen. Taken as screen
+    // coordinates it would creep up by 48 pixels on every trip.
+    LayoutPoint p = screen_from_workspace({100, 100}, monitor, ScreenRect{0, 48, 1920, 1080});
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 148);
+    // Taskbar 60 pixels wide on the left.
+    p = screen_from_workspace({100, 100}, monitor, ScreenRect{60, 0, 1920, 1080});
+    EXPECT_EQ(p.x, 160);
+    EXPECT_EQ(p.y, 100);
+    // A monitor left of the primary one, its taskbar at the bottom: no shift.
+    p = screen_from_workspace({-1500, 200}, ScreenRect{-1600, 0, 0, 900},
+                              ScreenRect{-1600, 0, 0, 860});
+    EXPECT_EQ(p.x, -1500);
+    EXPECT_EQ(p.y, 200);
+}
+
+TEST(HostPlacement, AWindowThatCanBeReachedStaysWhereItIs) {
+    const std::vector<ScreenRect> areas = {{0, 48, 1920, 1080}};
+    // Wholly inside.
+    LayoutPoint p = reachable_position({300, 200, 1000, 700}, areas, 24);
+    EXPECT_EQ(p.x, 300);
+    EXPECT_EQ(p.y, 200);
+    // Hanging off the right and the bottom edge, its title bar still there.
+    p = reachable_position({1700, 900, 2400, 1400}, areas, 24);
+    EXPECT_EQ(p.x, 1700);
+    EXPECT_EQ(p.y, 900);
+}
+
+TEST(HostPlacement, AWindowOutOfReachMovesOntoTheNearestWorkArea) {
+    const std::vector<ScreenRect> primary = {{0, 0, 1920, 1040}};
+    // Remembered on a monitor right of the primary one that is gone now:
+    // into the primary's bottom-right corner, as little as it takes.
+    LayoutPoint p = reachable_position({2500, 1200, 3200, 1700}, primary, 24);
+    EXPECT_EQ(p.x, 1920 - 700);
+    EXPECT_EQ(p.y, 1040 - 500);
+    // Remembered on a monitor on the left: only x changes.
+    p = reachable_position({-1500, 300, -800, 800}, primary, 24);
+    EXPECT_EQ(p.x, 0);
+    EXPECT_EQ(p.y, 300);
+    // Only a sliver of the title bar in the work area, less than a grip.
+    p = reachable_position({1910, 300, 2610, 800}, primary, 24);
+    EXPECT_EQ(p.x, 1920 - 700);
+    // Title bar above the work area (a taskbar at the top took its place).
+    p = reachable_position({300, 10, 1000, 510}, {{0, 48, 1920, 1080}}, 24);
+    EXPECT_EQ(p.x, 300);
+    EXPECT_EQ(p.y, 48);
+    // Larger than the work area: its top-left corner inside.
+    p = reachable_position({-3000, -2000, -800, 0}, primary, 24);
+    EXPECT_EQ(p.x, 0);
+    EXPECT_EQ(p.y, 0);
+    // No monitors known: nothing to go by.
+    p = reachable_position({5000, 5000, 5700, 5500}, {}, 24);
+    EXPECT_EQ(p.x, 5000);
+    EXPECT_EQ(p.y, 5000);
+}
+
+TEST(HostPlacement, OfTwoWorkAreasTheNearerOneTakesTheWindow) {
+    // The primary monitor, and a second one right of it whose taskbar sits
+    // on its left; the window was on a third monitor further right.
+    const std::vector<ScreenRect> areas = {{0, 0, 1920, 1040}, {1980, 0, 3840, 1080}};
+    LayoutPoint p = reachable_position({4000, 100, 4700, 600}, areas, 24);
+    EXPECT_EQ(p.x, 3840 - 700);
+    EXPECT_EQ(p.y, 100);
+    // Below the primary one only.
+    p = reachable_position({200, 1300, 900, 1800}, areas, 24);
+    EXPECT_EQ(p.x, 200);
+    EXPECT_EQ(p.y, 1040 - 500);
+}
+
 }  // namespace
 }  // namespace markomi

@@ -1,6 +1,7 @@
 // The opening notice of a resident start, driven in-process under Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -52,6 +53,7 @@ protected:
     void TearDown() override {
         if (g_opening_window) DestroyWindow(g_opening_window);
         if (g_host_window) DestroyWindow(g_host_window);
+        unregister_hotkey();
         if (g_main_window) DestroyWindow(g_main_window);
         g_host_window = nullptr;
         g_main_window = nullptr;
@@ -191,6 +193,10 @@ TEST_F(OpeningWindow, SwitchButtonTurnsTheProgramToNormalMode) {
     ASSERT_TRUE(t::write_bytes(shortcut, {'L', 0, 0, 0}));
     HWND host = t::create_recording_window();
     g_host_window = host;
+    // Ctrl+Alt+Shift+F10, registered as the resident program does.
+    g_settings.global.hotkey = ((HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_SHIFT) << 8) | VK_F10;
+    register_hotkey();
+    ASSERT_TRUE(hotkey_registered());
 
     open_opening_window(g_main_window);
     HWND notice = g_opening_window;
@@ -215,6 +221,10 @@ TEST_F(OpeningWindow, SwitchButtonTurnsTheProgramToNormalMode) {
         t::split_lines(t::utf16_file_text(folder_.file(L"Markomi2.ini")));
     EXPECT_NE(std::find(lines.begin(), lines.end(), L"STATIONTYPE=0"), lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), L"PASTE=0"), lines.end());
+    // Normal mode has no hotkey: the key is free for other programs.
+    EXPECT_FALSE(hotkey_registered());
+    EXPECT_TRUE(RegisterHotKey(nullptr, 0x4713, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F10));
+    UnregisterHotKey(nullptr, 0x4713);
     // Normal mode: the icon gives way to the stamp settings window.
     t::pump_messages();
     ASSERT_EQ(t::recorded_commands().size(), 1u);

@@ -367,6 +367,37 @@ TEST_F(DesktopOverlay, RightClickCancelsWithAMessageAndLeavesTheImpressionOnTheC
     EXPECT_FALSE(IsWindow(host));
 }
 
+TEST_F(DesktopOverlay, EscAndACloseRequestCancelLikeTheRightButtonAndKeepTheVeil) {
+    for (int way = 0; way < 2; ++way) {
+        SCOPED_TRACE(way ? "Alt+F4" : "Esc");
+        start_stamping();
+        MessageBoxSeen seen;
+        std::thread answer = answer_message_box(seen);
+        if (way == 0) {
+            const BYTE scan = static_cast<BYTE>(MapVirtualKeyW(VK_ESCAPE, MAPVK_VK_TO_VSC));
+            keybd_event(VK_ESCAPE, scan, 0, 0);
+            keybd_event(VK_ESCAPE, scan, KEYEVENTF_KEYUP, 0);
+        } else {
+            // What Alt+F4 makes of itself in the window's default handling.
+            PostMessageW(overlay_, WM_SYSCOMMAND, SC_CLOSE, 0);
+        }
+        pump_until([&] { return seen.found.load(); }, 10000);
+        answer.join();
+        pump_for(200);
+        EXPECT_TRUE(seen.found);
+        EXPECT_EQ(seen.text, L"捺印 はキャンセルされました。");
+        EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+        // Hidden, not gone: the next stamp from the icon waits on it again.
+        ASSERT_TRUE(IsWindow(overlay_));
+        EXPECT_EQ(g_overlay_window, overlay_);
+        EXPECT_FALSE(IsWindowVisible(overlay_));
+    }
+    // A close request while it is hidden changes nothing and asks nothing.
+    SendMessageW(overlay_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(IsWindow(overlay_));
+    EXPECT_FALSE(IsWindowVisible(overlay_));
+}
+
 TEST_F(DesktopOverlay, NormalModeCancelEndsWithTheOverlayAndTheMainWindowDestroyed) {
     g_settings.global.station_type = 0;
     HWND main_window = g_main_window;

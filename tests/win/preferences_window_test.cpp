@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_windows_win.h"
+#include "app/host_window_win.h"
 #include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_classes.h"
@@ -193,6 +194,22 @@ TEST_F(PreferencesWindow, NormalModeOpensAtTheRememberedPositionOrCentred) {
     EXPECT_EQ(r.top, (height - (r.bottom - r.top)) / 2);
     EXPECT_EQ(g_host_position.x, r.left);
     EXPECT_EQ(g_host_position.y, r.top);
+    DestroyWindow(host);
+
+    // Remembered on a monitor that is gone: moved onto the nearest work
+    // area, wholly inside it here, where it fits.
+    g_host_position = POINT{5000, 3000};
+    host = open_preferences();
+    ASSERT_TRUE(host);
+    GetWindowRect(host, &r);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    EXPECT_NE(MonitorFromRect(&r, MONITOR_DEFAULTTONULL), nullptr);
+    EXPECT_EQ(r.right, monitor.rcWork.right);
+    EXPECT_EQ(r.bottom, monitor.rcWork.bottom);
+    EXPECT_GE(r.left, monitor.rcWork.left);
+    EXPECT_GE(r.top, monitor.rcWork.top);
 }
 
 TEST_F(PreferencesWindow, NearTheTopLeftCornerOpensBesideThePointer) {
@@ -377,6 +394,89 @@ TEST_F(PreferencesWindow, CancelChangesNothingAndRestoresTheHotkey) {
     EXPECT_FALSE(settings_file_exists());
 }
 
+// Whether some window holds `hotkey` (a hotkey control's value) system-wide.
+bool hotkey_held(std::int32_t hotkey) {
+    UINT modifiers = 0;
+    if (hotkey & (HOTKEYF_SHIFT << 8)) modifiers |= MOD_SHIFT;
+    if (hotkey & (HOTKEYF_CONTROL << 8)) modifiers |= MOD_CONTROL;
+    if (hotkey & (HOTKEYF_ALT << 8)) modifiers |= MOD_ALT;
+    if (RegisterHotKey(nullptr, 0x4711, modifiers, hotkey & 0xFF)) {
+        UnregisterHotKey(nullptr, 0x4711);
+        return false;
+    }
+    return true;
+}
+
+TEST_F(PreferencesWindow, TheHotkeyComesBackHoweverTheWindowGoes) {
+    g_settings.global.hotkey = kTestHotkey;
+    register_hotkey();
+    ASSERT_TRUE(hotkey_registered());
+
+    // A stamp from the icon, a command or a rebuild at another resolution
+    // destroys the window without its buttons.
+    HWND host = open_preferences();
+    ASSERT_TRUE(host);
+    EXPECT_FALSE(hotkey_held(kTestHotkey));
+    DestroyWindow(host);
+    EXPECT_TRUE(hotkey_registered());
+    EXPECT_TRUE(hotkey_held(kTestHotkey));
+
+    // Normal mode has no hotkey to give back.
+    unregister_hotkey();
+    g_settings.global.station_type = 0;
+    host = open_preferences();
+    ASSERT_TRUE(host);
+    DestroyWindow(host);
+    EXPECT_FALSE(hotkey_registered());
+    EXPECT_FALSE(hotkey_held(kTestHotkey));
+}
+
+// Through the host window's own procedure, as the program opens it.
+TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggested) {
+    t::set_host_window_procedure(HostWndProc);
+    open_host_window(kCmdPreferences);
+    HWND first = g_host_window;
+    ASSERT_TRUE(first);
+    // Built for its monitor's resolution.
+    const int built = host_window_dpi();
+    EXPECT_EQ(built, g_current_dpi);
+    const int other = built * 3 / 2;
+    RECT before{};
+    GetWindowRect(first, &before);
+
+    // Moved onto a monitor of the same resolution it was built at: nothing.
+    RECT same = before;
+    OffsetRect(&same, -100, -50);
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(built, built), reinterpret_cast<LPARAM>(&same));
+    t::pump_messages();
+    EXPECT_EQ(g_host_window, first);
+
+    // Another resolution: one new window, at the suggested corner, with the
+    // larger font, built for that resolution.
+    const RECT suggested{300, 200, 300 + (before.right - before.left) * 3 / 2,
+                         200 + (before.bottom - before.top) * 3 / 2};
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other),
+                 reinterpret_cast<LPARAM>(&suggested));
+    t::pump_messages();
+    EXPECT_FALSE(IsWindow(first));
+    HWND second = g_host_window;
+    ASSERT_TRUE(second);
+    EXPECT_EQ(host_window_dpi(), other);
+    EXPECT_EQ(font_height(g_window_fonts.normal), -(other * 15 / 96));
+    RECT after{};
+    GetWindowRect(second, &after);
+    EXPECT_EQ(after.left, suggested.left);
+    EXPECT_EQ(after.top, suggested.top);
+    EXPECT_GT(after.right - after.left, before.right - before.left);
+
+    // The rebuilt window told of the resolution it has: no second rebuild.
+    SendMessageW(second, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&after));
+    t::pump_messages();
+    EXPECT_EQ(g_host_window, second);
+    DestroyWindow(second);
+    g_current_dpi = 96;
+}
+
 TEST_F(PreferencesWindow, CloseRequestFollowsTheHostWindowRule) {
     HWND host = open_preferences();
     ASSERT_TRUE(host);
@@ -533,6 +633,39 @@ TEST_F(DesktopPreferencesApply, StoresTheOptionsAndMakesTheShortcuts) {
     EXPECT_FALSE(hotkey_registered());
     t::pump_messages();
     EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 1);
+}
+
+TEST_F(DesktopPreferencesApply, AHotkeyHeldByAnotherProgramIsReportedOnce) {
+    // Another program (here: this thread, without the main window) holds the key.
+    ASSERT_TRUE(RegisterHotKey(nullptr, 0x4712, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F11));
+    g_settings.global.hotkey = kTestHotkey;
+    {
+        t::MessageBoxAnswerer boxes;
+        HWND host = open_preferences();
+        ASSERT_TRUE(host);
+        click(host, 121);
+        EXPECT_FALSE(IsWindow(host));
+        t::pump_messages();
+        EXPECT_EQ(boxes.count(), 1);
+        EXPECT_NE(boxes.last_text().find(L"ホットキー"), std::wstring::npos) << boxes.last_text();
+        EXPECT_FALSE(hotkey_registered());
+    }
+    UnregisterHotKey(nullptr, 0x4712);
+
+    // No hotkey, or normal mode: nothing to tell.
+    for (int station : {1, 0}) {
+        SCOPED_TRACE(station);
+        g_settings.global.station_type = station;
+        g_settings.global.hotkey = station ? 0 : kTestHotkey;
+        ASSERT_TRUE(RegisterHotKey(nullptr, 0x4712, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F11));
+        t::MessageBoxAnswerer boxes;
+        HWND host = open_preferences();
+        ASSERT_TRUE(host);
+        click(host, 121);
+        t::pump_messages();
+        EXPECT_EQ(boxes.count(), 0);
+        UnregisterHotKey(nullptr, 0x4712);
+    }
 }
 
 }  // namespace

@@ -429,6 +429,39 @@ TEST_F(DesktopResident, HotkeyValuesThatNameNoKeyLeaveTheProgramUsable) {
     }
 }
 
+TEST_F(DesktopResident, AHotkeyHeldByAnotherProgramIsReportedOnceAtStart) {
+    // This test program holds Ctrl+Alt+K first.
+    struct HeldKey {
+        bool held = RegisterHotKey(nullptr, 78, MOD_CONTROL | MOD_ALT, 'K') != FALSE;
+        ~HeldKey() {
+            if (held) UnregisterHotKey(nullptr, 78);
+        }
+    } key;
+    ASSERT_TRUE(key.held);
+    ASSERT_NE(start(L"STATIONTYPE=1\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n", false),
+              nullptr);
+    HWND box = wait_for_message_box(program_.pid);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(message_box_text(box).find(L"ホットキー"), std::wstring::npos);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_until_gone(box));
+    // Once only, and the program carries on.
+    t::pump_messages(1500);
+    EXPECT_EQ(t::find_program_window(program_.pid, L"#32770", kTitle), nullptr);
+    EXPECT_TRUE(alive());
+    t::close_program(program_);
+
+    // Normal mode, or no hotkey: nothing to tell.
+    for (const std::wstring& settings :
+         {L"STATIONTYPE=0\r\nHOTKEY=" + std::to_wstring(kHotkeyValue) + L"\r\n",
+          std::wstring(L"STATIONTYPE=1\r\nHOTKEY=0\r\n")}) {
+        ASSERT_NE(start(settings), nullptr);
+        t::pump_messages(1000);
+        EXPECT_EQ(t::find_program_window(program_.pid, L"#32770", kTitle), nullptr);
+        t::close_program(program_);
+    }
+}
+
 // ---- The opening notice -----------------------------------------------------------
 
 TEST_F(DesktopResident, OpeningNoticeShowsForTwoSecondsInResidentModeOnly) {
