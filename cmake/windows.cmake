@@ -92,7 +92,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   set(WIN_FOCUS_SUITES "AboutBox.*:PreferencesWindow.*:StampSettingsWindow.*")
   # Suites that use what the whole Wine session shares: the clipboard, the
   # startup folder's shortcut, the system era key.
-  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*")
+  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*:StampCopy.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)

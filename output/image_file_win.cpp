@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/window_classes.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/halve.h"
 #include "output/bmp_writer.h"
+#include "output/file_replace_win.h"
 #include "output/image_matte.h"
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"
@@ -31,31 +33,6 @@ namespace {
 // import libraries do not all define the GUID object.
 constexpr GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
                                   {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
-
-// Has `write` fill a fresh temporary file in the target's folder and moves
-// that over the target only when it succeeded. A missing folder fails before
-// anything exists; a failed write or move deletes the temporary file.
-template <typename Write>
-bool write_through_temporary(const wchar_t* path, Write write) {
-    if (path == nullptr || *path == L'\0') return false;
-    // A read-only file or a folder of that name is not replaced; the move
-    // below would not refuse a read-only target everywhere (Wine's does not).
-    const DWORD existing = GetFileAttributesW(path);
-    if (existing != INVALID_FILE_ATTRIBUTES &&
-        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-        return false;
-    wchar_t folder[MAX_PATH];
-    if (lstrlenW(path) >= MAX_PATH) return false;
-    lstrcpynW(folder, path, MAX_PATH);
-    PathRemoveFileSpecW(folder);
-    if (folder[0] == L'\0') lstrcpyW(folder, L".");
-    wchar_t temporary[MAX_PATH];
-    if (GetTempFileNameW(folder, L"mk2", 0, temporary) == 0) return false;
-    const bool written =
-        write(temporary) && MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!written) DeleteFileW(temporary);
-    return written;
-}
 
 bool write_file_bytes(const wchar_t* path, const std::vector<std::uint8_t>& bytes) {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
