@@ -354,6 +354,19 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
 }
 
+TEST_F(DesktopResident, TheMenusSaveDialogIsNotOwnedByTheHiddenMainWindow) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    command(main_, 112);
+    HWND dialog = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"印影保存"); });
+    ASSERT_NE(dialog, nullptr);
+    // No settings window is open, so no owner: one owned by the hidden main
+    // window can open behind the user's windows.
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(wait_until_gone(dialog));
+    EXPECT_TRUE(alive());
+}
+
 // ---- The hotkey ------------------------------------------------------------------
 
 bool hotkey_taken() {
