@@ -23,6 +23,7 @@
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
 #include "support/clipboard_text.h"
+#include "support/message_boxes.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
 #include "ui/stamp_settings_rules.h"
@@ -700,6 +701,21 @@ TEST_F(StampSettingsWindow, MenuCommandsHandTheWindowOverToTheMainWindow) {
     EXPECT_FALSE(IsWindow(host));
     EXPECT_FALSE(IsWindow(g_main_window));
     g_main_window = nullptr;
+}
+
+TEST_F(StampSettingsWindow, HelpWithoutTheHelpFileSaysSo) {
+    g_settings.global.station_type = 0;
+    // An install folder without Markomi2.chm.
+    lstrcpynW(g_install_folder, folder_.path().c_str(), ARRAYSIZE(g_install_folder));
+    HWND host = open();
+    ASSERT_TRUE(host);
+    const std::vector<t::SeenMessageBox> seen = t::answering_message_boxes(
+        [host] { SendMessageW(host, WM_COMMAND, kCmdHelp, 0); });
+    g_install_folder[0] = L'\0';
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title, L"マルコミ２");
+    EXPECT_NE(seen[0].text.find(L"Markomi2.chm"), std::wstring::npos) << seen[0].text;
+    EXPECT_TRUE(IsWindow(host));  // the window stays as it was
 }
 
 // ---- Screenshots -----------------------------------------------------------------------
