@@ -103,14 +103,18 @@ void open_contact_address(HWND hwnd) {
     ShellExecuteW(hwnd, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
+// The button's action: the box goes, and in normal mode the stamp settings
+// window it replaced in the host window comes back.
+void close_about_box(HWND hwnd) {
+    DestroyWindow(hwnd);
+    if (!resident_mode()) PostMessageW(g_main_window, WM_COMMAND, kCmdStampSettings, 0);
+}
+
 LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
     const int id = LOWORD(wparam);
     const int code = HIWORD(wparam);
     if (id == kIdOkButton && code == BN_CLICKED) {
-        DestroyWindow(hwnd);
-        // In normal mode the box was opened from the stamp settings window,
-        // which it replaced in the host window: bring that back.
-        if (!resident_mode()) PostMessageW(g_main_window, WM_COMMAND, kCmdStampSettings, 0);
+        close_about_box(hwnd);
     } else if (id == kIdAddressLink && code == STN_DBLCLK) {
         open_contact_address(hwnd);
     }
@@ -131,6 +135,16 @@ LRESULT OnClose() {
     return 0;
 }
 
+// Esc closes the box as its button does (the close request would end the
+// program in normal mode).
+LRESULT OnKeyDown(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    if (wparam == VK_ESCAPE) {
+        close_about_box(hwnd);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, WM_KEYDOWN, wparam, lparam);
+}
+
 LRESULT OnDestroy() {
     g_host_window = nullptr;
     return 0;
@@ -144,6 +158,7 @@ LRESULT CALLBACK AboutWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
         case WM_COMMAND: return OnCommand(hwnd, wparam);
         case WM_CTLCOLORSTATIC:
             return OnCtlColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+        case WM_KEYDOWN: return OnKeyDown(hwnd, wparam, lparam);
         case WM_CLOSE: return OnClose();
         case WM_DESTROY: return OnDestroy();
         default: return DefWindowProcW(hwnd, msg, wparam, lparam);

@@ -36,6 +36,9 @@ constexpr wchar_t kHotkeyTakenText[] =
     L"ホットキーを登録できませんでした。\n"
     L"同じキーを他のプログラムが使用しています。\n"
     L"環境設定で別のキーを選んでください。";
+constexpr wchar_t kStampNotRenderedText[] =
+    L"印影を作成できなかったため、クリップボードにコピーできませんでした。\n"
+    L"クリップボードの内容は変わっていません。メモリーの空きや設定を確認してください。";
 
 bool g_hotkey_registered = false;
 bool g_hotkey_taken = false;
@@ -177,9 +180,13 @@ void finish_stamp_copy() {
 }
 
 bool copy_active_stamp() {
-    if (copy_stamp_to_clipboard(g_settings, g_settings.global.active, g_main_window)) return true;
-    MessageBoxW(nullptr, kClipboardBusyText, kMessageBoxTitle,
-                MB_OK | MB_ICONWARNING | MB_TOPMOST | MB_SETFOREGROUND);
+    ClipboardCopy outcome = ClipboardCopy::kNotRendered;
+    if (copy_stamp_to_clipboard(g_settings, g_settings.global.active, g_main_window,
+                                GetKeyState(VK_CONTROL) < 0, &outcome))
+        return true;
+    const bool busy = outcome == ClipboardCopy::kClipboardBusy;
+    MessageBoxW(nullptr, busy ? kClipboardBusyText : kStampNotRenderedText, kMessageBoxTitle,
+                (busy ? MB_ICONWARNING : MB_ICONERROR) | MB_OK | MB_TOPMOST | MB_SETFOREGROUND);
     return false;
 }
 

@@ -84,8 +84,9 @@ void end_program_windows();
 
 // Copies the active slot's impression to the clipboard (owner: the main
 // window), metafile or bitmap by FORMAT and the Ctrl key. When the clipboard
-// cannot be filled (another program holds it) the user is told and false
-// comes back: nothing may then be pasted, or an older content would land.
+// cannot be filled the user is told why (another program holds it, or the
+// stamp could not be made) and false comes back: nothing may then be
+// pasted, or an older content would land.
 bool copy_active_stamp();
 
 // ---- Placement of host windows ----

@@ -20,6 +20,9 @@ LRESULT CALLBACK ButtonKeyFilterProc(HWND button, UINT msg, WPARAM wparam, LPARA
     auto* filter = static_cast<ButtonKeyFilter*>(GetPropW(button, kFilterProperty));
     if (!filter) return DefWindowProcW(button, msg, wparam, lparam);
     const WNDPROC previous = filter->previous;
+    // Esc closes the window (which may destroy this button: nothing of the
+    // filter is used after it).
+    if (forward_window_key(button, msg, wparam, lparam, WindowKeys::kEscape)) return 0;
     switch (msg) {
         case WM_KEYDOWN:
             if (filter->partner && (wparam == VK_TAB || wparam == VK_UP || wparam == VK_DOWN)) {
@@ -51,6 +54,16 @@ LRESULT CALLBACK ButtonKeyFilterProc(HWND button, UINT msg, WPARAM wparam, LPARA
 }
 
 }  // namespace
+
+bool forward_window_key(HWND control, UINT msg, WPARAM wparam, LPARAM lparam, WindowKeys keys) {
+    if (msg == WM_CHAR) return wparam == 0x1B;  // Esc's character
+    if (msg != WM_KEYDOWN) return false;
+    const bool tab_switch = keys == WindowKeys::kEscapeAndTabSwitch && wparam == VK_TAB &&
+                            GetKeyState(VK_CONTROL) < 0;
+    if (wparam != VK_ESCAPE && !tab_switch) return false;
+    SendMessageW(GetAncestor(control, GA_ROOT), WM_KEYDOWN, wparam, lparam);
+    return true;
+}
 
 void install_button_key_filter(HWND button, HWND target, int command_id, HWND partner) {
     if (!button || GetPropW(button, kFilterProperty)) return;

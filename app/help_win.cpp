@@ -2,12 +2,19 @@
 
 #include "app/path_join.h"
 #include "app/process_globals_win.h"
+#include "app/window_classes.h"
 #include "base/wide_text_win.h"
 
 namespace markomi {
 namespace {
 
 constexpr wchar_t kHelpFileName[] = L"Markomi2.chm";
+constexpr wchar_t kHelpMissingText[] =
+    L"ヘルプファイル「Markomi2.chm」が見つかりません。\n"
+    L"マルコミ２をインストールし直してください。";
+constexpr wchar_t kHelpNotShownText[] =
+    L"ヘルプ「Markomi2.chm」を表示できませんでした。\n"
+    L"ヘルプを表示する機能（HTML ヘルプ）が使えない可能性があります。";
 constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
@@ -28,11 +35,19 @@ HtmlHelpFunction html_help() {
 
 }  // namespace
 
-void open_help(HWND caller) {
+bool open_help(HWND caller) {
     const wchar_t* path = as_wide(path_join(as_u16(std::wstring_view(g_install_folder)), u"\\",
                                             as_u16(std::wstring_view(kHelpFileName))));
-    if (!path[0] || GetFileAttributesW(path) == INVALID_FILE_ATTRIBUTES) return;
-    if (HtmlHelpFunction function = html_help()) function(caller, path, kHelpDisplayTopic, 0);
+    const bool present = path[0] && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    HtmlHelpFunction function = present ? html_help() : nullptr;
+    // HtmlHelpW answers with the viewer's window, or null when it could not show the file.
+    if (function && function(caller, path, kHelpDisplayTopic, 0) != nullptr) return true;
+    // The hidden main window makes a poor owner: the box would open behind
+    // the user's windows.
+    HWND owner = caller && IsWindowVisible(caller) ? caller : nullptr;
+    MessageBoxW(owner, present ? kHelpNotShownText : kHelpMissingText, kMessageBoxTitle,
+                MB_OK | MB_ICONWARNING | (owner ? 0 : MB_TOPMOST | MB_SETFOREGROUND));
+    return false;
 }
 
 }  // namespace markomi

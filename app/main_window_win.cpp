@@ -171,7 +171,9 @@ LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
         case kCmdPreferences:
         case kCmdAbout: open_host_window(LOWORD(wparam)); break;
         case kCmdSaveImage:
-            run_save_image_dialog(hwnd, g_settings, g_settings.global.active);
+            // Owned by the open settings window, if any: a dialog owned by
+            // the hidden main window may open behind the user's windows.
+            run_save_image_dialog(g_host_window, g_settings, g_settings.global.active);
             break;
         case kCmdHelp: open_help(hwnd); break;
         case kCmdExit: exit_program(hwnd); break;

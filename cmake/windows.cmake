@@ -92,7 +92,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   set(WIN_FOCUS_SUITES "AboutBox.*:PreferencesWindow.*:StampSettingsWindow.*")
   # Suites that use what the whole Wine session shares: the clipboard, the
   # startup folder's shortcut, the system era key, the uninstall entry.
-  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*:InstallFolderResolution.*")
+  set(WIN_SESSION_SUITES "BitmapOutput.*:MetafileOutput.*:OpeningWindow.*:EraRegistry.*:InstallFolderResolution.*:StampCopy.*")
   # Suites that need an ANSI code page other than 932 (see scripts/wine).
   set(WIN_OTHER_CODE_PAGE_SUITES "SettingsFilesOtherCodePage.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})

@@ -79,7 +79,8 @@ StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc,
     return result;
 }
 
-bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
+bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
+                              ClipboardCopy* outcome) {
     HDC window_dc = GetDC(owner);
     HDC memory_dc = CreateCompatibleDC(window_dc);
     HGDIOBJ original = GetCurrentObject(memory_dc, OBJ_BITMAP);
@@ -87,11 +88,17 @@ bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
     // The clipboard takes a bitmap that no device context holds.
     SelectObject(memory_dc, original);
     bool placed = false;
-    if (stamp.bitmap && open_clipboard_patiently(owner)) {
-        EmptyClipboard();
-        placed = SetClipboardData(CF_BITMAP, stamp.bitmap) != nullptr;
-        CloseClipboard();
+    ClipboardCopy result = ClipboardCopy::kNotRendered;
+    if (stamp.bitmap) {
+        result = ClipboardCopy::kClipboardBusy;
+        if (open_clipboard_patiently(owner)) {
+            EmptyClipboard();
+            placed = SetClipboardData(CF_BITMAP, stamp.bitmap) != nullptr;
+            CloseClipboard();
+            if (placed) result = ClipboardCopy::kPlaced;
+        }
     }
+    if (outcome) *outcome = result;
     if (!placed && stamp.bitmap) DeleteObject(stamp.bitmap);
     DeleteDC(memory_dc);
     ReleaseDC(owner, window_dc);

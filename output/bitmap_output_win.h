@@ -4,6 +4,7 @@
 // the clipboard as CF_BITMAP.
 #include <windows.h>
 
+#include "output/clipboard_win.h"
 #include "render/ink_margins.h"
 #include "settings/settings_record.h"
 
@@ -27,7 +28,9 @@ struct StampBitmap {
 StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc, HDC memory_dc);
 
 // Renders and puts the bitmap on the clipboard, owned by `owner`. False when
-// the clipboard could not be had (the bitmap is then released).
-bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner);
+// the clipboard could not be had (the bitmap is then released) or no bitmap
+// was made (the clipboard is then not touched); `outcome` tells which.
+bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
+                              ClipboardCopy* outcome = nullptr);
 
 }  // namespace markomi

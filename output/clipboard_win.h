@@ -4,6 +4,14 @@
 
 namespace markomi {
 
+// How a copy of the stamp to the clipboard ended. A busy clipboard and a
+// stamp that could not be drawn call for different advice to the user.
+enum class ClipboardCopy {
+    kPlaced,
+    kClipboardBusy,  // another program kept the clipboard open
+    kNotRendered,    // no picture was made; the clipboard was not touched
+};
+
 // Tries OpenClipboard a few times over about half a second: clipboard
 // viewers and managers keep it open briefly after every change, and a stamp
 // must not be lost to that. False when it stayed busy.

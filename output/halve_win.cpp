@@ -39,10 +39,16 @@ std::vector<std::uint32_t> halved_pixels(HDC reference_dc, HBITMAP bitmap, int b
 }
 
 HBITMAP bitmap_from_pixels(HDC reference_dc, const std::vector<std::uint32_t>& pixels, int w, int h) {
+    // Without its pixels (a work bitmap that could not be read) there is
+    // no picture: an uninitialised bitmap would be passed on as one.
+    if (w <= 0 || h <= 0 || pixels.size() < static_cast<std::size_t>(w) * h) return nullptr;
     HBITMAP bitmap = CreateCompatibleBitmap(reference_dc, w, h);
-    if (!bitmap || pixels.size() < static_cast<std::size_t>(w) * h) return bitmap;
+    if (!bitmap) return nullptr;
     BITMAPINFO info = top_down_32(w, h);
-    SetDIBits(reference_dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS);
+    if (SetDIBits(reference_dc, bitmap, 0, h, pixels.data(), &info, DIB_RGB_COLORS) != h) {
+        DeleteObject(bitmap);
+        return nullptr;
+    }
     return bitmap;
 }
 

@@ -12,7 +12,9 @@ namespace markomi {
 std::vector<std::uint32_t> halved_pixels(HDC reference_dc, HBITMAP bitmap, int bitmap_width,
                                          int bitmap_height, int x, int y, int w, int h);
 
-// A bitmap compatible with `reference_dc` holding `pixels` (w x h).
+// A bitmap compatible with `reference_dc` holding `pixels` (w x h); null
+// when there are fewer pixels (none: they could not be read) or they could
+// not be set, so no blank bitmap passes for a picture.
 HBITMAP bitmap_from_pixels(HDC reference_dc, const std::vector<std::uint32_t>& pixels, int w, int h);
 
 // Draws `pixels` (w x h) onto `target` at (x, y).

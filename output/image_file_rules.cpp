@@ -99,6 +99,42 @@ std::optional<std::u16string> name_after_type_change(std::u16string_view box_tex
     return replace_extension(box_text, type->extension);
 }
 
+std::u16string_view folder_of_path(std::u16string_view path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    if (slash == std::u16string_view::npos) return {};
+    // "C:\\a.png": the folder is the root, with its separator.
+    if (slash == 2 && path[1] == u':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+std::u16string_view file_name_of_path(std::u16string_view path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+void remember_save_choice(SaveDialogMemory& memory, std::u16string_view saved_name,
+                          int filter_index) {
+    const std::u16string_view folder = folder_of_path(saved_name);
+    if (!folder.empty()) memory.folder.assign(folder);
+    if (image_file_type_at(filter_index)) memory.filter_index = filter_index;
+}
+
+std::u16string replace_file_question(std::u16string_view saved_name) {
+    std::u16string text = u"「";
+    text.append(file_name_of_path(saved_name));
+    text.append(u"」は既にあります。\n置き換えますか？");
+    return text;
+}
+
+std::u16string save_failure_message(std::u16string_view saved_name) {
+    std::u16string text = u"印影を次のファイルに保存できませんでした。\n\n";
+    text.append(saved_name);
+    text.append(
+        u"\n\n書き込み禁止のファイルやフォルダー、長すぎるファイル名、ディスクの空き不足などが"
+        u"考えられます。\n既にあったファイルは元のまま残っています。");
+    return text;
+}
+
 int image_writer_type_code(ImageWriter writer) {
     switch (writer) {
         case ImageWriter::kPng: return 1;

@@ -80,6 +80,33 @@ std::optional<std::u16string> saved_file_name(std::u16string_view chosen_name, i
 // index is outside 1..4 (the box is left alone).
 std::optional<std::u16string> name_after_type_change(std::u16string_view box_text, int filter_index);
 
+// ---- What the dialog remembers, asks and tells --------------------------------
+
+// The folder and type of the last save, kept while the program runs (not in
+// the settings file), so that the next dialog starts where the user was.
+struct SaveDialogMemory {
+    std::u16string folder;  // empty: the dialog's own choice
+    int filter_index = kSaveInitialFilterIndex;
+};
+
+// The part of a path before its last "\" or "/" (a drive root keeps its
+// "\": "C:\a.png" -> "C:\"); empty when there is none.
+std::u16string_view folder_of_path(std::u16string_view path);
+// The part after the last "\" or "/".
+std::u16string_view file_name_of_path(std::u16string_view path);
+
+// Notes a confirmed choice: the saved file's folder and, when it is one of
+// the list, the type.
+void remember_save_choice(SaveDialogMemory& memory, std::u16string_view saved_name,
+                          int filter_index);
+
+// The question before an existing file is replaced, naming the file.
+std::u16string replace_file_question(std::u16string_view saved_name);
+
+// The message when the file could not be written, naming the whole path.
+// What was there before is still there (the writers replace only complete files).
+std::u16string save_failure_message(std::u16string_view saved_name);
+
 // ---- PNG and JPEG writer ------------------------------------------------------
 
 // The type code of the image writer: 1 = PNG, 2 = JPEG; 0 for BMP and EMF,

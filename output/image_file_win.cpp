@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "app/window_classes.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/halve.h"
 #include "output/bmp_writer.h"
+#include "output/file_replace_win.h"
 #include "output/image_matte.h"
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"
@@ -31,31 +33,6 @@ namespace {
 // import libraries do not all define the GUID object.
 constexpr GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
                                   {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
-
-// Has `write` fill a fresh temporary file in the target's folder and moves
-// that over the target only when it succeeded. A missing folder fails before
-// anything exists; a failed write or move deletes the temporary file.
-template <typename Write>
-bool write_through_temporary(const wchar_t* path, Write write) {
-    if (path == nullptr || *path == L'\0') return false;
-    // A read-only file or a folder of that name is not replaced; the move
-    // below would not refuse a read-only target everywhere (Wine's does not).
-    const DWORD existing = GetFileAttributesW(path);
-    if (existing != INVALID_FILE_ATTRIBUTES &&
-        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
-        return false;
-    wchar_t folder[MAX_PATH];
-    if (lstrlenW(path) >= MAX_PATH) return false;
-    lstrcpynW(folder, path, MAX_PATH);
-    PathRemoveFileSpecW(folder);
-    if (folder[0] == L'\0') lstrcpyW(folder, L".");
-    wchar_t temporary[MAX_PATH];
-    if (GetTempFileNameW(folder, L"mk2", 0, temporary) == 0) return false;
-    const bool written =
-        write(temporary) && MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!written) DeleteFileW(temporary);
-    return written;
-}
 
 bool write_file_bytes(const wchar_t* path, const std::vector<std::uint8_t>& bytes) {
     HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -245,26 +222,75 @@ GdipImagePtr render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter wri
     return halved;
 }
 
+// The folder and type of the last save, for the rest of the run.
+SaveDialogMemory g_save_memory;
+
+// The dialog's file-name box: the combo box of newer explorer-style
+// dialogs, else the edit box (1152) of older ones.
+int save_name_box(HWND dialog) { return GetDlgItem(dialog, cmb13) != nullptr ? cmb13 : kSaveNameBoxId; }
+
 UINT_PTR CALLBACK save_dialog_hook(HWND dialog, UINT message, WPARAM, LPARAM lparam) {
     if (message != WM_NOTIFY) return 0;
     const auto* notify = reinterpret_cast<const OFNOTIFYW*>(lparam);
     if (notify->hdr.code != CDN_TYPECHANGE || notify->lpOFN == nullptr) return 0;
-    // The hook belongs to the explorer dialog's child; the name box is the parent's.
+    // The hook belongs to the explorer dialog's child; the name box is the
+    // parent's. Its text is read as typed: CDM_GETSPEC would give the name
+    // without the folder the user typed before it, which would be lost.
     HWND box_owner = GetParent(dialog);
+    const int box = save_name_box(box_owner);
     wchar_t text[kSaveNameBufferCapacity] = {};
-    if (SendMessageW(box_owner, CDM_GETSPEC, kSaveNameBufferCapacity,
-                     reinterpret_cast<LPARAM>(text)) < 0)
-        return 0;
+    GetDlgItemTextW(box_owner, box, text, static_cast<int>(kSaveNameBufferCapacity));
     const std::optional<std::u16string> renamed =
         name_after_type_change(as_u16(std::wstring_view(text)), notify->lpOFN->nFilterIndex);
     if (renamed && *renamed != as_u16(std::wstring_view(text))) {
         const std::wstring wide = to_wide(*renamed);
-        // Newer explorer-style dialogs show the name in a combo box; the
-        // edit box of the older ones is the fallback.
-        const int box = GetDlgItem(box_owner, cmb13) != nullptr ? cmb13 : kSaveNameBoxId;
         SendMessageW(box_owner, CDM_SETCONTROLTEXT, box, reinterpret_cast<LPARAM>(wide.c_str()));
     }
     return 0;
+}
+
+struct SaveChoice {
+    std::wstring name;  // as the dialog returned it
+    int filter_index = kSaveInitialFilterIndex;
+};
+
+// Runs the dialog once, starting from `name` (a bare name opens in the
+// remembered folder) and the type at `filter_index`.
+std::optional<SaveChoice> ask_save_name(HWND owner, const std::wstring& name, int filter_index) {
+    wchar_t file[kSaveNameBufferCapacity] = {};
+    wchar_t title[kSaveNameBufferCapacity] = {};
+    lstrcpynW(file, name.c_str(), kSaveNameBufferCapacity);
+    const std::u16string filter = save_dialog_filter();
+    const std::wstring folder = to_wide(g_save_memory.folder);
+
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = as_wide(filter.c_str());
+    dialog.nFilterIndex = static_cast<DWORD>(filter_index);
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = kSaveNameBufferCapacity;
+    dialog.lpstrFileTitle = title;
+    dialog.nMaxFileTitle = kSaveNameBufferCapacity;
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrTitle = as_wide(kSaveDialogTitle);
+    dialog.lpstrDefExt = as_wide(kSaveDefaultExtension);
+    // No OFN_OVERWRITEPROMPT: the dialog would ask about its own name, while
+    // the file written is that name with the type's extension ensured, which
+    // is asked about afterwards.
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                   OFN_ENABLEHOOK;
+    dialog.lpfnHook = save_dialog_hook;
+    if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+    return SaveChoice{file, static_cast<int>(dialog.nFilterIndex)};
+}
+
+// An existing file that the writers would replace (a read-only one or a
+// folder they refuse, and the failure is told instead).
+bool replaceable_file_exists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) == 0;
 }
 
 }  // namespace
@@ -354,34 +380,31 @@ bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_i
 }
 
 bool run_save_image_dialog(HWND owner, SettingsSet& set, int slot_index) {
-    wchar_t file[kSaveNameBufferCapacity] = {};
-    wchar_t title[kSaveNameBufferCapacity] = {};
-    lstrcpynW(file, as_wide(kInitialSaveFileName), kSaveNameBufferCapacity);
-    const std::u16string filter = save_dialog_filter();
-
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = as_wide(filter.c_str());
-    dialog.nFilterIndex = kSaveInitialFilterIndex;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = kSaveNameBufferCapacity;
-    dialog.lpstrFileTitle = title;
-    dialog.nMaxFileTitle = kSaveNameBufferCapacity;
-    dialog.lpstrTitle = as_wide(kSaveDialogTitle);
-    dialog.lpstrDefExt = as_wide(kSaveDefaultExtension);
-    // No overwrite prompt: an existing file of that name is replaced.
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
-                   OFN_ENABLEHOOK;
-    dialog.lpfnHook = save_dialog_hook;
-    if (!GetSaveFileNameW(&dialog)) return false;
-
-    const std::optional<std::u16string> name =
-        saved_file_name(as_u16(std::wstring_view(file)), static_cast<int>(dialog.nFilterIndex));
-    if (!name) return false;
-    const std::wstring path = to_wide(*name);
-    return save_stamp_file(set, slot_index, owner, static_cast<int>(dialog.nFilterIndex),
-                           path.c_str());
+    std::wstring start_name = as_wide(kInitialSaveFileName);
+    int filter_index = g_save_memory.filter_index;
+    std::wstring path;
+    for (;;) {
+        const std::optional<SaveChoice> choice = ask_save_name(owner, start_name, filter_index);
+        if (!choice) return false;
+        const std::optional<std::u16string> name =
+            saved_file_name(as_u16(std::wstring_view(choice->name)), choice->filter_index);
+        if (!name) return false;
+        path = to_wide(*name);
+        filter_index = choice->filter_index;
+        if (!replaceable_file_exists(path)) break;
+        // Replacing loses the old file: only on a yes. A no goes back to the
+        // dialog with the name as chosen.
+        const std::wstring question = to_wide(replace_file_question(*name));
+        if (MessageBoxW(owner, question.c_str(), kMessageBoxTitle,
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+            break;
+        start_name = choice->name;
+    }
+    remember_save_choice(g_save_memory, as_u16(std::wstring_view(path)), filter_index);
+    if (save_stamp_file(set, slot_index, owner, filter_index, path.c_str())) return true;
+    const std::wstring failure = to_wide(save_failure_message(as_u16(std::wstring_view(path))));
+    MessageBoxW(owner, failure.c_str(), kMessageBoxTitle, MB_OK | MB_ICONERROR);
+    return false;
 }
 
 }  // namespace markomi

@@ -32,9 +32,13 @@ bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_i
 // identifier copied to `clsid`; -1 (and `clsid` untouched) when there is none.
 int find_image_encoder(std::u16string_view mime_type, CLSID* clsid);
 
-// Runs the modal save dialog owned by `owner` (may be null) and writes the
-// chosen file with the chosen type's extension ensured. False when cancelled
-// or when the writer failed.
+// Runs the modal save dialog owned by `owner` (the open settings host
+// window, or null; never the hidden main window) and writes the chosen file
+// with the chosen type's extension ensured. An existing file is replaced
+// only after the user says yes (no: the dialog again); a file that cannot
+// be written is told in a message box. The dialog starts in the folder and
+// with the type of the last save of this run. False when cancelled or when
+// the writer failed.
 bool run_save_image_dialog(HWND owner, SettingsSet& set, int slot_index);
 
 }  // namespace markomi

@@ -9,6 +9,7 @@
 #include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
+#include "output/file_replace_win.h"
 #include "output/metafile_rules.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
@@ -301,53 +302,58 @@ HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar
     return handle;
 }
 
-bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner) {
-    if (!open_clipboard_patiently(owner)) return false;
-    EmptyClipboard();
-    bool placed = false;
-    const UINT size = GetEnhMetaFileBits(metafile, 0, nullptr);
-    if (size != 0) {
-        HGLOBAL buffer = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-        BYTE* bytes = buffer ? static_cast<BYTE*>(GlobalLock(buffer)) : nullptr;
-        if (bytes && GetEnhMetaFileBits(metafile, size, bytes) != 0) {
-            // The clipboard owns this copy; the caller keeps its own handle.
-            HENHMETAFILE copy = SetEnhMetaFileBits(size, bytes);
-            if (copy) {
-                placed = SetClipboardData(CF_ENHMETAFILE, copy) != nullptr;
-                if (!placed) DeleteEnhMetaFile(copy);
-            }
-        }
-        if (bytes) GlobalUnlock(buffer);
-        if (buffer) GlobalFree(buffer);
+bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner, ClipboardCopy* outcome) {
+    // The copy is made before the clipboard is opened: a metafile that
+    // cannot be copied leaves the clipboard with what it had.
+    HENHMETAFILE copy = nullptr;
+    const std::vector<std::uint8_t> bits = metafile ? metafile_bits(metafile) : std::vector<std::uint8_t>{};
+    if (!bits.empty()) copy = SetEnhMetaFileBits(static_cast<UINT>(bits.size()), bits.data());
+    if (!copy) {
+        if (outcome) *outcome = ClipboardCopy::kNotRendered;
+        return false;
     }
+    if (!open_clipboard_patiently(owner)) {
+        DeleteEnhMetaFile(copy);
+        if (outcome) *outcome = ClipboardCopy::kClipboardBusy;
+        return false;
+    }
+    EmptyClipboard();
+    // The clipboard owns this copy; the caller keeps its own handle.
+    const bool placed = SetClipboardData(CF_ENHMETAFILE, copy) != nullptr;
+    if (!placed) DeleteEnhMetaFile(copy);
     CloseClipboard();
+    if (outcome) *outcome = placed ? ClipboardCopy::kPlaced : ClipboardCopy::kClipboardBusy;
     return placed;
 }
 
-bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
+bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
+                                ClipboardCopy* outcome) {
     HENHMETAFILE metafile = render_stamp_metafile(set, slot_index, nullptr);
-    if (!metafile) return false;
-    const bool placed = put_metafile_on_clipboard(metafile, owner);
+    if (!metafile) {
+        if (outcome) *outcome = ClipboardCopy::kNotRendered;
+        return false;
+    }
+    const bool placed = put_metafile_on_clipboard(metafile, owner, outcome);
     DeleteEnhMetaFile(metafile);
     return placed;
 }
 
 bool save_stamp_emf(SettingsSet& set, int slot_index, const wchar_t* path) {
-    if (!path || !*path) return false;
-    const std::wstring temporary = std::wstring(path) + L".part";
-    HENHMETAFILE metafile = render_stamp_metafile(set, slot_index, temporary.c_str());
-    if (!metafile) return false;
-    DeleteEnhMetaFile(metafile);  // closes the file
-    if (MoveFileExW(temporary.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // Through the same temporary file as the other writers, so a read-only
+    // target is refused alike and a failure leaves the old file whole.
+    return write_through_temporary(path, [&](const wchar_t* temporary) {
+        HENHMETAFILE metafile = render_stamp_metafile(set, slot_index, temporary);
+        if (!metafile) return false;
+        DeleteEnhMetaFile(metafile);  // closes the file
         return true;
-    DeleteFileW(temporary.c_str());
-    return false;
+    });
 }
 
-bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down) {
+bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down,
+                             ClipboardCopy* outcome) {
     if (stamp_output_for(set.global, ctrl_down) == StampOutput::kMetafile)
-        return copy_metafile_to_clipboard(set, slot_index, owner);
-    return copy_bitmap_to_clipboard(set, slot_index, owner);
+        return copy_metafile_to_clipboard(set, slot_index, owner, outcome);
+    return copy_bitmap_to_clipboard(set, slot_index, owner, outcome);
 }
 
 // The key as it is now, not as this thread's input queue last saw it: the

@@ -4,6 +4,7 @@
 // or an EMF file; and the switch between this and the bitmap output.
 #include <windows.h>
 
+#include "output/clipboard_win.h"
 #include "output/metafile_geometry.h"
 #include "settings/settings_record.h"
 
@@ -29,23 +30,26 @@ bool gdiplus_records_metafile_drawing();
 HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
                                    MetafileFrame* frame = nullptr);
 
-// Empties the clipboard (owned by `owner`) and puts an independent copy of
-// `metafile` on it as CF_ENHMETAFILE; the caller still owns `metafile`.
-// False when no copy could be placed (the clipboard is then empty, or
-// unchanged when it could not be opened).
-bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner);
+// Puts an independent copy of `metafile` on the emptied clipboard (owned by
+// `owner`) as CF_ENHMETAFILE; the caller still owns `metafile`. False when
+// no copy could be placed; a metafile that cannot be copied, or a clipboard
+// that cannot be opened, leaves the clipboard as it was. `outcome` tells which.
+bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner, ClipboardCopy* outcome = nullptr);
 
 // Renders the slot's metafile and puts it on the clipboard.
-bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner);
+bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
+                                ClipboardCopy* outcome = nullptr);
 
 // Writes the slot's metafile as an EMF file. The recording goes into a
 // temporary file beside `path` that replaces it only once complete, so a
-// failure leaves neither a partial file nor a damaged earlier one.
+// failure leaves neither a partial file nor a damaged earlier one. A
+// read-only file is not replaced, as with the other image writers.
 bool save_stamp_emf(SettingsSet& set, int slot_index, const wchar_t* path);
 
 // The stamping switch: FORMAT's first letter picks the metafile ("M") or the
 // bitmap, and Ctrl held reverses the choice.
-bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down);
+bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down,
+                             ClipboardCopy* outcome = nullptr);
 // The same with the Ctrl key's state read now.
 bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner);
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/app_windows_win.h"
+#include "app/button_keys_win.h"
 #include "app/child_controls_win.h"
 #include "app/host_window_win.h"
 #include "app/process_globals_win.h"
@@ -75,6 +76,8 @@ void move_focus(HWND control, bool forward) {
 LRESULT CALLBACK PreferenceKeysProc(HWND control, UINT msg, WPARAM wparam, LPARAM lparam,
                                     UINT_PTR, DWORD_PTR) {
     const int id = GetDlgCtrlID(control);
+    // Esc is the window's キャンセル, from every control (the hotkey field too).
+    if (forward_window_key(control, msg, wparam, lparam, WindowKeys::kEscape)) return 0;
     switch (msg) {
         case WM_KEYDOWN:
             if (wparam == VK_TAB || wparam == VK_DOWN) {
@@ -262,6 +265,15 @@ LRESULT OnClose() {
     return 0;
 }
 
+// Esc, from the window or passed on by a control: キャンセル.
+LRESULT OnKeyDown(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    if (wparam == VK_ESCAPE) {
+        cancel_and_close(hwnd);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, WM_KEYDOWN, wparam, lparam);
+}
+
 LRESULT OnDestroy(HWND hwnd) {
     for (int id : kFocusableIds) {
         if (HWND control = GetDlgItem(hwnd, id)) {
@@ -284,6 +296,7 @@ LRESULT CALLBACK PreferencesWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM l
         case WM_CREATE: return OnCreate(hwnd);
         case WM_COMMAND: return OnCommand(hwnd, wparam);
         case WM_DRAWITEM: return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
+        case WM_KEYDOWN: return OnKeyDown(hwnd, wparam, lparam);
         case WM_CLOSE: return OnClose();
         case WM_DESTROY: return OnDestroy(hwnd);
         default: return DefWindowProcW(hwnd, msg, wparam, lparam);

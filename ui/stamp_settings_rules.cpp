@@ -21,4 +21,9 @@ const std::array<std::u16string_view, kSlotCount>& tab_captions() {
     return captions;
 }
 
+int next_tab_index(int current, bool forward) {
+    if (current < 0 || current >= kSlotCount) return forward ? 0 : kSlotCount - 1;
+    return (current + (forward ? 1 : kSlotCount - 1)) % kSlotCount;
+}
+
 }  // namespace markomi

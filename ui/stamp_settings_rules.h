@@ -28,4 +28,8 @@ StampSettingsLayout stamp_settings_layout(int cw, int lh, int menu_bar_height);
 // Tab captions, slot 1 to 7 (the leading blanks belong to them).
 const std::array<std::u16string_view, kSlotCount>& tab_captions();
 
+// The tab Ctrl+Tab (forward) or Ctrl+Shift+Tab goes to from `current`,
+// wrapping round the seven; from no selection (-1) forward is the first.
+int next_tab_index(int current, bool forward);
+
 }  // namespace markomi

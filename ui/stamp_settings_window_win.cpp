@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_windows_win.h"
+#include "app/button_keys_win.h"
 #include "app/help_win.h"
 #include "app/host_window_win.h"
 #include "app/process_globals_win.h"
@@ -26,8 +27,19 @@ namespace {
 constexpr wchar_t kTabControlError[] = L"TAB CONTROL ERROR";
 constexpr int kTabSettingsFontHeight = 17;
 
+constexpr UINT_PTR kTabStripKeysSubclassId = 3;
+
 // The tab strip of the open window (one window of the host class at a time).
 HWND g_tab_strip = nullptr;
+
+// A click on a tab leaves the focus on the strip: Esc and Ctrl+Tab are the
+// window's there too.
+LRESULT CALLBACK TabStripKeysProc(HWND tabs, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                                  DWORD_PTR) {
+    if (forward_window_key(tabs, msg, wparam, lparam, WindowKeys::kEscapeAndTabSwitch)) return 0;
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(tabs, TabStripKeysProc, kTabStripKeysSubclassId);
+    return DefSubclassProc(tabs, msg, wparam, lparam);
+}
 
 // The outer height that gives the window at least `client_height` of client
 // area with its frame and (in normal mode) its menu bar.
@@ -66,6 +78,7 @@ HWND create_tab_strip(HWND hwnd, const LayoutRect& r) {
         SendMessageW(tabs, TCM_INSERTITEMW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&item));
     }
     SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(g_settings.global.active), 0);
+    SetWindowSubclass(tabs, TabStripKeysProc, kTabStripKeysSubclassId, 0);
     return tabs;
 }
 
@@ -105,19 +118,39 @@ LRESULT OnCreate(HWND hwnd) {
     return 0;
 }
 
+// What was typed belongs to the slot being left.
+void OnTabChanging() {
+    if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+}
+
+void OnTabChanged() {
+    const auto selected = static_cast<int>(SendMessageW(g_tab_strip, TCM_GETCURSEL, 0, 0));
+    if (selected >= 0 && selected < kSlotCount) g_settings.global.active = selected;
+    refresh_tab_sheet(g_tab_sheet_window);
+}
+
 LRESULT OnNotify(const NMHDR* header) {
     if (!header || header->hwndFrom != g_tab_strip) return 0;
     if (header->code == TCN_SELCHANGING) {
-        // What was typed belongs to the slot being left.
-        if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+        OnTabChanging();
         return FALSE;
     }
-    if (header->code == TCN_SELCHANGE) {
-        const auto selected = static_cast<int>(SendMessageW(g_tab_strip, TCM_GETCURSEL, 0, 0));
-        if (selected >= 0 && selected < kSlotCount) g_settings.global.active = selected;
-        refresh_tab_sheet(g_tab_sheet_window);
-    }
+    if (header->code == TCN_SELCHANGE) OnTabChanged();
     return 0;
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab: the next or previous tab, as a click on it
+// (TCM_SETCURSEL alone notifies nobody).
+void step_tab(bool forward) {
+    if (!g_tab_strip) return;
+    OnTabChanging();
+    const auto current = static_cast<int>(SendMessageW(g_tab_strip, TCM_GETCURSEL, 0, 0));
+    SendMessageW(g_tab_strip, TCM_SETCURSEL, static_cast<WPARAM>(next_tab_index(current, forward)), 0);
+    OnTabChanged();
+    // The focused control may have gone with the division row of slot 1.
+    HWND focus = GetFocus();
+    if (g_tab_sheet_window && (!focus || !IsWindowVisible(focus) || focus == g_tab_sheet_window))
+        SetFocus(GetDlgItem(g_tab_sheet_window, kSheetIdOk));
 }
 
 LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
@@ -146,6 +179,17 @@ LRESULT OnClose(HWND hwnd) {
     return 0;
 }
 
+// Keys the controls pass on (and the window's own, when it has the focus):
+// Esc is the close request, Ctrl+Tab changes the tab.
+LRESULT OnKeyDown(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    if (wparam == VK_ESCAPE) return OnClose(hwnd);
+    if (wparam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
+        step_tab(GetKeyState(VK_SHIFT) >= 0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, WM_KEYDOWN, wparam, lparam);
+}
+
 // The controls still exist here (children go after their parent): what they
 // hold is taken before the settings are written.
 LRESULT OnDestroy(HWND hwnd) {
@@ -163,6 +207,7 @@ LRESULT CALLBACK StampSettingsWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM
         case WM_CREATE: return OnCreate(hwnd);
         case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lparam));
         case WM_COMMAND: return OnCommand(hwnd, wparam);
+        case WM_KEYDOWN: return OnKeyDown(hwnd, wparam, lparam);
         case WM_CLOSE: return OnClose(hwnd);
         case WM_DESTROY: return OnDestroy(hwnd);
         default: return DefWindowProcW(hwnd, msg, wparam, lparam);

@@ -5,6 +5,7 @@
 
 #include <commctrl.h>
 
+#include "app/button_keys_win.h"
 #include "settings/settings_record.h"
 #include "ui/tab_sheet_parts_win.h"
 #include "ui/tab_sheet_rules.h"
@@ -47,6 +48,8 @@ void set_input_method(HWND control, bool open) {
 LRESULT CALLBACK SheetKeysProc(HWND control, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                DWORD_PTR) {
     const int id = GetDlgCtrlID(control);
+    // Esc and Ctrl+Tab are the settings window's, whichever control has the focus.
+    if (forward_window_key(control, msg, wparam, lparam, WindowKeys::kEscapeAndTabSwitch)) return 0;
     switch (msg) {
         case WM_KEYDOWN:
             if (wparam == VK_TAB || wparam == VK_DOWN || (wparam == VK_RETURN && enter_moves_on(id))) {

@@ -115,6 +115,31 @@ TEST(ImageWriter, EncoderLookupTakesTheFirstExactMatch) {
     EXPECT_EQ(find_encoder_index(std::vector<std::u16string>{}, u"image/png"), -1);
 }
 
+TEST(SaveDialog, RemembersTheFolderAndTypeOfTheLastSave) {
+    SaveDialogMemory memory;
+    EXPECT_TRUE(memory.folder.empty());
+    EXPECT_EQ(memory.filter_index, 1);
+    remember_save_choice(memory, u"D:\\書類\\印影.jpg", kJpg);
+    EXPECT_EQ(memory.folder, u"D:\\書類");
+    EXPECT_EQ(memory.filter_index, kJpg);
+    // A drive root keeps its separator ("D:" alone would mean the current folder there).
+    remember_save_choice(memory, u"D:\\a.png", kPng);
+    EXPECT_EQ(memory.folder, u"D:\\");
+    // A bare name or a type outside the list leaves what was remembered.
+    remember_save_choice(memory, u"b.bmp", 9);
+    EXPECT_EQ(memory.folder, u"D:\\");
+    EXPECT_EQ(memory.filter_index, kPng);
+    EXPECT_EQ(file_name_of_path(u"D:\\書類/印影.emf"), u"印影.emf");
+}
+
+TEST(SaveDialog, QuestionNamesTheFileAndTheFailureTheWholePath) {
+    const std::u16string question = replace_file_question(u"C:\\書類\\印影.png");
+    EXPECT_EQ(question.find(u"「印影.png」"), 0u);
+    EXPECT_EQ(question.find(u"書類"), std::u16string::npos);
+    const std::u16string failure = save_failure_message(u"C:\\書類\\印影.png");
+    EXPECT_NE(failure.find(u"\nC:\\書類\\印影.png\n"), std::u16string::npos);
+}
+
 TEST(ImageWriter, AnimalKeepsOneMoreWorkRowThanTheBitmapPipeline) {
     const WorkingCanvas canvas{72, 72, 146, 146};
     const InkMargins margins{1, 1, 1, 1};

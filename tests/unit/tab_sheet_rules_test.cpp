@@ -169,6 +169,15 @@ TEST(TabSheetDrag, ZonesFromThePreviewBoxAndTheWindowEdges) {
     EXPECT_EQ(drag_zone({10, -100}, {110, 49}, window, size, origin), DragZone::kOutside);
 }
 
+TEST(StampSettingsTabs, CtrlTabWrapsRoundTheSevenTabsBothWays) {
+    EXPECT_EQ(next_tab_index(0, true), 1);
+    EXPECT_EQ(next_tab_index(6, true), 0);
+    EXPECT_EQ(next_tab_index(0, false), 6);
+    EXPECT_EQ(next_tab_index(3, false), 2);
+    EXPECT_EQ(next_tab_index(-1, true), 0);
+    EXPECT_EQ(next_tab_index(-1, false), 6);
+}
+
 TEST(StampSettingsLayout, SizesFromTheFontAndTheMenuBar) {
     const StampSettingsLayout l = stamp_settings_layout(7, 15, 19);
     EXPECT_EQ(l.window.width, 703);             // 703.5

@@ -328,6 +328,32 @@ TEST_F(AboutBox, EnterOrSpaceOnTheButtonClosesIt) {
     EXPECT_TRUE(t::recorded_commands().empty());
 }
 
+TEST_F(AboutBox, EscapeClosesItAsTheButtonDoes) {
+    // Normal mode: as the button, the stamp settings window is asked back
+    // (the close request would end the program instead).
+    g_settings.global.station_type = 0;
+    HWND host = open_about_box();
+    ASSERT_TRUE(host);
+    ASSERT_EQ(GetFocus(), ok_button(host));
+    press_key(ok_button(host), VK_ESCAPE, 0x1B);
+    EXPECT_FALSE(IsWindow(host));
+    EXPECT_EQ(g_host_window, nullptr);
+    EXPECT_TRUE(IsWindow(g_main_window));
+    t::pump_messages();
+    EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 1);
+
+    // Resident mode, with the box itself focused.
+    g_settings.global.station_type = 1;
+    t::recorded_commands().clear();
+    host = open_about_box();
+    ASSERT_TRUE(host);
+    SetFocus(host);
+    SendMessageW(host, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(IsWindow(host));
+    t::pump_messages();
+    EXPECT_TRUE(t::recorded_commands().empty());
+}
+
 TEST_F(AboutBox, CloseMessageFollowsTheHostWindowRule) {
     HWND host = open_about_box();
     ASSERT_TRUE(host);

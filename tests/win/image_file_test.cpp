@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 #include <dlgs.h>
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <array>
@@ -277,15 +278,13 @@ TEST_F(ImageFile, AnExistingFileIsReplacedWhole) {
 }
 
 TEST_F(ImageFile, AnUnwritablePathFailsAndLeavesNoFile) {
-    // The EMF (4) is the metafile pipeline's writer: its own temporary file
-    // rules apply to it, so only the missing folder is checked here.
+    // Every writer, the EMF (4) included, refuses a read-only file alike.
     for (int index = 1; index <= 4; ++index) {
         SCOPED_TRACE(index);
         const std::wstring missing = folder_.path() + L"\\no such folder\\stamp.x";
         EXPECT_FALSE(save_stamp_file(set_, 2, nullptr, index, missing.c_str()));
         EXPECT_EQ(GetFileAttributesW((folder_.path() + L"\\no such folder").c_str()),
                   INVALID_FILE_ATTRIBUTES);
-        if (index == 4) continue;
 
         const std::wstring locked = folder_.file(L"locked.x");
         const std::vector<unsigned char> old_bytes{'o', 'l', 'd'};
@@ -341,108 +340,200 @@ TEST_F(ImageFile, EncodersAreFoundByExactMimeType) {
 
 // ---- The save dialog, driven in-process ------------------------------------------
 
-// What the driver does once the dialog is up. Set before the dialog runs.
-struct DialogScript {
+// What the driver does with one save dialog.
+struct SaveStep {
     int type_list_index = -1;  // 0-based item to pick in the type list, -1 to leave it
     std::wstring name;         // typed into the file-name box after the type is picked
     bool cancel = false;
-    // Seen by the driver:
+};
+
+// Every dialog window the driver met, in order, with what it saw there.
+struct SeenDialog {
     std::wstring title;
+    std::wstring text;             // a message box's text
     std::wstring box_after_type_change;
-    bool ran = false;
+    int type_on_arrival = -1;      // the type list's selection as the dialog opened
+    std::wstring folder_on_arrival;
+};
+
+struct DialogScript {
+    std::vector<SaveStep> saves;  // for the save dialogs, in turn
+    std::vector<int> answers;     // buttons for the message boxes, in turn
+    std::vector<SeenDialog> seen;
 };
 
 DialogScript g_script;
-HHOOK g_cbt_hook = nullptr;
-HWND g_dialog = nullptr;
 
 // The file-name box: the combo box of newer explorer-style dialogs (Wine's
 // among them), else the plain edit box of older ones.
 int name_box_id(HWND dialog) { return GetDlgItem(dialog, cmb13) ? cmb13 : edt1; }
 
-void CALLBACK drive_dialog(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    HWND dialog = g_dialog;
+// Windows documents CDM_GETSPEC as giving the file name without its folder;
+// Wine gives the box's whole text. The driven dialog answers as Windows does,
+// so a hook that leans on it shows here what it does there.
+WNDPROC g_dialog_procedure = nullptr;
+LRESULT CALLBACK windows_like_dialog(HWND dialog, UINT msg, WPARAM wparam, LPARAM lparam) {
+    if (msg == CDM_GETSPEC) {
+        wchar_t text[300] = {};
+        GetDlgItemTextW(dialog, name_box_id(dialog), text, 300);
+        const std::wstring spec = PathFindFileNameW(text);
+        lstrcpynW(reinterpret_cast<wchar_t*>(lparam), spec.c_str(), static_cast<int>(wparam));
+        return static_cast<LRESULT>(spec.size() + 1);
+    }
+    return CallWindowProcW(g_dialog_procedure, dialog, msg, wparam, lparam);
+}
+
+void drive_save_dialog(HWND dialog, SeenDialog& seen, const SaveStep& step) {
     wchar_t text[300] = {};
-    GetWindowTextW(dialog, text, 300);
-    g_script.title = text;
-    if (g_script.cancel) {
-        g_script.ran = true;
+    seen.type_on_arrival = static_cast<int>(SendDlgItemMessageW(dialog, cmb1, CB_GETCURSEL, 0, 0));
+    SendMessageW(dialog, CDM_GETFOLDERPATH, 300, reinterpret_cast<LPARAM>(text));
+    seen.folder_on_arrival = text;
+    if (step.cancel) {
         PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
         return;
     }
-    if (!g_script.name.empty()) SetDlgItemTextW(dialog, name_box_id(dialog), g_script.name.c_str());
-    if (g_script.type_list_index >= 0) {
+    g_dialog_procedure = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(windows_like_dialog)));
+    if (!step.name.empty()) SetDlgItemTextW(dialog, name_box_id(dialog), step.name.c_str());
+    if (step.type_list_index >= 0) {
         HWND types = GetDlgItem(dialog, cmb1);
-        SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(g_script.type_list_index), 0);
+        SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(step.type_list_index), 0);
         // As a user's pick ends: Wine's dialog acts on the end of the
         // selection, Windows' on the change.
         for (WORD note : {CBN_SELCHANGE, CBN_SELENDOK})
             SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(cmb1, note), reinterpret_cast<LPARAM>(types));
     }
     GetDlgItemTextW(dialog, name_box_id(dialog), text, 300);
-    g_script.box_after_type_change = text;
-    g_script.ran = true;
+    seen.box_after_type_change = text;
     PostMessageW(dialog, WM_COMMAND, IDOK, 0);
 }
 
-LRESULT CALLBACK watch_activation(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_ACTIVATE && g_dialog == nullptr) {
-        HWND window = reinterpret_cast<HWND>(wparam);
-        wchar_t cls[32] = {};
-        GetClassNameW(window, cls, 32);
-        if (lstrcmpW(cls, L"#32770") == 0) {
-            g_dialog = window;
-            // Act from the dialog's own message loop, once it has settled.
-            SetTimer(nullptr, 0, 300, drive_dialog);
+// Runs inside the dialogs' own message loops. A dialog is acted on at the
+// tick after the one that first saw it, once it has settled.
+void CALLBACK drive_dialogs(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
+        wchar_t name[16] = L"";
+        GetClassNameW(w, name, 16);
+        if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0 && !GetPropW(w, L"driven")) {
+            *reinterpret_cast<HWND*>(out) = w;
+            return FALSE;
         }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&dialog));
+    if (!dialog) return;
+    if (!GetPropW(dialog, L"settled")) {
+        SetPropW(dialog, L"settled", reinterpret_cast<HANDLE>(1));
+        return;
     }
-    return CallNextHookEx(g_cbt_hook, code, wparam, lparam);
+    SetPropW(dialog, L"driven", reinterpret_cast<HANDLE>(1));
+    SeenDialog seen;
+    wchar_t text[1000] = {};
+    GetWindowTextW(dialog, text, 1000);
+    seen.title = text;
+    const size_t saves = std::count_if(g_script.seen.begin(), g_script.seen.end(),
+                                       [](const SeenDialog& d) { return d.title == L"印影保存"; });
+    const size_t boxes = g_script.seen.size() - saves;
+    if (seen.title == L"印影保存") {
+        const SaveStep step = saves < g_script.saves.size() ? g_script.saves[saves] : SaveStep{{}, {}, true};
+        drive_save_dialog(dialog, seen, step);
+    } else {
+        GetDlgItemTextW(dialog, 0xFFFF, text, 1000);  // a message box's text
+        seen.text = text;
+        const int answer = boxes < g_script.answers.size() ? g_script.answers[boxes] : IDCANCEL;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, answer)));
+    }
+    g_script.seen.push_back(seen);
 }
 
 class ImageFileDialog : public ImageFile {
 protected:
-    bool run(DialogScript script) {
-        g_script = std::move(script);
-        g_dialog = nullptr;
-        g_cbt_hook = SetWindowsHookExW(WH_CBT, watch_activation, nullptr, GetCurrentThreadId());
+    bool run(std::vector<SaveStep> saves, std::vector<int> answers = {}) {
+        g_script = DialogScript{};
+        g_script.saves = std::move(saves);
+        g_script.answers = std::move(answers);
+        const UINT_PTR timer = SetTimer(nullptr, 0, 150, drive_dialogs);
         const bool saved = run_save_image_dialog(nullptr, set_, 0);
-        UnhookWindowsHookEx(g_cbt_hook);
-        g_cbt_hook = nullptr;
+        KillTimer(nullptr, timer);
         return saved;
+    }
+    std::vector<std::wstring> titles() const {
+        std::vector<std::wstring> out;
+        for (const SeenDialog& d : g_script.seen) out.push_back(d.title);
+        return out;
     }
 };
 
 TEST_F(ImageFileDialog, ANameWithoutExtensionGetsThePngTypesExtension) {
-    DialogScript script;
-    script.type_list_index = 1;  // PNG
-    script.name = folder_.path() + L"\\印影";
-    EXPECT_TRUE(run(script));
-    EXPECT_TRUE(g_script.ran);
-    EXPECT_EQ(g_script.title, L"印影保存");
+    EXPECT_TRUE(run({{1, folder_.path() + L"\\印影"}}));  // PNG
+    ASSERT_EQ(titles(), std::vector<std::wstring>{L"印影保存"});
     // A name without a dot is left alone by the type change.
-    EXPECT_EQ(g_script.box_after_type_change, folder_.path() + L"\\印影");
+    EXPECT_EQ(g_script.seen[0].box_after_type_change, folder_.path() + L"\\印影");
     EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"印影.png"});
     const std::vector<unsigned char> bytes = testing::read_bytes(folder_.file(L"印影.png"));
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes[1], 'P');
 }
 
-TEST_F(ImageFileDialog, ChangingTheTypeSwapsTheTypedExtension) {
-    DialogScript script;
-    script.type_list_index = 2;  // JPG
-    script.name = folder_.path() + L"\\印影.bmp";
-    EXPECT_TRUE(run(script));
-    EXPECT_EQ(g_script.box_after_type_change, folder_.path() + L"\\印影.jpg");
+TEST_F(ImageFileDialog, ChangingTheTypeSwapsTheExtensionAndKeepsTheTypedFolder) {
+    EXPECT_TRUE(run({{2, folder_.path() + L"\\印影.bmp"}}));  // JPG
+    ASSERT_EQ(titles().size(), 1u);
+    EXPECT_EQ(g_script.seen[0].box_after_type_change, folder_.path() + L"\\印影.jpg");
     EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"印影.jpg"});
 }
 
 TEST_F(ImageFileDialog, CancellingWritesNothing) {
-    DialogScript script;
-    script.cancel = true;
-    EXPECT_FALSE(run(script));
-    EXPECT_TRUE(g_script.ran);
+    SaveStep cancel;
+    cancel.cancel = true;
+    EXPECT_FALSE(run({cancel}));
+    EXPECT_EQ(titles(), std::vector<std::wstring>{L"印影保存"});
     EXPECT_TRUE(folder_entries(folder_.path()).empty());
+}
+
+TEST_F(ImageFileDialog, AnExistingFileIsReplacedOnlyAfterAYes) {
+    const std::wstring path = folder_.file(L"印影.png");
+    const std::vector<unsigned char> old_bytes{'o', 'l', 'd'};
+    ASSERT_TRUE(testing::write_bytes(path, old_bytes));
+    SaveStep cancel;
+    cancel.cancel = true;
+    // No: back to the dialog, which is cancelled; the file is untouched.
+    EXPECT_FALSE(run({{1, folder_.path() + L"\\印影"}, cancel}, {IDNO}));
+    ASSERT_EQ(titles(), (std::vector<std::wstring>{L"印影保存", L"マルコミ２", L"印影保存"}));
+    EXPECT_EQ(g_script.seen[1].text.find(L"「印影.png」"), 0u) << g_script.seen[1].text;
+    EXPECT_EQ(testing::read_bytes(path), old_bytes);
+    // Yes: replaced.
+    EXPECT_TRUE(run({{1, folder_.path() + L"\\印影"}}, {IDYES}));
+    ASSERT_EQ(titles(), (std::vector<std::wstring>{L"印影保存", L"マルコミ２"}));
+    const std::vector<unsigned char> bytes = testing::read_bytes(path);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(bytes[1], 'P');
+    EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"印影.png"});
+}
+
+TEST_F(ImageFileDialog, AFileThatCannotBeWrittenIsToldOnceAndKept) {
+    const std::wstring path = folder_.file(L"locked.bmp");
+    const std::vector<unsigned char> old_bytes{'o', 'l', 'd'};
+    ASSERT_TRUE(testing::write_bytes(path, old_bytes));
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(run({{0, folder_.path() + L"\\locked"}}, {IDOK}));
+    // No question about replacing what cannot be replaced: one message.
+    ASSERT_EQ(titles(), (std::vector<std::wstring>{L"印影保存", L"マルコミ２"}));
+    EXPECT_NE(g_script.seen[1].text.find(path), std::wstring::npos) << g_script.seen[1].text;
+    EXPECT_EQ(testing::read_bytes(path), old_bytes);
+    EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"locked.bmp"});
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(ImageFileDialog, TheNextDialogStartsInTheLastFolderWithTheLastType) {
+    EXPECT_TRUE(run({{2, folder_.path() + L"\\first"}}));  // JPG
+    SaveStep cancel;
+    cancel.cancel = true;
+    EXPECT_FALSE(run({cancel}));
+    ASSERT_EQ(titles().size(), 1u);
+    EXPECT_EQ(g_script.seen[0].type_on_arrival, 2);
+    EXPECT_EQ(lstrcmpiW(g_script.seen[0].folder_on_arrival.c_str(), folder_.path().c_str()), 0)
+        << g_script.seen[0].folder_on_arrival;
 }
 
 }  // namespace

@@ -396,15 +396,17 @@ TEST_F(MetafileOutput, TheClipboardGetsACopyAndTheCallerKeepsItsHandle) {
     EXPECT_EQ(bits_of(mine), before);
 }
 
-TEST_F(MetafileOutput, AFailedCopyLeavesTheClipboardEmpty) {
+TEST_F(MetafileOutput, AMetafileThatCannotBeCopiedLeavesTheClipboardAsItWas) {
     ASSERT_TRUE(OpenClipboard(owner_));
     EmptyClipboard();
     HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, 4);
     SetClipboardData(CF_UNICODETEXT, text);
     CloseClipboard();
     ASSERT_TRUE(clipboard_has(CF_UNICODETEXT));
-    EXPECT_FALSE(put_metafile_on_clipboard(nullptr, owner_));
-    EXPECT_FALSE(clipboard_has(CF_UNICODETEXT));
+    ClipboardCopy outcome = ClipboardCopy::kPlaced;
+    EXPECT_FALSE(put_metafile_on_clipboard(nullptr, owner_, &outcome));
+    EXPECT_EQ(outcome, ClipboardCopy::kNotRendered);
+    EXPECT_TRUE(clipboard_has(CF_UNICODETEXT));
     EXPECT_FALSE(clipboard_has(CF_ENHMETAFILE));
 }
 
@@ -414,7 +416,6 @@ TEST_F(MetafileOutput, AnEmfFileStartsWithItsHeaderAndPlaysBack) {
         SCOPED_TRACE(slot);
         const std::wstring path = folder.file((L"stamp" + std::to_wstring(slot + 1) + L".emf").c_str());
         ASSERT_TRUE(save_stamp_emf(set_, slot, path.c_str()));
-        EXPECT_FALSE(testing::file_exists(path + L".part"));
         const std::vector<unsigned char> bytes = testing::read_bytes(path);
         ASSERT_GE(bytes.size(), 88u);
         EXPECT_EQ(bytes[0], 1);
@@ -459,14 +460,22 @@ TEST_F(MetafileOutput, AnUnwritablePathLeavesNoFile) {
     const std::wstring missing_folder = folder.file(L"no such folder\\stamp.emf");
     EXPECT_FALSE(save_stamp_emf(set_, 0, missing_folder.c_str()));
     EXPECT_FALSE(testing::file_exists(missing_folder));
-    EXPECT_FALSE(testing::file_exists(missing_folder + L".part"));
 
     // A folder in the way: the recording succeeds, the replacement does not.
     const std::wstring blocked = folder.file(L"blocked.emf");
     ASSERT_TRUE(CreateDirectoryW(blocked.c_str(), nullptr));
     EXPECT_FALSE(save_stamp_emf(set_, 0, blocked.c_str()));
-    EXPECT_FALSE(testing::file_exists(blocked + L".part"));
     EXPECT_NE(GetFileAttributesW(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+    // Nothing but the folder in the way is left: no temporary file either.
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(folder.file(L"*").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    int entries = 0;
+    do {
+        if (lstrcmpW(found.cFileName, L".") != 0 && lstrcmpW(found.cFileName, L"..") != 0) ++entries;
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    EXPECT_EQ(entries, 1);
 
     EXPECT_FALSE(save_stamp_emf(set_, 0, L""));
     EXPECT_FALSE(save_stamp_emf(set_, 7, folder.file(L"slot8.emf").c_str()));

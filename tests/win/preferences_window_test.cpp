@@ -477,6 +477,39 @@ TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggest
     g_current_dpi = 96;
 }
 
+TEST_F(PreferencesWindow, EscapeFromAnyControlIsCancel) {
+    g_settings.global.hotkey = kTestHotkey;
+    register_hotkey();
+    ASSERT_TRUE(hotkey_registered());
+    // From the hotkey field (which would otherwise take the key), a toggle
+    // and the apply button.
+    for (int id : {153, 150, 121}) {
+        SCOPED_TRACE(id);
+        HWND host = open_preferences();
+        ASSERT_TRUE(host);
+        for (int toggle : kToggleIds) click(host, toggle);
+        SetFocus(GetDlgItem(host, id));
+        SendMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+        SendMessageW(GetFocus(), WM_KEYUP, VK_ESCAPE, 0xC0000001);
+        t::pump_messages();
+        EXPECT_FALSE(IsWindow(host));
+        EXPECT_EQ(g_host_window, nullptr);
+        EXPECT_TRUE(hotkey_registered());
+        EXPECT_EQ(g_settings.global.hotkey, kTestHotkey);
+        EXPECT_EQ(g_settings.global.format, u"M");
+        EXPECT_FALSE(settings_file_exists());
+        EXPECT_TRUE(t::recorded_commands().empty());
+    }
+    // Normal mode: as キャンセル, the stamp settings window comes back.
+    g_settings.global.station_type = 0;
+    HWND host = open_preferences();
+    ASSERT_TRUE(host);
+    SendMessageW(host, WM_KEYDOWN, VK_ESCAPE, 1);
+    EXPECT_FALSE(IsWindow(host));
+    t::pump_messages();
+    EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 1);
+}
+
 TEST_F(PreferencesWindow, CloseRequestFollowsTheHostWindowRule) {
     HWND host = open_preferences();
     ASSERT_TRUE(host);

@@ -23,6 +23,7 @@
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
 #include "support/clipboard_text.h"
+#include "support/message_boxes.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
 #include "ui/stamp_settings_rules.h"
@@ -486,6 +487,96 @@ TEST_F(StampSettingsWindow, TheFocusRingRunsInItsOrderAndSelectsTheTexts) {
     EXPECT_EQ(GetDlgCtrlID(GetFocus()), kSheetIdBusho);
 }
 
+// Keys held down for the thread's key state, as GetKeyState reads it, while
+// the object lives.
+class HeldKeys {
+public:
+    explicit HeldKeys(std::initializer_list<int> keys) {
+        GetKeyboardState(saved_);
+        BYTE state[256];
+        std::copy(std::begin(saved_), std::end(saved_), state);
+        for (int vk : keys) state[vk] |= 0x80;
+        SetKeyboardState(state);
+    }
+    ~HeldKeys() { SetKeyboardState(saved_); }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+private:
+    BYTE saved_[256] = {};
+};
+
+TEST_F(StampSettingsWindow, CtrlTabStepsThroughTheTabsFromAnyControlAsAClickDoes) {
+    g_settings.global.active = 5;
+    g_settings.slots[6].frame.hankei = 62;
+    g_settings.slots[0].frame.hankei = 33;
+    HWND host = open();
+    ASSERT_TRUE(host);
+    // Typed but not yet taken: the switch reads it before leaving.
+    SetWindowTextW(item(host, kSheetIdName), L"佐藤");
+    SetFocus(item(host, kSheetIdName));
+    {
+        HeldKeys ctrl({VK_CONTROL});
+        key(item(host, kSheetIdName), VK_TAB);
+        EXPECT_EQ(g_settings.global.active, 6);
+        EXPECT_EQ(g_settings.global.name, u"佐藤");
+        EXPECT_EQ(SendMessageW(tabs(host), TCM_GETCURSEL, 0, 0), 6);
+        EXPECT_EQ(SendMessageW(item(host, kSheetIdRadius), TBM_GETPOS, 0, 0), 62);
+        EXPECT_EQ(GetFocus(), item(host, kSheetIdName));  // the focus stays
+
+        // Round from the last tab to the first; the division row goes, and
+        // the focus with it moves on to "Ｏ　Ｋ".
+        SetFocus(item(host, kSheetIdDivisions));
+        key(item(host, kSheetIdDivisions), VK_TAB);
+        EXPECT_EQ(g_settings.global.active, 0);
+        EXPECT_EQ(SendMessageW(item(host, kSheetIdRadius), TBM_GETPOS, 0, 0), 33);
+        EXPECT_FALSE(IsWindowVisible(item(host, kSheetIdDivisions)));
+        EXPECT_EQ(GetFocus(), item(host, kSheetIdOk));
+    }
+    {
+        // Backwards with Shift, also from the tab strip, which a click leaves focused.
+        HeldKeys ctrl_shift({VK_CONTROL, VK_SHIFT});
+        SetFocus(tabs(host));
+        key(tabs(host), VK_TAB);
+        EXPECT_EQ(g_settings.global.active, 6);
+        EXPECT_EQ(SendMessageW(tabs(host), TCM_GETCURSEL, 0, 0), 6);
+        key(item(host, kSheetIdDatePicker), VK_TAB);
+        EXPECT_EQ(g_settings.global.active, 5);
+    }
+    // Without Ctrl, Tab only moves the focus.
+    SetFocus(item(host, kSheetIdBusho));
+    key(item(host, kSheetIdBusho), VK_TAB);
+    EXPECT_EQ(g_settings.global.active, 5);
+    EXPECT_EQ(GetFocus(), item(host, kSheetIdBushoFont));
+}
+
+TEST_F(StampSettingsWindow, EscapeFromAnyControlIsTheCloseRequest) {
+    const int focused[] = {kSheetIdBusho, kSheetIdDatePicker, kSheetIdRadius, kSheetIdOk, 0, -1};
+    for (int id : focused) {
+        SCOPED_TRACE(id);
+        HWND host = open();
+        ASSERT_TRUE(host);
+        SetWindowTextW(item(host, kSheetIdBusho), L"総務部");
+        // 0: the tab strip; -1: the window itself.
+        HWND target = id > 0 ? item(host, id) : id == 0 ? tabs(host) : host;
+        SetFocus(target);
+        key(target, VK_ESCAPE);
+        EXPECT_FALSE(IsWindow(host));
+        EXPECT_EQ(g_host_window, nullptr);
+        EXPECT_TRUE(IsWindow(g_main_window));  // resident mode: only the window goes
+        EXPECT_TRUE(saved_line(L"BUSHO=総務部")) << saved_file();
+        DeleteFileW(folder_.file(L"Markomi2.ini").c_str());
+    }
+    // Normal mode: the close request ends the program.
+    g_settings.global.station_type = 0;
+    HWND host = open();
+    ASSERT_TRUE(host);
+    key(item(host, kSheetIdOk), VK_ESCAPE);
+    EXPECT_FALSE(IsWindow(host));
+    EXPECT_FALSE(IsWindow(g_main_window));
+    g_main_window = nullptr;
+}
+
 TEST_F(StampSettingsWindow, SwitchingTabsKeepsTypedTextAndShowsTheNewSlot) {
     g_settings.global.active = 0;
     g_settings.slots[5].frame.hankei = 61;
@@ -700,6 +791,21 @@ TEST_F(StampSettingsWindow, MenuCommandsHandTheWindowOverToTheMainWindow) {
     EXPECT_FALSE(IsWindow(host));
     EXPECT_FALSE(IsWindow(g_main_window));
     g_main_window = nullptr;
+}
+
+TEST_F(StampSettingsWindow, HelpWithoutTheHelpFileSaysSo) {
+    g_settings.global.station_type = 0;
+    // An install folder without Markomi2.chm.
+    lstrcpynW(g_install_folder, folder_.path().c_str(), ARRAYSIZE(g_install_folder));
+    HWND host = open();
+    ASSERT_TRUE(host);
+    const std::vector<t::SeenMessageBox> seen = t::answering_message_boxes(
+        [host] { SendMessageW(host, WM_COMMAND, kCmdHelp, 0); });
+    g_install_folder[0] = L'\0';
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].title, L"マルコミ２");
+    EXPECT_NE(seen[0].text.find(L"Markomi2.chm"), std::wstring::npos) << seen[0].text;
+    EXPECT_TRUE(IsWindow(host));  // the window stays as it was
 }
 
 // ---- Screenshots -----------------------------------------------------------------------

@@ -236,6 +236,8 @@ TEST_F(DesktopInstaller, InstallUseAndUninstallLeaveNothingBehind) {
     GetWindowTextW(help, title, 128);
     EXPECT_NE(std::wstring(title).find(L"マルコミ２"), std::wstring::npos);
     t::pump_messages(1500);
+    // Help that opened tells of no failure.
+    EXPECT_EQ(t::find_program_window(program_.pid, L"#32770", L"マルコミ２"), nullptr);
     RECT r{};
     GetWindowRect(help, &r);
     t::save_screen_artifact(r, L"help-window");

@@ -327,9 +327,26 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     PostMessageW(about, WM_COMMAND, MAKEWPARAM(145, BN_CLICKED), reinterpret_cast<LPARAM>(ok));
     EXPECT_TRUE(wait_until_gone(about));
 
-    // Help without a help file shows nothing and harms nothing.
+    // Help shows the viewer, or, where the help file is missing (it depends
+    // on where the program finds its install folder), says so; either way
+    // something answers and nothing is harmed.
     command(main_, 114);
-    t::pump_messages(500);
+    HWND help_box = nullptr, viewer = nullptr;
+    t::wait_for_window([&] {
+        help_box = t::find_program_window(program_.pid, L"#32770", kTitle);
+        viewer = t::find_program_window(program_.pid, L"HH Parent");
+        return help_box ? help_box : viewer;
+    });
+    ASSERT_TRUE(help_box || viewer);
+    if (help_box) {
+        EXPECT_NE(message_box_text(help_box).find(L"Markomi2.chm"), std::wstring::npos)
+            << message_box_text(help_box);
+        PostMessageW(help_box, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(wait_until_gone(help_box));
+    } else {
+        PostMessageW(viewer, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(wait_until_gone(viewer));
+    }
     EXPECT_TRUE(alive());
     EXPECT_EQ(host(), nullptr);
 
@@ -352,6 +369,19 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     RECT after{};
     GetWindowRect(rebuilt, &after);
     EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
+}
+
+TEST_F(DesktopResident, TheMenusSaveDialogIsNotOwnedByTheHiddenMainWindow) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    command(main_, 112);
+    HWND dialog = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"印影保存"); });
+    ASSERT_NE(dialog, nullptr);
+    // No settings window is open, so no owner: one owned by the hidden main
+    // window can open behind the user's windows.
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(wait_until_gone(dialog));
+    EXPECT_TRUE(alive());
 }
 
 // ---- The hotkey ------------------------------------------------------------------
