@@ -196,6 +196,9 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
                        TEST_FILTER "Desktop*" TEST_LIST markomi2_app_desktop_tests
                        PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # The companion's metafile against the program's on a scaled screen.
+  markomi2_add_scaled_screen_tests(markomi2_app_tests
+                                   "Companion.EmfSizeIsTheProgramsPictureFrameAtTheScreenDpi")
 endif()
 
 if(MSVC)
