@@ -12,6 +12,7 @@
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_rules.h"
+#include "app/support/program_driver.h"
 #include "support/clipboard_text.h"
 #include "support/test_files.h"
 
@@ -53,7 +54,7 @@ CompanionRun run_companion(const std::wstring& args) {
     si.hStdOutput = out_write;
     si.hStdError = err_write;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" MARKOMI2_STAMP_EXE_PATH L"\" " + args;
+    std::wstring command = L"\"" + t::stamp_exe() + L"\" " + args;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &si, &pi)) {
@@ -206,7 +207,7 @@ TEST_F(Companion, MessagesReadCorrectlyInAConsole) {
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = console;
     si.hStdError = console;
-    std::wstring command = L"\"" MARKOMI2_STAMP_EXE_PATH L"\"";
+    std::wstring command = L"\"" + t::stamp_exe() + L"\"";
     PROCESS_INFORMATION pi{};
     const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         nullptr, &si, &pi);
