@@ -197,6 +197,9 @@ TEST_F(Companion, MessagesReadCorrectlyInAConsole) {
     const HANDLE saved_in = GetStdHandle(STD_INPUT_HANDLE);
     FreeConsole();
     if (!AllocConsole()) GTEST_SKIP() << "no console could be made here";
+    // Kept out of sight: a shown console would take the activation from
+    // windows of tests running beside this one.
+    if (HWND window = GetConsoleWindow()) ShowWindow(window, SW_HIDE);
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
