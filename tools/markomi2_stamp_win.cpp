@@ -138,6 +138,15 @@ std::optional<ImageWriter> writer_for(const std::u16string& path) {
     return std::nullopt;
 }
 
+// The profile functions look for a name without a folder in the Windows
+// folder; on the command line it means the current folder.
+std::wstring full_path(const std::wstring& path) {
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    if (full.empty()) return path;
+    full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+}
+
 bool is_file(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -145,7 +154,7 @@ bool is_file(const std::wstring& path) {
 
 int run(const CompanionArgs& args) {
     SettingsSet& set = g_settings;
-    std::wstring ini = args.ini ? to_wide(*args.ini) : user_settings_file();
+    std::wstring ini = args.ini ? full_path(to_wide(*args.ini)) : user_settings_file();
     // A named settings file that is not there is a mistake, not a wish for
     // the defaults: nothing is rendered.
     if (args.ini && !is_file(ini)) {

@@ -40,7 +40,7 @@ std::string read_all(HANDLE pipe) {
     return text;
 }
 
-CompanionRun run_companion(const std::wstring& args) {
+CompanionRun run_companion(const std::wstring& args, const wchar_t* folder = nullptr) {
     CompanionRun r;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out_read, out_write, err_read, err_write;
@@ -57,7 +57,7 @@ CompanionRun run_companion(const std::wstring& args) {
     std::wstring command = L"\"" + t::stamp_exe() + L"\" " + args;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
+                        folder, &si, &pi)) {
         CloseHandle(out_write);
         CloseHandle(err_write);
         return r;
@@ -134,6 +134,13 @@ TEST_F(Companion, BadArgumentsExit2AndUnwritablePathsExit1WithoutLeavingAFile) {
     EXPECT_EQ(unwritable.code, 1u);
     EXPECT_FALSE(unwritable.err.empty());
     EXPECT_FALSE(t::file_exists(missing));
+}
+
+TEST_F(Companion, ASettingsFileNamedWithoutAFolderIsTheOneInTheCurrentFolder) {
+    CompanionRun r = run_companion(L"--ini 設定.ini --date 2025-05-01 --out 印影.png", dir_.path().c_str());
+    EXPECT_EQ(r.code, 0u) << r.err;
+    EXPECT_NE(r.out.find("\"slot\":3,\"design\":\"star\""), std::string::npos) << r.out;
+    EXPECT_TRUE(t::file_exists(dir_.file(L"印影.png")));
 }
 
 TEST_F(Companion, AMissingSettingsFileExits1AndRendersNothing) {
