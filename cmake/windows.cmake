@@ -82,7 +82,37 @@ if(CMAKE_CROSSCOMPILING)
            COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/lib/keep_wine_desktop.sh
                    $<TARGET_FILE:markomi2_desktop_keeper> ${CMAKE_BINARY_DIR}/wine-desktop.ready)
   set_tests_properties(wine.desktop_keeper PROPERTIES TIMEOUT 120 FIXTURES_SETUP wine_desktop)
+  # Screens of 120 and 144 dpi: scripts/wine gives each MARKOMI2_WINE_DPI a
+  # prefix, display and wineserver of its own, so the keeper above does not
+  # cover them. Each gets its own keeper (the same desktop restart would
+  # hold its tests' output open) and is stopped once its tests are done.
+  foreach(dpi 120 144)
+    add_test(NAME wine.desktop_keeper_dpi${dpi}
+             COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/lib/keep_wine_desktop.sh
+                     $<TARGET_FILE:markomi2_desktop_keeper> ${CMAKE_BINARY_DIR}/wine-desktop-dpi${dpi}.ready)
+    add_test(NAME wine.stop_dpi${dpi} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/wine --stop)
+    set_tests_properties(wine.desktop_keeper_dpi${dpi} PROPERTIES TIMEOUT 180
+                         FIXTURES_SETUP wine_desktop_dpi${dpi} ENVIRONMENT MARKOMI2_WINE_DPI=${dpi})
+    set_tests_properties(wine.stop_dpi${dpi} PROPERTIES TIMEOUT 60
+                         FIXTURES_CLEANUP wine_desktop_dpi${dpi} ENVIRONMENT MARKOMI2_WINE_DPI=${dpi})
+  endforeach()
 endif()
+
+# Registers the tests of `target` that `filter` selects once more for each
+# scaled screen, named dpi<N>.<suite>.<test>, run under MARKOMI2_WINE_DPI=<N>.
+function(markomi2_add_scaled_screen_tests target filter)
+  if(NOT CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  foreach(dpi 120 144)
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600
+                         TEST_FILTER "${filter}" TEST_PREFIX "dpi${dpi}."
+                         TEST_LIST ${target}_dpi${dpi}_tests
+                         PROPERTIES TIMEOUT 180 FIXTURES_REQUIRED wine_desktop_dpi${dpi}
+                                    ENVIRONMENT MARKOMI2_WINE_DPI=${dpi}
+                                    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  endforeach()
+endfunction()
 
 # Tests that work in their own temporary folders: these may run in parallel.
 file(GLOB WIN_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp"
@@ -136,6 +166,8 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
                        TEST_FILTER "Desktop*" TEST_LIST markomi2_desktop_tests
                        PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # The outputs made after a preview on a scaled screen.
+  markomi2_add_scaled_screen_tests(markomi2_win_tests "ScaledScreen.*")
 endif()
 
 # Tests that start Markomi2.exe itself: they share the user's settings folder,
@@ -171,6 +203,9 @@ if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
                        TEST_FILTER "Desktop*" TEST_LIST markomi2_app_desktop_tests
                        PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop RUN_SERIAL TRUE
                                   PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+  # The companion's metafile against the program's on a scaled screen.
+  markomi2_add_scaled_screen_tests(markomi2_app_tests
+                                   "Companion.EmfSizeIsTheProgramsPictureFrameAtTheScreenDpi")
 endif()
 
 if(MSVC)

@@ -76,4 +76,11 @@ std::int32_t emf_frame_hundredths(std::int32_t pixels, std::int32_t device_mm,
         std::lround(static_cast<double>(pixels) * device_mm * 100.0 / device_pixels));
 }
 
+std::int32_t emf_frame_side_pixels(std::int32_t hundredths_mm, std::int32_t device_mm,
+                                   std::int32_t device_pixels) {
+    if (device_mm <= 0 || device_pixels <= 0) return 0;
+    return static_cast<std::int32_t>(
+        std::lround(static_cast<double>(hundredths_mm) * device_pixels / (device_mm * 100.0)));
+}
+
 }  // namespace markomi

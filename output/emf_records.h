@@ -51,4 +51,9 @@ std::int32_t emf_frame_pixels(std::int32_t hundredths_mm, std::int32_t dpi);
 std::int32_t emf_frame_hundredths(std::int32_t pixels, std::int32_t device_mm,
                                   std::int32_t device_pixels);
 
+// The inverse: `hundredths_mm` of a frame as pixels of that device, rounded.
+// 0 when the device reports no size.
+std::int32_t emf_frame_side_pixels(std::int32_t hundredths_mm, std::int32_t device_mm,
+                                   std::int32_t device_pixels);
+
 }  // namespace markomi

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/process_globals_win.h"
-#include "dates/era_table.h"
 #include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
@@ -14,11 +13,9 @@
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
 #include "render/gdiplus_handles_gdiplus.h"
-#include "render/layout_pass.h"
 #include "render/preview_geometry.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
-#include "render/text_path_gdiplus.h"
 
 namespace markomi {
 namespace {
@@ -275,10 +272,7 @@ HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar
     // With auto-fit the record holds the heights of whatever size was fitted
     // last (the doubled size after any stamping), which would measure the
     // text too large here: the rows are fitted at the stored size first.
-    if (ajust) {
-        GdiplusTextMeasurer measurer;
-        auto_fit_slot(set, slot_index, g_era_table, fit_reference_centre(), measurer);
-    }
+    fit_slot_rows(set, slot_index);
     const WorkingCanvas canvas = metafile_canvas(canvas_shape_of_slot(slot_index), slot.frame.hankei,
                                                  slot.frame.thick, slot.frame.bunkatu);
     const InkMargins margins =

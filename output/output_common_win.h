@@ -32,9 +32,16 @@ inline void fill_white(HDC dc, int left, int top, int right, int bottom) {
     SelectObject(dc, old_brush);
 }
 
+// With AJUST 1, fits the slot's rows to its frame as it stands in the
+// record, as the renderer's own auto-fit does.
+void fit_slot_rows(SettingsSet& set, int slot_index);
+
 // The slot's stored frame and heights, replaced by their supersampled
 // values for one rendering and put back when it ends. The heights are
-// scaled only without auto-fit; with it the renderer sets them itself.
+// scaled only without auto-fit. With it they are fitted here at once: the
+// record holds the heights of whatever was fitted last (the preview at the
+// screen's scale, say), and the ink box must be measured with the text the
+// renderer will draw at this size.
 class ScaledSlot {
 public:
     ScaledSlot(SettingsSet& set, int slot_index, std::int32_t factor)
@@ -45,7 +52,9 @@ public:
         geometry_ = scaled_geometry(slot_.frame.hankei, slot_.frame.thick, factor);
         slot_.frame.hankei = geometry_.radius;
         slot_.frame.thick = geometry_.thick;
-        if (!fitted_) {
+        if (fitted_) {
+            fit_slot_rows(set, slot_index);
+        } else {
             slot_.busho.height *= factor;
             slot_.date.height *= factor;
             slot_.name.height *= factor;

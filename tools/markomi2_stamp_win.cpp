@@ -5,15 +5,17 @@
 #include <gdiplus.h>
 #include <shlobj.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "app/process_globals_win.h"
+#include "app/program_paths_win.h"
 #include "base/u16_format.h"
 #include "base/wide_text_win.h"
 #include "dates/era_registry_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/companion_args.h"
+#include "output/emf_records.h"
 #include "output/image_file_rules.h"
 #include "output/image_file_win.h"
 #include "output/metafile_output_win.h"
@@ -31,10 +33,34 @@ namespace {
 constexpr const char16_t* kDesigns[] = {u"normal", u"flower", u"star", u"insect",
                                         u"typhoon", u"diamond", u"animal"};
 
-void write_utf8(FILE* stream, std::u16string_view text) {
-    std::string bytes = u16_to_utf8(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
-    std::fflush(stream);
+// A console gets the UTF-16 text itself, so Japanese reads correctly
+// whatever its code page; redirected output (a file, a pipe) gets UTF-8.
+void write_text(DWORD std_handle, std::u16string_view text) {
+    HANDLE out = GetStdHandle(std_handle);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
+    DWORD mode = 0, written = 0;
+    if (GetConsoleMode(out, &mode)) {
+        WriteConsoleW(out, as_wide(text.data()), static_cast<DWORD>(text.size()), &written, nullptr);
+        return;
+    }
+    const std::string bytes = u16_to_utf8(text);
+    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void write_error(std::u16string_view text) { write_text(STD_ERROR_HANDLE, text); }
+
+// The program declares itself per-monitor DPI aware in its manifest; a
+// process that is not aware reads 96 from the screen on Windows whatever the
+// setting. The companion asks for the same awareness before it reads the
+// resolution, so that its metafiles are scaled as the program's.
+void become_dpi_aware() {
+    using SetContextFn = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    auto set_context = user32 ? reinterpret_cast<SetContextFn>(reinterpret_cast<void*>(
+                                    GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
+                              : nullptr;
+    if (set_context && set_context(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+    SetProcessDPIAware();
 }
 
 std::wstring user_settings_file() {
@@ -55,17 +81,25 @@ StampDate today() {
     return d;
 }
 
+// A metafile's picture frame in pixels of its reference device.
+bool emf_frame_size(HENHMETAFILE emf, int* width, int* height) {
+    ENHMETAHEADER header{};
+    if (!GetEnhMetaFileHeader(emf, sizeof header, &header)) return false;
+    *width = emf_frame_side_pixels(header.rclFrame.right - header.rclFrame.left,
+                                   header.szlMillimeters.cx, header.szlDevice.cx);
+    *height = emf_frame_side_pixels(header.rclFrame.bottom - header.rclFrame.top,
+                                    header.szlMillimeters.cy, header.szlDevice.cy);
+    return true;
+}
+
 // The written image's size, read back from the file itself.
 bool image_size(const std::wstring& path, ImageWriter writer, int* width, int* height) {
     if (writer == ImageWriter::kEmf) {
         HENHMETAFILE emf = GetEnhMetaFileW(path.c_str());
         if (!emf) return false;
-        ENHMETAHEADER header{};
-        GetEnhMetaFileHeader(emf, sizeof header, &header);
-        *width = header.rclBounds.right - header.rclBounds.left + 1;
-        *height = header.rclBounds.bottom - header.rclBounds.top + 1;
+        const bool ok = emf_frame_size(emf, width, height);
         DeleteEnhMetaFile(emf);
-        return true;
+        return ok;
     }
     Gdiplus::GpBitmap* image = nullptr;
     if (gdip::GdipCreateBitmapFromFile(path.c_str(), &image) != Gdiplus::Ok) return false;
@@ -89,11 +123,7 @@ bool clipboard_size(int* width, int* height) {
             ok = true;
         }
     } else if (HENHMETAFILE emf = static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE))) {
-        ENHMETAHEADER header{};
-        GetEnhMetaFileHeader(emf, sizeof header, &header);
-        *width = header.rclBounds.right - header.rclBounds.left + 1;
-        *height = header.rclBounds.bottom - header.rclBounds.top + 1;
-        ok = true;
+        ok = emf_frame_size(emf, width, height);
     }
     CloseClipboard();
     return ok;
@@ -108,9 +138,29 @@ std::optional<ImageWriter> writer_for(const std::u16string& path) {
     return std::nullopt;
 }
 
+// The profile functions look for a name without a folder in the Windows
+// folder; on the command line it means the current folder.
+std::wstring full_path(const std::wstring& path) {
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    if (full.empty()) return path;
+    full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+}
+
+bool is_file(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 int run(const CompanionArgs& args) {
     SettingsSet& set = g_settings;
-    std::wstring ini = args.ini ? to_wide(*args.ini) : user_settings_file();
+    std::wstring ini = args.ini ? full_path(to_wide(*args.ini)) : user_settings_file();
+    // A named settings file that is not there is a mistake, not a wish for
+    // the defaults: nothing is rendered.
+    if (args.ini && !is_file(ini)) {
+        write_error(u"error: settings file not found / 設定ファイルがありません: " + *args.ini + u"\n");
+        return 1;
+    }
     ProfileFileStore store(ini);
     load_settings_from(store, set);
     set.date = args.date ? *args.date : today();
@@ -122,7 +172,7 @@ int run(const CompanionArgs& args) {
     if (args.out) {
         std::optional<ImageWriter> writer = writer_for(*args.out);
         if (!writer) {
-            write_utf8(stderr, u"error: --out must end in .bmp, .png, .jpg or .emf / 拡張子は .bmp .png .jpg .emf のいずれか\n");
+            write_error(u"error: --out must end in .bmp, .png, .jpg or .emf / 拡張子は .bmp .png .jpg .emf のいずれか\n");
             return 2;
         }
         std::wstring path = to_wide(*args.out);
@@ -130,7 +180,7 @@ int run(const CompanionArgs& args) {
                   : *writer == ImageWriter::kBmp ? save_stamp_bmp(set, slot, nullptr, path.c_str())
                                                  : save_stamp_image(set, slot, *writer, path.c_str());
         if (!ok || !image_size(path, *writer, &width, &height)) {
-            write_utf8(stderr, u"error: cannot write " + *args.out + u" / 書き込めません\n");
+            write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
             return 1;
         }
         target = *args.out;
@@ -143,7 +193,7 @@ int run(const CompanionArgs& args) {
         bool ok = metafile ? copy_metafile_to_clipboard(set, slot, owner)
                            : copy_bitmap_to_clipboard(set, slot, owner);
         if (!ok || !clipboard_size(&width, &height)) {
-            write_utf8(stderr, u"error: the clipboard could not be used / クリップボードを使えません\n");
+            write_error(u"error: the clipboard could not be used / クリップボードを使えません\n");
             if (owner) DestroyWindow(owner);
             return 1;
         }
@@ -161,7 +211,7 @@ int run(const CompanionArgs& args) {
                           u",\"heights\":{\"busho\":" + decimal_text(s.busho.height) +
                           u",\"date\":" + decimal_text(s.date.height) + u",\"name\":" +
                           decimal_text(s.name.height) + u"}}\n";
-    write_utf8(stdout, json);
+    write_text(STD_OUTPUT_HANDLE, json);
     return 0;
 }
 
@@ -172,9 +222,12 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 1; i < argc; ++i) words.emplace_back(as_u16(argv[i]));
     CompanionParse parsed = parse_companion_args(words);
     if (!parsed.args) {
-        write_utf8(stderr, u"error: " + parsed.error + u"\n" + companion_usage());
+        write_error(u"error: " + parsed.error + u"\n" + companion_usage());
         return 2;
     }
+    become_dpi_aware();
+    g_startup_dpi = read_screen_dpi();
+    g_current_dpi = read_screen_dpi();
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);

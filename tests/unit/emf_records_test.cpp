@@ -133,5 +133,19 @@ TEST(EmfFrameUnits, HundredthsOfAMillimetreFromTheDeviceSize) {
         ASSERT_EQ(emf_frame_pixels(emf_frame_hundredths(px, 508, 1920), 96), px) << px;
 }
 
+TEST(EmfFrameUnits, PixelsBackFromTheDeviceSizeOfAnyScreen) {
+    // Screens whose size in millimetres is not a whole number of inches at
+    // their resolution (1920 pixels at 120 and 144 dpi) still give every
+    // frame its pixels back, offset frames too.
+    for (int mm : {508, 406, 339})
+        for (int px = 1; px <= 700; ++px) {
+            const int left = emf_frame_hundredths(37, mm, 1920);
+            const int right = emf_frame_hundredths(37 + px, mm, 1920);
+            ASSERT_EQ(emf_frame_side_pixels(right - left, mm, 1920), px) << mm << " mm, " << px;
+        }
+    EXPECT_EQ(emf_frame_side_pixels(2646, 0, 1920), 0);
+    EXPECT_EQ(emf_frame_side_pixels(2646, 508, 0), 0);
+}
+
 }  // namespace
 }  // namespace markomi

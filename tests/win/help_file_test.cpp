@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fixture_paths.h"
 #include "support/test_files.h"
 
 // itss's storage factory; the SDK headers of this toolchain do not declare it.
@@ -27,6 +28,8 @@ struct HelpItStorage : IUnknown {
 namespace {
 
 namespace t = markomi::testing;
+
+std::wstring help_file() { return t::fixture_path(MARKOMI2_HELP_FILE, L"Markomi2.chm"); }
 
 const CLSID kClsidItStorage = {0x5d02926a, 0x212e, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
 const IID kIidItStorage = {0x88cc31de, 0x27ab, 0x11d0, {0x9d, 0xf9, 0x00, 0xa0, 0xc9, 0x22, 0xe6, 0xec}};
@@ -59,7 +62,7 @@ IStorage* open_help() {
                                 reinterpret_cast<void**>(&factory))))
         return nullptr;
     IStorage* storage = nullptr;
-    if (FAILED(factory->StgOpenStorage(MARKOMI2_HELP_FILE, nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
+    if (FAILED(factory->StgOpenStorage(help_file().c_str(), nullptr, STGM_READ | STGM_SHARE_DENY_WRITE,
                                        nullptr, 0, &storage)))
         storage = nullptr;
     factory->Release();
@@ -96,8 +99,8 @@ protected:
 };
 
 TEST_F(HelpFile, IsAJapaneseCompiledHelpFile) {
-    std::vector<unsigned char> bytes = t::read_bytes(MARKOMI2_HELP_FILE);
-    ASSERT_GE(bytes.size(), 0x60u) << "missing or truncated: " << t::file_exists(MARKOMI2_HELP_FILE);
+    std::vector<unsigned char> bytes = t::read_bytes(help_file());
+    ASSERT_GE(bytes.size(), 0x60u) << "missing or truncated: " << t::file_exists(help_file());
     EXPECT_EQ(std::memcmp(bytes.data(), "ITSF", 4), 0);
     auto dword = [&](size_t at) {
         return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | static_cast<unsigned>(bytes[at + 3]) << 24;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "resources/resource.h"
+#include "support/fixture_paths.h"
 
 namespace {
 
@@ -587,7 +588,8 @@ TEST_F(Resources, ManifestDeclaresDpiAwarenessRightsAndCompatibility) {
 // The uninstaller's manifest asks for elevation and otherwise declares what the
 // program's own does; Wine's manifest parser must accept it.
 TEST_F(Resources, UninstallerManifestRequiresAdministratorForTheSameSystems) {
-    const std::wstring path = std::wstring(MARKOMI2_RESOURCES) + L"\\markomi2_uninstaller.manifest";
+    const std::wstring path = markomi::testing::fixture_path(MARKOMI2_RESOURCES, L"resources") +
+                              L"\\markomi2_uninstaller.manifest";
     std::ifstream in(path.c_str(), std::ios::binary);
     ASSERT_TRUE(in) << "cannot read markomi2_uninstaller.manifest";
     std::string manifest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -2,13 +2,29 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
+#include "app/process_globals_win.h"
+#include "app/program_paths_win.h"
+#include "dates/era_table.h"
+#include "output/metafile_output_win.h"
+#include "render/surfaces_gdiplus.h"
+#include "settings/settings_files_win.h"
+#include "settings/settings_rules.h"
+#include "app/support/program_driver.h"
+#include "support/clipboard_text.h"
 #include "support/test_files.h"
 
 namespace {
 
 namespace t = markomi::testing;
+
+// The number after "key": in the companion's JSON line; -1 when absent.
+int json_number(const std::string& json, const std::string& key) {
+    const std::size_t at = json.find("\"" + key + "\":");
+    return at == std::string::npos ? -1 : std::atoi(json.c_str() + at + key.size() + 3);
+}
 
 struct CompanionRun {
     DWORD code = 9999;
@@ -24,7 +40,7 @@ std::string read_all(HANDLE pipe) {
     return text;
 }
 
-CompanionRun run_companion(const std::wstring& args) {
+CompanionRun run_companion(const std::wstring& args, const wchar_t* folder = nullptr) {
     CompanionRun r;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out_read, out_write, err_read, err_write;
@@ -38,10 +54,10 @@ CompanionRun run_companion(const std::wstring& args) {
     si.hStdOutput = out_write;
     si.hStdError = err_write;
     si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" MARKOMI2_STAMP_EXE_PATH L"\" " + args;
+    std::wstring command = L"\"" + t::stamp_exe() + L"\" " + args;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi)) {
+                        folder, &si, &pi)) {
         CloseHandle(out_write);
         CloseHandle(err_write);
         return r;
@@ -118,6 +134,117 @@ TEST_F(Companion, BadArgumentsExit2AndUnwritablePathsExit1WithoutLeavingAFile) {
     EXPECT_EQ(unwritable.code, 1u);
     EXPECT_FALSE(unwritable.err.empty());
     EXPECT_FALSE(t::file_exists(missing));
+}
+
+TEST_F(Companion, ASettingsFileNamedWithoutAFolderIsTheOneInTheCurrentFolder) {
+    CompanionRun r = run_companion(L"--ini 設定.ini --date 2025-05-01 --out 印影.png", dir_.path().c_str());
+    EXPECT_EQ(r.code, 0u) << r.err;
+    EXPECT_NE(r.out.find("\"slot\":3,\"design\":\"star\""), std::string::npos) << r.out;
+    EXPECT_TRUE(t::file_exists(dir_.file(L"印影.png")));
+}
+
+TEST_F(Companion, AMissingSettingsFileExits1AndRendersNothing) {
+    const std::wstring ini = L"--ini \"" + dir_.file(L"無い.ini") + L"\"";
+    const std::wstring out = dir_.file(L"印影.png");
+    CompanionRun file = run_companion(ini + L" --out \"" + out + L"\"");
+    EXPECT_EQ(file.code, 1u);
+    EXPECT_NE(file.err.find("設定ファイルがありません"), std::string::npos) << file.err;
+    EXPECT_NE(file.err.find("無い.ini"), std::string::npos) << file.err;
+    EXPECT_TRUE(file.out.empty()) << file.out;
+    EXPECT_FALSE(t::file_exists(out));
+
+    ASSERT_TRUE(t::put_text_on_clipboard(L"元のまま"));
+    CompanionRun clipboard = run_companion(ini + L" --clipboard");
+    EXPECT_EQ(clipboard.code, 1u);
+    EXPECT_EQ(t::clipboard_text(), L"元のまま");
+}
+
+// The EMF's size in the JSON is its picture frame in pixels, and the frame
+// is the one the program makes on this screen (ctest runs this at 96 dpi and
+// with MARKOMI2_WINE_DPI 144).
+TEST_F(Companion, EmfSizeIsTheProgramsPictureFrameAtTheScreenDpi) {
+    if (const char* wanted = std::getenv("MARKOMI2_WINE_DPI")) {
+        ASSERT_EQ(markomi::read_screen_dpi(), std::atoi(wanted)) << "the screen was not scaled";
+    }
+    const std::wstring out = dir_.file(L"印影.emf");
+    CompanionRun r = run_companion(ini_arg() + L" --date 2025-05-01 --out \"" + out + L"\"");
+    ASSERT_EQ(r.code, 0u) << r.err;
+
+    // The program's own metafile of the same slot, as it renders it after
+    // reading the screen's resolution at start-up.
+    markomi::init_measure_cache();
+    markomi::create_surfaces();
+    markomi::g_era_table = markomi::builtin_era_table();
+    markomi::SettingsSet set;
+    markomi::ProfileFileStore store(ini_);
+    markomi::load_settings_from(store, set);
+    set.date = markomi::StampDate{};
+    set.date.year = 2025;
+    set.date.month = 5;
+    set.date.day = 1;
+    set.date.weekday = 4;
+    const int saved_dpi = markomi::g_startup_dpi;
+    markomi::g_startup_dpi = markomi::read_screen_dpi();
+    markomi::MetafileFrame frame;
+    HENHMETAFILE program = markomi::render_stamp_metafile(set, set.global.active, nullptr, &frame);
+    markomi::g_startup_dpi = saved_dpi;
+    markomi::release_surfaces();
+    ASSERT_NE(program, nullptr);
+    DeleteEnhMetaFile(program);
+
+    EXPECT_EQ(json_number(r.out, "width"), frame.width) << r.out;
+    EXPECT_EQ(json_number(r.out, "height"), frame.height) << r.out;
+}
+
+// In a console the messages arrive as UTF-16 characters, not as bytes the
+// console would read in its own code page.
+TEST_F(Companion, MessagesReadCorrectlyInAConsole) {
+    const HANDLE saved_out = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE saved_err = GetStdHandle(STD_ERROR_HANDLE);
+    const HANDLE saved_in = GetStdHandle(STD_INPUT_HANDLE);
+    FreeConsole();
+    if (!AllocConsole()) GTEST_SKIP() << "no console could be made here";
+    // Kept out of sight: a shown console would take the activation from
+    // windows of tests running beside this one.
+    if (HWND window = GetConsoleWindow()) ShowWindow(window, SW_HIDE);
+    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+    HANDLE console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(console, INVALID_HANDLE_VALUE);
+    // The usage text, on the console's own screen buffer.
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = console;
+    si.hStdError = console;
+    std::wstring command = L"\"" + t::stamp_exe() + L"\"";
+    PROCESS_INFORMATION pi{};
+    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        nullptr, &si, &pi);
+    DWORD code = 9999;
+    if (started) {
+        WaitForSingleObject(pi.hProcess, 60000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    GetConsoleScreenBufferInfo(console, &info);
+    std::wstring screen(static_cast<std::size_t>(info.dwSize.X) * (info.dwCursorPosition.Y + 1), L' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterW(console, screen.data(), static_cast<DWORD>(screen.size()), COORD{0, 0},
+                                &read);
+    screen.resize(read);
+    CloseHandle(console);
+    FreeConsole();
+    SetStdHandle(STD_OUTPUT_HANDLE, saved_out);
+    SetStdHandle(STD_ERROR_HANDLE, saved_err);
+    SetStdHandle(STD_INPUT_HANDLE, saved_in);
+
+    ASSERT_TRUE(started);
+    EXPECT_EQ(code, 2u);
+    EXPECT_NE(screen.find(L"使い方: Markomi2Stamp"), std::wstring::npos);
+    EXPECT_NE(screen.find(L"日付印を設定ファイルから描き"), std::wstring::npos);
 }
 
 }  // namespace

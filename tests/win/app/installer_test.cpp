@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/support/program_driver.h"
+#include "support/fixture_paths.h"
 #include "support/test_files.h"
 
 #ifdef MARKOMI2_SETUP_EXE_PATH
@@ -17,6 +18,8 @@
 namespace {
 
 namespace t = markomi::testing;
+
+std::wstring setup_exe() { return t::fixture_path(MARKOMI2_SETUP_EXE_PATH, L"Markomi2_Setup.exe"); }
 
 constexpr wchar_t kInstallFolder[] = L"C:\\Markomi2 テスト\\Markomi2";
 constexpr wchar_t kInstallParent[] = L"C:\\Markomi2 テスト";
@@ -56,7 +59,7 @@ DWORD uninstall_dword(const wchar_t* name) {
 // could not be started or did not finish within a minute.
 long run_setup(const std::wstring& folder) {
     // NSIS takes /D= as the last argument, unquoted, spaces and all.
-    std::wstring command = std::wstring(L"\"") + MARKOMI2_SETUP_EXE_PATH + L"\" /S /D=" + folder;
+    std::wstring command = L"\"" + setup_exe() + L"\" /S /D=" + folder;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -131,7 +134,7 @@ protected:
 };
 
 TEST_F(DesktopInstaller, SilentInstallPutsFilesKeyAndShortcutInPlace) {
-    ASSERT_TRUE(t::file_exists(MARKOMI2_SETUP_EXE_PATH));
+    ASSERT_TRUE(t::file_exists(setup_exe()));
     ASSERT_EQ(run_setup(kInstallFolder), 0);
 
     const std::wstring folder = kInstallFolder;
@@ -141,7 +144,7 @@ TEST_F(DesktopInstaller, SilentInstallPutsFilesKeyAndShortcutInPlace) {
     }
     // The installed program is the built one, byte for byte.
     // (Compared as a whole: a failure must not print megabytes.)
-    EXPECT_TRUE(t::read_bytes(folder + L"\\Markomi2.exe") == t::read_bytes(MARKOMI2_EXE_PATH));
+    EXPECT_TRUE(t::read_bytes(folder + L"\\Markomi2.exe") == t::read_bytes(t::markomi2_exe()));
 
     // "Path" is how Markomi2.exe finds its folder: no trailing backslash.
     EXPECT_EQ(uninstall_value(L"Path"), folder);
@@ -185,7 +188,7 @@ TEST_F(DesktopInstaller, InstallingOverARunningCopyEndsItFirst) {
     DWORD code = 0;
     EXPECT_TRUE(t::has_exited(program_, 0, &code)) << "the running copy was not ended";
     EXPECT_TRUE(t::main_windows().empty());
-    EXPECT_TRUE(t::read_bytes(exe) == t::read_bytes(MARKOMI2_EXE_PATH));
+    EXPECT_TRUE(t::read_bytes(exe) == t::read_bytes(t::markomi2_exe()));
     EXPECT_GT(t::read_bytes(folder + L"\\Markomi2.chm").size(), 1000u);
     EXPECT_EQ(uninstall_value(L"Path"), folder);
 }

@@ -122,8 +122,8 @@ protected:
         RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
         install_ = folder_.path() + L"\\Markomi2";
         CreateDirectoryW(install_.c_str(), nullptr);
-        CopyFileW(MARKOMI2_EXE_PATH, (install_ + L"\\Markomi2.exe").c_str(), FALSE);
-        CopyFileW(MARKOMI2_UNINSTALLER_EXE_PATH, (install_ + L"\\Markomi2_Uninstaller.exe").c_str(), FALSE);
+        CopyFileW(t::markomi2_exe().c_str(), (install_ + L"\\Markomi2.exe").c_str(), FALSE);
+        CopyFileW(t::uninstaller_exe().c_str(), (install_ + L"\\Markomi2_Uninstaller.exe").c_str(), FALSE);
         t::write_settings(L"STATIONTYPE=0\r\n");
         for (int csidl : kShortcutFolders) markomi::create_shortcut_file(shortcut(csidl).c_str(), install_.c_str());
     }
@@ -252,7 +252,7 @@ TEST_F(DesktopUninstaller, BothStagesEndTheProgramAndRemoveTheWholeInstallation)
 TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
     ASSERT_TRUE(write_install_key(&install_));
     // "/U" is not "/u".
-    t::Program upper = run(MARKOMI2_UNINSTALLER_EXE_PATH, L"/U");
+    t::Program upper = run(t::uninstaller_exe(), L"/U");
     HWND box = message_box_of(upper.pid);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_text(box), L"コマンドラインが不正です。");
@@ -260,7 +260,7 @@ TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
     EXPECT_TRUE(t::has_exited(upper, 10000));
 
     // Enter on the focused cancel button ends it.
-    t::Program window_stage = run(MARKOMI2_UNINSTALLER_EXE_PATH, L"/u");
+    t::Program window_stage = run(t::uninstaller_exe(), L"/u");
     HWND window = uninstall_window_of(window_stage.pid);
     ASSERT_NE(window, nullptr);
     HWND cancel = GetDlgItem(window, 204);
@@ -282,7 +282,7 @@ TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
 
     // No installation recorded: told so, nothing touched.
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
-    t::Program missing = run(MARKOMI2_UNINSTALLER_EXE_PATH, L"/u");
+    t::Program missing = run(t::uninstaller_exe(), L"/u");
     box = message_box_of(missing.pid);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(message_text(box), L"マルコミ２インストール情報が取得出来ませんでした。");
@@ -296,7 +296,7 @@ TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
 
 TEST_F(DesktopUninstaller, AStampProgramStartedMeanwhileStopsTheRemoval) {
     ASSERT_TRUE(write_install_key(&install_));
-    t::Program window_stage = run(MARKOMI2_UNINSTALLER_EXE_PATH, L"/u");
+    t::Program window_stage = run(t::uninstaller_exe(), L"/u");
     HWND window = uninstall_window_of(window_stage.pid);
     ASSERT_NE(window, nullptr);
     program_ = t::start_process(install_ + L"\\Markomi2.exe");
@@ -328,7 +328,7 @@ TEST_F(DesktopUninstaller, UnsafeInstallFoldersAreLeftAloneAndTheRestGoes) {
         t::write_settings(L"STATIONTYPE=0\r\n");
         for (int csidl : kShortcutFolders)
             markomi::create_shortcut_file(shortcut(csidl).c_str(), install_.c_str());
-        t::Program window_stage = run(MARKOMI2_UNINSTALLER_EXE_PATH, L"/u");
+        t::Program window_stage = run(t::uninstaller_exe(), L"/u");
         HWND window = uninstall_window_of(window_stage.pid);
         ASSERT_NE(window, nullptr);
         const std::wstring told = execute(window, window_stage.pid);

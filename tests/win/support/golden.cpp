@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "render/gdiplus_handles_gdiplus.h"
+#include "support/fixture_paths.h"
 
 namespace markomi::testing {
 namespace {
@@ -19,7 +20,7 @@ bool channels_close(std::uint32_t a, std::uint32_t b) {
 GoldenComparison compare_with_golden(const std::wstring& file_name, int width, int height,
                                      const std::function<std::uint32_t(int, int)>& pixel) {
     GoldenComparison result;
-    std::wstring path = std::wstring(MARKOMI2_GOLDEN) + L"\\" + file_name;
+    std::wstring path = fixture_path(MARKOMI2_GOLDEN, L"golden") + L"\\" + file_name;
     Gdiplus::GpBitmap* expected = nullptr;
     if (gdip::GdipCreateBitmapFromFile(path.c_str(), &expected) != Gdiplus::Ok) return result;
     result.loaded = true;

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include "support/fixture_paths.h"
 #include "support/golden.h"
 #include "support/test_files.h"
 
@@ -19,7 +20,13 @@ std::wstring settings_folder() {
 
 std::wstring settings_file() { return settings_folder() + L"\\Markomi2.ini"; }
 
-Program start_program() { return start_process(MARKOMI2_EXE_PATH); }
+std::wstring markomi2_exe() { return fixture_path(MARKOMI2_EXE_PATH, L"Markomi2.exe"); }
+std::wstring uninstaller_exe() {
+    return fixture_path(MARKOMI2_UNINSTALLER_EXE_PATH, L"Markomi2_Uninstaller.exe");
+}
+std::wstring stamp_exe() { return fixture_path(MARKOMI2_STAMP_EXE_PATH, L"Markomi2Stamp.exe"); }
+
+Program start_program() { return start_process(markomi2_exe()); }
 
 Program start_process(const std::wstring& exe, const std::wstring& arguments) {
     Program p;

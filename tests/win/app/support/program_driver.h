@@ -17,6 +17,12 @@ struct Program {
 std::wstring settings_folder();
 std::wstring settings_file();
 
+// The programs under test: the build tree's, or the test bundle's
+// (support/fixture_paths.h).
+std::wstring markomi2_exe();
+std::wstring uninstaller_exe();
+std::wstring stamp_exe();
+
 Program start_program();
 // Any program, with its arguments after the quoted path.
 Program start_process(const std::wstring& exe, const std::wstring& arguments = L"");
