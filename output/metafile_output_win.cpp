@@ -9,6 +9,7 @@
 #include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
+#include "output/emf_rewrite_win.h"
 #include "output/metafile_rules.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
@@ -296,6 +297,8 @@ HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar
                      ? record_with_gdiplus(set, slot_index, file_name, frame, drawing, reference, sizes)
                      : record_with_gdi(set, slot_index, file_name, frame, drawing, reference, sizes);
     }
+    // Whichever recorder ran: no POLYDRAW records, which some readers skip.
+    handle = without_polydraw_records(handle, file_name);
     // A recording that failed must not leave a file it made behind.
     if (!handle && file_name && !had_file) DeleteFileW(file_name);
     return handle;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,12 @@
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
+#include "output/emf_rewrite.h"
+#include "output/emf_rewrite_win.h"
 #include "output/metafile_geometry.h"
 #include "output/metafile_output_win.h"
+#include "output/output_common_win.h"
+#include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/render_canvas.h"
 #include "support/test_files.h"
@@ -490,6 +495,99 @@ TEST_F(MetafileOutput, TheSwitchPicksThePipelineFromFormatAndCtrl) {
         ASSERT_TRUE(copy_stamp_to_clipboard(set_, 5, owner_, c.ctrl));
         EXPECT_TRUE(clipboard_has(c.expected));
         EXPECT_FALSE(clipboard_has(c.absent));
+    }
+}
+
+// How many records of each type a metafile holds.
+std::map<std::uint32_t, int> record_types(const std::vector<std::uint8_t>& bits) {
+    std::map<std::uint32_t, int> types;
+    auto u32 = [&](std::size_t at) {
+        return bits[at] | (bits[at + 1] << 8) | (bits[at + 2] << 16) |
+               (static_cast<std::uint32_t>(bits[at + 3]) << 24);
+    };
+    for (std::size_t at = 0; at + 8 <= bits.size();) {
+        ++types[u32(at)];
+        const std::uint32_t size = u32(at + 4);
+        if (size < 8) break;
+        at += size;
+    }
+    return types;
+}
+
+TEST_F(MetafileOutput, ClipboardAndFilesHoldPathsAsMovesLinesAndCurvesNeverPolyDraw) {
+    // Several readers draw nothing for POLYDRAW records.
+    testing::TempFolder folder;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        ASSERT_TRUE(copy_metafile_to_clipboard(set_, slot, owner_));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        const std::vector<std::uint8_t> clipboard =
+            bits_of(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
+        CloseClipboard();
+        const std::wstring path =
+            folder.file((L"paths" + std::to_wstring(slot + 1) + L".emf").c_str());
+        ASSERT_TRUE(save_stamp_emf(set_, slot, path.c_str()));
+        const std::vector<unsigned char> file = testing::read_bytes(path);
+
+        for (const std::vector<std::uint8_t>* bits : {&clipboard, &file}) {
+            SCOPED_TRACE(bits == &file ? "file" : "clipboard");
+            std::map<std::uint32_t, int> types = record_types(*bits);
+            EXPECT_EQ(types[kEmrPolyDraw16], 0);
+            EXPECT_EQ(types[kEmrPolyDraw], 0);
+            EXPECT_GT(types[kEmrMoveToEx], 0);
+            EXPECT_GT(types[kEmrPolyLineTo16] + types[kEmrPolyBezierTo16] + types[kEmrPolyLineTo] +
+                          types[kEmrPolyBezierTo],
+                      0);
+            const EmfSummary s = summarize_emf(bits->data(), bits->size());
+            EXPECT_TRUE(s.valid);
+            EXPECT_TRUE(s.ends_with_eof);
+        }
+    }
+}
+
+TEST_F(MetafileOutput, WithoutPolyDrawTheStampPlaysBackToTheSamePixels) {
+    // The stamp as the GDI fallback records it (GDI+ drawing on a GDI metafile
+    // DC), then rewritten: not one pixel may change.
+    HDC ref = g_surfaces.reference;
+    const int side = 200;
+    const RECT frame{
+        0, 0, emf_frame_hundredths(side, GetDeviceCaps(ref, HORZSIZE), GetDeviceCaps(ref, HORZRES)),
+        emf_frame_hundredths(side, GetDeviceCaps(ref, VERTSIZE), GetDeviceCaps(ref, VERTRES))};
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        set_.slots[static_cast<size_t>(slot)].frame.shadow = slot % 2 == 0 ? 2 : 0;
+        HDC dc = CreateEnhMetaFileW(ref, nullptr, &frame, nullptr);
+        ASSERT_NE(dc, nullptr);
+        GraphicsWrapper g;
+        if (gdip::GdipCreateFromHDC(dc, &g.graphics) == Gdiplus::Ok) {
+            prepare_graphics(g);
+            render_stamp_with_shadow(g, set_, slot, side / 2, side / 2, set_.global.ajust, 2);
+            gdip::GdipDeleteGraphics(g.graphics);
+        }
+        HENHMETAFILE recorded = CloseEnhMetaFile(dc);
+        ASSERT_NE(recorded, nullptr);
+        metafiles_.push_back(recorded);
+        const std::vector<std::uint8_t> before = bits_of(recorded);
+        std::map<std::uint32_t, int> recorded_types = record_types(before);
+        if (recorded_types[kEmrPolyDraw16] + recorded_types[kEmrPolyDraw] == 0)
+            GTEST_SKIP() << "this GDI+ records its paths without POLYDRAW";
+
+        HENHMETAFILE rewritten =
+            without_polydraw_records(CopyEnhMetaFileW(recorded, nullptr), nullptr);
+        ASSERT_NE(rewritten, nullptr);
+        metafiles_.push_back(rewritten);
+        const std::vector<std::uint8_t> after = bits_of(rewritten);
+        EXPECT_EQ(record_types(after)[kEmrPolyDraw16], 0);
+
+        const Picture original = play(recorded, kWhite);
+        const Picture played =
+            play(rewritten, kWhite, L"metafile_rewritten_slot" + std::to_wstring(slot + 1));
+        ASSERT_FALSE(original.ink_box(kWhite).empty());
+        ASSERT_EQ(played.pixels.size(), original.pixels.size());
+        int differing = 0;
+        for (size_t i = 0; i < played.pixels.size(); ++i)
+            differing += played.pixels[i] != original.pixels[i];
+        EXPECT_EQ(differing, 0);
     }
 }
 
