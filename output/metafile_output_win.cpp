@@ -10,6 +10,7 @@
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
 #include "output/emf_rewrite_win.h"
+#include "output/metafile_recorder_win.h"
 #include "output/metafile_rules.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
@@ -258,7 +259,7 @@ bool gdiplus_records_metafile_drawing() {
 HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
                                    MetafileFrame* frame_out) {
     if (slot_index < 0 || slot_index >= kSlotCount || !g_surfaces.reference) return nullptr;
-    const bool via_gdiplus = gdiplus_records_metafile_drawing();
+    const bool via_gdiplus = metafile_recorded_by_gdiplus();
     const MetafileRatio ratio = via_gdiplus ? probe_metafile_ratio() : MetafileRatio{};
     const float scale = metafile_scale(g_startup_dpi);
     SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];

@@ -591,5 +591,54 @@ TEST_F(MetafileOutput, WithoutPolyDrawTheStampPlaysBackToTheSamePixels) {
     }
 }
 
+// MARKOMI2_METAFILE_RECORDER set for one scope, and put back after it.
+class RecorderForced {
+public:
+    explicit RecorderForced(const wchar_t* value) {
+        const DWORD length = GetEnvironmentVariableW(kName, previous_, 32);
+        had_ = length > 0 && length < 32;
+        SetEnvironmentVariableW(kName, value);
+    }
+    ~RecorderForced() { SetEnvironmentVariableW(kName, had_ ? previous_ : nullptr); }
+    RecorderForced(const RecorderForced&) = delete;
+    RecorderForced& operator=(const RecorderForced&) = delete;
+
+private:
+    static constexpr const wchar_t* kName = L"MARKOMI2_METAFILE_RECORDER";
+    wchar_t previous_[32] = {};
+    bool had_ = false;
+};
+
+TEST_F(MetafileOutput, TheEnvironmentForcesTheRecorder) {
+    testing::TempFolder folder;
+    const std::wstring path = folder.file(L"forced.emf");
+    {
+        RecorderForced gdi(L"gdi");
+        HENHMETAFILE m = record(2);
+        ASSERT_NE(m, nullptr);
+        const std::vector<std::uint8_t> bits = bits_of(m);
+        EXPECT_GT(summarize_emf(bits.data(), bits.size()).painting_records, 0u);
+        EXPECT_EQ(record_types(bits)[kEmrPolyDraw16], 0);
+    }
+    RecorderForced gdiplus(L"GDIPLUS");
+    HENHMETAFILE m = record(2);
+    ASSERT_NE(m, nullptr);
+    const std::vector<std::uint8_t> bits = bits_of(m);
+    const EmfSummary s = summarize_emf(bits.data(), bits.size());
+    EXPECT_TRUE(s.valid);
+    EXPECT_TRUE(s.ends_with_eof);
+    if (gdiplus_records_metafile_drawing()) {
+        EXPECT_GT(s.painting_records, 0u);
+        EXPECT_TRUE(save_stamp_emf(set_, 2, path.c_str()));
+    } else {
+        // Where GDI+ records no drawing (Wine): a metafile of header and EOF
+        // only, and no file at all, since recording into a file fails.
+        EXPECT_EQ(s.record_count, 2u);
+        EXPECT_FALSE(save_stamp_emf(set_, 2, path.c_str()));
+        EXPECT_FALSE(testing::file_exists(path));
+        EXPECT_FALSE(testing::file_exists(path + L".part"));
+    }
+}
+
 }  // namespace
 }  // namespace markomi
