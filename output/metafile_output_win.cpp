@@ -9,6 +9,8 @@
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
 #include "output/file_replace_win.h"
+#include "output/emf_rewrite_win.h"
+#include "output/metafile_recorder_win.h"
 #include "output/metafile_rules.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
@@ -255,7 +257,7 @@ bool gdiplus_records_metafile_drawing() {
 HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
                                    MetafileFrame* frame_out) {
     if (slot_index < 0 || slot_index >= kSlotCount || !g_surfaces.reference) return nullptr;
-    const bool via_gdiplus = gdiplus_records_metafile_drawing();
+    const bool via_gdiplus = metafile_recorded_by_gdiplus();
     const MetafileRatio ratio = via_gdiplus ? probe_metafile_ratio() : MetafileRatio{};
     const float scale = metafile_scale(g_startup_dpi);
     SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
@@ -291,6 +293,8 @@ HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar
                      ? record_with_gdiplus(set, slot_index, file_name, frame, drawing, reference, sizes)
                      : record_with_gdi(set, slot_index, file_name, frame, drawing, reference, sizes);
     }
+    // Whichever recorder ran: no POLYDRAW records, which some readers skip.
+    handle = without_polydraw_records(handle, file_name);
     // A recording that failed must not leave a file it made behind.
     if (!handle && file_name && !had_file) DeleteFileW(file_name);
     return handle;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,12 @@
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
+#include "output/emf_rewrite.h"
+#include "output/emf_rewrite_win.h"
 #include "output/metafile_geometry.h"
 #include "output/metafile_output_win.h"
+#include "output/output_common_win.h"
+#include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/render_canvas.h"
 #include "support/test_files.h"
@@ -521,6 +526,148 @@ TEST_F(DesktopMetafileOutput, CtrlHeldElsewhereReversesTheFormat) {
     // Released: the format of the settings again.
     ASSERT_TRUE(copy_stamp_to_clipboard(set_, 5, owner_));
     EXPECT_TRUE(clipboard_has(CF_BITMAP));
+}
+
+// How many records of each type a metafile holds.
+std::map<std::uint32_t, int> record_types(const std::vector<std::uint8_t>& bits) {
+    std::map<std::uint32_t, int> types;
+    auto u32 = [&](std::size_t at) {
+        return bits[at] | (bits[at + 1] << 8) | (bits[at + 2] << 16) |
+               (static_cast<std::uint32_t>(bits[at + 3]) << 24);
+    };
+    for (std::size_t at = 0; at + 8 <= bits.size();) {
+        ++types[u32(at)];
+        const std::uint32_t size = u32(at + 4);
+        if (size < 8) break;
+        at += size;
+    }
+    return types;
+}
+
+TEST_F(MetafileOutput, ClipboardAndFilesHoldPathsAsMovesLinesAndCurvesNeverPolyDraw) {
+    // Several readers draw nothing for POLYDRAW records.
+    testing::TempFolder folder;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        ASSERT_TRUE(copy_metafile_to_clipboard(set_, slot, owner_));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        const std::vector<std::uint8_t> clipboard =
+            bits_of(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
+        CloseClipboard();
+        const std::wstring path =
+            folder.file((L"paths" + std::to_wstring(slot + 1) + L".emf").c_str());
+        ASSERT_TRUE(save_stamp_emf(set_, slot, path.c_str()));
+        const std::vector<unsigned char> file = testing::read_bytes(path);
+
+        for (const std::vector<std::uint8_t>* bits : {&clipboard, &file}) {
+            SCOPED_TRACE(bits == &file ? "file" : "clipboard");
+            std::map<std::uint32_t, int> types = record_types(*bits);
+            EXPECT_EQ(types[kEmrPolyDraw16], 0);
+            EXPECT_EQ(types[kEmrPolyDraw], 0);
+            EXPECT_GT(types[kEmrMoveToEx], 0);
+            EXPECT_GT(types[kEmrPolyLineTo16] + types[kEmrPolyBezierTo16] + types[kEmrPolyLineTo] +
+                          types[kEmrPolyBezierTo],
+                      0);
+            const EmfSummary s = summarize_emf(bits->data(), bits->size());
+            EXPECT_TRUE(s.valid);
+            EXPECT_TRUE(s.ends_with_eof);
+        }
+    }
+}
+
+TEST_F(MetafileOutput, WithoutPolyDrawTheStampPlaysBackToTheSamePixels) {
+    // The stamp as the GDI fallback records it (GDI+ drawing on a GDI metafile
+    // DC), then rewritten: not one pixel may change.
+    HDC ref = g_surfaces.reference;
+    const int side = 200;
+    const RECT frame{
+        0, 0, emf_frame_hundredths(side, GetDeviceCaps(ref, HORZSIZE), GetDeviceCaps(ref, HORZRES)),
+        emf_frame_hundredths(side, GetDeviceCaps(ref, VERTSIZE), GetDeviceCaps(ref, VERTRES))};
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(slot);
+        set_.slots[static_cast<size_t>(slot)].frame.shadow = slot % 2 == 0 ? 2 : 0;
+        HDC dc = CreateEnhMetaFileW(ref, nullptr, &frame, nullptr);
+        ASSERT_NE(dc, nullptr);
+        GraphicsWrapper g;
+        if (gdip::GdipCreateFromHDC(dc, &g.graphics) == Gdiplus::Ok) {
+            prepare_graphics(g);
+            render_stamp_with_shadow(g, set_, slot, side / 2, side / 2, set_.global.ajust, 2);
+            gdip::GdipDeleteGraphics(g.graphics);
+        }
+        HENHMETAFILE recorded = CloseEnhMetaFile(dc);
+        ASSERT_NE(recorded, nullptr);
+        metafiles_.push_back(recorded);
+        const std::vector<std::uint8_t> before = bits_of(recorded);
+        std::map<std::uint32_t, int> recorded_types = record_types(before);
+        if (recorded_types[kEmrPolyDraw16] + recorded_types[kEmrPolyDraw] == 0)
+            GTEST_SKIP() << "this GDI+ records its paths without POLYDRAW";
+
+        HENHMETAFILE rewritten =
+            without_polydraw_records(CopyEnhMetaFileW(recorded, nullptr), nullptr);
+        ASSERT_NE(rewritten, nullptr);
+        metafiles_.push_back(rewritten);
+        const std::vector<std::uint8_t> after = bits_of(rewritten);
+        EXPECT_EQ(record_types(after)[kEmrPolyDraw16], 0);
+
+        const Picture original = play(recorded, kWhite);
+        const Picture played =
+            play(rewritten, kWhite, L"metafile_rewritten_slot" + std::to_wstring(slot + 1));
+        ASSERT_FALSE(original.ink_box(kWhite).empty());
+        ASSERT_EQ(played.pixels.size(), original.pixels.size());
+        int differing = 0;
+        for (size_t i = 0; i < played.pixels.size(); ++i)
+            differing += played.pixels[i] != original.pixels[i];
+        EXPECT_EQ(differing, 0);
+    }
+}
+
+// MARKOMI2_METAFILE_RECORDER set for one scope, and put back after it.
+class RecorderForced {
+public:
+    explicit RecorderForced(const wchar_t* value) {
+        const DWORD length = GetEnvironmentVariableW(kName, previous_, 32);
+        had_ = length > 0 && length < 32;
+        SetEnvironmentVariableW(kName, value);
+    }
+    ~RecorderForced() { SetEnvironmentVariableW(kName, had_ ? previous_ : nullptr); }
+    RecorderForced(const RecorderForced&) = delete;
+    RecorderForced& operator=(const RecorderForced&) = delete;
+
+private:
+    static constexpr const wchar_t* kName = L"MARKOMI2_METAFILE_RECORDER";
+    wchar_t previous_[32] = {};
+    bool had_ = false;
+};
+
+TEST_F(MetafileOutput, TheEnvironmentForcesTheRecorder) {
+    testing::TempFolder folder;
+    const std::wstring path = folder.file(L"forced.emf");
+    {
+        RecorderForced gdi(L"gdi");
+        HENHMETAFILE m = record(2);
+        ASSERT_NE(m, nullptr);
+        const std::vector<std::uint8_t> bits = bits_of(m);
+        EXPECT_GT(summarize_emf(bits.data(), bits.size()).painting_records, 0u);
+        EXPECT_EQ(record_types(bits)[kEmrPolyDraw16], 0);
+    }
+    RecorderForced gdiplus(L"GDIPLUS");
+    HENHMETAFILE m = record(2);
+    ASSERT_NE(m, nullptr);
+    const std::vector<std::uint8_t> bits = bits_of(m);
+    const EmfSummary s = summarize_emf(bits.data(), bits.size());
+    EXPECT_TRUE(s.valid);
+    EXPECT_TRUE(s.ends_with_eof);
+    if (gdiplus_records_metafile_drawing()) {
+        EXPECT_GT(s.painting_records, 0u);
+        EXPECT_TRUE(save_stamp_emf(set_, 2, path.c_str()));
+    } else {
+        // Where GDI+ records no drawing (Wine): a metafile of header and EOF
+        // only, and no file at all, since recording into a file fails.
+        EXPECT_EQ(s.record_count, 2u);
+        EXPECT_FALSE(save_stamp_emf(set_, 2, path.c_str()));
+        EXPECT_FALSE(testing::file_exists(path));
+        EXPECT_FALSE(testing::file_exists(path + L".part"));
+    }
 }
 
 }  // namespace
