@@ -161,8 +161,9 @@ int run(const CompanionArgs& args) {
         write_error(u"error: settings file not found / 設定ファイルがありません: " + *args.ini + u"\n");
         return 1;
     }
-    ProfileFileStore store(ini);
-    load_settings_from(store, set);
+    // Read as the program reads its own file: Shift-JIS or UTF-8 without a
+    // byte-order mark decode the same whatever the system's code page.
+    load_settings_file(ini, set);
     set.date = args.date ? *args.date : today();
     const int slot = args.slot ? args.slot - 1 : set.global.active;
 

@@ -143,6 +143,29 @@ TEST_F(Companion, ASettingsFileNamedWithoutAFolderIsTheOneInTheCurrentFolder) {
     EXPECT_TRUE(t::file_exists(dir_.file(L"印影.png")));
 }
 
+// A settings file saved as UTF-8 by an editor is read as the program reads
+// it, not through the system's code page.
+TEST_F(Companion, AUtf8SettingsFileRendersLikeItsUnicodeCopy) {
+    const std::wstring text = L"[MARKOMI]\r\nBUSHO=総務部\r\nNAME=佐藤\r\nACTIVE=2\r\n";
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<unsigned char> utf8(static_cast<size_t>(size));
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, reinterpret_cast<char*>(utf8.data()), size,
+                        nullptr, nullptr);
+    utf8.pop_back();  // the terminating zero
+    const std::wstring utf8_ini = dir_.file(L"utf8.ini");
+    ASSERT_TRUE(t::write_bytes(utf8_ini, utf8));
+    ASSERT_TRUE(t::write_bytes(ini_, t::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\n" +
+                                                         text.substr(11))));
+    const std::wstring from_unicode = dir_.file(L"unicode.png"), from_utf8 = dir_.file(L"utf8.png");
+    EXPECT_EQ(run_companion(ini_arg() + L" --date 2025-05-01 --out \"" + from_unicode + L"\"").code, 0u);
+    EXPECT_EQ(run_companion(L"--ini \"" + utf8_ini + L"\" --date 2025-05-01 --out \"" + from_utf8 +
+                            L"\"").code,
+              0u);
+    const std::vector<unsigned char> expected = t::read_bytes(from_unicode);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_TRUE(t::read_bytes(from_utf8) == expected);
+}
+
 TEST_F(Companion, AMissingSettingsFileExits1AndRendersNothing) {
     const std::wstring ini = L"--ini \"" + dir_.file(L"無い.ini") + L"\"";
     const std::wstring out = dir_.file(L"印影.png");
