@@ -205,19 +205,19 @@ bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
 
 void load_settings() { load_settings_in(g_settings_folder, g_settings); }
 bool save_settings() {
-    // The user is told once until a save succeeds again: closing right after
-    // a failed save (the settings window saves on its way out) would only
-    // repeat the same news.
-    static bool failure_told = false;
+    // A folder that failed is told once until a save succeeds again: closing
+    // right after a failed save (the settings window saves on its way out)
+    // would only repeat the same news.
+    static std::wstring failed_folder;
     // The stored heights are the ones fitted at the stored size, not those
     // left behind by the last (supersampled) rendering.
     run_layout_pass(false);
     if (save_settings_in(g_settings_folder, g_settings)) {
-        failure_told = false;
+        failed_folder.clear();
         return true;
     }
-    if (!failure_told) report_settings_not_saved(g_settings_folder);
-    failure_told = true;
+    if (failed_folder != g_settings_folder) report_settings_not_saved(g_settings_folder);
+    failed_folder = g_settings_folder;
     return false;
 }
 void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }

@@ -329,6 +329,12 @@ TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
         EXPECT_NE(boxes.text().find(L"保存できませんでした"), std::wstring::npos) << boxes.text().size();
     }
     EXPECT_EQ(testing::read_bytes(ini_path(dir)), original);
+    {
+        // The same folder failing again is not told twice.
+        MessageBoxCounter boxes;
+        EXPECT_FALSE(save_global_settings_in(dir.path(), set));
+        EXPECT_EQ(boxes.count(), 0);
+    }
 
     // A file where the folder should be.
     std::wstring blocker = dir.file(L"Markomi2");

@@ -146,7 +146,9 @@ TEST_F(Companion, ASettingsFileNamedWithoutAFolderIsTheOneInTheCurrentFolder) {
 // A settings file saved as UTF-8 by an editor is read as the program reads
 // it, not through the system's code page.
 TEST_F(Companion, AUtf8SettingsFileRendersLikeItsUnicodeCopy) {
-    const std::wstring text = L"[MARKOMI]\r\nBUSHO=総務部\r\nNAME=佐藤\r\nACTIVE=2\r\n";
+    // Without a signature; "ム" (E3 83 A0) right after the "=" is no valid
+    // Shift-JIS, so the bytes can only be UTF-8.
+    const std::wstring text = L"[MARKOMI]\r\nBUSHO=総務部\r\nNAME=ムラタ\r\nACTIVE=2\r\n";
     const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::vector<unsigned char> utf8(static_cast<size_t>(size));
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, reinterpret_cast<char*>(utf8.data()), size,
