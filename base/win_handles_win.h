@@ -50,4 +50,31 @@ private:
     HKEY key_ = nullptr;
 };
 
+// A movable global memory block, as the clipboard takes it. Freed here
+// unless released to a new owner: SetClipboardData takes a block only when
+// it succeeds.
+class ScopedGlobal {
+public:
+    ScopedGlobal() = default;
+    explicit ScopedGlobal(HGLOBAL h) : h_(h) {}
+    ~ScopedGlobal() { reset(); }
+    ScopedGlobal(const ScopedGlobal&) = delete;
+    ScopedGlobal& operator=(const ScopedGlobal&) = delete;
+    ScopedGlobal(ScopedGlobal&& o) noexcept : h_(o.release()) {}
+    ScopedGlobal& operator=(ScopedGlobal&& o) noexcept {
+        if (this != &o) { reset(); h_ = o.release(); }
+        return *this;
+    }
+
+    HGLOBAL get() const { return h_; }
+    HGLOBAL release() { HGLOBAL h = h_; h_ = nullptr; return h; }
+    void reset(HGLOBAL h = nullptr) {
+        if (h_) GlobalFree(h_);
+        h_ = h;
+    }
+
+private:
+    HGLOBAL h_ = nullptr;
+};
+
 }  // namespace markomi

@@ -82,6 +82,19 @@ if(CMAKE_CROSSCOMPILING)
            COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/lib/keep_wine_desktop.sh
                    $<TARGET_FILE:markomi2_desktop_keeper> ${CMAKE_BINARY_DIR}/wine-desktop.ready)
   set_tests_properties(wine.desktop_keeper PROPERTIES TIMEOUT 120 FIXTURES_SETUP wine_desktop)
+  # The Calc paste test: a stamp copied as a bitmap is pasted into
+  # LibreOffice Calc on the same display, and the probe reads the screen
+  # to see the cell grid through it. Alone: it types, clicks and copies.
+  add_executable(markomi2_screen_probe tests/win/calc/screen_probe_win.cpp)
+  target_link_libraries(markomi2_screen_probe PRIVATE markomi2_core user32 gdi32)
+  target_include_directories(markomi2_screen_probe PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_options(markomi2_screen_probe PRIVATE -municode)
+  add_test(NAME DesktopCalc.ABitmapStampPastesWithTheGridShowingThrough
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/calc/calc_paste_test.sh
+                   ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/calc-paste)
+  set_tests_properties(DesktopCalc.ABitmapStampPastesWithTheGridShowingThrough PROPERTIES
+                       TIMEOUT 240 FIXTURES_REQUIRED wine_desktop RESOURCE_LOCK markomi2_user_session
+                       RUN_SERIAL TRUE SKIP_RETURN_CODE 77)
   # Screens of 120 and 144 dpi: scripts/wine gives each MARKOMI2_WINE_DPI a
   # prefix, display and wineserver of its own, so the keeper above does not
   # cover them. Each gets its own keeper (the same desktop restart would

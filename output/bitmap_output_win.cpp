@@ -5,7 +5,9 @@
 #include "output/clipboard_win.h"
 #include "output/output_common_win.h"
 #include "output/halve_win.h"
+#include "output/image_file_win.h"
 #include "output/stamp_canvas.h"
+#include "output/transparent_formats_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/preview_geometry.h"
 #include "render/stamp_renderer_gdiplus.h"
@@ -90,10 +92,16 @@ bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
     bool placed = false;
     ClipboardCopy result = ClipboardCopy::kNotRendered;
     if (stamp.bitmap) {
+        // The transparent forms are the PNG writer's picture; one that
+        // cannot be made is left out and the bitmap goes on without it.
+        TransparentFormats extras = transparent_formats(render_stamp_png(set, slot_index));
         result = ClipboardCopy::kClipboardBusy;
         if (open_clipboard_patiently(owner)) {
             EmptyClipboard();
+            // The bitmap first, as before: it is the stamp, and programs
+            // that know no transparency take it (or a DIB made from it).
             placed = SetClipboardData(CF_BITMAP, stamp.bitmap) != nullptr;
+            if (placed) put_transparent_formats(extras);
             CloseClipboard();
             if (placed) result = ClipboardCopy::kPlaced;
         }

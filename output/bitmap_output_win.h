@@ -1,7 +1,8 @@
 #pragma once
 // The bitmap output of a stamp: drawn at twice the size on white, cropped to
 // the ink plus a one-pixel border, halved with halftone filtering, and put on
-// the clipboard as CF_BITMAP.
+// the clipboard as CF_BITMAP, with the PNG writer's transparent picture
+// beside it as "PNG" and CF_DIBV5.
 #include <windows.h>
 
 #include "output/clipboard_win.h"
@@ -27,9 +28,10 @@ struct StampBitmap {
 // with AJUST 0, its row heights) are exactly as before afterwards.
 StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc, HDC memory_dc);
 
-// Renders and puts the bitmap on the clipboard, owned by `owner`. False when
-// the clipboard could not be had (the bitmap is then released) or no bitmap
-// was made (the clipboard is then not touched); `outcome` tells which.
+// Renders and puts the bitmap on the clipboard, owned by `owner`, followed
+// by the transparent formats that could be made. False when the clipboard
+// could not be had (everything made is then released) or no bitmap was
+// made (the clipboard is then not touched); `outcome` tells which.
 bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
                               ClipboardCopy* outcome = nullptr);
 

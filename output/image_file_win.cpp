@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/window_classes.h"
+#include "base/com_ptr_win.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/halve.h"
@@ -163,7 +164,7 @@ bool render_over(SettingsSet& set, int slot_index, const BitmapLayout& layout,
 // onto a screen-compatible bitmap, as the bitmap pipeline's does (see
 // WorkCanvas), which is opaque, so the PNG's transparency is recovered from
 // a rendering over white and one over black; the JPEG needs only the white.
-GdipImagePtr render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter writer) {
+ArgbPicture render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter writer) {
     const SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
     ScaledSlot scaled(set, slot_index, kSupersampleFactor);
     const ScaledGeometry& sg = scaled.geometry();
@@ -173,20 +174,19 @@ GdipImagePtr render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter wri
         stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
     const BitmapLayout layout = image_writer_layout(slot_index, canvas, margins, slot.frame.shadow > 0,
                                                     sg.shadow_distance, kSupersampleFactor);
-    if (layout.width <= 0 || layout.height <= 0) return nullptr;
+    if (layout.width <= 0 || layout.height <= 0) return {};
 
     const std::size_t count = static_cast<std::size_t>(layout.work_width) * layout.work_height;
     WorkCanvas over_white(layout.work_width, layout.work_height);
-    if (!render_over(set, slot_index, layout, sg.shadow_distance, over_white, WHITENESS))
-        return nullptr;
+    if (!render_over(set, slot_index, layout, sg.shadow_distance, over_white, WHITENESS)) return {};
     std::vector<std::uint32_t> argb = over_white.take_pixels();
-    if (argb.size() != count) return nullptr;
+    if (argb.size() != count) return {};
     if (writer == ImageWriter::kPng) {
         WorkCanvas over_black(layout.work_width, layout.work_height);
         if (!render_over(set, slot_index, layout, sg.shadow_distance, over_black, BLACKNESS))
-            return nullptr;
+            return {};
         const std::vector<std::uint32_t> black = over_black.take_pixels();
-        if (black.size() != count) return nullptr;
+        if (black.size() != count) return {};
         matte_pixels(argb.data(), black.data(), argb.data(), count);
     } else {
         for (std::uint32_t& pixel : argb) pixel |= 0xFF000000u;
@@ -202,24 +202,74 @@ GdipImagePtr render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter wri
         for (int x = 0; x < std::min(sw, layout.work_width); ++x)
             source[static_cast<std::size_t>(y) * sw + x] =
                 premultiplied(argb[static_cast<std::size_t>(y) * layout.work_width + x]);
-    std::vector<std::uint32_t> half(static_cast<std::size_t>(layout.width) * layout.height);
-    halve_pixels(source.data(), sw, sh, half.data());
-    for (std::uint32_t& pixel : half) pixel = unpremultiplied(pixel);
+    ArgbPicture half;
+    half.width = layout.width;
+    half.height = layout.height;
+    half.pixels.resize(static_cast<std::size_t>(layout.width) * layout.height);
+    halve_pixels(source.data(), sw, sh, half.pixels.data());
+    for (std::uint32_t& pixel : half.pixels) pixel = unpremultiplied(pixel);
+    return half;
+}
 
-    GdipImagePtr halved = create_argb_bitmap(layout.width, layout.height);
-    if (!halved) return nullptr;
-    Gdiplus::Rect all(0, 0, layout.width, layout.height);
+// The picture as a GDI+ bitmap of the same straight ARGB pixels.
+GdipImagePtr argb_image(const ArgbPicture& picture) {
+    GdipImagePtr image = create_argb_bitmap(picture.width, picture.height);
+    if (!image) return nullptr;
+    Gdiplus::Rect all(0, 0, picture.width, picture.height);
     Gdiplus::BitmapData data{};
-    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(halved.get());
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image.get());
     if (gdip::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
                                  &data) != Gdiplus::Ok)
         return nullptr;
-    for (int y = 0; y < layout.height; ++y)
+    for (int y = 0; y < picture.height; ++y)
         std::memcpy(static_cast<BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
-                    half.data() + static_cast<std::size_t>(y) * layout.width,
-                    static_cast<std::size_t>(layout.width) * 4);
+                    picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
+                    static_cast<std::size_t>(picture.width) * 4);
     gdip::GdipBitmapUnlockBits(bitmap, &data);
-    return halved;
+    return image;
+}
+
+// The picture encoded in memory: the bytes of its file. Files and the
+// clipboard get these same bytes. Empty on failure.
+std::vector<std::uint8_t> encoded_picture(const ArgbPicture& picture, const CLSID& encoder,
+                                          const Gdiplus::EncoderParameters* parameters) {
+    if (picture.pixels.empty()) return {};
+    GdipImagePtr image = argb_image(picture);
+    if (!image) return {};
+    ScopedComPtr<IStream> stream;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, reinterpret_cast<IStream**>(stream.out()))))
+        return {};
+    if (gdip::GdipSaveImageToStream(image.get(), stream.get(), &encoder, parameters) != Gdiplus::Ok)
+        return {};
+    STATSTG stat{};
+    if (FAILED(stream->Stat(&stat, STATFLAG_NONAME)) || stat.cbSize.QuadPart == 0 ||
+        stat.cbSize.QuadPart > 0x7FFFFFFF)
+        return {};
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stat.cbSize.QuadPart));
+    const LARGE_INTEGER start{};
+    ULONG read = 0;
+    if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(stream->Read(bytes.data(), static_cast<ULONG>(bytes.size()), &read)) ||
+        read != bytes.size())
+        return {};
+    return bytes;
+}
+
+// The file bytes of the slot's PNG or JPEG; `picture` gets the pixels.
+std::vector<std::uint8_t> stamp_image_bytes(SettingsSet& set, int slot_index, ImageWriter writer,
+                                            ArgbPicture* picture) {
+    CLSID encoder{};
+    if (find_image_encoder(encoder_mime_type(writer), &encoder) < 0) return {};
+    *picture = render_stamp_argb(set, slot_index, writer);
+    LONG quality = kJpegQuality;
+    Gdiplus::EncoderParameters parameters{};
+    parameters.Count = 1;
+    parameters.Parameter[0].Guid = kEncoderQuality;
+    parameters.Parameter[0].NumberOfValues = 1;
+    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
+    parameters.Parameter[0].Value = &quality;
+    const Gdiplus::EncoderParameters* used = writer == ImageWriter::kJpeg ? &parameters : nullptr;
+    return encoded_picture(*picture, encoder, used);
 }
 
 // The folder and type of the last save, for the rest of the run.
@@ -345,24 +395,21 @@ bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t
     });
 }
 
+StampPng render_stamp_png(SettingsSet& set, int slot_index) {
+    StampPng png;
+    if (slot_index < 0 || slot_index >= kSlotCount) return png;
+    png.file = stamp_image_bytes(set, slot_index, ImageWriter::kPng, &png.picture);
+    return png;
+}
+
 bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path) {
     if (slot_index < 0 || slot_index >= kSlotCount) return false;
     if (writer != ImageWriter::kPng && writer != ImageWriter::kJpeg) return false;
-    CLSID encoder{};
-    if (find_image_encoder(encoder_mime_type(writer), &encoder) < 0) return false;
-    GdipImagePtr image = render_stamp_argb(set, slot_index, writer);
-    if (!image) return false;
-
-    LONG quality = kJpegQuality;
-    Gdiplus::EncoderParameters parameters{};
-    parameters.Count = 1;
-    parameters.Parameter[0].Guid = kEncoderQuality;
-    parameters.Parameter[0].NumberOfValues = 1;
-    parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
-    parameters.Parameter[0].Value = &quality;
-    const Gdiplus::EncoderParameters* used = writer == ImageWriter::kJpeg ? &parameters : nullptr;
+    ArgbPicture picture;
+    const std::vector<std::uint8_t> file = stamp_image_bytes(set, slot_index, writer, &picture);
+    if (file.empty()) return false;
     return write_through_temporary(path, [&](const wchar_t* temporary) {
-        return gdip::GdipSaveImageToFile(image.get(), temporary, &encoder, used) == Gdiplus::Ok;
+        return write_file_bytes(temporary, file);
     });
 }
 

@@ -6,7 +6,9 @@
 // into place only once it is complete, so a failure leaves no partial file.
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "output/image_file_rules.h"
 #include "settings/settings_record.h"
@@ -17,9 +19,26 @@ namespace markomi {
 // screen's when null) as a 24-bit BMP file. False when nothing was written.
 bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t* path);
 
-// Writes the slot's impression as PNG (transparent background) or JPEG
-// (white background, quality 100). False for the other writers and when
-// nothing was written.
+// A picture of straight (not premultiplied) 0xAARRGGBB pixels, rows top to
+// bottom.
+struct ArgbPicture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// The slot's impression as the PNG writer makes it: the bytes of the file
+// (transparent background) and the picture they hold. The clipboard offers
+// the same bytes beside its bitmap. `file` is empty when none was made.
+struct StampPng {
+    std::vector<std::uint8_t> file;
+    ArgbPicture picture;
+};
+StampPng render_stamp_png(SettingsSet& set, int slot_index);
+
+// Writes the slot's impression as PNG (the bytes of render_stamp_png) or
+// JPEG (white background, quality 100). False for the other writers and
+// when nothing was written.
 bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path);
 
 // The writer of the dialog's type at `filter_index` (1-based): BMP, PNG,

@@ -1,15 +1,25 @@
-// The bitmap pipeline of every design: crop, halving, shadow, settings, clipboard.
+// The bitmap pipeline of every design: crop, halving, shadow, settings, and
+// the clipboard with the bitmap and the transparent PNG picture beside it.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
+#include "output/image_file_win.h"
+#include "output/transparent_formats_win.h"
+#include "render/gdiplus_handles_gdiplus.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/render_canvas.h"
+#include "support/test_files.h"
 
 namespace markomi {
 namespace {
@@ -122,21 +132,156 @@ TEST_F(BitmapOutput, SettingsAreAsBeforeAfterwards) {
     }
 }
 
-TEST_F(BitmapOutput, TheClipboardHoldsABitmapOnly) {
+// A picture decoded by GDI+ from bytes in memory, as a pasting program
+// reads the clipboard's "PNG": straight ARGB, top row first.
+struct Decoded {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> argb;
+    std::uint32_t at(int x, int y) const { return argb[static_cast<size_t>(y * width + x)]; }
+};
+
+Decoded decode_png(const void* bytes, size_t size) {
+    Decoded out;
+    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
+    if (!stream) return out;
+    Gdiplus::GpBitmap* raw = nullptr;
+    if (gdip::GdipCreateBitmapFromStream(stream, &raw) == Gdiplus::Ok) {
+        GdipImagePtr image(raw);
+        UINT w = 0, h = 0;
+        gdip::GdipGetImageWidth(raw, &w);
+        gdip::GdipGetImageHeight(raw, &h);
+        out.width = static_cast<int>(w);
+        out.height = static_cast<int>(h);
+        out.argb.resize(static_cast<size_t>(w) * h);
+        for (int y = 0; y < out.height; ++y)
+            for (int x = 0; x < out.width; ++x) {
+                Gdiplus::ARGB c = 0;
+                gdip::GdipBitmapGetPixel(raw, x, y, &c);
+                out.argb[static_cast<size_t>(y * out.width + x)] = c;
+            }
+    }
+    stream->Release();
+    return out;
+}
+
+// The bytes of a clipboard memory block; the block may be larger than
+// what was put into it.
+std::vector<unsigned char> block_bytes(HANDLE block) {
+    const SIZE_T size = block ? GlobalSize(block) : 0;
+    const auto* at = static_cast<const unsigned char*>(block ? GlobalLock(block) : nullptr);
+    if (!at) return {};
+    std::vector<unsigned char> bytes(at, at + size);
+    GlobalUnlock(block);
+    return bytes;
+}
+
+int alpha_of(std::uint32_t argb) { return static_cast<int>(argb >> 24); }
+bool is_stamp_red(std::uint32_t argb) {
+    return ((argb >> 16) & 0xFF) >= 200 && ((argb >> 8) & 0xFF) <= 80 && (argb & 0xFF) <= 80;
+}
+
+TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPicture) {
     HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(owner, nullptr);
-    ASSERT_TRUE(copy_bitmap_to_clipboard(set_, 2, owner));
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
-    EXPECT_FALSE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
-    EXPECT_EQ(GetClipboardOwner(), owner);
-    HBITMAP on_clipboard = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    BITMAP info{};
-    EXPECT_NE(GetObject(on_clipboard, sizeof info, &info), 0);
-    EXPECT_GT(info.bmWidth, 60);
-    EmptyClipboard();
-    CloseClipboard();
+    const UINT png_format = RegisterClipboardFormatW(L"PNG");
+    ASSERT_NE(png_format, 0u);
+    testing::TempFolder folder;
+    // The normal design and the animal, whose image files keep one more
+    // doubled-size row than its bitmap.
+    for (int slot : {2, 6}) {
+        SCOPED_TRACE(slot);
+        const std::wstring path = folder.file(L"stamp.png");
+        ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kPng, path.c_str()));
+        const std::vector<unsigned char> file = testing::read_bytes(path);
+        const Decoded expected = decode_png(file.data(), file.size());
+        ASSERT_GT(expected.width, 60);
+        const StampBitmap bitmap = render(slot);
+
+        ASSERT_TRUE(copy_bitmap_to_clipboard(set_, slot, owner));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        EXPECT_EQ(GetClipboardOwner(), owner);
+        EXPECT_FALSE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+
+        // The bitmap is the bitmap pipeline's, as ever.
+        HBITMAP on_clipboard = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+        BITMAP info{};
+        EXPECT_NE(GetObject(on_clipboard, sizeof info, &info), 0);
+        EXPECT_EQ(info.bmWidth, bitmap.width);
+        EXPECT_EQ(info.bmHeight, bitmap.height);
+
+        // "PNG": the very bytes of the file.
+        const std::vector<unsigned char> png = block_bytes(GetClipboardData(png_format));
+        ASSERT_GE(png.size(), file.size());
+        EXPECT_TRUE(std::equal(file.begin(), file.end(), png.begin()));
+        const Decoded pasted = decode_png(png.data(), png.size());
+        ASSERT_EQ(pasted.width, expected.width);
+        ASSERT_EQ(pasted.height, expected.height);
+        EXPECT_TRUE(pasted.argb == expected.argb);
+        for (auto [x, y] : {std::array<int, 2>{0, 0}, {pasted.width - 1, 0}, {0, pasted.height - 1},
+                            {pasted.width - 1, pasted.height - 1}})
+            EXPECT_EQ(alpha_of(pasted.at(x, y)), 0) << x << "," << y;
+        int opaque_red = 0;
+        for (std::uint32_t c : pasted.argb)
+            if (alpha_of(c) == 255 && is_stamp_red(c)) ++opaque_red;
+        EXPECT_GT(opaque_red, 50);
+
+        // CF_DIBV5: the same picture, straight alpha, bottom-up.
+        const std::vector<unsigned char> dib = block_bytes(GetClipboardData(CF_DIBV5));
+        ASSERT_GE(dib.size(), sizeof(BITMAPV5HEADER));
+        BITMAPV5HEADER header{};
+        std::memcpy(&header, dib.data(), sizeof header);
+        EXPECT_EQ(header.bV5Size, sizeof header);
+        EXPECT_EQ(header.bV5Width, expected.width);
+        EXPECT_EQ(header.bV5Height, expected.height);
+        EXPECT_EQ(header.bV5BitCount, 32);
+        EXPECT_EQ(header.bV5Compression, static_cast<DWORD>(BI_BITFIELDS));
+        EXPECT_EQ(header.bV5RedMask, 0x00FF0000u);
+        EXPECT_EQ(header.bV5GreenMask, 0x0000FF00u);
+        EXPECT_EQ(header.bV5BlueMask, 0x000000FFu);
+        EXPECT_EQ(header.bV5AlphaMask, 0xFF000000u);
+        EXPECT_EQ(header.bV5CSType, 0x73524742u);  // LCS_sRGB
+        const size_t pixel_bytes = static_cast<size_t>(expected.width) * expected.height * 4;
+        ASSERT_GE(dib.size(), sizeof header + pixel_bytes);
+        int differing = 0;
+        for (int y = 0; y < expected.height; ++y)
+            for (int x = 0; x < expected.width; ++x) {
+                std::uint32_t stored = 0;
+                std::memcpy(&stored,
+                            dib.data() + sizeof header +
+                                (static_cast<size_t>(expected.height - 1 - y) * expected.width + x) * 4,
+                            4);
+                const std::uint32_t want = expected.at(x, y);
+                // Colour counts only where something is seen.
+                if (alpha_of(stored) != alpha_of(want) || (alpha_of(want) > 0 && stored != want))
+                    ++differing;
+            }
+        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(alpha_of(expected.at(0, 0)), 0);
+        EmptyClipboard();
+        CloseClipboard();
+    }
     DestroyWindow(owner);
+}
+
+TEST_F(BitmapOutput, TransparentFormatsTheClipboardRefusesStayTheCallers) {
+    StampPng png;
+    png.file = {0x89, 'P', 'N', 'G'};
+    png.picture.width = 1;
+    png.picture.height = 1;
+    png.picture.pixels = {0xFFFF0000u};
+    TransparentFormats formats = transparent_formats(png);
+    ASSERT_NE(formats.png.get(), nullptr);
+    ASSERT_NE(formats.dib_v5.get(), nullptr);
+    // The clipboard is not open: both are refused and must not be lost.
+    put_transparent_formats(formats);
+    EXPECT_NE(GlobalSize(formats.png.get()), 0u);
+    EXPECT_NE(GlobalSize(formats.dib_v5.get()), 0u);
+
+    // A picture that could not be made gives no blocks at all.
+    TransparentFormats none = transparent_formats(StampPng{});
+    EXPECT_EQ(none.png.get(), nullptr);
+    EXPECT_EQ(none.dib_v5.get(), nullptr);
 }
 
 }  // namespace

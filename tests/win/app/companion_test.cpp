@@ -109,14 +109,19 @@ TEST_F(Companion, PutsTheStampOnTheClipboard) {
     CompanionRun bitmap = run_companion(ini_arg() + L" --slot 1 --format B --clipboard");
     EXPECT_EQ(bitmap.code, 0u) << bitmap.err;
     EXPECT_NE(bitmap.out.find("\"output\":\"clipboard\",\"format\":\"B\""), std::string::npos);
+    // The transparent forms beside the bitmap outlive the companion too.
+    const UINT png = RegisterClipboardFormatW(L"PNG");
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_TRUE(IsClipboardFormatAvailable(png));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIBV5));
     CloseClipboard();
 
     CompanionRun metafile = run_companion(ini_arg() + L" --slot 6 --format M --clipboard");
     EXPECT_EQ(metafile.code, 0u) << metafile.err;
     ASSERT_TRUE(OpenClipboard(nullptr));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+    EXPECT_FALSE(IsClipboardFormatAvailable(png));
     EmptyClipboard();
     CloseClipboard();
 }

@@ -155,6 +155,9 @@ TEST_F(DesktopResident, IconClickCopiesTheActiveSlotInTheFormatOfTheSettings) {
     t::pump_messages(300);
     EXPECT_EQ(clipboard_format_now(), static_cast<UINT>(CF_BITMAP));
     EXPECT_EQ(GetClipboardOwner(), main_);
+    // With the transparent picture beside the bitmap.
+    EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"PNG")));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIBV5));
 }
 
 TEST_F(DesktopResident, OverlayClickPastesTheStampWhereTheUserClicked) {
