@@ -16,6 +16,7 @@ command -v soffice >/dev/null 2>&1 || { echo "soffice not installed: skipped"; e
 work=$(cd "$3" && pwd) || exit 1
 tmp=$(mktemp -d "$work/reader-libreoffice.XXXXXX") || exit 1
 trap 'rm -rf "$tmp"' EXIT
+trap 'exit 1' INT TERM  # so that a ctest timeout still removes the folder
 compare="$root/tests/readers/compare_ink.py"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
