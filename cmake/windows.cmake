@@ -236,3 +236,17 @@ if(BENCH_SOURCES)
     target_link_options(markomi2_bench PRIVATE -municode)
   endif()
 endif()
+
+# Readers of other makers open our outputs (tests/readers/): LibreOffice
+# converts each design's EMF file and the clipboard's metafile, which a small
+# Wine program saves. It copies to the clipboard, hence the session lock.
+if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
+  add_executable(markomi2_clipboard_emf tests/readers/clipboard_emf_win.cpp)
+  target_link_libraries(markomi2_clipboard_emf PRIVATE user32 gdi32)
+  target_link_options(markomi2_clipboard_emf PRIVATE -municode)
+  add_test(NAME reader.libreoffice_emf
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/libreoffice_emf.sh
+                   $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_clipboard_emf> ${CMAKE_BINARY_DIR})
+  set_tests_properties(reader.libreoffice_emf PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
+                       RESOURCE_LOCK markomi2_user_session SKIP_RETURN_CODE 77)
+endif()

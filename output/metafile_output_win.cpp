@@ -9,6 +9,7 @@
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
 #include "output/file_replace_win.h"
+#include "output/emf_plus_converter_win.h"
 #include "output/emf_rewrite_win.h"
 #include "output/metafile_recorder_win.h"
 #include "output/metafile_rules.h"
@@ -23,22 +24,6 @@ namespace markomi {
 namespace {
 
 using Gdiplus::GpMetafile;
-
-// GdipConvertToEmfPlus exists only from GDI+ 1.1 on; it is looked up at run
-// time so that a GDI+ without it simply keeps the EMF-only recording.
-using ConvertToEmfPlusFn = Gdiplus::GpStatus(WINGDIPAPI*)(const Gdiplus::GpGraphics*, GpMetafile*,
-                                                          BOOL*, Gdiplus::EmfType, const WCHAR*,
-                                                          GpMetafile**);
-
-ConvertToEmfPlusFn emf_plus_converter() {
-    static const ConvertToEmfPlusFn converter = [] {
-        HMODULE gdiplus = GetModuleHandleW(L"gdiplus.dll");
-        return gdiplus ? reinterpret_cast<ConvertToEmfPlusFn>(
-                             reinterpret_cast<void*>(GetProcAddress(gdiplus, "GdipConvertToEmfPlus")))
-                       : nullptr;
-    }();
-    return converter;
-}
 
 GdipImagePtr record_in_memory(const Gdiplus::GpRect& frame) {
     GpMetafile* metafile = nullptr;
@@ -105,7 +90,7 @@ private:
 // metafile to go on with (the recording or its conversion) or null when
 // the recording was refused.
 GdipImagePtr convert_to_dual(GdipImagePtr recording, GraphicsWrapper& reference) {
-    ConvertToEmfPlusFn convert = emf_plus_converter();
+    const EmfPlusConverter convert = emf_plus_converter();
     if (!convert) return recording;
     GpMetafile* converted = nullptr;
     const Gdiplus::GpStatus status =
@@ -123,13 +108,14 @@ GdipImagePtr convert_to_dual(GdipImagePtr recording, GraphicsWrapper& reference)
 // The same conversion for a metafile recorded through a GDI metafile DC:
 // the handle stays the caller's, and a converted copy replaces it.
 HENHMETAFILE convert_handle_to_dual(HENHMETAFILE recording, GraphicsWrapper& reference) {
-    if (!emf_plus_converter()) return recording;
+    const EmfPlusConverter convert = emf_plus_converter();
+    if (!convert) return recording;
     GpMetafile* wrapper = nullptr;
     if (gdip::GdipCreateMetafileFromEmf(recording, FALSE, &wrapper) != Gdiplus::Ok) return recording;
     GdipImagePtr wrapped(wrapper);
     GpMetafile* converted = nullptr;
-    const Gdiplus::GpStatus status = reference.note(emf_plus_converter()(
-        reference.graphics, wrapper, nullptr, Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
+    const Gdiplus::GpStatus status = reference.note(
+        convert(reference.graphics, wrapper, nullptr, Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
     GdipImagePtr converted_owner(converted);
     switch (conversion_outcome(static_cast<std::int32_t>(status), converted != nullptr)) {
         case ConversionOutcome::kUseConverted: {

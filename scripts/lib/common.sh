@@ -25,6 +25,13 @@ required_packages=(
     "fp-utils:/usr/bin/chmcmd"
     "nsis:/usr/bin/makensis"
     "zip:/usr/bin/zip"
+    # Readers of the outputs: LibreOffice converts the metafiles and pastes
+    # into Calc; xdotool and xclip drive and read the X side of the desktop.
+    "libreoffice-draw:/usr/bin/lodraw"
+    "libreoffice-calc:/usr/bin/localc"
+    "xdotool:/usr/bin/xdotool"
+    "xclip:/usr/bin/xclip"
+    "python3-minimal:/usr/bin/python3"
 )
 
 ensure_packages() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/process_globals_win.h"
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
+#include "output/emf_plus_converter_win.h"
 #include "output/emf_records.h"
 #include "output/emf_rewrite.h"
 #include "output/emf_rewrite_win.h"
@@ -639,34 +641,258 @@ private:
     bool had_ = false;
 };
 
+// The frame a metafile declares (hundredths of a millimetre), in pixels of
+// the reference device it was recorded on.
+SIZE declared_frame(HENHMETAFILE metafile) {
+    const std::vector<std::uint8_t> bits = bits_of(metafile);
+    const EmfSummary s = summarize_emf(bits.data(), bits.size());
+    HDC ref = g_surfaces.reference;
+    return SIZE{emf_frame_side_pixels(s.frame.right - s.frame.left, GetDeviceCaps(ref, HORZSIZE),
+                                      GetDeviceCaps(ref, HORZRES)),
+                emf_frame_side_pixels(s.frame.bottom - s.frame.top, GetDeviceCaps(ref, VERTSIZE),
+                                      GetDeviceCaps(ref, VERTRES))};
+}
+
+// EMF+ records travel in GDI comments that start with "EMF+".
+int emf_plus_comments(const std::vector<std::uint8_t>& bits) {
+    constexpr std::uint32_t kEmrGdiComment = 70;
+    int found = 0;
+    for (std::size_t at = 0; at + 16 <= bits.size();) {
+        std::uint32_t type = 0, size = 0, identifier = 0;
+        std::memcpy(&type, &bits[at], 4);
+        std::memcpy(&size, &bits[at + 4], 4);
+        std::memcpy(&identifier, &bits[at + 12], 4);
+        if (type == kEmrGdiComment && identifier == 0x2B464D45) ++found;  // "EMF+"
+        if (size < 8) break;
+        at += size;
+    }
+    return found;
+}
+
+// What the pipeline asked of the EMF+ conversion and what it was told.
+struct ConversionSeen {
+    int calls = 0;
+    Gdiplus::EmfType type = Gdiplus::EmfTypeEmfOnly;
+    bool reference = false;
+    bool failure_flag = false;
+    bool description = false;
+    Gdiplus::GpStatus status = Gdiplus::Ok;
+};
+ConversionSeen g_seen;
+EmfPlusConverter g_gdiplus_converter = nullptr;
+// The answer a fake conversion gives, and the metafile it hands back.
+Gdiplus::GpStatus g_answer = Gdiplus::Ok;
+bool g_hand_back = false;
+std::vector<std::uint8_t> g_handed_bits;
+
+void see(const Gdiplus::GpGraphics* reference, BOOL* failure_flag, Gdiplus::EmfType type,
+         const WCHAR* description) {
+    ++g_seen.calls;
+    g_seen.type = type;
+    g_seen.reference = reference != nullptr;
+    g_seen.failure_flag = failure_flag != nullptr;
+    g_seen.description = description != nullptr;
+}
+
+// GDI+'s own conversion, watched.
+Gdiplus::GpStatus WINGDIPAPI watched_conversion(const Gdiplus::GpGraphics* reference,
+                                                Gdiplus::GpMetafile* metafile, BOOL* failure_flag,
+                                                Gdiplus::EmfType type, const WCHAR* description,
+                                                Gdiplus::GpMetafile** converted) {
+    see(reference, failure_flag, type, description);
+    g_seen.status = g_gdiplus_converter(reference, metafile, failure_flag, type, description, converted);
+    return g_seen.status;
+}
+
+// A conversion that answers g_answer and, when asked to, hands back a small
+// metafile of its own (a filled square) whose bits are kept in g_handed_bits.
+Gdiplus::GpStatus WINGDIPAPI fake_conversion(const Gdiplus::GpGraphics* reference,
+                                             Gdiplus::GpMetafile*, BOOL* failure_flag,
+                                             Gdiplus::EmfType type, const WCHAR* description,
+                                             Gdiplus::GpMetafile** converted) {
+    see(reference, failure_flag, type, description);
+    *converted = nullptr;
+    if (g_hand_back) {
+        HDC dc = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+        Rectangle(dc, 2, 2, 12, 12);
+        HENHMETAFILE own = CloseEnhMetaFile(dc);
+        g_handed_bits = bits_of(own);
+        if (gdip::GdipCreateMetafileFromEmf(own, TRUE, converted) != Gdiplus::Ok) DeleteEnhMetaFile(own);
+    }
+    return g_answer;
+}
+
+// Puts GDI+'s conversion back whatever a test did.
+class ConverterReplaced {
+public:
+    explicit ConverterReplaced(EmfPlusConverter converter) {
+        g_gdiplus_converter = emf_plus_converter();
+        g_seen = ConversionSeen{};
+        override_emf_plus_converter(converter);
+    }
+    ~ConverterReplaced() { override_emf_plus_converter(nullptr); }
+    ConverterReplaced(const ConverterReplaced&) = delete;
+    ConverterReplaced& operator=(const ConverterReplaced&) = delete;
+};
+
 TEST_F(MetafileOutput, TheEnvironmentForcesTheRecorder) {
     testing::TempFolder folder;
     const std::wstring path = folder.file(L"forced.emf");
+    std::vector<std::uint8_t> by_gdi;
     {
         RecorderForced gdi(L"gdi");
         HENHMETAFILE m = record(2);
         ASSERT_NE(m, nullptr);
-        const std::vector<std::uint8_t> bits = bits_of(m);
-        EXPECT_GT(summarize_emf(bits.data(), bits.size()).painting_records, 0u);
-        EXPECT_EQ(record_types(bits)[kEmrPolyDraw16], 0);
+        by_gdi = bits_of(m);
+        EXPECT_GT(summarize_emf(by_gdi.data(), by_gdi.size()).painting_records, 0u);
+        EXPECT_EQ(record_types(by_gdi)[kEmrPolyDraw16], 0);
     }
     RecorderForced gdiplus(L"GDIPLUS");
-    HENHMETAFILE m = record(2);
-    ASSERT_NE(m, nullptr);
-    const std::vector<std::uint8_t> bits = bits_of(m);
+    // The clipboard's metafile, through GDI+'s own conversion, watched.
+    std::vector<std::uint8_t> bits;
+    {
+        ConverterReplaced watched(watched_conversion);
+        if (!g_gdiplus_converter) override_emf_plus_converter(nullptr);  // a GDI+ without one
+        ASSERT_TRUE(copy_metafile_to_clipboard(set_, 2, owner_));
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        bits = bits_of(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
+        CloseClipboard();
+    }
     const EmfSummary s = summarize_emf(bits.data(), bits.size());
     EXPECT_TRUE(s.valid);
     EXPECT_TRUE(s.ends_with_eof);
+    if (g_gdiplus_converter) {
+        EXPECT_EQ(g_seen.calls, 1);
+        EXPECT_EQ(g_seen.type, Gdiplus::EmfTypeEmfPlusDual);
+        EXPECT_TRUE(g_seen.reference);
+    }
     if (gdiplus_records_metafile_drawing()) {
         EXPECT_GT(s.painting_records, 0u);
+        // The conversion gave the dual metafile: EMF+ beside the GDI records.
+        if (g_gdiplus_converter) {
+            EXPECT_EQ(g_seen.status, Gdiplus::Ok);
+            EXPECT_GT(emf_plus_comments(bits), 0);
+        }
+        // Both recorders draw the same stamp in the same place.
+        HENHMETAFILE gdi_copy = SetEnhMetaFileBits(static_cast<UINT>(by_gdi.size()), by_gdi.data());
+        HENHMETAFILE gdiplus_copy = SetEnhMetaFileBits(static_cast<UINT>(bits.size()), bits.data());
+        metafiles_.push_back(gdi_copy);
+        metafiles_.push_back(gdiplus_copy);
+        const InkBox a = play(gdi_copy, kWhite).ink_box(kWhite);
+        const InkBox b = play(gdiplus_copy, kWhite, L"metafile_gdiplus_slot3").ink_box(kWhite);
+        ASSERT_FALSE(b.empty());
+        EXPECT_NEAR(b.left, a.left, 2);
+        EXPECT_NEAR(b.top, a.top, 2);
+        EXPECT_NEAR(b.right, a.right, 2);
+        EXPECT_NEAR(b.bottom, a.bottom, 2);
         EXPECT_TRUE(save_stamp_emf(set_, 2, path.c_str()));
     } else {
         // Where GDI+ records no drawing (Wine): a metafile of header and EOF
-        // only, and no file at all, since recording into a file fails.
+        // only, which its conversion refuses as not implemented, so the
+        // clipboard gets the recording itself; and no file at all, since
+        // recording into a file fails.
         EXPECT_EQ(s.record_count, 2u);
+        EXPECT_EQ(s.painting_records, 0u);
+        EXPECT_EQ(emf_plus_comments(bits), 0);
+        if (g_gdiplus_converter) {
+            EXPECT_EQ(g_seen.status, Gdiplus::NotImplemented);
+        }
         EXPECT_FALSE(save_stamp_emf(set_, 2, path.c_str()));
         EXPECT_FALSE(testing::file_exists(path));
         EXPECT_FALSE(testing::file_exists(path + L".part"));
+    }
+}
+
+TEST_F(MetafileOutput, BothRecordersDeclareTheFrameScaledByTheStartUpResolution) {
+    for (const wchar_t* recorder : {L"gdi", L"gdiplus"}) {
+        SCOPED_TRACE(recorder[3] ? "gdiplus" : "gdi");
+        RecorderForced forced(recorder);
+        for (int slot : {0, 3}) {
+            SCOPED_TRACE(slot);
+            g_startup_dpi = 96;
+            MetafileFrame at96;
+            HENHMETAFILE m96 = record(slot, &at96);
+            g_startup_dpi = 144;
+            MetafileFrame at144;
+            HENHMETAFILE m144 = record(slot, &at144);
+            g_startup_dpi = 96;
+            ASSERT_NE(m96, nullptr);
+            ASSERT_NE(m144, nullptr);
+            EXPECT_NEAR(at144.width, at96.width * 1.5, 1);
+            EXPECT_NEAR(at144.height, at96.height * 1.5, 1);
+            // The header declares the frame the stamp was scaled into:
+            // fw x fh pixels of the reference device, in hundredths of a
+            // millimetre (one pixel of rounding).
+            const SIZE declared96 = declared_frame(m96);
+            const SIZE declared144 = declared_frame(m144);
+            EXPECT_NEAR(declared96.cx, at96.width, 1);
+            EXPECT_NEAR(declared96.cy, at96.height, 1);
+            EXPECT_NEAR(declared144.cx, at144.width, 1);
+            EXPECT_NEAR(declared144.cy, at144.height, 1);
+        }
+    }
+}
+
+TEST_F(MetafileOutput, TheConversionsAnswerDecidesWhatTheClipboardGets) {
+    // AJUST 1: the fit leaves its heights in the record when the pipeline
+    // ends normally, and the stored ones are put back when it gives up.
+    set_.global.ajust = 1;
+    const SlotSettings stored = set_.slots[4];
+    for (const wchar_t* recorder : {L"gdi", L"gdiplus"}) {
+        SCOPED_TRACE(recorder[3] ? "gdiplus" : "gdi");
+        RecorderForced forced(recorder);
+        ConverterReplaced fake(fake_conversion);
+        auto clipboard = [&](Gdiplus::GpStatus answer, bool hand_back) {
+            set_.slots[4] = stored;
+            g_answer = answer;
+            g_hand_back = hand_back;
+            g_handed_bits.clear();
+            std::vector<std::uint8_t> bits;
+            ClipboardCopy outcome = ClipboardCopy::kPlaced;
+            if (copy_metafile_to_clipboard(set_, 4, owner_, &outcome) && OpenClipboard(nullptr)) {
+                bits = bits_of(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
+                CloseClipboard();
+            }
+            return bits;
+        };
+        // NotImplemented and nothing handed back: the recording as it is.
+        const std::vector<std::uint8_t> recording = clipboard(Gdiplus::NotImplemented, false);
+        ASSERT_FALSE(recording.empty());
+        EXPECT_EQ(g_seen.calls, 1);
+        EXPECT_EQ(g_seen.type, Gdiplus::EmfTypeEmfPlusDual);
+        EXPECT_TRUE(g_seen.reference);
+        EXPECT_FALSE(g_seen.failure_flag);
+        EXPECT_FALSE(g_seen.description);
+        EXPECT_NE(set_.slots[4].date.height, stored.date.height) << "the fit changed nothing";
+
+        // OK with a conversion: the clipboard gets the converted metafile.
+        EXPECT_EQ(clipboard(Gdiplus::Ok, true), g_handed_bits);
+        ASSERT_FALSE(g_handed_bits.empty());
+        // OK without one, or another failure even with one: the recording.
+        EXPECT_EQ(clipboard(Gdiplus::Ok, false), recording);
+        EXPECT_EQ(clipboard(Gdiplus::Win32Error, true), recording);
+        // InvalidParameter: the recording was refused; nothing reaches the
+        // clipboard and the stored sizes are back, heights included.
+        for (bool hand_back : {false, true}) {
+            SCOPED_TRACE(hand_back);
+            ASSERT_TRUE(OpenClipboard(owner_));
+            EmptyClipboard();
+            SetClipboardData(CF_UNICODETEXT, GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 4));
+            CloseClipboard();
+            EXPECT_TRUE(clipboard(Gdiplus::InvalidParameter, hand_back).empty());
+            EXPECT_TRUE(clipboard_has(CF_UNICODETEXT));  // what it held, untouched
+            EXPECT_FALSE(clipboard_has(CF_ENHMETAFILE));
+            EXPECT_EQ(set_.slots[4].frame.hankei, stored.frame.hankei);
+            EXPECT_EQ(set_.slots[4].frame.thick, stored.frame.thick);
+            EXPECT_EQ(set_.slots[4].busho.height, stored.busho.height);
+            EXPECT_EQ(set_.slots[4].date.height, stored.date.height);
+            EXPECT_EQ(set_.slots[4].name.height, stored.name.height);
+        }
+        // A file is never converted.
+        const int calls = g_seen.calls;
+        testing::TempFolder folder;
+        save_stamp_emf(set_, 4, folder.file(L"unconverted.emf").c_str());
+        EXPECT_EQ(g_seen.calls, calls);
     }
 }
 
