@@ -259,6 +259,61 @@ TEST_F(DesktopInstaller, InstallingOverARunningCopyEndsItFirst) {
     EXPECT_EQ(uninstall_value(L"Path"), folder);
 }
 
+// The installer run with its pages, ended when the test is done with it.
+struct InteractiveSetup {
+    explicit InteractiveSetup(const std::wstring& arguments) {
+        std::wstring command = L"\"" + setup_exe() + L"\" " + arguments;
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            process = pi.hProcess;
+            pid = pi.dwProcessId;
+        }
+    }
+    ~InteractiveSetup() {
+        if (!process) return;
+        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
+    HANDLE process = nullptr;
+    DWORD pid = 0;
+};
+
+// The folder page does not let a folder too long for "Path" pass: [次へ]
+// shows the reason in a message box titled like the programs' own, and the
+// page stays.
+TEST_F(DesktopInstaller, TheFolderPageRefusesAFolderTooLongForPath) {
+    const std::wstring base = std::wstring(kInstallParent) + L"\\";
+    const std::wstring too_long = base + std::wstring(64 - base.size(), L'c');
+    InteractiveSetup setup(L"/D=" + too_long);
+    ASSERT_NE(setup.process, nullptr);
+    HWND wizard = t::wait_for_window([&] { return t::find_program_window(setup.pid, L"#32770"); });
+    ASSERT_NE(wizard, nullptr);
+    // Welcome, components, folder: [次へ] until the refusal comes, one
+    // press at a time (a press queued behind the box would press again).
+    auto refusal = [&] { return t::find_program_window(setup.pid, L"#32770", L"マルコミ２"); };
+    HWND box = nullptr;
+    for (int page = 0; page < 4 && !box; ++page) {
+        PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+        box = t::wait_for_window(refusal, 30);
+    }
+    ASSERT_NE(box, nullptr) << "the folder page let the folder pass";
+    wchar_t text[512] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    EXPECT_NE(std::wstring(text).find(L"63 文字以内"), std::wstring::npos);
+    RECT r{};
+    GetWindowRect(box, &r);
+    t::save_screen_artifact(r, L"installer-folder-refused");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    t::pump_messages(500);
+    EXPECT_EQ(WaitForSingleObject(setup.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(folder_exists(too_long));
+    EXPECT_FALSE(uninstall_key_exists());
+}
+
 // A visible window of `pid` with the class, any title.
 HWND wait_for(DWORD pid, const wchar_t* window_class, int tries = 200) {
     return t::wait_for_window([&] { return t::find_program_window(pid, window_class); }, tries);
