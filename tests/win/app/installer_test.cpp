@@ -296,15 +296,19 @@ TEST_F(DesktopInstaller, TheFolderPageRefusesAFolderTooLongForPath) {
     // press at a time (a press queued behind the box would press again).
     auto refusal = [&] { return t::find_program_window(setup.pid, L"#32770", L"マルコミ２"); };
     HWND box = nullptr;
+    RECT r{};
     for (int page = 0; page < 4 && !box; ++page) {
         PostMessageW(wizard, WM_COMMAND, IDOK, 0);
         box = t::wait_for_window(refusal, 30);
+        if (page == 0) {  // the components page, with the desktop icon choice
+            GetWindowRect(wizard, &r);
+            t::save_screen_artifact(r, L"installer-components");
+        }
     }
     ASSERT_NE(box, nullptr) << "the folder page let the folder pass";
     wchar_t text[512] = L"";
     GetDlgItemTextW(box, 0xFFFF, text, 512);
     EXPECT_NE(std::wstring(text).find(L"63 文字以内"), std::wstring::npos);
-    RECT r{};
     GetWindowRect(box, &r);
     t::save_screen_artifact(r, L"installer-folder-refused");
     PostMessageW(box, WM_COMMAND, IDOK, 0);
