@@ -6,7 +6,14 @@
 ; Markomi2.chm. The build (cmake/installer.cmake, scripts/package) passes all three.
 ; The installer only copies files and writes what the program and its
 ; uninstaller read: the uninstall key ("Path" is how Markomi2.exe finds its
-; folder) and the program-menu shortcut. Removing is Markomi2_Uninstaller.exe's job.
+; folder), the program-menu shortcut and, unless the user turns it off, the
+; desktop shortcut. Removing is Markomi2_Uninstaller.exe's job.
+;
+; It starts nothing when it ends: it runs with administrator rights, and a
+; program it started would keep them for the whole session (and would not
+; hear Explorer's messages, such as the taskbar's restart). Starting a program
+; as the desktop's user needs the shell's automation of the desktop window,
+; which needs a plug-in; the user starts it from the desktop icon or the menu.
 
 Unicode true
 ; The programs are 64-bit; a 64-bit installer also sees the 64-bit Program
@@ -41,11 +48,19 @@ SetCompressor /SOLID lzma
 ; The main window class of Markomi2.exe; WM_DESTROY to it ends a running copy.
 !define MAIN_CLASS "MARKOMI2MAIN"
 !define SYNCHRONIZE 0x00100000
+; Markomi2.exe and its uninstaller read "Path" back into 128 bytes: 63 UTF-16
+; characters and the terminator. A longer folder would be installed into and
+; never found again.
+!define PATH_CAPACITY 63
+; The file name the program's preferences window gives its desktop shortcut.
+!define SHORTCUT_NAME "マルコミ２.lnk"
 
 Name "${PRODUCT_NAME}"
 Caption "${PRODUCT_NAME} ${VERSION} セットアップ"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\Markomi2"
+; A reinstall offers the folder of the installation it replaces.
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "Path"
 BrandingText "${PRODUCT_NAME} ${VERSION}"
 ShowInstDetails show
 
@@ -57,11 +72,12 @@ ShowInstDetails show
 !define MUI_WELCOMEPAGE_TITLE "${PRODUCT_NAME} ${VERSION} のセットアップ"
 !define MUI_WELCOMEPAGE_TEXT "日付印（はんこ）を文書に捺印するツール ${PRODUCT_NAME} をこのコンピューターにインストールします。$\r$\n$\r$\n${PRODUCT_NAME} が起動している場合は、インストールの前に終了させます。$\r$\n$\r$\n続けるには [次へ] を押してください。"
 !define MUI_FINISHPAGE_TITLE "${PRODUCT_NAME} のインストールが終わりました"
-!define MUI_FINISHPAGE_TEXT "スタートメニューの「${PRODUCT_NAME}」から起動できます。$\r$\n削除するときは、インストールされているアプリの一覧から ${PRODUCT_NAME} をアンインストールしてください。"
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Markomi2.exe"
-!define MUI_FINISHPAGE_RUN_TEXT "${PRODUCT_NAME} を起動する"
+!define MUI_FINISHPAGE_TEXT "デスクトップのアイコン、またはスタートメニューの「${PRODUCT_NAME}」から起動してください。$\r$\n削除するときは、インストールされているアプリの一覧から ${PRODUCT_NAME} をアンインストールしてください。"
+!define MUI_COMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
+!insertmacro MUI_PAGE_COMPONENTS
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveDirectoryPage
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -74,6 +90,37 @@ VIAddVersionKey /LANG=${LANG_JAPANESE} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_JAPANESE} "LegalCopyright" "${PUBLISHER}"
+
+; Whether $INSTDIR fits "Path" as the programs read it back: 1 or 0 in $0.
+Function InstallFolderFits
+  StrLen $0 "$INSTDIR"
+  ${If} $0 > ${PATH_CAPACITY}
+    StrCpy $0 0
+  ${Else}
+    StrCpy $0 1
+  ${EndIf}
+FunctionEnd
+
+Function LeaveDirectoryPage
+  Call InstallFolderFits
+  ${If} $0 = 0
+    ; Titled like every message of the programs, not with the installer's caption.
+    System::Call 'user32::MessageBoxW(p $HWNDPARENT, w "インストール先のフォルダー名が長すぎます。$\r$\n${PATH_CAPACITY} 文字以内のフォルダーを選んでください。", w "${PRODUCT_NAME}", i 0x30)  ; MB_OK | MB_ICONEXCLAMATION'
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; A silent install skips the folder page, so its /D= is checked here, before
+; anything is written: it ends with exit code 2 and leaves no trace.
+Function .onInit
+  ${If} ${Silent}
+    Call InstallFolderFits
+    ${If} $0 = 0
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
 
 ; Ends every running copy of Markomi2.exe the way the program's own copies and
 ; its uninstaller do: WM_DESTROY to the main window. The program then leaves
@@ -131,4 +178,15 @@ Section "${PRODUCT_NAME}" SecMain
   ; The working folder of the shortcut is $INSTDIR (SetOutPath above).
   SetShellVarContext all
   CreateShortcut "$SMPROGRAMS\${PRODUCT_NAME}.lnk" "$INSTDIR\Markomi2.exe" "" "$INSTDIR\Markomi2.exe" 0
+SectionEnd
+
+; The same shortcut the preferences window makes: on the desktop of the user
+; who installs (the program makes it for the current user, and the
+; uninstaller removes it from there), pointing at Markomi2.exe with its folder
+; as the working folder and nothing else set. On unless the user turns it off;
+; a silent install makes it.
+Section "デスクトップにアイコンを作成する" SecDesktop
+  SetOutPath "$INSTDIR"
+  SetShellVarContext current
+  CreateShortcut "$DESKTOP\${SHORTCUT_NAME}" "$INSTDIR\Markomi2.exe"
 SectionEnd

@@ -1,5 +1,6 @@
 #include "uninstaller/uninstall_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace markomi {
@@ -137,6 +138,20 @@ UninstallPageLayout uninstall_page_layout(int page, int a, int l) {
     out.first_button = LayoutRect{30 * a, button_top, 10 * a, button_height};
     out.second_button = LayoutRect{40 * a, button_top, 8 * a, button_height};
     return out;
+}
+
+UninstallUnits uninstall_units(int measured_a, int measured_l, int dpi) {
+    if (dpi <= 0) dpi = 96;
+    UninstallUnits units;
+    units.a = std::max(measured_a, (8 * dpi + 48) / 96);
+    units.l = std::max(measured_l, (16 * dpi + 48) / 96);
+    return units;
+}
+
+int uninstall_font_height(int dpi) {
+    if (dpi <= 0) dpi = 96;
+    // Rounded to the nearest pixel, as MulDiv does.
+    return -((14 * dpi + 48) / 96);
 }
 
 }  // namespace markomi

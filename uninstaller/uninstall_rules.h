@@ -67,4 +67,19 @@ struct UninstallPageLayout {
 };
 UninstallPageLayout uninstall_page_layout(int page, int a, int l);
 
+// The page's units at `dpi`: the measured ones (the window's default font,
+// the system font), but never less than that font's 8 by 16 pixels at 96
+// dpi scaled to the screen. Windows scales the system font only in steps
+// (and Wine not at all), while the control font follows the dpi exactly;
+// without the floor the text would outgrow its buttons.
+struct UninstallUnits {
+    int a = 8;
+    int l = 16;
+};
+UninstallUnits uninstall_units(int measured_a, int measured_l, int dpi);
+
+// The control font's height (negative: character height) at `dpi`: 14
+// pixels at 96 dpi, scaled as the page's units are.
+int uninstall_font_height(int dpi);
+
 }  // namespace markomi

@@ -2,13 +2,15 @@
 
 #include "app/button_keys_win.h"
 #include "app/child_controls_win.h"
+#include "resources/resource.h"
 #include "uninstaller/uninstall_rules.h"
 #include "uninstaller/uninstaller_win.h"
 
 namespace markomi {
 namespace {
 
-constexpr wchar_t kTitle[] = L" マルコミ２ Ver1.5　アンインストール";
+// The version is the one the installer and the version resources show.
+constexpr wchar_t kTitle[] = L" マルコミ２ Ver" MARKOMI2_VERSION_TEXT L"　アンインストール";
 constexpr wchar_t kConfirmText[] = L"マルコミ２ を削除します。";
 constexpr wchar_t kCancelText[] = L"キャンセル";
 constexpr wchar_t kExecuteText[] = L"実　行";
@@ -27,19 +29,24 @@ HWND g_first_button = nullptr;
 HWND g_second_button = nullptr;
 
 void make_font(HWND hwnd) {
-    if (!g_font) {
-        g_font = CreateFontW(-14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                             OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
-                             FF_MODERN, L"ＭＳ Ｐゴシック");
-    }
-    // The units come from the window's own default font, not this one.
+    // The units come from the window's own default font, not this one. The
+    // program is DPI aware (its manifest), so nothing scales the page for
+    // it: units and font both follow the screen's resolution.
     HDC dc = GetDC(hwnd);
     TEXTMETRICW tm{};
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
     if (dc && GetTextMetricsW(dc, &tm)) {
-        g_a = tm.tmAveCharWidth;
-        g_l = tm.tmHeight + tm.tmExternalLeading;
+        const UninstallUnits units =
+            uninstall_units(tm.tmAveCharWidth, tm.tmHeight + tm.tmExternalLeading, dpi);
+        g_a = units.a;
+        g_l = units.l;
     }
     if (dc) ReleaseDC(hwnd, dc);
+    if (!g_font) {
+        g_font = CreateFontW(uninstall_font_height(dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             SHIFTJIS_CHARSET, OUT_STROKE_PRECIS, CLIP_STROKE_PRECIS, DRAFT_QUALITY,
+                             FF_MODERN, L"ＭＳ Ｐゴシック");
+    }
 }
 
 LRESULT OnBuildPage(HWND hwnd) {

@@ -86,5 +86,19 @@ TEST(UninstallPages, LayoutInCharacterUnits) {
     EXPECT_EQ(finished.second_button.width, 0);
 }
 
+// The page grows with the screen even where the system font does not (Wine)
+// or only in steps; a larger measured font is kept.
+TEST(UninstallPages, UnitsAndFontFollowTheDpi) {
+    EXPECT_EQ(uninstall_units(8, 18, 96).a, 8);
+    EXPECT_EQ(uninstall_units(8, 18, 96).l, 18);
+    EXPECT_EQ(uninstall_units(8, 27, 144).a, 12);
+    EXPECT_EQ(uninstall_units(8, 27, 144).l, 27);
+    EXPECT_EQ(uninstall_units(10, 20, 144).l, 24);
+    EXPECT_EQ(uninstall_units(8, 16, 120).a, 10);
+    EXPECT_EQ(uninstall_font_height(96), -14);
+    EXPECT_EQ(uninstall_font_height(120), -18);
+    EXPECT_EQ(uninstall_font_height(144), -21);
+}
+
 }  // namespace
 }  // namespace markomi

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "base/wide_text_win.h"
 #include "support/fixture_paths.h"
 #include "support/test_files.h"
+#include "ui/preferences_rules.h"
 
 // itss's storage factory; the SDK headers of this toolchain do not declare it.
 // Only StgOpenStorage is called; the slots before it keep the vtable order.
@@ -44,6 +46,7 @@ constexpr Topic kTopics[] = {
     {"settings.html", L"設定画面"},       {"dateformat.html", L"日付形式"},
     {"preferences.html", L"環境設定"},    {"saveimage.html", L"印影保存"},
     {"settingsfile.html", L"設定ファイル"}, {"uninstall.html", L"アンインストール"},
+    {"transparency.html", L"透過の貼り付けとコマンドライン"},
 };
 
 std::string encode(const std::wstring& text, UINT code_page) {
@@ -133,6 +136,31 @@ TEST_F(HelpFile, DateFormatPageShowsRealOutputs) {
     // Real outputs of the date formats are shown.
     for (const wchar_t* example : {L"令和7/05/01", L"R7/05/01", L"2025.05.01", L"2025/Dec/24", L"平成31/04/30"})
         EXPECT_NE(page.find(encode(example, CP_UTF8)), std::string::npos) << encode(example, CP_UTF8);
+}
+
+// The preferences page names each button as the program captions it, and
+// says what キャンセル keeps.
+TEST_F(HelpFile, PreferencesPageNamesTheButtonsAsTheProgramDoes) {
+    std::string page;
+    ASSERT_TRUE(read("preferences.html", &page));
+    for (const markomi::PrefToggleInfo& toggle : markomi::pref_toggles()) {
+        for (std::u16string_view caption : {toggle.caption_on, toggle.caption_off}) {
+            const std::string text = encode(markomi::to_wide(caption), CP_UTF8);
+            EXPECT_NE(page.find(text), std::string::npos) << text;
+        }
+    }
+    EXPECT_NE(page.find(encode(L"何も保存しません", CP_UTF8)), std::string::npos);
+}
+
+// The companion's command line as the program parses it, and its exit codes.
+TEST_F(HelpFile, TransparencyPageShowsTheCompanionsCommandLine) {
+    std::string page;
+    ASSERT_TRUE(read("transparency.html", &page));
+    for (const char* word : {"--ini", "--slot 1-7", "--date YYYY-MM-DD", "--format B|M", "--out", "--clipboard",
+                             "CF_DIBV5", "Markomi2Stamp.exe"})
+        EXPECT_NE(page.find(word), std::string::npos) << word;
+    for (const wchar_t* code : {L"<td>0</td>", L"<td>1</td>", L"<td>2</td>"})
+        EXPECT_NE(page.find(encode(code, CP_UTF8)), std::string::npos);
 }
 
 TEST_F(HelpFile, ContentsAndIndexListEveryTopicInTheHelpCodePage) {

@@ -20,6 +20,8 @@
 #include "support/golden.h"
 #include "support/test_files.h"
 #include "support/wine_detect.h"
+#include "uninstaller/uninstall_rules.h"
+#include "uninstaller/uninstall_window_win.h"
 
 namespace markomi {
 namespace {
@@ -166,6 +168,38 @@ TEST_F(ScaledScreen, ImageFilesAfterAScaledPreviewAreTheOnesOf96Dpi) {
                 EXPECT_TRUE(scaled.bytes == expected.bytes);
             }
         }
+    }
+}
+
+// The uninstaller's buttons are measured in the units of the system font,
+// which follows the screen; its text must grow with them.
+TEST_F(ScaledScreen, UninstallerTextGrowsWithItsButtons) {
+    const int dpi = read_screen_dpi();
+    ASSERT_TRUE(register_uninstall_window_class(GetModuleHandleW(nullptr)));
+    HWND window = create_uninstall_window(GetModuleHandleW(nullptr));
+    ASSERT_NE(window, nullptr);
+    HWND cancel = GetDlgItem(window, kUninstallIdCancel);
+    ASSERT_NE(cancel, nullptr);
+    LOGFONTW font{};
+    ASSERT_NE(GetObjectW(reinterpret_cast<HFONT>(SendMessageW(cancel, WM_GETFONT, 0, 0)), sizeof font,
+                         &font),
+              0);
+    EXPECT_EQ(font.lfHeight, MulDiv(-14, dpi, 96)) << "screen at " << dpi << " dpi";
+    // The caption fits its button at any scale.
+    HDC dc = GetDC(cancel);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(cancel, WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32W(dc, L"キャンセル", 5, &text);
+    SelectObject(dc, old);
+    ReleaseDC(cancel, dc);
+    RECT button{};
+    GetClientRect(cancel, &button);
+    EXPECT_LT(text.cx, button.right);
+    EXPECT_LT(text.cy, button.bottom);
+    // Closing posts the quit message of the uninstaller's loop; this thread has none.
+    DestroyWindow(window);
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
 }
 

@@ -1,7 +1,9 @@
 // The installer Markomi2_Setup.exe, run silently as an administrator's script
 // would: "/S /D=<folder>". It must put the four files in place, write the
 // uninstall key Markomi2.exe and the uninstaller read, create the program-menu
-// shortcut and end a copy of the program that is running when it starts.
+// and desktop shortcuts, end a copy of the program that is running when it
+// starts, take the previous folder when none is given, and refuse a folder
+// that the programs could not read back from "Path".
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -55,11 +57,12 @@ DWORD uninstall_dword(const wchar_t* name) {
     return value;
 }
 
-// Runs the installer silently into `folder`; the exit code, or -1 when it
-// could not be started or did not finish within a minute.
+// Runs the installer silently into `folder` (its own choice when empty); the
+// exit code, or -1 when it could not be started or did not finish within a minute.
 long run_setup(const std::wstring& folder) {
     // NSIS takes /D= as the last argument, unquoted, spaces and all.
-    std::wstring command = L"\"" + setup_exe() + L"\" /S /D=" + folder;
+    std::wstring command = L"\"" + setup_exe() + L"\" /S";
+    if (!folder.empty()) command += L" /D=" + folder;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -109,6 +112,26 @@ bool same_path(const std::wstring& a, const std::wstring& b) {
     return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+// The installer's own choice: Markomi2 in the 64-bit program files folder.
+std::wstring default_folder() {
+    wchar_t folder[MAX_PATH] = L"";
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Markomi2";
+}
+
+bool folder_exists(const std::wstring& path) {
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool uninstall_key_exists() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
 class DesktopInstaller : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -126,6 +149,7 @@ protected:
     static void clean_up() {
         RegDeleteKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_WOW64_64KEY, 0);
         t::remove_tree(kInstallParent);
+        t::remove_tree(default_folder());
         t::remove_tree(t::settings_folder());
         for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_DESKTOP})
             DeleteFileW(special_shortcut(csidl).c_str());
@@ -160,6 +184,48 @@ TEST_F(DesktopInstaller, SilentInstallPutsFilesKeyAndShortcutInPlace) {
     ASSERT_TRUE(link.loaded) << "no program-menu shortcut";
     EXPECT_TRUE(same_path(link.target, folder + L"\\Markomi2.exe"));
     EXPECT_TRUE(same_path(link.working_folder, folder));
+
+    // A silent install takes the desktop icon: the one the preferences
+    // window makes, so that it shows that choice as made.
+    LinkInfo desktop = read_link(special_shortcut(CSIDL_DESKTOP));
+    ASSERT_TRUE(desktop.loaded) << "no desktop shortcut";
+    EXPECT_TRUE(same_path(desktop.target, folder + L"\\Markomi2.exe"));
+    EXPECT_TRUE(same_path(desktop.working_folder, folder));
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_STARTUP)));
+}
+
+// Without /D= the first install goes to the program files folder; a later
+// one goes where the installation it replaces is.
+TEST_F(DesktopInstaller, WithoutAFolderItTakesTheDefaultThenThePreviousOne) {
+    ASSERT_EQ(run_setup(L""), 0);
+    EXPECT_TRUE(t::file_exists(default_folder() + L"\\Markomi2.exe"));
+    EXPECT_TRUE(same_path(uninstall_value(L"Path"), default_folder()));
+
+    t::remove_tree(default_folder());
+    ASSERT_EQ(run_setup(kInstallFolder), 0);
+    ASSERT_EQ(run_setup(L""), 0);
+    EXPECT_FALSE(folder_exists(default_folder()));
+    EXPECT_TRUE(t::file_exists(std::wstring(kInstallFolder) + L"\\Markomi2.exe"));
+    EXPECT_EQ(uninstall_value(L"Path"), kInstallFolder);
+}
+
+// "Path" is read back into 128 bytes: 63 characters fit, 64 do not. A folder
+// that does not fit is refused before anything is written.
+TEST_F(DesktopInstaller, AFolderTheProgramsCouldNotReadBackIsRefused) {
+    const std::wstring base = std::wstring(kInstallParent) + L"\\";
+    const std::wstring longest = base + std::wstring(63 - base.size(), L'a');
+    const std::wstring too_long = base + std::wstring(64 - base.size(), L'b');
+    ASSERT_EQ(longest.size(), 63u);
+
+    EXPECT_EQ(run_setup(too_long), 2);
+    EXPECT_FALSE(folder_exists(too_long));
+    EXPECT_FALSE(uninstall_key_exists());
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
+    EXPECT_FALSE(t::file_exists(program_menu_shortcut()));
+
+    ASSERT_EQ(run_setup(longest), 0);
+    EXPECT_TRUE(t::file_exists(longest + L"\\Markomi2.exe"));
+    EXPECT_EQ(uninstall_value(L"Path"), longest);
 }
 
 TEST_F(DesktopInstaller, InstallingOverARunningCopyEndsItFirst) {
@@ -193,14 +259,68 @@ TEST_F(DesktopInstaller, InstallingOverARunningCopyEndsItFirst) {
     EXPECT_EQ(uninstall_value(L"Path"), folder);
 }
 
+// The installer run with its pages, ended when the test is done with it.
+struct InteractiveSetup {
+    explicit InteractiveSetup(const std::wstring& arguments) {
+        std::wstring command = L"\"" + setup_exe() + L"\" " + arguments;
+        STARTUPINFOW si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            CloseHandle(pi.hThread);
+            process = pi.hProcess;
+            pid = pi.dwProcessId;
+        }
+    }
+    ~InteractiveSetup() {
+        if (!process) return;
+        if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
+    HANDLE process = nullptr;
+    DWORD pid = 0;
+};
+
+// The folder page does not let a folder too long for "Path" pass: [次へ]
+// shows the reason in a message box titled like the programs' own, and the
+// page stays.
+TEST_F(DesktopInstaller, TheFolderPageRefusesAFolderTooLongForPath) {
+    const std::wstring base = std::wstring(kInstallParent) + L"\\";
+    const std::wstring too_long = base + std::wstring(64 - base.size(), L'c');
+    InteractiveSetup setup(L"/D=" + too_long);
+    ASSERT_NE(setup.process, nullptr);
+    HWND wizard = t::wait_for_window([&] { return t::find_program_window(setup.pid, L"#32770"); });
+    ASSERT_NE(wizard, nullptr);
+    // Welcome, components, folder: [次へ] until the refusal comes, one
+    // press at a time (a press queued behind the box would press again).
+    auto refusal = [&] { return t::find_program_window(setup.pid, L"#32770", L"マルコミ２"); };
+    HWND box = nullptr;
+    RECT r{};
+    for (int page = 0; page < 4 && !box; ++page) {
+        PostMessageW(wizard, WM_COMMAND, IDOK, 0);
+        box = t::wait_for_window(refusal, 30);
+        if (page == 0) {  // the components page, with the desktop icon choice
+            GetWindowRect(wizard, &r);
+            t::save_screen_artifact(r, L"installer-components");
+        }
+    }
+    ASSERT_NE(box, nullptr) << "the folder page let the folder pass";
+    wchar_t text[512] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    EXPECT_NE(std::wstring(text).find(L"63 文字以内"), std::wstring::npos);
+    GetWindowRect(box, &r);
+    t::save_screen_artifact(r, L"installer-folder-refused");
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    t::pump_messages(500);
+    EXPECT_EQ(WaitForSingleObject(setup.process, 0), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_FALSE(folder_exists(too_long));
+    EXPECT_FALSE(uninstall_key_exists());
+}
+
 // A visible window of `pid` with the class, any title.
 HWND wait_for(DWORD pid, const wchar_t* window_class, int tries = 200) {
     return t::wait_for_window([&] { return t::find_program_window(pid, window_class); }, tries);
-}
-
-bool folder_exists(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 void press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
@@ -217,14 +337,13 @@ TEST_F(DesktopInstaller, InstallUseAndUninstallLeaveNothingBehind) {
     ASSERT_NE(main, nullptr);
     t::pump_messages(2500);  // the opening notice goes by
 
-    // Preferences: desktop and startup icons on, applied.
+    // The installer made the desktop icon. Preferences: the startup icon on, applied.
+    EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
     PostMessageW(main, WM_COMMAND, 113, 0);
     HWND preferences = wait_for(program_.pid, L"MARKOMI2CHILD");
     ASSERT_NE(preferences, nullptr);
-    for (int id : {146, 147}) {
-        press(GetDlgItem(preferences, id));
-        t::pump_messages(200);
-    }
+    press(GetDlgItem(preferences, 147));
+    t::pump_messages(200);
     press(GetDlgItem(preferences, 121));
     for (int i = 0; i < 100 && IsWindow(preferences); ++i) t::pump_messages(50);
     EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
