@@ -45,6 +45,10 @@ if(MINGW)
   target_link_options(Markomi2 PRIVATE -municode)
 endif()
 
+# The shipped programs are stripped right after linking, before anything
+# packs them.
+include(cmake/release.cmake)
+
 # The help file and the installer. Targets they package (Markomi2_Uninstaller)
 # are defined above this point.
 include(cmake/help.cmake)
