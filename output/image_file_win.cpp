@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window_classes.h"
 #include "base/com_ptr_win.h"
+#include "base/message_box_title.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/halve.h"

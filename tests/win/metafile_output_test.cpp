@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_plus_converter_win.h"
