@@ -63,17 +63,6 @@ std::vector<std::uint8_t> read_bitmap_pixels(HDC dc, HBITMAP bitmap, int width, 
     return pixels;
 }
 
-// Fills the whole graphics with `argb`, replacing what is there, so a
-// transparent colour really leaves transparent pixels.
-void fill_background(GraphicsWrapper& g, std::uint32_t argb, int width, int height) {
-    Gdiplus::GpSolidFill* raw = nullptr;
-    if (g.note(gdip::GdipCreateSolidFill(argb, &raw)) != Gdiplus::Ok) return;
-    GdipBrushPtr brush(raw);
-    g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceCopy));
-    g.note(gdip::GdipFillRectangleI(g.graphics, brush.get(), 0, 0, width, height));
-    g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceOver));
-}
-
 std::uint32_t premultiplied(std::uint32_t argb) {
     const std::uint32_t a = argb >> 24;
     auto channel = [a](std::uint32_t c) { return (c * a + 127) / 255; };
