@@ -9,10 +9,10 @@
 #include "app/button_keys_win.h"
 #include "app/child_controls_win.h"
 #include "app/host_window_win.h"
-#include "app/process_globals_win.h"
 #include "app/window_fonts_win.h"
 #include "app/window_layouts.h"
 #include "app/window_metrics.h"
+#include "base/process_globals_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"
 

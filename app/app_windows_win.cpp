@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "app/hotkey_binding.h"
-#include "app/process_globals_win.h"
 #include "app/tray_animation.h"
 #include "app/window_classes.h"
 #include "app/window_layouts.h"
+#include "base/process_globals_win.h"
 #include "output/metafile_output_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"

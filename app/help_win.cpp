@@ -1,8 +1,8 @@
 #include "app/help_win.h"
 
-#include "app/path_join.h"
-#include "app/process_globals_win.h"
 #include "app/window_classes.h"
+#include "base/path_join.h"
+#include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 
 namespace markomi {

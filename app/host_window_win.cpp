@@ -2,8 +2,8 @@
 
 #include "app/about_box_win.h"
 #include "app/app_windows_win.h"
-#include "app/process_globals_win.h"
 #include "app/window_classes.h"
+#include "base/process_globals_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"
 #include "ui/preferences_window_win.h"

@@ -6,12 +6,12 @@
 
 #include "app/app_windows_win.h"
 #include "app/child_controls_win.h"
-#include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
 #include "app/window_layouts.h"
 #include "app/window_metrics.h"
+#include "base/process_globals_win.h"
 #include "render/gdi_handles_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"

@@ -5,10 +5,10 @@
 
 #include <optional>
 
-#include "app/process_globals_win.h"
 #include "app/shortcut_paths.h"
 #include "base/com_ptr_win.h"
 #include "base/file_checks_win.h"
+#include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 
 namespace markomi {

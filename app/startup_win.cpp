@@ -4,9 +4,9 @@
 
 #include "app/app_windows_win.h"
 #include "app/main_window_win.h"
-#include "app/process_globals_win.h"
 #include "app/program_paths_win.h"
 #include "app/window_classes.h"
+#include "base/process_globals_win.h"
 #include "base/win_handles_win.h"
 #include "dates/era_registry_win.h"
 #include "diag/debug_log.h"

@@ -1,5 +1,6 @@
 #pragma once
 // Names shared across processes and windows of the program.
+#include "base/message_box_title.h"
 
 namespace markomi {
 
@@ -9,7 +10,5 @@ constexpr wchar_t kHostWindowClass[] = L"MARKOMI2CHILD";
 constexpr wchar_t kTabSheetWindowClass[] = L"MARKOMI2TABSHEET";
 constexpr wchar_t kOverlayWindowClass[] = L"MARKOMI2SIMULATE";
 constexpr wchar_t kOpeningWindowClass[] = L"MARKOMIOPENING";
-
-constexpr wchar_t kMessageBoxTitle[] = L"マルコミ２";
 
 }  // namespace markomi

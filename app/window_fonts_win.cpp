@@ -1,7 +1,7 @@
 #include "app/window_fonts_win.h"
 
-#include "app/process_globals_win.h"
 #include "app/window_metrics.h"
+#include "base/process_globals_win.h"
 #include "render/surfaces_gdiplus.h"
 
 namespace markomi {

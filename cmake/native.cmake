@@ -19,3 +19,7 @@ if(FUZZ_SOURCES)
   endif()
   add_test(NAME fuzz.core_inputs COMMAND markomi2_fuzz --runs ${FUZZ_RUNS} --seed 20261208)
 endif()
+
+# No file beneath the programs' windows includes app/ or ui/.
+add_test(NAME layers.look_down
+         COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/tests/layers/look_down.cmake)

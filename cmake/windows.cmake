@@ -9,7 +9,7 @@ set(MARKOMI2_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 shlwapi ole
     advapi32 imm32 uuid version)
 
 markomi2_glue_sources(GLUE_SOURCES)
-add_library(markomi2_glue STATIC ${GLUE_SOURCES} ${CMAKE_SOURCE_DIR}/app/process_globals_win.cpp)
+add_library(markomi2_glue STATIC ${GLUE_SOURCES})
 target_link_libraries(markomi2_glue PUBLIC markomi2_core ${MARKOMI2_WIN_LIBS})
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "base/win_handles_win.h"
 #include "render/gdi_handles_win.h"

@@ -64,11 +64,6 @@ EmfSummary summarize_emf(const std::uint8_t* bytes, std::size_t size) {
     return s;
 }
 
-std::int32_t emf_frame_pixels(std::int32_t hundredths_mm, std::int32_t dpi) {
-    return static_cast<std::int32_t>(
-        std::lround(static_cast<double>(hundredths_mm) * dpi / 2540.0));
-}
-
 std::int32_t emf_frame_hundredths(std::int32_t pixels, std::int32_t device_mm,
                                   std::int32_t device_pixels) {
     if (device_mm <= 0 || device_pixels <= 0) return 0;

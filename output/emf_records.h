@@ -40,10 +40,6 @@ bool emf_record_paints(std::uint32_t type);
 // record size that is not a positive multiple of 4, makes it invalid.
 EmfSummary summarize_emf(const std::uint8_t* bytes, std::size_t size);
 
-// One side of the picture in pixels at `dpi`, from a frame extent in
-// hundredths of a millimetre, rounded to the nearest pixel.
-std::int32_t emf_frame_pixels(std::int32_t hundredths_mm, std::int32_t dpi);
-
 // One side of a frame rectangle for CreateEnhMetaFile, in hundredths of a
 // millimetre, for `pixels` of a device whose full extent is `device_mm`
 // millimetres over `device_pixels` pixels (HORZSIZE / HORZRES), rounded.

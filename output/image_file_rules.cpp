@@ -135,14 +135,6 @@ std::u16string save_failure_message(std::u16string_view saved_name) {
     return text;
 }
 
-int image_writer_type_code(ImageWriter writer) {
-    switch (writer) {
-        case ImageWriter::kPng: return 1;
-        case ImageWriter::kJpeg: return 2;
-        default: return 0;
-    }
-}
-
 std::u16string_view encoder_mime_type(ImageWriter writer) {
     switch (writer) {
         case ImageWriter::kPng: return u"image/png";

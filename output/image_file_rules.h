@@ -109,10 +109,6 @@ std::u16string save_failure_message(std::u16string_view saved_name);
 
 // ---- PNG and JPEG writer ------------------------------------------------------
 
-// The type code of the image writer: 1 = PNG, 2 = JPEG; 0 for BMP and EMF,
-// which have writers of their own.
-int image_writer_type_code(ImageWriter writer);
-
 // The encoder the image writer looks up: "image/png" or "image/jpeg"; empty
 // for the other writers.
 std::u16string_view encoder_mime_type(ImageWriter writer);

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window_classes.h"
 #include "base/com_ptr_win.h"
+#include "base/message_box_title.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/halve.h"
@@ -61,17 +61,6 @@ std::vector<std::uint8_t> read_bitmap_pixels(HDC dc, HBITMAP bitmap, int width, 
         height)
         return {};
     return pixels;
-}
-
-// Fills the whole graphics with `argb`, replacing what is there, so a
-// transparent colour really leaves transparent pixels.
-void fill_background(GraphicsWrapper& g, std::uint32_t argb, int width, int height) {
-    Gdiplus::GpSolidFill* raw = nullptr;
-    if (g.note(gdip::GdipCreateSolidFill(argb, &raw)) != Gdiplus::Ok) return;
-    GdipBrushPtr brush(raw);
-    g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceCopy));
-    g.note(gdip::GdipFillRectangleI(g.graphics, brush.get(), 0, 0, width, height));
-    g.note(gdip::GdipSetCompositingMode(g.graphics, Gdiplus::CompositingModeSourceOver));
 }
 
 std::uint32_t premultiplied(std::uint32_t argb) {

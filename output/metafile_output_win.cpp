@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"

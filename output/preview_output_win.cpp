@@ -1,6 +1,6 @@
 #include "output/preview_output_win.h"
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "output/halve_win.h"
 #include "output/output_common_win.h"
 #include "output/preview_render_geometry.h"

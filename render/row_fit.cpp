@@ -14,8 +14,6 @@ namespace {
 constexpr float kDateWidthMargin = 14.0f;
 constexpr float kDateHeightMargin = 4.0f;
 
-bool slot_index_valid(std::int32_t active) { return active >= 0 && active < kSlotCount; }
-
 }  // namespace
 
 bool point_in_ring(std::int64_t dx, std::int64_t dy, std::int32_t radius,
@@ -136,17 +134,6 @@ std::int32_t auto_fit_date(SlotSettings& slot, const StampDate& date, const EraT
     return auto_fit_font(slot.date, g.radius / 2, [&](const FontDescription& font) {
         return date_fits(g, font, text, measurer);
     });
-}
-
-std::int32_t auto_fit_row(RowBand band, StampPoint centre, TextMeasurer& measurer) {
-    if (!slot_index_valid(g_settings.global.active)) return 0;
-    const auto& text = band == RowBand::kDepartment ? g_settings.global.busho : g_settings.global.name;
-    return auto_fit_row(g_settings.active_slot(), text.view(), band, centre, measurer);
-}
-
-std::int32_t auto_fit_date(StampPoint centre, TextMeasurer& measurer) {
-    if (!slot_index_valid(g_settings.global.active)) return 0;
-    return auto_fit_date(g_settings.active_slot(), g_settings.date, g_era_table, centre, measurer);
 }
 
 }  // namespace markomi

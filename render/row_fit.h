@@ -81,9 +81,4 @@ std::int32_t auto_fit_row(SlotSettings& slot, std::u16string_view text, RowBand 
 std::int32_t auto_fit_date(SlotSettings& slot, const StampDate& date, const EraTable& eras,
                            StampPoint centre, TextMeasurer& measurer);
 
-// The same on g_settings: the active slot, the global department or name
-// text, the stamp date and g_era_table. An out-of-range active slot is left alone.
-std::int32_t auto_fit_row(RowBand band, StampPoint centre, TextMeasurer& measurer);
-std::int32_t auto_fit_date(StampPoint centre, TextMeasurer& measurer);
-
 }  // namespace markomi

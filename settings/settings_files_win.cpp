@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "app/path_join.h"
-#include "app/process_globals_win.h"
-#include "app/window_classes.h"
 #include "base/file_checks_win.h"
+#include "base/message_box_title.h"
+#include "base/path_join.h"
+#include "base/process_globals_win.h"
 #include "base/win_handles_win.h"
 #include "base/wide_text_win.h"
 #include "render/stamp_renderer_gdiplus.h"

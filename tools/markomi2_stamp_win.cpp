@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/process_globals_win.h"
 #include "app/program_paths_win.h"
+#include "base/process_globals_win.h"
 #include "base/u16_format.h"
 #include "base/wide_text_win.h"
 #include "dates/era_registry_win.h"

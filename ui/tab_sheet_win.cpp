@@ -7,8 +7,8 @@
 #include <string>
 
 #include "app/app_windows_win.h"
-#include "app/process_globals_win.h"
 #include "app/window_fonts_win.h"
+#include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "dates/date_text.h"
 #include "output/preview_output_win.h"

@@ -111,15 +111,6 @@ TEST(EmfRecordPaints, ShapesPathsBlitsAndTextPaintStateDoesNot) {
         EXPECT_FALSE(emf_record_paints(type)) << type;
 }
 
-TEST(EmfFrameUnits, PixelsAtADpiRoundToTheNearest) {
-    EXPECT_EQ(emf_frame_pixels(2540, 96), 96);
-    EXPECT_EQ(emf_frame_pixels(2646, 96), 100);   // 100.02
-    EXPECT_EQ(emf_frame_pixels(2645, 96), 100);   // 99.97, not truncated to 99
-    EXPECT_EQ(emf_frame_pixels(13, 96), 0);       // 0.49
-    EXPECT_EQ(emf_frame_pixels(14, 96), 1);       // 0.53
-    EXPECT_EQ(emf_frame_pixels(2540, 144), 144);
-}
-
 TEST(EmfFrameUnits, HundredthsOfAMillimetreFromTheDeviceSize) {
     // A 1920-pixel screen reported as 508 mm: 96 dpi.
     EXPECT_EQ(emf_frame_hundredths(1, 508, 1920), 26);    // 26.46
@@ -130,7 +121,7 @@ TEST(EmfFrameUnits, HundredthsOfAMillimetreFromTheDeviceSize) {
     EXPECT_EQ(emf_frame_hundredths(10, 508, 0), 0);
     // Every whole pixel size survives the trip to hundredths and back.
     for (int px = 1; px <= 700; ++px)
-        ASSERT_EQ(emf_frame_pixels(emf_frame_hundredths(px, 508, 1920), 96), px) << px;
+        ASSERT_EQ(emf_frame_side_pixels(emf_frame_hundredths(px, 508, 1920), 508, 1920), px) << px;
 }
 
 TEST(EmfFrameUnits, PixelsBackFromTheDeviceSizeOfAnyScreen) {

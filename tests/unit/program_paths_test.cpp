@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/directory_chain.h"
-#include "app/path_join.h"
 #include "app/program_paths.h"
+#include "base/path_join.h"
 
 namespace markomi {
 namespace {

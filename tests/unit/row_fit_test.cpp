@@ -312,32 +312,5 @@ TEST(AutoFit, DateUsesTheSlotsFormat) {
     EXPECT_EQ(auto_fit_date(large, may_first_2025(), eras, kCentre, m), 13);
 }
 
-TEST(AutoFit, GlobalSettingsUseTheActiveSlot) {
-    const SettingsSet saved = g_settings;
-    const EraTable saved_eras = g_era_table;
-    FakeMeasurer m;
-    g_settings = SettingsSet{};
-    g_settings.global.active = 2;
-    g_settings.global.busho = u"技術部";
-    g_settings.global.name = u"";
-    g_settings.date = may_first_2025();
-    g_settings.slots[2].date_format.era = 4;
-    g_era_table = builtin_era_table();
-
-    EXPECT_EQ(auto_fit_row(RowBand::kDepartment, kCentre, m), 14);
-    EXPECT_EQ(auto_fit_row(RowBand::kName, kCentre, m), 0);
-    EXPECT_EQ(auto_fit_date(kCentre, m), 5);
-    EXPECT_EQ(g_settings.slots[2].busho.height, -14);
-    EXPECT_EQ(g_settings.slots[2].name.height, -16);
-    EXPECT_EQ(g_settings.slots[2].date.height, -5);
-    EXPECT_EQ(g_settings.slots[0].busho.height, -13);
-
-    g_settings.global.active = 9;
-    EXPECT_EQ(auto_fit_row(RowBand::kDepartment, kCentre, m), 0);
-    EXPECT_EQ(auto_fit_date(kCentre, m), 0);
-    g_settings = saved;
-    g_era_table = saved_eras;
-}
-
 }  // namespace
 }  // namespace markomi

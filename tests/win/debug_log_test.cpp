@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "base/u16_format.h"
 #include "diag/debug_log.h"
 #include "diag/debug_log_win.h"

@@ -4,13 +4,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_plus_converter_win.h"
@@ -109,6 +110,12 @@ std::vector<std::uint8_t> bits_of(HENHMETAFILE metafile) {
     std::vector<std::uint8_t> bits(GetEnhMetaFileBits(metafile, 0, nullptr));
     GetEnhMetaFileBits(metafile, static_cast<UINT>(bits.size()), bits.data());
     return bits;
+}
+
+// One side of a frame in hundredths of a millimetre as pixels at `dpi`, rounded.
+std::int32_t emf_frame_pixels(std::int32_t hundredths_mm, std::int32_t dpi) {
+    return static_cast<std::int32_t>(
+        std::lround(static_cast<double>(hundredths_mm) * dpi / 2540.0));
 }
 
 // The picture's size at 96 dpi, from the frame in the header.

@@ -11,10 +11,10 @@
 
 #include "app/app_windows_win.h"
 #include "app/opening_window_win.h"
-#include "app/process_globals_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
 #include "app/window_layouts.h"
+#include "base/process_globals_win.h"
 #include "settings/settings_record.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"

@@ -14,10 +14,10 @@
 
 #include "app/app_windows_win.h"
 #include "app/host_window_win.h"
-#include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
+#include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
 #include "support/resident_windows.h"

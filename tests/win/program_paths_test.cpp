@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/process_globals_win.h"
 #include "app/program_paths_win.h"
+#include "base/process_globals_win.h"
 #include "support/test_files.h"
 
 namespace markomi {

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
 #include "support/test_files.h"
 

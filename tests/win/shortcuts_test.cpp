@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/process_globals_win.h"
 #include "app/shortcuts_win.h"
+#include "base/process_globals_win.h"
 #include "support/test_files.h"
 
 namespace markomi {

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/process_globals_win.h"
 #include "app/program_paths_win.h"
+#include "base/process_globals_win.h"
 #include "dates/era_table.h"
 #include "output/metafile_output_win.h"
 #include "render/surfaces_gdiplus.h"

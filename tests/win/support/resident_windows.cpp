@@ -6,7 +6,7 @@
 #include "app/about_box_win.h"
 #include "app/opening_window_win.h"
 #include "ui/tab_sheet_win.h"
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 #include "app/window_classes.h"
 #include "support/golden.h"
 

@@ -1,4 +1,4 @@
-#include "app/path_join.h"
+#include "base/path_join.h"
 
 namespace markomi {
 

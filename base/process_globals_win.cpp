@@ -1,4 +1,4 @@
-#include "app/process_globals_win.h"
+#include "base/process_globals_win.h"
 
 namespace markomi {
 
