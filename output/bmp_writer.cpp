@@ -2,20 +2,13 @@
 
 #include <limits>
 
+#include "base/little_endian.h"
+
 namespace markomi {
 
 namespace {
 
 constexpr std::uint64_t kMaxFileSize = std::numeric_limits<std::uint32_t>::max();
-
-void put_u16(std::uint8_t* at, std::uint16_t v) {
-    at[0] = static_cast<std::uint8_t>(v & 0xFF);
-    at[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
 
 }  // namespace
 

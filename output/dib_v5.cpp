@@ -2,19 +2,9 @@
 
 #include <limits>
 
+#include "base/little_endian.h"
+
 namespace markomi {
-namespace {
-
-void put_u16(std::uint8_t* at, std::uint16_t v) {
-    at[0] = static_cast<std::uint8_t>(v & 0xFF);
-    at[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> dib_v5_bytes(const std::vector<std::uint32_t>& argb, std::int32_t width,
                                        std::int32_t height) {

@@ -2,14 +2,11 @@
 
 #include <cmath>
 
+#include "base/little_endian.h"
+
 namespace markomi {
 
 namespace {
-
-std::uint32_t read_u32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 std::int32_t read_i32(const std::uint8_t* p) { return static_cast<std::int32_t>(read_u32(p)); }
 

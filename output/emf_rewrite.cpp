@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "base/little_endian.h"
 #include "output/emf_records.h"
 
 namespace markomi {
@@ -21,15 +22,6 @@ constexpr std::uint8_t kPtCloseFigure = 1;
 constexpr std::uint8_t kPtLineTo = 2;
 constexpr std::uint8_t kPtBezierTo = 4;
 constexpr std::uint8_t kPtMoveTo = 6;
-
-std::uint32_t read_u32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-void put_u32(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF);
-}
 
 struct Point {
     std::int32_t x = 0;
