@@ -18,6 +18,7 @@
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
+#include "support/decoded_image.h"
 #include "support/render_canvas.h"
 #include "support/test_files.h"
 
@@ -132,39 +133,6 @@ TEST_F(BitmapOutput, SettingsAreAsBeforeAfterwards) {
     }
 }
 
-// A picture decoded by GDI+ from bytes in memory, as a pasting program
-// reads the clipboard's "PNG": straight ARGB, top row first.
-struct Decoded {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> argb;
-    std::uint32_t at(int x, int y) const { return argb[static_cast<size_t>(y * width + x)]; }
-};
-
-Decoded decode_png(const void* bytes, size_t size) {
-    Decoded out;
-    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(bytes), static_cast<UINT>(size));
-    if (!stream) return out;
-    Gdiplus::GpBitmap* raw = nullptr;
-    if (gdip::GdipCreateBitmapFromStream(stream, &raw) == Gdiplus::Ok) {
-        GdipImagePtr image(raw);
-        UINT w = 0, h = 0;
-        gdip::GdipGetImageWidth(raw, &w);
-        gdip::GdipGetImageHeight(raw, &h);
-        out.width = static_cast<int>(w);
-        out.height = static_cast<int>(h);
-        out.argb.resize(static_cast<size_t>(w) * h);
-        for (int y = 0; y < out.height; ++y)
-            for (int x = 0; x < out.width; ++x) {
-                Gdiplus::ARGB c = 0;
-                gdip::GdipBitmapGetPixel(raw, x, y, &c);
-                out.argb[static_cast<size_t>(y * out.width + x)] = c;
-            }
-    }
-    stream->Release();
-    return out;
-}
-
 // The bytes of a clipboard memory block; the block may be larger than
 // what was put into it.
 std::vector<unsigned char> block_bytes(HANDLE block) {
@@ -194,7 +162,8 @@ TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPictu
         const std::wstring path = folder.file(L"stamp.png");
         ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kPng, path.c_str()));
         const std::vector<unsigned char> file = testing::read_bytes(path);
-        const Decoded expected = decode_png(file.data(), file.size());
+        const testing::DecodedImage expected =
+            testing::decode_image_bytes(file.data(), file.size());
         ASSERT_GT(expected.width, 60);
         const StampBitmap bitmap = render(slot);
 
@@ -214,7 +183,7 @@ TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPictu
         const std::vector<unsigned char> png = block_bytes(GetClipboardData(png_format));
         ASSERT_GE(png.size(), file.size());
         EXPECT_TRUE(std::equal(file.begin(), file.end(), png.begin()));
-        const Decoded pasted = decode_png(png.data(), png.size());
+        const testing::DecodedImage pasted = testing::decode_image_bytes(png.data(), png.size());
         ASSERT_EQ(pasted.width, expected.width);
         ASSERT_EQ(pasted.height, expected.height);
         EXPECT_TRUE(pasted.argb == expected.argb);

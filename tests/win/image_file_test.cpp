@@ -21,6 +21,7 @@
 #include "output/stamp_canvas.h"
 #include "render/preview_geometry.h"
 #include "render/surfaces_gdiplus.h"
+#include "support/decoded_image.h"
 #include "support/test_files.h"
 
 namespace markomi {
@@ -43,33 +44,7 @@ std::vector<std::wstring> folder_entries(const std::wstring& folder) {
     return names;
 }
 
-// A decoded image file: ARGB pixels, read once so the file is not kept open.
-struct DecodedImage {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> argb;
-    std::uint32_t at(int x, int y) const { return argb[static_cast<size_t>(y * width + x)]; }
-};
-
-DecodedImage decode(const std::wstring& path) {
-    DecodedImage out;
-    Gdiplus::GpBitmap* raw = nullptr;
-    if (gdip::GdipCreateBitmapFromFile(path.c_str(), &raw) != Gdiplus::Ok) return out;
-    GdipImagePtr image(raw);
-    UINT w = 0, h = 0;
-    gdip::GdipGetImageWidth(raw, &w);
-    gdip::GdipGetImageHeight(raw, &h);
-    out.width = static_cast<int>(w);
-    out.height = static_cast<int>(h);
-    out.argb.resize(static_cast<size_t>(w) * h);
-    for (int y = 0; y < out.height; ++y)
-        for (int x = 0; x < out.width; ++x) {
-            Gdiplus::ARGB c = 0;
-            gdip::GdipBitmapGetPixel(raw, x, y, &c);
-            out.argb[static_cast<size_t>(y * out.width + x)] = c;
-        }
-    return out;
-}
+using testing::DecodedImage;
 
 int alpha_of(std::uint32_t argb) { return static_cast<int>(argb >> 24); }
 int red_of(std::uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
@@ -167,7 +142,7 @@ TEST_F(ImageFile, PngHasTheBitmapSizeAndIsTransparentOutsideTheInk) {
         SCOPED_TRACE(slot);
         const std::wstring path = folder_.file((L"stamp" + std::to_wstring(slot) + L".png").c_str());
         ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kPng, path.c_str()));
-        const DecodedImage png = decode(path);
+        const DecodedImage png = testing::decode_image_file(path);
         const Layouts l = layouts_of(slot);
         EXPECT_EQ(png.width, l.bitmap.width);
         if (slot == 6) {
@@ -205,7 +180,7 @@ TEST_F(ImageFile, JpegHasTheSizeOfThePngAndAWhiteBackground) {
         ASSERT_GE(bytes.size(), 3u);
         EXPECT_EQ(bytes[0], 0xFF);  // JPEG start-of-image marker
         EXPECT_EQ(bytes[1], 0xD8);
-        const DecodedImage jpg = decode(path);
+        const DecodedImage jpg = testing::decode_image_file(path);
         const Layouts l = layouts_of(slot);
         EXPECT_EQ(jpg.width, l.image.width);
         EXPECT_EQ(jpg.height, l.image.height);
@@ -235,10 +210,12 @@ TEST_F(ImageFile, AShadowGrowsTheImageFilesRightAndDown) {
     ASSERT_TRUE(save_stamp_image(set_, 0, ImageWriter::kPng, shadow_png.c_str()));
     ASSERT_TRUE(save_stamp_bmp(set_, 0, nullptr, shadow_bmp.c_str()));
     // s = max(2 x 1 - 1, 2) = 2 doubled-size pixels: one after halving.
-    const DecodedImage a = decode(flat_png), b = decode(shadow_png);
+    const DecodedImage a = testing::decode_image_file(flat_png);
+    const DecodedImage b = testing::decode_image_file(shadow_png);
     EXPECT_EQ(b.width, a.width + 1);
     EXPECT_EQ(b.height, a.height + 1);
-    const DecodedImage c = decode(flat_bmp), d = decode(shadow_bmp);
+    const DecodedImage c = testing::decode_image_file(flat_bmp);
+    const DecodedImage d = testing::decode_image_file(shadow_bmp);
     EXPECT_EQ(c.width, a.width);
     EXPECT_EQ(d.width, c.width + 1);
     EXPECT_EQ(d.height, c.height + 1);
