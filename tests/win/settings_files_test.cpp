@@ -8,6 +8,7 @@
 
 #include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
+#include "support/resident_windows.h"
 #include "support/test_files.h"
 
 namespace markomi {
@@ -266,46 +267,6 @@ TEST(SettingsFiles, TextsKeepWhiteSpaceAndQuotesAtTheirEdges) {
     EXPECT_EQ(again.slots[3].busho.face_name, set.slots[3].busho.face_name);
 }
 
-// Counts the message boxes titled マルコミ２ that this thread shows and
-// closes each at once.
-class MessageBoxCounter {
-public:
-    MessageBoxCounter() {
-        s_count = 0;
-        s_text.clear();
-        hook_ = SetWindowsHookExW(WH_CBT, on_cbt, nullptr, GetCurrentThreadId());
-    }
-    ~MessageBoxCounter() { UnhookWindowsHookEx(hook_); }
-    int count() const { return s_count; }
-    const std::wstring& text() const { return s_text; }
-
-private:
-    static LRESULT CALLBACK on_cbt(int code, WPARAM wparam, LPARAM lparam) {
-        if (code == HCBT_ACTIVATE) {
-            HWND window = reinterpret_cast<HWND>(wparam);
-            wchar_t cls[32] = L"", title[32] = L"";
-            GetClassNameW(window, cls, 32);
-            GetWindowTextW(window, title, 32);
-            if (lstrcmpW(cls, L"#32770") == 0 && lstrcmpW(title, L"マルコミ２") == 0) {
-                ++s_count;
-                for (HWND child = GetWindow(window, GW_CHILD); child;
-                     child = GetWindow(child, GW_HWNDNEXT)) {
-                    wchar_t text[400] = L"";
-                    GetClassNameW(child, cls, 32);
-                    GetWindowTextW(child, text, 400);
-                    if (lstrcmpiW(cls, L"Static") == 0 && text[0]) s_text = text;
-                }
-                PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(GetDlgItem(window, IDOK)));
-            }
-        }
-        return CallNextHookEx(nullptr, code, wparam, lparam);
-    }
-    static inline int s_count = 0;
-    static inline std::wstring s_text;
-    HHOOK hook_ = nullptr;
-};
-
 // save_settings() on the process-wide settings, in a given folder.
 bool save_global_settings_in(const std::wstring& folder, const SettingsSet& set) {
     lstrcpynW(g_settings_folder, folder.c_str(), 261);
@@ -323,15 +284,16 @@ TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
     SettingsSet set = loaded_from(dir);
     set.global.name = u"変更";
     {
-        MessageBoxCounter boxes;
+        testing::MessageBoxAnswerer boxes;
         EXPECT_FALSE(save_global_settings_in(dir.path(), set));
         EXPECT_EQ(boxes.count(), 1);
-        EXPECT_NE(boxes.text().find(L"保存できませんでした"), std::wstring::npos) << boxes.text().size();
+        EXPECT_NE(boxes.last_text().find(L"保存できませんでした"), std::wstring::npos)
+            << boxes.last_text().size();
     }
     EXPECT_EQ(testing::read_bytes(ini_path(dir)), original);
     {
         // The same folder failing again is not told twice.
-        MessageBoxCounter boxes;
+        testing::MessageBoxAnswerer boxes;
         EXPECT_FALSE(save_global_settings_in(dir.path(), set));
         EXPECT_EQ(boxes.count(), 0);
     }
@@ -340,20 +302,20 @@ TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
     std::wstring blocker = dir.file(L"Markomi2");
     ASSERT_TRUE(testing::write_bytes(blocker, {'x'}));
     {
-        MessageBoxCounter boxes;
+        testing::MessageBoxAnswerer boxes;
         EXPECT_FALSE(save_global_settings_in(blocker, set));
         EXPECT_EQ(boxes.count(), 1);
     }
     EXPECT_EQ(testing::read_bytes(blocker), std::vector<unsigned char>{'x'});
     {
-        MessageBoxCounter boxes;
+        testing::MessageBoxAnswerer boxes;
         EXPECT_FALSE(save_global_settings_in(L"C:\\" + std::wstring(250, L'a'), set));
         EXPECT_EQ(boxes.count(), 1);
     }
 
     SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
     {
-        MessageBoxCounter boxes;
+        testing::MessageBoxAnswerer boxes;
         EXPECT_TRUE(save_global_settings_in(dir.path(), set));
         EXPECT_EQ(boxes.count(), 0);
     }
