@@ -34,7 +34,10 @@ enum : std::uint32_t {
     kStrokeAndFillPath = 63, kStrokePath = 64, kAbortPath = 68, kSetMapMode = 17,
     kPolyBezier16 = 85, kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88,
     kPolyLineTo16 = 89, kPolyPolyline16 = 90, kPolyPolygon16 = 91, kExtCreatePen = 95,
+    kSetWindowOrgEx = 10, kSetViewportOrgEx = 12, kExcludeClipRect = 29, kIntersectClipRect = 30,
+    kSetMiterLimit = 58, kWidenPath = 66, kSelectClipPath = 67, kExtSelectClipRgn = 75,
 };
+constexpr std::uint32_t kRgnCopy = 5;
 
 constexpr std::uint32_t kStockBit = 0x80000000u;
 constexpr std::uint32_t kMmText = 1;
@@ -74,6 +77,8 @@ struct Pen {
     bool cosmetic = true;  // one device pixel whatever the transform
     double width = 0;      // world units of a geometric pen
     VectorRgb color;
+    VectorCap cap = VectorCap::kRound;
+    VectorJoin join = VectorJoin::kRound;
 };
 struct Object {
     bool is_pen = false;
@@ -83,6 +88,9 @@ struct Object {
 
 struct State {
     Xform xform;
+    // MM_TEXT's page space: device = page - window origin + viewport origin.
+    VectorPoint window_org, viewport_org;
+    double miter_limit = 10;
     Brush brush;  // WHITE_BRUSH
     Pen pen;      // BLACK_PEN
     bool even_odd = true;
@@ -102,6 +110,24 @@ public:
                 if (!need(n, 12)) return false;
                 state_.even_odd = u32(r + 8) != kWinding;
                 return true;
+            case kSetWindowOrgEx: case kSetViewportOrgEx: {
+                if (!need(n, 16)) return false;
+                const VectorPoint o{static_cast<double>(i32(r + 8)), static_cast<double>(i32(r + 12))};
+                (type == kSetWindowOrgEx ? state_.window_org : state_.viewport_org) = o;
+                return true;
+            }
+            case kSetMiterLimit:
+                if (!need(n, 12)) return false;
+                state_.miter_limit = u32(r + 8);
+                return true;
+            // Clipping would take ink away; only "no clipping" (a copy of no
+            // region) is understood, and a widened path is not read.
+            case kExtSelectClipRgn:
+                if (!need(n, 16)) return false;
+                return (u32(r + 8) == 0 && u32(r + 12) == kRgnCopy) || fail("clip region");
+            case kExcludeClipRect: case kIntersectClipRect: case kSelectClipPath:
+                return fail("clipping");
+            case kWidenPath: return fail("widened path");
             case kSaveDc: saved_.push_back(state_); return true;
             case kRestoreDc: {
                 if (!need(n, 12)) return false;
@@ -160,6 +186,11 @@ public:
                 if (o.pen.visible && u32(r + 36) != kBsSolid) return fail("pen that is not solid");
                 o.pen.width = u32(r + 32);
                 o.pen.cosmetic = (style & kPsGeometric) == 0;
+                if (!o.pen.cosmetic) {
+                    const std::uint32_t cap = style & 0xF00, join = style & 0xF000;
+                    o.pen.cap = cap == 0x100 ? VectorCap::kSquare : cap == 0x200 ? VectorCap::kFlat : VectorCap::kRound;
+                    o.pen.join = join == 0x1000 ? VectorJoin::kBevel : join == 0x2000 ? VectorJoin::kMiter : VectorJoin::kRound;
+                }
                 o.pen.color = colorref(r + 40);
                 objects_[u32(r + 8)] = o;
                 return true;
@@ -280,7 +311,7 @@ private:
             case 5: state_.brush.visible = false; return true;  // NULL_BRUSH
             case 6: case 7: {                                     // WHITE_PEN, BLACK_PEN
                 const std::uint8_t v = index == 6 ? 255 : 0;
-                state_.pen = Pen{true, true, 0, {v, v, v}};
+                state_.pen = Pen{true, true, 0, {v, v, v}, VectorCap::kRound, VectorJoin::kRound};
                 return true;
             }
             case 8: state_.pen.visible = false; return true;  // NULL_PEN
@@ -291,7 +322,11 @@ private:
     void add(VectorSegment::Kind kind, std::vector<VectorPoint> pts) {
         VectorSegment s;
         s.kind = kind;
-        for (std::size_t i = 0; i < pts.size() && i < 3; ++i) s.p[i] = state_.xform.apply(pts[i].x, pts[i].y);
+        for (std::size_t i = 0; i < pts.size() && i < 3; ++i) {
+            const VectorPoint page = state_.xform.apply(pts[i].x, pts[i].y);
+            s.p[i] = {page.x - state_.window_org.x + state_.viewport_org.x,
+                      page.y - state_.window_org.y + state_.viewport_org.y};
+        }
         path_.push_back(s);
     }
     // Lines or curves from the current position; outside a path they are
@@ -347,6 +382,9 @@ private:
         p.stroke = stroke && state_.pen.visible;
         p.stroke_color = state_.pen.color;
         p.stroke_width = state_.pen.cosmetic ? 1.0 : state_.pen.width * state_.xform.scale();
+        p.cap = state_.pen.cap;
+        p.join = state_.pen.join;
+        p.miter_limit = state_.miter_limit;
         if (!p.segments.empty() && (p.fill || p.stroke)) paths.push_back(p);
     }
 

@@ -28,6 +28,10 @@ struct VectorRgb {
     std::uint8_t r = 0, g = 0, b = 0;
 };
 
+// A geometric pen's ends and corners; a cosmetic pen's are round.
+enum class VectorCap { kRound, kSquare, kFlat };
+enum class VectorJoin { kRound, kBevel, kMiter };
+
 struct VectorPath {
     std::vector<VectorSegment> segments;
     bool fill = false;
@@ -36,6 +40,9 @@ struct VectorPath {
     bool stroke = false;
     VectorRgb stroke_color;
     double stroke_width = 1;  // device units
+    VectorCap cap = VectorCap::kRound;
+    VectorJoin join = VectorJoin::kRound;
+    double miter_limit = 10;
 };
 
 struct VectorDrawing {

@@ -81,8 +81,12 @@ std::string write_svg(const VectorDrawing& drawing) {
             s += " fill=\"none\"";
         }
         if (p.stroke) {
+            static const char* kCaps[] = {"round", "square", "butt"};
+            static const char* kJoins[] = {"round", "bevel", "miter"};
             s += " stroke=\"" + hex_color(p.stroke_color) + "\" stroke-width=\"" +
-                 vector_number(p.stroke_width) + "\"";
+                 vector_number(p.stroke_width) + "\" stroke-linecap=\"" + kCaps[static_cast<int>(p.cap)] +
+                 "\" stroke-linejoin=\"" + kJoins[static_cast<int>(p.join)] + "\"";
+            if (p.join == VectorJoin::kMiter) s += " stroke-miterlimit=\"" + vector_number(p.miter_limit) + "\"";
         }
         s += "/>\n";
     }
@@ -111,8 +115,14 @@ std::string write_pdf(const VectorDrawing& drawing) {
             }
         }
         if (p.fill) content += pdf_color(p.fill_color) + " rg\n";
-        if (p.stroke)
-            content += pdf_color(p.stroke_color) + " RG " + vector_number(p.stroke_width) + " w\n";
+        if (p.stroke) {
+            // PDF's caps: 0 butt, 1 round, 2 square; joins: 0 miter, 1 round, 2 bevel.
+            static const char* kCaps[] = {"1", "2", "0"};
+            static const char* kJoins[] = {"1", "2", "0"};
+            content += pdf_color(p.stroke_color) + " RG " + vector_number(p.stroke_width) + " w " +
+                       kCaps[static_cast<int>(p.cap)] + " J " + kJoins[static_cast<int>(p.join)] + " j " +
+                       vector_number(p.miter_limit) + " M\n";
+        }
         const char* star = p.even_odd ? "*" : "";
         if (p.fill && p.stroke) content += std::string("B") + star + "\n";
         else if (p.fill) content += std::string("f") + star + "\n";

@@ -91,6 +91,7 @@ TEST(VectorPaths, StrokedLineKeepsPenColourAndWidth) {
     EXPECT_EQ(p.stroke_color.r, 0xE6);
     EXPECT_EQ(p.stroke_color.g, 0);
     EXPECT_DOUBLE_EQ(p.stroke_width, 3);
+    EXPECT_EQ(p.cap, VectorCap::kRound);  // a cosmetic pen's ends
     ASSERT_EQ(p.segments.size(), 3u);
     EXPECT_EQ(p.segments[0].kind, VectorSegment::kMove);
     EXPECT_EQ(p.segments[2].kind, VectorSegment::kLine);
@@ -123,22 +124,29 @@ TEST(VectorPaths, FilledCurveIsClosedWithTheBrushAndFillMode) {
 
 TEST(VectorPaths, WorldTransformMovesPointsAndScalesGeometricPens) {
     Emf e;
-    // A geometric pen 2 units wide, drawn at scale 3 and moved by (5, 7)
+    // A geometric pen 2 units wide, flat ends and mitred corners,, drawn at scale 3 and moved by (5, 7)
     // through SET then a right multiply by the translation.
-    e.record(kExtCreatePen, {1, 0, 0, 0, 0, 0x10000, 2, 0, kRed, 0, 0}).record(kSelect, {1});
+    e.record(kExtCreatePen, {1, 0, 0, 0, 0, 0x12200, 2, 0, kRed, 0, 0}).record(kSelect, {1});
     e.xform(kSetXform, {3, 0, 0, 3, 0, 0});
     e.xform(kModifyXform, {1, 0, 0, 1, 5, 7}, 3);
     e.record(kBegin).move(1, 2).poly16(kLineTo16, {4, 2}).record(kEnd).record(kStroke, {0, 0, 0, 0});
     // A left multiply applies the new matrix first: (1,1) * 2 then * 3 + (5, 7).
     e.xform(kModifyXform, {2, 0, 0, 2, 0, 0}, 2);
     e.record(kBegin).move(1, 1).record(kEnd).record(kStroke, {0, 0, 0, 0});
+    // The page's origins move the device point after the world transform.
+    e.record(10, {2, 0}).record(12, {0, 10});  // SETWINDOWORGEX, SETVIEWPORTORGEX
+    e.record(kBegin).move(1, 1).record(kEnd).record(kStroke, {0, 0, 0, 0});
     const VectorDrawing d = e.translate();
     ASSERT_TRUE(d.ok) << d.error;
-    ASSERT_EQ(d.paths.size(), 2u);
+    ASSERT_EQ(d.paths.size(), 3u);
+    EXPECT_DOUBLE_EQ(d.paths[2].segments[0].p[0].x, 9);
+    EXPECT_DOUBLE_EQ(d.paths[2].segments[0].p[0].y, 23);
     EXPECT_DOUBLE_EQ(d.paths[0].segments[0].p[0].x, 8);
     EXPECT_DOUBLE_EQ(d.paths[0].segments[0].p[0].y, 13);
     EXPECT_DOUBLE_EQ(d.paths[0].segments[1].p[0].x, 17);
     EXPECT_DOUBLE_EQ(d.paths[0].stroke_width, 6);
+    EXPECT_EQ(d.paths[0].cap, VectorCap::kFlat);  // PS_ENDCAP_FLAT | PS_JOIN_MITER
+    EXPECT_EQ(d.paths[0].join, VectorJoin::kMiter);
     EXPECT_DOUBLE_EQ(d.paths[1].segments[0].p[0].x, 11);
     EXPECT_DOUBLE_EQ(d.paths[1].stroke_width, 12);
 }
@@ -168,9 +176,12 @@ TEST(VectorPaths, UnknownPaintingRecordsAndBadRestoresAreRefused) {
     Emf restore;
     restore.record(kRestoreDc, {0xFFFFFFFFu});  // nothing saved
     EXPECT_FALSE(restore.translate().ok);
-    Emf comment;  // a GDI comment paints nothing and is passed over
-    comment.record(70, {0});
-    EXPECT_TRUE(comment.translate().ok);
+    Emf clip;  // a clip would take ink away
+    clip.record(30, {0, 0, 10, 10});  // INTERSECTCLIPRECT
+    EXPECT_FALSE(clip.translate().ok);
+    Emf passed;  // a GDI comment and the removal of every clip change no ink
+    passed.record(70, {0}).record(75, {0, 5});
+    EXPECT_TRUE(passed.translate().ok);
 }
 
 VectorDrawing tiny_square() {
