@@ -101,6 +101,25 @@ TEST(VectorPaths, StrokedLineKeepsPenColourAndWidth) {
     EXPECT_DOUBLE_EQ(d.view_height, 100);
 }
 
+TEST(VectorPaths, LinesAndShapesOutsideAPathAreDrawnAtOnce) {
+    Emf e;
+    e.record(kCreatePen, {1, 0, 2, 0, kRed}).record(kSelect, {1});
+    e.record(kCreateBrush, {2, 0, 0x00336699, 0}).record(kSelect, {2});
+    // The pen alone draws lines from the current position, which moves on.
+    e.move(5, 5).poly16(kLineTo16, {9, 5}).poly16(kBezierTo16, {9, 6, 9, 7, 9, 8});
+    e.poly16(86, {0, 0, 4, 0, 4, 4});  // POLYGON16: brush inside, pen around
+    const VectorDrawing d = e.translate();
+    ASSERT_TRUE(d.ok) << d.error;
+    ASSERT_EQ(d.paths.size(), 3u);
+    EXPECT_TRUE(d.paths[0].stroke);
+    EXPECT_FALSE(d.paths[0].fill);
+    EXPECT_DOUBLE_EQ(d.paths[0].segments[0].p[0].x, 5);
+    EXPECT_DOUBLE_EQ(d.paths[1].segments[0].p[0].x, 9);  // from where the line ended
+    EXPECT_EQ(d.paths[1].segments[1].kind, VectorSegment::kCubic);
+    EXPECT_TRUE(d.paths[2].fill && d.paths[2].stroke);
+    EXPECT_EQ(d.paths[2].segments.back().kind, VectorSegment::kClose);
+}
+
 TEST(VectorPaths, FilledCurveIsClosedWithTheBrushAndFillMode) {
     Emf e;
     e.record(kCreateBrush, {2, 0, 0x00336699, 0}).record(kSelect, {2});
