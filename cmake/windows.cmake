@@ -262,3 +262,13 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
   set_tests_properties(reader.libreoffice_emf PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                        RESOURCE_LOCK markomi2_user_session SKIP_RETURN_CODE 77)
 endif()
+
+# The SVG and PDF files of every design, read by qpdf, pdftoppm and
+# rsvg-convert against the companion's PNG.
+if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
+  add_test(NAME reader.vector_files
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/vector_files.sh
+                   $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+  set_tests_properties(reader.vector_files PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
+                       SKIP_RETURN_CODE 77)
+endif()

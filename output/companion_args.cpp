@@ -84,10 +84,10 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
 
 std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
-           u"                      (--out ファイル.bmp|.png|.jpg|.emf | --clipboard)\n"
+           u"                      (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
-           u"                     (--out FILE.bmp|.png|.jpg|.emf | --clipboard)\n"
+           u"                     (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n";
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of the console companion Markomi2Stamp:
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
-//                 (--out FILE.bmp|.png|.jpg|.emf | --clipboard)
+//                 (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
 #include <optional>
 #include <string>
 #include <vector>

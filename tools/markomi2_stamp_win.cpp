@@ -20,6 +20,7 @@
 #include "output/image_file_win.h"
 #include "output/metafile_output_win.h"
 #include "output/stamp_canvas.h"
+#include "output/vector_output_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/row_fit.h"
 #include "render/surfaces_gdiplus.h"
@@ -138,6 +139,13 @@ std::optional<ImageWriter> writer_for(const std::u16string& path) {
     return std::nullopt;
 }
 
+std::optional<VectorFormat> vector_format_for(const std::u16string& path) {
+    std::u16string ext = lower_case_text(find_file_extension(path));
+    if (ext == u".svg") return VectorFormat::kSvg;
+    if (ext == u".pdf") return VectorFormat::kPdf;
+    return std::nullopt;
+}
+
 // The profile functions look for a name without a folder in the Windows
 // folder; on the command line it means the current folder.
 std::wstring full_path(const std::wstring& path) {
@@ -172,21 +180,31 @@ int run(const CompanionArgs& args) {
     int width = 0, height = 0;
     if (args.out) {
         std::optional<ImageWriter> writer = writer_for(*args.out);
-        if (!writer) {
-            write_error(u"error: --out must end in .bmp, .png, .jpg or .emf / 拡張子は .bmp .png .jpg .emf のいずれか\n");
+        std::optional<VectorFormat> vector = vector_format_for(*args.out);
+        if (!writer && !vector) {
+            write_error(u"error: --out must end in .bmp, .png, .jpg, .emf, .svg or .pdf / 拡張子は .bmp .png .jpg .emf .svg .pdf のいずれか\n");
             return 2;
         }
         std::wstring path = to_wide(*args.out);
-        bool ok = *writer == ImageWriter::kEmf   ? save_stamp_emf(set, slot, path.c_str())
-                  : *writer == ImageWriter::kBmp ? save_stamp_bmp(set, slot, nullptr, path.c_str())
-                                                 : save_stamp_image(set, slot, *writer, path.c_str());
-        if (!ok || !image_size(path, *writer, &width, &height)) {
-            write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
-            return 1;
+        if (vector) {
+            if (!save_stamp_vector(set, slot, *vector, path.c_str(), &width, &height)) {
+                write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
+                return 1;
+            }
+            target = *args.out;
+            format = *vector == VectorFormat::kSvg ? u"SVG" : u"PDF";
+        } else {
+            bool ok = *writer == ImageWriter::kEmf   ? save_stamp_emf(set, slot, path.c_str())
+                      : *writer == ImageWriter::kBmp ? save_stamp_bmp(set, slot, nullptr, path.c_str())
+                                                     : save_stamp_image(set, slot, *writer, path.c_str());
+            if (!ok || !image_size(path, *writer, &width, &height)) {
+                write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
+                return 1;
+            }
+            target = *args.out;
+            static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF"};
+            format = kNames[static_cast<int>(*writer)];
         }
-        target = *args.out;
-        static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF"};
-        format = kNames[static_cast<int>(*writer)];
     } else {
         char16_t letter = args.format ? *args.format : (set.global.format.empty() ? u'M' : set.global.format.view()[0]);
         HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

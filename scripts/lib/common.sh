@@ -32,6 +32,10 @@ required_packages=(
     "xdotool:/usr/bin/xdotool"
     "xclip:/usr/bin/xclip"
     "python3-minimal:/usr/bin/python3"
+    # Readers of the SVG and PDF files: a PDF checker, a PDF and an SVG renderer.
+    "qpdf:/usr/bin/qpdf"
+    "poppler-utils:/usr/bin/pdftoppm"
+    "librsvg2-bin:/usr/bin/rsvg-convert"
 )
 
 ensure_packages() {

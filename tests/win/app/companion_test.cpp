@@ -88,10 +88,11 @@ protected:
 };
 
 TEST_F(Companion, WritesEachImageTypeAndDescribesItInJson) {
-    const wchar_t* files[] = {L"印影.png", L"印影.bmp", L"印影.jpg", L"印影.emf"};
+    const wchar_t* files[] = {L"印影.png", L"印影.bmp", L"印影.jpg", L"印影.emf", L"印影.svg", L"印影.pdf"};
     const char* formats[] = {"\"format\":\"PNG\"", "\"format\":\"BMP\"", "\"format\":\"JPG\"",
-                             "\"format\":\"EMF\""};
-    for (int i = 0; i < 4; ++i) {
+                             "\"format\":\"EMF\"", "\"format\":\"SVG\"", "\"format\":\"PDF\""};
+    std::string sizes[6];
+    for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
         std::wstring out = dir_.file(files[i]);
         CompanionRun r = run_companion(ini_arg() + L" --date 2025-05-01 --out \"" + out + L"\"");
@@ -102,7 +103,12 @@ TEST_F(Companion, WritesEachImageTypeAndDescribesItInJson) {
         EXPECT_NE(r.out.find("\"date\":\"令和7/05/01\""), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("\"heights\":{\"busho\":-"), std::string::npos) << r.out;
         EXPECT_EQ(r.out.back(), '\n');
+        const std::size_t size_at = r.out.find("\"width\":");
+        sizes[i] = r.out.substr(size_at, r.out.find(",\"date\"") - size_at);
     }
+    // The vector files have the metafile's picture frame.
+    EXPECT_EQ(sizes[4], sizes[3]);
+    EXPECT_EQ(sizes[5], sizes[3]);
 }
 
 TEST_F(Companion, PutsTheStampOnTheClipboard) {
@@ -134,11 +140,13 @@ TEST_F(Companion, BadArgumentsExit2AndUnwritablePathsExit1WithoutLeavingAFile) {
     EXPECT_EQ(run_companion(L"--slot 9 --clipboard").code, 2u);
     EXPECT_EQ(run_companion(L"--out x.gif").code, 2u);
 
-    std::wstring missing = dir_.path() + L"\\無い\\印影.png";
-    CompanionRun unwritable = run_companion(ini_arg() + L" --out \"" + missing + L"\"");
-    EXPECT_EQ(unwritable.code, 1u);
-    EXPECT_FALSE(unwritable.err.empty());
-    EXPECT_FALSE(t::file_exists(missing));
+    for (const wchar_t* name : {L"印影.png", L"印影.svg", L"印影.pdf"}) {
+        std::wstring missing = dir_.path() + L"\\無い\\" + name;
+        CompanionRun unwritable = run_companion(ini_arg() + L" --out \"" + missing + L"\"");
+        EXPECT_EQ(unwritable.code, 1u);
+        EXPECT_FALSE(unwritable.err.empty());
+        EXPECT_FALSE(t::file_exists(missing));
+    }
 }
 
 TEST_F(Companion, ASettingsFileNamedWithoutAFolderIsTheOneInTheCurrentFolder) {

@@ -1,0 +1,23 @@
+#pragma once
+// SVG and PDF files of a drawing read from a metafile (output/vector_paths.h):
+// the page is the metafile's picture frame, the paths keep their colours,
+// and nothing is painted behind them.
+#include <string>
+
+#include "output/vector_paths.h"
+
+namespace markomi {
+
+// An SVG document: width and height in millimetres, a viewBox in the
+// drawing's device units, one <path> per path.
+std::string write_svg(const VectorDrawing& drawing);
+
+// A one-page PDF 1.4 document: MediaBox in points, one uncompressed content
+// stream whose `cm` maps the device units onto the page with y upwards.
+std::string write_pdf(const VectorDrawing& drawing);
+
+// A number in plain decimal (no exponent, at most `decimals` places,
+// trailing zeros dropped), whatever the C locale says about the point.
+std::string vector_number(double value, int decimals = 3);
+
+}  // namespace markomi

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Readers we do not make open the companion's SVG and PDF files of every
+# design: qpdf checks each PDF's structure, pdftoppm renders it, rsvg-convert
+# renders the SVG. Each rendering must show the red ink of the companion's
+# PNG of the same slot, in the same shape (tests/readers/compare_ink.py says
+# how alike), and the SVG nothing behind the ink (transparent corners). A
+# control runs each time: each design's renderings against the next design's
+# bitmap must be told apart, or the comparison proves nothing.
+#
+#   vector_files.sh STAMP_EXE WORK_FOLDER
+# Exit 0 pass, 1 fail, 77 a reader missing (skipped).
+set -u
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+stamp=$1
+for tool in qpdf pdftoppm rsvg-convert; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
+done
+work=$(cd "$2" && pwd) || exit 1
+tmp=$(mktemp -d "$work/reader-vector.XXXXXX") || exit 1
+trap 'rm -rf "$tmp"' EXIT
+trap 'exit 1' INT TERM  # so that a ctest timeout still removes the folder
+compare="$root/tests/readers/compare_ink.py"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
+wine_run() { "$root/scripts/wine" "$@" >>"$tmp/wine.log" 2>&1; }
+
+# The alpha of the four corner pixels of a PNG, as "a a a a".
+corner_alpha() {
+    python3 - "$1" "$root/tests/readers" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[2])
+from compare_ink import read_png
+width, height, rows = read_png(sys.argv[1])
+print(*(rows[y][4 * x + 3] for y in (0, height - 1) for x in (0, width - 1)))
+PY
+}
+
+{ printf '\xff\xfe'; printf '[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\nNAME=佐藤\r\n' | iconv -f UTF-8 -t UTF-16LE; } >"$tmp/stamp.ini"
+common=(--ini "$(windows_path "$tmp/stamp.ini")" --date 2025-05-01)
+for slot in 1 2 3 4 5 6 7; do
+    for ext in png svg pdf; do
+        wine_run "$stamp" "${common[@]}" --slot "$slot" --out "$(windows_path "$tmp/$slot.$ext")" \
+            || fail "slot $slot: no ${ext^^} file"
+    done
+done
+
+for slot in 1 2 3 4 5 6 7; do
+    if [ -s "$tmp/$slot.pdf" ]; then
+        qpdf --check "$tmp/$slot.pdf" >"$tmp/qpdf.log" 2>&1 || { fail "$slot.pdf: qpdf --check"; cat "$tmp/qpdf.log"; }
+        # Three times the screen's resolution: the ink boxes are compared, not the sizes.
+        pdftoppm -png -r 288 -singlefile "$tmp/$slot.pdf" "$tmp/pdf$slot" >>"$tmp/readers.log" 2>&1 \
+            || fail "$slot.pdf: pdftoppm gave no picture"
+    fi
+    if [ -s "$tmp/$slot.svg" ]; then
+        rsvg-convert --zoom 3 -o "$tmp/svg$slot.png" "$tmp/$slot.svg" >>"$tmp/readers.log" 2>&1 \
+            || fail "$slot.svg: rsvg-convert gave no picture"
+    fi
+    for name in "pdf$slot" "svg$slot"; do
+        [ -s "$tmp/$name.png" ] || { fail "$name: no rendering"; continue; }
+        echo -n "$name: "
+        python3 "$compare" "$tmp/$slot.png" "$tmp/$name.png" || fail "$name does not show slot $slot's ink"
+    done
+    if [ -s "$tmp/svg$slot.png" ]; then
+        alpha=$(corner_alpha "$tmp/svg$slot.png")
+        [ "$alpha" = "0 0 0 0" ] || fail "svg$slot: corners not transparent (alpha $alpha)"
+    fi
+done
+
+for slot in 1 2 3 4 5 6 7; do
+    other=$((slot % 7 + 1))
+    for name in "pdf$slot" "svg$slot"; do
+        [ -s "$tmp/$name.png" ] || continue
+        echo -n "control, slot $other's bitmap against $name: "
+        python3 "$compare" "$tmp/$other.png" "$tmp/$name.png"
+        [ $? -eq 1 ] || fail "$name passed as slot $other"
+    done
+done
+
+if [ "$failures" -gt 0 ]; then
+    echo "--- readers' output"; cat "$tmp/readers.log"
+    echo "--- Wine output"; cat "$tmp/wine.log"
+    exit 1
+fi
+exit 0
