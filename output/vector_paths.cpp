@@ -5,14 +5,13 @@
 #include <cstring>
 #include <map>
 
+#include "base/little_endian.h"
+
 namespace markomi {
 
 namespace {
 
-std::uint32_t u32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+std::uint32_t u32(const std::uint8_t* p) { return read_u32(p); }
 std::int32_t i32(const std::uint8_t* p) { return static_cast<std::int32_t>(u32(p)); }
 std::int16_t i16(const std::uint8_t* p) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
