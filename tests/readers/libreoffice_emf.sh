@@ -13,15 +13,9 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 stamp=$1
 clipboard_emf=$2
 command -v soffice >/dev/null 2>&1 || { echo "soffice not installed: skipped"; exit 77; }
-work=$(cd "$3" && pwd) || exit 1
-tmp=$(mktemp -d "$work/reader-libreoffice.XXXXXX") || exit 1
-trap 'rm -rf "$tmp"' EXIT
-trap 'exit 1' INT TERM  # so that a ctest timeout still removes the folder
-compare="$root/tests/readers/compare_ink.py"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
-wine_run() { "$root/scripts/wine" "$@" >>"$tmp/wine.log" 2>&1; }
+# shellcheck source=tests/readers/reader_common.sh
+source "$root/tests/readers/reader_common.sh"
+reader_scratch "$3" reader-libreoffice
 started=$SECONDS
 
 # Settings of our own, not the prefix's user file that other tests rewrite.

@@ -15,15 +15,9 @@ stamp=$1
 for tool in qpdf pdftoppm rsvg-convert; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
 done
-work=$(cd "$2" && pwd) || exit 1
-tmp=$(mktemp -d "$work/reader-vector.XXXXXX") || exit 1
-trap 'rm -rf "$tmp"' EXIT
-trap 'exit 1' INT TERM  # so that a ctest timeout still removes the folder
-compare="$root/tests/readers/compare_ink.py"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
-wine_run() { "$root/scripts/wine" "$@" >>"$tmp/wine.log" 2>&1; }
+# shellcheck source=tests/readers/reader_common.sh
+source "$root/tests/readers/reader_common.sh"
+reader_scratch "$2" reader-vector
 
 # The alpha of the four corner pixels of a PNG, as "a a a a".
 corner_alpha() {

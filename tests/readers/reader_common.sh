@@ -1,0 +1,16 @@
+# Shared by the reader tests: a scratch folder under WORK that goes away
+# however the test ends, failure counting, and Wine runs logged to one file.
+#   reader_scratch WORK NAME   sets $tmp (and $compare, the ink comparison)
+# shellcheck shell=bash
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
+wine_run() { "$root/scripts/wine" "$@" >>"$tmp/wine.log" 2>&1; }
+reader_scratch() {
+    local work
+    work=$(cd "$1" && pwd) || exit 1
+    tmp=$(mktemp -d "$work/$2.XXXXXX") || exit 1
+    trap 'rm -rf "$tmp"' EXIT
+    trap 'exit 1' INT TERM  # so that a ctest timeout still removes the folder
+    compare="$root/tests/readers/compare_ink.py"
+}
