@@ -21,12 +21,14 @@ char16_t lower_case_unit(char16_t c) {
 
 }  // namespace
 
-const std::array<ImageFileType, 4>& image_file_types() {
-    static const std::array<ImageFileType, 4> kTypes = {{
+const std::array<ImageFileType, 6>& image_file_types() {
+    static const std::array<ImageFileType, 6> kTypes = {{
         {1, u"BMP (*.bmp)", u"*.bmp", u".bmp", ImageWriter::kBmp, ImageBackground::kOpaqueWhite},
         {2, u"PNG (*.png)", u"*.png", u".png", ImageWriter::kPng, ImageBackground::kTransparent},
         {3, u"JPG (*.jpg)", u"*.jpg", u".jpg", ImageWriter::kJpeg, ImageBackground::kOpaqueWhite},
         {4, u"EMF (*.emf)", u"*.emf", u".emf", ImageWriter::kEmf, ImageBackground::kNone},
+        {5, u"SVG (*.svg)", u"*.svg", u".svg", ImageWriter::kSvg, ImageBackground::kNone},
+        {6, u"PDF (*.pdf)", u"*.pdf", u".pdf", ImageWriter::kPdf, ImageBackground::kNone},
     }};
     return kTypes;
 }

@@ -28,7 +28,7 @@ constexpr int kSaveNameBoxId = 1152;
 // The filter index the dialog starts with (1-based, as the dialog counts).
 constexpr int kSaveInitialFilterIndex = 1;
 
-enum class ImageWriter { kBmp, kPng, kJpeg, kEmf };
+enum class ImageWriter { kBmp, kPng, kJpeg, kEmf, kSvg, kPdf };
 
 // What is behind the stamp in the file.
 enum class ImageBackground { kOpaqueWhite, kTransparent, kNone };
@@ -42,10 +42,11 @@ struct ImageFileType {
     ImageBackground background;
 };
 
-// BMP, PNG, JPG, EMF in the order of the dialog's type list.
-const std::array<ImageFileType, 4>& image_file_types();
+// BMP, PNG, JPG, EMF, then the vector files SVG and PDF, in the order of the
+// dialog's type list.
+const std::array<ImageFileType, 6>& image_file_types();
 
-// The type at a 1-based filter index; none outside 1..4 (nothing is saved then).
+// The type at a 1-based filter index; none outside 1..6 (nothing is saved then).
 std::optional<ImageFileType> image_file_type_at(int filter_index);
 
 // The dialog's filter list: label, NUL, pattern, NUL for each type, then a
@@ -72,12 +73,12 @@ std::u16string ensure_extension(std::u16string_view name, std::u16string_view ex
 std::u16string replace_extension(std::u16string_view name, std::u16string_view extension);
 
 // The name the writer gets: the dialog's chosen name with the chosen type's
-// extension ensured. None when the filter index is outside 1..4.
+// extension ensured. None when the filter index is outside the list.
 std::optional<std::u16string> saved_file_name(std::u16string_view chosen_name, int filter_index);
 
 // The text written back into the dialog's file-name box when the user picks
 // another type: the extension replaced by the new type's. None when the
-// index is outside 1..4 (the box is left alone).
+// index is outside the list (the box is left alone).
 std::optional<std::u16string> name_after_type_change(std::u16string_view box_text, int filter_index);
 
 // ---- What the dialog remembers, asks and tells --------------------------------

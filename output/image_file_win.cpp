@@ -23,6 +23,7 @@
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
+#include "output/vector_output_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/preview_geometry.h"
 #include "render/stamp_renderer_gdiplus.h"
@@ -411,6 +412,8 @@ bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_i
         case ImageWriter::kPng:
         case ImageWriter::kJpeg: return save_stamp_image(set, slot_index, type->writer, path);
         case ImageWriter::kEmf: return save_stamp_emf(set, slot_index, path);
+        case ImageWriter::kSvg: return save_stamp_vector(set, slot_index, VectorFormat::kSvg, path);
+        case ImageWriter::kPdf: return save_stamp_vector(set, slot_index, VectorFormat::kPdf, path);
     }
     return false;
 }

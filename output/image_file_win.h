@@ -1,7 +1,8 @@
 #pragma once
 // Saving the stamp impression as an image file: the BMP writer (the bitmap
 // pipeline's bitmap, 24 bits), the PNG/JPEG writer (a 32-bit ARGB drawing
-// halved by GDI+), the dispatcher by the save dialog's type, and the dialog.
+// halved by GDI+), the dispatcher by the save dialog's type (EMF, SVG and
+// PDF have writers of their own), and the dialog.
 // Every writer goes through a temporary file beside the target that is moved
 // into place only once it is complete, so a failure leaves no partial file.
 #include <windows.h>
@@ -42,7 +43,7 @@ StampPng render_stamp_png(SettingsSet& set, int slot_index);
 bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path);
 
 // The writer of the dialog's type at `filter_index` (1-based): BMP, PNG,
-// JPEG, or the metafile pipeline's EMF file. False when the index is
+// JPEG, the metafile pipeline's EMF file, or that metafile as SVG or PDF. False when the index is
 // outside the list or the writer failed.
 bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_index,
                      const wchar_t* path);

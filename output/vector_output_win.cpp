@@ -39,8 +39,8 @@ bool save_stamp_vector(SettingsSet& set, int slot_index, VectorFormat format, co
     const std::string text = format == VectorFormat::kSvg ? write_svg(drawing) : write_pdf(drawing);
     if (!write_through_temporary(path, [&](const wchar_t* temporary) { return write_bytes(temporary, text); }))
         return false;
-    *width = static_cast<int>(std::lround(drawing.view_width));
-    *height = static_cast<int>(std::lround(drawing.view_height));
+    if (width) *width = static_cast<int>(std::lround(drawing.view_width));
+    if (height) *height = static_cast<int>(std::lround(drawing.view_height));
     return true;
 }
 

@@ -11,10 +11,10 @@ enum class VectorFormat { kSvg, kPdf };
 
 // Writes through a temporary file beside `path` (output/file_replace_win.h),
 // so a failure leaves no partial file and an old file whole. `width` and
-// `height` receive the picture frame in pixels of the metafile's reference
-// device. False when the metafile could not be made or read back, or the
+// `height`, when given, receive the picture frame in pixels of the
+// metafile's reference device. False when the metafile could not be made or read back, or the
 // file not written.
 bool save_stamp_vector(SettingsSet& set, int slot_index, VectorFormat format, const wchar_t* path,
-                       int* width, int* height);
+                       int* width = nullptr, int* height = nullptr);
 
 }  // namespace markomi

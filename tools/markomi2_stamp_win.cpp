@@ -136,14 +136,33 @@ std::optional<ImageWriter> writer_for(const std::u16string& path) {
     if (ext == u".png") return ImageWriter::kPng;
     if (ext == u".jpg" || ext == u".jpeg") return ImageWriter::kJpeg;
     if (ext == u".emf") return ImageWriter::kEmf;
+    if (ext == u".svg") return ImageWriter::kSvg;
+    if (ext == u".pdf") return ImageWriter::kPdf;
     return std::nullopt;
 }
 
-std::optional<VectorFormat> vector_format_for(const std::u16string& path) {
-    std::u16string ext = lower_case_text(find_file_extension(path));
-    if (ext == u".svg") return VectorFormat::kSvg;
-    if (ext == u".pdf") return VectorFormat::kPdf;
-    return std::nullopt;
+// Writes the file and reads its size back: from the file itself for the
+// raster and metafile writers, from the picture frame for SVG and PDF.
+bool save_image(SettingsSet& set, int slot, ImageWriter writer, const std::wstring& path, int* width,
+                int* height) {
+    switch (writer) {
+        case ImageWriter::kSvg:
+        case ImageWriter::kPdf: {
+            const VectorFormat format = writer == ImageWriter::kSvg ? VectorFormat::kSvg : VectorFormat::kPdf;
+            return save_stamp_vector(set, slot, format, path.c_str(), width, height);
+        }
+        case ImageWriter::kEmf:
+            if (!save_stamp_emf(set, slot, path.c_str())) return false;
+            break;
+        case ImageWriter::kBmp:
+            if (!save_stamp_bmp(set, slot, nullptr, path.c_str())) return false;
+            break;
+        case ImageWriter::kPng:
+        case ImageWriter::kJpeg:
+            if (!save_stamp_image(set, slot, writer, path.c_str())) return false;
+            break;
+    }
+    return image_size(path, writer, width, height);
 }
 
 // The profile functions look for a name without a folder in the Windows
@@ -179,32 +198,19 @@ int run(const CompanionArgs& args) {
     std::u16string format;
     int width = 0, height = 0;
     if (args.out) {
-        std::optional<ImageWriter> writer = writer_for(*args.out);
-        std::optional<VectorFormat> vector = vector_format_for(*args.out);
-        if (!writer && !vector) {
+        const std::optional<ImageWriter> writer = writer_for(*args.out);
+        if (!writer) {
             write_error(u"error: --out must end in .bmp, .png, .jpg, .emf, .svg or .pdf / 拡張子は .bmp .png .jpg .emf .svg .pdf のいずれか\n");
             return 2;
         }
-        std::wstring path = to_wide(*args.out);
-        if (vector) {
-            if (!save_stamp_vector(set, slot, *vector, path.c_str(), &width, &height)) {
-                write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
-                return 1;
-            }
-            target = *args.out;
-            format = *vector == VectorFormat::kSvg ? u"SVG" : u"PDF";
-        } else {
-            bool ok = *writer == ImageWriter::kEmf   ? save_stamp_emf(set, slot, path.c_str())
-                      : *writer == ImageWriter::kBmp ? save_stamp_bmp(set, slot, nullptr, path.c_str())
-                                                     : save_stamp_image(set, slot, *writer, path.c_str());
-            if (!ok || !image_size(path, *writer, &width, &height)) {
-                write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
-                return 1;
-            }
-            target = *args.out;
-            static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF"};
-            format = kNames[static_cast<int>(*writer)];
+        const std::wstring path = to_wide(*args.out);
+        if (!save_image(set, slot, *writer, path, &width, &height)) {
+            write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
+            return 1;
         }
+        target = *args.out;
+        static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF", u"SVG", u"PDF"};
+        format = kNames[static_cast<int>(*writer)];
     } else {
         char16_t letter = args.format ? *args.format : (set.global.format.empty() ? u'M' : set.global.format.view()[0]);
         HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);

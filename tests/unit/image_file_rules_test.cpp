@@ -8,12 +8,13 @@
 namespace markomi {
 namespace {
 
-constexpr int kBmp = 1, kPng = 2, kJpg = 3, kEmf = 4;
+constexpr int kBmp = 1, kPng = 2, kJpg = 3, kEmf = 4, kSvg = 5, kPdf = 6;
 
-TEST(SaveDialog, FilterListHoldsTheFourTypesInOrderAndEndsInTwoNuls) {
+TEST(SaveDialog, FilterListHoldsTheFourTypesThenSvgAndPdfAndEndsInTwoNuls) {
     const std::u16string filter = save_dialog_filter();
     const std::u16string expected(
-        u"BMP (*.bmp)\0*.bmp\0PNG (*.png)\0*.png\0JPG (*.jpg)\0*.jpg\0EMF (*.emf)\0*.emf\0\0", 73);
+        u"BMP (*.bmp)\0*.bmp\0PNG (*.png)\0*.png\0JPG (*.jpg)\0*.jpg\0EMF (*.emf)\0*.emf\0"
+        u"SVG (*.svg)\0*.svg\0PDF (*.pdf)\0*.pdf\0\0", 109);
     EXPECT_EQ(filter, expected);
     ASSERT_GE(filter.size(), 2u);
     EXPECT_EQ(filter[filter.size() - 1], u'\0');
@@ -37,12 +38,14 @@ TEST(SaveDialog, EachTypeGoesToItsWriterAndIndicesOutsideTheListDoNothing) {
     EXPECT_EQ(image_file_type_at(kPng)->background, ImageBackground::kTransparent);
     EXPECT_EQ(image_file_type_at(kJpg)->background, ImageBackground::kOpaqueWhite);
     EXPECT_EQ(image_file_type_at(kEmf)->background, ImageBackground::kNone);
+    EXPECT_EQ(image_file_type_at(kSvg)->writer, ImageWriter::kSvg);
+    EXPECT_EQ(image_file_type_at(kPdf)->writer, ImageWriter::kPdf);
     EXPECT_FALSE(image_file_type_at(0));
-    EXPECT_FALSE(image_file_type_at(5));
+    EXPECT_FALSE(image_file_type_at(7));
     EXPECT_FALSE(image_file_type_at(-1));
     EXPECT_FALSE(saved_file_name(u"印影", 0));
-    EXPECT_FALSE(saved_file_name(u"印影", 5));
-    EXPECT_FALSE(name_after_type_change(u"印影.bmp", 5));
+    EXPECT_FALSE(saved_file_name(u"印影", 7));
+    EXPECT_FALSE(name_after_type_change(u"印影.bmp", 7));
 }
 
 TEST(FileExtension, FoundFromTheLastDotOfTheLastComponent) {
@@ -66,6 +69,8 @@ TEST(EnsureExtension, ChosenTypeAndTypedNameGiveTheFinalName) {
     EXPECT_EQ(*saved_file_name(u"印影.PNG", kPng), u"印影.PNG");
     EXPECT_EQ(*saved_file_name(u"Markomi2", kBmp), u"Markomi2.bmp");
     EXPECT_EQ(*saved_file_name(u"Markomi2", kEmf), u"Markomi2.emf");
+    EXPECT_EQ(*saved_file_name(u"Markomi2", kSvg), u"Markomi2.svg");
+    EXPECT_EQ(*saved_file_name(u"印影.PDF", kPdf), u"印影.PDF");
     EXPECT_EQ(*saved_file_name(u"C:\\a.b\\印影", kPng), u"C:\\a.b\\印影.png");
     // Case does not matter, but full-width letters are other characters.
     EXPECT_EQ(*saved_file_name(u"印影.Emf", kEmf), u"印影.Emf");
@@ -87,6 +92,7 @@ TEST(ReplaceExtension, TypeChangeSwapsTheExtensionInTheNameBox) {
     EXPECT_EQ(*name_after_type_change(u"印影.bmp", kPng), u"印影.png");
     EXPECT_EQ(*name_after_type_change(u"印影", kPng), u"印影");
     EXPECT_EQ(*name_after_type_change(u"印影.tar.gz", kEmf), u"印影.tar.emf");
+    EXPECT_EQ(*name_after_type_change(u"印影.emf", kPdf), u"印影.pdf");
     EXPECT_EQ(*name_after_type_change(u"印影.", kJpg), u"印影.jpg");
     EXPECT_EQ(*name_after_type_change(u"C:\\a.b\\印影", kJpg), u"C:\\a.b\\印影");
     EXPECT_EQ(*name_after_type_change(u"", kBmp), u"");

@@ -13,6 +13,7 @@
 #include "base/wide_text_win.h"
 #include "support/fixture_paths.h"
 #include "support/test_files.h"
+#include "output/image_file_rules.h"
 #include "ui/preferences_rules.h"
 
 // itss's storage factory; the SDK headers of this toolchain do not declare it.
@@ -161,6 +162,28 @@ TEST_F(HelpFile, TransparencyPageShowsTheCompanionsCommandLine) {
         EXPECT_NE(page.find(word), std::string::npos) << word;
     for (const wchar_t* code : {L"<td>0</td>", L"<td>1</td>", L"<td>2</td>"})
         EXPECT_NE(page.find(encode(code, CP_UTF8)), std::string::npos);
+}
+
+// Every type of the save dialog's list has its row, in the list's order,
+// and the companion's page names every extension it takes.
+TEST_F(HelpFile, SavePagesNameEveryTypeTheProgramWrites) {
+    std::string save, companion;
+    ASSERT_TRUE(read("saveimage.html", &save));
+    ASSERT_TRUE(read("transparency.html", &companion));
+    std::size_t last = 0;
+    for (const markomi::ImageFileType& type : markomi::image_file_types()) {
+        const std::u16string name(type.label.substr(0, type.label.find(u' ')));
+        const std::string row = "<tr><td>" + encode(markomi::to_wide(name), CP_UTF8) + "</td>";
+        const std::size_t at = save.find(row);
+        ASSERT_NE(at, std::string::npos) << row;
+        EXPECT_GT(at, last) << row;
+        last = at;
+        const std::string extension = encode(markomi::to_wide(type.extension), CP_UTF8);
+        // In the list of extensions --out takes: "（.bmp .png … .pdf）".
+        const bool listed = companion.find(extension + " ") != std::string::npos ||
+                            companion.find(extension + encode(L"）", CP_UTF8)) != std::string::npos;
+        EXPECT_TRUE(listed) << extension;
+    }
 }
 
 TEST_F(HelpFile, ContentsAndIndexListEveryTopicInTheHelpCodePage) {

@@ -255,8 +255,9 @@ TEST_F(ImageFile, AnExistingFileIsReplacedWhole) {
 }
 
 TEST_F(ImageFile, AnUnwritablePathFailsAndLeavesNoFile) {
-    // Every writer, the EMF (4) included, refuses a read-only file alike.
-    for (int index = 1; index <= 4; ++index) {
+    // Every writer, the EMF (4), SVG (5) and PDF (6) included, refuses a
+    // read-only file alike.
+    for (int index = 1; index <= 6; ++index) {
         SCOPED_TRACE(index);
         const std::wstring missing = folder_.path() + L"\\no such folder\\stamp.x";
         EXPECT_FALSE(save_stamp_file(set_, 2, nullptr, index, missing.c_str()));
@@ -276,7 +277,7 @@ TEST_F(ImageFile, AnUnwritablePathFailsAndLeavesNoFile) {
 }
 
 TEST_F(ImageFile, TypeIndicesOutsideTheListWriteNothing) {
-    for (int index : {0, 5, -1}) {
+    for (int index : {0, 7, -1}) {
         EXPECT_FALSE(save_stamp_file(set_, 0, nullptr, index, folder_.file(L"x.bmp").c_str()));
     }
     EXPECT_FALSE(save_stamp_bmp(set_, kSlotCount, nullptr, folder_.file(L"x.bmp").c_str()));
@@ -284,10 +285,12 @@ TEST_F(ImageFile, TypeIndicesOutsideTheListWriteNothing) {
 }
 
 TEST_F(ImageFile, TheTypeListIndexPicksTheWriter) {
-    // 1 BMP, 2 PNG, 3 JPG, 4 EMF: each file starts with its format's signature.
+    // 1 BMP, 2 PNG, 3 JPG, 4 EMF, 5 SVG, 6 PDF: each file starts with its
+    // format's signature.
     const std::vector<unsigned char> starts[] = {
-        {'B', 'M'}, {0x89, 'P', 'N', 'G'}, {0xFF, 0xD8}, {1, 0, 0, 0}};
-    for (int index = 1; index <= 4; ++index) {
+        {'B', 'M'}, {0x89, 'P', 'N', 'G'}, {0xFF, 0xD8}, {1, 0, 0, 0}, {'<', '?', 'x', 'm', 'l'},
+        {'%', 'P', 'D', 'F', '-'}};
+    for (int index = 1; index <= 6; ++index) {
         SCOPED_TRACE(index);
         const std::wstring path = folder_.file((L"typed" + std::to_wstring(index)).c_str());
         ASSERT_TRUE(save_stamp_file(set_, 3, nullptr, index, path.c_str()));
@@ -458,6 +461,23 @@ TEST_F(ImageFileDialog, ChangingTheTypeSwapsTheExtensionAndKeepsTheTypedFolder) 
     ASSERT_EQ(titles().size(), 1u);
     EXPECT_EQ(g_script.seen[0].box_after_type_change, folder_.path() + L"\\印影.jpg");
     EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"印影.jpg"});
+}
+
+TEST_F(ImageFileDialog, SvgAndPdfFollowTheFourTypesAndTakeTheirExtensions) {
+    // Type 5 over a name typed for EMF; type 6 over a bare name.
+    EXPECT_TRUE(run({{4, folder_.path() + L"\\印影.emf"}}));
+    ASSERT_EQ(titles().size(), 1u);
+    EXPECT_EQ(g_script.seen[0].box_after_type_change, folder_.path() + L"\\印影.svg");
+    EXPECT_TRUE(run({{5, folder_.path() + L"\\印影"}}));
+    ASSERT_EQ(titles().size(), 1u);
+    EXPECT_EQ(g_script.seen[0].type_on_arrival, 4);  // the SVG of the last save
+    EXPECT_EQ(folder_entries(folder_.path()), (std::vector<std::wstring>{L"印影.pdf", L"印影.svg"}));
+    const std::vector<unsigned char> svg = testing::read_bytes(folder_.file(L"印影.svg"));
+    const std::vector<unsigned char> pdf = testing::read_bytes(folder_.file(L"印影.pdf"));
+    EXPECT_NE(std::string(svg.begin(), svg.end()).find("<svg xmlns=\"http://www.w3.org/2000/svg\""),
+              std::string::npos);
+    ASSERT_GE(pdf.size(), 5u);
+    EXPECT_EQ(std::string(pdf.begin(), pdf.begin() + 5), "%PDF-");
 }
 
 TEST_F(ImageFileDialog, CancellingWritesNothing) {
