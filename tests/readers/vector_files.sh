@@ -3,7 +3,8 @@
 # design: qpdf checks each PDF's structure, pdftoppm renders it, rsvg-convert
 # renders the SVG. Each rendering must show the red ink of the companion's
 # PNG of the same slot, in the same shape (tests/readers/compare_ink.py says
-# how alike), and the SVG nothing behind the ink (transparent corners). A
+# how alike), be as large as the slot's EMF picture frame says (within 2
+# pixels at 288 dpi), and the SVG nothing behind the ink (transparent corners). A
 # control runs each time: each design's renderings against the next design's
 # bitmap must be told apart, or the comparison proves nothing.
 #
@@ -19,6 +20,27 @@ done
 source "$root/tests/readers/reader_common.sh"
 reader_scratch "$2" reader-vector
 
+# The pixel size a rendering at 288 dpi of an EMF file's picture frame
+# (rclFrame, hundredths of a millimetre) has, as "w h".
+frame_pixels() {
+    python3 - "$1" <<'PY'
+import struct, sys
+left, top, right, bottom = struct.unpack_from("<4i", open(sys.argv[1], "rb").read(), 24)
+print(*(round((b - a) / 100 / 25.4 * 288) for a, b in ((left, right), (top, bottom))))
+PY
+}
+
+# The pixel size of a PNG, as "w h".
+png_pixels() {
+    python3 - "$1" "$root/tests/readers" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[2])
+from compare_ink import read_png
+width, height, rows = read_png(sys.argv[1])
+print(width, height)
+PY
+}
+
 # The alpha of the four corner pixels of a PNG, as "a a a a".
 corner_alpha() {
     python3 - "$1" "$root/tests/readers" <<'PY'
@@ -33,7 +55,7 @@ PY
 { printf '\xff\xfe'; printf '[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\nNAME=佐藤\r\n' | iconv -f UTF-8 -t UTF-16LE; } >"$tmp/stamp.ini"
 common=(--ini "$(windows_path "$tmp/stamp.ini")" --date 2025-05-01)
 for slot in 1 2 3 4 5 6 7; do
-    for ext in png svg pdf; do
+    for ext in png emf svg pdf; do
         wine_run "$stamp" "${common[@]}" --slot "$slot" --out "$(windows_path "$tmp/$slot.$ext")" \
             || fail "slot $slot: no ${ext^^} file"
     done
@@ -50,10 +72,17 @@ for slot in 1 2 3 4 5 6 7; do
         rsvg-convert --zoom 3 -o "$tmp/svg$slot.png" "$tmp/$slot.svg" >>"$tmp/readers.log" 2>&1 \
             || fail "$slot.svg: rsvg-convert gave no picture"
     fi
+    frame=$(frame_pixels "$tmp/$slot.emf")
     for name in "pdf$slot" "svg$slot"; do
         [ -s "$tmp/$name.png" ] || { fail "$name: no rendering"; continue; }
         echo -n "$name: "
         python3 "$compare" "$tmp/$slot.png" "$tmp/$name.png" || fail "$name does not show slot $slot's ink"
+        read -r fw fh <<<"$frame"
+        read -r rw rh <<<"$(png_pixels "$tmp/$name.png")"
+        echo "$name: ${rw}x${rh} pixels, the EMF frame ${fw}x${fh}"
+        if [ $((rw - fw)) -gt 2 ] || [ $((fw - rw)) -gt 2 ] || [ $((rh - fh)) -gt 2 ] || [ $((fh - rh)) -gt 2 ]; then
+            fail "$name: ${rw}x${rh} is not the metafile's ${fw}x${fh}"
+        fi
     done
     if [ -s "$tmp/svg$slot.png" ]; then
         alpha=$(corner_alpha "$tmp/svg$slot.png")
