@@ -147,7 +147,7 @@ void draw_into(GraphicsWrapper& g, SettingsSet& set, int slot_index, const Metaf
 
 // GDI+ records into its own metafile (the normal course).
 HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const wchar_t* file_name,
-                                 const MetafileFrame& frame, const MetafileDrawing& drawing,
+                                 bool dual, const MetafileFrame& frame, const MetafileDrawing& drawing,
                                  GraphicsWrapper& reference, SizesRestorer& sizes) {
     const Gdiplus::GpRect rect(frame.x, frame.y, frame.width, frame.height);
     GdipImagePtr recording;
@@ -170,7 +170,7 @@ HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const wchar_t
     gdip::GdipDeleteGraphics(g.graphics);  // ends the recording; a named file is complete
 
     // A file keeps the EMF-only recording; only the clipboard's copy is converted.
-    if (!file_name) recording = convert_to_dual(std::move(recording), reference);
+    if (dual) recording = convert_to_dual(std::move(recording), reference);
     if (!recording) return nullptr;
     HENHMETAFILE handle = nullptr;
     if (gdip::GdipGetHemfFromMetafile(static_cast<GpMetafile*>(recording.get()), &handle) !=
@@ -184,7 +184,7 @@ HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const wchar_t
 // Where GDI+ cannot record drawing, GDI records it: GDI+ draws the same
 // calls onto a metafile DC made on the reference surface. Its pixels are the
 // reference device's, so the frame needs no resolution ratio.
-HENHMETAFILE record_with_gdi(SettingsSet& set, int slot_index, const wchar_t* file_name,
+HENHMETAFILE record_with_gdi(SettingsSet& set, int slot_index, const wchar_t* file_name, bool dual,
                              const MetafileFrame& frame, const MetafileDrawing& drawing,
                              GraphicsWrapper& reference, SizesRestorer& sizes) {
     HDC ref = g_surfaces.reference;
@@ -212,7 +212,7 @@ HENHMETAFILE record_with_gdi(SettingsSet& set, int slot_index, const wchar_t* fi
         if (handle) DeleteEnhMetaFile(handle);
         return nullptr;
     }
-    if (!file_name) handle = convert_handle_to_dual(handle, reference);
+    if (dual) handle = convert_handle_to_dual(handle, reference);
     if (!handle) return nullptr;
     sizes.finished();
     return handle;
@@ -240,11 +240,18 @@ bool gdiplus_records_metafile_drawing() {
     return records.value_or(false);
 }
 
-HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
-                                   MetafileFrame* frame_out) {
+namespace {
+
+// Records the slot: into `file_name` or in memory, converted to EMF+ dual
+// when `dual`, with `fineness` recorded units to a pixel of the reference
+// device (the frame and the world transform both grow by it).
+HENHMETAFILE record_stamp(SettingsSet& set, int slot_index, const wchar_t* file_name, bool dual,
+                          float fineness, MetafileFrame* frame_out) {
     if (slot_index < 0 || slot_index >= kSlotCount || !g_surfaces.reference) return nullptr;
     const bool via_gdiplus = metafile_recorded_by_gdiplus();
-    const MetafileRatio ratio = via_gdiplus ? probe_metafile_ratio() : MetafileRatio{};
+    MetafileRatio ratio = via_gdiplus ? probe_metafile_ratio() : MetafileRatio{};
+    ratio.kx *= fineness;
+    ratio.ky *= fineness;
     const float scale = metafile_scale(g_startup_dpi);
     SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
     const SlotSizes stored = slot_sizes_of(slot);
@@ -275,15 +282,28 @@ HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar
     HENHMETAFILE handle = nullptr;
     {
         SizesRestorer sizes(slot, stored, ajust);
-        handle = via_gdiplus
-                     ? record_with_gdiplus(set, slot_index, file_name, frame, drawing, reference, sizes)
-                     : record_with_gdi(set, slot_index, file_name, frame, drawing, reference, sizes);
+        handle = via_gdiplus ? record_with_gdiplus(set, slot_index, file_name, dual, frame, drawing,
+                                                   reference, sizes)
+                             : record_with_gdi(set, slot_index, file_name, dual, frame, drawing,
+                                               reference, sizes);
     }
     // Whichever recorder ran: no POLYDRAW records, which some readers skip.
     handle = without_polydraw_records(handle, file_name);
     // A recording that failed must not leave a file it made behind.
     if (!handle && file_name && !had_file) DeleteFileW(file_name);
     return handle;
+}
+
+}  // namespace
+
+HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
+                                   MetafileFrame* frame_out) {
+    return record_stamp(set, slot_index, file_name, file_name == nullptr, 1.0f, frame_out);
+}
+
+HENHMETAFILE render_stamp_fine_metafile(SettingsSet& set, int slot_index, int fineness) {
+    if (fineness < 1) return nullptr;
+    return record_stamp(set, slot_index, nullptr, false, static_cast<float>(fineness), nullptr);
 }
 
 bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner, ClipboardCopy* outcome) {

@@ -30,6 +30,13 @@ bool gdiplus_records_metafile_drawing();
 HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
                                    MetafileFrame* frame = nullptr);
 
+// The same recording in memory, EMF only, with `fineness` units to each
+// pixel of the reference device: frame, coordinates and pen widths are all
+// that many times larger. Recorded coordinates are whole units, so a pixel
+// grid would bend the outlines of small characters; writers of vector files
+// use this and scale the picture back by the same factor. Null on failure.
+HENHMETAFILE render_stamp_fine_metafile(SettingsSet& set, int slot_index, int fineness);
+
 // Puts an independent copy of `metafile` on the emptied clipboard (owned by
 // `owner`) as CF_ENHMETAFILE; the caller still owns `metafile`. False when
 // no copy could be placed; a metafile that cannot be copied, or a clipboard

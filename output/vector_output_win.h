@@ -1,6 +1,7 @@
 #pragma once
-// The stamp as an SVG or PDF file: the slot's metafile, rendered in memory
-// as for an EMF file, read back as paths and written in the vector format.
+// The stamp as an SVG or PDF file: the slot's metafile, recorded in memory
+// at a finer grid than the EMF file's (output/metafile_output_win.h), read
+// back as paths and written in the vector format at the EMF file's size.
 #include <windows.h>
 
 #include "settings/settings_record.h"

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "output/image_file_win.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
+#include "output/vector_output_win.h"
 #include "render/preview_geometry.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/decoded_image.h"
@@ -228,6 +232,7 @@ TEST_F(ImageFile, SettingsAreAsBeforeAfterEveryWriter) {
         ASSERT_TRUE(save_stamp_bmp(set_, slot, nullptr, folder_.file(L"s.bmp").c_str()));
         ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kPng, folder_.file(L"s.png").c_str()));
         ASSERT_TRUE(save_stamp_image(set_, slot, ImageWriter::kJpeg, folder_.file(L"s.jpg").c_str()));
+        ASSERT_TRUE(save_stamp_vector(set_, slot, VectorFormat::kPdf, folder_.file(L"s.pdf").c_str()));
         const SlotSettings& after = set_.slots[static_cast<size_t>(slot)];
         EXPECT_EQ(after.frame.hankei, before.frame.hankei);
         EXPECT_EQ(after.frame.thick, before.frame.thick);
@@ -302,6 +307,56 @@ TEST_F(ImageFile, TheTypeListIndexPicksTheWriter) {
             EXPECT_EQ(std::string(bytes.begin() + 40, bytes.begin() + 44), " EMF");
         }
     }
+}
+
+// The numbers of an SVG's path data, and the viewBox's width.
+struct SvgNumbers {
+    double view_width = 0;
+    std::vector<double> path;
+};
+
+SvgNumbers svg_numbers(const std::string& svg) {
+    SvgNumbers out;
+    const std::size_t box = svg.find("viewBox=\"");
+    if (box != std::string::npos) {
+        double x = 0, y = 0;
+        std::sscanf(svg.c_str() + box + 9, "%lf %lf %lf", &x, &y, &out.view_width);
+    }
+    for (std::size_t at = svg.find(" d=\""); at != std::string::npos; at = svg.find(" d=\"", at + 1)) {
+        const char* p = svg.c_str() + at + 4;
+        while (*p && *p != '"') {
+            char* end = nullptr;
+            const double value = std::strtod(p, &end);
+            if (end != p) {
+                out.path.push_back(value);
+                p = end;
+            } else {
+                ++p;  // a command letter or a separator
+            }
+        }
+    }
+    return out;
+}
+
+// Outlines that lie on the screen's pixel grid bend small characters out of
+// shape when the page is zoomed or printed; the vector files resolve finer.
+TEST_F(ImageFile, VectorOutlinesResolveFinerThanTheScreensPixels) {
+    const std::wstring path = folder_.file(L"fine.svg");
+    int width = 0, height = 0;
+    ASSERT_TRUE(save_stamp_vector(set_, 0, VectorFormat::kSvg, path.c_str(), &width, &height));
+    const std::vector<unsigned char> bytes = testing::read_bytes(path);
+    const SvgNumbers svg = svg_numbers(std::string(bytes.begin(), bytes.end()));
+    ASSERT_GT(width, 0);
+    ASSERT_GT(svg.path.size(), 500u);
+    const double units_per_pixel = svg.view_width / width;
+    EXPECT_GE(units_per_pixel, 8.0);
+    // Most coordinates fall between the pixels' edges.
+    const double grid = std::round(units_per_pixel);
+    const long between = std::count_if(svg.path.begin(), svg.path.end(), [&](double v) {
+        const double in_pixels = v / grid;
+        return std::abs(in_pixels - std::round(in_pixels)) > 1e-6;
+    });
+    EXPECT_GT(between, static_cast<long>(svg.path.size() / 2)) << between << " of " << svg.path.size();
 }
 
 TEST_F(ImageFile, EncodersAreFoundByExactMimeType) {
