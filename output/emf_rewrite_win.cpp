@@ -4,15 +4,14 @@
 #include <vector>
 
 #include "output/emf_rewrite.h"
+#include "output/metafile_bytes_win.h"
 
 namespace markomi {
 
 HENHMETAFILE without_polydraw_records(HENHMETAFILE metafile, const wchar_t* file_name) {
     if (!metafile) return nullptr;
-    std::vector<std::uint8_t> bits(GetEnhMetaFileBits(metafile, 0, nullptr));
-    if (bits.empty() ||
-        GetEnhMetaFileBits(metafile, static_cast<UINT>(bits.size()), bits.data()) == 0)
-        return metafile;
+    const std::vector<std::uint8_t> bits = metafile_bytes(metafile);
+    if (bits.empty()) return metafile;
     const EmfRewrite rewrite = rewrite_polydraw_records(bits.data(), bits.size());
     if (!rewrite.ok || rewrite.polydraw_records == 0) return metafile;
     HENHMETAFILE rewritten =

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cstddef>
+
 namespace markomi {
 
 // Has `write(temporary_path)` fill a fresh temporary file in the target's
@@ -32,6 +34,20 @@ bool write_through_temporary(const wchar_t* path, Write write) {
         MoveFileExW(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!written) DeleteFileW(temporary);
     return written;
+}
+
+// A file holding exactly these bytes, written through a temporary file as above.
+inline bool replace_file_with_bytes(const wchar_t* path, const void* data, std::size_t size) {
+    if (size > MAXDWORD) return false;
+    return write_through_temporary(path, [&](const wchar_t* temporary) {
+        HANDLE file = CreateFileW(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        DWORD written = 0;
+        const bool ok = WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) &&
+                        written == size;
+        return CloseHandle(file) && ok;
+    });
 }
 
 }  // namespace markomi

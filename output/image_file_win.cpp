@@ -36,16 +36,6 @@ namespace {
 constexpr GUID kEncoderQuality = {0x1d5be4b5, 0xfa4a, 0x452d,
                                   {0x9c, 0xdd, 0x5d, 0xb3, 0x51, 0x05, 0xe7, 0xeb}};
 
-bool write_file_bytes(const wchar_t* path, const std::vector<std::uint8_t>& bytes) {
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    return CloseHandle(file) && ok;
-}
-
 // The pixels of a bitmap as a top-down 32-bit picture. The bitmap must not
 // be selected into a device context while GetDIBits reads it.
 std::vector<std::uint8_t> read_bitmap_pixels(HDC dc, HBITMAP bitmap, int width, int height) {
@@ -380,9 +370,7 @@ bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t
     DeleteDC(memory_dc);
     ReleaseDC(window, window_dc);
     if (file.empty()) return false;
-    return write_through_temporary(path, [&](const wchar_t* temporary) {
-        return write_file_bytes(temporary, file);
-    });
+    return replace_file_with_bytes(path, file.data(), file.size());
 }
 
 StampPng render_stamp_png(SettingsSet& set, int slot_index) {
@@ -398,9 +386,7 @@ bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, cons
     ArgbPicture picture;
     const std::vector<std::uint8_t> file = stamp_image_bytes(set, slot_index, writer, &picture);
     if (file.empty()) return false;
-    return write_through_temporary(path, [&](const wchar_t* temporary) {
-        return write_file_bytes(temporary, file);
-    });
+    return replace_file_with_bytes(path, file.data(), file.size());
 }
 
 bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_index,

@@ -11,6 +11,7 @@
 #include "output/file_replace_win.h"
 #include "output/emf_plus_converter_win.h"
 #include "output/emf_rewrite_win.h"
+#include "output/metafile_bytes_win.h"
 #include "output/metafile_recorder_win.h"
 #include "output/metafile_rules.h"
 #include "output/output_common_win.h"
@@ -33,13 +34,6 @@ GdipImagePtr record_in_memory(const Gdiplus::GpRect& frame) {
     return GdipImagePtr(metafile);
 }
 
-std::vector<std::uint8_t> metafile_bits(HENHMETAFILE metafile) {
-    std::vector<std::uint8_t> bits(GetEnhMetaFileBits(metafile, 0, nullptr));
-    if (!bits.empty() && GetEnhMetaFileBits(metafile, static_cast<UINT>(bits.size()), bits.data()) == 0)
-        bits.clear();
-    return bits;
-}
-
 bool probe_gdiplus_drawing() {
     GdipImagePtr metafile = record_in_memory(
         Gdiplus::GpRect(0, 0, kMetafileProbeFrameSize, kMetafileProbeFrameSize));
@@ -57,7 +51,7 @@ bool probe_gdiplus_drawing() {
     if (drawn != Gdiplus::Ok) return false;
     HENHMETAFILE handle = nullptr;
     if (gdip::GdipGetHemfFromMetafile(recording, &handle) != Gdiplus::Ok || !handle) return false;
-    const std::vector<std::uint8_t> bits = metafile_bits(handle);
+    const std::vector<std::uint8_t> bits = metafile_bytes(handle);
     DeleteEnhMetaFile(handle);
     return summarize_emf(bits.data(), bits.size()).painting_records > 0;
 }
@@ -310,7 +304,7 @@ bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner, ClipboardCopy*
     // The copy is made before the clipboard is opened: a metafile that
     // cannot be copied leaves the clipboard with what it had.
     HENHMETAFILE copy = nullptr;
-    const std::vector<std::uint8_t> bits = metafile ? metafile_bits(metafile) : std::vector<std::uint8_t>{};
+    const std::vector<std::uint8_t> bits = metafile_bytes(metafile);
     if (!bits.empty()) copy = SetEnhMetaFileBits(static_cast<UINT>(bits.size()), bits.data());
     if (!copy) {
         if (outcome) *outcome = ClipboardCopy::kNotRendered;
