@@ -7,19 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "output/emf_records.h"
+
 namespace markomi {
 
-constexpr std::uint32_t kEmrPolyBezierTo = 5;
-constexpr std::uint32_t kEmrPolyLineTo = 6;
-constexpr std::uint32_t kEmrMoveToEx = 27;
-constexpr std::uint32_t kEmrPolyDraw = 56;
-constexpr std::uint32_t kEmrBeginPath = 59;
-constexpr std::uint32_t kEmrEndPath = 60;
-constexpr std::uint32_t kEmrCloseFigure = 61;
-constexpr std::uint32_t kEmrAbortPath = 68;
-constexpr std::uint32_t kEmrPolyBezierTo16 = 88;
-constexpr std::uint32_t kEmrPolyLineTo16 = 89;
-constexpr std::uint32_t kEmrPolyDraw16 = 92;
 
 struct EmfRewrite {
     // False when the input was refused: not a sound metafile, a POLYDRAW

@@ -23,19 +23,6 @@ float f32(const std::uint8_t* p) {
     return f;
 }
 
-// Record types of [MS-EMF] 2.1.1 that this reader understands.
-enum : std::uint32_t {
-    kPolyBezier = 2, kPolygon = 3, kPolyline = 4, kPolyBezierTo = 5, kPolyLineTo = 6,
-    kPolyPolyline = 7, kPolyPolygon = 8, kSetPolyFillMode = 19, kMoveToEx = 27,
-    kSaveDc = 33, kRestoreDc = 34, kSetWorldTransform = 35, kModifyWorldTransform = 36,
-    kSelectObject = 37, kCreatePen = 38, kCreateBrushIndirect = 39, kDeleteObject = 40,
-    kLineTo = 54, kBeginPath = 59, kEndPath = 60, kCloseFigure = 61, kFillPath = 62,
-    kStrokeAndFillPath = 63, kStrokePath = 64, kAbortPath = 68, kSetMapMode = 17,
-    kPolyBezier16 = 85, kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88,
-    kPolyLineTo16 = 89, kPolyPolyline16 = 90, kPolyPolygon16 = 91, kExtCreatePen = 95,
-    kSetWindowOrgEx = 10, kSetViewportOrgEx = 12, kExcludeClipRect = 29, kIntersectClipRect = 30,
-    kSetMiterLimit = 58, kWidenPath = 66, kSelectClipPath = 67, kExtSelectClipRgn = 75,
-};
 constexpr std::uint32_t kRgnCopy = 5;
 
 constexpr std::uint32_t kStockBit = 0x80000000u;
@@ -103,32 +90,38 @@ public:
 
     bool record(std::uint32_t type, const std::uint8_t* r, std::size_t n) {
         switch (type) {
-            case kSetMapMode:
+            case kEmrSetMapMode:
                 return need(n, 12) && (u32(r + 8) == kMmText || fail("mapping mode other than MM_TEXT"));
-            case kSetPolyFillMode:
+            case kEmrSetPolyFillMode:
                 if (!need(n, 12)) return false;
                 state_.even_odd = u32(r + 8) != kWinding;
                 return true;
-            case kSetWindowOrgEx: case kSetViewportOrgEx: {
+            case kEmrSetWindowOrgEx:
+            case kEmrSetViewportOrgEx: {
                 if (!need(n, 16)) return false;
                 const VectorPoint o{static_cast<double>(i32(r + 8)), static_cast<double>(i32(r + 12))};
-                (type == kSetWindowOrgEx ? state_.window_org : state_.viewport_org) = o;
+                (type == kEmrSetWindowOrgEx ? state_.window_org : state_.viewport_org) = o;
                 return true;
             }
-            case kSetMiterLimit:
+            case kEmrSetMiterLimit:
                 if (!need(n, 12)) return false;
                 state_.miter_limit = u32(r + 8);
                 return true;
             // Clipping would take ink away; only "no clipping" (a copy of no
             // region) is understood, and a widened path is not read.
-            case kExtSelectClipRgn:
+            case kEmrExtSelectClipRgn:
                 if (!need(n, 16)) return false;
                 return (u32(r + 8) == 0 && u32(r + 12) == kRgnCopy) || fail("clip region");
-            case kExcludeClipRect: case kIntersectClipRect: case kSelectClipPath:
+            case kEmrExcludeClipRect:
+            case kEmrIntersectClipRect:
+            case kEmrSelectClipPath:
                 return fail("clipping");
-            case kWidenPath: return fail("widened path");
-            case kSaveDc: saved_.push_back(state_); return true;
-            case kRestoreDc: {
+            case kEmrWidenPath:
+                return fail("widened path");
+            case kEmrSaveDc:
+                saved_.push_back(state_);
+                return true;
+            case kEmrRestoreDc: {
                 if (!need(n, 12)) return false;
                 const std::int32_t rel = i32(r + 8);
                 // Negative: that many states back; positive: the nth saved state.
@@ -140,11 +133,11 @@ public:
                 saved_.resize(static_cast<std::size_t>(keep));
                 return true;
             }
-            case kSetWorldTransform:
+            case kEmrSetWorldTransform:
                 if (!need(n, 32)) return false;
                 state_.xform = xform_at(r + 8);
                 return true;
-            case kModifyWorldTransform: {
+            case kEmrModifyWorldTransform: {
                 if (!need(n, 36)) return false;
                 const Xform x = xform_at(r + 8);
                 switch (u32(r + 32)) {
@@ -155,7 +148,7 @@ public:
                     default: return fail("unknown MODIFYWORLDTRANSFORM mode");
                 }
             }
-            case kCreateBrushIndirect: {
+            case kEmrCreateBrushIndirect: {
                 if (!need(n, 24)) return false;
                 Object o;
                 const std::uint32_t style = u32(r + 12);
@@ -165,7 +158,7 @@ public:
                 objects_[u32(r + 8)] = o;
                 return true;
             }
-            case kCreatePen: {
+            case kEmrCreatePen: {
                 if (!need(n, 28)) return false;
                 Object o;
                 o.is_pen = true;
@@ -176,7 +169,7 @@ public:
                 objects_[u32(r + 8)] = o;
                 return true;
             }
-            case kExtCreatePen: {
+            case kEmrExtCreatePen: {
                 if (!need(n, 52)) return false;
                 Object o;
                 o.is_pen = true;
@@ -194,7 +187,7 @@ public:
                 objects_[u32(r + 8)] = o;
                 return true;
             }
-            case kSelectObject: {
+            case kEmrSelectObject: {
                 if (!need(n, 12)) return false;
                 const std::uint32_t h = u32(r + 8);
                 if (h & kStockBit) return select_stock(h & ~kStockBit);
@@ -204,51 +197,74 @@ public:
                 else state_.brush = it->second.brush;
                 return true;
             }
-            case kDeleteObject:
+            case kEmrDeleteObject:
                 if (!need(n, 12)) return false;
                 objects_.erase(u32(r + 8));
                 return true;
-            case kBeginPath: path_.clear(); in_path_ = true; return true;
-            case kAbortPath: path_.clear(); in_path_ = false; return true;
-            case kEndPath: in_path_ = false; return true;
-            case kCloseFigure:
+            case kEmrBeginPath:
+                path_.clear();
+                in_path_ = true;
+                return true;
+            case kEmrAbortPath:
+                path_.clear();
+                in_path_ = false;
+                return true;
+            case kEmrEndPath:
+                in_path_ = false;
+                return true;
+            case kEmrCloseFigure:
                 if (in_path_ && !path_.empty()) {
                     VectorSegment s;
                     s.kind = VectorSegment::kClose;
                     path_.push_back(s);
                 }
                 return true;
-            case kMoveToEx:
+            case kEmrMoveToEx:
                 if (!need(n, 16)) return false;
                 current_ = {static_cast<double>(i32(r + 8)), static_cast<double>(i32(r + 12))};
                 if (in_path_) add(VectorSegment::kMove, {current_});
                 return true;
-            case kLineTo: {
+            case kEmrLineTo: {
                 if (!need(n, 16)) return false;
                 const VectorPoint p{static_cast<double>(i32(r + 8)), static_cast<double>(i32(r + 12))};
                 return to_points(VectorSegment::kLine, {p});
             }
-            case kPolyLineTo: case kPolyLineTo16: case kPolyBezierTo: case kPolyBezierTo16: {
+            case kEmrPolyLineTo:
+            case kEmrPolyLineTo16:
+            case kEmrPolyBezierTo:
+            case kEmrPolyBezierTo16: {
                 std::vector<VectorPoint> pts;
-                if (!points(r, n, 24, type == kPolyLineTo16 || type == kPolyBezierTo16, &pts)) return false;
-                const bool curve = type == kPolyBezierTo || type == kPolyBezierTo16;
+                if (!points(r, n, 24, type == kEmrPolyLineTo16 || type == kEmrPolyBezierTo16, &pts))
+                    return false;
+                const bool curve = type == kEmrPolyBezierTo || type == kEmrPolyBezierTo16;
                 if (curve && pts.size() % 3 != 0) return fail("curve points not in threes");
                 return to_points(curve ? VectorSegment::kCubic : VectorSegment::kLine, pts);
             }
-            case kFillPath: return paint_path(true, false);
-            case kStrokePath: return paint_path(false, true);
-            case kStrokeAndFillPath: return paint_path(true, true);
-            case kPolygon: case kPolygon16: case kPolyline: case kPolyline16:
-            case kPolyBezier: case kPolyBezier16: {
-                const bool small = type == kPolygon16 || type == kPolyline16 || type == kPolyBezier16;
+            case kEmrFillPath:
+                return paint_path(true, false);
+            case kEmrStrokePath:
+                return paint_path(false, true);
+            case kEmrStrokeAndFillPath:
+                return paint_path(true, true);
+            case kEmrPolygon:
+            case kEmrPolygon16:
+            case kEmrPolyline:
+            case kEmrPolyline16:
+            case kEmrPolyBezier:
+            case kEmrPolyBezier16: {
+                const bool small =
+                    type == kEmrPolygon16 || type == kEmrPolyline16 || type == kEmrPolyBezier16;
                 std::vector<VectorPoint> pts;
                 if (!points(r, n, 24, small, &pts)) return false;
-                const bool curve = type == kPolyBezier || type == kPolyBezier16;
+                const bool curve = type == kEmrPolyBezier || type == kEmrPolyBezier16;
                 if (curve && (pts.empty() || (pts.size() - 1) % 3 != 0)) return fail("curve points not 1 + 3n");
-                return shape({pts}, curve, type == kPolygon || type == kPolygon16);
+                return shape({pts}, curve, type == kEmrPolygon || type == kEmrPolygon16);
             }
-            case kPolyPolygon: case kPolyPolygon16: case kPolyPolyline: case kPolyPolyline16: {
-                const bool small = type == kPolyPolygon16 || type == kPolyPolyline16;
+            case kEmrPolyPolygon:
+            case kEmrPolyPolygon16:
+            case kEmrPolyPolyline:
+            case kEmrPolyPolyline16: {
+                const bool small = type == kEmrPolyPolygon16 || type == kEmrPolyPolyline16;
                 if (!need(n, 32)) return false;
                 const std::uint64_t polys = u32(r + 24), total = u32(r + 28);
                 const std::uint64_t at = 32 + 4 * polys;
@@ -263,7 +279,7 @@ public:
                     used += count;
                     figures.push_back(f);
                 }
-                return shape(figures, false, type == kPolyPolygon || type == kPolyPolygon16);
+                return shape(figures, false, type == kEmrPolyPolygon || type == kEmrPolyPolygon16);
             }
             default:
                 if (emf_record_paints(type)) return fail("painting record " + std::to_string(type) + " not understood");

@@ -16,7 +16,6 @@ constexpr std::uint8_t kMove = 6;
 constexpr std::uint8_t kLine = 2;
 constexpr std::uint8_t kCurve = 4;
 constexpr std::uint8_t kClose = 1;
-constexpr std::uint32_t kEmrFillPath = 62;
 constexpr std::uint32_t kEmrGdiComment = 70;
 
 struct Pt {
