@@ -20,6 +20,7 @@
 #include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
+#include "support/message_boxes.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
 #include "ui/preferences_rules.h"
@@ -672,17 +673,20 @@ TEST_F(DesktopPreferencesApply, AHotkeyHeldByAnotherProgramIsReportedOnce) {
     // Another program (here: this thread, without the main window) holds the key.
     ASSERT_TRUE(RegisterHotKey(nullptr, 0x4712, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F11));
     g_settings.global.hotkey = kTestHotkey;
-    {
-        t::MessageBoxAnswerer boxes;
-        HWND host = open_preferences();
-        ASSERT_TRUE(host);
-        click(host, 121);
-        EXPECT_FALSE(IsWindow(host));
-        t::pump_messages();
-        EXPECT_EQ(boxes.count(), 1);
-        EXPECT_NE(boxes.last_text().find(L"ホットキー"), std::wstring::npos) << boxes.last_text();
-        EXPECT_FALSE(hotkey_registered());
-    }
+    // Opens the preferences, applies them and lets what they posted run.
+    const auto apply = [this] {
+        return t::answering_message_boxes([this] {
+            HWND host = open_preferences();
+            ASSERT_TRUE(host);
+            click(host, 121);
+            EXPECT_FALSE(IsWindow(host));
+            t::pump_messages();
+        });
+    };
+    const std::vector<t::SeenMessageBox> boxes = apply();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"ホットキー"), std::wstring::npos) << boxes[0].text;
+    EXPECT_FALSE(hotkey_registered());
     UnregisterHotKey(nullptr, 0x4712);
 
     // No hotkey, or normal mode: nothing to tell.
@@ -691,12 +695,7 @@ TEST_F(DesktopPreferencesApply, AHotkeyHeldByAnotherProgramIsReportedOnce) {
         g_settings.global.station_type = station;
         g_settings.global.hotkey = station ? 0 : kTestHotkey;
         ASSERT_TRUE(RegisterHotKey(nullptr, 0x4712, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F11));
-        t::MessageBoxAnswerer boxes;
-        HWND host = open_preferences();
-        ASSERT_TRUE(host);
-        click(host, 121);
-        t::pump_messages();
-        EXPECT_EQ(boxes.count(), 0);
+        EXPECT_TRUE(apply().empty());
         UnregisterHotKey(nullptr, 0x4712);
     }
 }

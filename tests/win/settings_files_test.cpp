@@ -8,7 +8,7 @@
 
 #include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
-#include "support/resident_windows.h"
+#include "support/message_boxes.h"
 #include "support/test_files.h"
 
 namespace markomi {
@@ -283,42 +283,33 @@ TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
     ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY));
     SettingsSet set = loaded_from(dir);
     set.global.name = u"変更";
-    {
-        testing::MessageBoxAnswerer boxes;
-        EXPECT_FALSE(save_global_settings_in(dir.path(), set));
-        EXPECT_EQ(boxes.count(), 1);
-        EXPECT_NE(boxes.last_text().find(L"保存できませんでした"), std::wstring::npos)
-            << boxes.last_text().size();
-    }
+    // What saving into `folder` answers, and the messages it shows.
+    const auto save = [&set](const std::wstring& folder, bool* saved) {
+        return testing::answering_message_boxes([&] { *saved = save_global_settings_in(folder, set); });
+    };
+    bool saved = true;
+    std::vector<testing::SeenMessageBox> boxes = save(dir.path(), &saved);
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(L"保存できませんでした"), std::wstring::npos) << boxes[0].text.size();
     EXPECT_EQ(testing::read_bytes(ini_path(dir)), original);
-    {
-        // The same folder failing again is not told twice.
-        testing::MessageBoxAnswerer boxes;
-        EXPECT_FALSE(save_global_settings_in(dir.path(), set));
-        EXPECT_EQ(boxes.count(), 0);
-    }
+    // The same folder failing again is not told twice.
+    boxes = save(dir.path(), &saved);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(boxes.empty());
 
     // A file where the folder should be.
     std::wstring blocker = dir.file(L"Markomi2");
     ASSERT_TRUE(testing::write_bytes(blocker, {'x'}));
-    {
-        testing::MessageBoxAnswerer boxes;
-        EXPECT_FALSE(save_global_settings_in(blocker, set));
-        EXPECT_EQ(boxes.count(), 1);
-    }
+    EXPECT_EQ(save(blocker, &saved).size(), 1u);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(testing::read_bytes(blocker), std::vector<unsigned char>{'x'});
-    {
-        testing::MessageBoxAnswerer boxes;
-        EXPECT_FALSE(save_global_settings_in(L"C:\\" + std::wstring(250, L'a'), set));
-        EXPECT_EQ(boxes.count(), 1);
-    }
+    EXPECT_EQ(save(L"C:\\" + std::wstring(250, L'a'), &saved).size(), 1u);
+    EXPECT_FALSE(saved);
 
     SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
-    {
-        testing::MessageBoxAnswerer boxes;
-        EXPECT_TRUE(save_global_settings_in(dir.path(), set));
-        EXPECT_EQ(boxes.count(), 0);
-    }
+    EXPECT_TRUE(save(dir.path(), &saved).empty());
+    EXPECT_TRUE(saved);
     EXPECT_EQ(loaded_from(dir).global.name, u"変更");
     g_settings = SettingsSet();
     g_settings_folder[0] = 0;

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace markomi::testing {
 namespace {
 
-constexpr wchar_t kAnsweredProperty[] = L"Markomi2Test.Answered";
 constexpr int kMessageBoxTextId = 0xFFFF;  // the static that holds a message box's text
 
 std::vector<SeenMessageBox>* g_seen = nullptr;
+std::vector<HWND> g_answered;
 int g_answer = IDOK;
 
 std::wstring item_text(HWND window, int id) {
@@ -20,22 +22,22 @@ std::wstring item_text(HWND window, int id) {
     return text;
 }
 
-void CALLBACK answer_boxes(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
+// A message box is activated once it is built: its title and text are
+// there to read, and the answer posted now ends its modal loop.
+LRESULT CALLBACK answer_box(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_ACTIVATE && g_seen) {
+        HWND box = reinterpret_cast<HWND>(wparam);
         wchar_t name[16] = L"";
-        GetClassNameW(w, name, 16);
-        if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0 && !GetPropW(w, kAnsweredProperty)) {
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
+        GetClassNameW(box, name, 16);
+        if (lstrcmpW(name, L"#32770") == 0 &&
+            std::find(g_answered.begin(), g_answered.end(), box) == g_answered.end()) {
+            g_answered.push_back(box);
+            g_seen->push_back(SeenMessageBox{item_text(box, 0), item_text(box, kMessageBoxTextId)});
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(g_answer, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, g_answer)));
         }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&box));
-    if (!box || !g_seen) return;
-    SetPropW(box, kAnsweredProperty, reinterpret_cast<HANDLE>(1));
-    g_seen->push_back(SeenMessageBox{item_text(box, 0), item_text(box, kMessageBoxTextId)});
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(g_answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, g_answer)));
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 }  // namespace
@@ -44,10 +46,11 @@ std::vector<SeenMessageBox> answering_message_boxes(const std::function<void()>&
                                                     int answer) {
     std::vector<SeenMessageBox> seen;
     g_seen = &seen;
+    g_answered.clear();
     g_answer = answer;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, answer_boxes);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, answer_box, nullptr, GetCurrentThreadId());
     action();
-    KillTimer(nullptr, timer);
+    if (hook) UnhookWindowsHookEx(hook);
     g_seen = nullptr;
     return seen;
 }

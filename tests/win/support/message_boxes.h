@@ -13,9 +13,9 @@ struct SeenMessageBox {
     std::wstring text;
 };
 
-// Runs `action`; every dialog window (#32770) of this thread that shows
-// meanwhile is noted and answered with the button `answer`. Boxes still
-// open after `action` returned cannot be, since they are modal.
+// Runs `action`; every dialog window (#32770) of this thread that is
+// activated meanwhile is noted and answered with the button `answer`. Boxes
+// still open after `action` returned cannot be, since they are modal.
 std::vector<SeenMessageBox> answering_message_boxes(const std::function<void()>& action,
                                                     int answer = 1 /* IDOK */);
 

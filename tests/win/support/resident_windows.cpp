@@ -86,47 +86,6 @@ HWND open_host_window_for_test(HMENU menu) {
     return host;
 }
 
-namespace {
-
-std::vector<HWND> g_answered_boxes;
-std::wstring g_last_box_text;
-
-// A message box is activated once it is built: its text is there to read,
-// and the OK posted now ends its modal loop.
-LRESULT CALLBACK AnswerBoxProc(int code, WPARAM wparam, LPARAM lparam) {
-    if (code == HCBT_ACTIVATE) {
-        HWND box = reinterpret_cast<HWND>(wparam);
-        wchar_t name[16] = L"";
-        GetClassNameW(box, name, 16);
-        if (lstrcmpW(name, L"#32770") == 0 &&
-            std::find(g_answered_boxes.begin(), g_answered_boxes.end(), box) ==
-                g_answered_boxes.end()) {
-            g_answered_boxes.push_back(box);
-            wchar_t text[512] = L"";
-            GetDlgItemTextW(box, 0xFFFF, text, 512);
-            g_last_box_text = text;
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        }
-    }
-    return CallNextHookEx(nullptr, code, wparam, lparam);
-}
-
-}  // namespace
-
-MessageBoxAnswerer::MessageBoxAnswerer() {
-    g_answered_boxes.clear();
-    g_last_box_text.clear();
-    hook_ = SetWindowsHookExW(WH_CBT, AnswerBoxProc, nullptr, GetCurrentThreadId());
-}
-
-MessageBoxAnswerer::~MessageBoxAnswerer() {
-    if (hook_) UnhookWindowsHookEx(hook_);
-}
-
-int MessageBoxAnswerer::count() const { return static_cast<int>(g_answered_boxes.size()); }
-
-std::wstring MessageBoxAnswerer::last_text() const { return g_last_box_text; }
-
 void pump_messages(UINT first, UINT last) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, first, last, PM_REMOVE)) {

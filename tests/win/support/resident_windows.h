@@ -38,21 +38,6 @@ HWND create_recording_window();
 // class menu of the normal-mode stamp settings window.
 HWND open_host_window_for_test(HMENU menu = nullptr);
 
-// While it lives, answers every message box this thread shows with OK,
-// counting the boxes and keeping the last one's text. One at a time.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer();
-    ~MessageBoxAnswerer();
-    MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
-    MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
-    int count() const;
-    std::wstring last_text() const;
-
-private:
-    HHOOK hook_ = nullptr;
-};
-
 // Dispatches what is waiting in [first, last] (0, 0: everything).
 void pump_messages(UINT first = 0, UINT last = 0);
 // Pumps until `done` holds or `limit_ms` has passed; true when it held.
