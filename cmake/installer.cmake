@@ -7,12 +7,7 @@
 # target (which must be defined before this file is included) or, in a tree
 # without that target, from MARKOMI2_UNINSTALLER_EXE. With neither there is
 # nothing complete to ship, and no installer is built.
-file(STRINGS "${CMAKE_SOURCE_DIR}/resources/resource.h" version_line
-     REGEX "^#define MARKOMI2_VERSION_TEXT \"[^\"]+\"")
-string(REGEX REPLACE ".*\"([^\"]+)\".*" "\\1" MARKOMI2_VERSION_TEXT "${version_line}")
-if(NOT MARKOMI2_VERSION_TEXT)
-  message(FATAL_ERROR "MARKOMI2_VERSION_TEXT not found in resources/resource.h")
-endif()
+# MARKOMI2_VERSION_TEXT comes from cmake/version.cmake.
 
 set(MARKOMI2_UNINSTALLER_EXE "" CACHE FILEPATH
     "Markomi2_Uninstaller.exe to package when the tree has no Markomi2_Uninstaller target")
