@@ -10,6 +10,7 @@
 #include "app/program_paths_win.h"
 #include "app/shortcuts_win.h"
 #include "base/file_checks_win.h"
+#include "base/message_box_title.h"
 #include "base/wide_text_win.h"
 #include "base/win_handles_win.h"
 
@@ -183,7 +184,7 @@ void remove_installation(const Installation& installation) {
 }
 
 void uninstaller_message(const std::wstring& text) {
-    MessageBoxW(nullptr, text.c_str(), kUninstallerTitleName, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
+    MessageBoxW(nullptr, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL);
 }
 
 }  // namespace markomi

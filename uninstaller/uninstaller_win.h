@@ -10,8 +10,6 @@
 
 namespace markomi {
 
-constexpr wchar_t kUninstallerTitleName[] = L"マルコミ２";
-
 // Where the installation is, as found at start.
 struct Installation {
     std::wstring install_folder;   // the registry's "Path"; may be empty
