@@ -3,53 +3,25 @@
 #include <cstdint>
 #include <vector>
 
+#include "emf_builder.h"
 #include "output/emf_records.h"
 
 namespace markomi {
 namespace {
 
-// A little-endian byte builder for hand-made metafiles.
-class EmfBuilder {
-public:
-    EmfBuilder& header(std::int32_t frame_right, std::int32_t frame_bottom,
-                       std::uint32_t signature = kEmfSignature) {
-        const std::size_t start = bytes_.size();
-        u32(kEmrHeader);
-        u32(108);
-        for (int i = 0; i < 4; ++i) u32(0);  // rclBounds
-        u32(0);
-        u32(0);
-        u32(static_cast<std::uint32_t>(frame_right));
-        u32(static_cast<std::uint32_t>(frame_bottom));
-        u32(signature);
-        while (bytes_.size() < start + 108) bytes_.push_back(0);
-        return *this;
-    }
-    EmfBuilder& record(std::uint32_t type, std::uint32_t size) {
-        u32(type);
-        u32(size);
-        for (std::uint32_t i = 8; i < size; ++i) bytes_.push_back(0);
-        return *this;
-    }
-    EmfBuilder& eof() { return record(kEmrEof, 20); }
-    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-    EmfSummary summary() const { return summarize_emf(bytes_.data(), bytes_.size()); }
+using testing::EmfBuilder;
 
-private:
-    void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
-    std::vector<std::uint8_t> bytes_;
-};
+EmfSummary summary_of(const EmfBuilder& emf) {
+    return summarize_emf(emf.bytes().data(), emf.bytes().size());
+}
 
 constexpr std::uint32_t kEmrRectangle = 43;
-constexpr std::uint32_t kEmrSelectObject = 37;
 constexpr std::uint32_t kEmrGdiComment = 70;
 
 TEST(EmfSummary, CountsRecordsAndPaintingRecordsAndReadsTheFrame) {
-    EmfBuilder emf;
-    emf.header(2646, 1270).record(kEmrSelectObject, 12).record(kEmrRectangle, 24).eof();
-    const EmfSummary s = emf.summary();
+    EmfBuilder emf(2646, 1270);
+    emf.sized(kEmrSelectObject, 12).sized(kEmrRectangle, 24).eof();
+    const EmfSummary s = summary_of(emf);
     EXPECT_TRUE(s.valid);
     EXPECT_EQ(s.record_count, 4u);
     EXPECT_EQ(s.painting_records, 1u);
@@ -60,9 +32,9 @@ TEST(EmfSummary, CountsRecordsAndPaintingRecordsAndReadsTheFrame) {
 
 TEST(EmfSummary, ARecordingOfOnlyHeaderCommentsAndEofPaintsNothing) {
     // What a GDI+ that cannot record drawing leaves behind.
-    EmfBuilder emf;
-    emf.header(100, 100).record(kEmrGdiComment, 40).eof();
-    const EmfSummary s = emf.summary();
+    EmfBuilder emf(100, 100);
+    emf.sized(kEmrGdiComment, 40).eof();
+    const EmfSummary s = summary_of(emf);
     EXPECT_TRUE(s.valid);
     EXPECT_EQ(s.record_count, 3u);
     EXPECT_EQ(s.painting_records, 0u);
@@ -70,12 +42,12 @@ TEST(EmfSummary, ARecordingOfOnlyHeaderCommentsAndEofPaintsNothing) {
 
 TEST(EmfSummary, RejectsWhatIsNotASoundMetafile) {
     EXPECT_FALSE(summarize_emf(nullptr, 0).valid);
-    EmfBuilder wrong_signature;
-    wrong_signature.header(1, 1, 0x20464D45).eof();
-    EXPECT_FALSE(wrong_signature.summary().valid);
+    EmfBuilder wrong_signature(1, 1, 0x20464D45);
+    wrong_signature.eof();
+    EXPECT_FALSE(summary_of(wrong_signature).valid);
 
-    EmfBuilder good;
-    good.header(1, 1).record(kEmrRectangle, 24).eof();
+    EmfBuilder good(1, 1);
+    good.sized(kEmrRectangle, 24).eof();
     std::vector<std::uint8_t> bytes = good.bytes();
     // Cut inside the last record: the chain runs past the end.
     EXPECT_FALSE(summarize_emf(bytes.data(), bytes.size() - 4).valid);
@@ -83,20 +55,19 @@ TEST(EmfSummary, RejectsWhatIsNotASoundMetafile) {
     EXPECT_FALSE(summarize_emf(bytes.data(), 87).valid);
     EXPECT_FALSE(summarize_emf(bytes.data(), 40).valid);
     // A record size of 0 or one not a multiple of 4 stops the walk.
-    EmfBuilder zero;
-    zero.header(1, 1);
+    EmfBuilder zero(1, 1);
     std::vector<std::uint8_t> z = zero.bytes();
     z.insert(z.end(), {43, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_FALSE(summarize_emf(z.data(), z.size()).valid);
-    EmfBuilder odd;
-    odd.header(1, 1).record(kEmrRectangle, 22);
-    EXPECT_FALSE(odd.summary().valid);
+    EmfBuilder odd(1, 1);
+    odd.sized(kEmrRectangle, 22);
+    EXPECT_FALSE(summary_of(odd).valid);
 }
 
 TEST(EmfSummary, NoticesAMissingEof) {
-    EmfBuilder emf;
-    emf.header(1, 1).record(kEmrRectangle, 24);
-    const EmfSummary s = emf.summary();
+    EmfBuilder emf(1, 1);
+    emf.sized(kEmrRectangle, 24);
+    const EmfSummary s = summary_of(emf);
     EXPECT_TRUE(s.valid);
     EXPECT_FALSE(s.ends_with_eof);
 }

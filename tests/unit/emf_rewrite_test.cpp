@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "emf_builder.h"
 #include "output/emf_records.h"
 #include "output/emf_rewrite.h"
 
@@ -18,10 +19,6 @@ constexpr std::uint8_t kCurve = 4;
 constexpr std::uint8_t kClose = 1;
 constexpr std::uint32_t kEmrGdiComment = 70;
 
-struct Pt {
-    std::int32_t x, y;
-};
-
 std::uint32_t u32_at(const std::vector<std::uint8_t>& b, std::size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
            (static_cast<std::uint32_t>(b[at + 3]) << 24);
@@ -30,62 +27,7 @@ std::int32_t i16_at(const std::vector<std::uint8_t>& b, std::size_t at) {
     return static_cast<std::int16_t>(b[at] | (b[at + 1] << 8));
 }
 
-// A little-endian builder of hand-made metafiles.
-class Emf {
-public:
-    Emf() {
-        u32(kEmrHeader);
-        u32(108);
-        for (int i = 0; i < 8; ++i) u32(0);  // bounds, frame
-        u32(kEmfSignature);
-        while (bytes_.size() < 108) bytes_.push_back(0);
-    }
-    Emf& record(std::uint32_t type, std::initializer_list<std::uint32_t> body = {}) {
-        u32(type);
-        u32(static_cast<std::uint32_t>(8 + 4 * body.size()));
-        for (std::uint32_t v : body) u32(v);
-        return *this;
-    }
-    // EMR_POLYDRAW16 (16-bit points) or EMR_POLYDRAW; `count` overrides the
-    // stored point count.
-    Emf& polydraw(std::vector<Pt> points, std::vector<std::uint8_t> types, bool wide = false,
-                  std::int64_t count = -1) {
-        const std::size_t start = bytes_.size();
-        u32(wide ? kEmrPolyDraw : kEmrPolyDraw16);
-        u32(0);
-        for (std::uint32_t v : {11u, 12u, 13u, 14u}) u32(v);  // bounds
-        u32(static_cast<std::uint32_t>(count >= 0 ? count
-                                                  : static_cast<std::int64_t>(points.size())));
-        for (const Pt& p : points) {
-            if (wide) {
-                u32(static_cast<std::uint32_t>(p.x));
-                u32(static_cast<std::uint32_t>(p.y));
-            } else {
-                u16(static_cast<std::uint16_t>(p.x));
-                u16(static_cast<std::uint16_t>(p.y));
-            }
-        }
-        bytes_.insert(bytes_.end(), types.begin(), types.end());
-        while (bytes_.size() % 4 != 0) bytes_.push_back(0);
-        const std::uint32_t size = static_cast<std::uint32_t>(bytes_.size() - start);
-        for (int i = 0; i < 4; ++i)
-            bytes_[start + 4 + i] = static_cast<std::uint8_t>(size >> (8 * i));
-        return *this;
-    }
-    Emf& path(std::uint32_t type) { return record(type); }
-    Emf& eof() { return record(kEmrEof, {0, 0, 20}); }
-    const std::vector<std::uint8_t>& bytes() const { return bytes_; }
-
-private:
-    void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
-    void u16(std::uint16_t v) {
-        bytes_.push_back(static_cast<std::uint8_t>(v));
-        bytes_.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-    std::vector<std::uint8_t> bytes_;
-};
+using Emf = testing::EmfBuilder;
 
 // The records after the header, one word each, with their points:
 // "MOVE 1,2 | LINE16 3,4 5,6 | CLOSE". Also checks what every poly record
@@ -170,10 +112,10 @@ std::string rewritten(const Emf& emf) {
 
 TEST(EmfRewrite, FiguresInsideAPathBecomeMovesLinesCurvesAndCloses) {
     Emf emf;
-    emf.path(kEmrBeginPath)
+    emf.record(kEmrBeginPath)
         .polydraw({{1, 2}, {3, 4}, {5, 6}, {7, 8}, {9, 10}, {11, 12}, {20, 20}, {30, -30}},
                   {kMove, kLine, kLine, kCurve, kCurve, kCurve | kClose, kMove, kLine | kClose})
-        .path(kEmrEndPath)
+        .record(kEmrEndPath)
         .record(kEmrFillPath, {0, 0, 0, 0})
         .eof();
     EXPECT_EQ(rewritten(emf),
@@ -198,9 +140,9 @@ TEST(EmfRewrite, OutsideAPathACloseDrawsTheLineBackToTheFiguresStart) {
     // Where the path ended or was given up, the figure is outside again.
     for (std::uint32_t leave : {kEmrEndPath, kEmrAbortPath}) {
         Emf after;
-        after.path(kEmrBeginPath)
+        after.record(kEmrBeginPath)
             .polydraw({{0, 0}, {4, 0}}, {kMove, kLine | kClose})
-            .path(leave)
+            .record(leave)
             .polydraw({{0, 0}, {4, 0}}, {kMove, kLine | kClose})
             .eof();
         const std::string ended = leave == kEmrEndPath ? "END" : "ABORT";
@@ -227,9 +169,9 @@ TEST(EmfRewrite, ThirtyTwoBitPolyDrawKeepsWidePointsWhereNeeded) {
 TEST(EmfRewrite, OtherRecordsStayByteForByteAndTheHeaderCountsTheResult) {
     Emf emf;
     emf.record(kEmrGdiComment, {8, 0xDEADBEEF, 0x01020304})
-        .path(kEmrBeginPath)
+        .record(kEmrBeginPath)
         .polydraw({{1, 1}, {2, 2}, {3, 3}}, {kMove, kLine, kLine})  // 2 records from 1
-        .path(kEmrEndPath)
+        .record(kEmrEndPath)
         .eof();
     const std::vector<std::uint8_t>& in = emf.bytes();
     const EmfRewrite r = rewrite_polydraw_records(in.data(), in.size());
@@ -296,7 +238,7 @@ TEST(EmfRewrite, RefusesWhatItCannotTranslateFaithfully) {
     EXPECT_EQ(rewritten(unknown_start), "refused");
     // Inside a path the reader's own CLOSEFIGURE knows it.
     Emf in_path;
-    in_path.path(kEmrBeginPath).polydraw({{5, 0}}, {kLine | kClose}).path(kEmrEndPath).eof();
+    in_path.record(kEmrBeginPath).polydraw({{5, 0}}, {kLine | kClose}).record(kEmrEndPath).eof();
     EXPECT_EQ(rewritten(in_path), "BEGIN | LINE16 5,0 | CLOSE | END | EOF");
 
     // Not a sound metafile at all.

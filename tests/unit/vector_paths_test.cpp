@@ -7,69 +7,20 @@
 #include <string>
 #include <vector>
 
+#include "emf_builder.h"
 #include "output/vector_paths.h"
 #include "output/vector_writers.h"
 
 namespace markomi {
 namespace {
 
-// A little-endian builder of hand-made metafiles whose reference device has
-// 10 pixels per millimetre and whose frame is 0,0 .. 20 x 10 mm.
-class Emf {
-public:
-    Emf() {
-        u32(kEmrHeader);
-        u32(108);
-        for (std::uint32_t v : {0u, 0u, 200u, 100u}) u32(v);    // bounds
-        for (std::uint32_t v : {0u, 0u, 2000u, 1000u}) u32(v);  // frame
-        u32(kEmfSignature);
-        while (bytes_.size() < 72) bytes_.push_back(0);
-        for (std::uint32_t v : {1000u, 500u, 100u, 50u}) u32(v);  // device pixels, mm
-        while (bytes_.size() < 108) bytes_.push_back(0);
-    }
-    Emf& record(std::uint32_t type, std::initializer_list<std::uint32_t> body = {}) {
-        u32(type);
-        u32(static_cast<std::uint32_t>(8 + 4 * body.size()));
-        for (std::uint32_t v : body) u32(v);
-        return *this;
-    }
-    // A POLYLINETO16 / POLYBEZIERTO16 / POLYGON16 style record.
-    Emf& poly16(std::uint32_t type, std::initializer_list<std::int16_t> xy) {
-        u32(type);
-        u32(static_cast<std::uint32_t>(28 + 2 * xy.size()));
-        for (int i = 0; i < 4; ++i) u32(0);
-        u32(static_cast<std::uint32_t>(xy.size() / 2));
-        for (std::int16_t v : xy) {
-            bytes_.push_back(static_cast<std::uint8_t>(v));
-            bytes_.push_back(static_cast<std::uint8_t>(static_cast<std::uint16_t>(v) >> 8));
-        }
-        return *this;
-    }
-    Emf& xform(std::uint32_t type, std::initializer_list<float> m, std::uint32_t mode = 0) {
-        u32(type);
-        u32(type == 36 ? 36 : 32);
-        for (float f : m) {
-            std::uint32_t v;
-            std::memcpy(&v, &f, sizeof v);
-            u32(v);
-        }
-        if (type == 36) u32(mode);
-        return *this;
-    }
-    Emf& move(std::int32_t x, std::int32_t y) {
-        return record(27, {static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)});
-    }
-    VectorDrawing translate() {
-        record(kEmrEof, {0, 0, 20});
-        return translate_emf(bytes_.data(), bytes_.size());
-    }
+using testing::EmfBuilder;
 
-private:
-    void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    }
-    std::vector<std::uint8_t> bytes_;
-};
+// The builder's metafile, ended, read back as paths.
+VectorDrawing translated(EmfBuilder& e) {
+    e.eof();
+    return translate_emf(e.bytes().data(), e.bytes().size());
+}
 
 constexpr std::uint32_t kCreatePen = 38, kCreateBrush = 39, kSelect = 37, kBegin = 59,
                         kEnd = 60, kClose = 61, kFill = 62, kStroke = 64, kLineTo16 = 89,
@@ -78,11 +29,11 @@ constexpr std::uint32_t kCreatePen = 38, kCreateBrush = 39, kSelect = 37, kBegin
 constexpr std::uint32_t kRed = 0x000000E6;  // COLORREF 0x00BBGGRR of #e60000
 
 TEST(VectorPaths, StrokedLineKeepsPenColourAndWidth) {
-    Emf e;
+    EmfBuilder e;
     e.record(kCreatePen, {1, 0, 3, 0, kRed}).record(kSelect, {1});
     e.record(kBegin).move(10, 20).poly16(kLineTo16, {30, 20, 30, 40}).record(kEnd);
     e.record(kStroke, {0, 0, 0, 0});
-    const VectorDrawing d = e.translate();
+    const VectorDrawing d = translated(e);
     ASSERT_TRUE(d.ok) << d.error;
     ASSERT_EQ(d.paths.size(), 1u);
     const VectorPath& p = d.paths[0];
@@ -102,13 +53,13 @@ TEST(VectorPaths, StrokedLineKeepsPenColourAndWidth) {
 }
 
 TEST(VectorPaths, LinesAndShapesOutsideAPathAreDrawnAtOnce) {
-    Emf e;
+    EmfBuilder e;
     e.record(kCreatePen, {1, 0, 2, 0, kRed}).record(kSelect, {1});
     e.record(kCreateBrush, {2, 0, 0x00336699, 0}).record(kSelect, {2});
     // The pen alone draws lines from the current position, which moves on.
     e.move(5, 5).poly16(kLineTo16, {9, 5}).poly16(kBezierTo16, {9, 6, 9, 7, 9, 8});
     e.poly16(86, {0, 0, 4, 0, 4, 4});  // POLYGON16: brush inside, pen around
-    const VectorDrawing d = e.translate();
+    const VectorDrawing d = translated(e);
     ASSERT_TRUE(d.ok) << d.error;
     ASSERT_EQ(d.paths.size(), 3u);
     EXPECT_TRUE(d.paths[0].stroke);
@@ -121,12 +72,12 @@ TEST(VectorPaths, LinesAndShapesOutsideAPathAreDrawnAtOnce) {
 }
 
 TEST(VectorPaths, FilledCurveIsClosedWithTheBrushAndFillMode) {
-    Emf e;
+    EmfBuilder e;
     e.record(kCreateBrush, {2, 0, 0x00336699, 0}).record(kSelect, {2});
     e.record(19, {2});  // SETPOLYFILLMODE WINDING
     e.record(kBegin).move(0, 0).poly16(kBezierTo16, {10, 0, 20, 10, 20, 20}).record(kClose).record(kEnd);
     e.record(kFill, {0, 0, 0, 0});
-    const VectorDrawing d = e.translate();
+    const VectorDrawing d = translated(e);
     ASSERT_TRUE(d.ok) << d.error;
     ASSERT_EQ(d.paths.size(), 1u);
     const VectorPath& p = d.paths[0];
@@ -142,7 +93,7 @@ TEST(VectorPaths, FilledCurveIsClosedWithTheBrushAndFillMode) {
 }
 
 TEST(VectorPaths, WorldTransformMovesPointsAndScalesGeometricPens) {
-    Emf e;
+    EmfBuilder e;
     // A geometric pen 2 units wide, flat ends and mitred corners,, drawn at scale 3 and moved by (5, 7)
     // through SET then a right multiply by the translation.
     e.record(kExtCreatePen, {1, 0, 0, 0, 0, 0x12200, 2, 0, kRed, 0, 0}).record(kSelect, {1});
@@ -155,7 +106,7 @@ TEST(VectorPaths, WorldTransformMovesPointsAndScalesGeometricPens) {
     // The page's origins move the device point after the world transform.
     e.record(10, {2, 0}).record(12, {0, 10});  // SETWINDOWORGEX, SETVIEWPORTORGEX
     e.record(kBegin).move(1, 1).record(kEnd).record(kStroke, {0, 0, 0, 0});
-    const VectorDrawing d = e.translate();
+    const VectorDrawing d = translated(e);
     ASSERT_TRUE(d.ok) << d.error;
     ASSERT_EQ(d.paths.size(), 3u);
     EXPECT_DOUBLE_EQ(d.paths[2].segments[0].p[0].x, 9);
@@ -171,14 +122,14 @@ TEST(VectorPaths, WorldTransformMovesPointsAndScalesGeometricPens) {
 }
 
 TEST(VectorPaths, RestoreDcBringsBackTransformAndBrush) {
-    Emf e;
+    EmfBuilder e;
     e.record(kCreateBrush, {1, 0, kRed, 0}).record(kCreateBrush, {2, 0, 0x00FF0000, 0});
     e.record(kSelect, {1}).record(kSaveDc);
     e.record(kSelect, {2}).xform(kSetXform, {1, 0, 0, 1, 100, 100});
     e.record(kBegin).move(1, 1).poly16(kLineTo16, {2, 2}).record(kEnd).record(kFill, {0, 0, 0, 0});
     e.record(kRestoreDc, {0xFFFFFFFFu});
     e.record(kBegin).move(1, 1).poly16(kLineTo16, {2, 2}).record(kEnd).record(kFill, {0, 0, 0, 0});
-    const VectorDrawing d = e.translate();
+    const VectorDrawing d = translated(e);
     ASSERT_TRUE(d.ok) << d.error;
     ASSERT_EQ(d.paths.size(), 2u);
     EXPECT_EQ(d.paths[0].fill_color.b, 0xFF);
@@ -189,26 +140,26 @@ TEST(VectorPaths, RestoreDcBringsBackTransformAndBrush) {
 }
 
 TEST(VectorPaths, UnknownPaintingRecordsAndBadRestoresAreRefused) {
-    Emf text;
+    EmfBuilder text;
     text.record(84, {0, 0, 0, 0});  // EXTTEXTOUTW: ink this reader cannot turn into paths
-    EXPECT_FALSE(text.translate().ok);
-    Emf restore;
+    EXPECT_FALSE(translated(text).ok);
+    EmfBuilder restore;
     restore.record(kRestoreDc, {0xFFFFFFFFu});  // nothing saved
-    EXPECT_FALSE(restore.translate().ok);
-    Emf clip;  // a clip would take ink away
+    EXPECT_FALSE(translated(restore).ok);
+    EmfBuilder clip;  // a clip would take ink away
     clip.record(30, {0, 0, 10, 10});  // INTERSECTCLIPRECT
-    EXPECT_FALSE(clip.translate().ok);
-    Emf passed;  // a GDI comment and the removal of every clip change no ink
+    EXPECT_FALSE(translated(clip).ok);
+    EmfBuilder passed;  // a GDI comment and the removal of every clip change no ink
     passed.record(70, {0}).record(75, {0, 5});
-    EXPECT_TRUE(passed.translate().ok);
+    EXPECT_TRUE(translated(passed).ok);
 }
 
 VectorDrawing tiny_square() {
-    Emf e;
+    EmfBuilder e;
     e.record(kCreateBrush, {1, 0, kRed, 0}).record(kSelect, {1});
     e.record(kBegin).move(10, 10).poly16(kLineTo16, {50, 10, 50, 50}).record(kClose).record(kEnd);
     e.record(kFill, {0, 0, 0, 0});
-    return e.translate();
+    return translated(e);
 }
 
 TEST(VectorWriters, SvgIsWellFormedAndSizedInMillimetres) {
