@@ -18,6 +18,13 @@ using testing::TempFolder;
 
 std::wstring ini_path(const TempFolder& dir) { return dir.file(L"Markomi2.ini"); }
 
+// The folder's settings file holding `bytes`, then made read-only.
+bool write_read_only_settings(const TempFolder& dir, const std::vector<unsigned char>& bytes) {
+    SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+    return testing::write_bytes(ini_path(dir), bytes) &&
+           SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
 SettingsSet loaded_from(const TempFolder& dir) {
     SettingsSet set;
     load_settings_in(dir.path().c_str(), set);
@@ -203,18 +210,15 @@ TEST(SettingsFiles, AReadOnlyFileStaysAsItWas) {
     TempFolder dir;
     std::vector<unsigned char> original =
         testing::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\nNAME=鈴木\r\n");
-    ASSERT_TRUE(testing::write_bytes(ini_path(dir), original));
-    ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(write_read_only_settings(dir, original));
     SettingsSet set = loaded_from(dir);
     set.global.name = u"変更";
     EXPECT_FALSE(save_settings_in(dir.path().c_str(), set));
     EXPECT_EQ(testing::read_bytes(ini_path(dir)), original);
 
     // A Shift-JIS file, which a save would otherwise replace, is kept too.
-    SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
     std::vector<unsigned char> sjis = testing::shift_jis(L"[MARKOMI]\r\nNAME=鈴木\r\n");
-    ASSERT_TRUE(testing::write_bytes(ini_path(dir), sjis));
-    ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(write_read_only_settings(dir, sjis));
     set = loaded_from(dir);
     EXPECT_FALSE(save_settings_in(dir.path().c_str(), set));
     EXPECT_EQ(testing::read_bytes(ini_path(dir)), sjis);
@@ -279,8 +283,7 @@ TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
     TempFolder dir;
     std::vector<unsigned char> original =
         testing::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\nNAME=鈴木\r\n");
-    ASSERT_TRUE(testing::write_bytes(ini_path(dir), original));
-    ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    ASSERT_TRUE(write_read_only_settings(dir, original));
     SettingsSet set = loaded_from(dir);
     set.global.name = u"変更";
     // What saving into `folder` answers, and the messages it shows.
