@@ -179,10 +179,19 @@ void finish_stamp_copy() {
     end_program_windows();
 }
 
+namespace {
+
+// The key as it is now, not as this thread's input last saw it: the icon,
+// the overlay, the hotkey and a drop reach the stamp without the keyboard
+// focus, so GetKeyState would not know about a Ctrl held in another window.
+bool ctrl_held_now() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
+
+}  // namespace
+
 bool copy_active_stamp() {
     ClipboardCopy outcome = ClipboardCopy::kNotRendered;
     if (copy_stamp_to_clipboard(g_settings, g_settings.global.active, g_main_window,
-                                GetKeyState(VK_CONTROL) < 0, &outcome))
+                                ctrl_held_now(), &outcome))
         return true;
     const bool busy = outcome == ClipboardCopy::kClipboardBusy;
     MessageBoxW(nullptr, busy ? kClipboardBusyText : kStampNotRenderedText, kMessageBoxTitle,

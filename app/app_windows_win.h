@@ -11,6 +11,7 @@ constexpr UINT kMsgTrayCallback = WM_USER + 1;   // notification-icon callback
 constexpr UINT kMsgReAddTrayIcon = WM_USER + 2;  // refill the icon record and add it again
 constexpr UINT kMsgRebuildHost = WM_USER + 3;    // host window: rebuild at another resolution
 constexpr UINT kMsgHotkeyTaken = WM_USER + 4;    // tell the user the hotkey is held elsewhere
+constexpr UINT kMsgSettingsLoadProblem = WM_USER + 5;  // tell the user the settings file was not usable
 constexpr UINT kTrayIconId = 32517;
 constexpr UINT_PTR kTimerTrayAnimation = 1;      // main window, 500 ms
 constexpr UINT kTrayAnimationPeriodMs = 500;

@@ -11,6 +11,7 @@
 #include "app/overlay_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
+#include "app/window_metrics.h"
 #include "base/process_globals_win.h"
 #include "dates/era_registry_win.h"
 #include "output/image_file_win.h"
@@ -34,6 +35,8 @@ constexpr int kTrayRetryAttempts = 60;
 UINT g_taskbar_created_message = 0;
 int g_animation_counter = 1;
 int g_tray_retries_left = 0;
+// Set by WM_ENDSESSION: the session really ends.
+bool g_session_ending = false;
 
 struct PopupItem {
     int command;
@@ -93,14 +96,19 @@ LRESULT OnCreate(HWND hwnd) {
     // Told once the start-up is over: a box here would hold the start-up
     // mutex until the user answered it.
     if (hotkey_taken()) PostMessageW(hwnd, kMsgHotkeyTaken, 0, 0);
+    if (settings_load_problem()) PostMessageW(hwnd, kMsgSettingsLoadProblem, 0, 0);
     g_overlay_window = create_overlay_window(hwnd);
     if (resident_mode()) open_opening_window(hwnd);
     return 0;
 }
 
 // The host window goes first: the preferences window registers the hotkey
-// again as it goes, and the program must not leave holding it.
+// again as it goes, and the program must not leave holding it. Its save is
+// quiet when another process asked for the end (a newly started copy, the
+// uninstaller): a message box now would outlast that process's wait, and the
+// user would be left with no copy running.
 LRESULT OnDestroy(HWND) {
+    QuietSaves quiet(g_session_ending || InSendMessage());
     if (g_host_window) DestroyWindow(g_host_window);
     unregister_hotkey();
     delete_window_fonts();
@@ -111,10 +119,20 @@ LRESULT OnDestroy(HWND) {
     return 0;
 }
 
-// Windows is ending the session: what the user set must reach the disk first.
+// Windows is ending the session: what the user set must reach the disk
+// first. Nothing may wait for the user here (a box about a read-only file
+// would hold up every logoff), so a failed save is only logged.
 LRESULT OnQueryEndSession(HWND) {
+    QuietSaves quiet;
     save_settings();
     return TRUE;
+}
+
+// The session ends (or goes on, when another program refused): from here a
+// destruction may follow at any moment, and it must not ask anything either.
+LRESULT OnEndSession(WPARAM ending) {
+    g_session_ending = ending != FALSE;
+    return 0;
 }
 
 void show_popup_menu(HWND hwnd) {
@@ -197,6 +215,9 @@ LRESULT OnTimer(HWND hwnd, WPARAM id) {
 // when its own notice came first); one on another monitor has a notice of
 // its own when its resolution changes.
 LRESULT OnDpiChanged(HWND hwnd, WPARAM wparam) {
+    // Anyone can post this message; a resolution no screen has would turn
+    // every font and window size of the program to nothing or to giants.
+    if (!is_plausible_dpi(LOWORD(wparam))) return 0;
     g_current_dpi = LOWORD(wparam);
     if (!g_host_window || MonitorFromWindow(g_host_window, MONITOR_DEFAULTTONEAREST) !=
                               MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST))
@@ -231,6 +252,11 @@ LRESULT OnHotkeyTaken() {
     return 0;
 }
 
+LRESULT OnSettingsLoadProblem() {
+    report_settings_load_problem();
+    return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -238,6 +264,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_CREATE: return OnCreate(hwnd);
         case WM_DESTROY: return OnDestroy(hwnd);
         case WM_QUERYENDSESSION: return OnQueryEndSession(hwnd);
+        case WM_ENDSESSION: return OnEndSession(wparam);
         case WM_COMMAND: return OnCommand(hwnd, wparam);
         case WM_TIMER: return OnTimer(hwnd, wparam);
         case WM_DPICHANGED: return OnDpiChanged(hwnd, wparam);
@@ -245,6 +272,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case kMsgTrayCallback: return OnTrayCallback(hwnd, wparam, lparam);
         case kMsgReAddTrayIcon: return OnReAddTrayIcon(hwnd);
         case kMsgHotkeyTaken: return OnHotkeyTaken();
+        case kMsgSettingsLoadProblem: return OnSettingsLoadProblem();
         default: break;
     }
     if (msg != 0 && msg == g_taskbar_created_message) SendMessageW(hwnd, kMsgReAddTrayIcon, 0, 0);

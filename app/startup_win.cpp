@@ -101,6 +101,7 @@ int run_markomi2(HINSTANCE instance) {
     g_debug_enabled = false;
     enable_debug_log_from_environment();
     load_era_table();
+    sweep_stale_temporary_copies();
     load_field_enable();
     save_field_enable();
     load_settings();

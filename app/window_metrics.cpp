@@ -19,4 +19,6 @@ std::int32_t scaled_menu_bar_height(std::int32_t system_height, std::int32_t cur
                                      startup_dpi);
 }
 
+bool is_plausible_dpi(std::int32_t dpi) { return dpi >= 48 && dpi <= 960; }
+
 }  // namespace markomi

@@ -18,6 +18,11 @@ enum class WindowFontUser {
 // with `expand` 1 / 0.
 std::int32_t window_character_height(WindowFontUser user, std::int32_t dpi, std::int32_t expand);
 
+// Whether a resolution reported by a WM_DPICHANGED can be a screen's
+// (Windows scales from 100 % to 500 % of 96 dpi; anything far outside, such
+// as 0 or 65535 from a forged message, is not one).
+bool is_plausible_dpi(std::int32_t dpi);
+
 // Height of the menu bar at the current resolution: the system's value
 // (measured at start-up resolution) scaled by current / start-up DPI.
 std::int32_t scaled_menu_bar_height(std::int32_t system_height, std::int32_t current_dpi,

@@ -18,7 +18,7 @@
 #include "output/bitmap_output_win.h"
 #include "output/halve.h"
 #include "output/bmp_writer.h"
-#include "output/file_replace_win.h"
+#include "base/safe_file_win.h"
 #include "output/image_matte.h"
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"

@@ -8,7 +8,7 @@
 #include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
-#include "output/file_replace_win.h"
+#include "base/safe_file_win.h"
 #include "output/emf_plus_converter_win.h"
 #include "output/emf_rewrite_win.h"
 #include "output/metafile_bytes_win.h"
@@ -337,9 +337,10 @@ bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
 }
 
 bool save_stamp_emf(SettingsSet& set, int slot_index, const wchar_t* path) {
-    // Through the same temporary file as the other writers, so a read-only
+    // Through the same staging file as the other writers, so a read-only
     // target is refused alike and a failure leaves the old file whole.
-    return write_through_temporary(path, [&](const wchar_t* temporary) {
+    if (path == nullptr) return false;
+    return write_file_through_staging(path, [&](const wchar_t* temporary) {
         HENHMETAFILE metafile = render_stamp_metafile(set, slot_index, temporary);
         if (!metafile) return false;
         DeleteEnhMetaFile(metafile);  // closes the file
@@ -352,14 +353,6 @@ bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool 
     if (stamp_output_for(set.global, ctrl_down) == StampOutput::kMetafile)
         return copy_metafile_to_clipboard(set, slot_index, owner, outcome);
     return copy_bitmap_to_clipboard(set, slot_index, owner, outcome);
-}
-
-// The key as it is now, not as this thread's input queue last saw it: the
-// icon, the overlay and the hotkey reach here without the keyboard focus, so
-// GetKeyState would not know about a Ctrl pressed in another window.
-bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner) {
-    return copy_stamp_to_clipboard(set, slot_index, owner,
-                                   (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0);
 }
 
 }  // namespace markomi

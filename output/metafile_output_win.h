@@ -54,10 +54,9 @@ bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
 bool save_stamp_emf(SettingsSet& set, int slot_index, const wchar_t* path);
 
 // The stamping switch: FORMAT's first letter picks the metafile ("M") or the
-// bitmap, and Ctrl held reverses the choice.
+// bitmap, and Ctrl held reverses the choice. The program's stamps all come
+// through copy_active_stamp (app/app_windows_win.h), which reads the key.
 bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner, bool ctrl_down,
                              ClipboardCopy* outcome = nullptr);
-// The same with the Ctrl key's state read now.
-bool copy_stamp_to_clipboard(SettingsSet& set, int slot_index, HWND owner);
 
 }  // namespace markomi

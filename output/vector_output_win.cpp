@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "output/file_replace_win.h"
+#include "base/safe_file_win.h"
 #include "output/metafile_bytes_win.h"
 #include "output/metafile_output_win.h"
 #include "output/vector_paths.h"

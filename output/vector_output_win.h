@@ -10,7 +10,7 @@ namespace markomi {
 
 enum class VectorFormat { kSvg, kPdf };
 
-// Writes through a temporary file beside `path` (output/file_replace_win.h),
+// Writes through a staging file beside `path` (base/safe_file_win.h),
 // so a failure leaves no partial file and an old file whole. `width` and
 // `height`, when given, receive the picture frame in pixels of the
 // metafile's reference device. False when the metafile could not be made or read back, or the

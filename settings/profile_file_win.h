@@ -1,11 +1,8 @@
 #pragma once
-// Profile files without the UTF-16 mark. The platform's profile functions
-// read and write such a file in the system's ANSI code page, which is 932
-// only on Japanese Windows without the UTF-8 option; elsewhere Japanese keys
-// and values would come in garbled and be saved that way. These helpers
-// decode the file as profile_encoding.h decides into a UTF-16 copy, which the
-// profile functions handle alike on every system, and encode it back.
-#include <optional>
+// The bytes of profile files without the UTF-16 mark. Shift-JIS is decoded
+// and encoded through code page 932 itself, not the system's ANSI code page,
+// which is 932 only on Japanese Windows without the UTF-8 option: elsewhere
+// Japanese keys and values would come in garbled and be saved that way.
 #include <string>
 #include <string_view>
 
@@ -13,41 +10,15 @@
 
 namespace markomi {
 
-// The whole file; nullopt when it does not exist or cannot be read.
-std::optional<std::string> read_whole_file(const std::wstring& path);
-
-// Text of a file's bytes: Shift-JIS through code page 932 (not the system's
-// ANSI code page), UTF-8 without its signature, UTF-16LE without its mark.
+// Text of a file's bytes: Shift-JIS through code page 932, UTF-8 as
+// decode_utf8_profile reads it, UTF-16LE without its mark (an odd last byte
+// of a cut file is dropped).
 std::u16string decode_profile_bytes(std::string_view bytes, ProfileEncoding encoding);
 
-// Bytes of `text` in `encoding`; for UTF-8 with the signature when asked.
+// Bytes of `text` in `encoding`: UTF-16LE with FF FE, UTF-8 with the
+// signature when asked. `exact`, when given, is set false when a character
+// has no form in the encoding (only Shift-JIS can lack one).
 std::string encode_profile_text(std::u16string_view text, ProfileEncoding encoding,
-                                bool utf8_signature);
-
-// Makes `bytes` the content of `path` without ever cutting the old content
-// short: they go into `staging` beside it, which then replaces the file in
-// one step. False, with the old file as it was, when anything fails
-// (a read-only file included).
-bool replace_file_contents(const std::wstring& path, const std::wstring& staging,
-                           std::string_view bytes);
-
-// A UTF-16LE file with FF FE in the temporary folder, holding a given text
-// for the profile functions; removed again when this goes.
-class Utf16ProfileCopy {
-public:
-    explicit Utf16ProfileCopy(std::u16string_view text);
-    ~Utf16ProfileCopy();
-    Utf16ProfileCopy(const Utf16ProfileCopy&) = delete;
-    Utf16ProfileCopy& operator=(const Utf16ProfileCopy&) = delete;
-
-    // False when the copy could not be made.
-    bool valid() const { return !path_.empty(); }
-    const std::wstring& path() const { return path_; }
-    // The text as the copy holds it now (after writes into it).
-    std::optional<std::u16string> text() const;
-
-private:
-    std::wstring path_;
-};
+                                bool utf8_signature, bool* exact = nullptr);
 
 }  // namespace markomi

@@ -2,12 +2,12 @@
 
 #include <windows.h>
 
-#include "base/file_checks_win.h"
 #include "base/message_box_title.h"
 #include "base/path_join.h"
 #include "base/process_globals_win.h"
-#include "base/win_handles_win.h"
+#include "base/safe_file_win.h"
 #include "base/wide_text_win.h"
+#include "diag/debug_log_win.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "settings/memory_profile.h"
 #include "settings/profile_encoding.h"
@@ -17,81 +17,203 @@
 namespace markomi {
 namespace {
 
-// Returned for a missing key; no profile line can produce it by accident.
-constexpr wchar_t kMissing[] = L"\x01\x02<markomi2:missing>\x02\x01";
+// Far beyond any settings file (about 20 KiB); a larger file is not read at
+// all: parsing it would hold up the start while the start-up mutex is held.
+constexpr std::size_t kFileLimit = 1u << 20;
 
-// Longer than any field's capacity (499) and any number worth reading.
-constexpr DWORD kValueUnits = 1024;
+// Another copy's save takes milliseconds; a lock held longer than this
+// belongs to a copy that hangs, and waiting on would hang this one too.
+constexpr DWORD kLockTimeoutMs = 2000;
 
-std::wstring joined(const wchar_t* folder, const wchar_t* name) {
+constexpr wchar_t kLockFileName[] = L"Markomi2.ini.lock";
+constexpr wchar_t kBackupSuffix[] = L".bak";
+
+// Quiet while positive: at session end and while another process's request
+// ends the program, a message box would block the logoff or the new copy.
+int g_quiet_saves = 0;
+
+SettingsFileState g_load_state = SettingsFileState::kMissing;
+bool g_load_problem_told = false;
+
+// `folder`\`name`; empty when there is no folder (no settings file at all,
+// never one at the root of the current drive) or the path does not fit.
+std::wstring file_in(const wchar_t* folder, const wchar_t* name) {
+    if (folder == nullptr || *folder == L'\0') return std::wstring();
     return std::wstring(as_wide(path_join(as_u16(std::wstring_view(folder)), u"\\",
                                           as_u16(std::wstring_view(name)))));
 }
 
-bool is_read_only(const std::wstring& path) {
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+void log_failure(const wchar_t* what, const std::wstring& path) {
+    std::wstring line = std::wstring(what) + L": " + path;
+    OutputDebugStringW(line.c_str());
+    log_message(line);
 }
 
-// True for a file the profile functions will keep writing as UTF-16: it
-// starts with FF FE and holds whole code units. Anything else is rewritten
-// from scratch rather than patched in place.
-bool is_sound_utf16_file(const std::wstring& path) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 2 || (size.QuadPart % 2) != 0)
+// A file's text as the profile functions would see it.
+struct ProfileText {
+    ProfileEncoding encoding = ProfileEncoding::kShiftJis;
+    std::u16string text;
+};
+
+ProfileText decoded(const std::string& bytes) {
+    ProfileText out;
+    out.encoding = detect_profile_encoding(bytes);
+    out.text = decode_profile_bytes(bytes, out.encoding);
+    return out;
+}
+
+// Moves a file that cannot be settings out of the way as "<name>.bak", so
+// the user keeps it and the program can start afresh.
+bool set_aside(const std::wstring& folder, const std::wstring& path) {
+    FileLock lock(folder + L"\\" + kLockFileName, kLockTimeoutMs);
+    return lock.held() &&
+           MoveFileExW(path.c_str(), (path + kBackupSuffix).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// Reads the file at `path` into `set` (defaults first). With a folder given,
+// a file too large or not text is moved aside; without, it is only skipped.
+SettingsFileState read_settings(const std::wstring& folder, const std::wstring& path,
+                                SettingsSet& set) {
+    MemoryProfile empty;
+    load_settings_from(empty, set);  // the defaults
+    if (path.empty()) return SettingsFileState::kMissing;
+    FileBytes file = read_file_bytes(path, kFileLimit);
+    if (file.state == FileRead::kMissing) return SettingsFileState::kMissing;
+    if (file.state == FileRead::kUnreadable) return SettingsFileState::kUnreadable;
+    ProfileText text;
+    if (file.state == FileRead::kRead) text = decoded(file.bytes);
+    if (file.state == FileRead::kRead && is_profile_text(text.text)) {
+        MemoryProfile profile = MemoryProfile::parse(text.text);
+        load_settings_from(profile, set);
+        return SettingsFileState::kRead;
+    }
+    if (folder.empty() || !set_aside(folder, path)) return SettingsFileState::kUnreadable;
+    return SettingsFileState::kSetAside;
+}
+
+}  // namespace
+
+QuietSaves::QuietSaves(bool quiet) : quiet_(quiet) {
+    if (quiet_) ++g_quiet_saves;
+}
+QuietSaves::~QuietSaves() {
+    if (quiet_) --g_quiet_saves;
+}
+
+SettingsFileState load_settings_in(const wchar_t* folder, SettingsSet& set) {
+    return read_settings(folder ? folder : L"", file_in(folder, kSettingsFileName), set);
+}
+
+SettingsFileState load_settings_file(const std::wstring& path, SettingsSet& set) {
+    return read_settings(std::wstring(), path, set);
+}
+
+bool save_settings_in(const wchar_t* folder, SettingsSet& set, SettingsFileState state) {
+    const std::wstring path = file_in(folder, kSettingsFileName);
+    if (path.empty()) return false;
+    // Never replace a file that was not read: it holds the user's values.
+    if (state == SettingsFileState::kUnreadable &&
+        GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES)
         return false;
-    unsigned char bom[2] = {0, 0};
-    DWORD got = 0;
-    return ReadFile(file.get(), bom, 2, &got, nullptr) && got == 2 && bom[0] == 0xFF &&
-           bom[1] == 0xFE;
-}
 
-bool create_with_bom(const std::wstring& path) {
-    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.valid()) return false;
-    static const unsigned char kBom[2] = {0xFF, 0xFE};
-    DWORD written = 0;
-    return WriteFile(file.get(), kBom, 2, &written, nullptr) && written == 2;
-}
+    // One read-modify-write at a time among all copies of every session
+    // that share the folder (a terminal server's user, say).
+    FileLock lock(std::wstring(folder) + L"\\" + kLockFileName, kLockTimeoutMs);
+    if (!lock.held()) return false;
+    sweep_stale_staging_files(final_target_path(path));
 
-// Runs `use` on a store that reads the profile file at `path` whatever its
-// encoding: UTF-16 files (and missing ones) through the profile functions
-// directly, the others through a UTF-16 copy of their decoded text (or, when
-// no copy can be made, from memory).
-template <typename Use>
-void with_readable_store(const std::wstring& path, Use use) {
-    std::optional<std::string> bytes = read_whole_file(path);
-    ProfileEncoding encoding = bytes ? detect_profile_encoding(*bytes) : ProfileEncoding::kUtf16Le;
-    if (encoding == ProfileEncoding::kUtf16Le) {
-        ProfileFileStore store(path);
-        use(store);
-        return;
+    FileBytes current = read_file_bytes(path, kFileLimit);
+    if (current.state == FileRead::kUnreadable || current.state == FileRead::kTooLarge) return false;
+    MemoryProfile profile;
+    bool converting = false;
+    if (current.state == FileRead::kRead) {
+        ProfileText text = decoded(current.bytes);
+        // A Unicode file is updated, keys of others kept. A file in another
+        // encoding, or whose CHARSET is not exactly "unicode", is replaced
+        // by a new Unicode file; its original bytes are kept aside once, so
+        // that a wrong guess at its encoding can be undone.
+        if (text.encoding == ProfileEncoding::kUtf16Le && charset_is_unicode(set.global) &&
+            is_profile_text(text.text)) {
+            profile = MemoryProfile::parse(text.text);
+        }
+        converting = text.encoding != ProfileEncoding::kUtf16Le;
     }
-    std::u16string text = decode_profile_bytes(*bytes, encoding);
-    Utf16ProfileCopy copy(text);
-    if (copy.valid()) {
-        ProfileFileStore store(copy.path());
-        use(store);
-        return;
-    }
-    MemoryProfile memory = MemoryProfile::parse(text);
-    use(memory);
+    save_settings_to(profile, set);
+    const std::string bytes =
+        encode_profile_text(profile.to_text(), ProfileEncoding::kUtf16Le, false);
+    if (current.state == FileRead::kRead && bytes == current.bytes) return true;
+    // Refused before the backup is made; the writer would refuse it too.
+    const DWORD attributes = GetFileAttributesW(final_target_path(path).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    if (converting && !replace_file_with_bytes(path + kBackupSuffix, current.bytes)) return false;
+    return replace_file_with_bytes(path, bytes);
 }
 
-// True when the file on disk ends with what a save writes last. The profile
-// functions cache writes and report no failure of the final write-out (a full
-// disk, say); a cut-off file must not replace a good one.
-bool holds_last_saved_key(const std::wstring& path) {
-    std::optional<std::string> bytes = read_whole_file(path);
-    if (!bytes || detect_profile_encoding(*bytes) != ProfileEncoding::kUtf16Le) return false;
-    MemoryProfile written = MemoryProfile::parse(decode_profile_bytes(*bytes, ProfileEncoding::kUtf16Le));
-    const SettingKeyRef last = settings_save_keys().back();
-    return written.read(last.section, last.key).has_value();
+void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
+    enable = FieldEnable();
+    const std::wstring path = file_in(folder, kEnableFileName);
+    if (path.empty()) return;
+    FileBytes file = read_file_bytes(path, kFileLimit);
+    if (file.state != FileRead::kRead) return;
+    ProfileText text = decoded(file.bytes);
+    MemoryProfile profile = MemoryProfile::parse(text.text);
+    load_field_enable_from(profile, enable);
 }
+
+bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
+    const std::wstring path = file_in(folder, kEnableFileName);
+    if (path.empty()) return false;
+    FileLock lock(std::wstring(folder) + L"\\" + kLockFileName, kLockTimeoutMs);
+    if (!lock.held()) return false;
+    sweep_stale_staging_files(final_target_path(path));
+    FileBytes current = read_file_bytes(path, kFileLimit);
+    // A file that exists but cannot be read is not replaced by one without its content.
+    if (current.state != FileRead::kRead && current.state != FileRead::kMissing) return false;
+    ProfileText text;
+    if (current.state == FileRead::kRead) text = decoded(current.bytes);
+    if (!is_profile_text(text.text)) return false;
+    MemoryProfile profile = MemoryProfile::parse(text.text);
+    save_field_enable_to(profile, enable);
+    const std::u16string out = profile.to_text();
+    // The file keeps its own encoding: Shift-JIS (also for a new file, in
+    // code page 932 whatever the system's is), UTF-8 with or without its
+    // signature, UTF-16. Where Shift-JIS cannot hold a character the user
+    // put in, the file becomes UTF-16, which the profile functions read too.
+    const bool signature = current.bytes.compare(0, kUtf8Signature.size(), kUtf8Signature) == 0;
+    bool exact = true;
+    std::string bytes = encode_profile_text(out, text.encoding, signature, &exact);
+    if (!exact) bytes = encode_profile_text(out, ProfileEncoding::kUtf16Le, false);
+    if (current.state == FileRead::kRead && bytes == current.bytes) return true;
+    return replace_file_with_bytes(path, bytes);
+}
+
+void load_settings() { g_load_state = load_settings_in(g_settings_folder, g_settings); }
+
+bool settings_load_problem() {
+    return !g_load_problem_told && (g_load_state == SettingsFileState::kUnreadable ||
+                                    g_load_state == SettingsFileState::kSetAside);
+}
+
+void report_settings_load_problem() {
+    if (!settings_load_problem()) return;
+    g_load_problem_told = true;
+    std::wstring path = file_in(g_settings_folder, kSettingsFileName);
+    std::wstring text;
+    if (g_load_state == SettingsFileState::kUnreadable) {
+        text = L"設定ファイルを読み込めませんでした。\n\n" + path +
+               L"\n\n他のプログラムが使用中か、読み取りが許可されていません。"
+               L"既定の設定で起動します。このファイルは上書きしないため、"
+               L"今回変更した設定は保存されません。";
+    } else {
+        text = L"設定ファイルが大きすぎるか、設定ファイルではないため、使用できませんでした。\n\n" +
+               path + L"\n\n元のファイルは「" + kSettingsFileName + std::wstring(kBackupSuffix) +
+               L"」として残しました。既定の設定で起動します。";
+    }
+    MessageBoxW(nullptr, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING | MB_TOPMOST);
+}
+
+namespace {
 
 void report_settings_not_saved(const wchar_t* folder) {
     std::wstring text = L"設定を保存できませんでした。\n\n";
@@ -105,105 +227,6 @@ void report_settings_not_saved(const wchar_t* folder) {
 
 }  // namespace
 
-std::optional<std::u16string> ProfileFileStore::read(std::u16string_view section,
-                                                     std::u16string_view key) {
-    std::wstring s = to_wide(section), k = to_wide(key);
-    wchar_t buf[kValueUnits];
-    DWORD n = GetPrivateProfileStringW(s.c_str(), k.c_str(), kMissing, buf, kValueUnits, path_.c_str());
-    if (n >= kValueUnits) n = kValueUnits - 1;
-    std::wstring_view value(buf, n);
-    if (value == kMissing) return std::nullopt;
-    return std::u16string(as_u16(value));
-}
-
-bool ProfileFileStore::write(std::u16string_view section, std::u16string_view key,
-                             std::u16string_view value) {
-    std::wstring s = to_wide(section), k = to_wide(key), v = to_wide(value);
-    return WritePrivateProfileStringW(s.c_str(), k.c_str(), v.c_str(), path_.c_str()) != FALSE;
-}
-
-void ProfileFileStore::flush() { WritePrivateProfileStringW(nullptr, nullptr, nullptr, path_.c_str()); }
-
-void load_settings_in(const wchar_t* folder, SettingsSet& set) {
-    std::wstring path = joined(folder, kSettingsFileName);
-    if (path.empty()) {
-        SettingsSet defaults;
-        set.global = defaults.global;
-        set.slots = defaults.slots;
-        return;
-    }
-    load_settings_file(path, set);
-}
-
-void load_settings_file(const std::wstring& path, SettingsSet& set) {
-    with_readable_store(path, [&set](ProfileStore& store) { load_settings_from(store, set); });
-}
-
-bool save_settings_in(const wchar_t* folder, SettingsSet& set) {
-    std::wstring path = joined(folder, kSettingsFileName);
-    std::wstring staging = joined(folder, L"Markomi2.ini.new");
-    if (path.empty() || staging.empty()) return false;
-
-    // A Shift-JIS file (or anything that is not clean UTF-16) is replaced by
-    // a new Unicode file; keys this program does not write go with it.
-    bool fresh = !charset_is_unicode(set.global) || !is_sound_utf16_file(path);
-    if (is_existing_file(path.c_str()) && is_read_only(path)) return false;
-
-    DeleteFileW(staging.c_str());
-    // Starting afresh instead would drop the keys of others from the file.
-    if (!fresh && !CopyFileW(path.c_str(), staging.c_str(), FALSE)) return false;
-    if (fresh && !create_with_bom(staging)) return false;
-    SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-    ProfileFileStore store(staging);
-    bool written = save_settings_to(store, set);
-    store.flush();
-    if (!written || !holds_last_saved_key(staging) || !MoveFileExW(staging.c_str(), path.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(staging.c_str());
-        return false;
-    }
-    return true;
-}
-
-void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
-    std::wstring path = joined(folder, kEnableFileName);
-    if (path.empty()) {
-        enable = FieldEnable();
-        return;
-    }
-    with_readable_store(path, [&enable](ProfileStore& store) { load_field_enable_from(store, enable); });
-}
-
-bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
-    std::wstring path = joined(folder, kEnableFileName);
-    std::wstring staging = joined(folder, L"Markomi2_enable.ini.new");
-    if (path.empty() || staging.empty()) return false;
-    std::optional<std::string> bytes = read_whole_file(path);
-    // A file that exists but cannot be read is not replaced by one without its content.
-    if (!bytes && is_existing_file(path.c_str())) return false;
-    ProfileEncoding encoding = bytes ? detect_profile_encoding(*bytes) : ProfileEncoding::kShiftJis;
-    if (encoding == ProfileEncoding::kUtf16Le) {
-        ProfileFileStore store(path);
-        bool ok = save_field_enable_to(store, enable);
-        store.flush();
-        return ok;
-    }
-    // Shift-JIS (and new) files are written in code page 932 whatever the
-    // system's ANSI code page is; a UTF-8 file stays UTF-8, so that nothing
-    // a user wrote into it is lost to a code page that cannot hold it.
-    Utf16ProfileCopy copy(bytes ? decode_profile_bytes(*bytes, encoding) : std::u16string());
-    if (!copy.valid()) return false;
-    ProfileFileStore store(copy.path());
-    bool ok = save_field_enable_to(store, enable);
-    store.flush();
-    std::optional<std::u16string> text = copy.text();
-    if (!ok || !text) return false;
-    bool signature = bytes && bytes->compare(0, kUtf8Signature.size(), kUtf8Signature) == 0;
-    return replace_file_contents(path, staging, encode_profile_text(*text, encoding, signature));
-}
-
-void load_settings() { load_settings_in(g_settings_folder, g_settings); }
 bool save_settings() {
     // A folder that failed is told once until a save succeeds again: closing
     // right after a failed save (the settings window saves on its way out)
@@ -212,14 +235,45 @@ bool save_settings() {
     // The stored heights are the ones fitted at the stored size, not those
     // left behind by the last (supersampled) rendering.
     run_layout_pass(false);
-    if (save_settings_in(g_settings_folder, g_settings)) {
+    if (save_settings_in(g_settings_folder, g_settings, g_load_state)) {
         failed_folder.clear();
         return true;
     }
+    const std::wstring path = file_in(g_settings_folder, kSettingsFileName);
+    log_failure(L"settings not saved", path);
+    // A file left unread was told about at the start; without a settings
+    // folder there is nothing to tell either.
+    if (g_settings_folder[0] == L'\0' || g_load_state == SettingsFileState::kUnreadable) return false;
+    if (g_quiet_saves > 0) return false;
     if (failed_folder != g_settings_folder) report_settings_not_saved(g_settings_folder);
     failed_folder = g_settings_folder;
     return false;
 }
+
+void sweep_stale_temporary_copies() {
+    wchar_t folder[MAX_PATH + 1] = L"";
+    DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+    if (n == 0 || n > MAX_PATH) return;
+    // Copies of the settings (the user's name among them) that earlier
+    // versions made for the profile functions, left behind by a crash:
+    // "Markomi2-<process id>-<n>.ini". A live process's copies stay.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((std::wstring(folder) + L"Markomi2-*-*.ini").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        DWORD pid = wcstoul(found.cFileName + 9, nullptr, 10);
+        HANDLE owner = pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr;
+        if (owner) {
+            DWORD code = 0;
+            bool alive = GetExitCodeProcess(owner, &code) && code == STILL_ACTIVE;
+            CloseHandle(owner);
+            if (alive) continue;
+        }
+        DeleteFileW((std::wstring(folder) + found.cFileName).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }
 bool save_field_enable() { return save_field_enable_in(g_settings_folder, g_settings.enable); }
 

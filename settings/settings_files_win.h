@@ -1,8 +1,10 @@
 #pragma once
 // Reading and writing "Markomi2.ini" and "Markomi2_enable.ini" in the
-// settings folder with the platform's profile functions. Files without the
-// UTF-16 mark are Shift-JIS (or UTF-8) whatever the system's code page is
-// (profile_file_win.h).
+// settings folder. Both are read whole and parsed in memory with the rules of
+// the platform's profile functions (memory_profile.h), and written whole
+// through a staging file (base/safe_file_win.h) under a lock file shared by
+// every copy of the program. Files without the UTF-16 mark are Shift-JIS or
+// UTF-8 (profile_encoding.h) whatever the system's code page is.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,42 +14,70 @@
 
 namespace markomi {
 
-// A profile file on disk, read and written through the platform's profile
-// functions (which keep a file's UTF-16 or ANSI encoding as they find it).
-class ProfileFileStore : public ProfileStore {
-public:
-    explicit ProfileFileStore(std::wstring path) : path_(std::move(path)) {}
-    std::optional<std::u16string> read(std::u16string_view section, std::u16string_view key) override;
-    bool write(std::u16string_view section, std::u16string_view key, std::u16string_view value) override;
-    // Makes the platform write out what it may still cache.
-    void flush();
-
-private:
-    std::wstring path_;
+// What reading a settings file found. Only a file that was read (or is
+// missing) may later be replaced by a save: one that exists but could not be
+// read keeps the user's values, whatever this run does.
+enum class SettingsFileState {
+    kMissing,     // no file: defaults
+    kRead,        // read (whatever its encoding)
+    kUnreadable,  // exists, but stayed locked or denied reading: defaults, never replaced
+    kSetAside,    // too large or not text: moved aside as "<name>.bak", defaults
 };
 
 // Fills g_settings' options and slots from "Markomi2.ini" (defaults for
-// anything missing). Never fails.
+// anything missing). Never fails; a file that could not be read, or that was
+// set aside, is told once in a message box posted after start-up
+// (report_settings_load_problem).
 void load_settings();
 // Writes g_settings back, after fitting every slot's rows when AJUST is 1
-// (which needs the shared surfaces of start-up). The new content is built beside the file and moved
-// over it in one step, so a failed or interrupted write leaves the old file
-// as it was. Returns false when nothing was replaced; the user is then told
-// so in one message box.
+// (which needs the shared surfaces of start-up). The whole file is built in
+// memory, written to a staging file beside it and moved over it in one step,
+// so a failed or interrupted write leaves the old file byte for byte; a save
+// whose bytes equal the file's writes nothing. Returns false when the file
+// could not be brought up to date; the user is then told so in one message
+// box, unless saves are quiet (end of session, or an end that another
+// process asked for), when the failure is only logged.
 bool save_settings();
+
+// While one of these lives (made with `quiet` true), a failed save is logged
+// and never shown.
+class QuietSaves {
+public:
+    explicit QuietSaves(bool quiet = true);
+    ~QuietSaves();
+    QuietSaves(const QuietSaves&) = delete;
+    QuietSaves& operator=(const QuietSaves&) = delete;
+
+private:
+    bool quiet_;
+};
+
+// Shows, once, the message about a settings file load_settings() could not
+// use. Does nothing when there is nothing to tell.
+void report_settings_load_problem();
+bool settings_load_problem();
 
 void load_field_enable();
 bool save_field_enable();
 
+// Removes temporary copies of the settings that a crashed copy of an earlier
+// version left in the temporary folder.
+void sweep_stale_temporary_copies();
+
 // The folder-explicit forms the above use (the folder holds the two files).
-void load_settings_in(const wchar_t* folder, SettingsSet& set);
-bool save_settings_in(const wchar_t* folder, SettingsSet& set);
+// An empty folder means there is no settings folder: nothing is read (the
+// defaults) and nothing is saved. save_settings_in refuses to replace a file
+// whose load state says it was not read (`state`, when given).
+SettingsFileState load_settings_in(const wchar_t* folder, SettingsSet& set);
+bool save_settings_in(const wchar_t* folder, SettingsSet& set,
+                      SettingsFileState state = SettingsFileState::kRead);
 void load_field_enable_in(const wchar_t* folder, FieldEnable& enable);
 bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable);
 
 // Reads a settings file at any path (a missing one gives defaults), in
 // whichever encoding it is: for programs that take the file from the user.
-void load_settings_file(const std::wstring& path, SettingsSet& set);
+// Nothing is set aside or written.
+SettingsFileState load_settings_file(const std::wstring& path, SettingsSet& set);
 
 constexpr wchar_t kSettingsFileName[] = L"Markomi2.ini";
 constexpr wchar_t kEnableFileName[] = L"Markomi2_enable.ini";
