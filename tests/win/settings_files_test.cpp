@@ -350,6 +350,112 @@ TEST(SettingsFiles, EnableFileIsNormalisedAndWrittenInShiftJis) {
     EXPECT_EQ(enable.name, 1);
     ASSERT_TRUE(save_field_enable_in(dir.path().c_str(), enable));
     EXPECT_EQ(testing::utf16_file_text(path).find(L"日付=0"), 10u);
+
+    // Written only when its content changes: the same values again touch
+    // nothing, so even a read-only file is no failure.
+    std::vector<unsigned char> written = testing::read_bytes(path);
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(save_field_enable_in(dir.path().c_str(), enable));
+    EXPECT_EQ(testing::read_bytes(path), written);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// `path` opened with no sharing, as a backup or sync agent may hold it.
+HANDLE hold_exclusively(const std::wstring& path) {
+    return CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+DWORD WINAPI close_after_300ms(void* handle) {
+    Sleep(300);
+    CloseHandle(handle);
+    return 0;
+}
+
+TEST(SettingsFiles, AFileThatWasNotReadIsNeverReplaced) {
+    TempFolder dir;
+    std::vector<unsigned char> original =
+        testing::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\nNAME=鈴木\r\n");
+    ASSERT_TRUE(testing::write_bytes(ini_path(dir), original));
+
+    // Held for a moment (an agent at logon): read after the retry.
+    HANDLE held = hold_exclusively(ini_path(dir));
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HANDLE releaser = CreateThread(nullptr, 0, close_after_300ms, held, 0, nullptr);
+    SettingsSet set;
+    EXPECT_EQ(load_settings_in(dir.path().c_str(), set), SettingsFileState::kRead);
+    EXPECT_EQ(set.global.name, u"鈴木");
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+
+    // Held throughout: defaults, and no save replaces the file, even once
+    // it can be read again.
+    held = hold_exclusively(ini_path(dir));
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    SettingsFileState state = load_settings_in(dir.path().c_str(), set);
+    EXPECT_EQ(state, SettingsFileState::kUnreadable);
+    EXPECT_EQ(set.global.name, u"印田");
+    EXPECT_FALSE(save_settings_in(dir.path().c_str(), set, state));
+    CloseHandle(held);
+    EXPECT_FALSE(save_settings_in(dir.path().c_str(), set, state));
+    EXPECT_EQ(testing::read_bytes(ini_path(dir)), original);
+    EXPECT_TRUE(no_staging_left(dir));
+    // Once the user removes it, there is nothing left to protect.
+    DeleteFileW(ini_path(dir).c_str());
+    EXPECT_TRUE(save_settings_in(dir.path().c_str(), set, state));
+}
+
+TEST(SettingsFiles, FilesTooLargeOrNotTextAreSetAsideAsBak) {
+    std::vector<unsigned char> huge = testing::utf16le_with_bom(
+        L"[MARKOMI]\r\nNAME=鈴木\r\n;" + std::wstring((1 << 19) + 10, L'x') + L"\r\n");
+    std::vector<unsigned char> zeros(4096, 0);  // a file after a power cut
+    for (const std::vector<unsigned char>* bytes : {&huge, &zeros}) {
+        TempFolder dir;
+        ASSERT_TRUE(testing::write_bytes(ini_path(dir), *bytes));
+        SettingsSet set;
+        EXPECT_EQ(load_settings_in(dir.path().c_str(), set), SettingsFileState::kSetAside);
+        EXPECT_EQ(set.global.name, u"印田");
+        EXPECT_EQ(testing::read_bytes(dir.file(L"Markomi2.ini.bak")), *bytes);
+        EXPECT_FALSE(testing::file_exists(ini_path(dir)));
+        set.global.name = u"新規";
+        EXPECT_TRUE(save_settings_in(dir.path().c_str(), set, SettingsFileState::kSetAside));
+        EXPECT_EQ(loaded_from(dir).global.name, u"新規");
+        EXPECT_EQ(testing::read_bytes(dir.file(L"Markomi2.ini.bak")), *bytes);
+    }
+}
+
+TEST(SettingsFiles, ASaveKeepsTheFilesAttributesAndWritesOnlyChanges) {
+    TempFolder dir;
+    SettingsSet set = loaded_from(dir);
+    ASSERT_TRUE(save_settings_in(dir.path().c_str(), set));
+    ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_HIDDEN));
+    set.global.name = u"変更";
+    ASSERT_TRUE(save_settings_in(dir.path().c_str(), set));
+    DWORD attributes = GetFileAttributesW(ini_path(dir).c_str());
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_HIDDEN) << attributes;
+    EXPECT_EQ(loaded_from(dir).global.name, u"変更");
+    // Nothing changed: nothing is written, so a read-only file is no failure.
+    std::vector<unsigned char> saved = testing::read_bytes(ini_path(dir));
+    ASSERT_TRUE(SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(save_settings_in(dir.path().c_str(), set));
+    EXPECT_EQ(testing::read_bytes(ini_path(dir)), saved);
+    SetFileAttributesW(ini_path(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(no_staging_left(dir));
+}
+
+TEST(SettingsFiles, StaleTemporaryCopiesAreSweptButNotThoseOfALiveProcess) {
+    wchar_t temp[MAX_PATH + 1];
+    ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
+    // No process has an id this high and odd (ids are multiples of four).
+    std::wstring stale = std::wstring(temp) + L"Markomi2-4294967293-1.ini";
+    std::wstring live =
+        std::wstring(temp) + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-1.ini";
+    ASSERT_TRUE(testing::write_bytes(stale, {'x'}));
+    ASSERT_TRUE(testing::write_bytes(live, {'x'}));
+    sweep_stale_temporary_copies();
+    EXPECT_FALSE(testing::file_exists(stale));
+    EXPECT_TRUE(testing::file_exists(live));
+    DeleteFileW(live.c_str());
 }
 
 }  // namespace
