@@ -4,12 +4,14 @@
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 
 #include <string>
 #include <vector>
 
 #include "app/program_paths_win.h"
 #include "base/process_globals_win.h"
+#include "base/safe_file_win.h"
 #include "base/u16_format.h"
 #include "base/wide_text_win.h"
 #include "dates/era_registry_win.h"
@@ -36,16 +38,36 @@ constexpr const char16_t* kDesigns[] = {u"normal", u"flower", u"star", u"insect"
 
 // A console gets the UTF-16 text itself, so Japanese reads correctly
 // whatever its code page; redirected output (a file, a pipe) gets UTF-8.
-void write_text(DWORD std_handle, std::u16string_view text) {
+// False when not all of it arrived: no such handle, a pipe whose reader has
+// gone, a full disk.
+bool write_text(DWORD std_handle, std::u16string_view text) {
     HANDLE out = GetStdHandle(std_handle);
-    if (out == nullptr || out == INVALID_HANDLE_VALUE) return;
-    DWORD mode = 0, written = 0;
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return false;
+    DWORD mode = 0;
     if (GetConsoleMode(out, &mode)) {
-        WriteConsoleW(out, as_wide(text.data()), static_cast<DWORD>(text.size()), &written, nullptr);
-        return;
+        while (!text.empty()) {
+            DWORD written = 0;
+            if (!WriteConsoleW(out, as_wide(text.data()), static_cast<DWORD>(text.size()), &written,
+                               nullptr) ||
+                written == 0)
+                return false;
+            text.remove_prefix(written);
+        }
+        return true;
     }
     const std::string bytes = u16_to_utf8(text);
-    WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    std::string_view rest = bytes;
+    while (!rest.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(out, rest.data(), static_cast<DWORD>(rest.size()), &written, nullptr) ||
+            written == 0)
+            return false;
+        rest.remove_prefix(written);
+    }
+    // A file's full disk or quota may only show when the data goes out. A
+    // pipe is not flushed: that would wait until the reader has read it all,
+    // and a caller that reads only after the end would wait forever.
+    return GetFileType(out) != FILE_TYPE_DISK || FlushFileBuffers(out);
 }
 
 void write_error(std::u16string_view text) { write_text(STD_ERROR_HANDLE, text); }
@@ -93,24 +115,36 @@ bool emf_frame_size(HENHMETAFILE emf, int* width, int* height) {
     return true;
 }
 
-// The written image's size, read back from the file itself.
+// The written image's size, read back from the file itself. The bytes are
+// read here and decoded in memory, so a path of any length or form that the
+// writers took is read back alike.
 bool image_size(const std::wstring& path, ImageWriter writer, int* width, int* height) {
+    constexpr std::size_t kLargestImage = 256u << 20;
+    const FileBytes file = read_file_bytes(path, kLargestImage);
+    if (file.state != FileRead::kRead || file.bytes.empty()) return false;
+    const auto* bytes = reinterpret_cast<const BYTE*>(file.bytes.data());
+    const UINT size = static_cast<UINT>(file.bytes.size());
     if (writer == ImageWriter::kEmf) {
-        HENHMETAFILE emf = GetEnhMetaFileW(path.c_str());
+        HENHMETAFILE emf = SetEnhMetaFileBits(size, bytes);
         if (!emf) return false;
         const bool ok = emf_frame_size(emf, width, height);
         DeleteEnhMetaFile(emf);
         return ok;
     }
+    IStream* stream = SHCreateMemStream(bytes, size);
+    if (!stream) return false;
     Gdiplus::GpBitmap* image = nullptr;
-    if (gdip::GdipCreateBitmapFromFile(path.c_str(), &image) != Gdiplus::Ok) return false;
+    const bool decoded = gdip::GdipCreateBitmapFromStream(stream, &image) == Gdiplus::Ok;
     UINT w = 0, h = 0;
-    gdip::GdipGetImageWidth(image, &w);
-    gdip::GdipGetImageHeight(image, &h);
-    gdip::GdipDisposeImage(image);
+    if (decoded) {
+        gdip::GdipGetImageWidth(image, &w);
+        gdip::GdipGetImageHeight(image, &h);
+        gdip::GdipDisposeImage(image);
+    }
+    stream->Release();
     *width = static_cast<int>(w);
     *height = static_cast<int>(h);
-    return true;
+    return decoded && w > 0 && h > 0;
 }
 
 bool clipboard_size(int* width, int* height) {
@@ -141,28 +175,27 @@ std::optional<ImageWriter> writer_for(const std::u16string& path) {
     return std::nullopt;
 }
 
+enum class Saved { kWritten, kNotWritten, kNotReadBack };
+
 // Writes the file and reads its size back: from the file itself for the
 // raster and metafile writers, from the picture frame for SVG and PDF.
-bool save_image(SettingsSet& set, int slot, ImageWriter writer, const std::wstring& path, int* width,
-                int* height) {
+Saved save_image(SettingsSet& set, int slot, ImageWriter writer, const std::wstring& path, int* width,
+                 int* height) {
+    bool written = false;
     switch (writer) {
         case ImageWriter::kSvg:
         case ImageWriter::kPdf: {
             const VectorFormat format = writer == ImageWriter::kSvg ? VectorFormat::kSvg : VectorFormat::kPdf;
-            return save_stamp_vector(set, slot, format, path.c_str(), width, height);
+            return save_stamp_vector(set, slot, format, path.c_str(), width, height) ? Saved::kWritten
+                                                                                    : Saved::kNotWritten;
         }
-        case ImageWriter::kEmf:
-            if (!save_stamp_emf(set, slot, path.c_str())) return false;
-            break;
-        case ImageWriter::kBmp:
-            if (!save_stamp_bmp(set, slot, nullptr, path.c_str())) return false;
-            break;
+        case ImageWriter::kEmf: written = save_stamp_emf(set, slot, path.c_str()); break;
+        case ImageWriter::kBmp: written = save_stamp_bmp(set, slot, nullptr, path.c_str()); break;
         case ImageWriter::kPng:
-        case ImageWriter::kJpeg:
-            if (!save_stamp_image(set, slot, writer, path.c_str())) return false;
-            break;
+        case ImageWriter::kJpeg: written = save_stamp_image(set, slot, writer, path.c_str()); break;
     }
-    return image_size(path, writer, width, height);
+    if (!written) return Saved::kNotWritten;
+    return image_size(path, writer, width, height) ? Saved::kWritten : Saved::kNotReadBack;
 }
 
 // The profile functions look for a name without a folder in the Windows
@@ -203,10 +236,18 @@ int run(const CompanionArgs& args) {
             write_error(u"error: --out must end in .bmp, .png, .jpg, .emf, .svg or .pdf / 拡張子は .bmp .png .jpg .emf .svg .pdf のいずれか\n");
             return 2;
         }
-        const std::wstring path = to_wide(*args.out);
-        if (!save_image(set, slot, *writer, path, &width, &height)) {
-            write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
-            return 1;
+        // Long paths reach the file functions with the "\\?\" prefix; one
+        // given with it is taken as it is.
+        const std::wstring path = extended_length_path(to_wide(*args.out));
+        switch (save_image(set, slot, *writer, path, &width, &height)) {
+            case Saved::kWritten: break;
+            case Saved::kNotWritten:
+                write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
+                return 1;
+            case Saved::kNotReadBack:
+                write_error(u"error: " + *args.out +
+                            u" was written but cannot be read back / 書き込みましたが読み戻せません\n");
+                return 1;
         }
         target = *args.out;
         static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF", u"SVG", u"PDF"};
@@ -236,7 +277,12 @@ int run(const CompanionArgs& args) {
                           u",\"heights\":{\"busho\":" + decimal_text(s.busho.height) +
                           u",\"date\":" + decimal_text(s.date.height) + u",\"name\":" +
                           decimal_text(s.name.height) + u"}}\n";
-    write_text(STD_OUTPUT_HANDLE, json);
+    // A script reads the result from here: without it the run has failed,
+    // though a written file stays.
+    if (!write_text(STD_OUTPUT_HANDLE, json)) {
+        write_error(u"error: the result could not be written to standard output / 結果を標準出力に書き込めません\n");
+        return 1;
+    }
     return 0;
 }
 

@@ -246,22 +246,41 @@ TEST_F(ImageFile, SettingsAreAsBeforeAfterEveryWriter) {
     }
 }
 
-TEST_F(ImageFile, AnExistingFileIsReplacedWhole) {
-    const std::wstring path = folder_.file(L"old.png");
-    ASSERT_TRUE(testing::write_bytes(path, std::vector<unsigned char>(100000, 0x55)));
-    ASSERT_TRUE(save_stamp_image(set_, 1, ImageWriter::kPng, path.c_str()));
-    const std::vector<unsigned char> bytes = testing::read_bytes(path);
-    ASSERT_GE(bytes.size(), 8u);
-    EXPECT_LT(bytes.size(), 100000u);
-    EXPECT_EQ(bytes[1], 'P');
-    EXPECT_EQ(bytes[2], 'N');
-    EXPECT_EQ(bytes[3], 'G');
-    EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"old.png"});
+// The first bytes of each writer's files, by type list index (1 BMP, 2 PNG,
+// 3 JPG, 4 EMF, 5 SVG, 6 PDF).
+const std::vector<unsigned char>& file_signature(int index) {
+    static const std::vector<unsigned char> kStarts[] = {
+        {'B', 'M'}, {0x89, 'P', 'N', 'G'}, {0xFF, 0xD8}, {1, 0, 0, 0}, {'<', '?', 'x', 'm', 'l'},
+        {'%', 'P', 'D', 'F', '-'}};
+    return kStarts[index - 1];
+}
+
+bool starts_with(const std::vector<unsigned char>& bytes, const std::vector<unsigned char>& start) {
+    return bytes.size() >= start.size() && std::equal(start.begin(), start.end(), bytes.begin());
+}
+
+TEST_F(ImageFile, AnExistingFileIsReplacedWholeAndAHiddenOneStaysHidden) {
+    for (int index = 1; index <= 6; ++index) {
+        SCOPED_TRACE(index);
+        const std::wstring path = folder_.file(L"old.x");
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(testing::write_bytes(path, std::vector<unsigned char>(100000, 0x55)));
+        ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN));
+        ASSERT_TRUE(save_stamp_file(set_, 1, nullptr, index, path.c_str()));
+        const std::vector<unsigned char> bytes = testing::read_bytes(path);
+        EXPECT_LT(bytes.size(), 100000u);
+        EXPECT_TRUE(starts_with(bytes, file_signature(index)));
+        EXPECT_TRUE(GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+        // No staging file ("old.x.~<pid>-<n>.tmp") is left beside it.
+        EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"old.x"});
+    }
 }
 
 TEST_F(ImageFile, AnUnwritablePathFailsAndLeavesNoFile) {
     // Every writer, the EMF (4), SVG (5) and PDF (6) included, refuses a
-    // read-only file alike.
+    // read-only file alike, and one that another program holds open without
+    // letting it be replaced, which fails only once the staging file is
+    // written.
     for (int index = 1; index <= 6; ++index) {
         SCOPED_TRACE(index);
         const std::wstring missing = folder_.path() + L"\\no such folder\\stamp.x";
@@ -276,7 +295,16 @@ TEST_F(ImageFile, AnUnwritablePathFailsAndLeavesNoFile) {
         ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_READONLY));
         EXPECT_FALSE(save_stamp_file(set_, 2, nullptr, index, locked.c_str()));
         EXPECT_EQ(testing::read_bytes(locked), old_bytes);
-        // No temporary file is left beside it either.
+        // No staging file is left beside it either.
+        EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"locked.x"});
+
+        ASSERT_TRUE(SetFileAttributesW(locked.c_str(), FILE_ATTRIBUTE_NORMAL));
+        HANDLE held = CreateFileW(locked.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(save_stamp_file(set_, 2, nullptr, index, locked.c_str()));
+        CloseHandle(held);
+        EXPECT_EQ(testing::read_bytes(locked), old_bytes);
         EXPECT_EQ(folder_entries(folder_.path()), std::vector<std::wstring>{L"locked.x"});
     }
 }
@@ -290,19 +318,14 @@ TEST_F(ImageFile, TypeIndicesOutsideTheListWriteNothing) {
 }
 
 TEST_F(ImageFile, TheTypeListIndexPicksTheWriter) {
-    // 1 BMP, 2 PNG, 3 JPG, 4 EMF, 5 SVG, 6 PDF: each file starts with its
-    // format's signature.
-    const std::vector<unsigned char> starts[] = {
-        {'B', 'M'}, {0x89, 'P', 'N', 'G'}, {0xFF, 0xD8}, {1, 0, 0, 0}, {'<', '?', 'x', 'm', 'l'},
-        {'%', 'P', 'D', 'F', '-'}};
+    // Each file starts with its format's signature.
     for (int index = 1; index <= 6; ++index) {
         SCOPED_TRACE(index);
         const std::wstring path = folder_.file((L"typed" + std::to_wstring(index)).c_str());
         ASSERT_TRUE(save_stamp_file(set_, 3, nullptr, index, path.c_str()));
         const std::vector<unsigned char> bytes = testing::read_bytes(path);
-        const std::vector<unsigned char>& start = starts[index - 1];
         ASSERT_GE(bytes.size(), 44u);
-        EXPECT_TRUE(std::equal(start.begin(), start.end(), bytes.begin()));
+        EXPECT_TRUE(starts_with(bytes, file_signature(index)));
         if (index == 4) {
             EXPECT_EQ(std::string(bytes.begin() + 40, bytes.begin() + 44), " EMF");
         }

@@ -2,15 +2,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "app/program_paths_win.h"
 #include "base/process_globals_win.h"
 #include "dates/era_table.h"
 #include "output/metafile_output_win.h"
 #include "render/surfaces_gdiplus.h"
-#include "settings/settings_files_win.h"
+#include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
 #include "app/support/program_driver.h"
 #include "support/clipboard_text.h"
@@ -40,12 +42,18 @@ std::string read_all(HANDLE pipe) {
     return text;
 }
 
-CompanionRun run_companion(const std::wstring& args, const wchar_t* folder = nullptr) {
+// `output_closed`: standard output is a pipe nobody reads any more.
+CompanionRun run_companion(const std::wstring& args, const wchar_t* folder = nullptr,
+                           bool output_closed = false) {
     CompanionRun r;
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE out_read, out_write, err_read, err_write;
     CreatePipe(&out_read, &out_write, &sa, 0);
     CreatePipe(&err_read, &err_write, &sa, 0);
+    if (output_closed) {
+        CloseHandle(out_read);
+        out_read = nullptr;
+    }
     SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW si{};
@@ -64,23 +72,25 @@ CompanionRun run_companion(const std::wstring& args, const wchar_t* folder = nul
     }
     CloseHandle(out_write);
     CloseHandle(err_write);
-    r.out = read_all(out_read);
+    if (out_read) r.out = read_all(out_read);
     r.err = read_all(err_read);
     WaitForSingleObject(pi.hProcess, 60000);
     GetExitCodeProcess(pi.hProcess, &r.code);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
-    CloseHandle(out_read);
+    if (out_read) CloseHandle(out_read);
     CloseHandle(err_read);
     return r;
 }
+
+const wchar_t kIniText[] =
+    L"[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\nNAME=佐藤\r\nACTIVE=2\r\nDATE3_ERA=1\r\n";
 
 class Companion : public ::testing::Test {
 protected:
     void SetUp() override {
         ini_ = dir_.file(L"設定.ini");
-        t::write_bytes(ini_, t::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\n"
-                                                 L"NAME=佐藤\r\nACTIVE=2\r\nDATE3_ERA=1\r\n"));
+        t::write_bytes(ini_, t::utf16le_with_bom(kIniText));
     }
     std::wstring ini_arg() const { return L"--ini \"" + ini_ + L"\""; }
     t::TempFolder dir_;
@@ -149,6 +159,60 @@ TEST_F(Companion, BadArgumentsExit2AndUnwritablePathsExit1WithoutLeavingAFile) {
     }
 }
 
+// "\\?\" paths and paths past MAX_PATH reach every step: the writers, the
+// staging file beside the target and the read-back of the size.
+TEST_F(Companion, WritesToExtendedAndLongOutPaths) {
+    std::wstring deep = dir_.path();
+    for (wchar_t letter : std::wstring(L"abcde")) {
+        deep += L"\\" + std::wstring(50, letter);
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    }
+    ASSERT_GT(deep.size(), static_cast<std::size_t>(MAX_PATH));
+    struct Case {
+        std::wstring out;     // as given on the command line
+        std::wstring folder;  // where it lands
+        const char* format;
+    };
+    const Case cases[] = {
+        {L"\\\\?\\" + dir_.file(L"印影.png"), dir_.path(), "PNG"},
+        {deep + L"\\印影.png", deep, "PNG"},
+        {deep + L"\\印影.emf", deep, "EMF"},
+        {L"\\\\?\\" + deep + L"\\印影.pdf", deep, "PDF"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.format) + " " + std::to_string(c.out.size()));
+        CompanionRun r = run_companion(ini_arg() + L" --date 2025-05-01 --out \"" + c.out + L"\"");
+        EXPECT_EQ(r.code, 0u) << r.err;
+        EXPECT_NE(r.out.find(std::string("\"format\":\"") + c.format + "\""), std::string::npos) << r.out;
+        EXPECT_GT(json_number(r.out, "width"), 10) << r.out;
+        EXPECT_GT(json_number(r.out, "height"), 10) << r.out;
+    }
+    // The files and nothing else: no staging file is left on the way.
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((L"\\\\?\\" + deep + L"\\*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"印影.emf", L"印影.pdf", L"印影.png"}));
+    EXPECT_TRUE(t::file_exists(dir_.file(L"印影.png")));
+    // The temporary folder's own clean-up takes short paths only.
+    t::remove_tree(L"\\\\?\\" + dir_.file(std::wstring(50, L'a').c_str()));
+}
+
+// A script reads the result from standard output: when it cannot be
+// written there the run has failed, though the file stays.
+TEST_F(Companion, AResultThatCannotBeWrittenExits1AndKeepsTheFile) {
+    const std::wstring out = dir_.file(L"印影.png");
+    CompanionRun r = run_companion(ini_arg() + L" --date 2025-05-01 --out \"" + out + L"\"", nullptr, true);
+    EXPECT_EQ(r.code, 1u) << r.err;
+    EXPECT_NE(r.err.find("標準出力"), std::string::npos) << r.err;
+    EXPECT_TRUE(t::file_exists(out));
+}
+
 TEST_F(Companion, ASettingsFileNamedWithoutAFolderIsTheOneInTheCurrentFolder) {
     CompanionRun r = run_companion(L"--ini 設定.ini --date 2025-05-01 --out 印影.png", dir_.path().c_str());
     EXPECT_EQ(r.code, 0u) << r.err;
@@ -214,8 +278,9 @@ TEST_F(Companion, EmfSizeIsTheProgramsPictureFrameAtTheScreenDpi) {
     markomi::create_surfaces();
     markomi::g_era_table = markomi::builtin_era_table();
     markomi::SettingsSet set;
-    markomi::ProfileFileStore store(ini_);
-    markomi::load_settings_from(store, set);
+    const std::wstring text = kIniText;
+    markomi::MemoryProfile profile = markomi::MemoryProfile::parse(std::u16string(text.begin(), text.end()));
+    markomi::load_settings_from(profile, set);
     set.date = markomi::StampDate{};
     set.date.year = 2025;
     set.date.month = 5;
