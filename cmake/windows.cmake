@@ -195,6 +195,44 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   markomi2_add_scaled_screen_tests(markomi2_win_tests "ScaledScreen.*")
 endif()
 
+# The settings fault tests (tests/win/settings_fault_test.cpp) start a loop
+# that saves through the program's own save path, kill it mid-save and run
+# two at once. Their full-disk case needs a small disk of its own: it is
+# mounted and mapped as drive S: of the prefix with the desktop, before the
+# first Windows test, and removed after the last one; where mounting is not
+# allowed the test skips and says why.
+if(TARGET markomi2_win_tests)
+  add_executable(markomi2_settings_save_loop tests/win/tools/settings_save_loop_win.cpp
+                 tests/win/support/settings_value_sets.cpp)
+  target_link_libraries(markomi2_settings_save_loop PRIVATE markomi2_glue)
+  target_include_directories(markomi2_settings_save_loop PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
+  if(MINGW)
+    target_link_options(markomi2_settings_save_loop PRIVATE -municode)
+  endif()
+  add_dependencies(markomi2_win_tests markomi2_settings_save_loop)
+  markomi2_windows_path(WIN_SAVE_LOOP_EXE_PATH "${CMAKE_BINARY_DIR}/bin/markomi2_settings_save_loop.exe")
+  markomi2_windows_path(WIN_SMALL_DISK_REASON "${CMAKE_BINARY_DIR}/small-disk/reason")
+  target_compile_definitions(markomi2_win_tests PRIVATE
+                             "MARKOMI2_SAVE_LOOP_EXE_PATH=L\"${WIN_SAVE_LOOP_EXE_PATH}\""
+                             "MARKOMI2_SMALL_DISK_REASON=L\"${WIN_SMALL_DISK_REASON}\"")
+  if(CMAKE_CROSSCOMPILING)
+    add_test(NAME settings.small_disk_map
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scripts/small_disk.sh map ${CMAKE_BINARY_DIR}/small-disk)
+    set_tests_properties(settings.small_disk_map PROPERTIES TIMEOUT 60 FIXTURES_SETUP wine_desktop
+                         DEPENDS wine.desktop_keeper)
+    add_test(NAME settings.small_disk_unmap
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scripts/small_disk.sh unmap ${CMAKE_BINARY_DIR}/small-disk)
+    set_tests_properties(settings.small_disk_unmap PROPERTIES TIMEOUT 60 FIXTURES_CLEANUP wine_desktop)
+    # Without a small disk the full-disk test skips itself, which must count
+    # as skipped, not failed (the discovered tests pass only on "[  PASSED  ]
+    # 1 test"). ctest reads this after the discovery has defined the tests.
+    file(WRITE "${CMAKE_BINARY_DIR}/settings_fault_skip.cmake"
+         "set_tests_properties(SettingsSaveFaults.ASaveThatDoesNotFitKeepsTheOldFileAndIsToldOnce "
+         "PROPERTIES SKIP_REGULAR_EXPRESSION \"\\\\[  SKIPPED \\\\] 1 test\")\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${CMAKE_BINARY_DIR}/settings_fault_skip.cmake")
+  endif()
+endif()
+
 # Tests that start Markomi2.exe itself: they share the user's settings folder,
 # the single-instance objects and the clipboard, so they run one at a time and
 # never beside the clipboard suites above. (One lock name: the test discovery

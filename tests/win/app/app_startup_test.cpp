@@ -94,14 +94,22 @@ TEST_F(AppStartup, TwoCopiesStartedTogetherLeaveExactlyOne) {
     }
 }
 
-TEST_F(AppStartup, AFileWhereTheSettingsFolderBelongsIsSurvivedAndTheFailureTold) {
+TEST_F(AppStartup, AFileWhereTheSettingsFolderBelongsIsSurvivedQuietlyAtTheEnd) {
     std::wstring blocker = settings_folder();
     ASSERT_TRUE(t::write_bytes(blocker, {'x', 'y'}));
     Program& p = start();
     HWND w = wait_for_main_window(p.pid);
     ASSERT_NE(w, nullptr);
-    // Asking it to save (as Windows does at log-off) fails, and the user is
-    // told so in one message box; a second thread answers each box it sees.
+    // The stamp settings window saves as it goes, and here that fails.
+    PostMessageW(w, WM_COMMAND, MAKEWPARAM(111, 0), 0);
+    HWND settings = nullptr;
+    for (int i = 0; i < 250 && !settings; ++i, Sleep(20))
+        settings = t::find_program_window(p.pid, L"MARKOMI2CHILD", nullptr);
+    ASSERT_NE(settings, nullptr);
+    // Neither the end of the session nor an end that another process asks
+    // for (a new copy, the uninstaller) may wait for the user: a box would
+    // hold up the logoff, or outlast the other process's wait. A second
+    // thread answers each box it sees.
     std::atomic<int> boxes{0};
     std::atomic<bool> done{false};
     std::thread answerer([&] {
@@ -120,17 +128,17 @@ TEST_F(AppStartup, AFileWhereTheSettingsFolderBelongsIsSurvivedAndTheFailureTold
     });
     DWORD_PTR answer = 0;
     LRESULT sent = SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 20000, &answer);
-    const int told = boxes.load();
+    Sleep(300);
+    const int told_at_session_end = boxes.load();
     EXPECT_FALSE(has_exited(p, 100));
-    // Closed, its settings window saves and fails once more, but the user
-    // has been told already.
     close_program(p);
+    Sleep(300);
     done = true;
     answerer.join();
     EXPECT_NE(sent, 0);
     EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-    EXPECT_EQ(told, 1);
-    EXPECT_EQ(boxes.load(), 1);
+    EXPECT_EQ(told_at_session_end, 0);
+    EXPECT_EQ(boxes.load(), 0);
     EXPECT_EQ(t::read_bytes(blocker), (std::vector<unsigned char>{'x', 'y'}));
 }
 
