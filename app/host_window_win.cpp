@@ -25,6 +25,9 @@ const POINT* g_rebuild_corner = nullptr;
 // rebuild runs.
 int g_rebuild_dpi = 0;
 RECT g_rebuild_rect{};
+// Set from the destruction of the window being rebuilt to the creation of
+// its replacement.
+bool g_rebuilding = false;
 
 // The stamp settings window of normal mode has the program's menu bar; the
 // menu is a class property, so it is set through a temporary window.
@@ -147,11 +150,15 @@ void rebuild_host_window(int dpi, const RECT& at) {
     const POINT corner{at.left, at.top};
     g_host_position = corner;
     const int command = g_host_command;
+    g_rebuilding = true;
     DestroyWindow(g_host_window);  // the stamp settings save on the way
     g_rebuild_corner = &corner;
     create_host_window(command, &at);
     g_rebuild_corner = nullptr;
+    g_rebuilding = false;
 }
+
+bool host_window_rebuilding() { return g_rebuilding; }
 
 bool host_rebuild_corner(POINT* corner) {
     if (!g_rebuild_corner) return false;

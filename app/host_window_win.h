@@ -19,6 +19,10 @@ void rebuild_host_window(int dpi, const RECT& at);
 // While a rebuilt host window is being created: the corner it opens at, in
 // either mode. False otherwise.
 bool host_rebuild_corner(POINT* corner);
+// True while the host window is destroyed for a rebuild and its replacement
+// created: what was typed into the old window and not yet applied is to be
+// handed over to the new one.
+bool host_window_rebuilding();
 // The DPI the open host window was built for; 0 when none is open.
 int host_window_dpi();
 

@@ -40,6 +40,7 @@ std::optional<std::u16string> folder_of_file(std::u16string_view file_path) {
 }
 
 std::u16string settings_folder_from(std::u16string_view local_app_data) {
+    if (local_app_data.empty()) return std::u16string();
     std::u16string folder(local_app_data);
     folder += u"\\Markomi2";
     return folder;

@@ -20,8 +20,10 @@ std::u16string install_folder_from(const std::optional<std::u16string>& registry
 // ("C:\a\b.exe" gives "C:\a\"); nullopt when there is no backslash.
 std::optional<std::u16string> folder_of_file(std::u16string_view file_path);
 
-// Settings folder: the local application-data folder (empty when the shell
-// could not tell it) followed by "\Markomi2".
+// Settings folder: the local application-data folder followed by "\Markomi2";
+// empty when the shell could not tell that folder. An empty folder means no
+// settings files at all (defaults, never saved), never a folder at the root
+// of whatever drive is current.
 std::u16string settings_folder_from(std::u16string_view local_app_data);
 
 // The operating-system version code: 10 for Windows 10 and 11, 8 for 8 and

@@ -157,6 +157,7 @@ void resolve_program_folders() {
                 install_folder_from(from_registry, program_folder(), current_directory()));
 
     copy_folder(g_settings_folder, settings_folder_from(local_app_data()));
+    if (g_settings_folder[0] == L'\0') return;
     std::wstring chain = std::wstring(g_settings_folder) + L"\\";
     create_directory_chain_on_disk(chain.c_str());
 }

@@ -18,7 +18,9 @@ bool read_registry_value(const wchar_t* root_name, const wchar_t* subkey, const 
 int read_screen_dpi();
 int query_os_version_code();
 
-// Fills g_install_folder and g_settings_folder and creates the settings folder.
+// Fills g_install_folder and g_settings_folder and creates the settings folder
+// (none when the shell gives no local application-data folder: the settings
+// folder then stays empty).
 // The install folder is the uninstall entry's "Path" when that folder holds
 // Markomi2.exe, else the folder of the running program.
 void resolve_program_folders();

@@ -19,6 +19,7 @@ enum class Rule {
     kNotCtrlV,      // 598 (Ctrl+V, the key the paste itself sends) becomes 0
     kDelimiter,     // 2 and 3 stay, anything else 1
     kFormatLetter,  // text: first letter 'B' gives "B", anything else "M"
+    kLineText,      // text: clean_line_text
 };
 
 struct Normaliser {
@@ -36,6 +37,7 @@ constexpr Normaliser kNonZeroToOne{Rule::kNonZeroToOne};
 constexpr Normaliser kNotCtrlV{Rule::kNotCtrlV};
 constexpr Normaliser kDelimiter{Rule::kDelimiter};
 constexpr Normaliser kFormatLetter{Rule::kFormatLetter};
+constexpr Normaliser kLineText{Rule::kLineText};
 
 constexpr std::int32_t kCtrlVHotkey = 598;  // 0x256: Ctrl modifier (2) + 'V'
 
@@ -120,8 +122,8 @@ using F = FontSpec;
 // Global keys, in load and save order.
 const SettingRule kGlobalRules[] = {
     {kMk, u"ACTIVE", kInt, 0, clamp(0, kSlotCount - 1), global_field<&G::active>},
-    {kMk, u"BUSHO", kText, u"技術部", kKeep, global_field<&G::busho>},
-    {kMk, u"NAME", kText, u"印田", kKeep, global_field<&G::name>},
+    {kMk, u"BUSHO", kText, u"技術部", kLineText, global_field<&G::busho>},
+    {kMk, u"NAME", kText, u"印田", kLineText, global_field<&G::name>},
     {kMk, u"FORMAT", kText, u"M", kFormatLetter, global_field<&G::format>},
     {kMk, u"CUSTCOLOR1", kColor, 0, kKeep, cust_color<0>},
     {kMk, u"CUSTCOLOR2", kColor, 0, kKeep, cust_color<1>},
@@ -224,6 +226,7 @@ std::int32_t normalise_number(const Normaliser& n, std::int32_t v) {
             return v == 2 || v == 3 ? v : 1;
         case Rule::kKeep:
         case Rule::kFormatLetter:
+        case Rule::kLineText:
             break;
     }
     return v;
@@ -235,6 +238,10 @@ void assign_text(const FieldRef& f, std::u16string_view value, const Normaliser&
     value = value.substr(0, value.find(u'\0'));
     if (n.rule == Rule::kFormatLetter)
         value = !value.empty() && value.front() == u'B' ? u"B" : u"M";
+    if (n.rule == Rule::kLineText) {
+        f.text_assign(f.text, clean_line_text(value));
+        return;
+    }
     f.text_assign(f.text, value);
 }
 
@@ -285,6 +292,9 @@ bool save_rule(ProfileStore& store, const SettingRule& rule, std::u16string_view
             value = profile_color_text(*f.color);
             break;
         case ValueType::kText:
+            // A line break would end the value in the file and lose the rest.
+            if (rule.normaliser.rule == Rule::kLineText)
+                assign_text(f, std::u16string(f.text_view(f.text)), rule.normaliser);
             value = profile_text_value(f.text_view(f.text));
             break;
     }
@@ -316,7 +326,36 @@ std::vector<SettingKeyRef> keys_in_order(bool saving) {
     return keys;
 }
 
+bool is_control_character(char16_t c) {
+    return c <= 0x1F || (c >= 0x7F && c <= 0x9F);
+}
+
+bool is_high_surrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
 }  // namespace
+
+std::u16string clean_line_text(std::u16string_view text, std::size_t capacity) {
+    constexpr std::u16string_view kLineBreak = u"//";
+    std::u16string out;
+    out.reserve(text.size() < capacity ? text.size() : capacity);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        std::u16string_view piece(&text[i], 1);
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;  // one break
+            piece = kLineBreak;
+        } else if (is_control_character(c)) {
+            continue;
+        }
+        if (out.size() + piece.size() > capacity) {
+            // Full. A pair whose second half does not fit goes whole.
+            if (!out.empty() && is_high_surrogate(out.back())) out.pop_back();
+            break;
+        }
+        out += piece;
+    }
+    return out;
+}
 
 void load_settings_from(ProfileStore& store, SettingsSet& set) {
     set.global = GlobalOptions{};

@@ -28,18 +28,27 @@ struct SettingKeyRef {
     }
 };
 
+// The department and name texts as one line of the INI file can hold them:
+// a line break (CR LF, a lone CR or a lone LF) becomes the stamp's own break
+// "//", and every other control character (U+0000 to U+001F, U+007F, U+0080
+// to U+009F) is dropped. The result keeps to `capacity` units: what does not
+// fit is cut, never half a "//" or half a surrogate pair.
+std::u16string clean_line_text(std::u16string_view text,
+                               std::size_t capacity = kRowTextCapacity);
+
 // Resets the global options and the seven slots to their defaults and reads
 // every key in load order, normalising each value right after reading it.
 // A missing key keeps its default; a key that does not begin with a number
-// reads as 0; texts are cut to their capacity (and at a NUL). When
-// STATIONTYPE is 0, PASTE and HOTKEY become 0. The field-enable flags and the
-// stamp date are left alone.
+// reads as 0; texts are cut to their capacity (and at a NUL), the department
+// and name texts cleaned by clean_line_text. When STATIONTYPE is 0, PASTE and
+// HOTKEY become 0. The field-enable flags and the stamp date are left alone.
 void load_settings_from(ProfileStore& store, SettingsSet& set);
 
-// Sets CHARSET to "unicode" and writes the 228 keys in save order
-// (WAKU1_BUNKATU is never written). Every key is attempted even after a
-// failed write, so one refused key does not lose the rest; the result is
-// false when any write failed.
+// Sets CHARSET to "unicode", cleans the department and name texts of the
+// record (clean_line_text: a line break inside would end the value in the
+// file) and writes the 228 keys in save order (WAKU1_BUNKATU is never
+// written). Every key is attempted even after a failed write, so one refused
+// key does not lose the rest; the result is false when any write failed.
 bool save_settings_to(ProfileStore& store, SettingsSet& set);
 
 // Whether the file was last written by save_settings_to (exact, case-sensitive).

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "app/app_windows_win.h"
@@ -42,6 +43,20 @@ constexpr std::array<int, 10> kFocusableIds = {
 // The flags of the open window; there is one window of the host class at a
 // time, so one set suffices.
 PreferenceFlags g_flags;
+
+// What was chosen in a window but not applied, handed from a window that is
+// rebuilt at another resolution to its replacement.
+struct TypedPreferences {
+    PreferenceFlags flags;
+    std::int32_t hotkey_field = 0;
+};
+std::optional<TypedPreferences> g_carried;
+
+std::int32_t hotkey_field_value(HWND hwnd) {
+    HWND hotkey = GetDlgItem(hwnd, kPrefIdHotkeyField);
+    return static_cast<std::int32_t>(
+        LOWORD(hotkey ? SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) : 0));
+}
 
 // Captions from the flags; paste, startup icon and hotkey field only in
 // resident mode.
@@ -136,8 +151,15 @@ LRESULT OnCreate(HWND hwnd) {
     centre_host_window(hwnd);
     if (!resident_mode()) keep_window_reachable(hwnd);  // a remembered place may be gone
 
-    g_flags = initial_preference_flags(g_settings.global, shortcut_exists(CSIDL_DESKTOP),
-                                       shortcut_exists(CSIDL_STARTUP));
+    std::int32_t hotkey_value = g_settings.global.hotkey & 0xFFFF;
+    if (g_carried && host_window_rebuilding()) {
+        g_flags = g_carried->flags;
+        hotkey_value = g_carried->hotkey_field;
+    } else {
+        g_flags = initial_preference_flags(g_settings.global, shortcut_exists(CSIDL_DESKTOP),
+                                           shortcut_exists(CSIDL_STARTUP));
+    }
+    g_carried.reset();
     SetWindowTextW(hwnd, kTitle);
     // Only "実　行" and "キャンセル" end the window.
     EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
@@ -155,8 +177,7 @@ LRESULT OnCreate(HWND hwnd) {
     if (hotkey) {
         // A key without a modifier becomes the same key with Alt.
         SendMessageW(hotkey, HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(HOTKEYF_ALT, 0));
-        SendMessageW(hotkey, HKM_SETHOTKEY, static_cast<WPARAM>(g_settings.global.hotkey & 0xFFFF),
-                     0);
+        SendMessageW(hotkey, HKM_SETHOTKEY, static_cast<WPARAM>(hotkey_value), 0);
     }
     create_child_control(hwnd, L"BUTTON", kCancelText, BS_PUSHBUTTON | WS_TABSTOP, layout.cancel,
                          kPrefIdCancel, font);
@@ -176,10 +197,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void apply_and_close(HWND hwnd) {
-    HWND hotkey = GetDlgItem(hwnd, kPrefIdHotkeyField);
-    const auto field =
-        static_cast<std::int32_t>(LOWORD(hotkey ? SendMessageW(hotkey, HKM_GETHOTKEY, 0, 0) : 0));
-    apply_preferences(g_flags, field, g_settings.global);
+    apply_preferences(g_flags, hotkey_field_value(hwnd), g_settings.global);
     save_settings();
     if (!g_flags[PrefToggle::kResident]) g_flags[PrefToggle::kStartupIcon] = false;
     if (g_flags[PrefToggle::kDesktopIcon])
@@ -275,6 +293,8 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM wparam, LPARAM lparam) {
 }
 
 LRESULT OnDestroy(HWND hwnd) {
+    // Rebuilt for another resolution: the choices go over to the new window.
+    if (host_window_rebuilding()) g_carried = TypedPreferences{g_flags, hotkey_field_value(hwnd)};
     for (int id : kFocusableIds) {
         if (HWND control = GetDlgItem(hwnd, id)) {
             RemoveWindowSubclass(control, PreferenceKeysProc, kKeysSubclassId);

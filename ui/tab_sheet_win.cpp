@@ -15,6 +15,7 @@
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
+#include "settings/settings_rules.h"
 #include "ui/tab_sheet_parts_win.h"
 #include "ui/tab_sheet_rules.h"
 
@@ -152,16 +153,16 @@ void take_controls(HWND sheet) {
         g_settings.date.month = date.wMonth;
         g_settings.date.day = date.wDay;
     }
-    // One unit more than the limit, so that a longer text shows as longer
-    // and is then cut without splitting a character.
-    wchar_t text[kSheetTextLimit + 2] = L"";
     for (int id : {kSheetIdBusho, kSheetIdName}) {
         HWND box = GetDlgItem(sheet, id);
         if (!box) continue;
-        const int length = GetWindowTextW(box, text, static_cast<int>(std::size(text)));
-        const std::u16string_view taken = cut_to_capacity(
-            as_u16(std::wstring_view(text, static_cast<std::size_t>(length > 0 ? length : 0))),
-            kSheetTextLimit);
+        // The whole text, then cleaned and cut: another program, an input
+        // method or a paste can put line breaks and control characters into
+        // the box, and a break would end the value in the settings file.
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(box)) + 1, L'\0');
+        const int length = GetWindowTextW(box, text.data(), static_cast<int>(text.size()));
+        text.resize(static_cast<std::size_t>(length > 0 ? length : 0));
+        const std::u16string taken = clean_line_text(as_u16(text), kSheetTextLimit);
         if (id == kSheetIdBusho)
             g_settings.global.busho = taken;
         else

@@ -108,10 +108,12 @@ TEST(InstallFolder, FallsBackToTheProgramsFolderThenTheCurrentDirectory) {
     EXPECT_EQ(install_folder_from(std::nullopt, std::nullopt, std::nullopt), u"\\");
 }
 
-TEST(SettingsFolder, AppendsTheProductFolder) {
+TEST(SettingsFolder, AppendsTheProductFolderOrStaysEmpty) {
     EXPECT_EQ(settings_folder_from(u"C:\\users\\u\\AppData\\Local"),
               u"C:\\users\\u\\AppData\\Local\\Markomi2");
-    EXPECT_EQ(settings_folder_from(u""), u"\\Markomi2");
+    // Without the local application-data folder there is no settings folder,
+    // not "\Markomi2" at the root of the current drive.
+    EXPECT_EQ(settings_folder_from(u""), u"");
 }
 
 TEST(OsVersionCode, MapsPlatformAndVersion) {

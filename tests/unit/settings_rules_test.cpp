@@ -361,6 +361,60 @@ TEST(SettingsSave, NewFileHasTheKeysInSaveOrder) {
               std::u16string::npos);
 }
 
+TEST(LineText, BreaksBecomeTheStampsBreakAndOtherControlsGo) {
+    const std::u16string full(499, u'課');
+    const std::u16string almost(498, u'課');
+    struct Case {
+        const char* what;
+        std::u16string in;
+        std::u16string out;
+    };
+    const Case cases[] = {
+        {"CR", u"田中\r二課", u"田中//二課"},
+        {"LF", u"田中\n二課", u"田中//二課"},
+        {"CR LF is one break", u"田中\r\n二課", u"田中//二課"},
+        {"LF CR are two", u"a\n\rb", u"a////b"},
+        {"CR CR are two", u"a\r\rb", u"a////b"},
+        {"break at the ends", u"\r\na\n", u"//a//"},
+        {"tab", u"山田\t太郎", u"山田太郎"},
+        {"NUL", std::u16string(u"a") + u'\0' + u"b", u"ab"},
+        {"escape, unit separator, DEL", u"a\x1B\x1F\x7F" u"b", u"ab"},
+        {"C1: U+0080, NEL U+0085, U+009F", u"a\u0080\u0085\u009F" u"b", u"ab"},
+        {"not controls", u"\u00A0営業//第二課\u3000 ", u"\u00A0営業//第二課\u3000 "},
+        {"dropped units do not count", full + u"\t", full},
+        {"full text grows past the capacity", full.substr(1) + u"\r\n", full.substr(1)},
+        {"a break that fits", almost.substr(1) + u"\nx", almost.substr(1) + u"//"},
+        {"never half a break", almost + u"\nx", almost},
+        {"never half a pair", almost + u"\U0002000B", almost},
+        {"a pair that fits", almost.substr(1) + u"\U0002000B", almost.substr(1) + u"\U0002000B"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::u16string cleaned = clean_line_text(c.in);
+        EXPECT_EQ(cleaned, c.out);
+        EXPECT_LE(cleaned.size(), kRowTextCapacity);
+    }
+}
+
+TEST(SettingsSave, LineBreaksInTextsAreWrittenAsTheStampsBreak) {
+    // A break inside a value would end it in the file: "田中\r\n二課" came
+    // back as "田中".
+    SettingsSet set;
+    set.global.busho = u"営業\r\n二課";
+    set.global.name = u"田中\r二課\t";
+    set.slots[0].busho.face_name = u"Face\tName";  // face names are not cleaned
+    MemoryProfile store;
+    ASSERT_TRUE(save_settings_to(store, set));
+    const std::u16string text = store.to_text();
+    EXPECT_NE(text.find(u"\r\nBUSHO=営業//二課\r\nNAME=田中//二課\r\n"), std::u16string::npos)
+        << u16_to_utf8(text.substr(0, 80));
+    EXPECT_NE(text.find(u"BUSHO1_FACENAME=Face\tName\r\n"), std::u16string::npos);
+    SettingsSet loaded;
+    load_settings_from(store, loaded);
+    EXPECT_EQ(loaded.global.busho.view(), u"営業//二課");
+    EXPECT_EQ(loaded.global.name.view(), u"田中//二課");
+}
+
 TEST(SettingsSave, RewritingAnOldFileKeepsItsOtherKeys) {
     MemoryProfile store = MemoryProfile::parse(
         u"[MARKOMI]\r\nOLDKEY=1\r\nactive=3\r\nWAKU1_BUNKATU=4\r\n[OTHER]\r\nX=1\r\n");

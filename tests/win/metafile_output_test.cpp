@@ -516,27 +516,6 @@ TEST_F(MetafileOutput, TheSwitchPicksThePipelineFromFormatAndCtrl) {
     }
 }
 
-// Ctrl pressed while this thread has no keyboard focus, as with a click on
-// the notification icon or the overlay: the key message goes to another
-// thread, yet the stamp must still come out reversed. Desktop... suite: it
-// presses a real key.
-class DesktopMetafileOutput : public MetafileOutput {};
-
-TEST_F(DesktopMetafileOutput, CtrlHeldElsewhereReversesTheFormat) {
-    set_.global.format = u"B";
-    keybd_event(VK_CONTROL, static_cast<BYTE>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC)), 0, 0);
-    const bool copied = copy_stamp_to_clipboard(set_, 5, owner_);
-    keybd_event(VK_CONTROL, static_cast<BYTE>(MapVirtualKeyW(VK_CONTROL, MAPVK_VK_TO_VSC)),
-                KEYEVENTF_KEYUP, 0);
-    ASSERT_TRUE(copied);
-    EXPECT_TRUE(clipboard_has(CF_ENHMETAFILE));
-    EXPECT_FALSE(clipboard_has(CF_BITMAP));
-
-    // Released: the format of the settings again.
-    ASSERT_TRUE(copy_stamp_to_clipboard(set_, 5, owner_));
-    EXPECT_TRUE(clipboard_has(CF_BITMAP));
-}
-
 // How many records of each type a metafile holds.
 std::map<std::uint32_t, int> record_types(const std::vector<std::uint8_t>& bits) {
     std::map<std::uint32_t, int> types;

@@ -478,6 +478,56 @@ TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggest
     g_current_dpi = 96;
 }
 
+// Dragged onto a monitor of another resolution before キャンセル or 実　行:
+// the rebuilt window still shows what was chosen, and nothing is applied.
+TEST_F(PreferencesWindow, ARebuildAtAnotherResolutionKeepsWhatWasChosenButNotApplied) {
+    g_settings.global.hotkey = kTestHotkey;
+    t::set_host_window_procedure(HostWndProc);
+    open_host_window(kCmdPreferences);
+    HWND first = g_host_window;
+    ASSERT_TRUE(first);
+    click(first, 151);  // bitmap
+    click(first, 149);  // paste
+    click(first, 150);  // no automatic layout
+    constexpr std::int32_t kTyped = (HOTKEYF_ALT << 8) | 'Q';
+    SendMessageW(GetDlgItem(first, 153), HKM_SETHOTKEY, kTyped, 0);
+    std::vector<std::wstring> chosen;
+    for (int id : kToggleIds) chosen.push_back(t::window_text(GetDlgItem(first, id)));
+    ASSERT_EQ(chosen[3], L"ビットマップとして捺印する。(背景が透けません)");
+
+    const int other = host_window_dpi() * 3 / 2;
+    RECT rect{};
+    GetWindowRect(first, &rect);
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&rect));
+    t::pump_messages();
+    HWND second = g_host_window;
+    ASSERT_TRUE(second);
+    ASSERT_NE(second, first);
+    ASSERT_EQ(host_window_dpi(), other);
+    for (std::size_t i = 0; i < std::size(kToggleIds); ++i) {
+        SCOPED_TRACE(kToggleIds[i]);
+        EXPECT_EQ(t::window_text(GetDlgItem(second, kToggleIds[i])), chosen[i]);
+    }
+    EXPECT_EQ(LOWORD(SendMessageW(GetDlgItem(second, 153), HKM_GETHOTKEY, 0, 0)), kTyped);
+    EXPECT_EQ(g_settings.global.format, u"M");
+    EXPECT_EQ(g_settings.global.paste, 0);
+    EXPECT_EQ(g_settings.global.ajust, 1);
+    EXPECT_EQ(g_settings.global.hotkey, kTestHotkey);
+    EXPECT_FALSE(settings_file_exists());
+
+    // Cancelled, the next window starts from the settings again.
+    click(second, 122);
+    ASSERT_FALSE(IsWindow(second));
+    open_host_window(kCmdPreferences);
+    ASSERT_TRUE(g_host_window);
+    EXPECT_EQ(t::window_text(GetDlgItem(g_host_window, 151)),
+              L"メタファイルとして捺印する。(背景が透けます)");
+    EXPECT_EQ(LOWORD(SendMessageW(GetDlgItem(g_host_window, 153), HKM_GETHOTKEY, 0, 0)),
+              kTestHotkey);
+    DestroyWindow(g_host_window);
+    g_current_dpi = 96;
+}
+
 TEST_F(PreferencesWindow, EscapeFromAnyControlIsCancel) {
     g_settings.global.hotkey = kTestHotkey;
     register_hotkey();

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/app_windows_win.h"
+#include "app/host_window_win.h"
 #include "app/window_classes.h"
 #include "app/window_fonts_win.h"
 #include "base/process_globals_win.h"
@@ -364,6 +365,41 @@ TEST_F(StampSettingsWindow, LongTextsAreCutTo99Characters) {
     SendMessageW(sheet(host), WM_COMMAND, kSheetCmdTakeControls, 0);
     EXPECT_EQ(g_settings.global.name.size(), 99u);
     EXPECT_EQ(g_settings.global.name.view(), std::u16string(99, u'部'));
+}
+
+// A break put into a box from outside (another program, an input method)
+// would end the text in the settings file; and a rebuild for a monitor of
+// another resolution, with the text not yet taken, must not lose it.
+TEST_F(StampSettingsWindow, TextsWithLineBreaksAreTakenWithTheStampsBreakAndSurviveARebuild) {
+    g_settings.global.active = 3;
+    t::set_host_window_procedure(HostWndProc);
+    open_host_window(kCmdStampSettings);
+    HWND first = g_host_window;
+    ASSERT_TRUE(first);
+    t::pump_messages();
+    SetWindowTextW(item(first, kSheetIdName), L"田中\r\n二課");
+    SendMessageW(sheet(first), WM_COMMAND, kSheetCmdTakeControls, 0);
+    EXPECT_EQ(g_settings.global.name, u"田中//二課");
+    // Not yet taken when the rebuild comes.
+    SetWindowTextW(item(first, kSheetIdBusho), L"営業\t第二\n課");
+
+    const int other = host_window_dpi() * 3 / 2;
+    RECT rect{};
+    GetWindowRect(first, &rect);
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&rect));
+    t::pump_messages();
+    HWND second = g_host_window;
+    ASSERT_TRUE(second);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(g_settings.global.name, u"田中//二課");
+    EXPECT_EQ(g_settings.global.busho, u"営業第二//課");
+    EXPECT_EQ(t::window_text(item(second, kSheetIdName)), L"田中//二課");
+    EXPECT_EQ(t::window_text(item(second, kSheetIdBusho)), L"営業第二//課");
+    EXPECT_EQ(SendMessageW(tabs(second), TCM_GETCURSEL, 0, 0), 3);
+    // The old window saved on its way.
+    EXPECT_TRUE(saved_line(L"NAME=田中//二課")) << saved_file();
+    DestroyWindow(second);
+    g_current_dpi = 96;
 }
 
 TEST_F(StampSettingsWindow, SlidersSetRadiusWidthAndOrnamentsOfTheActiveSlot) {
