@@ -1,5 +1,7 @@
 #include "app/host_window_win.h"
 
+#include "app/window_metrics.h"
+
 #include "app/about_box_win.h"
 #include "app/app_windows_win.h"
 #include "app/window_classes.h"
@@ -109,7 +111,8 @@ void create_host_window(int command, const RECT* at) {
 // The rebuild itself runs once this message is done with the window.
 LRESULT OnHostDpiChanged(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     const int dpi = LOWORD(wparam);
-    if (dpi == g_host_dpi || g_rebuild_corner) return 0;
+    // A message anyone may post: a resolution no screen has is not stored.
+    if (!is_plausible_dpi(dpi) || dpi == g_host_dpi || g_rebuild_corner) return 0;
     g_rebuild_dpi = dpi;
     const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
     if (suggested)

@@ -451,6 +451,12 @@ TEST_F(PreferencesWindow, OnlyAnotherResolutionRebuildsTheWindowOnceWhereSuggest
     SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(built, built), reinterpret_cast<LPARAM>(&same));
     t::pump_messages();
     EXPECT_EQ(g_host_window, first);
+    // Nor a forged notice of a resolution no screen has.
+    for (WORD bogus : {WORD{0}, WORD{65535}})
+        SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(bogus, bogus), reinterpret_cast<LPARAM>(&same));
+    t::pump_messages();
+    EXPECT_EQ(g_host_window, first);
+    EXPECT_EQ(host_window_dpi(), built);
 
     // Another resolution: one new window, at the suggested corner, with the
     // larger font, built for that resolution.

@@ -361,6 +361,11 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     // the new size.
     RECT before{};
     GetWindowRect(settings, &before);
+    // A forged notice of a resolution no screen has is not taken.
+    PostMessageW(main_, WM_DPICHANGED, MAKEWPARAM(0, 0), 0);
+    PostMessageW(main_, WM_DPICHANGED, MAKEWPARAM(65535, 65535), 0);
+    Sleep(500);
+    EXPECT_EQ(host(), settings);
     DWORD_PTR result;
     SendMessageTimeoutW(main_, WM_DPICHANGED, MAKEWPARAM(144, 144), 0, SMTO_NORMAL, 5000, &result);
     HWND rebuilt = t::wait_for_window([&] {
