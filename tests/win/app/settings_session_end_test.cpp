@@ -102,8 +102,9 @@ class SettingsAtSessionEnd : public ::testing::Test {
     void SetUp() override {
         t::end_all_copies();
         aside_ = t::settings_folder() + L".before-test-" + std::to_wstring(GetCurrentProcessId());
-        if (GetFileAttributesW(t::settings_folder().c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesW(t::settings_folder().c_str()) != INVALID_FILE_ATTRIBUTES) {
             ASSERT_TRUE(MoveFileW(t::settings_folder().c_str(), aside_.c_str()));
+        }
         ASSERT_TRUE(CreateDirectoryW(t::settings_folder().c_str(), nullptr));
     }
     void TearDown() override {
