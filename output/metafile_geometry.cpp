@@ -31,9 +31,19 @@ std::int32_t times_single(std::int32_t value, float k) {
     return static_cast<std::int32_t>(product);
 }
 
-float ratio_of(float header_dpi, std::int32_t reference_dpi) {
-    if (reference_dpi <= 0) return 1.0f;
-    return header_dpi / static_cast<float>(reference_dpi);
+// The bounds of a believable ratio: a metafile resolution within eight
+// times the reference's either way. Anything beyond comes from a header
+// GDI+ never filled in (0, garbage) rather than from a real device.
+constexpr float kLowestRatio = 1.0f / 8.0f;
+constexpr float kHighestRatio = 8.0f;
+
+// header dpi / reference dpi, or nothing when either value or the quotient
+// cannot be a resolution ratio (NaN fails every comparison below).
+std::optional<float> sound_ratio(float header_dpi, std::int32_t reference_dpi) {
+    if (reference_dpi <= 0 || !std::isfinite(header_dpi) || !(header_dpi > 0.0f)) return std::nullopt;
+    const float ratio = header_dpi / static_cast<float>(reference_dpi);
+    if (!(ratio >= kLowestRatio && ratio <= kHighestRatio)) return std::nullopt;
+    return ratio;
 }
 
 }  // namespace
@@ -83,8 +93,13 @@ MetafileRatio metafile_resolution_ratio(const std::optional<ProbeResolution>& pr
                                         std::int32_t reference_dpi_y) {
     MetafileRatio ratio;
     if (!probe) return ratio;
-    ratio.kx = ratio_of(probe->dpi_x, reference_dpi_x);
-    ratio.ky = ratio_of(probe->dpi_y, reference_dpi_y);
+    const std::optional<float> kx = sound_ratio(probe->dpi_x, reference_dpi_x);
+    const std::optional<float> ky = sound_ratio(probe->dpi_y, reference_dpi_y);
+    // One unsound axis discredits the whole header: scaling the other alone
+    // would stretch the stamp.
+    if (!kx || !ky) return ratio;
+    ratio.kx = *kx;
+    ratio.ky = *ky;
     return ratio;
 }
 

@@ -58,8 +58,9 @@ struct ProbeResolution {
 };
 
 // kx = header DpiX / reference DpiX, ky likewise, in single precision.
-// 1.0 when the probe failed (no header) and, per axis, when the reference
-// resolution is not positive (nothing sound to divide by).
+// Both are 1.0 when the probe failed (no header), and also when either axis
+// gives no believable ratio: a header or reference resolution that is not a
+// positive finite number, or a quotient outside 1/8 to 8.
 MetafileRatio metafile_resolution_ratio(const std::optional<ProbeResolution>& probe,
                                         std::int32_t reference_dpi_x,
                                         std::int32_t reference_dpi_y);

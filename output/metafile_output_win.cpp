@@ -80,9 +80,15 @@ private:
     bool finished_ = false;
 };
 
+// Whether the EMF+ conversion leaves the recording to go on with (the rule
+// is metafile_rules.h's: every failure keeps it).
+bool conversion_keeps_recording(Gdiplus::GpStatus status, bool got_converted) {
+    return conversion_outcome(static_cast<std::int32_t>(status), got_converted) !=
+           ConversionOutcome::kUseConverted;
+}
+
 // The EMF+ dual conversion of a finished in-memory recording. Returns the
-// metafile to go on with (the recording or its conversion) or null when
-// the recording was refused.
+// metafile to go on with: the conversion, or else the recording.
 GdipImagePtr convert_to_dual(GdipImagePtr recording, GraphicsWrapper& reference) {
     const EmfPlusConverter convert = emf_plus_converter();
     if (!convert) return recording;
@@ -91,12 +97,8 @@ GdipImagePtr convert_to_dual(GdipImagePtr recording, GraphicsWrapper& reference)
         reference.note(convert(reference.graphics, static_cast<GpMetafile*>(recording.get()), nullptr,
                                Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
     GdipImagePtr converted_owner(converted);
-    switch (conversion_outcome(static_cast<std::int32_t>(status), converted != nullptr)) {
-        case ConversionOutcome::kUseConverted: return converted_owner;
-        case ConversionOutcome::kUseRecording: return recording;
-        case ConversionOutcome::kAbandon: return nullptr;
-    }
-    return recording;
+    if (conversion_keeps_recording(status, converted != nullptr)) return recording;
+    return converted_owner;
 }
 
 // The same conversion for a metafile recorded through a GDI metafile DC:
@@ -111,22 +113,12 @@ HENHMETAFILE convert_handle_to_dual(HENHMETAFILE recording, GraphicsWrapper& ref
     const Gdiplus::GpStatus status = reference.note(
         convert(reference.graphics, wrapper, nullptr, Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
     GdipImagePtr converted_owner(converted);
-    switch (conversion_outcome(static_cast<std::int32_t>(status), converted != nullptr)) {
-        case ConversionOutcome::kUseConverted: {
-            HENHMETAFILE handle = nullptr;
-            if (gdip::GdipGetHemfFromMetafile(converted, &handle) != Gdiplus::Ok || !handle)
-                return recording;
-            wrapped.reset();
-            DeleteEnhMetaFile(recording);
-            return handle;
-        }
-        case ConversionOutcome::kUseRecording: return recording;
-        case ConversionOutcome::kAbandon:
-            wrapped.reset();
-            DeleteEnhMetaFile(recording);
-            return nullptr;
-    }
-    return recording;
+    if (conversion_keeps_recording(status, converted != nullptr)) return recording;
+    HENHMETAFILE handle = nullptr;
+    if (gdip::GdipGetHemfFromMetafile(converted, &handle) != Gdiplus::Ok || !handle) return recording;
+    wrapped.reset();
+    DeleteEnhMetaFile(recording);
+    return handle;
 }
 
 // What the two recorders share: a graphics object prepared for the stamp
@@ -165,7 +157,6 @@ HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const wchar_t
 
     // A file keeps the EMF-only recording; only the clipboard's copy is converted.
     if (dual) recording = convert_to_dual(std::move(recording), reference);
-    if (!recording) return nullptr;
     HENHMETAFILE handle = nullptr;
     if (gdip::GdipGetHemfFromMetafile(static_cast<GpMetafile*>(recording.get()), &handle) !=
             Gdiplus::Ok ||
@@ -207,7 +198,6 @@ HENHMETAFILE record_with_gdi(SettingsSet& set, int slot_index, const wchar_t* fi
         return nullptr;
     }
     if (dual) handle = convert_handle_to_dual(handle, reference);
-    if (!handle) return nullptr;
     sizes.finished();
     return handle;
 }
@@ -219,11 +209,21 @@ MetafileRatio probe_metafile_ratio() {
     if (g_surfaces.reference) {
         GdipImagePtr metafile = record_in_memory(
             Gdiplus::GpRect(0, 0, kMetafileProbeFrameSize, kMetafileProbeFrameSize));
-        Gdiplus::MetafileHeader header{};
-        if (metafile && gdip::GdipGetMetafileHeaderFromMetafile(
-                            static_cast<GpMetafile*>(metafile.get()), &header) == Gdiplus::Ok)
-            probe = ProbeResolution{header.DpiX, header.DpiY};
+        // The header of a recording still open holds only its type and
+        // version on Windows (the resolution is zero or garbage); it is
+        // complete once the recording ends with its graphics object. A probe
+        // that cannot end it keeps the ratio at 1.0, the reference's own.
+        Gdiplus::GpGraphics* graphics = nullptr;
+        if (metafile && gdip::GdipGetImageGraphicsContext(static_cast<GpMetafile*>(metafile.get()),
+                                                          &graphics) == Gdiplus::Ok) {
+            gdip::GdipDeleteGraphics(graphics);
+            Gdiplus::MetafileHeader header{};
+            if (gdip::GdipGetMetafileHeaderFromMetafile(static_cast<GpMetafile*>(metafile.get()),
+                                                        &header) == Gdiplus::Ok)
+                probe = ProbeResolution{header.DpiX, header.DpiY};
+        }
     }
+    // A header that still says nothing believable leaves the ratio at 1.0.
     return metafile_resolution_ratio(probe, g_surfaces.reference_dpi_x, g_surfaces.reference_dpi_y);
 }
 

@@ -11,7 +11,8 @@
 namespace markomi {
 
 // The resolution GDI+ gives a metafile recorded on the reference surface
-// over the reference resolution; 1.0 when the probe recording fails.
+// (read from a finished probe recording) over the reference resolution;
+// 1.0 when the probe recording fails or its header is not believable.
 MetafileRatio probe_metafile_ratio();
 
 // Whether GDI+ records drawing into a metafile: a one-time probe fills a

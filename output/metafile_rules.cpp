@@ -6,7 +6,6 @@ ConversionOutcome conversion_outcome(std::int32_t status, bool got_converted) {
     if (status == kGdiplusOk) {
         return got_converted ? ConversionOutcome::kUseConverted : ConversionOutcome::kUseRecording;
     }
-    if (status == kGdiplusInvalidParameter) return ConversionOutcome::kAbandon;
     return ConversionOutcome::kUseRecording;
 }
 

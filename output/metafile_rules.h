@@ -16,12 +16,12 @@ constexpr std::int32_t kGdiplusInvalidParameter = 2;
 enum class ConversionOutcome {
     kUseConverted,  // dispose of the recording, go on with the converted metafile
     kUseRecording,  // keep the recording (conversion failed or gave nothing)
-    kAbandon,       // the recording itself is unusable: release everything, stop
 };
 
-// From the conversion's status and whether it handed back a metafile.
-// InvalidParameter says the recording was refused, so nothing is kept;
-// every other failure leaves the recording as good as it was.
+// From the conversion's status and whether it handed back a metafile. Every
+// failure keeps the recording, InvalidParameter included: Windows' GDI+ 1.1
+// answers that for recordings that play back perfectly well, and an
+// EMF-only stamp on the clipboard is far better than none.
 ConversionOutcome conversion_outcome(std::int32_t status, bool got_converted);
 
 // The output of a stamping from FORMAT's first letter and the Ctrl key.

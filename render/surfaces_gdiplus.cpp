@@ -24,16 +24,6 @@ void delete_pen(HPEN& pen) {
     pen = nullptr;
 }
 
-// Window and viewport extents of the device's own pixel size: one logical
-// unit is one pixel whatever mapping mode is set later.
-void set_device_extents(HDC dc) {
-    int width = GetDeviceCaps(dc, HORZRES);
-    int height = GetDeviceCaps(dc, VERTRES);
-    SetWindowExtEx(dc, width, height, nullptr);
-    SetViewportExtEx(dc, width, height, nullptr);
-    SetViewportOrgEx(dc, 0, 0, nullptr);
-}
-
 MonochromeSurface make_monochrome_surface(HDC screen, int width, int height) {
     MonochromeSurface s;
     s.dc = CreateCompatibleDC(screen);
@@ -61,7 +51,7 @@ MonochromeSurface make_monochrome_surface(HDC screen, int width, int height) {
         s.stride = ((width + 31) / 32) * 4;
         PatBlt(s.dc, 0, 0, width, height, WHITENESS);
     }
-    set_device_extents(s.dc);
+    // Left in MM_TEXT: one logical unit is one pixel, origin at the top left.
     return s;
 }
 
@@ -130,7 +120,8 @@ void create_surfaces() {
     }
     g_surfaces.reference = CreateCompatibleDC(screen);
     if (g_surfaces.reference) {
-        set_device_extents(g_surfaces.reference);
+        // Isotropic mapping taken over from MM_TEXT keeps its 1:1 extents and
+        // zero origins: one logical unit stays one device pixel.
         SetMapMode(g_surfaces.reference, MM_ISOTROPIC);
         Gdiplus::GpGraphics* probe = nullptr;
         if (gdip::GdipCreateFromHDC(g_surfaces.reference, &probe) == Gdiplus::Ok) {

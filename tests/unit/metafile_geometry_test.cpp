@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <optional>
+
 #include "output/metafile_geometry.h"
 #include "render/preview_geometry.h"
 
@@ -23,22 +26,42 @@ void expect_sizes(const SlotSizes& s, int hankei, int thick, int busho, int date
 
 const SlotSizes kDefaultSizes{35, 1, -13, -13, -16};
 
-TEST(MetafileRatio, HeaderResolutionOverReferenceResolution) {
-    MetafileRatio r = metafile_resolution_ratio(ProbeResolution{96.0f, 96.0f}, 96, 96);
-    EXPECT_EQ(r.kx, 1.0f);
-    EXPECT_EQ(r.ky, 1.0f);
-    r = metafile_resolution_ratio(ProbeResolution{96.0f, 72.0f}, 120, 96);
-    EXPECT_EQ(r.kx, 96.0f / 120.0f);
-    EXPECT_EQ(r.ky, 0.75f);
-}
-
-TEST(MetafileRatio, StaysOneWhenTheProbeFailsOrTheReferenceIsZero) {
-    MetafileRatio r = metafile_resolution_ratio(std::nullopt, 120, 120);
-    EXPECT_EQ(r.kx, 1.0f);
-    EXPECT_EQ(r.ky, 1.0f);
-    r = metafile_resolution_ratio(ProbeResolution{96.0f, 96.0f}, 0, 192);
-    EXPECT_EQ(r.kx, 1.0f);
-    EXPECT_EQ(r.ky, 0.5f);
+// Header resolutions as a probe may find them: a real device's, and what a
+// header GDI+ has not filled in yet holds (zeros, garbage). Any axis without
+// a believable ratio leaves both at 1.0, so the frame is never 0 x 0, huge
+// or stretched on one axis.
+TEST(MetafileRatio, HeaderResolutionOverReferenceOnlyWhenBelievable) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    struct Case {
+        const char* what;
+        std::optional<ProbeResolution> header;
+        int reference_x, reference_y;
+        float kx, ky;
+    } cases[] = {
+        {"same resolution", ProbeResolution{96.0f, 96.0f}, 96, 96, 1.0f, 1.0f},
+        {"144 over 96 stays 1.5", ProbeResolution{144.0f, 144.0f}, 96, 96, 1.5f, 1.5f},
+        {"each axis its own", ProbeResolution{96.0f, 72.0f}, 120, 96, 96.0f / 120.0f, 0.75f},
+        {"bounds 1/8 and 8 are kept", ProbeResolution{12.0f, 768.0f}, 96, 96, 0.125f, 8.0f},
+        {"no header", std::nullopt, 120, 120, 1.0f, 1.0f},
+        {"zero header", ProbeResolution{0.0f, 0.0f}, 96, 96, 1.0f, 1.0f},
+        {"NaN header", ProbeResolution{nan, nan}, 96, 96, 1.0f, 1.0f},
+        {"infinite header", ProbeResolution{inf, 96.0f}, 96, 96, 1.0f, 1.0f},
+        {"1e38 header", ProbeResolution{1e38f, 1e38f}, 96, 96, 1.0f, 1.0f},
+        {"negative header", ProbeResolution{-96.0f, -96.0f}, 96, 96, 1.0f, 1.0f},
+        {"1e-30 header", ProbeResolution{1e-30f, 1e-30f}, 96, 96, 1.0f, 1.0f},
+        {"just beyond 8", ProbeResolution{96.0f, 769.0f}, 96, 96, 1.0f, 1.0f},
+        {"just below 1/8", ProbeResolution{11.9f, 96.0f}, 96, 96, 1.0f, 1.0f},
+        {"one axis zero, the other sound", ProbeResolution{0.0f, 144.0f}, 96, 96, 1.0f, 1.0f},
+        {"zero reference", ProbeResolution{96.0f, 96.0f}, 0, 192, 1.0f, 1.0f},
+        {"negative reference", ProbeResolution{96.0f, 96.0f}, 96, -96, 1.0f, 1.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const MetafileRatio r = metafile_resolution_ratio(c.header, c.reference_x, c.reference_y);
+        EXPECT_EQ(r.kx, c.kx);
+        EXPECT_EQ(r.ky, c.ky);
+    }
     EXPECT_EQ(kMetafileProbeFrameSize, 10);
 }
 

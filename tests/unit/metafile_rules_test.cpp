@@ -10,9 +10,9 @@ TEST(ConversionOutcome, OkGoesOnWithTheConversionWhenOneCameBack) {
     EXPECT_EQ(conversion_outcome(kGdiplusOk, false), ConversionOutcome::kUseRecording);
 }
 
-TEST(ConversionOutcome, InvalidParameterAbandonsEvenWithAResult) {
-    EXPECT_EQ(conversion_outcome(kGdiplusInvalidParameter, false), ConversionOutcome::kAbandon);
-    EXPECT_EQ(conversion_outcome(kGdiplusInvalidParameter, true), ConversionOutcome::kAbandon);
+TEST(ConversionOutcome, InvalidParameterKeepsTheRecordingEvenWithAResult) {
+    EXPECT_EQ(conversion_outcome(kGdiplusInvalidParameter, false), ConversionOutcome::kUseRecording);
+    EXPECT_EQ(conversion_outcome(kGdiplusInvalidParameter, true), ConversionOutcome::kUseRecording);
 }
 
 TEST(ConversionOutcome, OtherFailuresKeepTheRecording) {

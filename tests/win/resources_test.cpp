@@ -570,11 +570,13 @@ TEST_F(Resources, ManifestDeclaresDpiAwarenessRightsAndCompatibility) {
           "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // Windows 10: OS version code 10
           "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // Windows 8.1
           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+          // GDI+ 1.1, the only one with the EMF+ conversion of the clipboard's metafile
+          "name=\"Microsoft.Windows.GdiPlus\" version=\"1.1.0.0\"",
           "publicKeyToken=\"6595b64144ccf1df\""}) {
         EXPECT_NE(manifest.find(needle), std::string::npos) << "manifest lacks " << needle;
     }
 
-    // The system's own manifest parser accepts it and resolves its dependency.
+    // The system's own manifest parser accepts it and resolves its dependencies.
     ACTCTXW context{};
     context.cbSize = sizeof context;
     context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
