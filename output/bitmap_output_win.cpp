@@ -98,10 +98,13 @@ bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
         result = ClipboardCopy::kClipboardBusy;
         if (open_clipboard_patiently(owner)) {
             EmptyClipboard();
-            // The bitmap first, as before: it is the stamp, and programs
-            // that know no transparency take it (or a DIB made from it).
+            // Programs take the first format on the clipboard they can
+            // read, so the transparent forms come first and the bitmap,
+            // which every program reads, last. Without the bitmap there is
+            // no copy: the clipboard is left empty.
+            put_transparent_formats(extras);
             placed = SetClipboardData(CF_BITMAP, stamp.bitmap) != nullptr;
-            if (placed) put_transparent_formats(extras);
+            if (!placed) EmptyClipboard();
             CloseClipboard();
             if (placed) result = ClipboardCopy::kPlaced;
         }

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "base/little_endian.h"
+#include "output/image_resolution.h"
 
 namespace markomi {
 
@@ -47,7 +48,9 @@ std::optional<std::array<std::uint8_t, kBmpHeadersSize>> bmp_headers(std::int32_
     put_u16(p + 28, kBmpBitsPerPixel);
     put_u32(p + 30, 0);  // BI_RGB
     put_u32(p + 34, *image_size);
-    // Resolutions and colour counts (38..53) stay 0.
+    put_u32(p + 38, kImagePixelsPerMetre);
+    put_u32(p + 42, kImagePixelsPerMetre);
+    // Colour counts (46..53) stay 0.
     return h;
 }
 

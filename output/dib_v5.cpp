@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "base/little_endian.h"
+#include "output/image_resolution.h"
 
 namespace markomi {
 
@@ -23,7 +24,9 @@ std::vector<std::uint8_t> dib_v5_bytes(const std::vector<std::uint32_t>& argb, s
     put_u16(h + 14, 32);
     put_u32(h + 16, kDibV5BitFields);
     put_u32(h + 20, static_cast<std::uint32_t>(image_size));
-    // Resolutions and colour counts (24..39) stay 0.
+    put_u32(h + 24, kImagePixelsPerMetre);
+    put_u32(h + 28, kImagePixelsPerMetre);
+    // Colour counts (32..39) stay 0.
     put_u32(h + 40, kDibV5RedMask);
     put_u32(h + 44, kDibV5GreenMask);
     put_u32(h + 48, kDibV5BlueMask);

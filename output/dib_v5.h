@@ -20,9 +20,9 @@ constexpr std::uint32_t kDibV5IntentImages = 4;        // LCS_GM_IMAGES
 
 // The whole CF_DIBV5 block of a w x h picture given as 0xAARRGGBB words,
 // rows top to bottom: header (size 124, w, positive h, 1 plane, 32 bits,
-// BI_BITFIELDS, image size 4wh, resolutions and colour counts 0, the four
-// masks above, sRGB colour space, image intent, no profile), then the rows
-// from the bottom one up, each pixel the little-endian word as given (blue,
+// BI_BITFIELDS, image size 4wh, resolutions 3780 pixels per metre (96 dpi),
+// colour counts 0, the four masks above, sRGB colour space, image intent,
+// no profile), then the rows from the bottom one up, each pixel the little-endian word as given (blue,
 // green, red, alpha). The pixels are stored as they come: the caller
 // decides what alpha means. Empty for a size that is not positive, a pixel
 // count other than w x h, or a block that would not fit 32-bit sizes.

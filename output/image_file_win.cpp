@@ -20,6 +20,7 @@
 #include "output/bmp_writer.h"
 #include "base/safe_file_win.h"
 #include "output/image_matte.h"
+#include "output/image_resolution.h"
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"
 #include "output/stamp_canvas.h"
@@ -198,6 +199,11 @@ GdipImagePtr argb_image(const ArgbPicture& picture) {
     Gdiplus::Rect all(0, 0, picture.width, picture.height);
     Gdiplus::BitmapData data{};
     auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image.get());
+    // A new bitmap has the screen's resolution, which the encoders write
+    // into the file (PNG pHYs, JFIF density).
+    if (gdip::GdipBitmapSetResolution(bitmap, static_cast<Gdiplus::REAL>(kImageDpi),
+                                      static_cast<Gdiplus::REAL>(kImageDpi)) != Gdiplus::Ok)
+        return nullptr;
     if (gdip::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
                                  &data) != Gdiplus::Ok)
         return nullptr;

@@ -40,7 +40,8 @@ TEST(BmpHeaders, MatchTheFileLayoutByteForByte) {
         24, 0,                   // bits per pixel
         0, 0, 0, 0,              // BI_RGB
         24, 0, 0, 0,             // image size 12 x 2
-        0, 0, 0, 0, 0, 0, 0, 0,  // resolutions
+        0xC4, 0x0E, 0, 0,        // 3780 pixels per metre (96 dpi) across
+        0xC4, 0x0E, 0, 0,        // and down
         0, 0, 0, 0, 0, 0, 0, 0,  // colours used, important
     };
     EXPECT_EQ(Bytes(h->begin(), h->end()), expected);

@@ -27,7 +27,9 @@ TEST(DibV5, HeaderStatesA32BitBottomUpSrgbPictureWithAlpha) {
         24, 0, 0, 0,   // image size 3 x 2 x 4
     };
     EXPECT_EQ(Bytes(b.begin(), b.begin() + 24), first);
-    for (std::size_t at = 24; at < 40; ++at) EXPECT_EQ(b[at], 0) << at;  // resolutions, colours
+    EXPECT_EQ(u32_at(b, 24), 3780u);  // pixels per metre across: 96 dpi
+    EXPECT_EQ(u32_at(b, 28), 3780u);  // and down
+    for (std::size_t at = 32; at < 40; ++at) EXPECT_EQ(b[at], 0) << at;  // colour counts
     EXPECT_EQ(u32_at(b, 40), 0x00FF0000u);  // red
     EXPECT_EQ(u32_at(b, 44), 0x0000FF00u);  // green
     EXPECT_EQ(u32_at(b, 48), 0x000000FFu);  // blue

@@ -171,6 +171,13 @@ TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPictu
         ASSERT_TRUE(OpenClipboard(nullptr));
         EXPECT_EQ(GetClipboardOwner(), owner);
         EXPECT_FALSE(IsClipboardFormatAvailable(CF_ENHMETAFILE));
+        // Programs take the first format they can read: a reader of PNG or
+        // of an alpha DIB must meet that before the opaque bitmap. Formats
+        // the system adds (CF_DIB and the like) may come anywhere after.
+        std::vector<UINT> order;
+        for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f))
+            if (f == png_format || f == CF_DIBV5 || f == CF_BITMAP) order.push_back(f);
+        EXPECT_EQ(order, (std::vector<UINT>{png_format, CF_DIBV5, CF_BITMAP}));
 
         // The bitmap is the bitmap pipeline's, as ever.
         HBITMAP on_clipboard = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));

@@ -396,6 +396,106 @@ TEST_F(ImageFile, EncodersAreFoundByExactMimeType) {
     EXPECT_EQ(untouched.Data1, 0x12345678u);
 }
 
+// The resolution a file declares, read from its bytes: horizontal and
+// vertical density and the unit as stored (PNG pHYs: per metre when 1; JFIF:
+// per inch when 1; BMP and the DIB headers: always per metre, unit 0 here).
+struct DeclaredResolution {
+    long x = -1, y = -1;
+    int unit = -1;
+};
+
+std::uint32_t big_endian_u32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+}
+std::uint32_t little_endian_u32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
+}
+
+// The pHYs chunk of a PNG, found by walking the chunks; none: all -1.
+DeclaredResolution png_resolution(const std::vector<unsigned char>& b) {
+    size_t at = 8;
+    while (at + 12 <= b.size()) {
+        const size_t length = big_endian_u32(&b[at]);
+        if (at + 12 + length > b.size()) break;
+        if (std::equal(b.begin() + at + 4, b.begin() + at + 8, "pHYs") && length == 9)
+            return {static_cast<long>(big_endian_u32(&b[at + 8])),
+                    static_cast<long>(big_endian_u32(&b[at + 12])), b[at + 16]};
+        at += 12 + length;
+    }
+    return {};
+}
+
+// The JFIF APP0 segment, which comes right after the start-of-image marker.
+DeclaredResolution jfif_resolution(const std::vector<unsigned char>& b) {
+    if (b.size() < 18 || b[2] != 0xFF || b[3] != 0xE0 || !std::equal(b.begin() + 6, b.begin() + 11, "JFIF"))
+        return {};
+    return {b[14] << 8 | b[15], b[16] << 8 | b[17], b[13]};
+}
+
+// biXPelsPerMeter / biYPelsPerMeter of an info header starting at `header`.
+DeclaredResolution dib_resolution(const std::vector<unsigned char>& b, size_t header) {
+    if (b.size() < header + 32) return {};
+    return {static_cast<long>(little_endian_u32(&b[header + 24])),
+            static_cast<long>(little_endian_u32(&b[header + 28])), 0};
+}
+
+// Every image the stamp leaves says 96 dpi, so that programs place it at the
+// size the metafile has rather than at the screen's resolution.
+TEST_F(ImageFile, EveryImageDeclaresNinetySixDpi) {
+    const int slot = 2;
+    HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(owner, nullptr);
+    ASSERT_TRUE(copy_bitmap_to_clipboard(set_, slot, owner));
+    auto clipboard_block = [](UINT format) {
+        std::vector<unsigned char> bytes;
+        if (!OpenClipboard(nullptr)) return bytes;
+        HANDLE block = GetClipboardData(format);
+        const auto* at = static_cast<const unsigned char*>(block ? GlobalLock(block) : nullptr);
+        if (at) {
+            bytes.assign(at, at + GlobalSize(block));
+            GlobalUnlock(block);
+        }
+        CloseClipboard();
+        return bytes;
+    };
+    const std::vector<unsigned char> pasted_png = clipboard_block(RegisterClipboardFormatW(L"PNG"));
+    const std::vector<unsigned char> pasted_dib = clipboard_block(CF_DIBV5);
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    DestroyWindow(owner);
+
+    auto file_of = [&](int filter_index, const wchar_t* name) {
+        const std::wstring path = folder_.file(name);
+        EXPECT_TRUE(save_stamp_file(set_, slot, nullptr, filter_index, path.c_str()));
+        return testing::read_bytes(path);
+    };
+    struct Case {
+        const char* what;
+        std::vector<unsigned char> bytes;
+        DeclaredResolution (*read)(const std::vector<unsigned char>&);
+        DeclaredResolution expected;
+    };
+    const Case cases[] = {
+        {"BMP file", file_of(1, L"r.bmp"), [](const auto& b) { return dib_resolution(b, 14); },
+         {3780, 3780, 0}},
+        {"PNG file", file_of(2, L"r.png"), png_resolution, {3780, 3780, 1}},
+        {"JPEG file", file_of(3, L"r.jpg"), jfif_resolution, {96, 96, 1}},
+        {"clipboard PNG", pasted_png, png_resolution, {3780, 3780, 1}},
+        {"clipboard CF_DIBV5", pasted_dib, [](const auto& b) { return dib_resolution(b, 0); },
+         {3780, 3780, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_GT(c.bytes.size(), 54u);
+        const DeclaredResolution r = c.read(c.bytes);
+        EXPECT_EQ(r.x, c.expected.x);
+        EXPECT_EQ(r.y, c.expected.y);
+        EXPECT_EQ(r.unit, c.expected.unit);
+    }
+}
+
 // ---- The save dialog, driven in-process ------------------------------------------
 
 // What the driver does with one save dialog.
