@@ -33,20 +33,7 @@ namespace {
 
 using testing::TempFolder;
 
-// The file names in a folder, "." and ".." left out.
-std::vector<std::wstring> folder_entries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = data.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testing::folder_entries;
 
 using testing::DecodedImage;
 

@@ -502,11 +502,7 @@ TEST_F(PreferencesWindow, ARebuildAtAnotherResolutionKeepsWhatWasChosenButNotApp
     ASSERT_EQ(chosen[3], L"ビットマップとして捺印する。(背景が透けません)");
 
     const int other = host_window_dpi() * 3 / 2;
-    RECT rect{};
-    GetWindowRect(first, &rect);
-    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&rect));
-    t::pump_messages();
-    HWND second = g_host_window;
+    HWND second = t::rebuild_host_at_a_larger_resolution(first);
     ASSERT_TRUE(second);
     ASSERT_NE(second, first);
     ASSERT_EQ(host_window_dpi(), other);

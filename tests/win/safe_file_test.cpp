@@ -31,18 +31,7 @@ std::string read_text(const std::wstring& path) {
 }
 
 // Everything in a folder; staging files show as "<name>.~<pid>-<n>.tmp".
-std::vector<std::wstring> entries(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-    return names;
-}
+using t::folder_entries;
 
 // `link`, another name, reaches the file `target`.
 bool links_to(const std::wstring& link, const std::wstring& target) {
@@ -111,7 +100,7 @@ TEST(SafeFile, AReplacedFileKeepsItsAttributesAndHasArchiveSet) {
         const DWORD after = GetFileAttributesW(path.c_str());
         EXPECT_EQ(after & kKept, before);
         EXPECT_TRUE(after & FILE_ATTRIBUTE_ARCHIVE);
-        EXPECT_EQ(entries(folder.path()), std::vector<std::wstring>{L"印影.bin"});
+        EXPECT_EQ(folder_entries(folder.path()), std::vector<std::wstring>{L"印影.bin"});
     }
 }
 
@@ -155,11 +144,11 @@ TEST(SafeFile, RefusedAndFailedSavesKeepTheOldFileAndLeaveNoStagingFile) {
         c.prepare(path);
         const DWORD attributes = GetFileAttributesW(path.c_str());
         const std::string before = read_text(path);
-        const std::vector<std::wstring> listed = entries(dir.path());
+        const std::vector<std::wstring> listed = folder_entries(dir.path());
         EXPECT_FALSE(c.save(path));
         EXPECT_EQ(GetFileAttributesW(path.c_str()), attributes);
         EXPECT_EQ(read_text(path), before);
-        EXPECT_EQ(entries(dir.path()), listed);
+        EXPECT_EQ(folder_entries(dir.path()), listed);
     }
 }
 
@@ -176,9 +165,8 @@ TEST(SafeFile, StagingNamesAreUniqueAndOnlyStaleOnesAreSwept) {
     ASSERT_TRUE(write_text(folder.file(L"Markomi2_enable.ini.~1-1.tmp"), kOld));
 
     sweep_stale_staging_files(target);
-    std::vector<std::wstring> left = entries(folder.path());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::wstring>{L"Markomi2.ini", L"Markomi2_enable.ini.~1-1.tmp"}));
+    EXPECT_EQ(folder_entries(folder.path()),
+              (std::vector<std::wstring>{L"Markomi2.ini", L"Markomi2_enable.ini.~1-1.tmp"}));
     EXPECT_EQ(read_text(target), kOld);
 }
 
@@ -206,8 +194,8 @@ TEST(SafeFile, ASymbolicLinkStaysALinkAndItsTargetGetsTheBytes) {
     EXPECT_TRUE(links_to(link, target));
     EXPECT_EQ(read_text(target), kNew);
     EXPECT_TRUE(GetFileAttributesW(target.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-    EXPECT_EQ(entries(here.path()), std::vector<std::wstring>{L"link.ini"});
-    EXPECT_EQ(entries(synced.path()), std::vector<std::wstring>{L"設定.ini"});
+    EXPECT_EQ(folder_entries(here.path()), std::vector<std::wstring>{L"link.ini"});
+    EXPECT_EQ(folder_entries(synced.path()), std::vector<std::wstring>{L"設定.ini"});
     DeleteFileW(link.c_str());
 }
 
@@ -263,7 +251,7 @@ TEST(SafeFile, ALockFileIsExclusiveUntilReleasedAndThenGone) {
         FileLock second(path, 100);
         EXPECT_FALSE(second.held());
     }
-    EXPECT_TRUE(entries(folder.path()).empty());
+    EXPECT_TRUE(folder_entries(folder.path()).empty());
     // A waiter gets the lock once the holder lets go on another thread.
     auto holder = std::make_unique<FileLock>(path, 0);
     ASSERT_TRUE(holder->held());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/u16_format.h"
+#include "base/wide_text_win.h"
 #include "settings/settings_files_win.h"
 #include "support/test_files.h"
 
@@ -32,14 +34,7 @@ const wchar_t* const kNames[] = {
 const wchar_t* const kFonts[] = {L"ＭＳ Ｐゴシック", L"ＭＳ 明朝", L"メイリオ", L"游ゴシック",
                                  L"HG正楷書体-PRO", L"ＭＳ ゴシック"};
 
-std::string utf8(const std::wstring& text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-    return out;
-}
+std::string utf8(const std::wstring& text) { return u16_to_utf8(as_u16(text)); }
 
 std::vector<unsigned char> bytes_of(const std::string& s) { return {s.begin(), s.end()}; }
 

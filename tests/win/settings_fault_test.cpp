@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -17,6 +18,8 @@
 
 #include "base/message_box_title.h"
 #include "base/process_globals_win.h"
+#include "base/u16_format.h"
+#include "base/wide_text_win.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_rules.h"
@@ -35,18 +38,8 @@ using testing::TempFolder;
 constexpr wchar_t kUserLines[] =
     L"[MARKOMI]\r\nCHARSET=unicode\r\nMEMO=消さないで\r\n[USER]\r\nNOTE=メモ帳\r\n";
 
-std::string utf8(std::u16string_view text) {
-    int n = WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text.data()),
-                                static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string out(n > 0 ? n : 0, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(text.data()),
-                            static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-    return out;
-}
-std::string utf8(const std::wstring& text) {
-    return utf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
-}
+std::string utf8(std::u16string_view text) { return u16_to_utf8(text); }
+std::string utf8(const std::wstring& text) { return u16_to_utf8(as_u16(text)); }
 
 // Tells which of the two value sets a settings file holds, key by key.
 class WholeFileCheck {
@@ -130,16 +123,12 @@ bool write_user_file_with_set(const std::wstring& folder, char which) {
 // Every file of `folder` but the settings file: staging files, a lock file
 // left behind, anything else a save drops there.
 std::vector<std::wstring> leftovers(const std::wstring& folder) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        std::wstring name = data.cFileName;
-        if (name != L"." && name != L".." && lstrcmpiW(name.c_str(), L"Markomi2.ini") != 0)
-            names.push_back(name);
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
+    std::vector<std::wstring> names = testing::folder_entries(folder);
+    names.erase(std::remove_if(names.begin(), names.end(),
+                               [](const std::wstring& n) {
+                                   return lstrcmpiW(n.c_str(), L"Markomi2.ini") == 0;
+                               }),
+                names.end());
     return names;
 }
 
@@ -407,13 +396,7 @@ bool fill_disk(const std::wstring& path) {
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
 }
 
-// save_settings() on the process-wide settings, in `folder`.
-bool save_global_settings_in(const std::wstring& folder, const SettingsSet& set) {
-    lstrcpynW(g_settings_folder, folder.c_str(), 261);
-    g_settings = set;
-    g_settings.global.ajust = 0;  // no fitting: no shared surfaces here
-    return save_settings();
-}
+using testing::save_global_settings_in;
 
 // A save that does not fit on the disk keeps the old file byte for byte,
 // says so once in the program's message box and reports failure; once there

@@ -9,6 +9,7 @@
 #include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
 #include "support/message_boxes.h"
+#include "support/settings_value_sets.h"
 #include "support/test_files.h"
 
 namespace markomi {
@@ -65,11 +66,11 @@ std::vector<std::wstring> lines_of(const std::wstring& path) {
 
 // No staging file of a save ("<name>.~<pid>-<n>.tmp") is left in the folder.
 bool no_staging_left(const TempFolder& dir) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(dir.file(L"*.~*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return true;
-    FindClose(search);
-    return false;
+    for (const std::wstring& name : testing::folder_entries(dir.path()))
+        if (name.find(L".~") != std::wstring::npos && name.size() > 4 &&
+            name.compare(name.size() - 4, 4, L".tmp") == 0)
+            return false;
+    return true;
 }
 
 bool has_line(const std::vector<std::wstring>& lines, const std::wstring& line) {
@@ -280,13 +281,7 @@ TEST(SettingsFiles, TextsKeepWhiteSpaceAndQuotesAtTheirEdges) {
     EXPECT_EQ(again.slots[3].busho.face_name, set.slots[3].busho.face_name);
 }
 
-// save_settings() on the process-wide settings, in a given folder.
-bool save_global_settings_in(const std::wstring& folder, const SettingsSet& set) {
-    lstrcpynW(g_settings_folder, folder.c_str(), 261);
-    g_settings = set;
-    g_settings.global.ajust = 0;  // no fitting: no shared surfaces here
-    return save_settings();
-}
+using testing::save_global_settings_in;
 
 TEST(SettingsFiles, AFailedSaveIsReportedOnceAndKeepsTheFile) {
     TempFolder dir;

@@ -383,12 +383,7 @@ TEST_F(StampSettingsWindow, TextsWithLineBreaksAreTakenWithTheStampsBreakAndSurv
     // Not yet taken when the rebuild comes.
     SetWindowTextW(item(first, kSheetIdBusho), L"営業\t第二\n課");
 
-    const int other = host_window_dpi() * 3 / 2;
-    RECT rect{};
-    GetWindowRect(first, &rect);
-    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&rect));
-    t::pump_messages();
-    HWND second = g_host_window;
+    HWND second = t::rebuild_host_at_a_larger_resolution(first);
     ASSERT_TRUE(second);
     ASSERT_NE(second, first);
     EXPECT_EQ(g_settings.global.name, u"田中//二課");

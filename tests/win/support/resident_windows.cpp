@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "app/about_box_win.h"
+#include "app/app_windows_win.h"
+#include "app/host_window_win.h"
 #include "app/opening_window_win.h"
 #include "ui/tab_sheet_win.h"
 #include "base/process_globals_win.h"
@@ -190,6 +192,15 @@ RECT child_rect(HWND child) {
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
     return r;
+}
+
+HWND rebuild_host_at_a_larger_resolution(HWND first) {
+    const int other = host_window_dpi() * 3 / 2;
+    RECT rect{};
+    GetWindowRect(first, &rect);
+    SendMessageW(first, WM_DPICHANGED, MAKEWPARAM(other, other), reinterpret_cast<LPARAM>(&rect));
+    pump_messages();
+    return g_host_window;
 }
 
 }  // namespace markomi::testing

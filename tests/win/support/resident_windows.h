@@ -40,6 +40,10 @@ HWND open_host_window_for_test(HMENU menu = nullptr);
 
 // Dispatches what is waiting in [first, last] (0, 0: everything).
 void pump_messages(UINT first = 0, UINT last = 0);
+// Tells the open host window `first` that it now stands on a monitor of one
+// and a half times its resolution, where it stands, and lets it rebuild:
+// the host window afterwards (the rebuilt one, or `first` if none came).
+HWND rebuild_host_at_a_larger_resolution(HWND first);
 // Pumps until `done` holds or `limit_ms` has passed; true when it held.
 bool pump_until(const std::function<bool()>& done, DWORD limit_ms);
 

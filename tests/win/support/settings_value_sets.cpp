@@ -1,5 +1,9 @@
 #include "support/settings_value_sets.h"
 
+#include <windows.h>
+
+#include "base/process_globals_win.h"
+#include "settings/settings_files_win.h"
 #include "settings/settings_rules.h"
 
 namespace markomi::testing {
@@ -60,6 +64,13 @@ SettingsSet settings_value_set(char which) {
     }
     normalise_settings(set);
     return set;
+}
+
+bool save_global_settings_in(const std::wstring& folder, const SettingsSet& set) {
+    lstrcpynW(g_settings_folder, folder.c_str(), 261);
+    g_settings = set;
+    g_settings.global.ajust = 0;
+    return save_settings();
 }
 
 }  // namespace markomi::testing

@@ -1,5 +1,7 @@
 #include "support/test_files.h"
 
+#include <algorithm>
+
 #include <atomic>
 
 namespace markomi::testing {
@@ -69,6 +71,20 @@ bool write_bytes(const std::wstring& path, const std::vector<unsigned char>& byt
                written == bytes.size());
     CloseHandle(file);
     return ok;
+}
+
+std::vector<std::wstring> folder_entries(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool file_exists(const std::wstring& path) {

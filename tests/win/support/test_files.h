@@ -28,6 +28,8 @@ void remove_tree(const std::wstring& path);
 std::vector<unsigned char> read_bytes(const std::wstring& path);
 bool write_bytes(const std::wstring& path, const std::vector<unsigned char>& bytes);
 bool file_exists(const std::wstring& path);
+// The names in a folder ("." and ".." left out), sorted.
+std::vector<std::wstring> folder_entries(const std::wstring& folder);
 
 // Text helpers: UTF-16LE with BOM, and the system code page 932 (Shift-JIS).
 std::vector<unsigned char> utf16le_with_bom(const std::wstring& text);
