@@ -62,10 +62,16 @@ ProfileText decoded(const std::string& bytes) {
     return out;
 }
 
+// The lock every copy of every session takes before it reads a file of
+// `folder` to write it again.
+FileLock lock_folder(const std::wstring& folder) {
+    return FileLock(folder + L"\\" + kLockFileName, kLockTimeoutMs);
+}
+
 // Moves a file that cannot be settings out of the way as "<name>.bak", so
 // the user keeps it and the program can start afresh.
 bool set_aside(const std::wstring& folder, const std::wstring& path) {
-    FileLock lock(folder + L"\\" + kLockFileName, kLockTimeoutMs);
+    FileLock lock = lock_folder(folder);
     return lock.held() &&
            MoveFileExW(path.c_str(), (path + kBackupSuffix).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
@@ -119,9 +125,10 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set, SettingsFileState
 
     // One read-modify-write at a time among all copies of every session
     // that share the folder (a terminal server's user, say).
-    FileLock lock(std::wstring(folder) + L"\\" + kLockFileName, kLockTimeoutMs);
+    FileLock lock = lock_folder(folder);
     if (!lock.held()) return false;
-    sweep_stale_staging_files(final_target_path(path));
+    const std::wstring target = final_target_path(path);
+    sweep_stale_staging_files(target);
 
     FileBytes current = read_file_bytes(path, kFileLimit);
     if (current.state == FileRead::kUnreadable || current.state == FileRead::kTooLarge) return false;
@@ -144,10 +151,10 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set, SettingsFileState
         encode_profile_text(profile.to_text(), ProfileEncoding::kUtf16Le, false);
     if (current.state == FileRead::kRead && bytes == current.bytes) return true;
     // Refused before the backup is made; the writer would refuse it too.
-    const DWORD attributes = GetFileAttributesW(final_target_path(path).c_str());
+    const DWORD attributes = GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
     if (converting && !replace_file_with_bytes(path + kBackupSuffix, current.bytes)) return false;
-    return replace_file_with_bytes(path, bytes);
+    return replace_file_with_bytes(target, bytes);
 }
 
 void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
@@ -164,7 +171,7 @@ void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
 bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable) {
     const std::wstring path = file_in(folder, kEnableFileName);
     if (path.empty()) return false;
-    FileLock lock(std::wstring(folder) + L"\\" + kLockFileName, kLockTimeoutMs);
+    FileLock lock = lock_folder(folder);
     if (!lock.held()) return false;
     sweep_stale_staging_files(final_target_path(path));
     FileBytes current = read_file_bytes(path, kFileLimit);
