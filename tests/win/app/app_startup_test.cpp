@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
+#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "app/support/message_box_watch.h"
 #include "app/support/program_driver.h"
+#include "base/u16_format.h"
+#include "base/wide_text_win.h"
 #include "support/test_files.h"
 
 namespace {
@@ -94,6 +96,15 @@ TEST_F(AppStartup, TwoCopiesStartedTogetherLeaveExactlyOne) {
     }
 }
 
+// Sends one session message the way Windows does, waiting no longer than
+// Windows waits for an answer; the answer, or -1 when none came.
+LONG_PTR send_session_message(HWND w, UINT message, WPARAM wparam) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(w, message, wparam, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &answer))
+        return -1;
+    return static_cast<LONG_PTR>(answer);
+}
+
 TEST_F(AppStartup, AFileWhereTheSettingsFolderBelongsIsSurvivedQuietlyAtTheEnd) {
     std::wstring blocker = settings_folder();
     ASSERT_TRUE(t::write_bytes(blocker, {'x', 'y'}));
@@ -108,37 +119,17 @@ TEST_F(AppStartup, AFileWhereTheSettingsFolderBelongsIsSurvivedQuietlyAtTheEnd) 
     ASSERT_NE(settings, nullptr);
     // Neither the end of the session nor an end that another process asks
     // for (a new copy, the uninstaller) may wait for the user: a box would
-    // hold up the logoff, or outlast the other process's wait. A second
-    // thread answers each box it sees.
-    std::atomic<int> boxes{0};
-    std::atomic<bool> done{false};
-    std::thread answerer([&] {
-        for (int i = 0; i < 1500 && !done; ++i) {
-            HWND box = t::find_program_window(p.pid, L"#32770", L"マルコミ２");
-            if (!box) {
-                Sleep(20);
-                continue;
-            }
-            ++boxes;
-            Sleep(100);  // let it finish building its controls
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-            for (int k = 0; k < 200 && IsWindow(box); ++k) Sleep(20);
-        }
-    });
-    DWORD_PTR answer = 0;
-    LRESULT sent = SendMessageTimeoutW(w, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 20000, &answer);
+    // hold up the logoff, or outlast the other process's wait.
+    t::MessageBoxWatch boxes(p.pid);
+    EXPECT_EQ(send_session_message(w, WM_QUERYENDSESSION, 0), TRUE);
     Sleep(300);
-    const int told_at_session_end = boxes.load();
+    const int told_at_session_end = boxes.count();
     EXPECT_FALSE(has_exited(p, 100));
     close_program(p);
     Sleep(300);
-    done = true;
-    answerer.join();
-    EXPECT_NE(sent, 0);
-    EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+    boxes.stop();
     EXPECT_EQ(told_at_session_end, 0);
-    EXPECT_EQ(boxes.load(), 0);
+    EXPECT_EQ(boxes.count(), 0);
     EXPECT_EQ(t::read_bytes(blocker), (std::vector<unsigned char>{'x', 'y'}));
 }
 
@@ -197,6 +188,73 @@ TEST_F(AppStartup, WithoutTheSwitchNoLogIsWritten) {
     SendMessageTimeoutW(w, WM_DESTROY, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
     ASSERT_TRUE(has_exited(p, 10000));
     EXPECT_FALSE(t::file_exists(settings_folder() + L"\\debug.log"));
+}
+
+// A settings file another process holds locked all through the program's
+// start is read from nowhere else and never replaced: the program runs on
+// defaults, says so once, and neither the session end nor its own end
+// writes over the user's values.
+TEST_F(AppStartup, AFileLockedAtStartIsToldOnceAndNeverReplaced) {
+    CreateDirectoryW(settings_folder().c_str(), nullptr);
+    const std::wstring ini = t::settings_file();
+    const std::vector<unsigned char> user_file = t::utf16le_with_bom(
+        L"[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=経理部\r\nNAME=高橋\r\nACTIVE=3\r\n");
+    ASSERT_TRUE(t::write_bytes(ini, user_file));
+    HANDLE held = CreateFileW(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    Program& program_ = start();
+    ASSERT_NE(program_.process, nullptr);
+    HWND w = t::wait_for_main_window(program_.pid);
+    // The file stays locked until the program has given up on it and says so.
+    t::MessageBoxWatch boxes(program_.pid);
+    const bool told = w && boxes.wait_for(1, 20000);
+    CloseHandle(held);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(told) << "no message about the unreadable settings file";
+
+    EXPECT_EQ(send_session_message(w, WM_QUERYENDSESSION, 0), TRUE);
+    send_session_message(w, WM_ENDSESSION, TRUE);
+    EXPECT_EQ(t::read_bytes(ini), user_file);
+    close_program(program_);
+    boxes.stop();
+    EXPECT_EQ(t::read_bytes(ini), user_file);
+    EXPECT_EQ(boxes.count(), 1) << markomi::u16_to_utf8(markomi::as_u16(boxes.texts()));
+    for (const std::wstring& title : boxes.titles()) EXPECT_EQ(title, L"マルコミ２");
+}
+
+// A read-only settings file (an administrator's choice) that a save would
+// change: the session end is answered at once with TRUE, no box appears, and
+// the file stays as it was.
+TEST_F(AppStartup, AReadOnlyFileNeverHoldsUpTheLogoff) {
+    CreateDirectoryW(settings_folder().c_str(), nullptr);
+    const std::wstring ini = t::settings_file();
+    // Shift-JIS and missing most keys: a save would write a whole new file.
+    const std::vector<unsigned char> user_file =
+        t::shift_jis(L"[MARKOMI]\r\nBUSHO=経理部\r\nNAME=高橋\r\n");
+    ASSERT_TRUE(t::write_bytes(ini, user_file));
+    ASSERT_TRUE(SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    Program& program_ = start();
+    ASSERT_NE(program_.process, nullptr);
+    HWND w = t::wait_for_main_window(program_.pid);
+    ASSERT_NE(w, nullptr);
+    WaitForInputIdle(program_.process, 10000);
+    ASSERT_NE(send_session_message(w, WM_NULL, 0), -1);  // idle and answering
+    t::MessageBoxWatch boxes(program_.pid);
+
+    const auto sent = std::chrono::steady_clock::now();
+    const LONG_PTR answer = send_session_message(w, WM_QUERYENDSESSION, 0);
+    const auto took = std::chrono::steady_clock::now() - sent;
+    EXPECT_EQ(answer, TRUE);
+    EXPECT_LT(took, std::chrono::seconds(1));
+    send_session_message(w, WM_ENDSESSION, TRUE);
+    Sleep(1500);  // a box would have appeared by now
+    boxes.stop();
+    EXPECT_EQ(boxes.count(), 0) << markomi::u16_to_utf8(markomi::as_u16(boxes.texts()));
+    EXPECT_EQ(t::read_bytes(ini), user_file);
+    EXPECT_NE(GetFileAttributesW(ini.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
 }
 
 }  // namespace
