@@ -105,6 +105,37 @@ bool move_over(const std::wstring& staging, const std::wstring& target) {
     }
 }
 
+// A fresh, empty staging file beside `target`; empty when none could be made.
+std::wstring create_staging_file(const std::wstring& target) {
+    static std::atomic<unsigned> s_count{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // The suffix may carry a name near MAX_PATH past it.
+        std::wstring name = extended_length_path(target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                      std::to_wstring(++s_count) + L".tmp");
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return name;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return std::wstring();
+}
+
+// Every byte written, or false: a short write is a full disk or a quota.
+// (The flush that shows what only surfaces on the way to the disk follows
+// in write_file_through_staging.)
+bool write_all(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        DWORD chunk = bytes.size() > 0x100000 ? 0x100000 : static_cast<DWORD>(bytes.size());
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written != chunk) return false;
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::wstring final_target_path(const std::wstring& path) {
@@ -138,33 +169,6 @@ std::wstring extended_length_path(const std::wstring& path) {
     return path;
 }
 
-std::wstring create_staging_file(const std::wstring& target) {
-    static std::atomic<unsigned> s_count{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // The suffix may carry a name near MAX_PATH past it.
-        std::wstring name = extended_length_path(target + L".~" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                      std::to_wstring(++s_count) + L".tmp");
-        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return name;
-        }
-        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
-    }
-    return std::wstring();
-}
-
-bool write_all_and_flush(HANDLE file, std::string_view bytes) {
-    while (!bytes.empty()) {
-        DWORD chunk = bytes.size() > 0x100000 ? 0x100000 : static_cast<DWORD>(bytes.size());
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written != chunk) return false;
-        bytes.remove_prefix(written);
-    }
-    return FlushFileBuffers(file) != FALSE;
-}
-
 bool write_file_through_staging(const std::wstring& path,
                                 const std::function<bool(const wchar_t* staging)>& write) {
     if (path.empty()) return false;
@@ -193,7 +197,7 @@ bool replace_file_with_bytes(const std::wstring& path, std::string_view bytes) {
     return write_file_through_staging(path, [bytes](const wchar_t* staging) {
         ScopedHandle file(CreateFileW(staging, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.valid() || !write_all_and_flush(file.get(), bytes)) return false;
+        if (!file.valid() || !write_all(file.get(), bytes)) return false;
         return CloseHandle(file.release()) != FALSE;
     });
 }

@@ -29,13 +29,9 @@ std::wstring final_target_path(const std::wstring& path);
 // shorter and already prefixed ones stay as they are.
 std::wstring extended_length_path(const std::wstring& path);
 
-// A fresh, empty staging file beside `target` with a name no other process
-// or save uses at the same time ("<target>.~<pid>-<n>.tmp"); empty when none
-// could be made. Names of this shape are swept by sweep_stale_staging_files.
-std::wstring create_staging_file(const std::wstring& target);
-
 // Has `write(staging)` fill a staging file beside the final target of `path`
-// (the file exists, empty, when `write` is called), then flushes it, gives
+// ("<target>.~<pid>-<n>.tmp", a name no other process or save uses at the
+// same time; it exists, empty, when `write` is called), then flushes it, gives
 // it the target's attributes and moves it over the target. False, with the
 // target untouched and no staging file left, when anything fails; a
 // read-only target, a folder of that name and a missing folder are refused.
@@ -49,10 +45,6 @@ inline bool replace_file_with_bytes(const wchar_t* path, const void* data, std::
            replace_file_with_bytes(std::wstring(path),
                                    std::string_view(static_cast<const char*>(data), size));
 }
-
-// Writes all of `bytes` to an open file and flushes it to the disk: a full
-// disk or a quota may only show when the data goes out.
-bool write_all_and_flush(HANDLE file, std::string_view bytes);
 
 // Outcome of reading a whole file.
 enum class FileRead {

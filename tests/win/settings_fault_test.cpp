@@ -361,16 +361,12 @@ TEST(SettingsSaveFaults, TwoCopiesSavingAtOnceLeaveOneWholeFile) {
 constexpr wchar_t kSmallDrive[] = L"S:";
 constexpr wchar_t kSmallDriveMarker[] = L"S:\\markomi2-small-disk";
 
-std::wstring small_drive_missing_reason() {
+// Why the small drive is missing, as the script wrote it (UTF-8).
+std::string small_drive_missing_reason() {
     std::vector<unsigned char> reason = testing::read_bytes(MARKOMI2_SMALL_DISK_REASON);
-    if (reason.empty()) return L"tests/scripts/small_disk.sh did not map it";
-    int n = MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(reason.data()),
-                                static_cast<int>(reason.size()), nullptr, 0);
-    std::wstring text(n > 0 ? n : 0, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, reinterpret_cast<const char*>(reason.data()),
-                        static_cast<int>(reason.size()), text.data(), n);
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    return text;
+    std::string text(reason.begin(), reason.end());
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text.empty() ? "tests/scripts/small_disk.sh did not map it" : text;
 }
 
 // Writes into `path` until the disk refuses: true when it ended full (and
@@ -403,7 +399,7 @@ using testing::save_global_settings_in;
 // is room again, the same save goes through.
 TEST(SettingsSaveFaults, ASaveThatDoesNotFitKeepsTheOldFileAndIsToldOnce) {
     if (!testing::file_exists(kSmallDriveMarker))
-        GTEST_SKIP() << "no small disk at S: (" << utf8(small_drive_missing_reason()) << ")";
+        GTEST_SKIP() << "no small disk at S: (" << small_drive_missing_reason() << ")";
     const std::wstring folder =
         std::wstring(kSmallDrive) + L"\\Markomi2-" + std::to_wstring(GetCurrentProcessId());
     const std::wstring filler = folder + L"-filler";
