@@ -15,6 +15,8 @@
 #include "base/process_globals_win.h"
 #include "dates/era_registry_win.h"
 #include "output/image_file_win.h"
+#include "render/font_fallback_win.h"
+#include "render/measure_cache.h"
 #include "render/surfaces_gdiplus.h"
 #include "resources/resource.h"
 #include "settings/settings_files_win.h"
@@ -257,6 +259,14 @@ LRESULT OnSettingsLoadProblem() {
     return 0;
 }
 
+// Fonts were installed or removed: a face chosen in the settings may have
+// gone or come back, so faces are resolved and lines measured afresh.
+LRESULT OnFontChange() {
+    reset_face_fallback();
+    g_measure_cache.reset();
+    return 0;
+}
+
 }  // namespace
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
@@ -269,6 +279,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_TIMER: return OnTimer(hwnd, wparam);
         case WM_DPICHANGED: return OnDpiChanged(hwnd, wparam);
         case WM_HOTKEY: return OnHotkey(wparam);
+        case WM_FONTCHANGE: return OnFontChange();
         case kMsgTrayCallback: return OnTrayCallback(hwnd, wparam, lparam);
         case kMsgReAddTrayIcon: return OnReAddTrayIcon(hwnd);
         case kMsgHotkeyTaken: return OnHotkeyTaken();

@@ -294,9 +294,13 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
   add_executable(markomi2_clipboard_emf tests/readers/clipboard_emf_win.cpp)
   target_link_libraries(markomi2_clipboard_emf PRIVATE user32 gdi32)
   target_link_options(markomi2_clipboard_emf PRIVATE -municode)
+  # The project's own check of the record order, run on the same metafiles.
+  add_executable(markomi2_emf_order_check tests/readers/emf_order_check.cpp)
+  target_link_libraries(markomi2_emf_order_check PRIVATE markomi2_core)
   add_test(NAME reader.libreoffice_emf
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/libreoffice_emf.sh
-                   $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_clipboard_emf> ${CMAKE_BINARY_DIR})
+                   $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_clipboard_emf>
+                   $<TARGET_FILE:markomi2_emf_order_check> ${CMAKE_BINARY_DIR})
   set_tests_properties(reader.libreoffice_emf PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                        RESOURCE_LOCK markomi2_user_session SKIP_RETURN_CODE 77)
 endif()

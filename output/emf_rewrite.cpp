@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/little_endian.h"
+#include "output/emf_record_writer.h"
 #include "output/emf_records.h"
 
 namespace markomi {
@@ -14,7 +15,6 @@ constexpr std::size_t kHeaderMinimumSize = 88;
 constexpr std::size_t kHeaderBytesOffset = 48;    // nBytes
 constexpr std::size_t kHeaderRecordsOffset = 52;  // nRecords
 constexpr std::size_t kBoundsOffset = 8;
-constexpr std::size_t kBoundsSize = 16;
 constexpr std::size_t kPolyFixedSize = 28;  // type, size, bounds, point count
 
 // Point types of PolyDraw; the close flag may ride on a line or a curve's end.
@@ -23,46 +23,27 @@ constexpr std::uint8_t kPtLineTo = 2;
 constexpr std::uint8_t kPtBezierTo = 4;
 constexpr std::uint8_t kPtMoveTo = 6;
 
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-};
+using Point = EmfPointL;
 
-bool fits_16_bits(const Point& p) {
-    return p.x >= std::numeric_limits<std::int16_t>::min() &&
-           p.x <= std::numeric_limits<std::int16_t>::max() &&
-           p.y >= std::numeric_limits<std::int16_t>::min() &&
-           p.y <= std::numeric_limits<std::int16_t>::max();
+EmfRect rect_at(const std::uint8_t* p) {
+    EmfRect r;
+    r.left = static_cast<std::int32_t>(read_u32(p));
+    r.top = static_cast<std::int32_t>(read_u32(p + 4));
+    r.right = static_cast<std::int32_t>(read_u32(p + 8));
+    r.bottom = static_cast<std::int32_t>(read_u32(p + 12));
+    return r;
 }
-
-struct Output {
-    std::vector<std::uint8_t> bytes;
-    std::uint32_t records = 0;
-
-    void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes.push_back(static_cast<std::uint8_t>((v >> (8 * i)) & 0xFF));
-    }
-    void u16(std::uint16_t v) {
-        bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
-        bytes.push_back(static_cast<std::uint8_t>(v >> 8));
-    }
-};
 
 // The records that replace one POLYDRAW: consecutive lines, and consecutive
 // curves, are gathered into one record each.
 class FigureWriter {
 public:
-    FigureWriter(Output& out, const std::uint8_t* bounds, bool narrow)
+    FigureWriter(EmfRecordWriter& out, const EmfRect& bounds, bool narrow)
         : out_(out), bounds_(bounds), narrow_(narrow) {}
 
     void move_to(const Point& p) {
         flush();
-        out_.u32(kEmrMoveToEx);
-        out_.u32(16);
-        out_.u32(static_cast<std::uint32_t>(p.x));
-        out_.u32(static_cast<std::uint32_t>(p.y));
-        ++out_.records;
+        out_.move_to(p);
         start_ = p;
         started_ = true;
     }
@@ -81,32 +62,13 @@ public:
             return true;
         }
         flush();
-        out_.u32(kEmrCloseFigure);
-        out_.u32(8);
-        ++out_.records;
+        out_.record(kEmrCloseFigure);
         return true;
     }
 
     void flush() {
         if (points_.empty()) return;
-        const bool lines = run_ == Run::kLines;
-        const std::uint32_t type = narrow_ ? (lines ? kEmrPolyLineTo16 : kEmrPolyBezierTo16)
-                                           : (lines ? kEmrPolyLineTo : kEmrPolyBezierTo);
-        const std::size_t point_size = narrow_ ? 4 : 8;
-        out_.u32(type);
-        out_.u32(static_cast<std::uint32_t>(kPolyFixedSize + points_.size() * point_size));
-        out_.bytes.insert(out_.bytes.end(), bounds_, bounds_ + kBoundsSize);
-        out_.u32(static_cast<std::uint32_t>(points_.size()));
-        for (const Point& p : points_) {
-            if (narrow_) {
-                out_.u16(static_cast<std::uint16_t>(p.x));
-                out_.u16(static_cast<std::uint16_t>(p.y));
-            } else {
-                out_.u32(static_cast<std::uint32_t>(p.x));
-                out_.u32(static_cast<std::uint32_t>(p.y));
-            }
-        }
-        ++out_.records;
+        out_.poly_to(run_ == Run::kCurves, bounds_, points_, narrow_);
         points_.clear();
     }
 
@@ -119,8 +81,8 @@ private:
         points_.push_back(p);
     }
 
-    Output& out_;
-    const std::uint8_t* bounds_;
+    EmfRecordWriter& out_;
+    EmfRect bounds_;
     bool narrow_;
     Run run_ = Run::kLines;
     std::vector<Point> points_;
@@ -131,7 +93,7 @@ private:
 // One EMR_POLYDRAW16 (POINTS, 16-bit) or EMR_POLYDRAW (POINTL, `wide`):
 // type, size, bounds, count, the points, then one type byte per point.
 bool translate_polydraw(const std::uint8_t* record, std::uint32_t length, bool wide, bool in_path,
-                        Output& out) {
+                        EmfRecordWriter& out) {
     if (length < kPolyFixedSize) return false;
     const std::uint64_t count = read_u32(record + 24);
     const std::uint64_t point_size = wide ? 8 : 4;
@@ -144,7 +106,7 @@ bool translate_polydraw(const std::uint8_t* record, std::uint32_t length, bool w
         if (wide) {
             points[i].x = static_cast<std::int32_t>(read_u32(at));
             points[i].y = static_cast<std::int32_t>(read_u32(at + 4));
-            narrow = narrow && fits_16_bits(points[i]);
+            narrow = narrow && emf_fits_16_bits(points[i]);
         } else {
             points[i].x = static_cast<std::int16_t>(at[0] | (at[1] << 8));
             points[i].y = static_cast<std::int16_t>(at[2] | (at[3] << 8));
@@ -152,7 +114,7 @@ bool translate_polydraw(const std::uint8_t* record, std::uint32_t length, bool w
     }
     const std::uint8_t* types = record + kPolyFixedSize + points.size() * point_size;
 
-    FigureWriter figures(out, record + kBoundsOffset, narrow);
+    FigureWriter figures(out, rect_at(record + kBoundsOffset), narrow);
     for (std::size_t i = 0; i < points.size(); ++i) {
         const std::uint8_t type = types[i];
         const bool closes = (type & kPtCloseFigure) != 0;
@@ -189,7 +151,7 @@ EmfRewrite rewrite_polydraw_records(const std::uint8_t* bytes, std::size_t size)
     if (!summarize_emf(bytes, size).valid || read_u32(bytes + 4) < kHeaderMinimumSize)
         return result;
 
-    Output out;
+    EmfRecordWriter out;
     out.bytes.reserve(size + size / 4);
     bool in_path = false;
     std::uint32_t polydraws = 0;
@@ -201,8 +163,7 @@ EmfRewrite rewrite_polydraw_records(const std::uint8_t* bytes, std::size_t size)
                 return result;
             ++polydraws;
         } else {
-            out.bytes.insert(out.bytes.end(), bytes + at, bytes + at + length);
-            ++out.records;
+            out.copy(bytes + at, length);
             if (type == kEmrBeginPath) in_path = true;
             if (type == kEmrEndPath || type == kEmrAbortPath) in_path = false;
         }

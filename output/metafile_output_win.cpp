@@ -1,5 +1,6 @@
 #include "output/metafile_output_win.h"
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "output/clipboard_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_records.h"
+#include "output/emf_writer.h"
 #include "base/safe_file_win.h"
 #include "output/emf_plus_converter_win.h"
 #include "output/emf_rewrite_win.h"
@@ -15,16 +17,22 @@
 #include "output/metafile_recorder_win.h"
 #include "output/metafile_rules.h"
 #include "output/output_common_win.h"
+#include "output/recording_check.h"
 #include "output/stamp_canvas.h"
+#include "diag/debug_log_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
+#include "render/path_capture_gdiplus.h"
 #include "render/preview_geometry.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 
 namespace markomi {
+
 namespace {
 
 using Gdiplus::GpMetafile;
+
+MetafileRecording g_last_recording;
 
 GdipImagePtr record_in_memory(const Gdiplus::GpRect& frame) {
     GpMetafile* metafile = nullptr;
@@ -56,8 +64,6 @@ bool probe_gdiplus_drawing() {
     return summarize_emf(bits.data(), bits.size()).painting_records > 0;
 }
 
-bool file_exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
-
 // Puts the slot's stored sizes back when the pipeline leaves, by whatever
 // path: the heights too without auto-fit, or when it ended early.
 class SizesRestorer {
@@ -87,22 +93,8 @@ bool conversion_keeps_recording(Gdiplus::GpStatus status, bool got_converted) {
            ConversionOutcome::kUseConverted;
 }
 
-// The EMF+ dual conversion of a finished in-memory recording. Returns the
-// metafile to go on with: the conversion, or else the recording.
-GdipImagePtr convert_to_dual(GdipImagePtr recording, GraphicsWrapper& reference) {
-    const EmfPlusConverter convert = emf_plus_converter();
-    if (!convert) return recording;
-    GpMetafile* converted = nullptr;
-    const Gdiplus::GpStatus status =
-        reference.note(convert(reference.graphics, static_cast<GpMetafile*>(recording.get()), nullptr,
-                               Gdiplus::EmfTypeEmfPlusDual, nullptr, &converted));
-    GdipImagePtr converted_owner(converted);
-    if (conversion_keeps_recording(status, converted != nullptr)) return recording;
-    return converted_owner;
-}
-
-// The same conversion for a metafile recorded through a GDI metafile DC:
-// the handle stays the caller's, and a converted copy replaces it.
+// The EMF+ dual conversion of a finished metafile: the handle stays the
+// caller's, and a converted copy replaces it.
 HENHMETAFILE convert_handle_to_dual(HENHMETAFILE recording, GraphicsWrapper& reference) {
     const EmfPlusConverter convert = emf_plus_converter();
     if (!convert) return recording;
@@ -121,85 +113,157 @@ HENHMETAFILE convert_handle_to_dual(HENHMETAFILE recording, GraphicsWrapper& ref
     return handle;
 }
 
-// What the two recorders share: a graphics object prepared for the stamp
-// drawn at the supersampled size and brought back by the world transform.
+// A graphics object on the reference surface, prepared as every pipeline's.
+class ReferenceGraphics {
+public:
+    ReferenceGraphics() {
+        if (g_surfaces.reference &&
+            gdip::GdipCreateFromHDC(g_surfaces.reference, &wrapper_.graphics) == Gdiplus::Ok) {
+            owner_.reset(wrapper_.graphics);
+            prepare_graphics(wrapper_);
+        } else {
+            wrapper_.graphics = nullptr;
+        }
+    }
+    GraphicsWrapper& get() { return wrapper_; }
+    explicit operator bool() const { return wrapper_.graphics != nullptr; }
+
+private:
+    GraphicsWrapper wrapper_;
+    GdipGraphicsPtr owner_;
+};
+
+// The slot at the stored size, measured once for whichever recorder runs.
+struct StampPlan {
+    SlotSizes stored;
+    bool ajust = false;
+    float scale = 1.0f;
+    MetafileLayout layout;
+};
+
+// Canvas and ink box at the stored size; the drawing is scaled afterwards.
+// With auto-fit the record holds the heights of whatever size was fitted
+// last (the doubled size after any stamping), which would measure the text
+// too large here: the rows are fitted at the stored size first.
+StampPlan plan_stamp(SettingsSet& set, int slot_index) {
+    StampPlan plan;
+    SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    plan.stored = slot_sizes_of(slot);
+    plan.ajust = set.global.ajust == 1;
+    plan.scale = metafile_scale(g_startup_dpi);
+    fit_slot_rows(set, slot_index);
+    const WorkingCanvas canvas = metafile_canvas(canvas_shape_of_slot(slot_index), slot.frame.hankei,
+                                                 slot.frame.thick, slot.frame.bunkatu);
+    const InkMargins margins =
+        stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
+    plan.layout = metafile_layout(slot_index, canvas, margins, slot.frame.shadow > 0, slot.frame.thick);
+    return plan;
+}
+
+// The resolution every picture the project writes itself declares: the
+// start-up resolution, so that the frame in pixels is the stored size at
+// 96 dpi whatever the monitor reports of its millimetres.
+double written_dpi(const StampPlan& plan) { return 96.0 * plan.scale; }
+
+// The stamp drawn at the supersampled size and brought back by the world
+// transform, on a graphics object prepared as every pipeline's.
 void draw_into(GraphicsWrapper& g, SettingsSet& set, int slot_index, const MetafileDrawing& drawing) {
-    prepare_graphics(g);
     g.note(gdip::GdipScaleWorldTransform(g.graphics, drawing.world.x, drawing.world.y,
                                          Gdiplus::MatrixOrderPrepend));
     render_stamp_with_shadow(g, set, slot_index, drawing.px, drawing.py, set.global.ajust,
                              drawing.shadow_distance);
 }
 
-// GDI+ records into its own metafile (the normal course).
-HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const wchar_t* file_name,
-                                 bool dual, const MetafileFrame& frame, const MetafileDrawing& drawing,
-                                 GraphicsWrapper& reference, SizesRestorer& sizes) {
-    const Gdiplus::GpRect rect(frame.x, frame.y, frame.width, frame.height);
-    GdipImagePtr recording;
-    if (file_name) {
-        GpMetafile* metafile = nullptr;
-        if (gdip::GdipRecordMetafileFileNameI(file_name, g_surfaces.reference, Gdiplus::EmfTypeEmfOnly,
-                                              &rect, Gdiplus::MetafileFrameUnitPixel, nullptr,
-                                              &metafile) == Gdiplus::Ok)
-            recording.reset(metafile);
-    } else {
-        recording = record_in_memory(rect);
-    }
-    if (!recording) return nullptr;
-
+// Draws the slot into `g` at the drawing size of `ratio`; the slot's sizes
+// are written for it and put back by `sizes`.
+void draw_planned(GraphicsWrapper& g, SettingsSet& set, int slot_index, const StampPlan& plan,
+                  const MetafileRatio& ratio, SizesRestorer& sizes) {
+    const MetafileDrawing drawing = metafile_drawing(plan.stored, plan.ajust, plan.layout, ratio, plan.scale);
     write_slot_sizes(set.slots[static_cast<std::size_t>(slot_index)], drawing.sizes);
     sizes.arm();
-    GraphicsWrapper g;
-    if (gdip::GdipGetImageGraphicsContext(recording.get(), &g.graphics) != Gdiplus::Ok) return nullptr;
     draw_into(g, set, slot_index, drawing);
-    gdip::GdipDeleteGraphics(g.graphics);  // ends the recording; a named file is complete
-
-    // A file keeps the EMF-only recording; only the clipboard's copy is converted.
-    if (dual) recording = convert_to_dual(std::move(recording), reference);
-    HENHMETAFILE handle = nullptr;
-    if (gdip::GdipGetHemfFromMetafile(static_cast<GpMetafile*>(recording.get()), &handle) !=
-            Gdiplus::Ok ||
-        !handle)
-        return nullptr;
-    sizes.finished();
-    return handle;
 }
 
-// Where GDI+ cannot record drawing, GDI records it: GDI+ draws the same
-// calls onto a metafile DC made on the reference surface. Its pixels are the
-// reference device's, so the frame needs no resolution ratio.
-HENHMETAFILE record_with_gdi(SettingsSet& set, int slot_index, const wchar_t* file_name, bool dual,
-                             const MetafileFrame& frame, const MetafileDrawing& drawing,
-                             GraphicsWrapper& reference, SizesRestorer& sizes) {
-    HDC ref = g_surfaces.reference;
-    const RECT hundredths{
-        emf_frame_hundredths(frame.x, GetDeviceCaps(ref, HORZSIZE), GetDeviceCaps(ref, HORZRES)),
-        emf_frame_hundredths(frame.y, GetDeviceCaps(ref, VERTSIZE), GetDeviceCaps(ref, VERTRES)),
-        emf_frame_hundredths(frame.x + frame.width, GetDeviceCaps(ref, HORZSIZE),
-                             GetDeviceCaps(ref, HORZRES)),
-        emf_frame_hundredths(frame.y + frame.height, GetDeviceCaps(ref, VERTSIZE),
-                             GetDeviceCaps(ref, VERTRES))};
-    HDC metafile_dc = CreateEnhMetaFileW(ref, file_name, &hundredths, nullptr);
-    if (!metafile_dc) return nullptr;
-
-    write_slot_sizes(set.slots[static_cast<std::size_t>(slot_index)], drawing.sizes);
-    sizes.arm();
+// GDI+ records into its own metafile (the normal course on Windows). Null
+// when it cannot, or when the recording is not one to use (see
+// output/recording_check.h); the debug log says why.
+HENHMETAFILE record_with_gdiplus(SettingsSet& set, int slot_index, const StampPlan& plan,
+                                 MetafileFrame* frame, SizesRestorer& sizes, std::string* why) {
+    const MetafileRatio ratio = probe_metafile_ratio();
+    *frame = metafile_frame(plan.layout, plan.scale, ratio);
+    GdipImagePtr recording = record_in_memory(Gdiplus::GpRect(frame->x, frame->y, frame->width, frame->height));
+    *why = "GDI+ could not start a recording";
+    if (!recording) return nullptr;
     GraphicsWrapper g;
-    bool drawn = false;
-    if (gdip::GdipCreateFromHDC(metafile_dc, &g.graphics) == Gdiplus::Ok) {
-        draw_into(g, set, slot_index, drawing);
-        gdip::GdipDeleteGraphics(g.graphics);
-        drawn = true;
-    }
-    HENHMETAFILE handle = CloseEnhMetaFile(metafile_dc);
-    if (!drawn || !handle) {
-        if (handle) DeleteEnhMetaFile(handle);
+    if (gdip::GdipGetImageGraphicsContext(static_cast<GpMetafile*>(recording.get()), &g.graphics) !=
+        Gdiplus::Ok)
+        return nullptr;
+    prepare_graphics(g);
+    draw_planned(g, set, slot_index, plan, ratio, sizes);
+    gdip::GdipDeleteGraphics(g.graphics);  // ends the recording
+    HENHMETAFILE handle = nullptr;
+    *why = "GDI+ gave no metafile";
+    if (gdip::GdipGetHemfFromMetafile(static_cast<GpMetafile*>(recording.get()), &handle) != Gdiplus::Ok ||
+        !handle)
+        return nullptr;
+    const std::vector<std::uint8_t> bytes = metafile_bytes(handle);
+    const RecordingRequest asked{frame->width, frame->height, plan.layout.work_width,
+                                 plan.layout.work_height};
+    *why = recording_fault(bytes.data(), bytes.size(), asked);
+    if (!why->empty()) {
+        log_text(L"GDI+ recording not used", std::u16string(why->begin(), why->end()));
+        DeleteEnhMetaFile(handle);
         return nullptr;
     }
-    if (dual) handle = convert_handle_to_dual(handle, reference);
-    sizes.finished();
-    return handle;
+    // Some readers skip POLYDRAW records, which GDI+ may write for its paths.
+    return without_polydraw_records(handle, nullptr);
+}
+
+// The drawing captured as paths at the reference surface's own resolution
+// (ratio 1), in a frame of the stored size at 96 dpi.
+bool capture_planned(SettingsSet& set, int slot_index, const StampPlan& plan, SizesRestorer& sizes,
+                     VectorDrawing* out, MetafileFrame* frame) {
+    ReferenceGraphics reference;
+    if (!reference) return false;
+    *frame = metafile_frame(plan.layout, plan.scale, MetafileRatio{});
+    PathCapture capture;
+    GraphicsWrapper& g = reference.get();
+    g.capture = &capture;
+    draw_planned(g, set, slot_index, plan, MetafileRatio{}, sizes);
+    g.capture = nullptr;
+    if (capture.failures() > 0 || capture.paths().empty()) return false;
+    const double dpi = written_dpi(plan);
+    out->ok = true;
+    out->frame = EmfRect{0, 0, hundredths_at_dpi(frame->width, dpi), hundredths_at_dpi(frame->height, dpi)};
+    out->view_x = 0;
+    out->view_y = 0;
+    out->view_width = frame->width;
+    out->view_height = frame->height;
+    out->paths = capture.paths();
+    return true;
+}
+
+// The reference surface as the header of a written metafile describes it:
+// its size in pixels, and in micrometres at the written resolution.
+EmfDevice written_device(const StampPlan& plan) {
+    EmfDevice device;
+    const double dpi = written_dpi(plan);
+    device.pixels_x = GetDeviceCaps(g_surfaces.reference, HORZRES);
+    device.pixels_y = GetDeviceCaps(g_surfaces.reference, VERTRES);
+    device.micrometres_x = static_cast<std::int32_t>(std::lround(device.pixels_x * 25400.0 / dpi));
+    device.micrometres_y = static_cast<std::int32_t>(std::lround(device.pixels_y * 25400.0 / dpi));
+    return device;
+}
+
+// Where GDI+ does not record (or its recording failed the check), the
+// project writes the metafile itself from the captured drawing.
+HENHMETAFILE write_captured(SettingsSet& set, int slot_index, const StampPlan& plan, SizesRestorer& sizes,
+                            MetafileFrame* frame) {
+    VectorDrawing drawing;
+    if (!capture_planned(set, slot_index, plan, sizes, &drawing, frame)) return nullptr;
+    const std::vector<std::uint8_t> bytes = write_emf(drawing, written_device(plan));
+    if (bytes.empty()) return nullptr;
+    return SetEnhMetaFileBits(static_cast<UINT>(bytes.size()), bytes.data());
 }
 
 }  // namespace
@@ -236,68 +300,62 @@ bool gdiplus_records_metafile_drawing() {
 
 namespace {
 
-// Records the slot: into `file_name` or in memory, converted to EMF+ dual
-// when `dual`, with `fineness` recorded units to a pixel of the reference
-// device (the frame and the world transform both grow by it).
+// Records the slot in memory (or into `file_name`, EMF only), converted to
+// EMF+ dual when `dual`.
 HENHMETAFILE record_stamp(SettingsSet& set, int slot_index, const wchar_t* file_name, bool dual,
-                          float fineness, MetafileFrame* frame_out) {
+                          MetafileFrame* frame_out) {
     if (slot_index < 0 || slot_index >= kSlotCount || !g_surfaces.reference) return nullptr;
-    const bool via_gdiplus = metafile_recorded_by_gdiplus();
-    MetafileRatio ratio = via_gdiplus ? probe_metafile_ratio() : MetafileRatio{};
-    ratio.kx *= fineness;
-    ratio.ky *= fineness;
-    const float scale = metafile_scale(g_startup_dpi);
+    ReferenceGraphics reference;
+    if (!reference) return nullptr;
     SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
-    const SlotSizes stored = slot_sizes_of(slot);
-    const bool ajust = set.global.ajust == 1;
-
-    GraphicsWrapper reference;
-    if (gdip::GdipCreateFromHDC(g_surfaces.reference, &reference.graphics) != Gdiplus::Ok)
-        return nullptr;
-    GdipGraphicsPtr reference_owner(reference.graphics);
-    prepare_graphics(reference);
-
-    // Canvas and ink box at the stored size; the drawing is scaled afterwards.
-    // With auto-fit the record holds the heights of whatever size was fitted
-    // last (the doubled size after any stamping), which would measure the
-    // text too large here: the rows are fitted at the stored size first.
-    fit_slot_rows(set, slot_index);
-    const WorkingCanvas canvas = metafile_canvas(canvas_shape_of_slot(slot_index), slot.frame.hankei,
-                                                 slot.frame.thick, slot.frame.bunkatu);
-    const InkMargins margins =
-        stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
-    const MetafileLayout layout =
-        metafile_layout(slot_index, canvas, margins, slot.frame.shadow > 0, slot.frame.thick);
-    const MetafileFrame frame = metafile_frame(layout, scale, ratio);
-    if (frame_out) *frame_out = frame;
-    const MetafileDrawing drawing = metafile_drawing(stored, ajust, layout, ratio, scale);
-
-    const bool had_file = file_name && file_exists(file_name);
+    const StampPlan plan = plan_stamp(set, slot_index);
+    MetafileFrame frame;
     HENHMETAFILE handle = nullptr;
     {
-        SizesRestorer sizes(slot, stored, ajust);
-        handle = via_gdiplus ? record_with_gdiplus(set, slot_index, file_name, dual, frame, drawing,
-                                                   reference, sizes)
-                             : record_with_gdi(set, slot_index, file_name, dual, frame, drawing,
-                                               reference, sizes);
+        SizesRestorer sizes(slot, plan.stored, plan.ajust);
+        MetafileRecording report;
+        report.gdiplus_tried = metafile_recorded_by_gdiplus();
+        if (report.gdiplus_tried)
+            handle = record_with_gdiplus(set, slot_index, plan, &frame, sizes, &report.why);
+        else
+            report.why = gdiplus_records_metafile_drawing() ? "MARKOMI2_METAFILE_RECORDER=gdi"
+                                                            : "GDI+ records no drawing here";
+        report.gdiplus_used = handle != nullptr;
+        if (!handle) handle = write_captured(set, slot_index, plan, sizes, &frame);
+        if (handle) sizes.finished();
+        g_last_recording = report;
     }
-    // Whichever recorder ran: no POLYDRAW records, which some readers skip.
-    handle = without_polydraw_records(handle, file_name);
-    // A recording that failed must not leave a file it made behind.
-    if (!handle && file_name && !had_file) DeleteFileW(file_name);
+    if (!handle) return nullptr;
+    if (dual) handle = convert_handle_to_dual(handle, reference.get());
+    if (file_name) {
+        HENHMETAFILE on_disk = CopyEnhMetaFileW(handle, file_name);
+        DeleteEnhMetaFile(handle);
+        if (!on_disk) DeleteFileW(file_name);
+        handle = on_disk;
+    }
+    if (handle && frame_out) *frame_out = frame;
     return handle;
 }
 
 }  // namespace
 
-HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
-                                   MetafileFrame* frame_out) {
-    return record_stamp(set, slot_index, file_name, file_name == nullptr, 1.0f, frame_out);
+MetafileRecording last_metafile_recording() { return g_last_recording; }
+
+bool capture_stamp_drawing(SettingsSet& set, int slot_index, VectorDrawing* drawing, MetafileFrame* frame) {
+    if (!drawing || slot_index < 0 || slot_index >= kSlotCount || !g_surfaces.reference) return false;
+    SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    const StampPlan plan = plan_stamp(set, slot_index);
+    MetafileFrame captured;
+    SizesRestorer sizes(slot, plan.stored, plan.ajust);
+    if (!capture_planned(set, slot_index, plan, sizes, drawing, &captured)) return false;
+    sizes.finished();
+    if (frame) *frame = captured;
+    return true;
 }
 
-HENHMETAFILE render_stamp_fine_metafile(SettingsSet& set, int slot_index, int fineness) {
-    if (fineness < 1) return nullptr;
-    return record_stamp(set, slot_index, nullptr, false, static_cast<float>(fineness), nullptr);
+HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
+                                   MetafileFrame* frame_out) {
+    return record_stamp(set, slot_index, file_name, file_name == nullptr, frame_out);
 }
 
 bool put_metafile_on_clipboard(HENHMETAFILE metafile, HWND owner, ClipboardCopy* outcome) {

@@ -4,8 +4,11 @@
 // or an EMF file; and the switch between this and the bitmap output.
 #include <windows.h>
 
+#include <string>
+
 #include "output/clipboard_win.h"
 #include "output/metafile_geometry.h"
+#include "output/vector_paths.h"
 #include "settings/settings_record.h"
 
 namespace markomi {
@@ -18,25 +21,38 @@ MetafileRatio probe_metafile_ratio();
 // Whether GDI+ records drawing into a metafile: a one-time probe fills a
 // small rectangle into an EMF-only recording and looks for a painting
 // record. Where it does not (its drawing calls answer NotImplemented), the
-// pipeline records through a GDI metafile DC instead.
+// project's own writer makes every metafile.
 bool gdiplus_records_metafile_drawing();
 
-// Records the slot's impression. With `file_name` null the metafile lives in
-// memory; otherwise it is recorded into that file (EMF only, no EMF+ part),
-// and a file the recording created is removed again when it fails. The
-// caller owns the returned handle (DeleteEnhMetaFile); null on failure.
-// `frame` (optional) receives the frame rectangle in pixels of the
-// reference device. The slot's radius and thickness (and, with AJUST 0, its
-// row heights) are exactly as before afterwards.
+// Makes the slot's impression as an enhanced metafile. GDI+ records it
+// where it records drawing and its recording passes the check of
+// output/recording_check.h; otherwise the project writes the metafile itself
+// from the captured drawing (output/emf_writer.h). With `file_name` null the
+// metafile lives in memory and is converted to EMF+ dual where GDI+ can;
+// otherwise it is written into that file (EMF only), and a file it could not
+// complete is removed. The caller owns the returned handle
+// (DeleteEnhMetaFile); null on failure. `frame` (optional) receives the frame
+// rectangle in pixels of the reference device. The slot's radius and
+// thickness (and, with AJUST 0, its row heights) are exactly as before
+// afterwards.
 HENHMETAFILE render_stamp_metafile(SettingsSet& set, int slot_index, const wchar_t* file_name,
                                    MetafileFrame* frame = nullptr);
 
-// The same recording in memory, EMF only, with `fineness` units to each
-// pixel of the reference device: frame, coordinates and pen widths are all
-// that many times larger. Recorded coordinates are whole units, so a pixel
-// grid would bend the outlines of small characters; writers of vector files
-// use this and scale the picture back by the same factor. Null on failure.
-HENHMETAFILE render_stamp_fine_metafile(SettingsSet& set, int slot_index, int fineness);
+// How the last metafile was made, for the debug log and a diagnosis.
+struct MetafileRecording {
+    bool gdiplus_tried = false;  // GDI+ was asked to record first
+    bool gdiplus_used = false;   // its recording passed the check and was used
+    std::string why;             // why the project's writer made it, else empty
+};
+MetafileRecording last_metafile_recording();
+
+// The slot's drawing as paths, as the project writes it: in pixels of a
+// frame of the stored size at the start-up scale (the resolution ratio of a
+// GDI+ recording left out), the frame in hundredths of a millimetre at the
+// stored size at 96 dpi. What the SVG and PDF files and the project's own
+// metafile are made of. False when the drawing could not be captured.
+bool capture_stamp_drawing(SettingsSet& set, int slot_index, VectorDrawing* drawing,
+                           MetafileFrame* frame = nullptr);
 
 // Puts an independent copy of `metafile` on the emptied clipboard (owned by
 // `owner`) as CF_ENHMETAFILE; the caller still owns `metafile`. False when

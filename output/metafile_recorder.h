@@ -1,9 +1,10 @@
 #pragma once
 // Which recorder makes the metafile. By default GDI+ records into its own
-// metafile where a probe shows that it records drawing, and a GDI metafile
-// DC takes the drawing elsewhere. The environment variable
-// MARKOMI2_METAFILE_RECORDER ("gdiplus" or "gdi") forces one, to compare
-// the two on one system.
+// metafile where a probe shows that it records drawing, and the project's
+// own writer makes it elsewhere (and wherever a GDI+ recording fails its
+// check). The environment variable MARKOMI2_METAFILE_RECORDER forces the
+// first try: "gdiplus" always tries GDI+ first, "gdi" goes straight to the
+// project's writer, to compare the two on one system.
 #include <string_view>
 
 namespace markomi {

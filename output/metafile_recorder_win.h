@@ -4,8 +4,8 @@
 
 namespace markomi {
 
-// Whether GDI+ records the metafile (else a GDI metafile DC does). Read at
-// each call, so that a test can switch it.
+// Whether GDI+ is tried first for the metafile (else the project's writer
+// makes it). Read at each call, so that a test can switch it.
 bool metafile_recorded_by_gdiplus();
 
 }  // namespace markomi

@@ -54,9 +54,12 @@ struct Xform {
     double scale() const { return std::sqrt(std::fabs(m11 * m22 - m12 * m21)); }
 };
 
+// A hatched or pattern brush or pen is refused only when it paints: made
+// and never used, it changes no ink.
 struct Brush {
     bool visible = true;
     VectorRgb color;
+    bool solid = true;
 };
 struct Pen {
     bool visible = true;
@@ -65,12 +68,26 @@ struct Pen {
     VectorRgb color;
     VectorCap cap = VectorCap::kRound;
     VectorJoin join = VectorJoin::kRound;
+    bool solid = true;
 };
 struct Object {
-    bool is_pen = false;
+    enum Kind { kBrush, kPen, kOther } kind = kBrush;  // kOther: fonts, palettes, colour spaces
     Brush brush;
     Pen pen;
 };
+
+// [MS-EMF] stores the miter limit as an unsigned integer, but Windows writes
+// the FLOAT given to SetMiterLimit (10.0f reads as 1092616192). Below 2^23
+// the bits are no float worth reading (zero or denormal) and are a plain
+// integer; from there up no integer is a plausible limit, while every float
+// of 1 or more is. A value neither reading makes sense of leaves `current`.
+double miter_limit_from_record(std::uint32_t raw, double current) {
+    if (raw < (1u << 23)) return std::max(1.0, static_cast<double>(raw));
+    float f;
+    std::memcpy(&f, &raw, sizeof f);
+    if (!std::isfinite(f) || f <= 0 || f > 65536) return current;
+    return std::max(1.0, static_cast<double>(f));
+}
 
 struct State {
     Xform xform;
@@ -105,7 +122,7 @@ public:
             }
             case kEmrSetMiterLimit:
                 if (!need(n, 12)) return false;
-                state_.miter_limit = u32(r + 8);
+                state_.miter_limit = miter_limit_from_record(u32(r + 8), state_.miter_limit);
                 return true;
             // Clipping would take ink away; only "no clipping" (a copy of no
             // region) is understood, and a widened path is not read.
@@ -152,16 +169,34 @@ public:
                 if (!need(n, 24)) return false;
                 Object o;
                 const std::uint32_t style = u32(r + 12);
-                if (style == kBsNull) o.brush.visible = false;
-                else if (style != kBsSolid) return fail("brush that is not solid");
+                o.brush.visible = style != kBsNull;
+                o.brush.solid = style == kBsSolid || style == kBsNull;
                 o.brush.color = colorref(r + 16);
+                objects_[u32(r + 8)] = o;
+                return true;
+            }
+            case kEmrCreateMonoBrush:
+            case kEmrCreateDibPatternBrushPt: {
+                if (!need(n, 12)) return false;
+                Object o;
+                o.brush.solid = false;
+                objects_[u32(r + 8)] = o;
+                return true;
+            }
+            case kEmrExtCreateFontIndirectW:
+            case kEmrCreatePalette:
+            case kEmrCreateColorSpace:
+            case kEmrCreateColorSpaceW: {
+                if (!need(n, 12)) return false;
+                Object o;
+                o.kind = Object::kOther;
                 objects_[u32(r + 8)] = o;
                 return true;
             }
             case kEmrCreatePen: {
                 if (!need(n, 28)) return false;
                 Object o;
-                o.is_pen = true;
+                o.kind = Object::kPen;
                 o.pen.visible = (u32(r + 12) & kPsStyleMask) != kPsNull;
                 o.pen.width = i32(r + 16);
                 o.pen.cosmetic = o.pen.width <= 0;
@@ -172,10 +207,10 @@ public:
             case kEmrExtCreatePen: {
                 if (!need(n, 52)) return false;
                 Object o;
-                o.is_pen = true;
+                o.kind = Object::kPen;
                 const std::uint32_t style = u32(r + 28);
                 o.pen.visible = (style & kPsStyleMask) != kPsNull && u32(r + 36) != kBsNull;
-                if (o.pen.visible && u32(r + 36) != kBsSolid) return fail("pen that is not solid");
+                o.pen.solid = !o.pen.visible || u32(r + 36) == kBsSolid;
                 o.pen.width = u32(r + 32);
                 o.pen.cosmetic = (style & kPsGeometric) == 0;
                 if (!o.pen.cosmetic) {
@@ -193,8 +228,8 @@ public:
                 if (h & kStockBit) return select_stock(h & ~kStockBit);
                 auto it = objects_.find(h);
                 if (it == objects_.end()) return fail("selected object never created");
-                if (it->second.is_pen) state_.pen = it->second.pen;
-                else state_.brush = it->second.brush;
+                if (it->second.kind == Object::kPen) state_.pen = it->second.pen;
+                if (it->second.kind == Object::kBrush) state_.brush = it->second.brush;
                 return true;
             }
             case kEmrDeleteObject:
@@ -358,8 +393,9 @@ private:
             add(VectorSegment::kMove, {current_});
             for (std::size_t i = 0; i + step <= pts.size(); i += step)
                 add(kind, std::vector<VectorPoint>(pts.begin() + i, pts.begin() + i + step));
-            emit(false, true);
+            const bool drawn = emit(false, true);
             path_.swap(saved);
+            if (!drawn) return false;
         }
         if (!pts.empty()) current_ = pts.back();
         return true;
@@ -378,17 +414,21 @@ private:
                     std::vector<VectorPoint>(f.begin() + i, f.begin() + i + step));
             if (closed) add(VectorSegment::kClose, {});
         }
-        emit(closed, true);
+        const bool drawn = emit(closed, true);
         path_.swap(saved);
-        return true;
+        return drawn;
     }
     bool paint_path(bool fill, bool stroke) {
         if (in_path_) return fail("path painted before it was ended");
-        emit(fill, stroke);
+        const bool drawn = emit(fill, stroke);
         path_.clear();  // painting a path uses it up
-        return true;
+        return drawn;
     }
-    void emit(bool fill, bool stroke) {
+    bool emit(bool fill, bool stroke) {
+        if (fill && state_.brush.visible && !state_.brush.solid)
+            return fail("filled with a brush that is not solid");
+        if (stroke && state_.pen.visible && !state_.pen.solid)
+            return fail("stroked with a pen that is not solid");
         VectorPath p;
         p.segments = path_;
         p.fill = fill && state_.brush.visible;
@@ -401,6 +441,7 @@ private:
         p.join = state_.pen.join;
         p.miter_limit = state_.miter_limit;
         if (!p.segments.empty() && (p.fill || p.stroke)) paths.push_back(p);
+        return true;
     }
 
     State state_;

@@ -11,39 +11,9 @@
 #include <vector>
 
 #include "output/emf_records.h"
+#include "render/drawn_paths.h"
 
 namespace markomi {
-
-struct VectorPoint {
-    double x = 0;
-    double y = 0;
-};
-
-struct VectorSegment {
-    enum Kind { kMove, kLine, kCubic, kClose } kind = kMove;
-    VectorPoint p[3];  // kMove/kLine: p[0]; kCubic: two controls, then the end
-};
-
-struct VectorRgb {
-    std::uint8_t r = 0, g = 0, b = 0;
-};
-
-// A geometric pen's ends and corners; a cosmetic pen's are round.
-enum class VectorCap { kRound, kSquare, kFlat };
-enum class VectorJoin { kRound, kBevel, kMiter };
-
-struct VectorPath {
-    std::vector<VectorSegment> segments;
-    bool fill = false;
-    bool even_odd = true;  // ALTERNATE, GDI's default fill mode
-    VectorRgb fill_color;
-    bool stroke = false;
-    VectorRgb stroke_color;
-    double stroke_width = 1;  // device units
-    VectorCap cap = VectorCap::kRound;
-    VectorJoin join = VectorJoin::kRound;
-    double miter_limit = 10;
-};
 
 struct VectorDrawing {
     bool ok = false;

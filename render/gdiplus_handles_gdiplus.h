@@ -28,11 +28,17 @@ using GdipPenPtr = std::unique_ptr<Gdiplus::GpPen, GdipPenDeleter>;
 using GdipImagePtr = std::unique_ptr<Gdiplus::GpImage, GdipImageDeleter>;
 using GdipFormatPtr = std::unique_ptr<Gdiplus::GpStringFormat, GdipFormatDeleter>;
 
+class PathCapture;
+
 // A graphics handle plus the last failing status of the calls made through
 // it. Nothing acts on the status; it is kept for the debugger and the log.
+// With `capture` set the drawing calls that go through the capture's
+// functions (render/path_capture_gdiplus.h) are collected as paths instead of
+// painted; `graphics` still gives the transform and the font metrics.
 struct GraphicsWrapper {
     Gdiplus::GpGraphics* graphics = nullptr;
     Gdiplus::GpStatus last_status = Gdiplus::Ok;
+    PathCapture* capture = nullptr;
 
     Gdiplus::GpStatus note(Gdiplus::GpStatus status) {
         if (status != Gdiplus::Ok) last_status = status;

@@ -7,6 +7,7 @@
 #include "render/font_description.h"
 #include "render/layout_pass.h"
 #include "render/ornament_geometry.h"
+#include "render/path_capture_gdiplus.h"
 #include "render/row_fit.h"
 #include "render/row_layout.h"
 #include "render/shade.h"
@@ -55,18 +56,16 @@ void draw_shape(GraphicsWrapper& target, Gdiplus::GpPen* pen, const OrnamentShap
         [&](const auto& s) {
             using T = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<T, ArcShape>) {
-                target.note(gdip::GdipDrawArcI(target.graphics, pen, s.x, s.y, s.width, s.height,
-                                               s.start, s.sweep));
+                stroke_arc(target, pen, s.x, s.y, s.width, s.height, s.start, s.sweep);
             } else if constexpr (std::is_same_v<T, LineShape>) {
-                target.note(gdip::GdipDrawLineI(target.graphics, pen, s.from.x, s.from.y, s.to.x, s.to.y));
+                stroke_line(target, pen, s.from.x, s.from.y, s.to.x, s.to.y);
             } else if constexpr (std::is_same_v<T, PolygonShape>) {
                 std::vector<Gdiplus::Point> points;
                 for (const StampPoint& p : s.points) points.emplace_back(p.x, p.y);
                 if (!points.empty())
-                    target.note(gdip::GdipDrawPolygonI(target.graphics, pen, points.data(),
-                                                       static_cast<INT>(points.size())));
+                    stroke_polygon(target, pen, points.data(), static_cast<int>(points.size()));
             } else {
-                target.note(gdip::GdipDrawEllipseI(target.graphics, pen, s.x, s.y, s.width, s.height));
+                stroke_ellipse(target, pen, s.x, s.y, s.width, s.height);
             }
         },
         shape);
@@ -84,12 +83,11 @@ void draw_frame(GraphicsWrapper& target, int slot_index, int cx, int cy, const F
     // design draws the ring and chords, then its ornament over them.
     if (slot_index != kDiamondSlotIndex) {
         FrameGeometry f = frame_geometry(cx, cy, frame.hankei);
-        target.note(gdip::GdipDrawLineI(target.graphics, pen.get(), f.upper_chord_from.x,
-                                        f.upper_chord_from.y, f.upper_chord_to.x, f.upper_chord_to.y));
-        target.note(gdip::GdipDrawLineI(target.graphics, pen.get(), f.lower_chord_from.x,
-                                        f.lower_chord_from.y, f.lower_chord_to.x, f.lower_chord_to.y));
-        target.note(gdip::GdipDrawEllipseI(target.graphics, pen.get(), f.ring_left, f.ring_top,
-                                           f.ring_size, f.ring_size));
+        stroke_line(target, pen.get(), f.upper_chord_from.x, f.upper_chord_from.y, f.upper_chord_to.x,
+                    f.upper_chord_to.y);
+        stroke_line(target, pen.get(), f.lower_chord_from.x, f.lower_chord_from.y, f.lower_chord_to.x,
+                    f.lower_chord_to.y);
+        stroke_ellipse(target, pen.get(), f.ring_left, f.ring_top, f.ring_size, f.ring_size);
     }
     for (const OrnamentShape& shape : slot_ornament(slot_index + 1, cx, cy, frame))
         draw_shape(target, pen.get(), shape);

@@ -120,9 +120,10 @@ void create_surfaces() {
     }
     g_surfaces.reference = CreateCompatibleDC(screen);
     if (g_surfaces.reference) {
-        // Isotropic mapping taken over from MM_TEXT keeps its 1:1 extents and
-        // zero origins: one logical unit stays one device pixel.
-        SetMapMode(g_surfaces.reference, MM_ISOTROPIC);
+        // Left in MM_TEXT, where one logical unit is one device pixel. An
+        // isotropic mapping would not keep that: switching to it sets the
+        // extents of MM_LOMETRIC (tenths of the monitor's millimetres, y up),
+        // which every recording and its frame would inherit.
         Gdiplus::GpGraphics* probe = nullptr;
         if (gdip::GdipCreateFromHDC(g_surfaces.reference, &probe) == Gdiplus::Ok) {
             float dpi_x = 0, dpi_y = 0;

@@ -5,13 +5,14 @@
 
 #include "base/wide_text_win.h"
 #include "diag/debug_log_win.h"
+#include "render/font_fallback_win.h"
 #include "render/measure_rules.h"
+#include "render/path_capture_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 
 namespace markomi {
 namespace {
 
-constexpr wchar_t kDefaultFace[] = L"ＭＳ Ｐゴシック";
 constexpr Gdiplus::ARGB kOpaqueBlack = 0xFF000000;
 constexpr Gdiplus::ARGB kOpaqueWhite = 0xFFFFFFFF;
 
@@ -29,13 +30,18 @@ GdipFamilyPtr family_named(const wchar_t* name) {
     return GdipFamilyPtr(family);
 }
 
-float em_size_on(Gdiplus::GpGraphics* graphics, Gdiplus::GpFont* font, Gdiplus::GpFontFamily* family,
-                 std::int32_t style) {
+// The font's em size in the graphics' units, from the font's own family: the
+// path may be set in another family (one with the text's glyphs) and must
+// still come out at the font's size.
+float em_size_on(Gdiplus::GpGraphics* graphics, Gdiplus::GpFont* font, std::int32_t style) {
     float font_height = 0;
     UINT16 em_height = 0, line_spacing = 0;
+    Gdiplus::GpFontFamily* own = nullptr;
+    gdip::GdipGetFamily(font, &own);  // a copy, ours to delete
+    GdipFamilyPtr family(own);
     gdip::GdipGetFontHeight(font, graphics, &font_height);
-    gdip::GdipGetEmHeight(family, style, &em_height);
-    gdip::GdipGetLineSpacing(family, style, &line_spacing);
+    gdip::GdipGetEmHeight(family.get(), style, &em_height);
+    gdip::GdipGetLineSpacing(family.get(), style, &line_spacing);
     return em_size_of(font_height, em_height, line_spacing);
 }
 
@@ -51,7 +57,7 @@ void fill_text_path(GraphicsWrapper& target, Gdiplus::GpBrush* brush, Gdiplus::G
     target.note(gdip::GdipAddPathString(path.get(), wide.c_str(), static_cast<INT>(wide.size()), family,
                                         style, em_size, &origin, typographic_format()));
     target.note(gdip::GdipClosePathFigures(path.get()));
-    target.note(gdip::GdipFillPath(target.graphics, brush, path.get()));
+    fill_path(target, brush, path.get());
 }
 
 PixelReader measuring_surface_reader() { return surface_reader(g_surfaces.measuring); }
@@ -66,10 +72,11 @@ void log_failed_read(const FontDescription& font, std::u16string_view text, cons
 
 }  // namespace
 
-GdipFamilyPtr create_font_family(const FontDescription& font) {
-    std::wstring face = to_wide(font.face_name.view());
-    if (GdipFamilyPtr family = family_named(face.c_str())) return family;
-    if (GdipFamilyPtr family = family_named(kDefaultFace)) return family;
+GdipFamilyPtr create_font_family(const FontDescription& font, std::u16string_view text) {
+    std::u16string face = resolve_face(font.face_name.view(), text);
+    if (!face.empty()) {
+        if (GdipFamilyPtr family = family_named(to_wide(face).c_str())) return family;
+    }
     Gdiplus::GpFontFamily* generic = nullptr;
     gdip::GdipGetGenericFontFamilySansSerif(&generic);
     // The generic family is shared; a clone is ours to delete.
@@ -91,7 +98,7 @@ MeasuredSize measure_line_ink(const FontDescription& font, std::u16string_view t
     MeasuredSize none;
     GraphicsWrapper surface{g_surfaces.measuring_graphics};
     if (!surface.graphics || text.empty()) return none;
-    GdipFamilyPtr family = create_font_family(font);
+    GdipFamilyPtr family = create_font_family(font, text);
     GdipFontPtr gp_font = create_font(font, family.get());
     Gdiplus::GpSolidFill* raw_brush = nullptr;
     gdip::GdipCreateSolidFill(kOpaqueBlack, &raw_brush);
@@ -102,7 +109,7 @@ MeasuredSize measure_line_ink(const FontDescription& font, std::u16string_view t
     std::int32_t style = font_style_of(font);
     Gdiplus::RectF origin(1.0f, 1.0f, 0.0f, 0.0f);
     fill_text_path(surface, brush.get(), family.get(), style,
-                   em_size_on(surface.graphics, gp_font.get(), family.get(), style), text, origin);
+                   em_size_on(surface.graphics, gp_font.get(), style), text, origin);
 
     std::wstring wide = to_wide(text);
     Gdiplus::RectF box(0, 0, 0, 0);
@@ -130,11 +137,11 @@ void draw_line(GraphicsWrapper& target, Gdiplus::GpFont* font, Gdiplus::GpBrush*
     if (!target.graphics || !font || !brush || line.text.empty()) return;
     float left = static_cast<float>(line.x - line.left_margin - line.width / 2);
     float top = static_cast<float>(line.y - line.top_margin - line.height / 2);
-    GdipFamilyPtr family = create_font_family(description);
+    GdipFamilyPtr family = create_font_family(description, line.text.view());
     if (!family) return;
     INT style = 0;
     gdip::GdipGetFontStyle(font, &style);
-    float em_size = em_size_on(target.graphics, font, family.get(), style);
+    float em_size = em_size_on(target.graphics, font, style);
     fill_text_path(target, brush, family.get(), style, em_size, line.text.view(),
                    Gdiplus::RectF(left, top, 0.0f, 0.0f));
 }

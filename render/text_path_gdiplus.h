@@ -10,10 +10,13 @@
 
 namespace markomi {
 
-// A family for the description's face. A face that is not installed falls
-// back to the default stamp face and then to the generic sans-serif family,
-// so the stamp keeps its text instead of losing it.
-GdipFamilyPtr create_font_family(const FontDescription& font);
+// A family for the description's face that has glyphs for `text`: a face
+// that is not installed, or lacks some of the text's characters, gives way to
+// an installed face that has them (render/font_fallback_win.h), and with no
+// such face at all to the generic sans-serif family, so the stamp keeps its
+// text instead of losing it. Measuring and drawing a line pass the same text
+// and so get the same face.
+GdipFamilyPtr create_font_family(const FontDescription& font, std::u16string_view text = {});
 
 // Font of |height| pixels in the description's style.
 GdipFontPtr create_font(const FontDescription& font, Gdiplus::GpFontFamily* family);

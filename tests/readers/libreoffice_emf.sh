@@ -2,20 +2,24 @@
 # LibreOffice, a reader we do not make, opens the stamp's metafiles: each
 # design's EMF file and the metafile the clipboard holds. Its PNG rendering
 # must show the red ink of the companion's PNG of the same slot, in the same
-# shape (tests/readers/compare_ink.py says how alike). Two controls run each
+# shape (tests/readers/compare_ink.py says how alike), also when GDI+ is made
+# to record first (MARKOMI2_METAFILE_RECORDER=gdiplus). Every metafile also
+# passes the project's own check of its record order. Controls run each
 # time: a blank page and every design against the next design's picture must
-# be told apart, or the comparison proves nothing.
+# be told apart, and a path whose brush is selected after its ENDPATH must be
+# caught by the order check, or the checks prove nothing.
 #
-#   libreoffice_emf.sh STAMP_EXE CLIPBOARD_EMF_EXE WORK_FOLDER
+#   libreoffice_emf.sh STAMP_EXE CLIPBOARD_EMF_EXE ORDER_CHECK_EXE WORK_FOLDER
 # Exit 0 pass, 1 fail, 77 LibreOffice missing (skipped).
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 stamp=$1
 clipboard_emf=$2
+order_check=$3
 command -v soffice >/dev/null 2>&1 || { echo "soffice not installed: skipped"; exit 77; }
 # shellcheck source=tests/readers/reader_common.sh
 source "$root/tests/readers/reader_common.sh"
-reader_scratch "$3" reader-libreoffice
+reader_scratch "$4" reader-libreoffice
 started=$SECONDS
 
 # Settings of our own, not the prefix's user file that other tests rewrite.
@@ -31,7 +35,32 @@ for slot in 1 2 3 4 5 6 7; do
     wine_run "$clipboard_emf" "$(windows_path "$tmp/clip$slot.emf")" || fail "slot $slot: no metafile on the clipboard"
     emfs+=("$tmp/$slot.emf" "$tmp/clip$slot.emf")
 done
+# GDI+ first: where its recording is refused the project's writer takes over.
+for slot in 1 4; do
+    MARKOMI2_METAFILE_RECORDER=gdiplus wine_run "$stamp" "${common[@]}" --slot "$slot" \
+        --out "$(windows_path "$tmp/gdiplus$slot.emf")" || fail "slot $slot, GDI+ first: no EMF file"
+    MARKOMI2_METAFILE_RECORDER=gdiplus wine_run "$stamp" "${common[@]}" --slot "$slot" --format M --clipboard \
+        || fail "slot $slot, GDI+ first: not copied"
+    wine_run "$clipboard_emf" "$(windows_path "$tmp/gdiplusclip$slot.emf")" \
+        || fail "slot $slot, GDI+ first: no metafile on the clipboard"
+    emfs+=("$tmp/gdiplus$slot.emf" "$tmp/gdiplusclip$slot.emf")
+done
 echo "companion outputs: $((SECONDS - started)) s"
+
+# The record order of every metafile, and the control: the first path of
+# slot 1 with its brush made after ENDPATH must be caught.
+order_paths=()
+for emf in "${emfs[@]}"; do order_paths+=("$(windows_path "$emf")"); done
+"$root/scripts/wine" "$order_check" "${order_paths[@]}" >"$tmp/order.log" 2>&1 \
+    || { fail "the record order of our metafiles"; cat "$tmp/order.log"; }
+if [ -s "$tmp/1.emf" ]; then
+    wine_run "$order_check" --misorder "$(windows_path "$tmp/1.emf")" "$(windows_path "$tmp/misordered.emf")" \
+        || fail "control: could not misorder 1.emf"
+    echo -n "control, brush selected after ENDPATH: "
+    "$root/scripts/wine" "$order_check" "$(windows_path "$tmp/misordered.emf")" 2>&1 | head -n 1
+    "$root/scripts/wine" "$order_check" "$(windows_path "$tmp/misordered.emf")" >/dev/null 2>&1
+    [ $? -eq 1 ] || fail "control: a brush selected after ENDPATH passed the order check"
+fi
 
 # A fresh profile under the work folder; the first conversion with a new
 # profile sometimes converts nothing, so whatever is missing goes once more.
@@ -52,7 +81,9 @@ done
 echo "LibreOffice conversion: $((SECONDS - converted)) s"
 
 for slot in 1 2 3 4 5 6 7; do
-    for name in "$slot" "clip$slot"; do
+    names=("$slot" "clip$slot")
+    case $slot in 1|4) names+=("gdiplus$slot" "gdiplusclip$slot") ;; esac
+    for name in "${names[@]}"; do
         png="$tmp/png/$name.png"
         if [ ! -s "$png" ]; then fail "$name.emf: LibreOffice gave no picture"; continue; fi
         echo -n "$name.emf: "

@@ -6,7 +6,8 @@
 # how alike), be as large as the slot's EMF picture frame says (within 2
 # pixels at 288 dpi), and the SVG nothing behind the ink (transparent corners). A
 # control runs each time: each design's renderings against the next design's
-# bitmap must be told apart, or the comparison proves nothing.
+# bitmap must be told apart, or the comparison proves nothing. The SVG and
+# PDF are the same bytes when GDI+ is made to record the metafiles first.
 #
 #   vector_files.sh STAMP_EXE WORK_FOLDER
 # Exit 0 pass, 1 fail, 77 a reader missing (skipped).
@@ -58,6 +59,13 @@ for slot in 1 2 3 4 5 6 7; do
     for ext in png emf svg pdf; do
         wine_run "$stamp" "${common[@]}" --slot "$slot" --out "$(windows_path "$tmp/$slot.$ext")" \
             || fail "slot $slot: no ${ext^^} file"
+    done
+    # The vector files come from the drawing, not from a recording: the same
+    # bytes when GDI+ is made to record first.
+    for ext in svg pdf; do
+        MARKOMI2_METAFILE_RECORDER=gdiplus wine_run "$stamp" "${common[@]}" --slot "$slot" \
+            --out "$(windows_path "$tmp/gdiplus$slot.$ext")" || fail "slot $slot, GDI+ first: no ${ext^^} file"
+        cmp -s "$tmp/$slot.$ext" "$tmp/gdiplus$slot.$ext" || fail "slot $slot: the ${ext^^} depends on the recorder"
     done
 done
 

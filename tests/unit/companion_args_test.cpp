@@ -23,6 +23,12 @@ TEST(CompanionArgs, ReadsEveryOption) {
     ASSERT_TRUE(clip.args);
     EXPECT_EQ(clip.args->slot, 0);
     EXPECT_FALSE(clip.args->date);
+    EXPECT_FALSE(clip.args->diagnose);
+
+    CompanionParse diagnose = parse({u"--ini", u"a.ini", u"--date", u"2025-05-01", u"--diagnose"});
+    ASSERT_TRUE(diagnose.args) << std::string(diagnose.error.begin(), diagnose.error.end());
+    EXPECT_TRUE(diagnose.args->diagnose);
+    EXPECT_EQ(*diagnose.args->ini, u"a.ini");
 }
 
 TEST(CompanionArgs, RefusesWhatItCannotUse) {
@@ -39,6 +45,10 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--date", u"0000-01-01", u"--clipboard"},
         {u"--clipboard", u"--verbose"},
         {u"--out", u""},
+        {u"--diagnose", u"--clipboard"},
+        {u"--diagnose", u"--out", u"x.png"},
+        {u"--diagnose", u"--slot", u"2"},
+        {u"--diagnose", u"--format", u"B"},
     };
     for (const auto& argv : bad) {
         CompanionParse p = parse(argv);

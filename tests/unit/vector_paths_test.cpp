@@ -154,6 +154,83 @@ TEST(VectorPaths, UnknownPaintingRecordsAndBadRestoresAreRefused) {
     EXPECT_TRUE(translated(passed).ok);
 }
 
+std::uint32_t float_bits(float f) {
+    std::uint32_t v;
+    std::memcpy(&v, &f, sizeof v);
+    return v;
+}
+
+// What GDI+ on Windows records for one pen line: the miter limit as a FLOAT,
+// ICM switched off, the line scaled by the world transform, all inside
+// SAVEDC .. RESTOREDC.
+TEST(VectorPaths, WindowsPenLineSequenceIsOneStrokedPath) {
+    EmfBuilder e;
+    e.record(kSaveDc).record(98, {1});            // SETICMMODE ICM_OFF
+    e.record(58, {float_bits(10.0f)});            // SETMITERLIMIT
+    e.xform(kModifyXform, {2, 0, 0, 2, 0, 0}, 2);
+    e.record(kExtCreatePen, {1, 0, 0, 0, 0, 0x12200, 3, 0, kRed, 0, 0}).record(kSelect, {1});
+    e.poly16(87, {1, 2, 5, 2, 5, 6});             // POLYLINE16
+    e.record(kRestoreDc, {0xFFFFFFFFu}).record(40, {1});
+    const VectorDrawing d = translated(e);
+    ASSERT_TRUE(d.ok) << d.error;
+    ASSERT_EQ(d.paths.size(), 1u);
+    const VectorPath& p = d.paths[0];
+    EXPECT_TRUE(p.stroke);
+    EXPECT_FALSE(p.fill);
+    ASSERT_EQ(p.segments.size(), 3u);
+    EXPECT_DOUBLE_EQ(p.segments[0].p[0].x, 2);
+    EXPECT_DOUBLE_EQ(p.segments[1].p[0].x, 10);
+    EXPECT_DOUBLE_EQ(p.segments[2].p[0].y, 12);
+    EXPECT_DOUBLE_EQ(p.stroke_width, 6);
+    EXPECT_EQ(p.cap, VectorCap::kFlat);
+    EXPECT_EQ(p.join, VectorJoin::kMiter);
+    EXPECT_DOUBLE_EQ(p.miter_limit, 10);
+    EXPECT_NE(write_svg(d).find("stroke-miterlimit=\"10\""), std::string::npos);
+}
+
+TEST(VectorPaths, MiterLimitIsReadAsIntegerOrFloatWhicheverIsPlausible) {
+    struct Case {
+        std::uint32_t raw;
+        double limit;
+    };
+    const Case cases[] = {
+        {4, 4},                       // the documented integer
+        {float_bits(2.5f), 2.5},      // what Windows writes
+        {0, 1},                       // no limit below 1
+        {0x7FC00000u, 10},            // a NaN leaves GDI's default
+    };
+    for (const Case& c : cases) {
+        EmfBuilder e;
+        e.record(58, {c.raw});
+        e.record(kExtCreatePen, {1, 0, 0, 0, 0, 0x12000, 2, 0, kRed, 0, 0}).record(kSelect, {1});
+        e.record(kBegin).move(0, 0).poly16(kLineTo16, {9, 0, 9, 9}).record(kEnd);
+        e.record(kStroke, {0, 0, 0, 0});
+        const VectorDrawing d = translated(e);
+        ASSERT_TRUE(d.ok) << d.error;
+        ASSERT_EQ(d.paths.size(), 1u);
+        EXPECT_DOUBLE_EQ(d.paths[0].miter_limit, c.limit) << c.raw;
+    }
+}
+
+// Objects this reader cannot draw with are refused when they paint, not
+// when they are made or selected for something else.
+TEST(VectorPaths, ObjectsThatDrawNothingHereAreNotRefused) {
+    EmfBuilder e;
+    e.record(82, {3, 0, 0}).record(kSelect, {3});  // EXTCREATEFONTINDIRECTW, selected
+    e.record(kCreateBrush, {2, 2, kRed, 0});       // a hatched brush, never used
+    e.record(kCreateBrush, {1, 0, kRed, 0}).record(kSelect, {1});
+    e.record(kBegin).move(0, 0).poly16(kLineTo16, {9, 0, 9, 9}).record(kEnd).record(kFill, {0, 0, 0, 0});
+    const VectorDrawing d = translated(e);
+    ASSERT_TRUE(d.ok) << d.error;
+    EXPECT_EQ(d.paths.size(), 1u);
+
+    EmfBuilder hatched;
+    hatched.record(kCreateBrush, {2, 2, kRed, 0}).record(kSelect, {2});
+    hatched.record(kBegin).move(0, 0).poly16(kLineTo16, {9, 0, 9, 9}).record(kEnd);
+    hatched.record(kFill, {0, 0, 0, 0});
+    EXPECT_FALSE(translated(hatched).ok);
+}
+
 VectorDrawing tiny_square() {
     EmfBuilder e;
     e.record(kCreateBrush, {1, 0, kRed, 0}).record(kSelect, {1});

@@ -358,13 +358,12 @@ TEST_F(ImageFile, VectorOutlinesResolveFinerThanTheScreensPixels) {
     const SvgNumbers svg = svg_numbers(std::string(bytes.begin(), bytes.end()));
     ASSERT_GT(width, 0);
     ASSERT_GT(svg.path.size(), 500u);
-    const double units_per_pixel = svg.view_width / width;
-    EXPECT_GE(units_per_pixel, 8.0);
-    // Most coordinates fall between the pixels' edges.
-    const double grid = std::round(units_per_pixel);
+    // The view box is in the frame's pixels, and the outlines keep the
+    // drawing's own fractions of them: most coordinates fall between the
+    // pixels' edges, none rounded onto the grid.
+    EXPECT_NEAR(svg.view_width, width, 1e-9);
     const long between = std::count_if(svg.path.begin(), svg.path.end(), [&](double v) {
-        const double in_pixels = v / grid;
-        return std::abs(in_pixels - std::round(in_pixels)) > 1e-6;
+        return std::abs(v - std::round(v)) > 1e-6;
     });
     EXPECT_GT(between, static_cast<long>(svg.path.size() / 2)) << between << " of " << svg.path.size();
 }

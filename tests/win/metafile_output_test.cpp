@@ -15,12 +15,15 @@
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
 #include "output/emf_plus_converter_win.h"
+#include "output/emf_record_order.h"
 #include "output/emf_records.h"
 #include "output/emf_rewrite.h"
 #include "output/emf_rewrite_win.h"
 #include "output/metafile_geometry.h"
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"
+#include "output/vector_output_win.h"
+#include "output/recording_check.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/render_canvas.h"
@@ -29,7 +32,6 @@
 namespace markomi {
 namespace {
 
-constexpr int kPlaybackDpi = 96;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kGreen = 0x00FF00;
 
@@ -112,18 +114,22 @@ std::vector<std::uint8_t> bits_of(HENHMETAFILE metafile) {
     return bits;
 }
 
-// One side of a frame in hundredths of a millimetre as pixels at `dpi`, rounded.
-std::int32_t emf_frame_pixels(std::int32_t hundredths_mm, std::int32_t dpi) {
-    return static_cast<std::int32_t>(
-        std::lround(static_cast<double>(hundredths_mm) * dpi / 2540.0));
-}
-
-// The picture's size at 96 dpi, from the frame in the header.
+// The picture's size in pixels at the resolution its header declares for
+// its reference device: the frame asked of the recording, whichever recorder
+// made it and whatever the monitor says of its millimetres.
 SIZE frame_size(HENHMETAFILE metafile) {
     const std::vector<std::uint8_t> bits = bits_of(metafile);
     const EmfSummary s = summarize_emf(bits.data(), bits.size());
-    return SIZE{emf_frame_pixels(s.frame.right - s.frame.left, kPlaybackDpi),
-                emf_frame_pixels(s.frame.bottom - s.frame.top, kPlaybackDpi)};
+    const EmfDeviceInfo device = emf_device_info(bits.data(), bits.size());
+    return SIZE{static_cast<LONG>(std::lround((s.frame.right - s.frame.left) * device.dpi_x() / 2540.0)),
+                static_cast<LONG>(std::lround((s.frame.bottom - s.frame.top) * device.dpi_y() / 2540.0))};
+}
+
+// The frame in hundredths of a millimetre: the size a document gives it.
+SIZE physical_size(HENHMETAFILE metafile) {
+    const std::vector<std::uint8_t> bits = bits_of(metafile);
+    const EmfSummary s = summarize_emf(bits.data(), bits.size());
+    return SIZE{s.frame.right - s.frame.left, s.frame.bottom - s.frame.top};
 }
 
 // PlayEnhMetaFile onto a 32-bit bitmap of the frame size filled with
@@ -155,6 +161,24 @@ bool clipboard_has(UINT format) {
     CloseClipboard();
     return has;
 }
+
+// MARKOMI2_METAFILE_RECORDER set for one scope, and put back after it.
+class RecorderForced {
+public:
+    explicit RecorderForced(const wchar_t* value) {
+        const DWORD length = GetEnvironmentVariableW(kName, previous_, 32);
+        had_ = length > 0 && length < 32;
+        SetEnvironmentVariableW(kName, value);
+    }
+    ~RecorderForced() { SetEnvironmentVariableW(kName, had_ ? previous_ : nullptr); }
+    RecorderForced(const RecorderForced&) = delete;
+    RecorderForced& operator=(const RecorderForced&) = delete;
+
+private:
+    static constexpr const wchar_t* kName = L"MARKOMI2_METAFILE_RECORDER";
+    wchar_t previous_[32] = {};
+    bool had_ = false;
+};
 
 class MetafileOutput : public ::testing::Test {
 protected:
@@ -333,6 +357,9 @@ TEST_F(MetafileOutput, TheStartUpResolutionScalesFrameAndDrawing) {
     // trunc(ww x 1.5) with a ratio of 1.
     EXPECT_EQ(at144.width, at96.width * 3 / 2);
     EXPECT_EQ(at144.height, at96.height * 3 / 2);
+    // One physical size, the stored size at 96 dpi: more pixels, not a larger stamp.
+    EXPECT_NEAR(physical_size(m144).cx, physical_size(m96).cx, 27);
+    EXPECT_NEAR(physical_size(m144).cy, physical_size(m96).cy, 27);
     const InkBox small = play(m96, kWhite).ink_box(kWhite);
     const InkBox large = play(m144, kWhite, L"metafile_slot2_144dpi").ink_box(kWhite);
     EXPECT_NEAR(large.right - large.left, (small.right - small.left) * 1.5, 3);
@@ -533,9 +560,14 @@ std::map<std::uint32_t, int> record_types(const std::vector<std::uint8_t>& bits)
 }
 
 TEST_F(MetafileOutput, ClipboardAndFilesHoldPathsAsMovesLinesAndCurvesNeverPolyDraw) {
-    // Several readers draw nothing for POLYDRAW records.
+    // Several readers draw nothing for POLYDRAW records, and some fill a path
+    // with the brush current at its end: the project's writer selects every
+    // object before the path and writes no clip, mapping or origin records.
     testing::TempFolder folder;
+    for (const wchar_t* recorder : {L"probe", L"gdi"})
     for (int slot = 0; slot < kSlotCount; ++slot) {
+        SCOPED_TRACE(recorder);
+        RecorderForced forced(recorder);
         SCOPED_TRACE(slot);
         ASSERT_TRUE(copy_metafile_to_clipboard(set_, slot, owner_));
         ASSERT_TRUE(OpenClipboard(nullptr));
@@ -559,6 +591,11 @@ TEST_F(MetafileOutput, ClipboardAndFilesHoldPathsAsMovesLinesAndCurvesNeverPolyD
             const EmfSummary s = summarize_emf(bits->data(), bits->size());
             EXPECT_TRUE(s.valid);
             EXPECT_TRUE(s.ends_with_eof);
+            if (recorder[0] == L'g' || !gdiplus_records_metafile_drawing()) {
+                for (const EmfOrderFault& fault : emf_record_order_faults(bits->data(), bits->size()))
+                    ADD_FAILURE() << "record " << fault.record_index << " (type " << fault.type
+                                  << "): " << fault.why;
+            }
         }
     }
 }
@@ -607,36 +644,6 @@ TEST_F(MetafileOutput, WithoutPolyDrawTheStampPlaysBackToTheSamePixels) {
             differing += played.pixels[i] != original.pixels[i];
         EXPECT_EQ(differing, 0);
     }
-}
-
-// MARKOMI2_METAFILE_RECORDER set for one scope, and put back after it.
-class RecorderForced {
-public:
-    explicit RecorderForced(const wchar_t* value) {
-        const DWORD length = GetEnvironmentVariableW(kName, previous_, 32);
-        had_ = length > 0 && length < 32;
-        SetEnvironmentVariableW(kName, value);
-    }
-    ~RecorderForced() { SetEnvironmentVariableW(kName, had_ ? previous_ : nullptr); }
-    RecorderForced(const RecorderForced&) = delete;
-    RecorderForced& operator=(const RecorderForced&) = delete;
-
-private:
-    static constexpr const wchar_t* kName = L"MARKOMI2_METAFILE_RECORDER";
-    wchar_t previous_[32] = {};
-    bool had_ = false;
-};
-
-// The frame a metafile declares (hundredths of a millimetre), in pixels of
-// the reference device it was recorded on.
-SIZE declared_frame(HENHMETAFILE metafile) {
-    const std::vector<std::uint8_t> bits = bits_of(metafile);
-    const EmfSummary s = summarize_emf(bits.data(), bits.size());
-    HDC ref = g_surfaces.reference;
-    return SIZE{emf_frame_side_pixels(s.frame.right - s.frame.left, GetDeviceCaps(ref, HORZSIZE),
-                                      GetDeviceCaps(ref, HORZRES)),
-                emf_frame_side_pixels(s.frame.bottom - s.frame.top, GetDeviceCaps(ref, VERTSIZE),
-                                      GetDeviceCaps(ref, VERTRES))};
 }
 
 // EMF+ records travel in GDI comments that start with "EMF+".
@@ -721,100 +728,108 @@ public:
     ConverterReplaced& operator=(const ConverterReplaced&) = delete;
 };
 
-TEST_F(MetafileOutput, TheEnvironmentForcesTheRecorder) {
+TEST_F(MetafileOutput, EitherRecorderGivesTheStampAndTheVectorFilesDoNotDependOnIt) {
+    // Where GDI+ records nothing (a header and EOF only), its recording is
+    // refused and the project's writer makes the metafile; where it records,
+    // its recording passes the same check. Either way the clipboard and the
+    // file show the stamp in the same place, and SVG and PDF are the same bytes.
     testing::TempFolder folder;
-    const std::wstring path = folder.file(L"forced.emf");
-    std::vector<std::uint8_t> by_gdi;
-    {
-        RecorderForced gdi(L"gdi");
-        HENHMETAFILE m = record(2);
-        ASSERT_NE(m, nullptr);
-        by_gdi = bits_of(m);
-        EXPECT_GT(summarize_emf(by_gdi.data(), by_gdi.size()).painting_records, 0u);
-        EXPECT_EQ(record_types(by_gdi)[kEmrPolyDraw16], 0);
-    }
-    RecorderForced gdiplus(L"GDIPLUS");
-    // The clipboard's metafile, through GDI+'s own conversion, watched.
-    std::vector<std::uint8_t> bits;
-    {
-        ConverterReplaced watched(watched_conversion);
-        if (!g_gdiplus_converter) override_emf_plus_converter(nullptr);  // a GDI+ without one
-        ASSERT_TRUE(copy_metafile_to_clipboard(set_, 2, owner_));
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        bits = bits_of(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
-        CloseClipboard();
-    }
-    const EmfSummary s = summarize_emf(bits.data(), bits.size());
-    EXPECT_TRUE(s.valid);
-    EXPECT_TRUE(s.ends_with_eof);
-    if (g_gdiplus_converter) {
-        EXPECT_EQ(g_seen.calls, 1);
-        EXPECT_EQ(g_seen.type, Gdiplus::EmfTypeEmfPlusDual);
-        EXPECT_TRUE(g_seen.reference);
-    }
-    if (gdiplus_records_metafile_drawing()) {
-        EXPECT_GT(s.painting_records, 0u);
-        // The conversion gave the dual metafile: EMF+ beside the GDI records.
-        if (g_gdiplus_converter) {
-            EXPECT_EQ(g_seen.status, Gdiplus::Ok);
-            EXPECT_GT(emf_plus_comments(bits), 0);
+    std::map<std::wstring, InkBox> clipboard_ink, file_ink;
+    std::map<std::wstring, std::vector<unsigned char>> svg, pdf;
+    for (const wchar_t* recorder : {L"gdi", L"GDIPLUS"}) {
+        SCOPED_TRACE(recorder[3] ? "gdiplus" : "gdi");
+        RecorderForced forced(recorder);
+        std::vector<std::uint8_t> bits;
+        {
+            ConverterReplaced watched(watched_conversion);
+            if (!g_gdiplus_converter) override_emf_plus_converter(nullptr);  // a GDI+ without one
+            ASSERT_TRUE(copy_metafile_to_clipboard(set_, 2, owner_));
+            ASSERT_TRUE(OpenClipboard(nullptr));
+            bits = bits_of(static_cast<HENHMETAFILE>(GetClipboardData(CF_ENHMETAFILE)));
+            CloseClipboard();
         }
-        // Both recorders draw the same stamp in the same place.
-        HENHMETAFILE gdi_copy = SetEnhMetaFileBits(static_cast<UINT>(by_gdi.size()), by_gdi.data());
-        HENHMETAFILE gdiplus_copy = SetEnhMetaFileBits(static_cast<UINT>(bits.size()), bits.data());
-        metafiles_.push_back(gdi_copy);
-        metafiles_.push_back(gdiplus_copy);
-        const InkBox a = play(gdi_copy, kWhite).ink_box(kWhite);
-        const InkBox b = play(gdiplus_copy, kWhite, L"metafile_gdiplus_slot3").ink_box(kWhite);
-        ASSERT_FALSE(b.empty());
+        const EmfSummary s = summarize_emf(bits.data(), bits.size());
+        EXPECT_TRUE(s.valid);
+        EXPECT_TRUE(s.ends_with_eof);
+        EXPECT_GT(s.painting_records, 0u);
+        if (g_gdiplus_converter) {
+            EXPECT_EQ(g_seen.calls, 1);
+            EXPECT_EQ(g_seen.type, Gdiplus::EmfTypeEmfPlusDual);
+            EXPECT_TRUE(g_seen.reference);
+            // A conversion that worked gives EMF+ beside the GDI records.
+            if (g_seen.status == Gdiplus::Ok) EXPECT_GT(emf_plus_comments(bits), 0);
+        }
+        HENHMETAFILE copy = SetEnhMetaFileBits(static_cast<UINT>(bits.size()), bits.data());
+        ASSERT_NE(copy, nullptr);
+        metafiles_.push_back(copy);
+        clipboard_ink[recorder] = play(copy, kWhite, std::wstring(L"metafile_clipboard_") + recorder).ink_box(kWhite);
+        ASSERT_FALSE(clipboard_ink[recorder].empty());
+
+        const std::wstring emf = folder.file((std::wstring(recorder) + L".emf").c_str());
+        ASSERT_TRUE(save_stamp_emf(set_, 2, emf.c_str()));
+        HENHMETAFILE from_file = GetEnhMetaFileW(emf.c_str());
+        ASSERT_NE(from_file, nullptr);
+        metafiles_.push_back(from_file);
+        file_ink[recorder] = play(from_file, kWhite).ink_box(kWhite);
+        ASSERT_FALSE(file_ink[recorder].empty());
+
+        const std::wstring svg_path = folder.file((std::wstring(recorder) + L".svg").c_str());
+        const std::wstring pdf_path = folder.file((std::wstring(recorder) + L".pdf").c_str());
+        ASSERT_TRUE(save_stamp_vector(set_, 2, VectorFormat::kSvg, svg_path.c_str()));
+        ASSERT_TRUE(save_stamp_vector(set_, 2, VectorFormat::kPdf, pdf_path.c_str()));
+        svg[recorder] = testing::read_bytes(svg_path);
+        pdf[recorder] = testing::read_bytes(pdf_path);
+    }
+    for (auto* inks : {&clipboard_ink, &file_ink}) {
+        const InkBox a = (*inks)[L"gdi"], b = (*inks)[L"GDIPLUS"];
         EXPECT_NEAR(b.left, a.left, 2);
         EXPECT_NEAR(b.top, a.top, 2);
         EXPECT_NEAR(b.right, a.right, 2);
         EXPECT_NEAR(b.bottom, a.bottom, 2);
-        EXPECT_TRUE(save_stamp_emf(set_, 2, path.c_str()));
-    } else {
-        // Where GDI+ records no drawing (Wine): a metafile of header and EOF
-        // only, which its conversion refuses as not implemented, so the
-        // clipboard gets the recording itself; and no file at all, since
-        // recording into a file fails.
-        EXPECT_EQ(s.record_count, 2u);
-        EXPECT_EQ(s.painting_records, 0u);
-        EXPECT_EQ(emf_plus_comments(bits), 0);
-        if (g_gdiplus_converter) {
-            EXPECT_EQ(g_seen.status, Gdiplus::NotImplemented);
-        }
-        EXPECT_FALSE(save_stamp_emf(set_, 2, path.c_str()));
-        EXPECT_FALSE(testing::file_exists(path));
-        EXPECT_FALSE(testing::file_exists(path + L".part"));
     }
+    EXPECT_FALSE(svg[L"gdi"].empty());
+    EXPECT_EQ(svg[L"gdi"], svg[L"GDIPLUS"]);
+    EXPECT_EQ(pdf[L"gdi"], pdf[L"GDIPLUS"]);
 }
 
-TEST_F(MetafileOutput, BothRecordersDeclareTheFrameScaledByTheStartUpResolution) {
+TEST_F(MetafileOutput, EveryMetafileHasTheStoredSizeAtNinetySixDpiAndItsFrameInPixels) {
+    // The frame is the stored size at 96 dpi in hundredths of a millimetre,
+    // whatever the start-up scale, the recorder or the monitor's reported
+    // millimetres; at the header's own resolution it is the frame asked for.
+    std::map<int, SIZE> written;
     for (const wchar_t* recorder : {L"gdi", L"gdiplus"}) {
         SCOPED_TRACE(recorder[3] ? "gdiplus" : "gdi");
         RecorderForced forced(recorder);
         for (int slot : {0, 3}) {
             SCOPED_TRACE(slot);
+            set_.slots[static_cast<size_t>(slot)].frame.shadow = slot == 3 ? 2 : 0;
+            MetafileFrame frames[2];
+            HENHMETAFILE metafiles[2] = {};
+            const int dpis[2] = {96, 144};
+            for (int i = 0; i < 2; ++i) {
+                g_startup_dpi = dpis[i];
+                metafiles[i] = record(slot, &frames[i]);
+                ASSERT_NE(metafiles[i], nullptr);
+                const SIZE declared = frame_size(metafiles[i]);
+                EXPECT_NEAR(declared.cx, frames[i].width, 1);
+                EXPECT_NEAR(declared.cy, frames[i].height, 1);
+            }
             g_startup_dpi = 96;
-            MetafileFrame at96;
-            HENHMETAFILE m96 = record(slot, &at96);
-            g_startup_dpi = 144;
-            MetafileFrame at144;
-            HENHMETAFILE m144 = record(slot, &at144);
-            g_startup_dpi = 96;
-            ASSERT_NE(m96, nullptr);
-            ASSERT_NE(m144, nullptr);
-            EXPECT_NEAR(at144.width, at96.width * 1.5, 1);
-            EXPECT_NEAR(at144.height, at96.height * 1.5, 1);
-            // The header declares the frame the stamp was scaled into:
-            // fw x fh pixels of the reference device, in hundredths of a
-            // millimetre (one pixel of rounding).
-            const SIZE declared96 = declared_frame(m96);
-            const SIZE declared144 = declared_frame(m144);
-            EXPECT_NEAR(declared96.cx, at96.width, 1);
-            EXPECT_NEAR(declared96.cy, at96.height, 1);
-            EXPECT_NEAR(declared144.cx, at144.width, 1);
-            EXPECT_NEAR(declared144.cy, at144.height, 1);
+            EXPECT_NEAR(frames[1].width, frames[0].width * 1.5, 1);
+            EXPECT_NEAR(frames[1].height, frames[0].height * 1.5, 1);
+            const SIZE stored = physical_size(metafiles[0]);
+            if (recorder[3] == 0) {
+                // The project's writer at 96 dpi: the frame is the stored size itself.
+                EXPECT_NEAR(stored.cx, hundredths_at_dpi(frames[0].width, 96.0), 1);
+                EXPECT_NEAR(stored.cy, hundredths_at_dpi(frames[0].height, 96.0), 1);
+                written[slot] = stored;
+            } else {
+                // A GDI+ recording (its own resolution ratio) within what its check lets through.
+                EXPECT_NEAR(stored.cx, written[slot].cx, written[slot].cx * 3 / 100 + 27);
+                EXPECT_NEAR(stored.cy, written[slot].cy, written[slot].cy * 3 / 100 + 27);
+            }
+            EXPECT_NEAR(physical_size(metafiles[1]).cx, stored.cx, 27);
+            EXPECT_NEAR(physical_size(metafiles[1]).cy, stored.cy, 27);
         }
     }
 }

@@ -1,0 +1,136 @@
+#include "render/font_fallback_win.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <cwchar>
+#include <vector>
+
+#include "base/wide_text_win.h"
+#include "diag/debug_log_win.h"
+#include "render/font_fallback.h"
+#include "render/gdi_handles_win.h"
+#include "render/gdiplus_handles_gdiplus.h"
+
+namespace markomi {
+namespace {
+
+FaceFallbackCache g_face_fallback;
+
+// A memory DC for glyph queries and font enumeration, deleted with this value.
+class MemoryDc {
+public:
+    MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
+    ~MemoryDc() {
+        if (dc_) DeleteDC(dc_);
+    }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HDC dc_;
+};
+
+// Existence is GDI+'s answer, not GDI's: GDI maps an unknown name to some
+// other face without failing, and GDI+ also refuses faces GDI draws (bitmap
+// fonts), which the path could not use anyway.
+bool family_installed(const std::wstring& face) {
+    Gdiplus::GpFontFamily* family = nullptr;
+    if (gdip::GdipCreateFontFamilyFromName(face.c_str(), nullptr, &family) != Gdiplus::Ok)
+        return false;
+    gdip::GdipDeleteFontFamily(family);
+    return true;
+}
+
+int count_missing(HDC dc, const std::wstring& face, std::u16string_view needed) {
+    LOGFONTW lf{};
+    lf.lfHeight = -16;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    GdiFont font(CreateFontIndirectW(&lf));
+    SelectedObject selection(dc, font.get());
+    // A face whose glyphs cannot be asked for is taken as lacking them all,
+    // so it never wins over one that answered.
+    const int all = static_cast<int>(needed.size());
+    if (!selection.selected()) return all;
+    std::vector<WORD> glyphs(needed.size());
+    std::wstring wide = to_wide(needed);
+    if (GetGlyphIndicesW(dc, wide.c_str(), all, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) ==
+        GDI_ERROR)
+        return all;
+    int missing = 0;
+    for (WORD glyph : glyphs)
+        if (glyph == 0xFFFF) ++missing;
+    return missing;
+}
+
+int CALLBACK collect_face(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM names) {
+    reinterpret_cast<std::vector<std::u16string>*>(names)->emplace_back(as_u16(font->lfFaceName));
+    return 1;
+}
+
+std::vector<std::u16string> shift_jis_faces(HDC dc) {
+    std::vector<std::u16string> names;
+    LOGFONTW lf{};
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    EnumFontFamiliesExW(dc, &lf, collect_face, reinterpret_cast<LPARAM>(&names), 0);
+    return names;
+}
+
+std::u16string search_face(std::u16string_view chosen, std::u16string_view needed) {
+    MemoryDc dc;
+    std::vector<std::u16string> faces = fallback_faces(chosen);
+    constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t best = kNone;
+    int best_missing = INT_MAX;
+    auto try_faces = [&](std::size_t from) {
+        for (std::size_t i = from; i < faces.size(); ++i) {
+            std::wstring face = to_wide(faces[i]);
+            if (!family_installed(face)) continue;
+            int missing = needed.empty() ? 0 : count_missing(dc.get(), face, needed);
+            if (missing < best_missing) {
+                best = i;
+                best_missing = missing;
+            }
+            if (missing == 0) return true;
+        }
+        return false;
+    };
+    if (!try_faces(0)) {
+        // Listing every face costs more than the fixed names: only when none fits.
+        std::size_t listed = faces.size();
+        append_faces(faces, shift_jis_faces(dc.get()));
+        try_faces(listed);
+    }
+    return best == kNone ? std::u16string() : faces[best];
+}
+
+}  // namespace
+
+std::u16string resolve_face(std::u16string_view chosen, std::u16string_view text) {
+    std::u16string needed = glyphs_needed(text);
+    if (const std::u16string* known = g_face_fallback.find(chosen, needed)) return *known;
+    std::u16string face = search_face(chosen, needed);
+    g_face_fallback.store(chosen, needed, face);
+    if (g_debug_enabled && face != chosen && g_face_fallback.first_substitution(chosen, face)) {
+        log_message(L"face substituted");
+        log_text(L"chosen", chosen);
+        log_text(L"used", face.empty() ? std::u16string(u"(generic sans-serif)") : face);
+    }
+    return face;
+}
+
+int missing_glyphs(std::u16string_view face, std::u16string_view needed) {
+    std::wstring wide = to_wide(face);
+    if (!family_installed(wide)) return -1;
+    if (needed.empty()) return 0;
+    MemoryDc dc;
+    return count_missing(dc.get(), wide, needed);
+}
+
+void reset_face_fallback() {
+    g_face_fallback.clear();
+}
+
+}  // namespace markomi

@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "emf_builder.h"
+#include "output/emf_record_order.h"
+
+namespace markomi {
+namespace {
+
+using testing::EmfBuilder;
+
+constexpr std::uint32_t kRed = 0x000000E6;
+
+void brush(EmfBuilder& e) { e.record(kEmrCreateBrushIndirect, {1, 0, kRed, 0}).record(kEmrSelectObject, {1}); }
+void square(EmfBuilder& e) { e.move(1, 1).poly16(kEmrPolyLineTo16, {9, 1, 9, 9}).record(kEmrCloseFigure); }
+
+TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
+    struct Case {
+        const char* name;
+        std::function<void(EmfBuilder&)> build;
+        std::vector<std::uint32_t> fault_types;  // one per fault, in order
+        std::uint32_t first_index;               // of the first fault
+    };
+    const std::vector<Case> cases = {
+        {"brush made and selected before BEGINPATH",
+         [](EmfBuilder& e) {
+             brush(e);
+             e.record(kEmrBeginPath);
+             square(e);
+             e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {}, 0},
+        {"brush made and selected after ENDPATH",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath);
+             square(e);
+             e.record(kEmrEndPath);
+             brush(e);
+             e.record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {kEmrFillPath}, 8},
+        {"stock pen selected inside the path",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject, {0x80000007u});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
+         },
+         {kEmrStrokePath}, 7},
+        {"a font selected inside the path changes no brush or pen",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject, {0x8000000Du});  // SYSTEM_FONT
+             square(e);
+             e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {}, 0},
+        {"SETMAPMODE", [](EmfBuilder& e) { e.record(kEmrSetMapMode, {1}); }, {kEmrSetMapMode}, 1},
+        {"INTERSECTCLIPRECT",
+         [](EmfBuilder& e) { e.record(kEmrIntersectClipRect, {0, 0, 9, 9}); },
+         {kEmrIntersectClipRect}, 1},
+        {"clip reset and viewport origin",
+         [](EmfBuilder& e) { e.record(kEmrExtSelectClipRgn, {0, 5}).record(kEmrSetViewportOrgEx, {0, 0}); },
+         {kEmrExtSelectClipRgn, kEmrSetViewportOrgEx}, 1},
+        {"POLYDRAW16", [](EmfBuilder& e) { e.polydraw({{1, 1}, {5, 5}}, {6, 2}); },
+         {kEmrPolyDraw16}, 1},
+        {"broken record chain", [](EmfBuilder& e) { e.sized(kEmrSaveDc, 10); }, {kEmrSaveDc}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmfBuilder e;
+        c.build(e);
+        e.eof();
+        const std::vector<EmfOrderFault> faults =
+            emf_record_order_faults(e.bytes().data(), e.bytes().size());
+        ASSERT_EQ(faults.size(), c.fault_types.size());
+        for (std::size_t i = 0; i < faults.size(); ++i) {
+            EXPECT_EQ(faults[i].type, c.fault_types[i]);
+            EXPECT_FALSE(faults[i].why.empty());
+        }
+        if (!faults.empty()) {
+            EXPECT_EQ(faults[0].record_index, c.first_index);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace markomi

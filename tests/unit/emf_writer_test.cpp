@@ -1,0 +1,184 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include "base/little_endian.h"
+#include "output/emf_record_order.h"
+#include "output/emf_records.h"
+#include "output/emf_writer.h"
+#include "output/vector_paths.h"
+
+namespace markomi {
+namespace {
+
+// A 200 x 100 pixel picture on a reference device of 10 pixels per millimetre.
+constexpr EmfRect kFrame{0, 0, 2000, 1000};
+constexpr EmfDevice kDevice{1000, 500, 100000, 50000};
+
+VectorSegment seg(VectorSegment::Kind kind, std::vector<VectorPoint> pts = {}) {
+    VectorSegment s;
+    s.kind = kind;
+    for (std::size_t i = 0; i < pts.size(); ++i) s.p[i] = pts[i];
+    return s;
+}
+VectorSegment move(double x, double y) { return seg(VectorSegment::kMove, {{x, y}}); }
+VectorSegment line(double x, double y) { return seg(VectorSegment::kLine, {{x, y}}); }
+VectorSegment cubic(VectorPoint a, VectorPoint b, VectorPoint c) {
+    return seg(VectorSegment::kCubic, {a, b, c});
+}
+VectorSegment close() { return seg(VectorSegment::kClose); }
+
+VectorPath fill(std::vector<VectorSegment> segments, VectorRgb colour, bool even_odd) {
+    VectorPath p;
+    p.segments = std::move(segments);
+    p.fill = true;
+    p.fill_color = colour;
+    p.even_odd = even_odd;
+    return p;
+}
+VectorPath stroke(std::vector<VectorSegment> segments, VectorRgb colour, double width,
+                  VectorCap cap, VectorJoin join) {
+    VectorPath p;
+    p.segments = std::move(segments);
+    p.stroke = true;
+    p.stroke_color = colour;
+    p.stroke_width = width;
+    p.cap = cap;
+    p.join = join;
+    return p;
+}
+
+std::vector<std::uint32_t> record_types(const std::vector<std::uint8_t>& emf) {
+    std::vector<std::uint32_t> types;
+    for (std::size_t at = 0; at + 8 <= emf.size(); at += read_u32(&emf[at + 4]))
+        types.push_back(read_u32(&emf[at]));
+    return types;
+}
+
+std::int32_t i32_at(const std::vector<std::uint8_t>& emf, std::size_t at) {
+    return static_cast<std::int32_t>(read_u32(&emf[at]));
+}
+
+// Read back: same paths, segment kinds, points within the rounding.
+void expect_same_paths(const std::vector<VectorPath>& want, const std::vector<VectorPath>& got) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); ++i) {
+        SCOPED_TRACE("path " + std::to_string(i));
+        const VectorPath &w = want[i], &g = got[i];
+        EXPECT_EQ(g.fill, w.fill);
+        EXPECT_EQ(g.stroke, w.stroke);
+        if (w.fill) {
+            EXPECT_EQ(g.even_odd, w.even_odd);
+            EXPECT_EQ(g.fill_color.r, w.fill_color.r);
+            EXPECT_EQ(g.fill_color.g, w.fill_color.g);
+            EXPECT_EQ(g.fill_color.b, w.fill_color.b);
+        }
+        if (w.stroke) {
+            EXPECT_EQ(g.stroke_color.r, w.stroke_color.r);
+            EXPECT_EQ(g.stroke_color.b, w.stroke_color.b);
+            EXPECT_DOUBLE_EQ(g.stroke_width, std::max(1.0, std::round(w.stroke_width)));
+            EXPECT_EQ(g.cap, w.cap);
+            EXPECT_EQ(g.join, w.join);
+            EXPECT_DOUBLE_EQ(g.miter_limit, 10);
+        }
+        ASSERT_EQ(g.segments.size(), w.segments.size());
+        for (std::size_t k = 0; k < w.segments.size(); ++k) {
+            EXPECT_EQ(g.segments[k].kind, w.segments[k].kind) << "segment " << k;
+            const int points = w.segments[k].kind == VectorSegment::kCubic  ? 3
+                               : w.segments[k].kind == VectorSegment::kClose ? 0
+                                                                             : 1;
+            for (int j = 0; j < points; ++j) {
+                EXPECT_NEAR(g.segments[k].p[j].x, w.segments[k].p[j].x, 0.5) << "segment " << k;
+                EXPECT_NEAR(g.segments[k].p[j].y, w.segments[k].p[j].y, 0.5) << "segment " << k;
+            }
+        }
+    }
+}
+
+TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
+    VectorDrawing d;
+    d.frame = kFrame;
+    // Text-like: an outline with a hole, curves in both figures.
+    d.paths.push_back(fill({move(10.4, 10), cubic({30, 0}, {50, 0}, {69.6, 10}), line(70, 60),
+                            line(10, 60), close(), move(25, 25), line(55, 25),
+                            cubic({55, 35}, {45, 45.2}, {40, 45}), close()},
+                           {230, 0, 0}, true));
+    d.paths.push_back(fill({move(100, 10), line(150, 10), line(125, 50), close()}, {0, 102, 51},
+                           false));
+    d.paths.push_back(stroke({move(5, 80), line(60, 80), line(60, 95)}, {0, 0, 255}, 3.4,
+                             VectorCap::kFlat, VectorJoin::kMiter));
+    // Back to even-odd after a winding fill; a hairline pen is still 1 wide.
+    d.paths.push_back(fill({move(160, 60), line(190, 60), line(190, 90), close()}, {9, 9, 9}, true));
+    d.paths.push_back(stroke({move(120, 70), line(150, 90)}, {0, 0, 0}, 0.3, VectorCap::kSquare,
+                             VectorJoin::kBevel));
+
+    const std::vector<std::uint8_t> emf = write_emf(d, kDevice);
+    const EmfSummary s = summarize_emf(emf.data(), emf.size());
+    ASSERT_TRUE(s.valid);
+    EXPECT_TRUE(s.ends_with_eof);
+    EXPECT_GT(s.painting_records, 0u);
+    EXPECT_EQ(s.frame.right, 2000);
+    EXPECT_EQ(s.frame.bottom, 1000);
+    EXPECT_EQ(read_u32(&emf[4]), 108u);
+    EXPECT_EQ(read_u32(&emf[44]), 0x10000u);
+    EXPECT_EQ(read_u32(&emf[48]), emf.size());
+    EXPECT_EQ(read_u32(&emf[52]), s.record_count);
+    EXPECT_EQ(emf[56] | (emf[57] << 8), 2);        // nHandles: the reserved 0 and one object
+    EXPECT_EQ(i32_at(emf, 80), 100);               // szlMillimeters
+    EXPECT_EQ(i32_at(emf, 104), 50000);            // szlMicrometers.cy
+    // rclBounds: the curve's top (2.5), not its control points' (0); the
+    // 3-wide stroke's left edge at 3.5; the right edge of the fill at 190.
+    EXPECT_EQ(i32_at(emf, 8), 3);
+    EXPECT_EQ(i32_at(emf, 12), 2);
+    EXPECT_EQ(i32_at(emf, 16), 189);
+    EXPECT_EQ(i32_at(emf, 20), 96);
+
+    const std::set<std::uint32_t> allowed = {
+        kEmrHeader,       kEmrEof,           kEmrSetPolyFillMode, kEmrCreateBrushIndirect,
+        kEmrExtCreatePen, kEmrSelectObject,  kEmrDeleteObject,    kEmrBeginPath,
+        kEmrMoveToEx,     kEmrPolyLineTo16,  kEmrPolyBezierTo16,  kEmrCloseFigure,
+        kEmrEndPath,      kEmrFillPath,      kEmrStrokePath};
+    for (std::uint32_t type : record_types(emf)) EXPECT_EQ(allowed.count(type), 1u) << type;
+    EXPECT_TRUE(emf_record_order_faults(emf.data(), emf.size()).empty());
+
+    const VectorDrawing back = translate_emf(emf.data(), emf.size());
+    ASSERT_TRUE(back.ok) << back.error;
+    expect_same_paths(d.paths, back.paths);
+}
+
+TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
+    VectorDrawing d;
+    d.frame = kFrame;
+    d.paths.push_back(fill({move(5, 5), line(20, 5), line(20, 20), close(), move(10, 30),
+                            line(40000, 30), cubic({40000, 50}, {-33000, 60}, {10, 70}), close()},
+                           {1, 2, 3}, true));
+    const std::vector<std::uint8_t> emf = write_emf(d, kDevice);
+    const std::vector<std::uint32_t> types = record_types(emf);
+    // The first figure's lines fit; the far ones do not.
+    EXPECT_EQ(std::count(types.begin(), types.end(), kEmrPolyLineTo16), 1);
+    EXPECT_EQ(std::count(types.begin(), types.end(), kEmrPolyLineTo), 1);
+    EXPECT_EQ(std::count(types.begin(), types.end(), kEmrPolyBezierTo), 1);
+    EXPECT_EQ(std::count(types.begin(), types.end(), kEmrPolyBezierTo16), 0);
+    // Ink far beyond the frame is clamped to the frame's pixels.
+    EXPECT_EQ(i32_at(emf, 8), 0);
+    EXPECT_EQ(i32_at(emf, 16), 199);
+    EXPECT_EQ(i32_at(emf, 20), 69);
+    const VectorDrawing back = translate_emf(emf.data(), emf.size());
+    ASSERT_TRUE(back.ok) << back.error;
+    expect_same_paths(d.paths, back.paths);
+
+    // No ink at all: the bounds are the frame.
+    VectorDrawing empty;
+    empty.frame = kFrame;
+    const std::vector<std::uint8_t> blank = write_emf(empty, kDevice);
+    EXPECT_TRUE(summarize_emf(blank.data(), blank.size()).ends_with_eof);
+    EXPECT_EQ(i32_at(blank, 16), 199);
+    EXPECT_EQ(i32_at(blank, 20), 99);
+}
+
+}  // namespace
+}  // namespace markomi
