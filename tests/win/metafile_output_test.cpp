@@ -595,6 +595,12 @@ TEST_F(MetafileOutput, ClipboardAndFilesHoldPathsAsMovesLinesAndCurvesNeverPolyD
                 for (const EmfOrderFault& fault : emf_record_order_faults(bits->data(), bits->size()))
                     ADD_FAILURE() << "record " << fault.record_index << " (type " << fault.type
                                   << "): " << fault.why;
+                // The project's record reader finds every captured path again.
+                VectorDrawing captured;
+                ASSERT_TRUE(capture_stamp_drawing(set_, slot, &captured));
+                const VectorDrawing read = translate_emf(bits->data(), bits->size());
+                EXPECT_TRUE(read.ok) << read.error;
+                EXPECT_EQ(read.paths.size(), captured.paths.size());
             }
         }
     }
