@@ -51,6 +51,8 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         auto value = [&]() -> const std::u16string& { return argv[++i]; };
         if (opt == u"--clipboard") {
             a.clipboard = true;
+        } else if (opt == u"--diagnose") {
+            a.diagnose = true;
         } else if (opt == u"--ini" || opt == u"--slot" || opt == u"--date" || opt == u"--format" ||
                    opt == u"--out") {
             if (!has_value) return fail(opt + u" needs a value / 値がありません");
@@ -75,8 +77,11 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             return fail(u"unknown argument / 不明な引数: " + opt);
         }
     }
-    if (a.clipboard == a.out.has_value())
-        return fail(u"give exactly one of --out FILE and --clipboard / --out と --clipboard のどちらか一つを指定");
+    if (int{a.clipboard} + int{a.out.has_value()} + int{a.diagnose} != 1)
+        return fail(u"give exactly one of --out FILE, --clipboard and --diagnose / --out と --clipboard と --diagnose のどれか一つを指定");
+    // The diagnosis covers every slot and both clipboard formats itself.
+    if (a.diagnose && (a.slot != 0 || a.format))
+        return fail(u"--diagnose takes only --ini and --date / --diagnose と一緒に使えるのは --ini と --date だけ");
     CompanionParse p;
     p.args = a;
     return p;
@@ -85,10 +90,21 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
 std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                      (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
+           u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                     (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
-           u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n";
+           u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
+           u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
+           u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
+           u"  (it uses the clipboard too).\n";
+}
+
+const char16_t* companion_design_name(int slot_index) {
+    static const char16_t* const kDesigns[] = {u"normal", u"flower",  u"star",  u"insect",
+                                               u"typhoon", u"diamond", u"animal"};
+    return slot_index >= 0 && slot_index < kSlotCount ? kDesigns[slot_index] : u"";
 }
 
 std::u16string json_string(std::u16string_view text) {

@@ -2,6 +2,7 @@
 // The command line of the console companion Markomi2Stamp:
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
 //                 (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
+//   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@ struct CompanionArgs {
     std::optional<char16_t> format;      // 'B' or 'M' for the clipboard; FORMAT when absent
     std::optional<std::u16string> out;   // image file to write
     bool clipboard = false;
+    bool diagnose = false;               // report what this system does with every output
 };
 
 struct CompanionParse {
@@ -31,6 +33,10 @@ std::optional<StampDate> parse_iso_date(std::u16string_view text);
 
 // The usage text, in Japanese and English.
 std::u16string companion_usage();
+
+// The design of the slot (0..6) as the companion's JSON names it: "normal",
+// "flower", "star", "insect", "typhoon", "diamond", "animal".
+const char16_t* companion_design_name(int slot_index);
 
 // A text as a JSON string literal (quotes, backslashes and control
 // characters escaped; other characters kept as they are).

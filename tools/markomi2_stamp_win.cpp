@@ -1,6 +1,7 @@
 // Markomi2Stamp: renders a stamp from a settings file through the program's
 // own output pipelines, into an image file or onto the clipboard, and prints
-// one line of JSON about it. It never writes settings.
+// one line of JSON about it; or, with --diagnose, prints what this system
+// makes of every output (output/diagnosis_win.h). It never writes settings.
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlobj.h>
@@ -17,6 +18,7 @@
 #include "dates/era_registry_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/companion_args.h"
+#include "output/diagnosis_win.h"
 #include "output/emf_records.h"
 #include "output/image_file_rules.h"
 #include "output/image_file_win.h"
@@ -32,9 +34,6 @@
 using namespace markomi;
 
 namespace {
-
-constexpr const char16_t* kDesigns[] = {u"normal", u"flower", u"star", u"insect",
-                                        u"typhoon", u"diamond", u"animal"};
 
 // A console gets the UTF-16 text itself, so Japanese reads correctly
 // whatever its code page; redirected output (a file, a pipe) gets UTF-8.
@@ -212,7 +211,17 @@ bool is_file(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-int run(const CompanionArgs& args) {
+// Writes the result for the script that reads it; without it the run has
+// failed, though a written file stays.
+int write_result(const std::u16string& json) {
+    if (!write_text(STD_OUTPUT_HANDLE, json)) {
+        write_error(u"error: the result could not be written to standard output / 結果を標準出力に書き込めません\n");
+        return 1;
+    }
+    return 0;
+}
+
+int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
     SettingsSet& set = g_settings;
     std::wstring ini = args.ini ? full_path(to_wide(*args.ini)) : user_settings_file();
     // A named settings file that is not there is a mistake, not a wish for
@@ -225,6 +234,10 @@ int run(const CompanionArgs& args) {
     // byte-order mark decode the same whatever the system's code page.
     load_settings_file(ini, set);
     set.date = args.date ? *args.date : today();
+    if (args.diagnose)
+        return write_result(diagnosis_json(set, DiagnosisSettings{std::u16string(as_u16(ini)), is_file(ini)},
+                                           static_cast<int>(gdiplus_startup)) +
+                            u"\n");
     const int slot = args.slot ? args.slot - 1 : set.global.active;
 
     std::u16string target;
@@ -270,20 +283,14 @@ int run(const CompanionArgs& args) {
 
     const SlotSettings& s = set.slots[static_cast<std::size_t>(slot)];
     std::u16string json = u"{\"slot\":" + decimal_text(slot + 1) + u",\"design\":" +
-                          json_string(kDesigns[slot]) + u",\"output\":" + json_string(target) +
+                          json_string(companion_design_name(slot)) + u",\"output\":" + json_string(target) +
                           u",\"format\":" + json_string(format) + u",\"width\":" + decimal_text(width) +
                           u",\"height\":" + decimal_text(height) + u",\"date\":" +
                           json_string(slot_date_text(s, set.date, g_era_table)) +
                           u",\"heights\":{\"busho\":" + decimal_text(s.busho.height) +
                           u",\"date\":" + decimal_text(s.date.height) + u",\"name\":" +
                           decimal_text(s.name.height) + u"}}\n";
-    // A script reads the result from here: without it the run has failed,
-    // though a written file stays.
-    if (!write_text(STD_OUTPUT_HANDLE, json)) {
-        write_error(u"error: the result could not be written to standard output / 結果を標準出力に書き込めません\n");
-        return 1;
-    }
-    return 0;
+    return write_result(json);
 }
 
 }  // namespace
@@ -301,11 +308,11 @@ int wmain(int argc, wchar_t** argv) {
     g_current_dpi = read_screen_dpi();
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
+    const Gdiplus::Status started = Gdiplus::GdiplusStartup(&token, &input, nullptr);
     load_era_table();
     init_measure_cache();
     create_surfaces();
-    int code = run(*parsed.args);
+    int code = run(*parsed.args, started);
     release_surfaces();
     free_era_table();
     Gdiplus::GdiplusShutdown(token);

@@ -40,8 +40,10 @@ check_test_bundle() {
     listing=$(zip -sf "$zipfile" | sed -nE "s|^  $bundle_name/||p") || return 1
     bundle_has() { grep -qxF "$1" <<<"$listing"; }
     for name in run-tests.cmd README.txt; do bundle_has "$name" || missing+=("$name"); done
-    # The programs run-tests.cmd runs, from its own list.
-    for program in $(sed -nE 's/.*for %%P in \(([^)]*)\).*/\1/p' "$root/tests/win/bundle/run-tests.cmd"); do
+    # The programs run-tests.cmd runs, from its own list, and those it
+    # starts by name (the diagnosis).
+    for program in $(sed -nE 's/.*for %%P in \(([^)]*)\).*/\1/p' "$root/tests/win/bundle/run-tests.cmd") \
+                   $(sed -nE 's/^"%ROOT%\\([A-Za-z0-9_]+)\.exe".*/\1/p' "$root/tests/win/bundle/run-tests.cmd"); do
         bundle_has "$program.exe" || missing+=("$program.exe")
     done
     # What the test programs find through fixture_path(): files, or folders
@@ -58,7 +60,8 @@ check_test_bundle() {
         fi
     done < <(bundle_fixture_names)
     if [ ${#missing[@]} -gt 0 ]; then
-        printf 'test bundle %s lacks: %s\n' "$zipfile" "${missing[*]}" >&2
+        # A name may be missed on two counts; it is told once.
+        printf 'test bundle %s lacks: %s\n' "$zipfile" "$(printf '%s\n' "${missing[@]}" | sort -u | paste -sd ' ')" >&2
         return 1
     fi
     return 0

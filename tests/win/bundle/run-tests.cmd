@@ -2,6 +2,9 @@
 rem Runs the Windows tests of Markomi2 from this folder on Windows itself
 rem (no Wine needed), each test in a process of its own as ctest does, and
 rem writes test-summary.txt beside this file; logs go to results\.
+rem First Markomi2Stamp.exe --diagnose writes diagnose.json beside it: what
+rem this system's GDI+ and clipboard make of the stamp, which no run under
+rem Wine can show. Send both files back.
 rem
 rem   run-tests.cmd            every test
 rem   run-tests.cmd FILTER     only the tests a GoogleTest filter selects,
@@ -23,11 +26,31 @@ set /a PASSED=0
 set /a FAILED=0
 set /a SKIPPED=0
 > "%SUMMARY%" echo Markomi2 Windows tests, %DATE% %TIME%, filter %FILTER%
+call :diagnose
 for %%P in (markomi2_win_tests markomi2_app_tests) do call :run_program %%P
 >> "%SUMMARY%" echo passed %PASSED%, failed %FAILED%, skipped %SKIPPED%
 type "%SUMMARY%"
 if %FAILED% gtr 0 exit /b 1
 exit /b 0
+
+rem :diagnose - the companion's report into diagnose.json; a run that fails
+rem counts as a failure, its messages in results\diagnose.log.
+:diagnose
+if exist "%ROOT%\Markomi2Stamp.exe" goto :run_diagnosis
+>> "%SUMMARY%" echo MISSING Markomi2Stamp.exe
+set /a FAILED+=1
+goto :eof
+:run_diagnosis
+"%ROOT%\Markomi2Stamp.exe" --diagnose > "%ROOT%\diagnose.json" 2> "%RESULTS%\diagnose.log"
+if errorlevel 1 goto :diagnosis_failed
+>> "%SUMMARY%" echo DIAGNOSIS diagnose.json
+echo DIAGNOSIS diagnose.json
+goto :eof
+:diagnosis_failed
+>> "%SUMMARY%" echo FAIL Markomi2Stamp.exe --diagnose, see results\diagnose.log
+echo FAIL Markomi2Stamp.exe --diagnose
+set /a FAILED+=1
+goto :eof
 
 rem :run_program PROGRAM - every test of one program that the filter selects.
 :run_program
