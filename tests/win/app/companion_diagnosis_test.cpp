@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/support/companion_run.h"
 #include "app/support/json_reader.h"
 #include "app/support/program_driver.h"
 #include "base/u16_format.h"
@@ -15,55 +16,7 @@ namespace {
 
 namespace t = markomi::testing;
 using t::JsonValue;
-
-struct Output {
-    DWORD code = 9999;
-    std::string out;
-    std::string err;
-};
-
-std::string read_all(HANDLE pipe) {
-    std::string text;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
-    return text;
-}
-
-// The companion with its standard output and error read through pipes.
-// Errors go to a file so that neither pipe can fill while the other is read.
-Output run_companion(const std::wstring& args) {
-    Output r;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE out_read, out_write, err_read, err_write;
-    CreatePipe(&out_read, &out_write, &sa, 0);
-    CreatePipe(&err_read, &err_write, &sa, 0);
-    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out_write;
-    si.hStdError = err_write;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" + t::stamp_exe() + L"\" " + args;
-    PROCESS_INFORMATION pi{};
-    const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                        nullptr, nullptr, &si, &pi);
-    CloseHandle(out_write);
-    CloseHandle(err_write);
-    if (started) {
-        r.out = read_all(out_read);
-        r.err = read_all(err_read);
-        WaitForSingleObject(pi.hProcess, 60000);
-        GetExitCodeProcess(pi.hProcess, &r.code);
-        CloseHandle(pi.hProcess);
-        CloseHandle(pi.hThread);
-    }
-    CloseHandle(out_read);
-    CloseHandle(err_read);
-    return r;
-}
+using t::run_companion;
 
 std::string utf8(const std::wstring& text) {
     return markomi::u16_to_utf8(std::u16string(text.begin(), text.end()));
@@ -92,7 +45,7 @@ TEST(CompanionDiagnosis, PrintsOneValidJsonObjectWithEverySection) {
     // escaped, its Japanese, blanks and quotes kept.
     const std::wstring ini = dir.file(L"設定 'x' {1}.ini");
     ASSERT_TRUE(t::write_bytes(ini, t::utf16le_with_bom(L"[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\n")));
-    const Output r = run_companion(L"--ini \"" + ini + L"\" --diagnose");
+    const t::CompanionRun r = run_companion(L"--ini \"" + ini + L"\" --diagnose");
     ASSERT_EQ(r.code, 0u) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
     ASSERT_FALSE(r.out.empty());

@@ -14,6 +14,7 @@
 #include "render/surfaces_gdiplus.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
+#include "app/support/companion_run.h"
 #include "app/support/program_driver.h"
 #include "support/clipboard_text.h"
 #include "support/test_files.h"
@@ -21,66 +22,13 @@
 namespace {
 
 namespace t = markomi::testing;
+using t::CompanionRun;
+using t::run_companion;
 
 // The number after "key": in the companion's JSON line; -1 when absent.
 int json_number(const std::string& json, const std::string& key) {
     const std::size_t at = json.find("\"" + key + "\":");
     return at == std::string::npos ? -1 : std::atoi(json.c_str() + at + key.size() + 3);
-}
-
-struct CompanionRun {
-    DWORD code = 9999;
-    std::string out;
-    std::string err;
-};
-
-std::string read_all(HANDLE pipe) {
-    std::string text;
-    char buf[4096];
-    DWORD got = 0;
-    while (ReadFile(pipe, buf, sizeof buf, &got, nullptr) && got > 0) text.append(buf, got);
-    return text;
-}
-
-// `output_closed`: standard output is a pipe nobody reads any more.
-CompanionRun run_companion(const std::wstring& args, const wchar_t* folder = nullptr,
-                           bool output_closed = false) {
-    CompanionRun r;
-    SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
-    HANDLE out_read, out_write, err_read, err_write;
-    CreatePipe(&out_read, &out_write, &sa, 0);
-    CreatePipe(&err_read, &err_write, &sa, 0);
-    if (output_closed) {
-        CloseHandle(out_read);
-        out_read = nullptr;
-    }
-    SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = out_write;
-    si.hStdError = err_write;
-    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    std::wstring command = L"\"" + t::stamp_exe() + L"\" " + args;
-    PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                        folder, &si, &pi)) {
-        CloseHandle(out_write);
-        CloseHandle(err_write);
-        return r;
-    }
-    CloseHandle(out_write);
-    CloseHandle(err_write);
-    if (out_read) r.out = read_all(out_read);
-    r.err = read_all(err_read);
-    WaitForSingleObject(pi.hProcess, 60000);
-    GetExitCodeProcess(pi.hProcess, &r.code);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    if (out_read) CloseHandle(out_read);
-    CloseHandle(err_read);
-    return r;
 }
 
 const wchar_t kIniText[] =
