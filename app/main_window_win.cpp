@@ -4,24 +4,27 @@
 #include <shellapi.h>
 
 #include "app/app_windows_win.h"
-#include "app/help_win.h"
-#include "app/host_window_win.h"
 #include "app/input_injection_win.h"
 #include "app/opening_window_win.h"
 #include "app/overlay_win.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
-#include "app/window_metrics.h"
 #include "base/process_globals_win.h"
 #include "dates/era_registry_win.h"
+#include "output/bitmap_output_win.h"
 #include "output/image_file_win.h"
+#include "output/transparent_formats_win.h"
 #include "render/font_fallback_win.h"
 #include "render/measure_cache.h"
 #include "render/surfaces_gdiplus.h"
 #include "resources/resource.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
+#include "ui/help_win.h"
+#include "ui/host_window_win.h"
+#include "ui/settings_save_win.h"
 #include "ui/tab_sheet_win.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {
@@ -101,6 +104,9 @@ LRESULT OnCreate(HWND hwnd) {
     if (settings_load_problem()) PostMessageW(hwnd, kMsgSettingsLoadProblem, 0, 0);
     g_overlay_window = create_overlay_window(hwnd);
     if (resident_mode()) open_opening_window(hwnd);
+    // Stamps copied as bitmaps offer their transparent formats and this
+    // window makes them when a program asks (OnRenderFormat).
+    set_delayed_rendering_window(hwnd);
     return 0;
 }
 
@@ -109,8 +115,12 @@ LRESULT OnCreate(HWND hwnd) {
 // quiet when another process asked for the end (a newly started copy, the
 // uninstaller): a message box now would outlast that process's wait, and the
 // user would be left with no copy running.
-LRESULT OnDestroy(HWND) {
+LRESULT OnDestroy(HWND hwnd) {
     QuietSaves quiet(g_session_ending || InSendMessage());
+    // A WM_DESTROY sent by another process ends the program without
+    // destroying this window, and then no WM_RENDERALLFORMATS comes.
+    render_remaining_offered_formats(hwnd);
+    set_delayed_rendering_window(nullptr);
     if (g_host_window) DestroyWindow(g_host_window);
     unregister_hotkey();
     delete_window_fonts();
@@ -126,7 +136,7 @@ LRESULT OnDestroy(HWND) {
 // would hold up every logoff), so a failed save is only logged.
 LRESULT OnQueryEndSession(HWND) {
     QuietSaves quiet;
-    save_settings();
+    save_fitted_settings();
     return TRUE;
 }
 
@@ -259,6 +269,24 @@ LRESULT OnSettingsLoadProblem() {
     return 0;
 }
 
+// A program reads a format of the last stamp that was only offered.
+LRESULT OnRenderFormat(WPARAM format) {
+    render_offered_format(static_cast<UINT>(format));
+    return 0;
+}
+
+// This window goes while the clipboard may still hold its stamp.
+LRESULT OnRenderAllFormats(HWND hwnd) {
+    render_remaining_offered_formats(hwnd);
+    return 0;
+}
+
+// The clipboard was emptied: the picture kept for the offered formats goes.
+LRESULT OnDestroyClipboard() {
+    forget_offered_formats();
+    return 0;
+}
+
 // Fonts were installed or removed: a face chosen in the settings may have
 // gone or come back, so faces are resolved and lines measured afresh.
 LRESULT OnFontChange() {
@@ -280,6 +308,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_DPICHANGED: return OnDpiChanged(hwnd, wparam);
         case WM_HOTKEY: return OnHotkey(wparam);
         case WM_FONTCHANGE: return OnFontChange();
+        case WM_RENDERFORMAT: return OnRenderFormat(wparam);
+        case WM_RENDERALLFORMATS: return OnRenderAllFormats(hwnd);
+        case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();
         case kMsgTrayCallback: return OnTrayCallback(hwnd, wparam, lparam);
         case kMsgReAddTrayIcon: return OnReAddTrayIcon(hwnd);
         case kMsgHotkeyTaken: return OnHotkeyTaken();

@@ -5,16 +5,16 @@
 #include <array>
 
 #include "app/app_windows_win.h"
-#include "app/child_controls_win.h"
-#include "app/shortcuts_win.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
-#include "app/window_layouts.h"
-#include "app/window_metrics.h"
+#include "base/gdi_handles_win.h"
 #include "base/process_globals_win.h"
-#include "render/gdi_handles_win.h"
-#include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
+#include "ui/child_controls_win.h"
+#include "ui/settings_save_win.h"
+#include "ui/shortcuts_win.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_layouts.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {
@@ -119,7 +119,7 @@ void switch_to_normal_mode(HWND hwnd) {
     if (shortcut_exists(CSIDL_STARTUP)) delete_shortcut(CSIDL_STARTUP);
     g_settings.global.station_type = 0;
     g_settings.global.paste = 0;
-    save_settings();
+    save_fitted_settings();
     unregister_hotkey();  // normal mode has none
     KillTimer(hwnd, kTimerOpening);
     DestroyWindow(hwnd);

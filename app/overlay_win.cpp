@@ -5,12 +5,12 @@
 #include "app/app_windows_win.h"
 #include "app/input_injection_win.h"
 #include "app/screen_mapping.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
-#include "app/window_metrics.h"
+#include "base/gdi_handles_win.h"
 #include "base/process_globals_win.h"
-#include "render/gdi_handles_win.h"
 #include "settings/settings_record.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 

@@ -7,12 +7,12 @@
 
 #include "app/directory_chain.h"
 #include "app/program_paths.h"
-#include "app/shortcut_paths.h"
 #include "base/file_checks_win.h"
 #include "base/fixed_text.h"
 #include "base/process_globals_win.h"
-#include "base/win_handles_win.h"
 #include "base/wide_text_win.h"
+#include "base/win_handles_win.h"
+#include "ui/shortcut_paths.h"
 
 namespace markomi {
 namespace {

@@ -5,7 +5,6 @@
 #include "app/app_windows_win.h"
 #include "app/main_window_win.h"
 #include "app/program_paths_win.h"
-#include "app/window_classes.h"
 #include "base/process_globals_win.h"
 #include "base/win_handles_win.h"
 #include "dates/era_registry_win.h"
@@ -14,6 +13,7 @@
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
+#include "ui/window_classes.h"
 
 namespace markomi {
 namespace {
@@ -118,6 +118,7 @@ int run_markomi2(HINSTANCE instance) {
         return 0;
     }
 
+    connect_program_actions();
     register_window_classes(instance);
     HWND main_window = create_main_window(instance);
     release_startup_mutex(mutex);

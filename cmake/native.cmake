@@ -20,6 +20,6 @@ if(FUZZ_SOURCES)
   add_test(NAME fuzz.core_inputs COMMAND markomi2_fuzz --runs ${FUZZ_RUNS} --seed 20261208)
 endif()
 
-# No file beneath the programs' windows includes app/ or ui/.
+# The layers only look down: no folder includes one above it (tests/layers/look_down.cmake).
 add_test(NAME layers.look_down
          COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/tests/layers/look_down.cmake)

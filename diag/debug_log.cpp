@@ -131,29 +131,6 @@ std::u16string two_doubles_message(std::u16string_view label1, double value1,
     return out;
 }
 
-std::u16string line_record_message(std::u16string_view label, const LineRecord& line) {
-    std::u16string out(label);
-    out.append(u" text = '");
-    out.append(line.text.view());
-    out.append(u"', point(x, y) = (");
-    append_decimal(out, line.x);
-    out.append(u", ");
-    append_decimal(out, line.y);
-    out.append(u"), size(x, y) = (");
-    append_decimal(out, line.width);
-    out.append(u", ");
-    append_decimal(out, line.height);
-    out.append(u"), ");
-    append_int_pair(out, u"top_space", line.top_margin);
-    out.append(u", ");
-    append_int_pair(out, u"bottom_space", line.bottom_margin);
-    out.append(u", ");
-    append_int_pair(out, u"right_space", line.right_margin);
-    out.append(u", ");
-    append_int_pair(out, u"left_space", line.left_margin);
-    return out;
-}
-
 std::u16string size_message(std::u16string_view label, std::int32_t cx, std::int32_t cy) {
     std::u16string out(label);
     out.append(u" (cx, cy) = (");

@@ -7,8 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "render/line_record.h"
-
 namespace markomi {
 
 // The one switch for logging and marker drawing. Off from start-up on; only
@@ -50,7 +48,6 @@ std::u16string two_floats_message(std::u16string_view label1, float value1,
 std::u16string double_message(std::u16string_view label, double value);
 std::u16string two_doubles_message(std::u16string_view label1, double value1,
                                    std::u16string_view label2, double value2);
-std::u16string line_record_message(std::u16string_view label, const LineRecord& line);
 std::u16string size_message(std::u16string_view label, std::int32_t cx, std::int32_t cy);
 
 }  // namespace markomi

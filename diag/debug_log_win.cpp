@@ -6,10 +6,10 @@
 #include <iterator>
 #include <string>
 
+#include "base/gdi_handles_win.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "base/win_handles_win.h"
-#include "render/gdi_handles_win.h"
 
 namespace markomi {
 
@@ -129,10 +129,6 @@ void log_two_doubles(std::wstring_view label1, double value1, std::wstring_view 
                      double value2) {
     if (!g_debug_enabled) return;
     write_log_line(two_doubles_message(as_u16(label1), value1, as_u16(label2), value2));
-}
-
-void log_line_record(std::wstring_view label, const LineRecord& line) {
-    if (g_debug_enabled) write_log_line(line_record_message(as_u16(label), line));
 }
 
 void log_size(std::wstring_view label, std::int32_t cx, std::int32_t cy) {

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "diag/debug_log.h"
-#include "render/line_record.h"
 
 namespace markomi {
 
@@ -38,7 +37,6 @@ void log_two_floats(std::wstring_view label1, float value1, std::wstring_view la
 void log_double(std::wstring_view label, double value);
 void log_two_doubles(std::wstring_view label1, double value1, std::wstring_view label2,
                      double value2);
-void log_line_record(std::wstring_view label, const LineRecord& line);
 void log_size(std::wstring_view label, std::int32_t cx, std::int32_t cy);
 
 // Markers for looking at layouts: 1-pixel solid lines drawn with a pen of their

@@ -1,8 +1,9 @@
 #pragma once
-// The bitmap output of a stamp: drawn at twice the size on white, cropped to
-// the ink plus a one-pixel border, halved with halftone filtering, and put on
-// the clipboard as CF_BITMAP, with the PNG writer's transparent picture
-// beside it as "PNG" and CF_DIBV5.
+// The bitmap output of a stamp: its one picture (output/stamp_picture_win.h:
+// drawn at twice the size, cropped to the ink plus a one-pixel border,
+// halved) composited on white and put on the clipboard as CF_BITMAP, with
+// the same picture beside it as "PNG" and CF_DIBV5, which keep its
+// transparency.
 #include <windows.h>
 
 #include "output/clipboard_win.h"
@@ -28,10 +29,20 @@ struct StampBitmap {
 // with AJUST 0, its row heights) are exactly as before afterwards.
 StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc, HDC memory_dc);
 
-// Renders and puts the bitmap on the clipboard, owned by `owner`, followed
-// by the transparent formats that could be made. False when the clipboard
-// could not be had (everything made is then released) or no bitmap was
-// made (the clipboard is then not touched); `outcome` tells which.
+// The window that makes the transparent formats only when a program asks
+// for them: its procedure answers WM_RENDERFORMAT, WM_RENDERALLFORMATS and
+// WM_DESTROYCLIPBOARD with the functions of transparent_formats_win.h. Null
+// (the default) when there is none.
+void set_delayed_rendering_window(HWND window);
+
+// Renders the slot's picture and puts it on the clipboard, owned by
+// `owner`: "PNG" and CF_DIBV5 first, then the bitmap. Owned by the delayed
+// rendering window, the two are only offered and the picture is kept to
+// make them from (encoding them costs about as much as the rest of a copy); owned by
+// any other window they are made at once, and those that could not be made
+// are left out. False when the clipboard could not be had (everything made
+// is then released) or no bitmap was made (the clipboard is then not
+// touched); `outcome` tells which.
 bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
                               ClipboardCopy* outcome = nullptr);
 

@@ -16,18 +16,13 @@
 #include "base/message_box_title.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
-#include "output/halve.h"
 #include "output/bmp_writer.h"
 #include "base/safe_file_win.h"
-#include "output/image_matte.h"
 #include "output/image_resolution.h"
 #include "output/metafile_output_win.h"
-#include "output/output_common_win.h"
-#include "output/stamp_canvas.h"
+#include "output/stamp_picture_win.h"
 #include "output/vector_output_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
-#include "render/preview_geometry.h"
-#include "render/stamp_renderer_gdiplus.h"
 
 namespace markomi {
 namespace {
@@ -55,21 +50,6 @@ std::vector<std::uint8_t> read_bitmap_pixels(HDC dc, HBITMAP bitmap, int width, 
     return pixels;
 }
 
-std::uint32_t premultiplied(std::uint32_t argb) {
-    const std::uint32_t a = argb >> 24;
-    auto channel = [a](std::uint32_t c) { return (c * a + 127) / 255; };
-    return a << 24 | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 |
-           channel(argb & 0xFF);
-}
-
-std::uint32_t unpremultiplied(std::uint32_t argb) {
-    const std::uint32_t a = argb >> 24;
-    if (a == 0) return 0x00FFFFFFu;  // transparent: white, as the background is
-    auto channel = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
-    return a << 24 | channel((argb >> 16) & 0xFF) << 16 | channel((argb >> 8) & 0xFF) << 8 |
-           channel(argb & 0xFF);
-}
-
 GdipImagePtr create_argb_bitmap(int width, int height) {
     Gdiplus::GpBitmap* bitmap = nullptr;
     if (width <= 0 || height <= 0 ||
@@ -77,119 +57,6 @@ GdipImagePtr create_argb_bitmap(int width, int height) {
             Gdiplus::Ok)
         return nullptr;
     return GdipImagePtr(bitmap);
-}
-
-// A bitmap compatible with the screen in its own memory DC: the kind of
-// surface the bitmap pipeline draws on. (GDI+ under Wine overflows the stack
-// on some petal arcs when it rasterises by itself, as it does on its own
-// bitmaps and on DIB sections.)
-class WorkCanvas {
-public:
-    WorkCanvas(int width, int height) : width_(width), height_(height) {
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, width, height);
-        ReleaseDC(nullptr, screen);
-        if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
-    }
-    ~WorkCanvas() {
-        if (old_) SelectObject(dc_, old_);
-        if (bitmap_) DeleteObject(bitmap_);
-        if (dc_) DeleteDC(dc_);
-    }
-    WorkCanvas(const WorkCanvas&) = delete;
-    WorkCanvas& operator=(const WorkCanvas&) = delete;
-
-    HDC dc() const { return old_ ? dc_ : nullptr; }
-
-    // The pixels as 0x00RRGGBB, rows top to bottom; empty on failure. The
-    // bitmap leaves the DC for the read, which ends the canvas's drawing.
-    std::vector<std::uint32_t> take_pixels() {
-        if (!old_) return {};
-        SelectObject(dc_, old_);
-        old_ = nullptr;
-        std::vector<std::uint8_t> bytes = read_bitmap_pixels(dc_, bitmap_, width_, height_);
-        std::vector<std::uint32_t> pixels(bytes.size() / 4);
-        for (std::size_t i = 0; i < pixels.size(); ++i)
-            pixels[i] = bytes[4 * i] | (bytes[4 * i + 1] << 8) | (bytes[4 * i + 2] << 16);
-        return pixels;
-    }
-
-private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-};
-
-// One rendering of the slot, shadow pass first, over an opaque background.
-bool render_over(SettingsSet& set, int slot_index, const BitmapLayout& layout,
-                 std::int32_t shadow_distance, WorkCanvas& canvas, DWORD background_rop) {
-    if (canvas.dc() == nullptr) return false;
-    PatBlt(canvas.dc(), 0, 0, layout.work_width, layout.work_height, background_rop);
-    GraphicsWrapper g;
-    if (gdip::GdipCreateFromHDC(canvas.dc(), &g.graphics) != Gdiplus::Ok) return false;
-    GdipGraphicsPtr owner(g.graphics);
-    prepare_graphics(g);
-    const SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
-    const int fit = set.global.ajust;
-    if (slot.frame.shadow > 0)
-        render_stamp(g, set, slot_index, layout.px + shadow_distance, layout.py + shadow_distance,
-                     slot.frame.shadow, fit);
-    render_stamp(g, set, slot_index, layout.px, layout.py, 0, fit);
-    return true;
-}
-
-// The slot drawn at the doubled size as straight ARGB over the writer's
-// background, then halved with high-quality interpolation. The drawing goes
-// onto a screen-compatible bitmap, as the bitmap pipeline's does (see
-// WorkCanvas), which is opaque, so the PNG's transparency is recovered from
-// a rendering over white and one over black; the JPEG needs only the white.
-ArgbPicture render_stamp_argb(SettingsSet& set, int slot_index, ImageWriter writer) {
-    const SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
-    ScaledSlot scaled(set, slot_index, kSupersampleFactor);
-    const ScaledGeometry& sg = scaled.geometry();
-    const WorkingCanvas canvas =
-        working_canvas(canvas_shape_of_slot(slot_index), sg, slot.frame.bunkatu);
-    const InkMargins margins =
-        stamp_ink_box(set, slot_index, canvas.cx, canvas.cy, 0, 0, canvas.width, canvas.height);
-    const BitmapLayout layout = image_writer_layout(slot_index, canvas, margins, slot.frame.shadow > 0,
-                                                    sg.shadow_distance, kSupersampleFactor);
-    if (layout.width <= 0 || layout.height <= 0) return {};
-
-    const std::size_t count = static_cast<std::size_t>(layout.work_width) * layout.work_height;
-    WorkCanvas over_white(layout.work_width, layout.work_height);
-    if (!render_over(set, slot_index, layout, sg.shadow_distance, over_white, WHITENESS)) return {};
-    std::vector<std::uint32_t> argb = over_white.take_pixels();
-    if (argb.size() != count) return {};
-    if (writer == ImageWriter::kPng) {
-        WorkCanvas over_black(layout.work_width, layout.work_height);
-        if (!render_over(set, slot_index, layout, sg.shadow_distance, over_black, BLACKNESS))
-            return {};
-        const std::vector<std::uint32_t> black = over_black.take_pixels();
-        if (black.size() != count) return {};
-        matte_pixels(argb.data(), black.data(), argb.data(), count);
-    } else {
-        for (std::uint32_t& pixel : argb) pixel |= 0xFF000000u;
-    }
-
-    // Halve by averaging 2x2 blocks of premultiplied pixels (so transparent
-    // neighbours do not tint the edges), on a source padded or cut with the
-    // background to exactly twice the result.
-    const std::uint32_t background = image_background_argb(writer);
-    const int sw = layout.width * 2, sh = layout.height * 2;
-    std::vector<std::uint32_t> source(static_cast<std::size_t>(sw) * sh, premultiplied(background));
-    for (int y = 0; y < std::min(sh, layout.work_height); ++y)
-        for (int x = 0; x < std::min(sw, layout.work_width); ++x)
-            source[static_cast<std::size_t>(y) * sw + x] =
-                premultiplied(argb[static_cast<std::size_t>(y) * layout.work_width + x]);
-    ArgbPicture half;
-    half.width = layout.width;
-    half.height = layout.height;
-    half.pixels.resize(static_cast<std::size_t>(layout.width) * layout.height);
-    halve_pixels(source.data(), sw, sh, half.pixels.data());
-    for (std::uint32_t& pixel : half.pixels) pixel = unpremultiplied(pixel);
-    return half;
 }
 
 // The picture as a GDI+ bitmap of the same straight ARGB pixels.
@@ -241,12 +108,16 @@ std::vector<std::uint8_t> encoded_picture(const ArgbPicture& picture, const CLSI
     return bytes;
 }
 
-// The file bytes of the slot's PNG or JPEG; `picture` gets the pixels.
-std::vector<std::uint8_t> stamp_image_bytes(SettingsSet& set, int slot_index, ImageWriter writer,
-                                            ArgbPicture* picture) {
+// The file bytes of the picture as PNG (its straight pixels, transparent
+// background) or JPEG (composited on white, quality 100); `encoded` gets
+// the pixels written.
+std::vector<std::uint8_t> picture_file_bytes(const StampPicture& picture, ImageWriter writer,
+                                             ArgbPicture* encoded) {
     CLSID encoder{};
-    if (find_image_encoder(encoder_mime_type(writer), &encoder) < 0) return {};
-    *picture = render_stamp_argb(set, slot_index, writer);
+    if (picture.pixels.empty() || find_image_encoder(encoder_mime_type(writer), &encoder) < 0) return {};
+    encoded->width = picture.width;
+    encoded->height = picture.height;
+    encoded->pixels = writer == ImageWriter::kPng ? straight_pixels(picture) : picture.on_white;
     LONG quality = kJpegQuality;
     Gdiplus::EncoderParameters parameters{};
     parameters.Count = 1;
@@ -255,7 +126,7 @@ std::vector<std::uint8_t> stamp_image_bytes(SettingsSet& set, int slot_index, Im
     parameters.Parameter[0].Type = Gdiplus::EncoderParameterValueTypeLong;
     parameters.Parameter[0].Value = &quality;
     const Gdiplus::EncoderParameters* used = writer == ImageWriter::kJpeg ? &parameters : nullptr;
-    return encoded_picture(*picture, encoder, used);
+    return encoded_picture(*encoded, encoder, used);
 }
 
 // The folder and type of the last save, for the rest of the run.
@@ -379,18 +250,23 @@ bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t
     return replace_file_with_bytes(path, file.data(), file.size());
 }
 
-StampPng render_stamp_png(SettingsSet& set, int slot_index) {
+StampPng stamp_png_of(const StampPicture& picture) {
     StampPng png;
-    if (slot_index < 0 || slot_index >= kSlotCount) return png;
-    png.file = stamp_image_bytes(set, slot_index, ImageWriter::kPng, &png.picture);
+    png.file = picture_file_bytes(picture, ImageWriter::kPng, &png.picture);
     return png;
+}
+
+StampPng render_stamp_png(SettingsSet& set, int slot_index) {
+    if (slot_index < 0 || slot_index >= kSlotCount) return StampPng{};
+    return stamp_png_of(render_stamp_picture(set, slot_index));
 }
 
 bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path) {
     if (slot_index < 0 || slot_index >= kSlotCount) return false;
     if (writer != ImageWriter::kPng && writer != ImageWriter::kJpeg) return false;
-    ArgbPicture picture;
-    const std::vector<std::uint8_t> file = stamp_image_bytes(set, slot_index, writer, &picture);
+    ArgbPicture written;
+    const std::vector<std::uint8_t> file =
+        picture_file_bytes(render_stamp_picture(set, slot_index), writer, &written);
     if (file.empty()) return false;
     return replace_file_with_bytes(path, file.data(), file.size());
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Saving the stamp impression as an image file: the BMP writer (the bitmap
-// pipeline's bitmap, 24 bits), the PNG/JPEG writer (a 32-bit ARGB drawing
-// halved by GDI+), the dispatcher by the save dialog's type (EMF, SVG and
-// PDF have writers of their own), and the dialog.
+// pipeline's bitmap, 24 bits), the PNG/JPEG writer (the stamp's one picture,
+// output/stamp_picture.h, encoded by GDI+), the dispatcher by the save
+// dialog's type (EMF, SVG and PDF have writers of their own), and the dialog.
 // Every writer goes through a temporary file beside the target that is moved
 // into place only once it is complete, so a failure leaves no partial file.
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/image_file_rules.h"
+#include "output/stamp_picture.h"
 #include "settings/settings_record.h"
 
 namespace markomi {
@@ -36,6 +37,9 @@ struct StampPng {
     ArgbPicture picture;
 };
 StampPng render_stamp_png(SettingsSet& set, int slot_index);
+
+// The PNG of a picture already drawn (render_stamp_png draws and calls this).
+StampPng stamp_png_of(const StampPicture& picture);
 
 // Writes the slot's impression as PNG (the bytes of render_stamp_png) or
 // JPEG (white background, quality 100). False for the other writers and

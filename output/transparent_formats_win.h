@@ -3,10 +3,13 @@
 // CF_BITMAP: the registered "PNG" format (the PNG file's bytes) and
 // CF_DIBV5 with an alpha channel. Programs that understand either paste a
 // stamp the document shows through; all others keep taking the bitmap.
+// Made at once (the companion, which ends right after copying), or only
+// offered and made when a program asks (the resident program).
 #include <windows.h>
 
 #include "base/win_handles_win.h"
 #include "output/image_file_win.h"
+#include "output/stamp_picture.h"
 
 namespace markomi {
 
@@ -25,5 +28,30 @@ TransparentFormats transparent_formats(const StampPng& png);
 // open and emptied. The clipboard owns what it took; what it refused stays
 // in `formats` and is freed with it.
 void put_transparent_formats(TransparentFormats& formats);
+
+// ---- Made on request --------------------------------------------------------
+// The clipboard's owner window is asked for an offered format's data when a
+// program first reads it (WM_RENDERFORMAT), for all that are still missing
+// before it goes (WM_RENDERALLFORMATS), and is told when the clipboard is
+// emptied (WM_DESTROYCLIPBOARD). Its procedure hands these to the three
+// functions after the first.
+
+// Offers "PNG" and CF_DIBV5 without data on the clipboard, which the caller
+// has open as the owner window and emptied, and keeps `picture` to make them
+// from. The picture of an earlier offer is dropped.
+void offer_transparent_formats(StampPicture picture);
+
+// WM_RENDERFORMAT: puts the format, made from the kept picture, on the
+// clipboard (which the asking program holds open). False for a format that
+// is not offered, was given already or could not be made.
+bool render_offered_format(UINT format);
+
+// WM_RENDERALLFORMATS, and the owner's end however it comes: opens the
+// clipboard as `owner` and, while it still owns it, puts on every offered
+// format not given yet.
+void render_remaining_offered_formats(HWND owner);
+
+// WM_DESTROYCLIPBOARD: the clipboard was emptied; the kept picture goes.
+void forget_offered_formats();
 
 }  // namespace markomi

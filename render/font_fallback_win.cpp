@@ -6,10 +6,10 @@
 #include <cwchar>
 #include <vector>
 
+#include "base/gdi_handles_win.h"
 #include "base/wide_text_win.h"
 #include "diag/debug_log_win.h"
 #include "render/font_fallback.h"
-#include "render/gdi_handles_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
 
 namespace markomi {

@@ -27,7 +27,7 @@
 // 116. The number is fixed: the window class takes it as its class menu.
 #define IDM_SETTINGS_MENU_BAR 110
 // Its commands, in menu order. They are the same command numbers as the
-// notification-icon menu (kCmdSaveImage ... kCmdExit in app/app_windows_win.h),
+// notification-icon menu (kCmdSaveImage ... kCmdExit in ui/program_windows_win.h),
 // so both menus reach the same WM_COMMAND handling.
 #define IDM_SAVE_IMAGE 112
 #define IDM_PREFERENCES 113

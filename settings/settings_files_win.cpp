@@ -8,7 +8,6 @@
 #include "base/safe_file_win.h"
 #include "base/wide_text_win.h"
 #include "diag/debug_log_win.h"
-#include "render/stamp_renderer_gdiplus.h"
 #include "settings/memory_profile.h"
 #include "settings/profile_encoding.h"
 #include "settings/profile_file_win.h"
@@ -239,9 +238,6 @@ bool save_settings() {
     // right after a failed save (the settings window saves on its way out)
     // would only repeat the same news.
     static std::wstring failed_folder;
-    // The stored heights are the ones fitted at the stored size, not those
-    // left behind by the last (supersampled) rendering.
-    run_layout_pass(false);
     if (save_settings_in(g_settings_folder, g_settings, g_load_state)) {
         failed_folder.clear();
         return true;

@@ -29,14 +29,15 @@ enum class SettingsFileState {
 // set aside, is told once in a message box posted after start-up
 // (report_settings_load_problem).
 void load_settings();
-// Writes g_settings back, after fitting every slot's rows when AJUST is 1
-// (which needs the shared surfaces of start-up). The whole file is built in
-// memory, written to a staging file beside it and moved over it in one step,
-// so a failed or interrupted write leaves the old file byte for byte; a save
-// whose bytes equal the file's writes nothing. Returns false when the file
-// could not be brought up to date; the user is then told so in one message
-// box, unless saves are quiet (end of session, or an end that another
-// process asked for), when the failure is only logged.
+// Writes g_settings back as they are. The program's windows save through
+// save_fitted_settings (ui/settings_save_win.h), which fits every slot's rows
+// first when AJUST is 1: measuring is not this folder's business. The whole
+// file is built in memory, written to a staging file beside it and moved
+// over it in one step, so a failed or interrupted write leaves the old file
+// byte for byte; a save whose bytes equal the file's writes nothing. Returns
+// false when the file could not be brought up to date; the user is then told
+// so in one message box, unless saves are quiet (end of session, or an end
+// that another process asked for), when the failure is only logged.
 bool save_settings();
 
 // While one of these lives (made with `quiet` true), a failed save is logged

@@ -9,8 +9,8 @@
 #include <functional>
 #include <string_view>
 
-#include "app/window_layouts.h"
 #include "settings/settings_record.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 

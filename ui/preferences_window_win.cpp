@@ -8,19 +8,19 @@
 #include <optional>
 #include <string>
 
-#include "app/app_windows_win.h"
-#include "app/button_keys_win.h"
-#include "app/child_controls_win.h"
-#include "app/host_window_win.h"
-#include "app/shortcuts_win.h"
-#include "app/window_fonts_win.h"
-#include "app/window_metrics.h"
+#include "base/gdi_handles_win.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
-#include "render/gdi_handles_win.h"
-#include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
+#include "ui/button_keys_win.h"
+#include "ui/child_controls_win.h"
+#include "ui/host_window_win.h"
 #include "ui/preferences_rules.h"
+#include "ui/program_windows_win.h"
+#include "ui/settings_save_win.h"
+#include "ui/shortcuts_win.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {
@@ -190,7 +190,7 @@ LRESULT OnCreate(HWND hwnd) {
     refresh_controls(hwnd);
 
     // Free while the window is open, so that it can be typed into the field.
-    if (hotkey_registered()) unregister_hotkey();
+    if (program_actions().hotkey_registered()) program_actions().unregister_hotkey();
     bring_to_front(hwnd);
     if (apply) SetFocus(apply);
     return 0;
@@ -198,7 +198,7 @@ LRESULT OnCreate(HWND hwnd) {
 
 void apply_and_close(HWND hwnd) {
     apply_preferences(g_flags, hotkey_field_value(hwnd), g_settings.global);
-    save_settings();
+    save_fitted_settings();
     if (!g_flags[PrefToggle::kResident]) g_flags[PrefToggle::kStartupIcon] = false;
     if (g_flags[PrefToggle::kDesktopIcon])
         create_shortcut(CSIDL_DESKTOP);
@@ -211,8 +211,8 @@ void apply_and_close(HWND hwnd) {
     DestroyWindow(hwnd);  // registers the hotkey from the new settings
     // Resident: the icon comes (back); normal: it goes and the stamp
     // settings window opens instead.
-    add_tray_icon();
-    if (hotkey_taken()) report_hotkey_taken();
+    program_actions().add_tray_icon();
+    if (program_actions().hotkey_taken()) program_actions().report_hotkey_taken();
 }
 
 void cancel_and_close(HWND hwnd) {
@@ -305,7 +305,7 @@ LRESULT OnDestroy(HWND hwnd) {
     // However the window goes (its buttons, a stamp from the icon, another
     // command, a rebuild at another resolution), the hotkey it freed comes
     // back; in normal mode this leaves none.
-    register_hotkey();
+    program_actions().register_hotkey();
     return 0;
 }
 

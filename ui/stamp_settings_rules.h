@@ -5,8 +5,8 @@
 #include <array>
 #include <string_view>
 
-#include "app/window_layouts.h"
 #include "settings/settings_record.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 

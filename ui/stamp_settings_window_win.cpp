@@ -5,21 +5,21 @@
 #include <algorithm>
 #include <string>
 
-#include "app/app_windows_win.h"
-#include "app/button_keys_win.h"
-#include "app/help_win.h"
-#include "app/host_window_win.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
-#include "app/window_metrics.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "output/image_file_win.h"
-#include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
+#include "ui/button_keys_win.h"
+#include "ui/help_win.h"
+#include "ui/host_window_win.h"
+#include "ui/program_windows_win.h"
+#include "ui/settings_save_win.h"
 #include "ui/stamp_settings_rules.h"
 #include "ui/tab_sheet_rules.h"
 #include "ui/tab_sheet_win.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {
@@ -194,7 +194,7 @@ LRESULT OnKeyDown(HWND hwnd, WPARAM wparam, LPARAM lparam) {
 // hold is taken before the settings are written.
 LRESULT OnDestroy(HWND hwnd) {
     if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
-    save_settings();
+    save_fitted_settings();
     g_tab_strip = nullptr;
     if (g_host_window == hwnd) g_host_window = nullptr;
     return 0;

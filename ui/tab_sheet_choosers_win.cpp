@@ -5,10 +5,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/window_classes.h"
 #include "base/wide_text_win.h"
 #include "render/text_path_gdiplus.h"
 #include "ui/tab_sheet_parts_win.h"
+#include "ui/window_classes.h"
 
 namespace markomi {
 namespace {

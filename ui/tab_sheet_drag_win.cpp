@@ -4,10 +4,9 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include "app/app_windows_win.h"
-#include "app/input_injection_win.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
+#include "ui/program_windows_win.h"
 #include "ui/tab_sheet_parts_win.h"
 #include "ui/tab_sheet_rules.h"
 
@@ -48,7 +47,7 @@ void stamp_at(HWND sheet, LayoutPoint p, bool right_button) {
     auto& format = g_settings.global.format;
     const auto stored = format;
     if (right_button) format = format == u"M" ? u"B" : u"M";
-    drop_paste(sheet, POINT{p.x, p.y});
+    program_actions().drop_paste(sheet, POINT{p.x, p.y});
     format = stored;
 }
 

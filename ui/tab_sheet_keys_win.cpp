@@ -5,8 +5,8 @@
 
 #include <commctrl.h>
 
-#include "app/button_keys_win.h"
 #include "settings/settings_record.h"
+#include "ui/button_keys_win.h"
 #include "ui/tab_sheet_parts_win.h"
 #include "ui/tab_sheet_rules.h"
 

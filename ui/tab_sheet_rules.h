@@ -10,8 +10,8 @@
 #include <optional>
 #include <string_view>
 
-#include "app/window_layouts.h"
 #include "render/preview_geometry.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 

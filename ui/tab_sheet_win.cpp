@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_windows_win.h"
-#include "app/window_fonts_win.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "dates/date_text.h"
@@ -16,8 +14,10 @@
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"
 #include "settings/settings_rules.h"
+#include "ui/program_windows_win.h"
 #include "ui/tab_sheet_parts_win.h"
 #include "ui/tab_sheet_rules.h"
+#include "ui/window_fonts_win.h"
 
 namespace markomi {
 namespace {
@@ -253,7 +253,7 @@ void change_frame_colour(HWND sheet) {
 // that could not be put there keeps the window open (the user was told).
 void press_ok(HWND sheet) {
     take_controls(sheet);
-    if (!resident_mode() && !copy_active_stamp()) return;
+    if (!resident_mode() && !program_actions().copy_active_stamp()) return;
     SendMessageW(GetParent(sheet), WM_CLOSE, 0, 0);
 }
 

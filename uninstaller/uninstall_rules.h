@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/window_layouts.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 

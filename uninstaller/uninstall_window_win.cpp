@@ -1,8 +1,8 @@
 #include "uninstaller/uninstall_window_win.h"
 
-#include "app/button_keys_win.h"
-#include "app/child_controls_win.h"
 #include "resources/resource.h"
+#include "ui/button_keys_win.h"
+#include "ui/child_controls_win.h"
 #include "uninstaller/uninstall_rules.h"
 #include "uninstaller/uninstaller_win.h"
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "app/program_paths_win.h"
-#include "app/shortcuts_win.h"
 #include "base/file_checks_win.h"
 #include "base/message_box_title.h"
 #include "base/wide_text_win.h"
 #include "base/win_handles_win.h"
+#include "ui/shortcuts_win.h"
 
 namespace markomi {
 namespace {

@@ -1,24 +1,68 @@
-# The layers only ever look down: app/ and ui/ (the programs' windows, tray
-# and dialogs) sit on top, and nothing beneath them includes them: not the
-# output pipelines (output/), the log (diag/), the glue files nor the portable
-# core (render/, settings/, dates/), nor base/.
+# The layers only ever look down. From the bottom:
+#
+#   base/      platform helpers
+#   diag/      the debug log (plain texts and numbers in, a file out)
+#   settings/  the settings record, INI rules and files
+#   dates/     eras and date texts (they read the record's date options)
+#   render/    geometry, measuring, drawing
+#   output/    pipelines: bitmap, metafile, files, clipboard
+#   ui/        the settings and preferences windows' pages and dialogs
+#   app/       the programs: main window, tray, overlay, start-up
+#
+# and tools/, installer/, uninstaller/, bench/ and tests/ above them all. A
+# folder includes its own files and those of the folders below it, never one
+# above; resources/ (identifiers the .rc files share) is no layer.
 #
 #   cmake -DSOURCE_DIR=<tree> -P tests/layers/look_down.cmake
 #
-# Lists every offending include and fails when there is one.
+# Lists every offending include and fails when there is one; fails too when a
+# folder with sources is neither a layer nor known to sit above them, so that
+# a new folder cannot slip past the rule unnoticed.
+cmake_policy(SET CMP0057 NEW)  # if(... IN_LIST ...) in script mode
 if(NOT SOURCE_DIR)
   message(FATAL_ERROR "SOURCE_DIR not given")
 endif()
 
-set(lower_folders base settings dates diag render output)
-set(upward_include "^[ \t]*#[ \t]*include[ \t]*[\"<](app|ui)/")
+set(top_folders tools installer uninstaller bench tests)
+# Not code layers: resources/ is included by the windows' glue of every layer.
+set(other_folders resources build cmake dist docs help scripts)
+
+# What each layer must not include.
+set(layers base diag settings dates render output ui app)
+set(forbidden_base     diag settings dates render output ui app ${top_folders})
+set(forbidden_diag     settings dates render output ui app ${top_folders})
+set(forbidden_settings dates render output ui app ${top_folders})
+set(forbidden_dates    render output ui app ${top_folders})
+set(forbidden_render   output ui app ${top_folders})
+set(forbidden_output   ui app ${top_folders})
+set(forbidden_ui       app ${top_folders})
+set(forbidden_app      ${top_folders})
+
+# Every folder at the top of the tree that holds sources has a place above.
+file(GLOB entries RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*")
+foreach(entry ${entries})
+  if(NOT IS_DIRECTORY "${SOURCE_DIR}/${entry}" OR entry MATCHES "^\\.")
+    continue()
+  endif()
+  if(entry IN_LIST layers OR entry IN_LIST top_folders OR entry IN_LIST other_folders)
+    continue()
+  endif()
+  file(GLOB_RECURSE stray "${SOURCE_DIR}/${entry}/*.cpp" "${SOURCE_DIR}/${entry}/*.h")
+  if(stray)
+    message(FATAL_ERROR "${entry}/ holds sources but has no place in the layers "
+                        "(tests/layers/look_down.cmake)")
+  endif()
+endforeach()
 
 set(checked 0)
 set(offences)
-foreach(folder ${lower_folders})
+foreach(folder ${layers})
   if(NOT IS_DIRECTORY "${SOURCE_DIR}/${folder}")
     message(FATAL_ERROR "${SOURCE_DIR}/${folder} is not a folder")
   endif()
+  string(REPLACE ";" "|" alternatives "${forbidden_${folder}}")
+  # "../" steps cannot climb past the rule either.
+  set(upward_include "^[ \t]*#[ \t]*include[ \t]*[\"<](\\.\\./)*(${alternatives})/")
   file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}"
        "${SOURCE_DIR}/${folder}/*.cpp" "${SOURCE_DIR}/${folder}/*.h")
   foreach(f ${files})
@@ -37,7 +81,7 @@ endif()
 if(offences)
   list(LENGTH offences count)
   string(REPLACE ";" "\n  " listing "${offences}")
-  message(FATAL_ERROR "${count} include(s) of app/ or ui/ below them:\n  ${listing}")
+  message(FATAL_ERROR "${count} include(s) of a higher layer:\n  ${listing}")
 endif()
-string(REPLACE ";" "/, " folders "${lower_folders}")
-message(STATUS "${checked} files of ${folders}/ include nothing from app/ or ui/")
+string(REPLACE ";" " < " order "${layers}")
+message(STATUS "${checked} files include only their own layer and those below: ${order}")

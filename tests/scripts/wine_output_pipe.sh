@@ -64,7 +64,8 @@ holders() {
     done | sort -u
 }
 
-usage="Renders the date stamp"
+# The usage text's last line.
+usage="(it uses the clipboard too)."
 # A new prefix takes some seconds, longer beside other tests.
 piped_run "new prefix" 300 "$usage" --help
 "$root/scripts/wine" --stop >/dev/null 2>&1

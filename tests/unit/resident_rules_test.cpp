@@ -8,7 +8,7 @@
 
 #include "app/hotkey_binding.h"
 #include "app/tray_animation.h"
-#include "app/window_metrics.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/shortcut_paths.h"
+#include "ui/shortcut_paths.h"
 
 namespace markomi {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/window_layouts.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 namespace {

@@ -1,5 +1,7 @@
-// The bitmap pipeline of every design: crop, halving, shadow, settings, and
-// the clipboard with the bitmap and the transparent PNG picture beside it.
+// The bitmap pipeline of every design: crop, halving, shadow, settings, the
+// one picture's transparency, and the clipboard with the bitmap and the
+// transparent PNG picture beside it. (Made only when read, as the resident
+// program does: tests/win/app/resident_test.cpp.)
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlwapi.h>
@@ -7,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -14,10 +17,13 @@
 #include "dates/era_table.h"
 #include "output/bitmap_output_win.h"
 #include "output/image_file_win.h"
+#include "output/stamp_picture_win.h"
 #include "output/transparent_formats_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
+#include "render/shade.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
+#include "support/clipboard_image.h"
 #include "support/decoded_image.h"
 #include "support/render_canvas.h"
 #include "support/test_files.h"
@@ -133,17 +139,6 @@ TEST_F(BitmapOutput, SettingsAreAsBeforeAfterwards) {
     }
 }
 
-// The bytes of a clipboard memory block; the block may be larger than
-// what was put into it.
-std::vector<unsigned char> block_bytes(HANDLE block) {
-    const SIZE_T size = block ? GlobalSize(block) : 0;
-    const auto* at = static_cast<const unsigned char*>(block ? GlobalLock(block) : nullptr);
-    if (!at) return {};
-    std::vector<unsigned char> bytes(at, at + size);
-    GlobalUnlock(block);
-    return bytes;
-}
-
 int alpha_of(std::uint32_t argb) { return static_cast<int>(argb >> 24); }
 bool is_stamp_red(std::uint32_t argb) {
     return ((argb >> 16) & 0xFF) >= 200 && ((argb >> 8) & 0xFF) <= 80 && (argb & 0xFF) <= 80;
@@ -187,7 +182,7 @@ TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPictu
         EXPECT_EQ(info.bmHeight, bitmap.height);
 
         // "PNG": the very bytes of the file.
-        const std::vector<unsigned char> png = block_bytes(GetClipboardData(png_format));
+        const std::vector<unsigned char> png = testing::clipboard_block_bytes(GetClipboardData(png_format));
         ASSERT_GE(png.size(), file.size());
         EXPECT_TRUE(std::equal(file.begin(), file.end(), png.begin()));
         const testing::DecodedImage pasted = testing::decode_image_bytes(png.data(), png.size());
@@ -203,7 +198,7 @@ TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPictu
         EXPECT_GT(opaque_red, 50);
 
         // CF_DIBV5: the same picture, straight alpha, bottom-up.
-        const std::vector<unsigned char> dib = block_bytes(GetClipboardData(CF_DIBV5));
+        const std::vector<unsigned char> dib = testing::clipboard_block_bytes(GetClipboardData(CF_DIBV5));
         ASSERT_GE(dib.size(), sizeof(BITMAPV5HEADER));
         BITMAPV5HEADER header{};
         std::memcpy(&header, dib.data(), sizeof header);
@@ -217,27 +212,50 @@ TEST_F(BitmapOutput, TheClipboardOffersTheBitmapAndThePngWritersTransparentPictu
         EXPECT_EQ(header.bV5BlueMask, 0x000000FFu);
         EXPECT_EQ(header.bV5AlphaMask, 0xFF000000u);
         EXPECT_EQ(header.bV5CSType, 0x73524742u);  // LCS_sRGB
-        const size_t pixel_bytes = static_cast<size_t>(expected.width) * expected.height * 4;
-        ASSERT_GE(dib.size(), sizeof header + pixel_bytes);
-        int differing = 0;
-        for (int y = 0; y < expected.height; ++y)
-            for (int x = 0; x < expected.width; ++x) {
-                std::uint32_t stored = 0;
-                std::memcpy(&stored,
-                            dib.data() + sizeof header +
-                                (static_cast<size_t>(expected.height - 1 - y) * expected.width + x) * 4,
-                            4);
-                const std::uint32_t want = expected.at(x, y);
-                // Colour counts only where something is seen.
-                if (alpha_of(stored) != alpha_of(want) || (alpha_of(want) > 0 && stored != want))
-                    ++differing;
-            }
-        EXPECT_EQ(differing, 0);
+        EXPECT_EQ(testing::dib_v5_differences(dib, expected), 0);
         EXPECT_EQ(alpha_of(expected.at(0, 0)), 0);
         EmptyClipboard();
         CloseClipboard();
     }
     DestroyWindow(owner);
+}
+
+// The one rendering keeps the transparency right on either surface: an edge
+// pixel that the ink covers in part has some alpha and, taken straight, the
+// ink's own colour. Averaging straight pixels with the transparent white
+// around them would pale it; a premultiplied value written as straight
+// would darken it; a key colour blended in would tint it.
+TEST_F(BitmapOutput, EdgePixelsOfThePngHavePartialAlphaAndTheInksColour) {
+    SlotSettings& slot = set_.slots[0];
+    const ColorRef ink = 0x00336699;  // settings order: blue 33, green 66, red 99
+    slot.frame.color = slot.busho.color = slot.date.color = slot.name.color = ink;
+    const std::uint32_t ink_rgb = argb_of(ink) & 0xFFFFFFu;
+    for (PictureSurface surface : {PictureSurface::kAlphaBitmap, PictureSurface::kKeyedBitmap}) {
+        SCOPED_TRACE(static_cast<int>(surface));
+        const StampPng png = stamp_png_of(render_stamp_picture(set_, 0, surface));
+        ASSERT_FALSE(png.file.empty());
+        const testing::DecodedImage decoded = testing::decode_image_bytes(png.file.data(), png.file.size());
+        ASSERT_GT(decoded.width, 60);
+        EXPECT_EQ(alpha_of(decoded.at(0, 0)), 0);
+        int partial = 0, off_colour = 0;
+        for (std::uint32_t pixel : decoded.argb) {
+            const int alpha = alpha_of(pixel);
+            if (alpha == 0) continue;
+            if (alpha < 255) ++partial;
+            // What rounding a premultiplied channel can cost, taken straight.
+            const int tolerance = 255 / alpha + 1;
+            for (int shift : {0, 8, 16}) {
+                const int got = static_cast<int>((pixel >> shift) & 0xFF);
+                const int want = static_cast<int>((ink_rgb >> shift) & 0xFF);
+                if (std::abs(got - want) > tolerance) {
+                    ++off_colour;
+                    break;
+                }
+            }
+        }
+        EXPECT_GT(partial, 100);
+        EXPECT_EQ(off_colour, 0);
+    }
 }
 
 TEST_F(BitmapOutput, TransparentFormatsTheClipboardRefusesStayTheCallers) {

@@ -9,12 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "base/gdi_handles_win.h"
 #include "base/process_globals_win.h"
 #include "base/u16_format.h"
 #include "diag/debug_log.h"
 #include "diag/debug_log_win.h"
-#include "render/gdi_handles_win.h"
 #include "render/line_record.h"
+#include "render/line_record_log_win.h"
 #include "support/test_files.h"
 
 namespace markomi {

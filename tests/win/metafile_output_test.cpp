@@ -763,7 +763,9 @@ TEST_F(MetafileOutput, EitherRecorderGivesTheStampAndTheVectorFilesDoNotDependOn
             EXPECT_EQ(g_seen.type, Gdiplus::EmfTypeEmfPlusDual);
             EXPECT_TRUE(g_seen.reference);
             // A conversion that worked gives EMF+ beside the GDI records.
-            if (g_seen.status == Gdiplus::Ok) EXPECT_GT(emf_plus_comments(bits), 0);
+            if (g_seen.status == Gdiplus::Ok) {
+                EXPECT_GT(emf_plus_comments(bits), 0);
+            }
         }
         HENHMETAFILE copy = SetEnhMetaFileBits(static_cast<UINT>(bits.size()), bits.data());
         ASSERT_NE(copy, nullptr);

@@ -11,13 +11,13 @@
 
 #include "app/app_windows_win.h"
 #include "app/opening_window_win.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
-#include "app/window_layouts.h"
 #include "base/process_globals_win.h"
 #include "settings/settings_record.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 namespace {

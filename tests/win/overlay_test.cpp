@@ -15,8 +15,6 @@
 #include "app/input_injection_win.h"
 #include "app/overlay_win.h"
 #include "app/screen_mapping.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
 #include "base/process_globals_win.h"
 #include "dates/era_table.h"
 #include "render/surfaces_gdiplus.h"
@@ -24,6 +22,8 @@
 #include "support/clipboard_text.h"
 #include "support/golden.h"
 #include "support/resident_windows.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
 
 namespace markomi {
 namespace {

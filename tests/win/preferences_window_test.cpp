@@ -13,18 +13,18 @@
 #include <vector>
 
 #include "app/app_windows_win.h"
-#include "app/host_window_win.h"
-#include "app/shortcuts_win.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
 #include "base/process_globals_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
 #include "support/message_boxes.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
+#include "ui/host_window_win.h"
 #include "ui/preferences_rules.h"
 #include "ui/preferences_window_win.h"
+#include "ui/shortcuts_win.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
 
 namespace markomi {
 namespace {

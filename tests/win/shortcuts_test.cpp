@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "app/shortcuts_win.h"
 #include "base/process_globals_win.h"
 #include "support/test_files.h"
+#include "ui/shortcuts_win.h"
 
 namespace markomi {
 namespace {

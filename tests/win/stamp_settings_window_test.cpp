@@ -13,9 +13,6 @@
 #include <vector>
 
 #include "app/app_windows_win.h"
-#include "app/host_window_win.h"
-#include "app/window_classes.h"
-#include "app/window_fonts_win.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "dates/date_text.h"
@@ -28,9 +25,12 @@
 #include "support/resident_windows.h"
 #include "support/test_files.h"
 #include "support/wine_detect.h"
+#include "ui/host_window_win.h"
 #include "ui/stamp_settings_rules.h"
 #include "ui/stamp_settings_window_win.h"
 #include "ui/tab_sheet_rules.h"
+#include "ui/window_classes.h"
+#include "ui/window_fonts_win.h"
 
 namespace markomi {
 namespace {

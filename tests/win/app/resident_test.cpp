@@ -12,6 +12,13 @@
 
 #include "app/support/program_driver.h"
 #include "app/support/target_document.h"
+#include "dates/era_table.h"
+#include "output/image_file_win.h"
+#include "render/surfaces_gdiplus.h"
+#include "settings/memory_profile.h"
+#include "settings/settings_rules.h"
+#include "support/clipboard_image.h"
+#include "support/decoded_image.h"
 #include "support/test_files.h"
 
 namespace {
@@ -81,6 +88,65 @@ bool has_line(const std::wstring& file, const wchar_t* line) {
     for (const auto& l : t::split_lines(t::utf16_file_text(file)))
         if (l == line) return true;
     return false;
+}
+
+// ---- The clipboard's transparent formats -----------------------------------
+
+// The PNG writer's bytes for the active slot of these settings lines, made in
+// this process as the program makes its stamps (today's date, built-in eras).
+std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wstring& path) {
+    markomi::init_measure_cache();
+    markomi::create_surfaces();
+    markomi::g_era_table = markomi::builtin_era_table();
+    const std::wstring text = L"[MARKOMI]\r\n" + lines;
+    markomi::MemoryProfile profile =
+        markomi::MemoryProfile::parse(std::u16string(text.begin(), text.end()));
+    markomi::SettingsSet set;
+    markomi::load_settings_from(profile, set);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    set.date.year = now.wYear;
+    set.date.month = now.wMonth;
+    set.date.day = now.wDay;
+    set.date.hour = now.wHour;
+    set.date.minute = now.wMinute;
+    set.date.second = now.wSecond;
+    set.date.weekday = now.wDayOfWeek;
+    const bool written =
+        markomi::save_stamp_image(set, set.global.active, markomi::ImageWriter::kPng, path.c_str());
+    markomi::release_surfaces();
+    return written ? t::read_bytes(path) : std::vector<unsigned char>{};
+}
+
+// The Unix name of a Windows path; empty where there is no Unix side.
+std::string unix_path(const std::wstring& path) {
+    using UnixName = char*(CDECL*)(const wchar_t*);
+    const auto unix_name = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unix_name ? unix_name(path.c_str()) : nullptr;
+    if (!name) return {};
+    std::string result = name;
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Runs a command line of the Unix shell (Wine starts Unix programs) and
+// waits until it has ended, which it tells by writing `done`. False where
+// there is no Unix side or it did not end in time. (ASCII paths only.)
+bool run_unix_shell(const std::string& command, const std::wstring& done) {
+    const std::string done_name = unix_path(done);
+    if (done_name.empty()) return false;
+    const std::string line = "/bin/sh -c \"" + command + "; echo > '" + done_name + "'\"";
+    std::wstring wide(line.begin(), line.end());
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);  // a Unix child's handle cannot be waited on
+    for (int i = 0; i < 300 && !t::file_exists(done); ++i) Sleep(50);
+    return t::file_exists(done);
 }
 
 // ---- Fixture ----------------------------------------------------------------
@@ -158,6 +224,60 @@ TEST_F(DesktopResident, IconClickCopiesTheActiveSlotInTheFormatOfTheSettings) {
     // With the transparent picture beside the bitmap.
     EXPECT_TRUE(IsClipboardFormatAvailable(RegisterClipboardFormatW(L"PNG")));
     EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIBV5));
+}
+
+// The icon's bitmap stamp only offers "PNG" and CF_DIBV5; the program makes
+// them from that copy's picture when another program reads them, as the PNG
+// writer's very bytes. What nobody read is made before the program ends, so
+// it outlives the program as the bitmap does.
+TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeTheEnd) {
+    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\nACTIVE=2\r\n";
+    ASSERT_NE(start(lines), nullptr);
+    t::TempFolder folder;
+    const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
+    ASSERT_FALSE(expected.empty());
+    const t::DecodedImage picture = t::decode_image_bytes(expected.data(), expected.size());
+    const UINT png = RegisterClipboardFormatW(L"PNG");
+
+    tray_message(main_, WM_LBUTTONDOWN);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_EQ(GetClipboardOwner(), main_);
+    // Offered in the order programs look for them, before anything is made.
+    std::vector<UINT> order;
+    for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f))
+        if (f == png || f == CF_DIBV5 || f == CF_BITMAP) order.push_back(f);
+    EXPECT_EQ(order, (std::vector<UINT>{png, CF_DIBV5, CF_BITMAP}));
+    EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
+    EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
+    CloseClipboard();
+
+    tray_message(main_, WM_LBUTTONDOWN);
+    command(main_, 116);  // 終了
+    ASSERT_TRUE(t::has_exited(program_, 10000));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
+    EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
+    CloseClipboard();
+}
+
+// A program of the X desktop (Wine's clipboard is the X selection) pastes the
+// stamp's PNG, which the program makes only when asked: the writer's bytes.
+TEST_F(DesktopResident, AnXClientPastesTheWritersPngOfABitmapStamp) {
+    if (unix_path(L"C:\\").empty() || !t::file_exists(L"Z:\\usr\\bin\\xclip"))
+        GTEST_SKIP() << "no X desktop with xclip here";
+    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\nACTIVE=6\r\n";
+    ASSERT_NE(start(lines), nullptr);
+    t::TempFolder folder;
+    const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
+    ASSERT_FALSE(expected.empty());
+
+    tray_message(main_, WM_LBUTTONDOWN);
+    const std::wstring pasted = folder.file(L"pasted.png");
+    ASSERT_TRUE(run_unix_shell("xclip -selection clipboard -t image/png -o > '" + unix_path(pasted) + "'",
+                               folder.file(L"done")));
+    EXPECT_TRUE(t::starts_with(t::read_bytes(pasted), expected)) << t::read_bytes(pasted).size() << " bytes";
+    EXPECT_TRUE(alive());
 }
 
 TEST_F(DesktopResident, OverlayClickPastesTheStampWhereTheUserClicked) {

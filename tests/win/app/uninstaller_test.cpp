@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/shortcuts_win.h"
 #include "app/support/program_driver.h"
 #include "app/support/target_document.h"
 #include "support/test_files.h"
+#include "ui/shortcuts_win.h"
 
 namespace {
 

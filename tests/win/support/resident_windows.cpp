@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/about_box_win.h"
 #include "app/app_windows_win.h"
-#include "app/host_window_win.h"
 #include "app/opening_window_win.h"
-#include "ui/tab_sheet_win.h"
 #include "base/process_globals_win.h"
-#include "app/window_classes.h"
 #include "support/golden.h"
+#include "ui/about_box_win.h"
+#include "ui/host_window_win.h"
+#include "ui/tab_sheet_win.h"
+#include "ui/window_classes.h"
 
 namespace markomi::testing {
 namespace {
@@ -49,6 +49,8 @@ void register_resident_window_classes() {
     static bool registered = false;
     if (registered) return;
     registered = true;
+    // The pages reach the hotkey, the icon and the copy as the program wires them.
+    connect_program_actions();
     HBRUSH face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     register_class(kHostWindowClass, HostForwardingProc, face);
     register_class(kOpeningWindowClass, OpeningWndProc,

@@ -14,7 +14,9 @@ namespace markomi::testing {
 
 // Registers (once per process) "MARKOMI2CHILD", whose procedure hands every
 // message to AboutWndProc as the host window does while it shows the about
-// box, "MARKOMIOPENING" with OpeningWndProc, and the recording window class.
+// box, "MARKOMIOPENING" with OpeningWndProc, and the recording window class;
+// and connects the program's actions (hotkey, icon, copy, drop paste) for
+// the pages, as start-up does.
 void register_resident_window_classes();
 // What the host class hands its messages to from now on (null: AboutWndProc
 // again), as the host window does for the command that opened it.

@@ -1,15 +1,14 @@
-#include "app/host_window_win.h"
+#include "ui/host_window_win.h"
 
-#include "app/window_metrics.h"
-
-#include "app/about_box_win.h"
-#include "app/app_windows_win.h"
-#include "app/window_classes.h"
 #include "base/process_globals_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"
+#include "ui/about_box_win.h"
 #include "ui/preferences_window_win.h"
+#include "ui/program_windows_win.h"
 #include "ui/stamp_settings_window_win.h"
+#include "ui/window_classes.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {

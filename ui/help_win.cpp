@@ -1,9 +1,9 @@
-#include "app/help_win.h"
+#include "ui/help_win.h"
 
-#include "app/window_classes.h"
 #include "base/path_join.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
+#include "ui/window_classes.h"
 
 namespace markomi {
 namespace {

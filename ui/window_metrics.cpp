@@ -1,4 +1,4 @@
-#include "app/window_metrics.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 

@@ -1,20 +1,20 @@
-#include "app/about_box_win.h"
+#include "ui/about_box_win.h"
 
 #include <shellapi.h>
 
 #include <array>
 #include <string>
 
-#include "app/app_windows_win.h"
-#include "app/button_keys_win.h"
-#include "app/child_controls_win.h"
-#include "app/host_window_win.h"
-#include "app/window_fonts_win.h"
-#include "app/window_layouts.h"
-#include "app/window_metrics.h"
 #include "base/process_globals_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"
+#include "ui/button_keys_win.h"
+#include "ui/child_controls_win.h"
+#include "ui/host_window_win.h"
+#include "ui/program_windows_win.h"
+#include "ui/window_fonts_win.h"
+#include "ui/window_layouts.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 namespace {

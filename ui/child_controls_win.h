@@ -3,7 +3,7 @@
 // placed by their layouts in client coordinates.
 #include <windows.h>
 
-#include "app/window_layouts.h"
+#include "ui/window_layouts.h"
 
 namespace markomi {
 

@@ -1,4 +1,4 @@
-#include "app/shortcut_paths.h"
+#include "ui/shortcut_paths.h"
 
 namespace markomi {
 

@@ -1,15 +1,15 @@
-#include "app/shortcuts_win.h"
+#include "ui/shortcuts_win.h"
 
 #include <shlobj.h>
 #include <shobjidl.h>
 
 #include <optional>
 
-#include "app/shortcut_paths.h"
 #include "base/com_ptr_win.h"
 #include "base/file_checks_win.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
+#include "ui/shortcut_paths.h"
 
 namespace markomi {
 namespace {

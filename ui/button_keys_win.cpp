@@ -1,4 +1,4 @@
-#include "app/button_keys_win.h"
+#include "ui/button_keys_win.h"
 
 #include <new>
 

@@ -1,4 +1,4 @@
-#include "app/window_layouts.h"
+#include "ui/window_layouts.h"
 
 #include <algorithm>
 

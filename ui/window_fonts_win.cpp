@@ -1,8 +1,8 @@
-#include "app/window_fonts_win.h"
+#include "ui/window_fonts_win.h"
 
-#include "app/window_metrics.h"
 #include "base/process_globals_win.h"
 #include "render/surfaces_gdiplus.h"
+#include "ui/window_metrics.h"
 
 namespace markomi {
 

@@ -1,4 +1,4 @@
-#include "app/child_controls_win.h"
+#include "ui/child_controls_win.h"
 
 namespace markomi {
 
