@@ -4,6 +4,7 @@ markomi2_add_gtest()
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
 add_executable(markomi2_unit_tests ${UNIT_TEST_SOURCES})
 target_link_libraries(markomi2_unit_tests PRIVATE markomi2_core gtest gtest_main)
+markomi2_test_program(markomi2_unit_tests)
 gtest_discover_tests(markomi2_unit_tests DISCOVERY_TIMEOUT 30)
 
 # Bounded fuzz run over value parsing, normalisation and era building.

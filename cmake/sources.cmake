@@ -42,3 +42,12 @@ macro(markomi2_add_gtest)
     include(GoogleTest)
   endif()
 endmacro()
+
+# Test programs: their own code is compiled with light optimisation (the code
+# under test keeps the tree's flags, and a test's speed is Wine's and GDI's,
+# not its own), and GoogleTest's header is parsed once per program. Together
+# that halves the time a test file takes to compile.
+function(markomi2_test_program target)
+  target_compile_options(${target} PRIVATE $<IF:$<CXX_COMPILER_ID:MSVC>,/O1,-O1>)
+  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <cstdint> <string> <vector> ${ARGN})
+endfunction()

@@ -15,14 +15,8 @@ target_link_libraries(markomi2_glue PUBLIC markomi2_core ${MARKOMI2_WIN_LIBS})
 # takes to compile; they are parsed once per target instead. Only the glue
 # and the Windows tests get them: the portable core must keep compiling
 # without <windows.h>, which a precompiled header would hide.
-option(MARKOMI2_PCH "Precompile the Windows headers of the glue and the Windows tests" ON)
 set(MARKOMI2_WIN_PCH <windows.h> <gdiplus.h> <cstdint> <memory> <optional> <string> <string_view> <vector>)
-function(markomi2_precompile target)
-  if(MARKOMI2_PCH)
-    target_precompile_headers(${target} PRIVATE ${MARKOMI2_WIN_PCH} ${ARGN})
-  endif()
-endfunction()
-markomi2_precompile(markomi2_glue)
+target_precompile_headers(markomi2_glue PRIVATE ${MARKOMI2_WIN_PCH})
 
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 add_executable(Markomi2 WIN32 app/winmain_win.cpp resources/markomi2.rc)
@@ -164,7 +158,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   set(WIN_OTHER_CODE_PAGE_SUITES "SettingsFilesOtherCodePage.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
   target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
-  markomi2_precompile(markomi2_win_tests <gtest/gtest.h>)
+  markomi2_test_program(markomi2_win_tests ${MARKOMI2_WIN_PCH})
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\""
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
@@ -255,7 +249,7 @@ file(GLOB APP_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/win/app/
 if(APP_TEST_SOURCES MATCHES "/app/[^;]*_test\\.cpp")
   add_executable(markomi2_app_tests ${APP_TEST_SOURCES})
   target_link_libraries(markomi2_app_tests PRIVATE markomi2_glue gtest gtest_main)
-  markomi2_precompile(markomi2_app_tests <gtest/gtest.h>)
+  markomi2_test_program(markomi2_app_tests ${MARKOMI2_WIN_PCH})
   target_include_directories(markomi2_app_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_app_tests PRIVATE "MARKOMI2_EXE_PATH=L\"${WIN_EXE_PATH}\""
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
