@@ -1,6 +1,10 @@
 #include "output/preview_output_win.h"
 
+#include <cstdint>
+#include <vector>
+
 #include "base/process_globals_win.h"
+#include "output/halve.h"
 #include "output/halve_win.h"
 #include "output/output_common_win.h"
 #include "output/preview_render_geometry.h"
@@ -11,13 +15,189 @@
 namespace markomi {
 namespace {
 
-// One logical unit per device pixel, whatever the context had before.
-void one_to_one_mapping(HDC dc) {
+// The screen's size in pixels, which the drawing's mapping is made from.
+struct ScreenSize {
+    int width = 0;
+    int height = 0;
+    bool operator==(const ScreenSize& o) const { return width == o.width && height == o.height; }
+};
+
+ScreenSize screen_size_of(HDC dc) { return {GetDeviceCaps(dc, HORZRES), GetDeviceCaps(dc, VERTRES)}; }
+
+// The mapping the stamp is drawn in: isotropic, with the screen's size as
+// both extents and the viewport at the origin, meant as one logical unit per
+// device pixel. (Wine fits isotropic extents to the screen's physical aspect,
+// which scales one axis by about a thousandth, and GDI+ draws the glyph paths
+// in that scale: the preview's pixels depend on this very mapping.)
+void isotropic_mapping(HDC dc, const ScreenSize& screen) {
     SetMapMode(dc, MM_ISOTROPIC);
-    int width = GetDeviceCaps(dc, HORZRES), height = GetDeviceCaps(dc, VERTRES);
-    SetWindowExtEx(dc, width, height, nullptr);
-    SetViewportExtEx(dc, width, height, nullptr);
+    SetWindowExtEx(dc, screen.width, screen.height, nullptr);
+    SetViewportExtEx(dc, screen.width, screen.height, nullptr);
     SetViewportOrgEx(dc, 0, 0, nullptr);
+}
+
+// The preview's DC in one logical unit per device pixel, whatever it had
+// before. One in MM_TEXT with its viewport at the origin (every new DC) is
+// that already and is left as it is: each call that sets a mapping costs
+// here (Wine) a third of a millisecond or more. The halved picture is put
+// at a whole-pixel position well inside the screen, where the isotropic
+// mapping moves nothing.
+void one_to_one_mapping(HDC dc, const ScreenSize& screen) {
+    POINT origin{};
+    GetViewportOrgEx(dc, &origin);
+    if (GetMapMode(dc) == MM_TEXT && origin.x == 0 && origin.y == 0) return;
+    isotropic_mapping(dc, screen);
+}
+
+// What CreateCompatibleBitmap makes for a DC: for a memory DC a bitmap like
+// the one selected into it (a DIB section of its format when it is one), for
+// any other DC one of the device's depth. GDI+ draws differently on the two
+// kinds (under Wine it rasterises 32-bit DIB sections itself and hands
+// everything else to GDI), so the work bitmap is always of the DC's kind.
+struct BitmapKind {
+    bool dib = false;
+    int bits_per_pixel = 0;
+    DWORD compression = 0;
+    DWORD masks[3] = {0, 0, 0};
+
+    bool operator==(const BitmapKind& o) const {
+        return dib == o.dib && bits_per_pixel == o.bits_per_pixel && compression == o.compression &&
+               masks[0] == o.masks[0] && masks[1] == o.masks[1] && masks[2] == o.masks[2];
+    }
+};
+
+// Any DC but a memory DC counts as the screen's, whose depth is not asked
+// for (that costs as much as setting a mapping): the screen's size, which
+// comes with every redraw, tells when the screen changed.
+BitmapKind compatible_kind(HDC dc) {
+    BitmapKind kind;
+    if (GetObjectType(dc) != OBJ_MEMDC) return kind;
+    DIBSECTION section{};
+    const int size = GetObjectW(GetCurrentObject(dc, OBJ_BITMAP), sizeof section, &section);
+    kind.dib = size == static_cast<int>(sizeof section);
+    kind.bits_per_pixel = section.dsBm.bmBitsPixel;
+    if (kind.dib) {
+        kind.compression = section.dsBmih.biCompression;
+        for (int i = 0; i < 3; ++i) kind.masks[i] = section.dsBitfields[i];
+    }
+    return kind;
+}
+
+// The work bitmap (compatible with the preview's DC, as one made afresh
+// would be) in a memory DC of its own, and a 32-bit copy of the part the
+// preview shows, read in place and halved into a kept buffer. All are kept
+// from one redraw to the next: making the bitmap, selecting it, reading it
+// back and halving into new buffers touched fresh memory every time, which
+// cost here several times the drawing of the stamp. Remade when a larger
+// bitmap is needed, the screen's size changed or a DC of another kind asks;
+// never released (the process's end frees them).
+class WorkSurface {
+public:
+    // The memory DC holding a work bitmap of at least width x height for
+    // `dc`, in the drawing's mapping for `screen`; null when it could not be
+    // made. The mapping stays from one redraw to the next: GDI+ leaves a
+    // DC's state as it found it.
+    HDC prepare(HDC dc, int width, int height, const ScreenSize& screen) {
+        const BitmapKind kind = compatible_kind(dc);
+        if (memory_ && kind == kind_ && screen == screen_ && width <= width_ && height <= height_)
+            return memory_;
+        release_work();
+        memory_ = CreateCompatibleDC(dc);
+        bitmap_ = memory_ ? CreateCompatibleBitmap(dc, width, height) : nullptr;
+        if (!bitmap_) {
+            release_work();
+            return nullptr;
+        }
+        old_bitmap_ = SelectObject(memory_, bitmap_);
+        isotropic_mapping(memory_, screen);
+        kind_ = kind;
+        screen_ = screen;
+        width_ = width;
+        height_ = height;
+        return memory_;
+    }
+
+    // The w x h part of the work bitmap at (x, y), halved: opaque 0xAARRGGBB
+    // rows of (w / 2) x (h / 2) pixels. Empty when it could not be read.
+    const std::vector<std::uint32_t>& halved(int x, int y, int w, int h) {
+        half_.clear();
+        if (!memory_ || w <= 0 || h <= 0 || x < 0 || y < 0 || x + w > width_ || y + h > height_ ||
+            !copy_of_size(w, h))
+            return half_;
+        if (!BitBlt(copy_dc_, 0, 0, w, h, memory_, x, y, SRCCOPY)) return half_;
+        GdiFlush();
+        half_.resize(static_cast<std::size_t>(w / 2) * (h / 2));
+        halve_pixels(copy_bits_, w, h, half_.data());
+        // Opaque: the mean of alphas never reaches into the colour channels,
+        // so setting it on the halved pixels is setting it on the copy first.
+        for (std::uint32_t& pixel : half_) pixel |= 0xFF000000u;
+        return half_;
+    }
+
+private:
+    bool copy_of_size(int w, int h) {
+        if (copy_dc_ && w == copy_width_ && h == copy_height_) return true;
+        release_copy();
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = w;
+        info.bmiHeader.biHeight = -h;  // top-down, rows packed: halve_pixels' layout
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        copy_dc_ = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        if (copy_dc_)
+            copy_bitmap_ = CreateDIBSection(copy_dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!copy_bitmap_ || !bits) {
+            release_copy();
+            return false;
+        }
+        old_copy_ = SelectObject(copy_dc_, copy_bitmap_);
+        copy_bits_ = static_cast<std::uint32_t*>(bits);
+        copy_width_ = w;
+        copy_height_ = h;
+        return true;
+    }
+
+    void release_work() {
+        if (memory_ && old_bitmap_) SelectObject(memory_, old_bitmap_);
+        if (bitmap_) DeleteObject(bitmap_);
+        if (memory_) DeleteDC(memory_);
+        memory_ = nullptr;
+        bitmap_ = nullptr;
+        old_bitmap_ = nullptr;
+        width_ = height_ = 0;
+    }
+
+    void release_copy() {
+        if (copy_dc_ && old_copy_) SelectObject(copy_dc_, old_copy_);
+        if (copy_bitmap_) DeleteObject(copy_bitmap_);
+        if (copy_dc_) DeleteDC(copy_dc_);
+        copy_dc_ = nullptr;
+        copy_bitmap_ = nullptr;
+        old_copy_ = nullptr;
+        copy_bits_ = nullptr;
+        copy_width_ = copy_height_ = 0;
+    }
+
+    BitmapKind kind_;
+    ScreenSize screen_;
+    HDC memory_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_bitmap_ = nullptr;
+    int width_ = 0, height_ = 0;
+    HDC copy_dc_ = nullptr;
+    HBITMAP copy_bitmap_ = nullptr;
+    HGDIOBJ old_copy_ = nullptr;
+    std::uint32_t* copy_bits_ = nullptr;
+    int copy_width_ = 0, copy_height_ = 0;
+    std::vector<std::uint32_t> half_;
+};
+
+WorkSurface& work_surface() {
+    static WorkSurface* surface = new WorkSurface();
+    return *surface;
 }
 
 }  // namespace
@@ -33,35 +213,33 @@ void draw_preview_slot(HDC dc, SettingsSet& set, int slot_index, int current_dpi
     PreviewWork work =
         preview_work(current_preview_box_size(), current_preview_box_origin(), kSupersampleFactor);
 
-    one_to_one_mapping(dc);
-    HDC memory = CreateCompatibleDC(dc);
-    one_to_one_mapping(memory);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, work.bitmap_width, work.bitmap_height);
-    HGDIOBJ old_bitmap = SelectObject(memory, bitmap);
-    fill_white(memory, work.work_box.left, work.work_box.top, work.work_box.right, work.work_box.bottom);
-
-    GraphicsWrapper g;
-    if (gdip::GdipCreateFromHDC(memory, &g.graphics) == Gdiplus::Ok) {
-        prepare_graphics(g);
-        if (slot.frame.shadow > 0) {
-            PreviewPoint s = preview_shadow_centre(
-                work, preview_shadow_distance(scaled.thick, kSupersampleFactor));
-            render_stamp(g, set, slot_index, s.x, s.y, slot.frame.shadow, set.global.ajust);
+    const ScreenSize screen = screen_size_of(dc);
+    one_to_one_mapping(dc, screen);
+    WorkSurface& surface = work_surface();
+    HDC memory = surface.prepare(dc, work.bitmap_width, work.bitmap_height, screen);
+    if (memory) {
+        // Only the work box is read back, and all of it is painted here
+        // first: what earlier redraws left around it is never seen.
+        fill_white(memory, work.work_box.left, work.work_box.top, work.work_box.right,
+                   work.work_box.bottom);
+        GraphicsWrapper g;
+        if (gdip::GdipCreateFromHDC(memory, &g.graphics) == Gdiplus::Ok) {
+            prepare_graphics(g);
+            if (slot.frame.shadow > 0) {
+                PreviewPoint s = preview_shadow_centre(
+                    work, preview_shadow_distance(scaled.thick, kSupersampleFactor));
+                render_stamp(g, set, slot_index, s.x, s.y, slot.frame.shadow, set.global.ajust);
+            }
+            render_stamp(g, set, slot_index, work.centre.x, work.centre.y, 0, set.global.ajust);
+            gdip::GdipDeleteGraphics(g.graphics);
         }
-        render_stamp(g, set, slot_index, work.centre.x, work.centre.y, 0, set.global.ajust);
-        gdip::GdipDeleteGraphics(g.graphics);
+
+        // Halved by averaging 2x2 blocks straight into the preview box.
+        const std::vector<std::uint32_t>& half =
+            surface.halved(work.source.x, work.source.y, work.source.width, work.source.height);
+        draw_pixels(dc, half, work.target.x, work.target.y, work.source.width / kSupersampleFactor,
+                    work.source.height / kSupersampleFactor);
     }
-
-    // Halved by averaging 2x2 blocks straight into the preview box.
-    SelectObject(memory, old_bitmap);
-    std::vector<std::uint32_t> half =
-        halved_pixels(dc, bitmap, work.bitmap_width, work.bitmap_height, work.source.x, work.source.y,
-                      work.source.width, work.source.height);
-    draw_pixels(dc, half, work.target.x, work.target.y, work.source.width / kSupersampleFactor,
-                work.source.height / kSupersampleFactor);
-
-    DeleteObject(bitmap);
-    DeleteDC(memory);
     restore_slot_sizes(slot, stored, preview_restores_heights(ajust));
 }
 

@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cwchar>
+#include <functional>
+#include <map>
 #include <vector>
 
 #include "base/gdi_handles_win.h"
@@ -32,16 +34,28 @@ private:
     HDC dc_;
 };
 
+// GDI+'s answer per face name, the unknown names included (as null). Made
+// on the heap and never destroyed: a destructor running after GDI+ has shut
+// down must not delete families; reset_face_fallback empties it before that.
+std::map<std::u16string, GdipFamilyPtr, std::less<>>& kept_families() {
+    static auto* families = new std::map<std::u16string, GdipFamilyPtr, std::less<>>();
+    return *families;
+}
+
 // Existence is GDI+'s answer, not GDI's: GDI maps an unknown name to some
 // other face without failing, and GDI+ also refuses faces GDI draws (bitmap
 // fonts), which the path could not use anyway.
-bool family_installed(const std::wstring& face) {
+Gdiplus::GpFontFamily* kept_family(std::u16string_view face) {
+    auto& families = kept_families();
+    auto known = families.find(face);
+    if (known != families.end()) return known->second.get();
     Gdiplus::GpFontFamily* family = nullptr;
-    if (gdip::GdipCreateFontFamilyFromName(face.c_str(), nullptr, &family) != Gdiplus::Ok)
-        return false;
-    gdip::GdipDeleteFontFamily(family);
-    return true;
+    if (gdip::GdipCreateFontFamilyFromName(to_wide(face).c_str(), nullptr, &family) != Gdiplus::Ok)
+        family = nullptr;
+    return families.emplace(std::u16string(face), GdipFamilyPtr(family)).first->second.get();
 }
+
+bool family_installed(std::u16string_view face) { return kept_family(face) != nullptr; }
 
 int count_missing(HDC dc, const std::wstring& face, std::u16string_view needed) {
     LOGFONTW lf{};
@@ -86,9 +100,8 @@ std::u16string search_face(std::u16string_view chosen, std::u16string_view neede
     int best_missing = INT_MAX;
     auto try_faces = [&](std::size_t from) {
         for (std::size_t i = from; i < faces.size(); ++i) {
-            std::wstring face = to_wide(faces[i]);
-            if (!family_installed(face)) continue;
-            int missing = needed.empty() ? 0 : count_missing(dc.get(), face, needed);
+            if (!family_installed(faces[i])) continue;
+            int missing = needed.empty() ? 0 : count_missing(dc.get(), to_wide(faces[i]), needed);
             if (missing < best_missing) {
                 best = i;
                 best_missing = missing;
@@ -122,15 +135,22 @@ std::u16string resolve_face(std::u16string_view chosen, std::u16string_view text
 }
 
 int missing_glyphs(std::u16string_view face, std::u16string_view needed) {
-    std::wstring wide = to_wide(face);
-    if (!family_installed(wide)) return -1;
+    if (!family_installed(face)) return -1;
     if (needed.empty()) return 0;
     MemoryDc dc;
-    return count_missing(dc.get(), wide, needed);
+    return count_missing(dc.get(), to_wide(face), needed);
+}
+
+GdipFamilyPtr installed_family(std::u16string_view face) {
+    Gdiplus::GpFontFamily* kept = kept_family(face);
+    Gdiplus::GpFontFamily* copy = nullptr;
+    if (!kept || gdip::GdipCloneFontFamily(kept, &copy) != Gdiplus::Ok) return nullptr;
+    return GdipFamilyPtr(copy);
 }
 
 void reset_face_fallback() {
     g_face_fallback.clear();
+    kept_families().clear();
 }
 
 }  // namespace markomi

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "render/gdiplus_handles_gdiplus.h"
+
 namespace markomi {
 
 // The face that draws `text` for a row set in `chosen`: `chosen` itself when
@@ -21,7 +23,14 @@ std::u16string resolve_face(std::u16string_view chosen, std::u16string_view text
 // when GDI+ knows no family of that name.
 int missing_glyphs(std::u16string_view face, std::u16string_view needed);
 
-// Forgets every resolved face, e.g. after fonts were added or removed.
+// GDI+'s family of that name, or null when GDI+ knows none. Each answer is
+// made once and kept (asking GDI+ means listing the installed fonts); the
+// caller gets a copy of its own.
+GdipFamilyPtr installed_family(std::u16string_view face);
+
+// Forgets every resolved face and every kept family, e.g. after fonts were
+// added or removed (a kept family could name a font that is gone), and
+// before GDI+ shuts down.
 void reset_face_fallback();
 
 }  // namespace markomi

@@ -126,6 +126,20 @@ InkScan scan_ink_margins(const PixelBuffer& buffer, std::int32_t width, std::int
     return scan_with(read, width, height);
 }
 
+InkScan scan_ink_margins(const BitBuffer& buffer, std::int32_t width, std::int32_t height) {
+    auto read = [&buffer](int x, int y, std::uint32_t* colour) {
+        if (buffer.bits == nullptr || x < 0 || y < 0 || x >= buffer.width || y >= buffer.height) {
+            return false;
+        }
+        const std::uint8_t byte =
+            buffer.bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(buffer.stride) +
+                        static_cast<std::size_t>(x >> 3)];
+        *colour = (byte >> (7 - (x & 7))) & 1 ? kBlankPixel : 0u;
+        return true;
+    };
+    return scan_with(read, width, height);
+}
+
 MeasuredSize ink_box_of(std::int32_t width, std::int32_t height, const InkScan& scan) {
     MeasuredSize size;
     if (!scan.ink_found) return size;
@@ -149,14 +163,35 @@ std::int32_t widened_width(std::int32_t width, std::size_t units) {
     return width + (width / n) / 2;
 }
 
+ScanExtent ink_scan_extent(float bx, float by, float bw, float bh, std::size_t text_units) {
+    ScanExtent extent;
+    extent.width = widened_width(typographic_extent(bx, bw), text_units);
+    extent.height = typographic_extent(by, bh);
+    return extent;
+}
+
+namespace {
+
+template <class Source>
+InkMeasurement measure_ink_box_in(float bx, float by, float bw, float bh, std::size_t text_units,
+                                  const Source& source) {
+    const ScanExtent extent = ink_scan_extent(bx, by, bw, bh, text_units);
+    InkMeasurement m;
+    m.scan = scan_ink_margins(source, extent.width, extent.height);
+    m.size = ink_box_of(extent.width, extent.height, m.scan);
+    return m;
+}
+
+}  // namespace
+
 InkMeasurement measure_ink_box(float bx, float by, float bw, float bh, std::size_t text_units,
                                const PixelReader& read) {
-    const std::int32_t width = widened_width(typographic_extent(bx, bw), text_units);
-    const std::int32_t height = typographic_extent(by, bh);
-    InkMeasurement m;
-    m.scan = scan_ink_margins(read, width, height);
-    m.size = ink_box_of(width, height, m.scan);
-    return m;
+    return measure_ink_box_in(bx, by, bw, bh, text_units, read);
+}
+
+InkMeasurement measure_ink_box(float bx, float by, float bw, float bh, std::size_t text_units,
+                               const BitBuffer& bits) {
+    return measure_ink_box_in(bx, by, bw, bh, text_units, bits);
 }
 
 bool face_draws_check_mark(float bx, float by, float bw, float bh, const PixelReader& read) {

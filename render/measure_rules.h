@@ -66,6 +66,16 @@ struct PixelBuffer {
     int stride = 0;
 };
 
+// A 1-bit surface as it lies in memory: rows top-down, `stride` bytes from
+// one row to the next, the leftmost pixel in the most significant bit, 1 for
+// white (blank), 0 for ink. Points outside width × height count as ink.
+struct BitBuffer {
+    const std::uint8_t* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+};
+
 // ---- Ink scan ---------------------------------------------------------------
 
 // Blank rows and columns around the ink of a rendered line. Scan position
@@ -93,6 +103,7 @@ struct InkScan {
 // Reads stop at the first ink pixel of a row or column.
 InkScan scan_ink_margins(const PixelReader& read, std::int32_t width, std::int32_t height);
 InkScan scan_ink_margins(const PixelBuffer& buffer, std::int32_t width, std::int32_t height);
+InkScan scan_ink_margins(const BitBuffer& buffer, std::int32_t width, std::int32_t height);
 
 // The ink box: width − right − left, height − top − bottom and the four
 // margins; all zero when no ink was found.
@@ -106,6 +117,16 @@ std::int32_t typographic_extent(float origin, float size);
 // overhang their typographic box. A text of no units is not widened.
 std::int32_t widened_width(std::int32_t width, std::size_t units);
 
+// The box the scans cover, from the string measurement's box (bx, by, bw,
+// bh) of a text of `text_units` UTF-16 units: the widened width and the
+// height. The scans read surface points (1, 1) to (width + 1, height + 1), so
+// only that much of the measuring surface needs clearing before a line.
+struct ScanExtent {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+ScanExtent ink_scan_extent(float bx, float by, float bw, float bh, std::size_t text_units);
+
 struct InkMeasurement {
     MeasuredSize size;
     InkScan scan;
@@ -116,6 +137,11 @@ struct InkMeasurement {
 // size, widening, scans and ink box.
 InkMeasurement measure_ink_box(float bx, float by, float bw, float bh, std::size_t text_units,
                                const PixelReader& read);
+// The same, reading the surface's bits in place: a line's scans read
+// thousands of pixels, which one call each through a PixelReader makes
+// cost as much as filling the line.
+InkMeasurement measure_ink_box(float bx, float by, float bw, float bh, std::size_t text_units,
+                               const BitBuffer& bits);
 
 // Whether a face draws: the pixel at (trunc((bx + bw) / 2), trunc((by + bh) / 2))
 // of the box of "■" must be readable and not blank.

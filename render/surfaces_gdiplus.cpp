@@ -2,6 +2,7 @@
 
 #include "diag/debug_log.h"
 #include "diag/debug_log_win.h"
+#include "render/font_fallback_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/measure_cache.h"
 
@@ -92,6 +93,13 @@ PixelReader surface_reader(const MonochromeSurface& surface) {
     };
 }
 
+bool surface_bits(const MonochromeSurface& surface, BitBuffer* bits) {
+    if (g_surface_scan == SurfaceScan::kGetPixel || !surface.bits) return false;
+    GdiFlush();  // GDI may still hold drawing for the DIB section
+    *bits = BitBuffer{surface.bits, surface.width, surface.height, surface.stride};
+    return true;
+}
+
 void init_measure_cache() {
     g_render_state_live = true;
     g_measure_cache.reset();
@@ -151,6 +159,8 @@ void release_surfaces() {
     if (g_surfaces.reference) DeleteDC(g_surfaces.reference);
     g_surfaces.reference = nullptr;
     g_measure_cache.release_keys();
+    // The kept GDI+ font families go too, while GDI+ still runs.
+    reset_face_fallback();
     write_cache_statistics();
 }
 

@@ -33,6 +33,10 @@ extern SurfaceScan g_surface_scan;
 // A reader of the surface's pixels (as COLORREF) in the current scan mode.
 PixelReader surface_reader(const MonochromeSurface& surface);
 
+// When the current scan mode reads bits and the surface has them: true, and
+// `bits` is the surface's, ready to read (GDI has finished drawing).
+bool surface_bits(const MonochromeSurface& surface, BitBuffer* bits);
+
 struct ScratchSurfaces {
     MonochromeSurface ink;                         // stamps drawn black on white, scanned for crops
     MonochromeSurface measuring;                   // one line at a time, scanned for its ink box
@@ -60,8 +64,9 @@ extern UiFontMetrics g_ui_font_metrics;
 void init_measure_cache();
 // Makes the ink, measuring and reference surfaces (5W x 5H for the first two).
 void create_surfaces();
-// Releases everything the two calls above made, once, and writes the cache
-// statistics to the debug log.
+// Releases everything the two calls above made and the font families kept
+// for measuring and drawing, once, and writes the cache statistics to the
+// debug log.
 void release_surfaces();
 
 void draw_sunken_frame(HDC dc, int left, int top, int right, int bottom);

@@ -1,5 +1,6 @@
 #include "render/text_path_gdiplus.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -22,12 +23,6 @@ Gdiplus::GpStringFormat* typographic_format() {
     Gdiplus::GpStringFormat* format = nullptr;
     gdip::GdipStringFormatGetGenericTypographic(&format);
     return format;
-}
-
-GdipFamilyPtr family_named(const wchar_t* name) {
-    Gdiplus::GpFontFamily* family = nullptr;
-    if (gdip::GdipCreateFontFamilyFromName(name, nullptr, &family) != Gdiplus::Ok) return nullptr;
-    return GdipFamilyPtr(family);
 }
 
 // The font's em size in the graphics' units, from the font's own family: the
@@ -75,7 +70,7 @@ void log_failed_read(const FontDescription& font, std::u16string_view text, cons
 GdipFamilyPtr create_font_family(const FontDescription& font, std::u16string_view text) {
     std::u16string face = resolve_face(font.face_name.view(), text);
     if (!face.empty()) {
-        if (GdipFamilyPtr family = family_named(to_wide(face).c_str())) return family;
+        if (GdipFamilyPtr family = installed_family(face)) return family;
     }
     Gdiplus::GpFontFamily* generic = nullptr;
     gdip::GdipGetGenericFontFamilySansSerif(&generic);
@@ -103,23 +98,31 @@ MeasuredSize measure_line_ink(const FontDescription& font, std::u16string_view t
     Gdiplus::GpSolidFill* raw_brush = nullptr;
     gdip::GdipCreateSolidFill(kOpaqueBlack, &raw_brush);
     GdipBrushPtr brush(raw_brush);
-    surface.note(gdip::GdipGraphicsClear(surface.graphics, kOpaqueWhite));
     if (!family || !gp_font || !brush) return none;
 
-    std::int32_t style = font_style_of(font);
-    Gdiplus::RectF origin(1.0f, 1.0f, 0.0f, 0.0f);
-    fill_text_path(surface, brush.get(), family.get(), style,
-                   em_size_on(surface.graphics, gp_font.get(), style), text, origin);
-
+    // The string's box first: it tells how much of the surface the scans
+    // read, and only that is cleared (the whole surface is many times a
+    // line's box, and clearing all of it cost about as much as the scans).
     std::wstring wide = to_wide(text);
+    Gdiplus::RectF origin(1.0f, 1.0f, 0.0f, 0.0f);
     Gdiplus::RectF box(0, 0, 0, 0);
     surface.note(gdip::GdipMeasureString(surface.graphics, wide.c_str(), static_cast<INT>(wide.size()),
                                          gp_font.get(), &origin, typographic_format(), &box, nullptr,
                                          nullptr));
+    const ScanExtent read = ink_scan_extent(box.X, box.Y, box.Width, box.Height, text.size());
+    PatBlt(g_surfaces.measuring.dc, 0, 0, std::max(read.width, 0) + 2, std::max(read.height, 0) + 2,
+           WHITENESS);
+
+    std::int32_t style = font_style_of(font);
+    fill_text_path(surface, brush.get(), family.get(), style,
+                   em_size_on(surface.graphics, gp_font.get(), style), text, origin);
     gdip::GdipFlush(surface.graphics, Gdiplus::FlushIntentionSync);
 
-    InkMeasurement m = measure_ink_box(box.X, box.Y, box.Width, box.Height, text.size(),
-                                       measuring_surface_reader());
+    BitBuffer bits;
+    InkMeasurement m = surface_bits(g_surfaces.measuring, &bits)
+                           ? measure_ink_box(box.X, box.Y, box.Width, box.Height, text.size(), bits)
+                           : measure_ink_box(box.X, box.Y, box.Width, box.Height, text.size(),
+                                             measuring_surface_reader());
     if (m.scan.top_read_failed) log_failed_read(font, text, m.scan);
     return m.size;
 }
@@ -150,9 +153,8 @@ bool face_usable(std::u16string_view face_name) {
     GraphicsWrapper surface{g_surfaces.measuring_graphics};
     if (!surface.graphics) return false;
     FontDescription description = face_check_font(face_name);
-    std::wstring face = to_wide(description.face_name.view());
     // No fallback here: the question is whether this very face draws.
-    GdipFamilyPtr family = family_named(face.c_str());
+    GdipFamilyPtr family = installed_family(description.face_name.view());
     if (!family) return false;
     GdipFontPtr font = create_font(description, family.get());
     Gdiplus::GpSolidFill* raw_brush = nullptr;

@@ -26,14 +26,34 @@ struct Surface {
         };
     }
     PixelBuffer buffer() const { return {pixels.data(), width, height, width}; }
+    // The surface packed as a 1-bit DIB: rows padded to 32 bits, the padding
+    // set to ink so that reading past the width would show.
+    std::vector<std::uint8_t> packed_bits() const {
+        const int stride = bit_stride();
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * height), 0);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                if (pixels[static_cast<std::size_t>(y * width + x)] == kBlankPixel)
+                    bits[static_cast<std::size_t>(y * stride + x / 8)] |=
+                        static_cast<std::uint8_t>(0x80 >> (x % 8));
+        return bits;
+    }
+    int bit_stride() const { return ((width + 31) / 32) * 4; }
 };
 
-// Scans through the reader and the buffer, which must agree.
+// Scans through the reader, the buffer and the packed bits, which must agree.
 InkScan scan_both(const Surface& s, int width, int height) {
     InkScan a = scan_ink_margins(s.reader(), width, height);
     InkScan b = scan_ink_margins(s.buffer(), width, height);
+    const std::vector<std::uint8_t> packed = s.packed_bits();
+    const BitBuffer bits{packed.data(), s.width, s.height, s.bit_stride()};
+    InkScan c = scan_ink_margins(bits, width, height);
     EXPECT_EQ(ink_box_of(width, height, a), ink_box_of(width, height, b));
+    EXPECT_EQ(ink_box_of(width, height, a), ink_box_of(width, height, c));
     EXPECT_EQ(a.top_read_failed, b.top_read_failed);
+    EXPECT_EQ(a.top_read_failed, c.top_read_failed);
+    EXPECT_EQ(a.failed_x, c.failed_x);
+    EXPECT_EQ(a.failed_y, c.failed_y);
     return a;
 }
 

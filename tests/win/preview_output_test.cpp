@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "dates/era_table.h"
 #include "output/preview_output_win.h"
@@ -118,6 +119,43 @@ TEST_F(PreviewOutput, SettingsComeBack) {
             EXPECT_EQ(after.name.height, before.name.height);
         }
     }
+}
+
+// The box's pixels as they are now.
+std::vector<COLORREF> box_pixels(HDC dc) {
+    GdiFlush();
+    std::vector<COLORREF> pixels;
+    for (int y = 16; y < 196; ++y)
+        for (int x = 29; x < 239; ++x) pixels.push_back(GetPixel(dc, x, y));
+    return pixels;
+}
+
+// A redraw does not depend on what was drawn before it: neither on a larger
+// stamp, nor on a larger box drawn on a DC of another kind (a device bitmap
+// instead of this DIB section, which GDI+ may draw on differently) in between.
+TEST_F(PreviewOutput, RedrawingGivesTheSamePixelsWhateverCameBefore) {
+    set_.global.busho = u"技術部";
+    draw_preview_slot(dc_, set_, 0, 96);
+    const std::vector<COLORREF> first = box_pixels(dc_);
+
+    SettingsSet other = set_;
+    other.global.busho = u"営業本部/第二営業課";
+    other.slots[3].frame.shadow = 2;
+    draw_preview_slot(dc_, other, 3, 144);
+    HDC screen = GetDC(nullptr);
+    HDC device_dc = CreateCompatibleDC(screen);
+    HBITMAP device_bitmap = CreateCompatibleBitmap(screen, kSize, kSize);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(device_dc, device_bitmap);
+    g_ui_font_metrics = UiFontMetrics{14, 28};  // a box larger than any other test's
+    draw_preview_slot(device_dc, other, 3, 96);
+    g_ui_font_metrics = UiFontMetrics{7, 14};
+    SelectObject(device_dc, old);
+    DeleteObject(device_bitmap);
+    DeleteDC(device_dc);
+
+    draw_preview_slot(dc_, set_, 0, 96);
+    EXPECT_TRUE(box_pixels(dc_) == first);
 }
 
 }  // namespace

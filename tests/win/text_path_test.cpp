@@ -178,5 +178,22 @@ TEST_F(TextPath, ReadingTheSurfaceBitsGivesWhatGetPixelGives) {
     }
 }
 
+// What earlier lines left on the measuring surface never enters a line's
+// measurement: everything its scans read is blank before the line is drawn.
+TEST_F(TextPath, MeasuringIgnoresWhatTheSurfaceHeldBefore) {
+    const MonochromeSurface& surface = g_surfaces.measuring;
+    const char16_t* texts[] = {u"技術部", u"W", u"令和7/05/01", u"長い長い長い長い長い長い"};
+    for (int height : {-8, -31, -120}) {
+        for (const char16_t* text : texts) {
+            PatBlt(surface.dc, 0, 0, surface.width, surface.height, WHITENESS);
+            const MeasuredSize on_blank = measure_line_ink(gothic(height), text);
+            PatBlt(surface.dc, 0, 0, surface.width, surface.height, BLACKNESS);
+            const MeasuredSize on_ink = measure_line_ink(gothic(height), text);
+            EXPECT_EQ(on_blank, on_ink) << height << " " << on_blank.width << "x" << on_blank.height << " vs "
+                                        << on_ink.width << "x" << on_ink.height;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace markomi
