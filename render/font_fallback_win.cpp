@@ -57,6 +57,28 @@ Gdiplus::GpFontFamily* kept_family(std::u16string_view face) {
 
 bool family_installed(std::u16string_view face) { return kept_family(face) != nullptr; }
 
+// Fonts made so far, by family name, pixel size and style. Creating a GDI+
+// font costs about as much as filling a line's path (GDI+ realises it), and
+// a stamp's rows keep asking for the same few. Bounded: a full cache is
+// emptied and starts again, which a layout pass or a typing session never
+// reaches. Heap-made and never destroyed, like the families.
+struct FontKey {
+    std::u16string family;
+    float size;
+    std::int32_t style;
+    bool operator<(const FontKey& other) const {
+        if (family != other.family) return family < other.family;
+        if (size != other.size) return size < other.size;
+        return style < other.style;
+    }
+};
+constexpr std::size_t kKeptFontLimit = 64;
+
+std::map<FontKey, GdipFontPtr>& kept_fonts() {
+    static auto* fonts = new std::map<FontKey, GdipFontPtr>();
+    return *fonts;
+}
+
 int count_missing(HDC dc, const std::wstring& face, std::u16string_view needed) {
     LOGFONTW lf{};
     lf.lfHeight = -16;
@@ -148,8 +170,30 @@ GdipFamilyPtr installed_family(std::u16string_view face) {
     return GdipFamilyPtr(copy);
 }
 
+GdipFontPtr installed_font(Gdiplus::GpFontFamily* family, float size, std::int32_t style) {
+    if (!family) return nullptr;
+    WCHAR name[LF_FACESIZE] = {};
+    if (gdip::GdipGetFamilyName(family, name, LANG_NEUTRAL) != Gdiplus::Ok) name[0] = 0;
+    FontKey key{as_u16(name), size, style};
+    auto& fonts = kept_fonts();
+    auto known = fonts.find(key);
+    if (known == fonts.end()) {
+        Gdiplus::GpFont* made = nullptr;
+        if (gdip::GdipCreateFont(family, size, style, Gdiplus::UnitPixel, &made) != Gdiplus::Ok)
+            return nullptr;
+        // An unnamed family cannot be told apart from another: used once.
+        if (key.family.empty()) return GdipFontPtr(made);
+        if (fonts.size() >= kKeptFontLimit) fonts.clear();
+        known = fonts.emplace(std::move(key), GdipFontPtr(made)).first;
+    }
+    Gdiplus::GpFont* copy = nullptr;
+    if (gdip::GdipCloneFont(known->second.get(), &copy) != Gdiplus::Ok) return nullptr;
+    return GdipFontPtr(copy);
+}
+
 void reset_face_fallback() {
     g_face_fallback.clear();
+    kept_fonts().clear();
     kept_families().clear();
 }
 

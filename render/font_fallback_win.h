@@ -2,6 +2,7 @@
 // Choosing the installed face that draws a stamp row's text (the order and
 // the rules are in render/font_fallback.h). Single-threaded, like all
 // rendering.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -28,7 +29,12 @@ int missing_glyphs(std::u16string_view face, std::u16string_view needed);
 // caller gets a copy of its own.
 GdipFamilyPtr installed_family(std::u16string_view face);
 
-// Forgets every resolved face and every kept family, e.g. after fonts were
+// A font of `size` pixels in `style` (GDI+ FontStyle bits) of the family.
+// Each is made once and kept, per family name, size and style; the caller
+// gets a copy of its own. Null when GDI+ makes none.
+GdipFontPtr installed_font(Gdiplus::GpFontFamily* family, float size, std::int32_t style);
+
+// Forgets every resolved face and every kept family and font, e.g. after fonts were
 // added or removed (a kept family could name a font that is gone), and
 // before GDI+ shuts down.
 void reset_face_fallback();

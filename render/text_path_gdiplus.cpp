@@ -81,12 +81,8 @@ GdipFamilyPtr create_font_family(const FontDescription& font, std::u16string_vie
 }
 
 GdipFontPtr create_font(const FontDescription& font, Gdiplus::GpFontFamily* family) {
-    if (!family) return nullptr;
-    Gdiplus::GpFont* raw = nullptr;
     float size = static_cast<float>(std::abs(static_cast<double>(font.height)));
-    if (gdip::GdipCreateFont(family, size, font_style_of(font), Gdiplus::UnitPixel, &raw) != Gdiplus::Ok)
-        return nullptr;
-    return GdipFontPtr(raw);
+    return installed_font(family, size, font_style_of(font));
 }
 
 MeasuredSize measure_line_ink(const FontDescription& font, std::u16string_view text) {

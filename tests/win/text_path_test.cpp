@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "render/font_fallback_win.h"
 #include "render/measure_cache.h"
 #include "render/surfaces_gdiplus.h"
 #include "render/text_path_gdiplus.h"
@@ -193,6 +194,35 @@ TEST_F(TextPath, MeasuringIgnoresWhatTheSurfaceHeldBefore) {
                                         << on_ink.width << "x" << on_ink.height;
         }
     }
+}
+
+// Fonts are made once and kept: a line measures the same whichever fonts
+// were made before it, the kept ones emptied at their limit included, so no
+// line is ever set in a kept font of another size or style.
+TEST_F(TextPath, AKeptFontIsTheFontAskedFor) {
+    std::vector<FontDescription> fonts;
+    for (int height = -10; height >= -80; --height) {
+        FontDescription f = gothic(height);
+        f.weight = height % 3 == 0 ? 700 : 400;
+        f.italic = height % 5 == 0;
+        fonts.push_back(f);
+        FontDescription regular = gothic(height);  // the same size in the plain style
+        fonts.push_back(regular);
+    }
+    const char16_t* kText = u"技W";
+    std::vector<MeasuredSize> alone;
+    for (const FontDescription& f : fonts) {
+        reset_face_fallback();
+        alone.push_back(measure_line_ink(f, kText));
+    }
+    reset_face_fallback();
+    int styled_apart = 0;
+    for (std::size_t i = 0; i < fonts.size(); ++i) {
+        EXPECT_EQ(measure_line_ink(fonts[i], kText), alone[i]) << fonts[i].height << " " << fonts[i].weight;
+        if (i % 2 == 0 && !(alone[i] == alone[i + 1])) ++styled_apart;
+    }
+    // The styles draw differently, so a font kept for one style would show.
+    EXPECT_GT(styled_apart, 10);
 }
 
 }  // namespace
