@@ -1,7 +1,7 @@
 #pragma once
 // The stamp preview of the settings windows: drawn at twice the size and at
-// the screen's current resolution, reduced with halftone filtering straight
-// into the preview box, centred on its centre.
+// the screen's current resolution, halved by averaging each 2 x 2 block, and
+// put into the preview box centred on its centre.
 #include <windows.h>
 
 #include "settings/settings_record.h"
