@@ -1,8 +1,10 @@
 #include "output/preview_output_win.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "base/dib_section_win.h"
 #include "base/process_globals_win.h"
 #include "output/halve.h"
 #include "output/halve_win.h"
@@ -124,10 +126,11 @@ public:
         if (!memory_ || w <= 0 || h <= 0 || x < 0 || y < 0 || x + w > width_ || y + h > height_ ||
             !copy_of_size(w, h))
             return half_;
-        if (!BitBlt(copy_dc_, 0, 0, w, h, memory_, x, y, SRCCOPY)) return half_;
-        GdiFlush();
+        if (!BitBlt(copy_->dc(), 0, 0, w, h, memory_, x, y, SRCCOPY)) return half_;
+        const BYTE* bits = copy_->bits();  // 32-bit rows are packed: halve_pixels' layout
+        if (!bits) return half_;
         half_.resize(static_cast<std::size_t>(w / 2) * (h / 2));
-        halve_pixels(copy_bits_, w, h, half_.data());
+        halve_pixels(reinterpret_cast<const std::uint32_t*>(bits), w, h, half_.data());
         // Opaque: the mean of alphas never reaches into the colour channels,
         // so setting it on the halved pixels is setting it on the copy first.
         for (std::uint32_t& pixel : half_) pixel |= 0xFF000000u;
@@ -136,28 +139,12 @@ public:
 
 private:
     bool copy_of_size(int w, int h) {
-        if (copy_dc_ && w == copy_width_ && h == copy_height_) return true;
-        release_copy();
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h;  // top-down, rows packed: halve_pixels' layout
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        copy_dc_ = CreateCompatibleDC(nullptr);
-        void* bits = nullptr;
-        if (copy_dc_)
-            copy_bitmap_ = CreateDIBSection(copy_dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!copy_bitmap_ || !bits) {
-            release_copy();
-            return false;
-        }
-        old_copy_ = SelectObject(copy_dc_, copy_bitmap_);
-        copy_bits_ = static_cast<std::uint32_t*>(bits);
-        copy_width_ = w;
-        copy_height_ = h;
-        return true;
+        if (copy_ && w == copy_->width() && h == copy_->height()) return true;
+        copy_.reset();  // one at a time
+        copy_ = std::make_unique<DibSection>(w, h, 32);
+        if (copy_->dc()) return true;
+        copy_.reset();
+        return false;
     }
 
     void release_work() {
@@ -170,28 +157,13 @@ private:
         width_ = height_ = 0;
     }
 
-    void release_copy() {
-        if (copy_dc_ && old_copy_) SelectObject(copy_dc_, old_copy_);
-        if (copy_bitmap_) DeleteObject(copy_bitmap_);
-        if (copy_dc_) DeleteDC(copy_dc_);
-        copy_dc_ = nullptr;
-        copy_bitmap_ = nullptr;
-        old_copy_ = nullptr;
-        copy_bits_ = nullptr;
-        copy_width_ = copy_height_ = 0;
-    }
-
     BitmapKind kind_;
     ScreenSize screen_;
     HDC memory_ = nullptr;
     HBITMAP bitmap_ = nullptr;
     HGDIOBJ old_bitmap_ = nullptr;
     int width_ = 0, height_ = 0;
-    HDC copy_dc_ = nullptr;
-    HBITMAP copy_bitmap_ = nullptr;
-    HGDIOBJ old_copy_ = nullptr;
-    std::uint32_t* copy_bits_ = nullptr;
-    int copy_width_ = 0, copy_height_ = 0;
+    std::unique_ptr<DibSection> copy_;
     std::vector<std::uint32_t> half_;
 };
 

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/dib_section_win.h"
 #include "base/gdi_handles_win.h"
 #include "output/image_file_rules.h"
 #include "output/output_common_win.h"
@@ -20,47 +21,27 @@
 namespace markomi {
 namespace {
 
-// A 24-bit top-down DIB section selected into a DC of its own, whose
-// pixels are read in place. GDI+ draws on it through GDI where it does not
-// anti-alias on device contexts: Wine's GDI+ rasterises by itself only on
-// its own bitmaps and on 32-bit DIB sections (docs/wine-notes.md).
+// A 24-bit DIB section, read in place. GDI+ draws on it through GDI where
+// it does not anti-alias on device contexts: Wine's GDI+ rasterises by
+// itself only on its own bitmaps and on 32-bit DIB sections
+// (docs/wine-notes.md).
 class DibSurface {
 public:
-    DibSurface(int width, int height) : width_(width), height_(height) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 24;
-        info.bmiHeader.biCompression = BI_RGB;
-        dc_ = CreateCompatibleDC(nullptr);
-        void* bits = nullptr;
-        bitmap_.reset(CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        bits_ = static_cast<const BYTE*>(bits);
-        if (dc_ && bitmap_ && bits_) old_ = SelectObject(dc_, bitmap_.get());
-    }
-    ~DibSurface() {
-        if (old_) SelectObject(dc_, old_);
-        if (dc_) DeleteDC(dc_);
-    }
-    DibSurface(const DibSurface&) = delete;
-    DibSurface& operator=(const DibSurface&) = delete;
+    DibSurface(int width, int height) : section_(width, height, 24) {}
 
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return section_.width(); }
+    int height() const { return section_.height(); }
     // Null when the surface could not be made.
-    HDC dc() const { return old_ ? dc_ : nullptr; }
+    HDC dc() const { return section_.dc(); }
 
     // The top-left w x h pixels as 0x00RRGGBB, rows top to bottom, once
     // GDI has finished drawing.
     std::vector<std::uint32_t> pixels(int w, int h) const {
-        if (!dc() || w > width_ || h > height_) return {};
-        GdiFlush();
-        const std::size_t stride = (static_cast<std::size_t>(width_) * 3 + 3) & ~std::size_t{3};
+        const BYTE* bits = section_.bits();
+        if (!bits || w > width() || h > height()) return {};
         std::vector<std::uint32_t> out(static_cast<std::size_t>(w) * h);
         for (int y = 0; y < h; ++y) {
-            const BYTE* at = bits_ + static_cast<std::size_t>(y) * stride;
+            const BYTE* at = bits + static_cast<std::size_t>(y) * section_.stride();
             std::uint32_t* row = out.data() + static_cast<std::size_t>(y) * w;
             for (int x = 0; x < w; ++x, at += 3) row[x] = at[0] | at[1] << 8 | at[2] << 16;
         }
@@ -68,11 +49,7 @@ public:
     }
 
 private:
-    int width_, height_;
-    HDC dc_ = nullptr;
-    GdiBitmap bitmap_;
-    const BYTE* bits_ = nullptr;
-    HGDIOBJ old_ = nullptr;
+    DibSection section_;
 };
 
 // The keyed surface, kept from one picture to the next and grown when a
