@@ -45,6 +45,15 @@ std::optional<StampDate> parse_iso_date(std::u16string_view text) {
 
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     CompanionArgs a;
+    for (const std::u16string& word : argv) {
+        if (word == u"--help" || word == u"-h" || word == u"/?" || word == u"-?") a.help = true;
+        if (word == u"--version") a.version = true;
+    }
+    if (a.help || a.version) {
+        CompanionParse p;
+        p.args = a;
+        return p;
+    }
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::u16string& opt = argv[i];
         const bool has_value = i + 1 < argv.size();
@@ -91,11 +100,13 @@ std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                      (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
+           u"       Markomi2Stamp --help | --version\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
            u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                     (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
+           u"       Markomi2Stamp --help | --version\n"
            u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";

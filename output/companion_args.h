@@ -3,6 +3,7 @@
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
 //                 (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
+//   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,8 @@ struct CompanionArgs {
     std::optional<std::u16string> out;   // image file to write
     bool clipboard = false;
     bool diagnose = false;               // report what this system does with every output
+    bool help = false;                   // print the usage and do nothing else
+    bool version = false;                // print the version and do nothing else
 };
 
 struct CompanionParse {
@@ -31,7 +34,8 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv);
 // "YYYY-MM-DD" of a real calendar day (years 1..9999); nullopt otherwise.
 std::optional<StampDate> parse_iso_date(std::u16string_view text);
 
-// The usage text, in Japanese and English.
+// The usage text, in Japanese and English. A request for help or the
+// version, anywhere on the line, is answered whatever else it holds.
 std::u16string companion_usage();
 
 // The design of the slot (0..6) as the companion's JSON names it: "normal",

@@ -26,6 +26,7 @@
 #include "output/stamp_canvas.h"
 #include "output/vector_output_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
+#include "resources/resource.h"
 #include "render/row_fit.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
@@ -303,6 +304,9 @@ int wmain(int argc, wchar_t** argv) {
         write_error(u"error: " + parsed.error + u"\n" + companion_usage());
         return 2;
     }
+    if (parsed.args->help) return write_text(STD_OUTPUT_HANDLE, companion_usage()) ? 0 : 1;
+    if (parsed.args->version)
+        return write_text(STD_OUTPUT_HANDLE, u"Markomi2Stamp " MARKOMI2_VERSION_TEXT u"\n") ? 0 : 1;
     become_dpi_aware();
     g_startup_dpi = read_screen_dpi();
     g_current_dpi = read_screen_dpi();

@@ -31,6 +31,20 @@ TEST(CompanionArgs, ReadsEveryOption) {
     EXPECT_EQ(*diagnose.args->ini, u"a.ini");
 }
 
+// Help and the version are answered wherever they stand, even beside
+// arguments that would be refused.
+TEST(CompanionArgs, HelpAndVersionWinOverEverythingElse) {
+    for (const char16_t* help : {u"--help", u"-h", u"/?"}) {
+        CompanionParse p = parse({u"--slot", u"9", help});
+        ASSERT_TRUE(p.args) << static_cast<int>(help[1]);
+        EXPECT_TRUE(p.args->help);
+    }
+    CompanionParse v = parse({u"--version", u"--out"});
+    ASSERT_TRUE(v.args);
+    EXPECT_TRUE(v.args->version);
+    EXPECT_FALSE(v.args->help);
+}
+
 TEST(CompanionArgs, RefusesWhatItCannotUse) {
     const std::vector<std::vector<std::u16string>> bad = {
         {},

@@ -96,6 +96,16 @@ TEST_F(Companion, BadArgumentsExit2AndUnwritablePathsExit1WithoutLeavingAFile) {
     EXPECT_NE(none.err.find("使い方"), std::string::npos);
     EXPECT_NE(none.err.find("Usage"), std::string::npos);
     EXPECT_EQ(run_companion(L"--slot 9 --clipboard").code, 2u);
+    // Asked for, the usage goes to standard output and the run succeeds.
+    for (const wchar_t* help : {L"--help", L"-h", L"/?"}) {
+        CompanionRun asked = run_companion(help);
+        EXPECT_EQ(asked.code, 0u) << help;
+        EXPECT_NE(asked.out.find("使い方"), std::string::npos);
+        EXPECT_TRUE(asked.err.empty());
+    }
+    CompanionRun version = run_companion(L"--version");
+    EXPECT_EQ(version.code, 0u);
+    EXPECT_EQ(version.out.rfind("Markomi2Stamp 1.", 0), 0u) << version.out;
     EXPECT_EQ(run_companion(L"--out x.gif").code, 2u);
 
     for (const wchar_t* name : {L"印影.png", L"印影.svg", L"印影.pdf"}) {
