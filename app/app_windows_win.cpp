@@ -2,14 +2,20 @@
 
 #include <shellapi.h>
 
+#include <string>
+
 #include "app/hotkey_binding.h"
 #include "app/input_injection_win.h"
+#include "app/opening_window_win.h"
 #include "app/tray_animation.h"
 #include "base/message_box_title.h"
 #include "base/process_globals_win.h"
+#include "base/wide_text_win.h"
 #include "output/metafile_output_win.h"
 #include "resources/resource.h"
 #include "settings/settings_record.h"
+#include "ui/stamp_date_win.h"
+#include "ui/tab_sheet_win.h"
 
 namespace markomi {
 namespace {
@@ -52,7 +58,7 @@ NOTIFYICONDATAW tray_record(HICON icon) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kMsgTrayCallback;
     data.hIcon = icon;
-    lstrcpynW(data.szTip, kTrayTip, ARRAYSIZE(data.szTip));
+    lstrcpynW(data.szTip, tray_tip_text().c_str(), ARRAYSIZE(data.szTip));
     return data;
 }
 
@@ -83,6 +89,23 @@ void delete_tray_icon() {
     Shell_NotifyIconW(NIM_DELETE, &data);
     if (g_tray_icon) DestroyIcon(g_tray_icon);
     g_tray_icon = nullptr;
+}
+
+std::wstring tray_tip_text() { return kTrayTip + to_wide(stamp_date_note()); }
+
+void update_tray_tip() {
+    if (!g_tray_icon) return;
+    NOTIFYICONDATAW data = tray_record(g_tray_icon);
+    data.uFlags = NIF_TIP;
+    Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void show_resident_notice() { open_opening_window(g_main_window); }
+
+void follow_clock_change() {
+    follow_stamp_date();
+    update_tray_tip();
+    if (g_tab_sheet_window) refresh_tab_sheet(g_tab_sheet_window);
 }
 
 void step_tray_animation(int& counter) {
@@ -152,6 +175,7 @@ bool ctrl_held_now() { return (GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0; }
 }  // namespace
 
 bool copy_active_stamp() {
+    follow_stamp_date();  // a resident copy runs for days: the stamp carries today's date
     ClipboardCopy outcome = ClipboardCopy::kNotRendered;
     if (copy_stamp_to_clipboard(g_settings, g_settings.global.active, g_main_window,
                                 ctrl_held_now(), &outcome))
@@ -165,7 +189,8 @@ bool copy_active_stamp() {
 void connect_program_actions() {
     set_program_actions(ProgramActions{add_tray_icon, register_hotkey, unregister_hotkey,
                                        hotkey_registered, hotkey_taken, report_hotkey_taken,
-                                       copy_active_stamp, drop_paste});
+                                       copy_active_stamp, drop_paste, update_tray_tip,
+                                       show_resident_notice});
 }
 
 }  // namespace markomi

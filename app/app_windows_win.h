@@ -6,6 +6,8 @@
 // the one user-interface thread.
 #include <windows.h>
 
+#include <string>
+
 #include "ui/program_windows_win.h"
 
 namespace markomi {
@@ -32,6 +34,18 @@ bool add_tray_icon();
 void delete_tray_icon();
 // One tick of the icon's animation (timer 1); `counter` starts at 1 on a click.
 void step_tray_animation(int& counter);
+
+// The clock moved on, jumped or the system woke up: the stamp date follows
+// it (unless a day was picked), and the icon's tip and an open settings
+// window show the date in force.
+void follow_clock_change();
+// The opening notice, as at a resident start.
+void show_resident_notice();
+// The icon's tip: what a click and a right click do, and the picked day
+// when one is in force.
+std::wstring tray_tip_text();
+// The icon's tip again, after the stamp date changed.
+void update_tray_tip();
 
 // Registers the hotkey from HOTKEY in resident mode; the flag records success.
 void register_hotkey();

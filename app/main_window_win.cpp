@@ -21,6 +21,7 @@
 #include "ui/help_win.h"
 #include "ui/host_window_win.h"
 #include "ui/settings_save_win.h"
+#include "ui/stamp_date_win.h"
 #include "ui/tab_sheet_win.h"
 #include "ui/window_classes.h"
 #include "ui/window_fonts_win.h"
@@ -203,6 +204,7 @@ LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
         case kCmdSaveImage:
             // Owned by the open settings window, if any: a dialog owned by
             // the hidden main window may open behind the user's windows.
+            follow_stamp_date();
             run_save_image_dialog(g_host_window, g_settings, g_settings.global.active);
             break;
         case kCmdHelp: open_help(hwnd); break;
@@ -287,6 +289,12 @@ LRESULT OnDestroyClipboard() {
     return 0;
 }
 
+// The system woke from sleep: the day may have changed meanwhile.
+LRESULT OnPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) follow_clock_change();
+    return TRUE;
+}
+
 // Fonts were installed or removed: a face chosen in the settings may have
 // gone or come back, so faces are resolved and lines measured afresh.
 LRESULT OnFontChange() {
@@ -308,6 +316,8 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_DPICHANGED: return OnDpiChanged(hwnd, wparam);
         case WM_HOTKEY: return OnHotkey(wparam);
         case WM_FONTCHANGE: return OnFontChange();
+        case WM_TIMECHANGE: follow_clock_change(); return 0;
+        case WM_POWERBROADCAST: return OnPowerBroadcast(wparam);
         case WM_RENDERFORMAT: return OnRenderFormat(wparam);
         case WM_RENDERALLFORMATS: return OnRenderAllFormats(hwnd);
         case WM_DESTROYCLIPBOARD: return OnDestroyClipboard();

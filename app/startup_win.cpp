@@ -13,6 +13,7 @@
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
+#include "ui/stamp_date_win.h"
 #include "ui/window_classes.h"
 
 namespace markomi {
@@ -58,18 +59,6 @@ bool old_copy_gone(const ScopedHandle& old_process) {
     return FindWindowW(kMainWindowClass, nullptr) == nullptr;
 }
 
-void set_stamp_date_from_clock(StampDate& date) {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    date.year = now.wYear;
-    date.month = now.wMonth;
-    date.day = now.wDay;
-    date.hour = now.wHour;
-    date.minute = now.wMinute;
-    date.second = now.wSecond;
-    date.weekday = now.wDayOfWeek;
-}
-
 int run_message_loop() {
     MSG msg;
     BOOL got;
@@ -105,7 +94,7 @@ int run_markomi2(HINSTANCE instance) {
     load_field_enable();
     save_field_enable();
     load_settings();
-    set_stamp_date_from_clock(g_settings.date);
+    reset_stamp_date();
     init_measure_cache();
     create_surfaces();
     run_layout_pass(true);

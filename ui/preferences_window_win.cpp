@@ -197,6 +197,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void apply_and_close(HWND hwnd) {
+    const bool was_resident = resident_mode();
     apply_preferences(g_flags, hotkey_field_value(hwnd), g_settings.global);
     save_fitted_settings();
     if (!g_flags[PrefToggle::kResident]) g_flags[PrefToggle::kStartupIcon] = false;
@@ -212,6 +213,8 @@ void apply_and_close(HWND hwnd) {
     // Resident: the icon comes (back); normal: it goes and the stamp
     // settings window opens instead.
     program_actions().add_tray_icon();
+    // Every window has gone: without the notice the program looks ended.
+    if (!was_resident && resident_mode()) program_actions().show_resident_notice();
     if (program_actions().hotkey_taken()) program_actions().report_hotkey_taken();
 }
 

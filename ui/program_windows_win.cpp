@@ -31,7 +31,8 @@ void no_drop_paste(HWND, POINT) {}
 // the page alone) changes no icon or hotkey and copies nothing.
 ProgramActions g_program_actions{no_tray_icon, no_hotkey_change, no_hotkey_change,
                                  no_hotkey,    no_hotkey,        nothing_to_report,
-                                 no_stamp_copy, no_drop_paste};
+                                 no_stamp_copy, no_drop_paste,     nothing_to_report,
+                                 nothing_to_report};
 
 }  // namespace
 

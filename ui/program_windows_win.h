@@ -89,6 +89,12 @@ struct ProgramActions {
     // Drag released at `client` (in `source`'s client coordinates): copies
     // and pastes into the window there, unless it is one of the program's.
     void (*drop_paste)(HWND source, POINT client);
+    // The stamp date's day or its picked state changed: the notification
+    // icon's tip says which date is in force.
+    void (*stamp_date_changed)();
+    // The program has just become resident: the opening notice shows where
+    // it now lives (an icon the taskbar may keep in its overflow area).
+    void (*show_resident_notice)();
 };
 void set_program_actions(const ProgramActions& actions);
 const ProgramActions& program_actions();

@@ -14,6 +14,7 @@
 #include "ui/host_window_win.h"
 #include "ui/program_windows_win.h"
 #include "ui/settings_save_win.h"
+#include "ui/stamp_date_win.h"
 #include "ui/stamp_settings_rules.h"
 #include "ui/tab_sheet_rules.h"
 #include "ui/tab_sheet_win.h"
@@ -159,6 +160,7 @@ LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
     switch (id) {
         case kCmdSaveImage:
             if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+            follow_stamp_date();
             run_save_image_dialog(hwnd, g_settings, g_settings.global.active);
             break;
         case kCmdPreferences:

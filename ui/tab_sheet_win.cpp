@@ -15,6 +15,7 @@
 #include "settings/settings_record.h"
 #include "settings/settings_rules.h"
 #include "ui/program_windows_win.h"
+#include "ui/stamp_date_win.h"
 #include "ui/tab_sheet_parts_win.h"
 #include "ui/tab_sheet_rules.h"
 #include "ui/window_fonts_win.h"
@@ -107,6 +108,32 @@ void update_date_caption() {
     SetWindowTextW(g_labels.date_caption, to_wide(date_picker_caption(g_settings.date)).c_str());
 }
 
+// The stamp date wherever the window shows it: the picker, its caption and,
+// while a picked day is in force, the end of the title.
+void show_stamp_date(HWND sheet) {
+    SYSTEMTIME date{};
+    date.wYear = static_cast<WORD>(g_settings.date.year);
+    date.wMonth = static_cast<WORD>(g_settings.date.month);
+    date.wDay = static_cast<WORD>(g_settings.date.day);
+    date.wDayOfWeek = static_cast<WORD>(weekday_of(g_settings.date.year, g_settings.date.month,
+                                                   g_settings.date.day));
+    const bool refreshing = g_refreshing;
+    g_refreshing = true;  // setting the picker is no pick
+    if (HWND picker = GetDlgItem(sheet, kSheetIdDatePicker))
+        SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
+    g_refreshing = refreshing;
+    update_date_caption();
+    const std::wstring title = kSettingsTitle + to_wide(stamp_date_note());
+    SetWindowTextW(GetParent(sheet), title.c_str());
+}
+
+// The preview, of today's date unless a day was picked: a window left open
+// over midnight shows the new day at its next redraw.
+void redraw_preview(HWND sheet) {
+    if (follow_stamp_date()) show_stamp_date(sheet);
+    draw_preview(sheet);
+}
+
 void refresh_controls(HWND sheet) {
     g_refreshing = true;
     const SlotSettings& slot = g_settings.active_slot();
@@ -116,15 +143,8 @@ void refresh_controls(HWND sheet) {
         if (w) ShowWindow(w, show);
     }
 
-    SYSTEMTIME date{};
-    date.wYear = static_cast<WORD>(g_settings.date.year);
-    date.wMonth = static_cast<WORD>(g_settings.date.month);
-    date.wDay = static_cast<WORD>(g_settings.date.day);
-    date.wDayOfWeek = static_cast<WORD>(weekday_of(g_settings.date.year, g_settings.date.month,
-                                                   g_settings.date.day));
-    if (HWND picker = GetDlgItem(sheet, kSheetIdDatePicker))
-        SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&date));
-    update_date_caption();
+    follow_stamp_date();
+    show_stamp_date(sheet);
 
     SetDlgItemTextW(sheet, kSheetIdBusho, as_wide(g_settings.global.busho.c_str()));
     SetDlgItemTextW(sheet, kSheetIdName, as_wide(g_settings.global.name.c_str()));
@@ -143,16 +163,10 @@ void refresh_controls(HWND sheet) {
     g_refreshing = false;
 }
 
-// The read-back step: the date picker's date and the two texts.
+// The read-back step: the two texts. The date is taken only when the user
+// picks one (OnNotify): read back at other times, the picker would put the
+// day the window opened on over today's.
 void take_controls(HWND sheet) {
-    SYSTEMTIME date{};
-    HWND picker = GetDlgItem(sheet, kSheetIdDatePicker);
-    if (picker && SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&date)) ==
-                      GDT_VALID) {
-        g_settings.date.year = date.wYear;
-        g_settings.date.month = date.wMonth;
-        g_settings.date.day = date.wDay;
-    }
     for (int id : {kSheetIdBusho, kSheetIdName}) {
         HWND box = GetDlgItem(sheet, id);
         if (!box) continue;
@@ -172,8 +186,7 @@ void take_controls(HWND sheet) {
 
 void take_and_redraw(HWND sheet) {
     take_controls(sheet);
-    draw_preview(sheet);
-    update_date_caption();
+    redraw_preview(sheet);
 }
 
 LRESULT OnCreate(HWND sheet) {
@@ -204,8 +217,7 @@ LRESULT OnCreate(HWND sheet) {
     for (int id : kSheetFocusRing) {
         if (HWND control = GetDlgItem(sheet, id)) install_sheet_keys(control);
     }
-    SetWindowTextW(GetParent(sheet), kSettingsTitle);
-    refresh_controls(sheet);
+    refresh_controls(sheet);  // the title too
     if (HWND w = GetDlgItem(sheet, kSheetIdBusho)) EnableWindow(w, g_settings.enable.busho != 0);
     if (HWND w = GetDlgItem(sheet, kSheetIdName)) EnableWindow(w, g_settings.enable.name != 0);
     if (HWND w = GetDlgItem(sheet, kSheetIdDatePicker)) EnableWindow(w, g_settings.enable.date != 0);
@@ -238,14 +250,14 @@ void change_font(HWND sheet, int id) {
     run_layout_pass(false);
     const wchar_t* title = L"";
     FontSpec* font = row_font_of_button(id, &title);
-    if (font && choose_row_font(GetAncestor(sheet, GA_ROOT), *font, title)) draw_preview(sheet);
+    if (font && choose_row_font(GetAncestor(sheet, GA_ROOT), *font, title)) redraw_preview(sheet);
     if (HWND button = GetDlgItem(sheet, id)) SetFocus(button);
 }
 
 void change_frame_colour(HWND sheet) {
     if (choose_frame_colour(GetAncestor(sheet, GA_ROOT), g_settings.active_slot().frame.color,
                             g_settings.global.cust_colors))
-        draw_preview(sheet);
+        redraw_preview(sheet);
     if (HWND button = GetDlgItem(sheet, kSheetIdFrameColour)) SetFocus(button);
 }
 
@@ -260,7 +272,7 @@ void press_ok(HWND sheet) {
 void cycle_and_refresh(HWND sheet, std::int32_t& value, std::int32_t (*next)(std::int32_t)) {
     value = next(value);
     refresh_controls(sheet);
-    draw_preview(sheet);
+    redraw_preview(sheet);
 }
 
 LRESULT OnCommand(HWND sheet, WPARAM wparam) {
@@ -279,7 +291,7 @@ LRESULT OnCommand(HWND sheet, WPARAM wparam) {
         case kSheetCmdTakeControls: take_controls(sheet); break;
         case kSheetCmdTextsChanged:
             take_controls(sheet);
-            draw_preview(sheet);
+            redraw_preview(sheet);
             break;
         case kSheetIdOk: press_ok(sheet); break;
         case kSheetIdBushoFont:
@@ -316,13 +328,27 @@ LRESULT OnSlider(HWND sheet, HWND slider) {
             break;
         default: return 0;
     }
-    draw_preview(sheet);
+    redraw_preview(sheet);
     return 0;
+}
+
+// A day picked in the calendar is kept; picking today follows the clock again.
+void take_picked_day(HWND sheet, const NMDATETIMECHANGE& change) {
+    if (g_refreshing || change.dwFlags != GDT_VALID) return;
+    StampDate picked;
+    picked.year = change.st.wYear;
+    picked.month = change.st.wMonth;
+    picked.day = change.st.wDay;
+    pick_stamp_day(picked);
+    show_stamp_date(sheet);
+    program_actions().stamp_date_changed();
+    take_controls(sheet);
+    draw_preview(sheet);
 }
 
 LRESULT OnNotify(HWND sheet, const NMHDR* header) {
     if (header && header->idFrom == kSheetIdDatePicker && header->code == DTN_DATETIMECHANGE)
-        take_and_redraw(sheet);
+        take_picked_day(sheet, *reinterpret_cast<const NMDATETIMECHANGE*>(header));
     return 0;
 }
 
@@ -330,6 +356,7 @@ LRESULT OnPaint(HWND sheet) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(sheet, &ps);
     if (dc) {
+        if (follow_stamp_date()) show_stamp_date(sheet);
         draw_preview_on_dc(dc);
         draw_preview_frame(dc);
     }
@@ -347,7 +374,7 @@ LRESULT OnFocusOk(HWND sheet) {
 void refresh_tab_sheet(HWND sheet) {
     if (!sheet) return;
     refresh_controls(sheet);
-    draw_preview(sheet);
+    redraw_preview(sheet);
 }
 
 LRESULT CALLBACK TabSheetWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {

@@ -721,6 +721,23 @@ TEST_F(DesktopPreferencesApply, StoresTheOptionsAndMakesTheShortcuts) {
     EXPECT_EQ(t::commands_with_id(kCmdStampSettings), 1);
 }
 
+// Becoming resident closes every window; the opening notice says where the
+// program went. Staying resident shows nothing.
+TEST_F(DesktopPreferencesApply, BecomingResidentShowsTheOpeningNotice) {
+    for (int was : {0, 1}) {
+        g_settings.global.station_type = was;
+        HWND host = open_preferences();
+        ASSERT_TRUE(host);
+        if (was == 0) click(host, 148);  // resident mode on
+        click(host, 121);
+        t::pump_messages();
+        EXPECT_EQ(g_settings.global.station_type, 1);
+        EXPECT_EQ(g_opening_window != nullptr, was == 0) << was;
+        if (g_opening_window) DestroyWindow(g_opening_window);
+        delete_tray_icon();
+    }
+}
+
 TEST_F(DesktopPreferencesApply, AHotkeyHeldByAnotherProgramIsReportedOnce) {
     // Another program (here: this thread, without the main window) holds the key.
     ASSERT_TRUE(RegisterHotKey(nullptr, 0x4712, MOD_CONTROL | MOD_ALT | MOD_SHIFT, VK_F11));

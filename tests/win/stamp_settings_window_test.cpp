@@ -27,6 +27,7 @@
 #include "support/wine_detect.h"
 #include "ui/host_window_win.h"
 #include "ui/stamp_settings_rules.h"
+#include "ui/stamp_date_win.h"
 #include "ui/stamp_settings_window_win.h"
 #include "ui/tab_sheet_rules.h"
 #include "ui/window_classes.h"
@@ -36,6 +37,10 @@ namespace markomi {
 namespace {
 
 namespace t = testing;
+
+// The clock the stamp date follows in these tests.
+StampDate g_test_clock;
+StampDate test_clock() { return g_test_clock; }
 
 class StampSettingsWindow : public ::testing::Test {
 protected:
@@ -49,7 +54,9 @@ protected:
         create_surfaces();
         g_era_table = builtin_era_table();
         g_settings = SettingsSet{};
-        g_settings.date = StampDate{2026, 12, 8, 9, 30, 0, 2};
+        g_test_clock = StampDate{2026, 12, 8, 9, 30, 0, 2};
+        set_stamp_clock(test_clock);
+        reset_stamp_date();
         g_settings.global.station_type = 1;
         g_host_position = POINT{-1, -1};
         g_drag_state = kDragIdle;
@@ -64,6 +71,8 @@ protected:
         g_host_window = nullptr;
         g_main_window = nullptr;
         g_settings_folder[0] = L'\0';
+        set_stamp_clock(nullptr);
+        reset_stamp_date();
         t::set_host_window_procedure(nullptr);
         t::pump_messages();
         release_surfaces();
@@ -320,6 +329,61 @@ TEST_F(StampSettingsWindow, DisabledFieldsKeepTheirContentsAndTheDateCaption) {
     EXPECT_EQ(GetFocus(), item(host, kSheetIdDateFont));
     key(item(host, kSheetIdDateFont), VK_TAB);
     EXPECT_EQ(GetFocus(), item(host, kSheetIdNameFont));
+}
+
+// A day picked in the calendar stays through the clock's day changes and
+// shows at the end of the title and of the icon's tip; picking today again
+// follows the clock, into the next day.
+TEST_F(StampSettingsWindow, APickedDayStaysThroughDayChangesAndShowsUntilTodayIsPicked) {
+    HWND host = open();
+    ASSERT_TRUE(host);
+    const std::wstring plain_title = t::window_text(host);
+    const std::wstring plain_tip = tray_tip_text();
+    auto pick = [&](WORD year, WORD month, WORD day) {
+        NMDATETIMECHANGE change{};
+        change.nmhdr.hwndFrom = item(host, kSheetIdDatePicker);
+        change.nmhdr.idFrom = kSheetIdDatePicker;
+        change.nmhdr.code = DTN_DATETIMECHANGE;
+        change.dwFlags = GDT_VALID;
+        change.st.wYear = year;
+        change.st.wMonth = month;
+        change.st.wDay = day;
+        SendMessageW(sheet(host), WM_NOTIFY, kSheetIdDatePicker, reinterpret_cast<LPARAM>(&change));
+        t::pump_messages();
+    };
+    auto picker_day = [&] {
+        SYSTEMTIME shown{};
+        SendMessageW(item(host, kSheetIdDatePicker), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&shown));
+        return shown.wDay;
+    };
+    const std::wstring note = L"（日付固定：2026/12/01）";
+
+    pick(2026, 12, 1);
+    EXPECT_EQ(g_settings.date.day, 1);
+    EXPECT_EQ(t::window_text(host), plain_title + note);
+    EXPECT_EQ(tray_tip_text(), plain_tip + note);
+    // Midnight passes and the system wakes up: the picked day stays.
+    g_test_clock = StampDate{2026, 12, 9, 0, 5, 0, 3};
+    follow_clock_change();
+    t::pump_messages();
+    EXPECT_EQ(g_settings.date.day, 1);
+    EXPECT_EQ(picker_day(), 1);
+    EXPECT_EQ(t::window_text(host), plain_title + note);
+
+    pick(2026, 12, 9);  // today
+    EXPECT_EQ(t::window_text(host), plain_title);
+    EXPECT_EQ(tray_tip_text(), plain_tip);
+    g_test_clock = StampDate{2026, 12, 10, 0, 1, 0, 4};
+    follow_clock_change();
+    t::pump_messages();
+    EXPECT_EQ(g_settings.date.day, 10);
+    EXPECT_EQ(picker_day(), 10);
+    // Typing into a text box takes the texts, not the picker's day back.
+    g_test_clock = StampDate{2026, 12, 11, 0, 1, 0, 5};
+    type(item(host, kSheetIdBusho), L"課");
+    press(host, kSheetIdEra);
+    EXPECT_EQ(g_settings.date.day, 11);
+    EXPECT_EQ(picker_day(), 11);
 }
 
 // ---- Reactions -----------------------------------------------------------------------

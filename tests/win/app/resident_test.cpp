@@ -93,8 +93,10 @@ bool has_line(const std::wstring& file, const wchar_t* line) {
 // ---- The clipboard's transparent formats -----------------------------------
 
 // The PNG writer's bytes for the active slot of these settings lines, made in
-// this process as the program makes its stamps (today's date, built-in eras).
-std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wstring& path) {
+// this process as the program makes its stamps (built-in eras; today's date,
+// or the day `days_ahead` days from today).
+std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wstring& path,
+                                       int days_ahead = 0) {
     markomi::init_measure_cache();
     markomi::create_surfaces();
     markomi::g_era_table = markomi::builtin_era_table();
@@ -105,6 +107,15 @@ std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wst
     markomi::load_settings_from(profile, set);
     SYSTEMTIME now;
     GetLocalTime(&now);
+    FILETIME at{};
+    SystemTimeToFileTime(&now, &at);
+    ULARGE_INTEGER ticks{};
+    ticks.LowPart = at.dwLowDateTime;
+    ticks.HighPart = at.dwHighDateTime;
+    ticks.QuadPart += static_cast<ULONGLONG>(days_ahead) * 864000000000ULL;
+    at.dwLowDateTime = ticks.LowPart;
+    at.dwHighDateTime = ticks.HighPart;
+    FileTimeToSystemTime(&at, &now);
     set.date.year = now.wYear;
     set.date.month = now.wMonth;
     set.date.day = now.wDay;
@@ -277,6 +288,45 @@ TEST_F(DesktopResident, AnXClientPastesTheWritersPngOfABitmapStamp) {
     ASSERT_TRUE(run_unix_shell("xclip -selection clipboard -t image/png -o > '" + unix_path(pasted) + "'",
                                folder.file(L"done")));
     EXPECT_TRUE(t::starts_with(t::read_bytes(pasted), expected)) << t::read_bytes(pasted).size() << " bytes";
+    EXPECT_TRUE(alive());
+}
+
+// A resident copy runs for days: each stamp carries the clock's day, after
+// midnight (the system says its time changed) and after the system woke up.
+// The program's test clock file moves its clock on by whole days.
+TEST_F(DesktopResident, EachStampCarriesTheClocksDayAfterMidnightAndAfterAResume) {
+    t::TempFolder folder;
+    const std::wstring shift = folder.file(L"days ahead");
+    auto days_ahead = [&](const std::string& days) {
+        ASSERT_TRUE(t::write_bytes(shift, std::vector<unsigned char>(days.begin(), days.end())));
+    };
+    days_ahead("0");
+    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\nACTIVE=1\r\n";
+    SetEnvironmentVariableW(L"MARKOMI2_CLOCK_SHIFT_FILE", shift.c_str());
+    ASSERT_NE(start(lines), nullptr);
+    SetEnvironmentVariableW(L"MARKOMI2_CLOCK_SHIFT_FILE", nullptr);
+    const UINT png = RegisterClipboardFormatW(L"PNG");
+    auto stamped_png = [&] {
+        tray_message(main_, WM_LBUTTONDOWN);
+        std::vector<unsigned char> bytes;
+        if (OpenClipboard(nullptr)) {
+            bytes = t::clipboard_block_bytes(GetClipboardData(png));
+            CloseClipboard();
+        }
+        return bytes;
+    };
+
+    const std::vector<unsigned char> today = stamped_png();
+    EXPECT_TRUE(t::starts_with(today, writers_png(lines, folder.file(L"0.png"))));
+    days_ahead("1");
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main_, WM_TIMECHANGE, 0, 0, SMTO_NORMAL, 5000, &result);
+    const std::vector<unsigned char> tomorrow = stamped_png();
+    EXPECT_TRUE(t::starts_with(tomorrow, writers_png(lines, folder.file(L"1.png"), 1)));
+    EXPECT_NE(tomorrow, today);
+    days_ahead("40");
+    SendMessageTimeoutW(main_, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0, SMTO_NORMAL, 5000, &result);
+    EXPECT_TRUE(t::starts_with(stamped_png(), writers_png(lines, folder.file(L"40.png"), 40)));
     EXPECT_TRUE(alive());
 }
 
