@@ -29,7 +29,7 @@ std::optional<std::uint32_t> bmp_image_size(std::int32_t width, std::int32_t hei
 }
 
 std::optional<std::array<std::uint8_t, kBmpHeadersSize>> bmp_headers(std::int32_t width,
-                                                                      std::int32_t height) {
+                                                                      std::int32_t height, int dpi) {
     const std::optional<std::uint32_t> image_size = bmp_image_size(width, height);
     if (!image_size) return std::nullopt;
     std::array<std::uint8_t, kBmpHeadersSize> h{};
@@ -48,14 +48,14 @@ std::optional<std::array<std::uint8_t, kBmpHeadersSize>> bmp_headers(std::int32_
     put_u16(p + 28, kBmpBitsPerPixel);
     put_u32(p + 30, 0);  // BI_RGB
     put_u32(p + 34, *image_size);
-    put_u32(p + 38, kImagePixelsPerMetre);
-    put_u32(p + 42, kImagePixelsPerMetre);
+    put_u32(p + 38, pixels_per_metre(dpi));
+    put_u32(p + 42, pixels_per_metre(dpi));
     // Colour counts (46..53) stay 0.
     return h;
 }
 
-std::vector<std::uint8_t> bmp_file_buffer(std::int32_t width, std::int32_t height) {
-    const auto headers = bmp_headers(width, height);
+std::vector<std::uint8_t> bmp_file_buffer(std::int32_t width, std::int32_t height, int dpi) {
+    const auto headers = bmp_headers(width, height, dpi);
     if (!headers) return {};
     std::vector<std::uint8_t> file(kBmpHeadersSize + *bmp_image_size(width, height), 0);
     for (std::size_t i = 0; i < headers->size(); ++i) file[i] = (*headers)[i];
@@ -70,14 +70,14 @@ std::size_t packed_row_bytes(std::int32_t width, PixelLayout layout) {
     return width > 0 ? static_cast<std::size_t>(width) * bytes_per_pixel(layout) : 0;
 }
 
-std::vector<std::uint8_t> bmp_file_bytes(const PixelView& pixels) {
+std::vector<std::uint8_t> bmp_file_bytes(const PixelView& pixels, int dpi) {
     if (pixels.width < 0 || pixels.height < 0) return {};
     const bool has_pixels = pixels.width > 0 && pixels.height > 0;
     if (has_pixels && (pixels.data == nullptr ||
                        pixels.row_bytes < packed_row_bytes(pixels.width, pixels.layout))) {
         return {};
     }
-    std::vector<std::uint8_t> file = bmp_file_buffer(pixels.width, pixels.height);
+    std::vector<std::uint8_t> file = bmp_file_buffer(pixels.width, pixels.height, dpi);
     if (file.empty() || !has_pixels) return file;
 
     const std::size_t stride = *bmp_row_stride(pixels.width);

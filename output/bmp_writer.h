@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "output/image_resolution.h"
+
 namespace markomi {
 
 constexpr std::uint32_t kBmpHeadersSize = 54;      // file header 14 + info header 40
@@ -27,13 +29,15 @@ std::optional<std::uint32_t> bmp_image_size(std::int32_t width, std::int32_t hei
 // The two headers for a w x h picture, little-endian, as stored at offset 0:
 // "BM", file size 54 + image size, two reserved 0, pixel offset 54, header
 // size 40, w, h (positive: bottom-up), 1 plane, 24 bits, BI_RGB, image size,
-// resolutions 3780 pixels per metre (96 dpi) both ways, colours 0. std::nullopt when bmp_image_size() gives none.
+// resolutions `dpi` in pixels per metre (96 dpi: 3780) both ways, colours 0. std::nullopt when bmp_image_size() gives none.
 std::optional<std::array<std::uint8_t, kBmpHeadersSize>> bmp_headers(std::int32_t width,
-                                                                      std::int32_t height);
+                                                                      std::int32_t height,
+                                                                      int dpi = kImageDpi);
 
 // A whole file of w x h with the headers filled and the pixels zero (black);
 // the pixels start at offset 54. Empty when the size is not representable.
-std::vector<std::uint8_t> bmp_file_buffer(std::int32_t width, std::int32_t height);
+std::vector<std::uint8_t> bmp_file_buffer(std::int32_t width, std::int32_t height,
+                                          int dpi = kImageDpi);
 
 // A picture in memory. Rows run top to bottom, `row_bytes` apart (at least
 // width x bytes per pixel). Each pixel is blue, green, red in that byte order,
@@ -58,6 +62,6 @@ std::size_t packed_row_bytes(std::int32_t width, PixelLayout layout);
 // The complete BMP file of a picture: the headers, then the rows from the
 // bottom one up, three bytes a pixel, padding bytes 0. Empty when the view
 // has no data, a too short row distance or a size no BMP can hold.
-std::vector<std::uint8_t> bmp_file_bytes(const PixelView& pixels);
+std::vector<std::uint8_t> bmp_file_bytes(const PixelView& pixels, int dpi = kImageDpi);
 
 }  // namespace markomi

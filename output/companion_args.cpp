@@ -1,5 +1,7 @@
 #include "output/companion_args.h"
 
+#include <algorithm>
+
 #include "base/u16_format.h"
 #include "dates/date_text.h"
 
@@ -63,7 +65,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         } else if (opt == u"--diagnose") {
             a.diagnose = true;
         } else if (opt == u"--ini" || opt == u"--slot" || opt == u"--date" || opt == u"--format" ||
-                   opt == u"--out") {
+                   opt == u"--out" || opt == u"--dpi") {
             if (!has_value) return fail(opt + u" needs a value / 値がありません");
             const std::u16string& v = value();
             if (opt == u"--ini") {
@@ -75,6 +77,12 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
                 if (v.size() != 1 || v[0] < u'1' || v[0] > u'7')
                     return fail(u"--slot takes 1 to 7 / --slot は 1 から 7");
                 a.slot = v[0] - u'0';
+            } else if (opt == u"--dpi") {
+                const bool digits = !v.empty() && v.size() <= 4 &&
+                                    std::all_of(v.begin(), v.end(), [](char16_t c) { return is_digit(c); });
+                const int dpi = digits ? digits_value(v) : 0;
+                if (dpi < 96 || dpi > 1200) return fail(u"--dpi takes 96 to 1200 / --dpi は 96 から 1200");
+                a.dpi = dpi;
             } else if (opt == u"--date") {
                 a.date = parse_iso_date(v);
                 if (!a.date) return fail(u"--date takes YYYY-MM-DD / --date は YYYY-MM-DD 形式");
@@ -88,6 +96,8 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     }
     if (int{a.clipboard} + int{a.out.has_value()} + int{a.diagnose} != 1)
         return fail(u"give exactly one of --out FILE, --clipboard and --diagnose / --out と --clipboard と --diagnose のどれか一つを指定");
+    if (a.dpi && !a.out)
+        return fail(u"--dpi is for --out FILE.bmp, .png or .jpg / --dpi は --out の .bmp .png .jpg に");
     // The diagnosis covers every slot and both clipboard formats itself.
     if (a.diagnose && (a.slot != 0 || a.format))
         return fail(u"--diagnose takes only --ini and --date / --diagnose と一緒に使えるのは --ini と --date だけ");
@@ -98,16 +108,18 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
 
 std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
-           u"                      (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
+           u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
            u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
-           u"                     (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
+           u"  --dpi: makes BMP, PNG and JPG at that resolution and the same size, for printing (96 if absent).\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of the console companion Markomi2Stamp:
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
-//                 (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
+//                 [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
 #include <optional>
@@ -18,6 +18,7 @@ struct CompanionArgs {
     std::optional<StampDate> date;       // today when absent
     std::optional<char16_t> format;      // 'B' or 'M' for the clipboard; FORMAT when absent
     std::optional<std::u16string> out;   // image file to write
+    std::optional<int> dpi;              // BMP, PNG and JPG files: 96 to 1200; 96 when absent
     bool clipboard = false;
     bool diagnose = false;               // report what this system does with every output
     bool help = false;                   // print the usage and do nothing else

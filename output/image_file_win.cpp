@@ -17,6 +17,7 @@
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/bmp_writer.h"
+#include "output/fine_picture_win.h"
 #include "base/safe_file_win.h"
 #include "output/image_resolution.h"
 #include "output/metafile_output_win.h"
@@ -68,8 +69,8 @@ GdipImagePtr argb_image(const ArgbPicture& picture) {
     auto* bitmap = static_cast<Gdiplus::GpBitmap*>(image.get());
     // A new bitmap has the screen's resolution, which the encoders write
     // into the file (PNG pHYs, JFIF density).
-    if (gdip::GdipBitmapSetResolution(bitmap, static_cast<Gdiplus::REAL>(kImageDpi),
-                                      static_cast<Gdiplus::REAL>(kImageDpi)) != Gdiplus::Ok)
+    if (gdip::GdipBitmapSetResolution(bitmap, static_cast<Gdiplus::REAL>(picture.dpi),
+                                      static_cast<Gdiplus::REAL>(picture.dpi)) != Gdiplus::Ok)
         return nullptr;
     if (gdip::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeWrite, PixelFormat32bppARGB,
                                  &data) != Gdiplus::Ok)
@@ -112,11 +113,12 @@ std::vector<std::uint8_t> encoded_picture(const ArgbPicture& picture, const CLSI
 // background) or JPEG (composited on white, quality 100); `encoded` gets
 // the pixels written.
 std::vector<std::uint8_t> picture_file_bytes(const StampPicture& picture, ImageWriter writer,
-                                             ArgbPicture* encoded) {
+                                             ArgbPicture* encoded, int dpi = kImageDpi) {
     CLSID encoder{};
     if (picture.pixels.empty() || find_image_encoder(encoder_mime_type(writer), &encoder) < 0) return {};
     encoded->width = picture.width;
     encoded->height = picture.height;
+    encoded->dpi = dpi;
     encoded->pixels = writer == ImageWriter::kPng ? straight_pixels(picture) : picture.on_white;
     LONG quality = kJpegQuality;
     Gdiplus::EncoderParameters parameters{};
@@ -268,6 +270,38 @@ bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, cons
     const std::vector<std::uint8_t> file =
         picture_file_bytes(render_stamp_picture(set, slot_index), writer, &written);
     if (file.empty()) return false;
+    return replace_file_with_bytes(path, file.data(), file.size());
+}
+
+bool save_stamp_image_at(SettingsSet& set, int slot_index, ImageWriter writer, int dpi,
+                         const wchar_t* path, int* width, int* height) {
+    if (slot_index < 0 || slot_index >= kSlotCount || dpi < kImageDpi || dpi > kLargestImageDpi) return false;
+    if (writer != ImageWriter::kBmp && writer != ImageWriter::kPng && writer != ImageWriter::kJpeg)
+        return false;
+    StampPicture picture;
+    if (dpi == kImageDpi) {
+        if (writer == ImageWriter::kBmp) return save_stamp_bmp(set, slot_index, nullptr, path);
+        picture = render_stamp_picture(set, slot_index);
+    } else if (!render_stamp_picture_at(set, slot_index, dpi, &picture)) {
+        return false;
+    }
+    if (picture.pixels.empty()) return false;
+    std::vector<std::uint8_t> file;
+    if (writer == ImageWriter::kBmp) {
+        PixelView view;
+        view.data = reinterpret_cast<const std::uint8_t*>(picture.on_white.data());
+        view.width = picture.width;
+        view.height = picture.bitmap_height;
+        view.row_bytes = packed_row_bytes(picture.width, PixelLayout::kBgrx32);
+        view.layout = PixelLayout::kBgrx32;
+        file = bmp_file_bytes(view, dpi);
+    } else {
+        ArgbPicture written;
+        file = picture_file_bytes(picture, writer, &written, dpi);
+    }
+    if (file.empty()) return false;
+    if (width) *width = picture.width;
+    if (height) *height = writer == ImageWriter::kBmp ? picture.bitmap_height : picture.height;
     return replace_file_with_bytes(path, file.data(), file.size());
 }
 

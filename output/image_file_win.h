@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "output/image_file_rules.h"
+#include "output/image_resolution.h"
 #include "output/stamp_picture.h"
 #include "settings/settings_record.h"
 
@@ -27,6 +28,7 @@ struct ArgbPicture {
     int width = 0;
     int height = 0;
     std::vector<std::uint32_t> pixels;
+    int dpi = kImageDpi;  // the resolution its file declares
 };
 
 // The slot's impression as the PNG writer makes it: the bytes of the file
@@ -45,6 +47,16 @@ StampPng stamp_png_of(const StampPicture& picture);
 // JPEG (white background, quality 100). False for the other writers and
 // when nothing was written.
 bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path);
+
+// Writes the slot's impression as BMP, PNG or JPEG at `dpi` dots per inch
+// (96 to 1200), of the same physical size whatever the resolution, which
+// the file declares. At 96 dpi these are the files of the writers above;
+// at any other resolution the stamp's drawing (the one its metafile, SVG
+// and PDF hold) is filled again at that resolution. `width` and `height`
+// get the picture's size. False for the other writers and when nothing was
+// written.
+bool save_stamp_image_at(SettingsSet& set, int slot_index, ImageWriter writer, int dpi,
+                         const wchar_t* path, int* width = nullptr, int* height = nullptr);
 
 // The writer of the dialog's type at `filter_index` (1-based): BMP, PNG,
 // JPEG, the metafile pipeline's EMF file, or that metafile as SVG or PDF. False when the index is

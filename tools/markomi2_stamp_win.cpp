@@ -22,6 +22,7 @@
 #include "output/emf_records.h"
 #include "output/image_file_rules.h"
 #include "output/image_file_win.h"
+#include "output/image_resolution.h"
 #include "output/metafile_output_win.h"
 #include "output/stamp_canvas.h"
 #include "output/vector_output_win.h"
@@ -179,9 +180,14 @@ enum class Saved { kWritten, kNotWritten, kNotReadBack };
 
 // Writes the file and reads its size back: from the file itself for the
 // raster and metafile writers, from the picture frame for SVG and PDF.
-Saved save_image(SettingsSet& set, int slot, ImageWriter writer, const std::wstring& path, int* width,
-                 int* height) {
+Saved save_image(SettingsSet& set, int slot, ImageWriter writer, int dpi, const std::wstring& path,
+                 int* width, int* height) {
     bool written = false;
+    if (dpi != kImageDpi) {
+        written = save_stamp_image_at(set, slot, writer, dpi, path.c_str());
+        if (!written) return Saved::kNotWritten;
+        return image_size(path, writer, width, height) ? Saved::kWritten : Saved::kNotReadBack;
+    }
     switch (writer) {
         case ImageWriter::kSvg:
         case ImageWriter::kPdf: {
@@ -243,6 +249,7 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
 
     std::u16string target;
     std::u16string format;
+    std::u16string resolution;  // the raster files' ",\"dpi\":N"
     int width = 0, height = 0;
     if (args.out) {
         const std::optional<ImageWriter> writer = writer_for(*args.out);
@@ -250,10 +257,16 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
             write_error(u"error: --out must end in .bmp, .png, .jpg, .emf, .svg or .pdf / 拡張子は .bmp .png .jpg .emf .svg .pdf のいずれか\n");
             return 2;
         }
+        const int dpi = args.dpi.value_or(kImageDpi);
+        if (dpi != kImageDpi && *writer != ImageWriter::kBmp && *writer != ImageWriter::kPng &&
+            *writer != ImageWriter::kJpeg) {
+            write_error(u"error: --dpi is for .bmp, .png and .jpg files / --dpi は .bmp .png .jpg のみ\n");
+            return 2;
+        }
         // Long paths reach the file functions with the "\\?\" prefix; one
         // given with it is taken as it is.
         const std::wstring path = extended_length_path(to_wide(*args.out));
-        switch (save_image(set, slot, *writer, path, &width, &height)) {
+        switch (save_image(set, slot, *writer, dpi, path, &width, &height)) {
             case Saved::kWritten: break;
             case Saved::kNotWritten:
                 write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
@@ -266,6 +279,8 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
         target = *args.out;
         static const char16_t* kNames[] = {u"BMP", u"PNG", u"JPG", u"EMF", u"SVG", u"PDF"};
         format = kNames[static_cast<int>(*writer)];
+        if (*writer == ImageWriter::kBmp || *writer == ImageWriter::kPng || *writer == ImageWriter::kJpeg)
+            resolution = u",\"dpi\":" + decimal_text(dpi);
     } else {
         char16_t letter = args.format ? *args.format : (set.global.format.empty() ? u'M' : set.global.format.view()[0]);
         HWND owner = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -286,7 +301,7 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
     std::u16string json = u"{\"slot\":" + decimal_text(slot + 1) + u",\"design\":" +
                           json_string(companion_design_name(slot)) + u",\"output\":" + json_string(target) +
                           u",\"format\":" + json_string(format) + u",\"width\":" + decimal_text(width) +
-                          u",\"height\":" + decimal_text(height) + u",\"date\":" +
+                          u",\"height\":" + decimal_text(height) + resolution + u",\"date\":" +
                           json_string(slot_date_text(s, set.date, g_era_table)) +
                           u",\"heights\":{\"busho\":" + decimal_text(s.busho.height) +
                           u",\"date\":" + decimal_text(s.date.height) + u",\"name\":" +

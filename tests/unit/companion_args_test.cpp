@@ -9,7 +9,7 @@ CompanionParse parse(std::vector<std::u16string> argv) { return parse_companion_
 
 TEST(CompanionArgs, ReadsEveryOption) {
     CompanionParse p = parse({u"--ini", u"C:\\設定.ini", u"--slot", u"3", u"--date", u"2025-05-01",
-                              u"--format", u"B", u"--out", u"印影.png"});
+                              u"--format", u"B", u"--dpi", u"300", u"--out", u"印影.png"});
     ASSERT_TRUE(p.args) << std::string(p.error.begin(), p.error.end());
     EXPECT_EQ(*p.args->ini, u"C:\\設定.ini");
     EXPECT_EQ(p.args->slot, 3);
@@ -17,6 +17,7 @@ TEST(CompanionArgs, ReadsEveryOption) {
     EXPECT_EQ(p.args->date->weekday, 4);  // a Thursday
     EXPECT_EQ(*p.args->format, u'B');
     EXPECT_EQ(*p.args->out, u"印影.png");
+    EXPECT_EQ(*p.args->dpi, 300);
     EXPECT_FALSE(p.args->clipboard);
 
     CompanionParse clip = parse({u"--clipboard"});
@@ -63,6 +64,11 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--diagnose", u"--out", u"x.png"},
         {u"--diagnose", u"--slot", u"2"},
         {u"--diagnose", u"--format", u"B"},
+        {u"--dpi", u"95", u"--out", u"x.png"},
+        {u"--dpi", u"1201", u"--out", u"x.png"},
+        {u"--dpi", u"3OO", u"--out", u"x.png"},
+        {u"--dpi", u"-300", u"--out", u"x.png"},
+        {u"--dpi", u"300", u"--clipboard"},
     };
     for (const auto& argv : bad) {
         CompanionParse p = parse(argv);

@@ -69,6 +69,41 @@ TEST_F(Companion, WritesEachImageTypeAndDescribesItInJson) {
     EXPECT_EQ(sizes[5], sizes[3]);
 }
 
+// The resolution a raster file declares, in pixels per metre: the BMP
+// header's, the PNG's pHYs chunk; 0 when none is found.
+unsigned pixels_per_metre_of(const std::vector<unsigned char>& file, bool png) {
+    if (!png) return file.size() > 42 ? file[38] | file[39] << 8 | file[40] << 16 | file[41] << 24 : 0;
+    const std::string bytes(file.begin(), file.end());
+    const std::size_t at = bytes.find("pHYs");
+    if (at == std::string::npos || at + 8 > file.size()) return 0;
+    return static_cast<unsigned>(file[at + 4]) << 24 | file[at + 5] << 16 | file[at + 6] << 8 | file[at + 7];
+}
+
+// --dpi makes the raster files finer at the stamp's own size (its frame, as
+// the SVG has it) and says so in the file and the JSON, for every design
+// (the flower's petals once brought Wine's rasteriser down); vector files
+// refuse it.
+TEST_F(Companion, DpiMakesFinerRasterFilesOfTheSameSize) {
+    for (int slot = 1; slot <= 7; ++slot) {
+        SCOPED_TRACE(slot);
+        const std::wstring common = ini_arg() + L" --date 2025-05-01 --slot " + std::to_wstring(slot);
+        CompanionRun frame = run_companion(common + L" --out \"" + dir_.file(L"frame.svg") + L"\"");
+        ASSERT_EQ(frame.code, 0u) << frame.err;
+        for (const wchar_t* name : {L"fine.png", L"fine.bmp"}) {
+            const std::wstring out = dir_.file(name);
+            CompanionRun r = run_companion(common + L" --dpi 300 --out \"" + out + L"\"");
+            ASSERT_EQ(r.code, 0u) << r.err;
+            EXPECT_NE(r.out.find("\"dpi\":300,"), std::string::npos) << r.out;
+            EXPECT_NEAR(json_number(r.out, "width"), json_number(frame.out, "width") * 300 / 96.0, 2) << r.out;
+            EXPECT_NEAR(json_number(r.out, "height"), json_number(frame.out, "height") * 300 / 96.0, 2);
+            EXPECT_EQ(pixels_per_metre_of(t::read_bytes(out), name[5] == L'p'), 11811u);  // 300 / 0.0254
+        }
+    }
+    CompanionRun vector = run_companion(ini_arg() + L" --dpi 300 --out \"" + dir_.file(L"x.emf") + L"\"");
+    EXPECT_EQ(vector.code, 2u);
+    EXPECT_FALSE(t::file_exists(dir_.file(L"x.emf")));
+}
+
 TEST_F(Companion, PutsTheStampOnTheClipboard) {
     CompanionRun bitmap = run_companion(ini_arg() + L" --slot 1 --format B --clipboard");
     EXPECT_EQ(bitmap.code, 0u) << bitmap.err;
