@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -183,6 +185,85 @@ TEST_F(HelpFile, SavePagesNameEveryTypeTheProgramWrites) {
         const bool listed = companion.find(extension + " ") != std::string::npos ||
                             companion.find(extension + encode(L"）", CP_UTF8)) != std::string::npos;
         EXPECT_TRUE(listed) << extension;
+    }
+}
+
+// The texts of the pages between 「 and 」 and in elements marked
+// class="ui", UTF-16, with "<br>" standing for a line break of the program's
+// text and other tags dropped; what stands in <span class="other"> (words
+// that are not the program's: Windows', the installer's, an example) is
+// left out.
+std::vector<std::wstring> quoted_program_texts(const std::string& page) {
+    std::wstring text(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, page.data(),
+                                                                    static_cast<int>(page.size()), nullptr, 0)),
+                      L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, page.data(), static_cast<int>(page.size()), text.data(),
+                        static_cast<int>(text.size()));
+    for (std::size_t at; (at = text.find(L"<span class=\"other\">")) != std::wstring::npos;)
+        text.erase(at, text.find(L"</span>", at) + 7 - at);
+    auto clean = [](std::wstring quote) {
+        for (std::size_t at; (at = quote.find(L"<br>")) != std::wstring::npos;) quote.replace(at, 4, L"\n");
+        for (std::size_t at; (at = quote.find(L'<')) != std::wstring::npos;)
+            quote.erase(at, quote.find(L'>', at) + 1 - at);
+        for (const auto& [entity, c] : {std::pair{L"&amp;", L"&"}, {L"&lt;", L"<"}, {L"&gt;", L">"}})
+            for (std::size_t at; (at = quote.find(entity)) != std::wstring::npos;)
+                quote.replace(at, std::wcslen(entity), c);
+        return quote;
+    };
+    std::vector<std::wstring> quotes;
+    for (std::size_t at = 0; (at = text.find(L'「', at)) != std::wstring::npos;) {
+        const std::size_t end = text.find(L'」', at);
+        if (end == std::wstring::npos) break;
+        quotes.push_back(clean(text.substr(at + 1, end - at - 1)));
+        at = end;
+    }
+    for (std::size_t at = 0; (at = text.find(L" class=\"ui\">", at)) != std::wstring::npos;) {
+        at += 12;
+        quotes.push_back(clean(text.substr(at, text.find(L"</", at) - at)));
+    }
+    return quotes;
+}
+
+// Every text the help quotes from the program (a caption, a menu item, an
+// option, a message) is the program's own, to the character: its UTF-16
+// bytes are in one of the shipped programs. A quote that drifted from the
+// program, or a program text changed without the help, fails here.
+TEST_F(HelpFile, EveryTextItQuotesIsTheProgramsOwn) {
+    const std::wstring folder = help_file().substr(0, help_file().find_last_of(L"\\/") + 1);
+    std::vector<std::string> programs;
+    for (const wchar_t* name : {L"Markomi2.exe", L"Markomi2Stamp.exe", L"Markomi2_Uninstaller.exe"}) {
+        const std::vector<unsigned char> bytes = t::read_bytes(folder + name);
+        ASSERT_FALSE(bytes.empty()) << encode(folder + name, CP_UTF8);
+        programs.emplace_back(bytes.begin(), bytes.end());
+    }
+    int quotes = 0;
+    for (const Topic& topic : kTopics) {
+        std::string page;
+        ASSERT_TRUE(read(topic.file, &page)) << topic.file;
+        for (const std::wstring& quote : quoted_program_texts(page)) {
+            ++quotes;
+            const std::string utf16(reinterpret_cast<const char*>(quote.data()), quote.size() * sizeof(wchar_t));
+            const bool found = std::any_of(programs.begin(), programs.end(), [&](const std::string& program) {
+                return program.find(utf16) != std::string::npos;
+            });
+            EXPECT_TRUE(found) << topic.file << ": " << encode(quote, CP_UTF8);
+        }
+    }
+    EXPECT_GT(quotes, 40);
+}
+
+// The pages show the program's own stamps, drawn as the help was built:
+// each of the seven designs and each way of writing the year, as PNG.
+TEST_F(HelpFile, PicturesOfEveryDesignAndYearStyleAreInIt) {
+    std::string settings, dates;
+    ASSERT_TRUE(read("settings.html", &settings));
+    ASSERT_TRUE(read("dateformat.html", &dates));
+    for (int i = 1; i <= 12; ++i) {
+        const std::string name = i <= 7 ? "design" + std::to_string(i) + ".png" : "era" + std::to_string(i - 7) + ".png";
+        EXPECT_NE((i <= 7 ? settings : dates).find("<img src=\"" + name + "\""), std::string::npos) << name;
+        std::string picture;
+        ASSERT_TRUE(read(name.c_str(), &picture)) << name;
+        EXPECT_EQ(picture.compare(0, 8, "\x89PNG\r\n\x1a\n"), 0) << name;
     }
 }
 
