@@ -4,7 +4,7 @@
 #include <gdiplus.h>
 
 #include <cmath>
-#include <cstring>
+#include <cstdint>
 #include <vector>
 
 #include "output/metafile_output_win.h"
@@ -18,7 +18,7 @@ namespace {
 
 // The largest side drawn: a stamp of a few centimetres at 1200 dpi is far
 // below it; a frame that asks for more is refused, not drawn.
-constexpr int kLargestSide = 8192;
+constexpr int kLargestSide = 8192;  // of the picture; drawn at twice it
 
 Gdiplus::ARGB opaque(const VectorRgb& c) {
     return 0xFF000000u | static_cast<Gdiplus::ARGB>(c.r) << 16 | static_cast<Gdiplus::ARGB>(c.g) << 8 | c.b;
@@ -113,10 +113,12 @@ bool render_stamp_picture_at(SettingsSet& set, int slot_index, int dpi, StampPic
     const int height = static_cast<int>(std::lround(inches_high * dpi));
     if (width <= 0 || height <= 0 || width > kLargestSide || height > kLargestSide) return false;
 
-    // Wine's GDI+ rasterises on its own bitmaps by itself; the drawing holds
-    // curves and lines only (no arcs), which that rasteriser draws safely.
+    // Drawn at twice the size and halved, as every bitmap of the stamp is:
+    // Wine's GDI+ fills on its own bitmaps without anti-aliasing, and the
+    // halving gives the edges their steps of coverage there too.
+    const int sw = 2 * width, sh = 2 * height;
     Gdiplus::GpBitmap* raw = nullptr;
-    if (gdip::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppPARGB, nullptr, &raw) != Gdiplus::Ok)
+    if (gdip::GdipCreateBitmapFromScan0(sw, sh, 0, PixelFormat32bppPARGB, nullptr, &raw) != Gdiplus::Ok)
         return false;
     GdipImagePtr image(raw);
     {
@@ -125,29 +127,17 @@ bool render_stamp_picture_at(SettingsSet& set, int slot_index, int dpi, StampPic
         GdipGraphicsPtr owner(g.graphics);
         prepare_graphics(g);
         if (gdip::GdipGraphicsClear(g.graphics, 0) != Gdiplus::Ok) return false;
-        gdip::GdipScaleWorldTransform(g.graphics, static_cast<float>(width / drawing.view_width),
-                                      static_cast<float>(height / drawing.view_height),
-                                      Gdiplus::MatrixOrderPrepend);
+        gdip::GdipScaleWorldTransform(g.graphics, static_cast<float>(sw / drawing.view_width),
+                                      static_cast<float>(sh / drawing.view_height), Gdiplus::MatrixOrderPrepend);
         gdip::GdipTranslateWorldTransform(g.graphics, static_cast<float>(-drawing.view_x),
                                           static_cast<float>(-drawing.view_y), Gdiplus::MatrixOrderPrepend);
-        // A twentieth of a pixel of the finished picture.
-        if (!draw_paths(g, drawing, 0.05 * drawing.view_width / width)) return false;
+        // A tenth of a pixel of the drawing, a twentieth of the picture's.
+        if (!draw_paths(g, drawing, 0.1 * drawing.view_width / sw)) return false;
     }
-    Gdiplus::Rect all(0, 0, width, height);
-    Gdiplus::BitmapData data{};
-    if (gdip::GdipBitmapLockBits(raw, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
-        Gdiplus::Ok)
-        return false;
-    picture->width = width;
-    picture->height = height;
-    picture->bitmap_height = height;
-    picture->pixels.resize(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture->pixels.data() + static_cast<std::size_t>(y) * width,
-                    static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
-                    static_cast<std::size_t>(width) * 4);
-    gdip::GdipBitmapUnlockBits(raw, &data);
-    picture->on_white = on_white_pixels(picture->pixels);
+    const std::vector<std::uint32_t> drawn = premultiplied_pixels(raw, sw, sh);
+    if (drawn.empty()) return false;
+    halve_picture(drawn.data(), sw, sh, sw, picture);
+    picture->bitmap_height = picture->height;
     return true;
 }
 

@@ -2,8 +2,8 @@
 // The stamp's picture at a finer resolution than the screen's, for image
 // files that must print sharp: the drawing the metafile, SVG and PDF files
 // hold (the capture of output/metafile_output_win.h), filled and stroked
-// again on a bitmap that keeps alpha, at the size its frame has at that
-// resolution.
+// again on a bitmap that keeps alpha at twice the size its frame has at that
+// resolution, and halved as the screen's picture is.
 #include "output/stamp_picture.h"
 #include "settings/settings_record.h"
 

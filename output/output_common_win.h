@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "output/stamp_canvas.h"
 #include "render/gdiplus_handles_gdiplus.h"
@@ -31,6 +32,10 @@ inline void fill_white(HDC dc, int left, int top, int right, int bottom) {
     SelectObject(dc, old_pen);
     SelectObject(dc, old_brush);
 }
+
+// The w x h premultiplied pixels of a 32-bit GDI+ bitmap, rows top to
+// bottom, once it is drawn; empty when they cannot be read.
+std::vector<std::uint32_t> premultiplied_pixels(Gdiplus::GpBitmap* bitmap, int w, int h);
 
 // With AJUST 1, fits the slot's rows to its frame as it stands in the
 // record, as the renderer's own auto-fit does.

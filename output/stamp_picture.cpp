@@ -19,17 +19,6 @@ std::uint32_t straight_pixel(std::uint32_t premultiplied) {
            channel((premultiplied >> 8) & 0xFF) << 8 | channel(premultiplied & 0xFF);
 }
 
-std::vector<std::uint32_t> on_white_pixels(const std::vector<std::uint32_t>& premultiplied) {
-    std::vector<std::uint32_t> out(premultiplied.size());
-    std::transform(premultiplied.begin(), premultiplied.end(), out.begin(), [](std::uint32_t p) {
-        const std::uint32_t uncovered = 255 - (p >> 24);
-        // Premultiplied colour never exceeds its alpha: no channel passes 255.
-        return 0xFF000000u | (((p >> 16) & 0xFF) + uncovered) << 16 | (((p >> 8) & 0xFF) + uncovered) << 8 |
-               ((p & 0xFF) + uncovered);
-    });
-    return out;
-}
-
 std::vector<std::uint32_t> straight_pixels(const StampPicture& picture) {
     std::vector<std::uint32_t> out(picture.pixels.size());
     std::transform(picture.pixels.begin(), picture.pixels.end(), out.begin(), straight_pixel);

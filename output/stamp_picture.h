@@ -29,9 +29,6 @@ struct StampPicture {
 // half the part's; bitmap_height is the caller's.
 void halve_picture(const std::uint32_t* drawing, int sw, int sh, int stride, StampPicture* picture);
 
-// Premultiplied pixels composited on white: each channel c + 255 − a, opaque.
-std::vector<std::uint32_t> on_white_pixels(const std::vector<std::uint32_t>& premultiplied);
-
 // The straight pixel of a premultiplied one: each channel c·255/a rounded,
 // at most 255. Fully transparent pixels come out as transparent white,
 // 0x00FFFFFF, so a reader that ignores alpha sees the white background.

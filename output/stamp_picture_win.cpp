@@ -99,18 +99,7 @@ std::vector<std::uint32_t> draw_on_alpha_bitmap(SettingsSet& set, int slot_index
         if (gdip::GdipGraphicsClear(g.graphics, 0) != Gdiplus::Ok) return {};
         draw_stamp_passes(g, set, slot_index, at);
     }
-    Gdiplus::Rect all(0, 0, w, h);
-    Gdiplus::BitmapData data{};
-    if (gdip::GdipBitmapLockBits(raw, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
-        Gdiplus::Ok)
-        return {};
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-    for (int y = 0; y < h; ++y)
-        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * w,
-                    static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
-                    static_cast<std::size_t>(w) * 4);
-    gdip::GdipBitmapUnlockBits(raw, &data);
-    return pixels;
+    return premultiplied_pixels(raw, w, h);
 }
 
 // Every colour the slot's passes draw in, as 0x00RRGGBB.

@@ -15,6 +15,7 @@
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
 #include "base/wide_text_win.h"
+#include "dates/clock_win.h"
 #include "dates/era_registry_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/companion_args.h"
@@ -92,17 +93,6 @@ std::wstring user_settings_file() {
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
         return std::wstring();
     return std::wstring(folder) + L"\\Markomi2\\Markomi2.ini";
-}
-
-StampDate today() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    StampDate d;
-    d.year = now.wYear;
-    d.month = now.wMonth;
-    d.day = now.wDay;
-    d.weekday = now.wDayOfWeek;
-    return d;
 }
 
 // A metafile's picture frame in pixels of its reference device.
@@ -240,7 +230,7 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
     // Read as the program reads its own file: Shift-JIS or UTF-8 without a
     // byte-order mark decode the same whatever the system's code page.
     load_settings_file(ini, set);
-    set.date = args.date ? *args.date : today();
+    set.date = args.date ? *args.date : system_clock_date();
     if (args.diagnose)
         return write_result(diagnosis_json(set, DiagnosisSettings{std::u16string(as_u16(ini)), is_file(ini)},
                                            static_cast<int>(gdiplus_startup)) +

@@ -7,6 +7,7 @@
 
 #include "base/win_handles_win.h"
 
+#include "dates/clock_win.h"
 #include "dates/stamp_date_choice.h"
 #include "settings/settings_record.h"
 
@@ -69,20 +70,6 @@ StampDate clock_now() {
 }
 
 }  // namespace
-
-StampDate system_clock_date() {
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    StampDate date;
-    date.year = now.wYear;
-    date.month = now.wMonth;
-    date.day = now.wDay;
-    date.hour = now.wHour;
-    date.minute = now.wMinute;
-    date.second = now.wSecond;
-    date.weekday = now.wDayOfWeek;
-    return date;
-}
 
 void set_stamp_clock(StampClock clock) { g_clock = clock; }
 

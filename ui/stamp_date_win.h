@@ -8,9 +8,6 @@
 
 namespace markomi {
 
-// The local date and time now.
-StampDate system_clock_date();
-
 // The clock the stamp date follows. Tests put their own; null returns to
 // the system clock.
 using StampClock = StampDate (*)();

@@ -55,13 +55,6 @@ TEST(StampPicture, EdgePixelsKeepTheInkColourAndOnWhiteAreTheBitmapsAsBefore) {
     }
 }
 
-// A fine picture's BMP: nothing drawn is white, ink stays, a half-covered
-// pixel is the ink half over white (not the premultiplied value, darker).
-TEST(StampPicture, PremultipliedPixelsOnWhite) {
-    EXPECT_EQ(on_white_pixels({0x00000000u, 0xFFFF0000u, 0x80800000u, 0x401E0F00u}),
-              (std::vector<std::uint32_t>{0xFFFFFFFFu, 0xFFFF0000u, 0xFFFF7F7Fu, 0xFFDDCEBFu}));
-}
-
 TEST(StampPicture, APartOfALargerDrawingIsHalvedIntoBothForms) {
     // 3 x 2 part at (1, 0) of a 5-pixel-wide drawing; the odd column is dropped.
     const std::uint32_t red = 0xFFFF0000u, half_green = 0x80008000u;

@@ -17,6 +17,7 @@
 #include "app/support/companion_run.h"
 #include "app/support/program_driver.h"
 #include "support/clipboard_text.h"
+#include "support/decoded_image.h"
 #include "support/test_files.h"
 
 namespace {
@@ -81,8 +82,8 @@ unsigned pixels_per_metre_of(const std::vector<unsigned char>& file, bool png) {
 
 // --dpi makes the raster files finer at the stamp's own size (its frame, as
 // the SVG has it) and says so in the file and the JSON, for every design
-// (the flower's petals once brought Wine's rasteriser down); vector files
-// refuse it.
+// (the flower's petals once brought Wine's rasteriser down), with blended
+// edges; vector files refuse it.
 TEST_F(Companion, DpiMakesFinerRasterFilesOfTheSameSize) {
     for (int slot = 1; slot <= 7; ++slot) {
         SCOPED_TRACE(slot);
@@ -98,6 +99,11 @@ TEST_F(Companion, DpiMakesFinerRasterFilesOfTheSameSize) {
             EXPECT_NEAR(json_number(r.out, "height"), json_number(frame.out, "height") * 300 / 96.0, 2);
             EXPECT_EQ(pixels_per_metre_of(t::read_bytes(out), name[5] == L'p'), 11811u);  // 300 / 0.0254
         }
+        // Its edges are blended, not stepped: some pixels are partly covered.
+        const t::DecodedImage fine = t::decode_image_file(dir_.file(L"fine.png"));
+        EXPECT_TRUE(std::any_of(fine.argb.begin(), fine.argb.end(), [](std::uint32_t p) {
+            return (p >> 24) != 0 && (p >> 24) != 255;
+        }));
     }
     CompanionRun vector = run_companion(ini_arg() + L" --dpi 300 --out \"" + dir_.file(L"x.emf") + L"\"");
     EXPECT_EQ(vector.code, 2u);
