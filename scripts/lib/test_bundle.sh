@@ -18,7 +18,7 @@ make_test_bundle() {
     rm -rf "$stage"
     mkdir -p "$dir"
     for f in markomi2_win_tests.exe markomi2_app_tests.exe markomi2_settings_save_loop.exe \
-             Markomi2.exe Markomi2Stamp.exe \
+             markomi2_bench.exe markomi2_bare_window.exe Markomi2.exe Markomi2Stamp.exe \
              Markomi2_Uninstaller.exe Markomi2_Setup.exe Markomi2.chm; do
         [ -f "$bin/$f" ] || die "$bin/$f is missing after the build"
         cp "$bin/$f" "$dir/"

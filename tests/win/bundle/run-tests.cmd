@@ -4,7 +4,8 @@ rem (no Wine needed), each test in a process of its own as ctest does, and
 rem writes test-summary.txt beside this file; logs go to results\.
 rem First Markomi2Stamp.exe --diagnose writes diagnose.json beside it: what
 rem this system's GDI+ and clipboard make of the stamp, which no run under
-rem Wine can show. Send both files back.
+rem Wine can show; then markomi2_bench.exe writes bench.txt, the stamp's
+rem timings against their goals on this machine. Send the three files back.
 rem
 rem   run-tests.cmd            every test
 rem   run-tests.cmd FILTER     only the tests a GoogleTest filter selects,
@@ -27,6 +28,7 @@ set /a FAILED=0
 set /a SKIPPED=0
 > "%SUMMARY%" echo Markomi2 Windows tests, %DATE% %TIME%, filter %FILTER%
 call :diagnose
+call :bench
 for %%P in (markomi2_win_tests markomi2_app_tests) do call :run_program %%P
 >> "%SUMMARY%" echo passed %PASSED%, failed %FAILED%, skipped %SKIPPED%
 type "%SUMMARY%"
@@ -50,6 +52,20 @@ goto :eof
 >> "%SUMMARY%" echo FAIL Markomi2Stamp.exe --diagnose, see results\diagnose.log
 echo FAIL Markomi2Stamp.exe --diagnose
 set /a FAILED+=1
+goto :eof
+
+rem :bench - the timings into bench.txt, before the tests load the machine.
+rem A bench that cannot run is noted; it is no test and fails none.
+:bench
+if not exist "%ROOT%\markomi2_bench.exe" goto :eof
+"%ROOT%\markomi2_bench.exe" > "%ROOT%\bench.txt" 2> "%RESULTS%\bench.log"
+if errorlevel 1 goto :bench_failed
+>> "%SUMMARY%" echo BENCH bench.txt
+echo BENCH bench.txt
+goto :eof
+:bench_failed
+>> "%SUMMARY%" echo BENCH did not finish, see results\bench.log
+echo BENCH did not finish
 goto :eof
 
 rem :run_program PROGRAM - every test of one program that the filter selects.
