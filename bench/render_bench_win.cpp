@@ -182,14 +182,14 @@ void goal_line(const char* name, double ratio, double limit, bool measured = tru
 
 // ---- Measuring through a counting measurer -----------------------------------------
 
-// The renderer's measurer (through the process's cache), counting lookups
-// and misses and timing the misses' ink measurements.
 // A line that missed the measurement cache, as it was measured.
 struct MissedLine {
     FontDescription font;
     std::u16string text;
 };
 
+// The renderer's measurer (through the process's cache), counting lookups
+// and misses and timing the misses' ink measurements.
 class CountingMeasurer : public TextMeasurer {
 public:
     int lookups = 0;
@@ -570,7 +570,8 @@ void summary() {
     std::printf("  %-42s %9s %9s  %s\n", "figure", "now", "goal", "verdict");
     for (const Goal& goal : g_goals) {
         char now[32] = "-", limit[32] = "-";
-        if (goal.measured) std::snprintf(now, sizeof now, "%.1fx", goal.ratio);
+        // Two decimals: at one, 3.04 would read "3.0x" beside "<= 3.0x MISSED".
+        if (goal.measured) std::snprintf(now, sizeof now, "%.2fx", goal.ratio);
         if (goal.limit > 0) std::snprintf(limit, sizeof limit, "<= %.1fx", goal.limit);
         std::printf("  %-42s %9s %9s  %s\n", goal.name, now, limit, verdict(goal));
     }
