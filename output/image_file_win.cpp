@@ -51,6 +51,17 @@ std::vector<std::uint8_t> read_bitmap_pixels(HDC dc, HBITMAP bitmap, int width, 
     return pixels;
 }
 
+// The BMP file of packed 32-bit rows (blue, green, red, unused), top row first.
+std::vector<std::uint8_t> bgrx_bmp_bytes(const std::uint8_t* pixels, int width, int height, int dpi) {
+    PixelView view;
+    view.data = pixels;
+    view.width = width;
+    view.height = height;
+    view.row_bytes = packed_row_bytes(width, PixelLayout::kBgrx32);
+    view.layout = PixelLayout::kBgrx32;
+    return bmp_file_bytes(view, dpi);
+}
+
 GdipImagePtr create_argb_bitmap(int width, int height) {
     Gdiplus::GpBitmap* bitmap = nullptr;
     if (width <= 0 || height <= 0 ||
@@ -235,15 +246,7 @@ bool save_stamp_bmp(SettingsSet& set, int slot_index, HWND window, const wchar_t
     if (stamp.bitmap != nullptr && stamp.width > 0 && stamp.height > 0) {
         const std::vector<std::uint8_t> pixels =
             read_bitmap_pixels(memory_dc, stamp.bitmap, stamp.width, stamp.height);
-        if (!pixels.empty()) {
-            PixelView view;
-            view.data = pixels.data();
-            view.width = stamp.width;
-            view.height = stamp.height;
-            view.row_bytes = packed_row_bytes(stamp.width, PixelLayout::kBgrx32);
-            view.layout = PixelLayout::kBgrx32;
-            file = bmp_file_bytes(view);
-        }
+        if (!pixels.empty()) file = bgrx_bmp_bytes(pixels.data(), stamp.width, stamp.height, kImageDpi);
     }
     if (stamp.bitmap != nullptr) DeleteObject(stamp.bitmap);
     DeleteDC(memory_dc);
@@ -264,17 +267,12 @@ StampPng render_stamp_png(SettingsSet& set, int slot_index) {
 }
 
 bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, const wchar_t* path) {
-    if (slot_index < 0 || slot_index >= kSlotCount) return false;
     if (writer != ImageWriter::kPng && writer != ImageWriter::kJpeg) return false;
-    ArgbPicture written;
-    const std::vector<std::uint8_t> file =
-        picture_file_bytes(render_stamp_picture(set, slot_index), writer, &written);
-    if (file.empty()) return false;
-    return replace_file_with_bytes(path, file.data(), file.size());
+    return save_stamp_image_at(set, slot_index, writer, kImageDpi, path);
 }
 
 bool save_stamp_image_at(SettingsSet& set, int slot_index, ImageWriter writer, int dpi,
-                         const wchar_t* path, int* width, int* height) {
+                         const wchar_t* path) {
     if (slot_index < 0 || slot_index >= kSlotCount || dpi < kImageDpi || dpi > kLargestImageDpi) return false;
     if (writer != ImageWriter::kBmp && writer != ImageWriter::kPng && writer != ImageWriter::kJpeg)
         return false;
@@ -288,20 +286,13 @@ bool save_stamp_image_at(SettingsSet& set, int slot_index, ImageWriter writer, i
     if (picture.pixels.empty()) return false;
     std::vector<std::uint8_t> file;
     if (writer == ImageWriter::kBmp) {
-        PixelView view;
-        view.data = reinterpret_cast<const std::uint8_t*>(picture.on_white.data());
-        view.width = picture.width;
-        view.height = picture.bitmap_height;
-        view.row_bytes = packed_row_bytes(picture.width, PixelLayout::kBgrx32);
-        view.layout = PixelLayout::kBgrx32;
-        file = bmp_file_bytes(view, dpi);
+        file = bgrx_bmp_bytes(reinterpret_cast<const std::uint8_t*>(picture.on_white.data()), picture.width,
+                              picture.bitmap_height, dpi);
     } else {
         ArgbPicture written;
         file = picture_file_bytes(picture, writer, &written, dpi);
     }
     if (file.empty()) return false;
-    if (width) *width = picture.width;
-    if (height) *height = writer == ImageWriter::kBmp ? picture.bitmap_height : picture.height;
     return replace_file_with_bytes(path, file.data(), file.size());
 }
 

@@ -52,11 +52,10 @@ bool save_stamp_image(SettingsSet& set, int slot_index, ImageWriter writer, cons
 // (96 to 1200), of the same physical size whatever the resolution, which
 // the file declares. At 96 dpi these are the files of the writers above;
 // at any other resolution the stamp's drawing (the one its metafile, SVG
-// and PDF hold) is filled again at that resolution. `width` and `height`
-// get the picture's size. False for the other writers and when nothing was
-// written.
+// and PDF hold) is filled again at that resolution. False for the other
+// writers and when nothing was written.
 bool save_stamp_image_at(SettingsSet& set, int slot_index, ImageWriter writer, int dpi,
-                         const wchar_t* path, int* width = nullptr, int* height = nullptr);
+                         const wchar_t* path);
 
 // The writer of the dialog's type at `filter_index` (1-based): BMP, PNG,
 // JPEG, the metafile pipeline's EMF file, or that metafile as SVG or PDF. False when the index is

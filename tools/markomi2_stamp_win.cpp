@@ -173,11 +173,6 @@ enum class Saved { kWritten, kNotWritten, kNotReadBack };
 Saved save_image(SettingsSet& set, int slot, ImageWriter writer, int dpi, const std::wstring& path,
                  int* width, int* height) {
     bool written = false;
-    if (dpi != kImageDpi) {
-        written = save_stamp_image_at(set, slot, writer, dpi, path.c_str());
-        if (!written) return Saved::kNotWritten;
-        return image_size(path, writer, width, height) ? Saved::kWritten : Saved::kNotReadBack;
-    }
     switch (writer) {
         case ImageWriter::kSvg:
         case ImageWriter::kPdf: {
@@ -186,9 +181,9 @@ Saved save_image(SettingsSet& set, int slot, ImageWriter writer, int dpi, const 
                                                                                     : Saved::kNotWritten;
         }
         case ImageWriter::kEmf: written = save_stamp_emf(set, slot, path.c_str()); break;
-        case ImageWriter::kBmp: written = save_stamp_bmp(set, slot, nullptr, path.c_str()); break;
+        case ImageWriter::kBmp:
         case ImageWriter::kPng:
-        case ImageWriter::kJpeg: written = save_stamp_image(set, slot, writer, path.c_str()); break;
+        case ImageWriter::kJpeg: written = save_stamp_image_at(set, slot, writer, dpi, path.c_str()); break;
     }
     if (!written) return Saved::kNotWritten;
     return image_size(path, writer, width, height) ? Saved::kWritten : Saved::kNotReadBack;
