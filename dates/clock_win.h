@@ -4,7 +4,8 @@
 
 namespace markomi {
 
-// Today's local date and time now, with its weekday.
-StampDate system_clock_date();
+// The local date and time now, moved on by `days_ahead` whole days (back
+// for a negative number), with the weekday of the day it gives.
+StampDate system_clock_date(int days_ahead = 0);
 
 }  // namespace markomi

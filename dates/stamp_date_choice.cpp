@@ -4,13 +4,9 @@
 #include "dates/date_text.h"
 
 namespace markomi {
-namespace {
-
-bool same_day(const StampDate& a, const StampDate& b) {
+bool same_stamp_day(const StampDate& a, const StampDate& b) {
     return a.year == b.year && a.month == b.month && a.day == b.day;
 }
-
-}  // namespace
 
 StampDate stamp_date_now(const StampDateChoice& choice, const StampDate& clock) {
     if (!choice.pinned) return clock;
@@ -24,7 +20,7 @@ StampDate stamp_date_now(const StampDateChoice& choice, const StampDate& clock) 
 
 StampDateChoice pick_stamp_date(const StampDate& picked, const StampDate& clock) {
     StampDateChoice choice;
-    choice.pinned = !same_day(picked, clock);
+    choice.pinned = !same_stamp_day(picked, clock);
     if (choice.pinned) choice.picked = picked;
     return choice;
 }

@@ -14,6 +14,9 @@ struct StampDateChoice {
     StampDate picked;     // its year, month and day
 };
 
+// Whether two dates fall on the same day (year, month and day alike).
+bool same_stamp_day(const StampDate& a, const StampDate& b);
+
 // The date to stamp now, `clock` being the clock's date and time: the
 // picked day (with the clock's time of day and the picked day's weekday)
 // while one is in force, else the clock's.

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "base/win_handles_win.h"
-
 #include "dates/clock_win.h"
 #include "dates/stamp_date_choice.h"
 #include "settings/settings_record.h"
@@ -38,36 +37,7 @@ int clock_shift_days() {
     return days >= -3660 && days <= 3660 ? static_cast<int>(days) : 0;
 }
 
-StampDate shifted_by_days(const StampDate& date, int days) {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(date.year);
-    st.wMonth = static_cast<WORD>(date.month);
-    st.wDay = static_cast<WORD>(date.day);
-    st.wHour = static_cast<WORD>(date.hour);
-    st.wMinute = static_cast<WORD>(date.minute);
-    st.wSecond = static_cast<WORD>(date.second);
-    FILETIME ft{};
-    if (!SystemTimeToFileTime(&st, &ft)) return date;
-    ULARGE_INTEGER at{};
-    at.LowPart = ft.dwLowDateTime;
-    at.HighPart = ft.dwHighDateTime;
-    at.QuadPart += static_cast<ULONGLONG>(static_cast<LONGLONG>(days) * 864000000000LL);
-    ft.dwLowDateTime = at.LowPart;
-    ft.dwHighDateTime = at.HighPart;
-    if (!FileTimeToSystemTime(&ft, &st)) return date;
-    StampDate shifted = date;
-    shifted.year = st.wYear;
-    shifted.month = st.wMonth;
-    shifted.day = st.wDay;
-    shifted.weekday = st.wDayOfWeek;
-    return shifted;
-}
-
-StampDate clock_now() {
-    if (g_clock) return g_clock();
-    const int days = clock_shift_days();
-    return days == 0 ? system_clock_date() : shifted_by_days(system_clock_date(), days);
-}
+StampDate clock_now() { return g_clock ? g_clock() : system_clock_date(clock_shift_days()); }
 
 }  // namespace
 
@@ -76,8 +46,7 @@ void set_stamp_clock(StampClock clock) { g_clock = clock; }
 bool follow_stamp_date() {
     const StampDate before = g_settings.date;
     g_settings.date = stamp_date_now(g_choice, clock_now());
-    return before.year != g_settings.date.year || before.month != g_settings.date.month ||
-           before.day != g_settings.date.day;
+    return !same_stamp_day(before, g_settings.date);
 }
 
 void pick_stamp_day(const StampDate& picked) {

@@ -12,6 +12,7 @@
 
 #include "app/support/program_driver.h"
 #include "app/support/target_document.h"
+#include "dates/clock_win.h"
 #include "dates/era_table.h"
 #include "output/image_file_win.h"
 #include "render/surfaces_gdiplus.h"
@@ -105,24 +106,7 @@ std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wst
         markomi::MemoryProfile::parse(std::u16string(text.begin(), text.end()));
     markomi::SettingsSet set;
     markomi::load_settings_from(profile, set);
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    FILETIME at{};
-    SystemTimeToFileTime(&now, &at);
-    ULARGE_INTEGER ticks{};
-    ticks.LowPart = at.dwLowDateTime;
-    ticks.HighPart = at.dwHighDateTime;
-    ticks.QuadPart += static_cast<ULONGLONG>(days_ahead) * 864000000000ULL;
-    at.dwLowDateTime = ticks.LowPart;
-    at.dwHighDateTime = ticks.HighPart;
-    FileTimeToSystemTime(&at, &now);
-    set.date.year = now.wYear;
-    set.date.month = now.wMonth;
-    set.date.day = now.wDay;
-    set.date.hour = now.wHour;
-    set.date.minute = now.wMinute;
-    set.date.second = now.wSecond;
-    set.date.weekday = now.wDayOfWeek;
+    set.date = markomi::system_clock_date(days_ahead);
     const bool written =
         markomi::save_stamp_image(set, set.global.active, markomi::ImageWriter::kPng, path.c_str());
     markomi::release_surfaces();
