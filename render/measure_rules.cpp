@@ -126,17 +126,16 @@ InkScan scan_ink_margins(const PixelBuffer& buffer, std::int32_t width, std::int
     return scan_with(read, width, height);
 }
 
+bool bit_buffer_pixel(const BitBuffer& buffer, int x, int y, std::uint32_t* colour) {
+    if (buffer.bits == nullptr || x < 0 || y < 0 || x >= buffer.width || y >= buffer.height) return false;
+    const std::uint8_t byte = buffer.bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(buffer.stride) +
+                                          static_cast<std::size_t>(x >> 3)];
+    *colour = (byte >> (7 - (x & 7))) & 1 ? kBlankPixel : 0u;
+    return true;
+}
+
 InkScan scan_ink_margins(const BitBuffer& buffer, std::int32_t width, std::int32_t height) {
-    auto read = [&buffer](int x, int y, std::uint32_t* colour) {
-        if (buffer.bits == nullptr || x < 0 || y < 0 || x >= buffer.width || y >= buffer.height) {
-            return false;
-        }
-        const std::uint8_t byte =
-            buffer.bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(buffer.stride) +
-                        static_cast<std::size_t>(x >> 3)];
-        *colour = (byte >> (7 - (x & 7))) & 1 ? kBlankPixel : 0u;
-        return true;
-    };
+    auto read = [&buffer](int x, int y, std::uint32_t* colour) { return bit_buffer_pixel(buffer, x, y, colour); };
     return scan_with(read, width, height);
 }
 

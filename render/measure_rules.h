@@ -76,6 +76,10 @@ struct BitBuffer {
     int stride = 0;
 };
 
+// The pixel at (x, y) of a 1-bit surface as a COLORREF (kBlankPixel or
+// black); false for a point outside it, which counts as ink.
+bool bit_buffer_pixel(const BitBuffer& buffer, int x, int y, std::uint32_t* colour);
+
 // ---- Ink scan ---------------------------------------------------------------
 
 // Blank rows and columns around the ink of a rendered line. Scan position

@@ -82,15 +82,9 @@ PixelReader surface_reader(const MonochromeSurface& surface) {
             return true;
         };
     }
-    GdiFlush();  // GDI may still hold drawing for the DIB section
-    const std::uint8_t* bits = surface.bits;
-    int width = surface.width, height = surface.height, stride = surface.stride;
-    return [bits, width, height, stride](int x, int y, std::uint32_t* colour) {
-        if (x < 0 || y < 0 || x >= width || y >= height) return false;
-        std::uint8_t byte = bits[static_cast<std::size_t>(y) * stride + (x >> 3)];
-        *colour = (byte >> (7 - (x & 7))) & 1 ? 0xFFFFFFu : 0u;
-        return true;
-    };
+    BitBuffer bits;
+    surface_bits(surface, &bits);
+    return [bits](int x, int y, std::uint32_t* colour) { return bit_buffer_pixel(bits, x, y, colour); };
 }
 
 bool surface_bits(const MonochromeSurface& surface, BitBuffer* bits) {
