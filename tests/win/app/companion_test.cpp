@@ -108,6 +108,15 @@ TEST_F(Companion, DpiMakesFinerRasterFilesOfTheSameSize) {
     CompanionRun vector = run_companion(ini_arg() + L" --dpi 300 --out \"" + dir_.file(L"x.emf") + L"\"");
     EXPECT_EQ(vector.code, 2u);
     EXPECT_FALSE(t::file_exists(dir_.file(L"x.emf")));
+    // A read-only target is refused and keeps its bytes: the fine files go
+    // through the same staging file as every writer.
+    const std::wstring kept = dir_.file(L"fine.png");
+    const std::vector<unsigned char> before = t::read_bytes(kept);
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY);
+    CompanionRun refused = run_companion(ini_arg() + L" --slot 4 --dpi 600 --out \"" + kept + L"\"");
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(refused.code, 1u);
+    EXPECT_EQ(t::read_bytes(kept), before);
 }
 
 TEST_F(Companion, PutsTheStampOnTheClipboard) {
