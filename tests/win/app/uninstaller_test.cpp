@@ -265,7 +265,8 @@ TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
     ASSERT_NE(window, nullptr);
     HWND cancel = GetDlgItem(window, 204);
     HWND execute_button = GetDlgItem(window, 205);
-    EXPECT_EQ(focus_of(window), cancel);
+    // The window shows a moment before its first button takes the focus.
+    EXPECT_EQ(t::wait_for_window([&] { return focus_of(window) == cancel ? cancel : nullptr; }, 100), cancel);
     // Tab, Up and Down pass the focus between the two buttons.
     DWORD_PTR result;
     SendMessageTimeoutW(cancel, WM_KEYDOWN, VK_TAB, 1, SMTO_NORMAL, 2000, &result);
