@@ -2,6 +2,7 @@
 #   foo.cpp            portable core (no <windows.h>)
 #   foo_win.cpp        Windows glue (user32, GDI, registry, profile API, shell)
 #   foo_gdiplus.cpp    GDI+ glue
+#   foo_qpdf.cpp       qpdf glue, linked into the companion alone
 set(MARKOMI2_SUBSYSTEMS base app settings dates render output ui diag uninstaller)
 
 function(markomi2_core_sources out)
@@ -9,7 +10,7 @@ function(markomi2_core_sources out)
   foreach(dir ${MARKOMI2_SUBSYSTEMS})
     file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
     foreach(f ${files})
-      if(NOT f MATCHES "_(win|gdiplus)\\.cpp$")
+      if(NOT f MATCHES "_(win|gdiplus|qpdf)\\.cpp$")
         list(APPEND result ${f})
       endif()
     endforeach()

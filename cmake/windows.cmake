@@ -43,6 +43,26 @@ endif()
 if(EXISTS "${CMAKE_SOURCE_DIR}/tools/markomi2_stamp_win.cpp")
   add_executable(Markomi2Stamp tools/markomi2_stamp_win.cpp)
   target_link_libraries(Markomi2Stamp PRIVATE markomi2_glue)
+  # Stamping PDF documents needs qpdf, libjpeg and zlib, built as static
+  # libraries into one folder (scripts/lib/pdf_library.sh does it from
+  # Debian's sources). Without them the companion says it cannot stamp PDFs.
+  set(MARKOMI2_PDF_PREFIX "" CACHE PATH "Folder with include/ and lib/ of static qpdf, libjpeg and zlib")
+  if(MARKOMI2_PDF_PREFIX)
+    file(GLOB QPDF_GLUE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/output/*_qpdf.cpp")
+    target_sources(Markomi2Stamp PRIVATE ${QPDF_GLUE_SOURCES})
+    target_include_directories(Markomi2Stamp SYSTEM PRIVATE "${MARKOMI2_PDF_PREFIX}/include")
+    # POINTERHOLDER_TRANSITION=4: qpdf's headers without the old PointerHolder.
+    target_compile_definitions(Markomi2Stamp PRIVATE MARKOMI2_PDF_STAMPING=1 POINTERHOLDER_TRANSITION=4)
+    # Static archives only (libz.a before mingw's libz.dll.a); the prefix is
+    # searched as it is, not under the cross root.
+    find_library(MARKOMI2_QPDF_LIB NAMES libqpdf.a qpdf PATHS "${MARKOMI2_PDF_PREFIX}/lib"
+                 NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    find_library(MARKOMI2_JPEG_LIB NAMES libjpeg.a jpeg-static jpeg PATHS "${MARKOMI2_PDF_PREFIX}/lib"
+                 NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    find_library(MARKOMI2_ZLIB NAMES libz.a zlibstatic z zlib HINTS "${MARKOMI2_PDF_PREFIX}/lib" REQUIRED)
+    target_link_libraries(Markomi2Stamp PRIVATE ${MARKOMI2_QPDF_LIB} ${MARKOMI2_JPEG_LIB} ${MARKOMI2_ZLIB}
+                          advapi32)
+  endif()
   if(MINGW)
     target_link_options(Markomi2Stamp PRIVATE -municode)
   endif()
@@ -327,4 +347,12 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
                    $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
   set_tests_properties(reader.vector_files PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                        SKIP_RETURN_CODE 77)
+  # PDF documents of other writers, stamped by the companion and read back.
+  if(MARKOMI2_PDF_PREFIX)
+    add_test(NAME reader.pdf_stamping
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_stamping.sh
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+    set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
+                         SKIP_RETURN_CODE 77)
+  endif()
 endif()

@@ -47,6 +47,8 @@ std::optional<StampDate> parse_iso_date(std::u16string_view text) {
 
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     CompanionArgs a;
+    const char16_t* pdf_only = nullptr;  // the first option that only a PDF stamping takes
+    bool margin_given = false;
     for (const std::u16string& word : argv) {
         if (word == u"--help" || word == u"-h" || word == u"/?" || word == u"-?") a.help = true;
         if (word == u"--version") a.version = true;
@@ -64,6 +66,37 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             a.clipboard = true;
         } else if (opt == u"--diagnose") {
             a.diagnose = true;
+        } else if (opt == u"--allow-signed") {
+            a.allow_signed = true;
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+        } else if (opt == u"--stamp-onto" || opt == u"--page" || opt == u"--at" || opt == u"--margin") {
+            if (!has_value) return fail(opt + u" needs a value / 値がありません");
+            const std::u16string& v = value();
+            if (opt == u"--stamp-onto") {
+                if (v.empty()) return fail(u"--stamp-onto needs a file name / ファイル名がありません");
+                a.stamp_onto = v;
+                continue;
+            }
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+            if (opt == u"--page") {
+                const std::optional<PdfPageChoice> pages = parse_pdf_pages(v);
+                if (!pages)
+                    return fail(u"--page takes first, last, all or page numbers like 1,3 / --page は first・last・all か 1,3 のようなページ番号");
+                a.pages = *pages;
+            } else if (opt == u"--at") {
+                const std::optional<PdfPosition> at = parse_pdf_position(v);
+                if (!at)
+                    return fail(u"--at takes top-left, top, top-right, left, centre, right, bottom-left, bottom, bottom-right or X,Y in mm / --at は位置の名前か X,Y(mm)");
+                a.position.anchor = at->anchor;
+                a.position.x_mm = at->x_mm;
+                a.position.y_mm = at->y_mm;
+            } else {
+                const std::optional<double> margin = parse_millimetres(v);
+                if (!margin || *margin > 1000)
+                    return fail(u"--margin takes millimetres from 0 to 1000 / --margin は 0 から 1000 (mm)");
+                a.position.margin_mm = *margin;
+                margin_given = true;
+            }
         } else if (opt == u"--ini" || opt == u"--slot" || opt == u"--date" || opt == u"--format" ||
                    opt == u"--out" || opt == u"--dpi") {
             if (!has_value) return fail(opt + u" needs a value / 値がありません");
@@ -94,6 +127,20 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             return fail(u"unknown argument / 不明な引数: " + opt);
         }
     }
+    if (a.stamp_onto) {
+        if (!a.out) return fail(u"--stamp-onto needs --out FILE.pdf / --stamp-onto には --out が必要");
+        const std::u16string& out = *a.out;
+        const bool pdf = out.size() >= 4 && out[out.size() - 4] == u'.' &&
+                         (out[out.size() - 3] | 0x20) == u'p' && (out[out.size() - 2] | 0x20) == u'd' &&
+                         (out[out.size() - 1] | 0x20) == u'f';
+        if (!pdf) return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+        if (a.clipboard || a.diagnose || a.dpi || a.format)
+            return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --page, --at, --margin and --allow-signed / --stamp-onto と一緒に使えない引数があります");
+        if (margin_given && a.position.anchor == PdfAnchor::kPoint)
+            return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
+    } else if (pdf_only) {
+        return fail(std::u16string(pdf_only) + u" is for --stamp-onto / " + pdf_only + u" は --stamp-onto と一緒に");
+    }
     if (int{a.clipboard} + int{a.out.has_value()} + int{a.diagnose} != 1)
         return fail(u"give exactly one of --out FILE, --clipboard and --diagnose / --out と --clipboard と --diagnose のどれか一つを指定");
     if (a.dpi && !a.out)
@@ -109,17 +156,30 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
 std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf --out 出力.pdf\n"
+           u"                      [--page first|last|all|N[,M...]] [--at 位置|X,Y] [--margin mm] [--allow-signed]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
            u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
+           u"  --stamp-onto: PDF の各ページに日付印を重ねた写しを --out に書きます(元のファイルは変えません)。\n"
+           u"    --page 既定 first。--at 既定 top-right (top-left top left centre right bottom-left bottom\n"
+           u"    bottom-right、または見えるページの左上から印の中心までの X,Y mm)。--margin 既定 10 mm。\n"
+           u"    電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
            u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf\n"
+           u"                     [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
            u"  --dpi: makes BMP, PNG and JPG at that resolution and the same size, for printing (96 if absent).\n"
+           u"  --stamp-onto: writes a copy of the PDF with the stamp on its pages to --out (the input is kept).\n"
+           u"    --page: first by default. --at: top-right by default (top-left top left centre right\n"
+           u"    bottom-left bottom bottom-right, or X,Y in mm of the stamp's centre from the visible page's\n"
+           u"    top-left corner). --margin: 10 mm by default. A digitally signed PDF only with --allow-signed\n"
+           u"    (its signature no longer covers the document).\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";
 }

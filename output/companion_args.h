@@ -2,12 +2,15 @@
 // The command line of the console companion Markomi2Stamp:
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
 //                 [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
+//   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf
+//                 [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "output/pdf_placement.h"
 #include "settings/settings_record.h"
 
 namespace markomi {
@@ -20,6 +23,11 @@ struct CompanionArgs {
     std::optional<std::u16string> out;   // image file to write
     std::optional<int> dpi;              // BMP, PNG and JPG files: 96 to 1200; 96 when absent
     bool clipboard = false;
+    // Stamping a PDF document: the file read, never changed; --out names the copy.
+    std::optional<std::u16string> stamp_onto;
+    PdfPageChoice pages;                 // the first page when absent
+    PdfPosition position;                // top right, 10 mm in, when absent
+    bool allow_signed = false;           // stamp a signed document, which voids its signature
     bool diagnose = false;               // report what this system does with every output
     bool help = false;                   // print the usage and do nothing else
     bool version = false;                // print the version and do nothing else

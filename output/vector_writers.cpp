@@ -94,12 +94,14 @@ std::string write_svg(const VectorDrawing& drawing) {
     return s;
 }
 
-std::string write_pdf(const VectorDrawing& drawing) {
-    const double width_pt = (drawing.frame.right - drawing.frame.left) / 100.0 * kPointsPerMm;
-    const double height_pt = (drawing.frame.bottom - drawing.frame.top) / 100.0 * kPointsPerMm;
-    // Device units onto the page: scaled to the frame, y turned upwards.
-    const double sx = drawing.view_width > 0 ? width_pt / drawing.view_width : 1;
-    const double sy = drawing.view_height > 0 ? height_pt / drawing.view_height : 1;
+std::string pdf_drawing_content(const VectorDrawing& drawing, double* width_pt, double* height_pt) {
+    const double w = (drawing.frame.right - drawing.frame.left) / 100.0 * kPointsPerMm;
+    const double h = (drawing.frame.bottom - drawing.frame.top) / 100.0 * kPointsPerMm;
+    if (width_pt) *width_pt = w;
+    if (height_pt) *height_pt = h;
+    // Device units onto [0 0 w h]: scaled to the frame, y turned upwards.
+    const double sx = drawing.view_width > 0 ? w / drawing.view_width : 1;
+    const double sy = drawing.view_height > 0 ? h / drawing.view_height : 1;
     std::string content = vector_number(sx, 6) + " 0 0 " + vector_number(-sy, 6) + " " +
                           vector_number(-drawing.view_x * sx, 4) + " " +
                           vector_number((drawing.view_y + drawing.view_height) * sy, 4) + " cm\n";
@@ -128,7 +130,12 @@ std::string write_pdf(const VectorDrawing& drawing) {
         else if (p.fill) content += std::string("f") + star + "\n";
         else content += "S\n";
     }
+    return content;
+}
 
+std::string write_pdf(const VectorDrawing& drawing) {
+    double width_pt = 0, height_pt = 0;
+    const std::string content = pdf_drawing_content(drawing, &width_pt, &height_pt);
     const std::string box = "0 0 " + vector_number(width_pt) + " " + vector_number(height_pt);
     const std::vector<std::string> objects = {
         "<< /Type /Catalog /Pages 2 0 R >>",

@@ -16,6 +16,11 @@ std::string write_svg(const VectorDrawing& drawing);
 // stream whose `cm` maps the device units onto the page with y upwards.
 std::string write_pdf(const VectorDrawing& drawing);
 
+// The drawing as PDF content that fills [0 0 width_pt height_pt] with y
+// upwards, at the frame's physical size: the page of write_pdf, or the form
+// that a stamp on another document's page is drawn from.
+std::string pdf_drawing_content(const VectorDrawing& drawing, double* width_pt, double* height_pt);
+
 // A number in plain decimal (no exponent, at most `decimals` places,
 // trailing zeros dropped), whatever the C locale says about the point.
 std::string vector_number(double value, int decimals = 3);

@@ -25,8 +25,13 @@
 #include "output/image_file_win.h"
 #include "output/image_resolution.h"
 #include "output/metafile_output_win.h"
+#ifdef MARKOMI2_PDF_STAMPING
+#include "output/pdf_stamp_qpdf.h"
+#endif
 #include "output/stamp_canvas.h"
 #include "output/vector_output_win.h"
+#include "output/vector_paths.h"
+#include "output/vector_writers.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "resources/resource.h"
 #include "render/row_fit.h"
@@ -213,6 +218,62 @@ int write_result(const std::u16string& json) {
     return 0;
 }
 
+#ifdef MARKOMI2_PDF_STAMPING
+std::u16string mm_text(double mm) { return ascii_to_u16(vector_number(mm, 1)); }
+
+// The slot's stamp onto pages of a PDF document. One JSON line on success,
+// as the image outputs give; on a refusal the reason on standard error and
+// its name as JSON on standard output, for the program, and nothing written.
+int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
+    VectorDrawing drawing;
+    if (!capture_stamp_drawing(set, slot, &drawing)) {
+        write_error(u"error: the stamp could not be drawn / 日付印を描けません\n");
+        return 1;
+    }
+    PdfStampJob job;
+    job.input = extended_length_path(full_path(to_wide(*args.stamp_onto)));
+    job.output = extended_length_path(full_path(to_wide(*args.out)));
+    job.form = pdf_drawing_content(drawing, &job.width_pt, &job.height_pt);
+    job.pages = args.pages;
+    job.position = args.position;
+    job.allow_signed = args.allow_signed;
+    const PdfStampResult result = stamp_pdf_file(job);
+    if (result.refusal != PdfRefusal::kNone) {
+        write_error(u"error: " + *args.stamp_onto + u": " + pdf_refusal_bilingual(result) + u"\n");
+        write_text(STD_OUTPUT_HANDLE, u"{\"refused\":" + json_string(pdf_refusal_name(result.refusal)) +
+                                          u",\"page\":" + decimal_text(result.bad_page) + u",\"page_count\":" +
+                                          decimal_text(result.page_count) + u"}\n");
+        return 1;
+    }
+    std::u16string pages, placements, warnings;
+    for (const PdfPagePlaced& p : result.placed) {
+        if (!pages.empty()) pages += u",", placements += u",";
+        pages += decimal_text(p.page);
+        placements += u"{\"page\":" + decimal_text(p.page) + u",\"x_mm\":" + mm_text(p.placement.centre_x_mm) +
+                      u",\"y_mm\":" + mm_text(p.placement.centre_y_mm) + u"}";
+    }
+    for (const std::string& w : result.warnings) warnings += (warnings.empty() ? u"" : u",") + json_string(utf8_to_u16(w));
+    if (result.was_signed)
+        warnings += (warnings.empty() ? u"" : u",") +
+                    json_string(u"the signature no longer covers the document / 電子署名は文書全体を証明しなくなりました");
+    const SlotSettings& s = set.slots[static_cast<std::size_t>(slot)];
+    return write_result(u"{\"slot\":" + decimal_text(slot + 1) + u",\"design\":" +
+                        json_string(companion_design_name(slot)) + u",\"input\":" + json_string(*args.stamp_onto) +
+                        u",\"output\":" + json_string(*args.out) + u",\"format\":\"PDF\",\"page_count\":" +
+                        decimal_text(result.page_count) + u",\"pages\":[" + pages + u"],\"placements\":[" +
+                        placements + u"],\"width_mm\":" + mm_text(job.width_pt * 25.4 / 72) + u",\"height_mm\":" +
+                        mm_text(job.height_pt * 25.4 / 72) + u",\"date\":" +
+                        json_string(slot_date_text(s, set.date, g_era_table)) + u",\"warnings\":[" + warnings +
+                        u"]}\n");
+}
+
+#else
+int stamp_onto_pdf(const CompanionArgs&, SettingsSet&, int) {
+    write_error(u"error: this copy was built without the PDF library / この版は PDF への捺印に対応していません\n");
+    return 1;
+}
+#endif
+
 int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
     SettingsSet& set = g_settings;
     std::wstring ini = args.ini ? full_path(to_wide(*args.ini)) : user_settings_file();
@@ -231,6 +292,7 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
                                            static_cast<int>(gdiplus_startup)) +
                             u"\n");
     const int slot = args.slot ? args.slot - 1 : set.global.active;
+    if (args.stamp_onto) return stamp_onto_pdf(args, set, slot);
 
     std::u16string target;
     std::u16string format;

@@ -36,6 +36,13 @@ required_packages=(
     "qpdf:/usr/bin/qpdf"
     "poppler-utils:/usr/bin/pdftoppm"
     "librsvg2-bin:/usr/bin/rsvg-convert"
+    # The PDF library's sources come from Debian (dpkg-source unpacks them);
+    # zlib for mingw-w64 is Debian's own.
+    "dpkg-dev:/usr/bin/dpkg-source"
+    "libz-mingw-w64-dev:/usr/x86_64-w64-mingw32/lib/libz.a"
+    # Writers of the PDF documents the stamp is put onto.
+    "libreoffice-writer:/usr/bin/lowriter"
+    "ghostscript:/usr/bin/gs"
 )
 
 ensure_packages() {
@@ -76,8 +83,9 @@ build_native_asan() {
 }
 
 configure_win() {
+    build_pdf_library
     cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DMARKOMI2_PDF_PREFIX="$pdf_prefix" >/dev/null \
         || die "configuring the Windows tree failed"
 }
 
@@ -102,3 +110,6 @@ build_win() {
     if [ -f "$root/build/win/bin/Markomi2.chm" ]; then cp "$root/build/win/bin/Markomi2.chm" "$root/dist/"; fi
     say "programs in dist/: $(cd "$root/dist" && ls ./Markomi2*.exe ./Markomi2.chm 2>/dev/null | tr '\n' ' ')"
 }
+
+# shellcheck source=scripts/lib/pdf_library.sh
+source "$root/scripts/lib/pdf_library.sh"

@@ -69,12 +69,42 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--dpi", u"3OO", u"--out", u"x.png"},
         {u"--dpi", u"-300", u"--out", u"x.png"},
         {u"--dpi", u"300", u"--clipboard"},
+        // Stamping a PDF: a PDF copy, and the page options only with it.
+        {u"--stamp-onto", u"a.pdf"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.png"},
+        {u"--stamp-onto", u"a.pdf", u"--clipboard"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--dpi", u"300"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--page", u"0"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"upper-right"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"10,10", u"--margin", u"5"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"-5"},
+        {u"--out", u"b.pdf", u"--page", u"all"},
+        {u"--out", u"b.pdf", u"--allow-signed"},
     };
     for (const auto& argv : bad) {
         CompanionParse p = parse(argv);
         EXPECT_FALSE(p.args) << argv.size();
         EXPECT_FALSE(p.error.empty());
     }
+}
+
+TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
+    CompanionParse p = parse({u"--margin", u"7.5", u"--stamp-onto", u"受付.pdf", u"--out", u"受付_捺印.PDF",
+                              u"--page", u"2,5", u"--at", u"bottom-left", u"--allow-signed"});
+    ASSERT_TRUE(p.args) << std::string(p.error.begin(), p.error.end());
+    EXPECT_EQ(*p.args->stamp_onto, u"受付.pdf");
+    EXPECT_EQ(p.args->pages.kind, PdfPageChoice::kList);
+    EXPECT_EQ(p.args->pages.pages, (std::vector<int>{2, 5}));
+    EXPECT_EQ(p.args->position.anchor, PdfAnchor::kBottomLeft);
+    EXPECT_DOUBLE_EQ(p.args->position.margin_mm, 7.5);  // given before --at, still kept
+    EXPECT_TRUE(p.args->allow_signed);
+
+    CompanionParse defaults = parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"});
+    ASSERT_TRUE(defaults.args);
+    EXPECT_EQ(defaults.args->pages.kind, PdfPageChoice::kFirst);
+    EXPECT_EQ(defaults.args->position.anchor, PdfAnchor::kTopRight);
+    EXPECT_DOUBLE_EQ(defaults.args->position.margin_mm, 10);
+    EXPECT_FALSE(defaults.args->allow_signed);
 }
 
 TEST(CompanionArgs, DatesFollowTheCalendar) {

@@ -1,0 +1,68 @@
+#pragma once
+// Where a stamp goes on a PDF page: the page as the user sees it (the crop
+// box within the media box, turned by /Rotate), a corner, edge or the centre
+// of it with a margin, or a point given in millimetres from its top-left
+// corner; and the matrix that draws the stamp's form, upright, there.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace markomi {
+
+struct PdfBox {
+    double left = 0, bottom = 0, right = 0, top = 0;  // default user space, points
+};
+
+struct PdfPageGeometry {
+    PdfBox media;
+    std::optional<PdfBox> crop;
+    int rotate = 0;          // /Rotate as the file gives it (any multiple of 90)
+    double user_unit = 1;    // /UserUnit: points per user space unit
+};
+
+// The nine places of the position grid, or a centre given in millimetres.
+enum class PdfAnchor {
+    kTopLeft, kTop, kTopRight,
+    kLeft, kCentre, kRight,
+    kBottomLeft, kBottom, kBottomRight,
+    kPoint,
+};
+
+struct PdfPosition {
+    PdfAnchor anchor = PdfAnchor::kTopRight;
+    double x_mm = 0, y_mm = 0;  // kPoint: the stamp's centre from the visible top-left
+    double margin_mm = 10;      // the anchors: from the visible edges
+};
+
+struct PdfPlacement {
+    bool ok = false;
+    double matrix[6] = {1, 0, 0, 1, 0, 0};  // the `cm` for a form whose BBox is [0 0 w h]
+    double centre_x_mm = 0, centre_y_mm = 0;  // the stamp's centre on the visible page
+    double page_width_mm = 0, page_height_mm = 0;
+};
+
+// Places a stamp of `width_pt` x `height_pt` points on the page. Not ok when
+// the page has no area or the stamp's centre would fall outside it.
+PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
+                                 const PdfPosition& position);
+
+// "top-right", "top", ..., "centre" (or "center"), or "X,Y" in millimetres.
+std::optional<PdfPosition> parse_pdf_position(std::u16string_view text);
+
+// Which pages: "first", "last", "all" or "N[,M...]" (1-based).
+struct PdfPageChoice {
+    enum Kind { kFirst, kLast, kAll, kList } kind = kFirst;
+    std::vector<int> pages;  // kList, as given
+};
+std::optional<PdfPageChoice> parse_pdf_pages(std::u16string_view text);
+
+// The 1-based pages of a document of `page_count` pages, ascending and each
+// once; `missing` receives the first listed page the document lacks (0 when
+// none), in which case the result is empty.
+std::vector<int> chosen_pages(const PdfPageChoice& choice, int page_count, int* missing);
+
+// A decimal number of millimetres ("12", "7.5"); nullopt for anything else.
+std::optional<double> parse_millimetres(std::u16string_view text);
+
+}  // namespace markomi

@@ -1,0 +1,223 @@
+#include "output/pdf_stamp_qpdf.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+#include "base/safe_file_win.h"
+#include "output/vector_writers.h"
+
+namespace markomi {
+namespace {
+
+// Closes a stdio file on every path; close() reports whether the last
+// buffered bytes reached the file.
+class StdioFile {
+public:
+    StdioFile(const std::wstring& path, const wchar_t* mode) : file_(_wfopen(path.c_str(), mode)) {}
+    ~StdioFile() {
+        if (file_) std::fclose(file_);
+    }
+    StdioFile(const StdioFile&) = delete;
+    StdioFile& operator=(const StdioFile&) = delete;
+    FILE* get() const { return file_; }
+    bool close() {
+        FILE* f = file_;
+        file_ = nullptr;
+        return f && std::fclose(f) == 0;
+    }
+
+private:
+    FILE* file_;
+};
+
+// A PDF header in the first kilobyte, where readers look for it.
+bool has_pdf_header(FILE* file) {
+    char head[1024];
+    const std::size_t n = std::fread(head, 1, sizeof head, file);
+    std::rewind(file);
+    for (std::size_t i = 0; i + 5 <= n; ++i)
+        if (std::memcmp(head + i, "%PDF-", 5) == 0) return true;
+    return false;
+}
+
+// Whether two paths name one file: the volume and the file index, so that
+// another spelling, a short name or a link to it count too.
+bool same_file(const std::wstring& a, const std::wstring& b) {
+    auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
+        HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        const bool ok = GetFileInformationByHandle(h, info) != 0;
+        CloseHandle(h);
+        return ok;
+    };
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!identity(a, &x) || !identity(b, &y)) return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
+// A signature field that holds a signature value.
+bool carries_signature(QPDF& pdf) {
+    QPDFAcroFormDocumentHelper forms(pdf);
+    if (!forms.hasAcroForm()) return false;
+    for (QPDFFormFieldObjectHelper& field : forms.getFormFields())
+        if (field.getFieldType() == "/Sig" && field.getValue().isDictionary()) return true;
+    return false;
+}
+
+PdfBox box_of(QPDFObjectHandle array) {
+    PdfBox box;
+    if (!array.isRectangle()) return box;
+    const QPDFObjectHandle::Rectangle r = array.getArrayAsRectangle();
+    box.left = r.llx;
+    box.bottom = r.lly;
+    box.right = r.urx;
+    box.top = r.ury;
+    return box;
+}
+
+PdfPageGeometry geometry_of(QPDFPageObjectHelper& page) {
+    PdfPageGeometry g;
+    g.media = box_of(page.getMediaBox());
+    QPDFObjectHandle crop = page.getAttribute("/CropBox", false);
+    if (crop.isRectangle()) g.crop = box_of(crop);
+    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
+    if (rotate.isInteger()) g.rotate = rotate.getIntValueAsInt();
+    QPDFObjectHandle unit = page.getObjectHandle().getKey("/UserUnit");
+    if (unit.isNumber() && unit.getNumericValue() > 0) g.user_unit = unit.getNumericValue();
+    return g;
+}
+
+// The page's own resources, with an /XObject dictionary of its own that
+// names the stamp's form; resources or XObject dictionaries that other pages
+// share (or inherit) are copied first, not changed. The name is new to the page.
+std::string name_form_on_page(QPDFPageObjectHelper& page, QPDFObjectHandle form) {
+    QPDFObjectHandle page_object = page.getObjectHandle();
+    QPDFObjectHandle resources = page.getAttribute("/Resources", true);
+    resources = resources.isDictionary() ? resources.shallowCopy() : QPDFObjectHandle::newDictionary();
+    QPDFObjectHandle xobjects = resources.getKey("/XObject");
+    xobjects = xobjects.isDictionary() ? xobjects.shallowCopy() : QPDFObjectHandle::newDictionary();
+    resources.replaceKey("/XObject", xobjects);
+    page_object.replaceKey("/Resources", resources);
+    int suffix = 1;
+    const std::string name = resources.getUniqueResourceName("/Markomi2Stamp", suffix);
+    xobjects.replaceKey(name, form);
+    return name;
+}
+
+std::string matrix_text(const double m[6]) {
+    std::string s;
+    for (int i = 0; i < 6; ++i) s += vector_number(m[i], 6) + " ";
+    return s + "cm";
+}
+
+PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
+    PdfStampResult r;
+    r.refusal = why;
+    r.detail = std::move(detail);
+    return r;
+}
+
+PdfStampResult stamp_document(QPDF& pdf, FILE* input, const PdfStampJob& job) {
+    pdf.setSuppressWarnings(true);
+    try {
+        pdf.processFile("PDF", input, false, "");
+    } catch (QPDFExc& e) {
+        if (e.getErrorCode() == qpdf_e_password) return refused(PdfRefusal::kPassword);
+        return refused(PdfRefusal::kUnreadable, e.getMessageDetail());
+    }
+    PdfStampResult result;
+    if (pdf.isEncrypted() && !pdf.allowModifyOther()) return refused(PdfRefusal::kForbidsChanges);
+    result.was_signed = carries_signature(pdf);
+    if (result.was_signed && !job.allow_signed) return refused(PdfRefusal::kSigned);
+
+    QPDFPageDocumentHelper document(pdf);
+    std::vector<QPDFPageObjectHelper> pages = document.getAllPages();
+    result.page_count = static_cast<int>(pages.size());
+    int missing = 0;
+    const std::vector<int> chosen = chosen_pages(job.pages, result.page_count, &missing);
+    if (missing) {
+        result.refusal = PdfRefusal::kNoSuchPage;
+        result.bad_page = missing;
+        return result;
+    }
+    for (int number : chosen) {
+        PdfPagePlaced placed;
+        placed.page = number;
+        placed.placement = place_stamp_on_page(geometry_of(pages[static_cast<std::size_t>(number - 1)]),
+                                               job.width_pt, job.height_pt, job.position);
+        if (!placed.placement.ok) {
+            result.refusal = PdfRefusal::kOffPage;
+            result.bad_page = number;
+            return result;
+        }
+        result.placed.push_back(placed);
+    }
+
+    // One form for every page; one shared opening "q" before each page's own content.
+    QPDFObjectHandle form = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, job.form));
+    QPDFObjectHandle form_dict = form.getDict();
+    form_dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+    form_dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+    form_dict.replaceKey("/BBox", QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(
+                                      0, 0, job.width_pt, job.height_pt)));
+    form_dict.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
+    QPDFObjectHandle opening = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, "q\n"));
+    for (const PdfPagePlaced& placed : result.placed) {
+        QPDFPageObjectHelper& page = pages[static_cast<std::size_t>(placed.page - 1)];
+        const std::string name = name_form_on_page(page, form);
+        page.addPageContents(opening, true);
+        page.addPageContents(QPDFObjectHandle::newStream(
+                                 &pdf, "\nQ\nq " + matrix_text(placed.placement.matrix) + " " + name + " Do Q\n"),
+                             false);
+    }
+
+    const bool staged = write_file_through_staging(job.output, [&](const wchar_t* staging) {
+        StdioFile out(staging, L"wb");
+        if (!out.get()) return false;
+        try {
+            QPDFWriter writer(pdf);
+            writer.setOutputFile("stamped PDF", out.get(), false);
+            if (pdf.isLinearized()) writer.setLinearization(true);
+            writer.write();
+        } catch (std::exception&) {
+            return false;
+        }
+        return out.close();
+    });
+    if (!staged) {
+        PdfStampResult failed = refused(PdfRefusal::kNotWritten);
+        failed.page_count = result.page_count;
+        return failed;
+    }
+    for (QPDFExc& w : pdf.getWarnings()) result.warnings.push_back(w.getMessageDetail());
+    return result;
+}
+
+}  // namespace
+
+PdfStampResult stamp_pdf_file(const PdfStampJob& job) {
+    StdioFile input(job.input, L"rb");
+    if (!input.get()) return refused(PdfRefusal::kUnreadable);
+    if (!has_pdf_header(input.get())) return refused(PdfRefusal::kNotPdf);
+    if (same_file(job.input, final_target_path(job.output))) return refused(PdfRefusal::kSameFile);
+    try {
+        QPDF pdf;
+        return stamp_document(pdf, input.get(), job);
+    } catch (std::exception& e) {
+        // Damage qpdf could not work round while reading the pages.
+        return refused(PdfRefusal::kUnreadable, e.what());
+    }
+}
+
+}  // namespace markomi

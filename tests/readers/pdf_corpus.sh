@@ -1,0 +1,151 @@
+# Makes the PDF documents the stamp is put onto, each by a writer nobody
+# here wrote: LibreOffice (a two-page Writer letter in Japanese with a link
+# and headings; a landscape Calc sheet), Ghostscript's pdfwrite (PDF 1.5
+# with object and cross-reference streams), cairo through rsvg-convert, and
+# qpdf's transformations of those; then the damaged, encrypted, signed and
+# not-a-PDF files the companion must refuse or recover.
+#   make_pdf_corpus FOLDER     (sourced; uses $root and fail from reader_common.sh)
+# shellcheck shell=bash
+
+write_corpus_sources() {
+    local folder=$1
+    cat >"$folder/letter.fodt" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+  xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+  xmlns:xlink="http://www.w3.org/1999/xlink" xmlns:dc="http://purl.org/dc/elements/1.1/"
+  office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.text">
+ <office:meta><dc:title>請求書 令和7年5月分</dc:title></office:meta>
+ <office:automatic-styles>
+  <style:style style:name="P1" style:family="paragraph"><style:text-properties fo:font-size="12pt" style:font-name-asian="IPAMincho"/></style:style>
+  <style:style style:name="P2" style:family="paragraph" style:parent-style-name="P1"><style:paragraph-properties fo:break-before="page"/></style:style>
+ </office:automatic-styles>
+ <office:body><office:text>
+  <text:h text:outline-level="1">請求書</text:h>
+  <text:p text:style-name="P1">株式会社まるこみ商事　総務部　御中</text:p>
+  <text:p text:style-name="P1">下記のとおりご請求申し上げます。お支払期限は令和7年6月30日です。</text:p>
+  <text:p text:style-name="P1">詳細は <text:a xlink:type="simple" xlink:href="https://example.jp/invoice/2025-05">https://example.jp/invoice/2025-05</text:a> をご覧ください。</text:p>
+  <text:h text:outline-level="1" text:style-name="P2">明細</text:h>
+  <text:p text:style-name="P1">日付印の用紙　500枚　12,000円</text:p>
+  <text:p text:style-name="P1">朱肉　2個　1,600円</text:p>
+ </office:text></office:body>
+</office:document>
+XML
+    cat >"$folder/sheet.fods" <<'XML'
+<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+  xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+  xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0"
+  xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0"
+  xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"
+  office:version="1.2" office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+ <office:automatic-styles>
+  <style:page-layout style:name="pm1"><style:page-layout-properties fo:page-width="297mm" fo:page-height="210mm" style:print-orientation="landscape"/></style:page-layout>
+ </office:automatic-styles>
+ <office:master-styles><style:master-page style:name="Default" style:page-layout-name="pm1"/></office:master-styles>
+ <office:body><office:spreadsheet><table:table table:name="見積">
+  <table:table-row><table:table-cell office:value-type="string"><text:p>品名</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>数量</text:p></table:table-cell><table:table-cell office:value-type="string"><text:p>金額</text:p></table:table-cell></table:table-row>
+  <table:table-row><table:table-cell office:value-type="string"><text:p>回転日付印</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="3"><text:p>3</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="5400"><text:p>5400</text:p></table:table-cell></table:table-row>
+  <table:table-row><table:table-cell office:value-type="string"><text:p>朱肉</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="2"><text:p>2</text:p></table:table-cell><table:table-cell office:value-type="float" office:value="1600"><text:p>1600</text:p></table:table-cell></table:table-row>
+ </table:table></office:spreadsheet></office:body>
+</office:document>
+XML
+    cat >"$folder/receipt.svg" <<'XML'
+<svg xmlns="http://www.w3.org/2000/svg" width="148mm" height="210mm" viewBox="0 0 148 210">
+ <rect x="10" y="10" width="128" height="190" fill="none" stroke="#202020" stroke-width="0.5"/>
+ <text x="20" y="40" font-family="IPAGothic" font-size="10">領収書</text>
+ <text x="20" y="60" font-family="IPAGothic" font-size="5">金額　8,800円（税込）</text>
+ <rect x="20" y="150" width="40" height="20" fill="#3060c0"/>
+</svg>
+XML
+}
+
+# A signature field holding a signature value, added to a classic-xref PDF
+# as an incremental update: what a signed document looks like to a reader
+# that does not check the signature itself.
+add_signature_field() {
+    python3 - "$1" "$2" <<'PY'
+import re, sys
+data = open(sys.argv[1], 'rb').read()
+size = int(re.findall(rb'/Size\s+(\d+)', data)[-1])
+root = int(re.findall(rb'/Root\s+(\d+)\s+0\s+R', data)[-1])
+prev = int(re.findall(rb'startxref\s+(\d+)', data)[-1])
+catalog = re.search(rb'(?s)\b%d 0 obj\s*<<(.*?)>>\s*endobj' % root, data[data.rfind(b'\n%d 0 obj' % root):]).group(1)
+sig, field = size, size + 1
+objects = {
+    sig: b'<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached /ByteRange [0 0 0 0] /Contents <00> >>',
+    field: b'<< /FT /Sig /T (Signature1) /V %d 0 R /Rect [0 0 0 0] >>' % sig,
+    root: b'<<' + catalog + b' /AcroForm << /Fields [%d 0 R] /SigFlags 3 >> >>' % field,
+}
+out = bytearray(data if data.endswith(b'\n') else data + b'\n')
+offsets = {}
+for number in sorted(objects):
+    offsets[number] = len(out)
+    out += b'%d 0 obj\n%s\nendobj\n' % (number, objects[number])
+xref = len(out)
+out += b'xref\n'
+for number in sorted(objects):
+    out += b'%d 1\n%010d 00000 n \n' % (number, offsets[number])
+out += b'trailer\n<< /Size %d /Root %d 0 R /Prev %d >>\nstartxref\n%d\n%%%%EOF\n' % (field + 1, root, prev, xref)
+open(sys.argv[2], 'wb').write(out)
+PY
+}
+
+# A page whose content leaves its graphics state changed at the end (the
+# coordinates halved, blue paint, a thick pen), as some writers do: the
+# stamp drawn after it must not inherit any of that.
+write_state_leaving_page() {
+    python3 - "$1" <<'PY'
+import sys
+content = b"0.5 0 0 0.5 0 0 cm 0 0 1 rg 1 0 0 RG 20 w 100 100 400 300 re f\n"
+objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+           b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
+           b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream"]
+out = bytearray(b"%PDF-1.4\n")
+offsets = []
+for i, body in enumerate(objects):
+    offsets.append(len(out))
+    out += b"%d 0 obj\n" % (i + 1) + body + b"\nendobj\n"
+xref = len(out)
+out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+out += b"".join(b"%010d 00000 n \n" % o for o in offsets)
+out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
+open(sys.argv[1], "wb").write(out)
+PY
+}
+
+make_pdf_corpus() {
+    local folder=$1 lo_profile
+    mkdir -p "$folder"
+    write_corpus_sources "$folder"
+    lo_profile=$(mktemp -d "$folder/lo-profile.XXXXXX")
+    soffice -env:UserInstallation="file://$lo_profile" --headless --convert-to pdf --outdir "$folder" \
+        "$folder/letter.fodt" "$folder/sheet.fods" >"$folder/writers.log" 2>&1
+    rm -rf "$lo_profile"
+    [ -s "$folder/letter.pdf" ] && [ -s "$folder/sheet.pdf" ] || { fail "LibreOffice made no PDF"; cat "$folder/writers.log"; }
+    gs -q -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -dCompatibilityLevel=1.5 -o "$folder/ghostscript.pdf" \
+        "$folder/letter.pdf" >>"$folder/writers.log" 2>&1 || fail "Ghostscript made no PDF"
+    rsvg-convert -f pdf -o "$folder/cairo.pdf" "$folder/receipt.svg" >>"$folder/writers.log" 2>&1 \
+        || fail "rsvg-convert made no PDF"
+    qpdf --object-streams=generate "$folder/letter.pdf" "$folder/objstreams.pdf" || fail "qpdf: object streams"
+    qpdf --linearize "$folder/sheet.pdf" "$folder/linearized.pdf" || fail "qpdf: linearize"
+    qpdf --rotate=+90:1 "$folder/letter.pdf" "$folder/rotated.pdf" || fail "qpdf: rotate"
+    qpdf --encrypt "" owner 256 --modify=none -- "$folder/letter.pdf" "$folder/locked.pdf" \
+        || fail "qpdf: encrypt, no changes"
+    qpdf --encrypt secret secret 256 -- "$folder/letter.pdf" "$folder/password.pdf" || fail "qpdf: user password"
+    add_signature_field "$folder/letter.pdf" "$folder/signed.pdf" || fail "no signed PDF"
+    # Two downloads that stopped early: one lost its end from "startxref"
+    # on, which qpdf recovers from; one lost everything after the first
+    # page, trailer and all, which nothing can make a document of.
+    python3 -c '
+import sys
+data = open(sys.argv[1], "rb").read()
+open(sys.argv[2], "wb").write(data[:data.rfind(b"startxref")])
+open(sys.argv[3], "wb").write(data[:len(data) // 2])' "$folder/letter.pdf" "$folder/truncated.pdf" \
+        "$folder/half.pdf"
+    write_state_leaving_page "$folder/state.pdf"
+    cp "$root/resources/markomi.ico" "$folder/not-a-pdf.pdf"
+}

@@ -1,0 +1,138 @@
+#!/usr/bin/env bash
+# The companion stamps PDF documents made by writers nobody here wrote
+# (tests/readers/pdf_corpus.sh), and readers nobody here wrote check the
+# copies: qpdf's own check passes; poppler renders the stamped page with the
+# stamp's red ink at the asked place (within 1 mm) and at the size of the
+# stamp's own PDF (within 2 %), and the rest of the page as the original's
+# (tests/readers/pdf_stamp_check.py); the text poppler extracts, the page
+# count, the metadata and the links are the original's. The stamp's size is
+# the EMF file's picture frame. Files that must be refused leave nothing
+# behind and say why; the damaged file is stamped with its warnings.
+#
+#   pdf_stamping.sh STAMP_EXE WORK_FOLDER
+# Exit 0 pass, 1 fail, 77 a writer or reader missing (skipped).
+set -u
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+stamp=$1
+for tool in qpdf pdftoppm pdftotext pdfinfo rsvg-convert gs soffice; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
+done
+# shellcheck source=tests/readers/reader_common.sh
+source "$root/tests/readers/reader_common.sh"
+# shellcheck source=tests/readers/pdf_corpus.sh
+source "$root/tests/readers/pdf_corpus.sh"
+reader_scratch "$2" reader-pdf
+check="$root/tests/readers/pdf_stamp_check.py"
+dpi=150
+
+corpus="$tmp/corpus"
+make_pdf_corpus "$corpus"
+
+{ printf '\xff\xfe'; printf '[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\nNAME=佐藤\r\n' | iconv -f UTF-8 -t UTF-16LE; } >"$tmp/stamp.ini"
+common=(--ini "$(windows_path "$tmp/stamp.ini")" --date 2025-05-01 --slot 1)
+
+# The stamp alone: its PDF page is the picture frame, its EMF gives the size.
+wine_run "$stamp" "${common[@]}" --out "$(windows_path "$tmp/alone.pdf")" || fail "no PDF of the stamp alone"
+wine_run "$stamp" "${common[@]}" --out "$(windows_path "$tmp/alone.emf")" || fail "no EMF of the stamp"
+pdftoppm -r "$dpi" -singlefile "$tmp/alone.pdf" "$tmp/alone" || fail "the stamp alone does not render"
+frame_mm=$(python3 - "$tmp/alone.emf" <<'PY'
+import struct, sys
+left, top, right, bottom = struct.unpack_from("<4i", open(sys.argv[1], "rb").read(), 24)
+print("%.2f %.2f" % ((right - left) / 100, (bottom - top) / 100))
+PY
+)
+
+# What poppler says of a file apart from its size and file layout.
+described() { pdfinfo "$1" 2>&1 | grep -Ev '^(File size|Optimized|PDF version):'; pdfinfo -url "$1" 2>&1; }
+json_field() { python3 -c 'import json,sys; print(json.loads(sys.stdin.readline()).get(sys.argv[1], ""))' "$1"; }
+
+# stamp_case NAME INPUT PAGES POSITION MARGIN [ARGS...]: stamps and checks every stamped page.
+stamp_case() {
+    local name=$1 input="$corpus/$2" pages=$3 position=$4 margin=$5 out="$tmp/$1.pdf" json page
+    local args=(--stamp-onto "$(windows_path "$input")" --out "$(windows_path "$out")" --page "$pages" --at "$position")
+    [[ $position == *,* ]] || args+=(--margin "$margin")
+    shift 5
+    args+=("$@")
+    if ! "$root/scripts/wine" "$stamp" "${common[@]}" "${args[@]}" >"$tmp/$name.json" 2>>"$tmp/wine.log"; then
+        fail "$name: the companion refused: $(tail -n 1 "$tmp/wine.log")"
+        return
+    fi
+    json=$(head -n 1 "$tmp/$name.json")
+    echo "$name: $json"
+    qpdf --check "$out" >"$tmp/qpdf.log" 2>&1 || { fail "$name: qpdf --check"; cat "$tmp/qpdf.log"; }
+    [ "$(pdftotext "$input" - 2>/dev/null)" = "$(pdftotext "$out" - 2>/dev/null)" ] || fail "$name: the text changed"
+    [ "$(described "$input")" = "$(described "$out")" ] || {
+        fail "$name: pages, metadata or links changed"
+        diff <(described "$input") <(described "$out")
+    }
+    read -r width_mm height_mm <<<"$frame_mm"
+    python3 - "$json" "$width_mm" "$height_mm" <<'PY' || fail "$name: the stamp's size is not the EMF's"
+import json, sys
+result = json.loads(sys.argv[1])
+for key, frame in (("width_mm", float(sys.argv[2])), ("height_mm", float(sys.argv[3]))):
+    if abs(result[key] - frame) > 0.1:
+        print("%s %s, the EMF frame %s" % (key, result[key], frame))
+        sys.exit(1)
+PY
+    for page in $(echo "$json" | json_field pages | tr -d '[],'); do
+        pdftoppm -r "$dpi" -f "$page" -l "$page" -singlefile "$input" "$tmp/$name-before-$page"
+        pdftoppm -r "$dpi" -f "$page" -l "$page" -singlefile "$out" "$tmp/$name-after-$page"
+        echo -n "$name, page $page: "
+        python3 "$check" "$tmp/$name-before-$page.ppm" "$tmp/$name-after-$page.ppm" "$tmp/alone.ppm" \
+            "$dpi" "$position" "$margin" || fail "$name, page $page: the stamp is not as asked"
+    done
+}
+
+# refused_case NAME INPUT REASON [ARGS...]: exit 1, the reason's name, no file.
+refused_case() {
+    local name=$1 input="$corpus/$2" reason=$3 out="$tmp/$1.pdf" code
+    shift 3
+    "$root/scripts/wine" "$stamp" "${common[@]}" --stamp-onto "$(windows_path "$input")" \
+        --out "$(windows_path "$out")" "$@" >"$tmp/$name.json" 2>"$tmp/$name.err"
+    code=$?
+    echo "$name: exit $code, $(head -n 1 "$tmp/$name.json"); $(head -n 1 "$tmp/$name.err")"
+    [ "$code" -eq 1 ] || fail "$name: exit $code, not 1"
+    [ "$(json_field refused <"$tmp/$name.json")" = "$reason" ] || fail "$name: not refused as $reason"
+    [ -s "$tmp/$name.err" ] || fail "$name: no message"
+    [ ! -e "$out" ] || fail "$name: a file was written"
+}
+
+stamp_case writer letter.pdf first top-right 10
+stamp_case writer-all letter.pdf all bottom-left 15
+stamp_case calc-landscape sheet.pdf first 60,40 0
+stamp_case ghostscript ghostscript.pdf last centre 10
+stamp_case cairo cairo.pdf first top 5
+stamp_case objstreams objstreams.pdf 2 right 10
+stamp_case linearized linearized.pdf first bottom-right 10
+stamp_case rotated rotated.pdf 1 top-right 10
+stamp_case state state.pdf first top-right 10
+# A signed document only when asked, and the signature is said to be void.
+stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed
+grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warning about the signature"
+
+# The damaged file is stamped, and says what was recovered.
+stamp_case truncated truncated.pdf first top-right 10
+[ "$(json_field warnings <"$tmp/truncated.json")" != "[]" ] || fail "truncated: no warnings reported"
+
+refused_case locked locked.pdf forbids-changes
+refused_case password password.pdf password
+refused_case not-a-pdf not-a-pdf.pdf not-pdf
+refused_case half half.pdf unreadable
+refused_case no-page letter.pdf no-such-page --page 3
+refused_case signed signed.pdf signed
+# The input is never the output.
+cp "$corpus/letter.pdf" "$tmp/same.pdf"
+before=$(sha256sum <"$tmp/same.pdf")
+"$root/scripts/wine" "$stamp" "${common[@]}" --stamp-onto "$(windows_path "$tmp/same.pdf")" \
+    --out "$(windows_path "$tmp/same.pdf")" >"$tmp/same.json" 2>>"$tmp/wine.log"
+[ "$(json_field refused <"$tmp/same.json")" = "same-file" ] || fail "same file: not refused"
+[ "$before" = "$(sha256sum <"$tmp/same.pdf")" ] || fail "same file: the input changed"
+leftovers=$(find "$tmp" -maxdepth 1 -name '*.tmp' | wc -l)
+[ "$leftovers" -eq 0 ] || fail "$leftovers staging files left behind"
+
+if [ "$failures" -gt 0 ]; then
+    echo "--- writers' output"; cat "$corpus/writers.log"
+    echo "--- Wine output"; cat "$tmp/wine.log"
+    exit 1
+fi
+exit 0

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "output/pdf_placement.h"
+
+namespace markomi {
+namespace {
+
+constexpr double kMm = 72.0 / 25.4;
+
+struct Point {
+    double x, y;
+};
+
+// Where a user-space point shows on the screen, in millimetres from the
+// visible top-left corner, worked out the way a viewer does it: the crop box
+// is turned clockwise as a whole and its new top-left corner is the origin.
+Point on_screen(const PdfBox& crop, int rotate, double unit, Point user) {
+    auto turn = [&](double x, double y) {
+        for (int i = 0; i < rotate / 90; ++i) {
+            const double t = x;
+            x = y;  // clockwise, y upwards
+            y = -t;
+        }
+        return Point{x, y};
+    };
+    double min_x = 1e9, max_y = -1e9;
+    for (Point c : {Point{crop.left, crop.bottom}, Point{crop.left, crop.top}, Point{crop.right, crop.bottom},
+                    Point{crop.right, crop.top}}) {
+        const Point t = turn(c.x, c.y);
+        min_x = std::min(min_x, t.x);
+        max_y = std::max(max_y, t.y);
+    }
+    const Point t = turn(user.x, user.y);
+    return Point{(t.x - min_x) * unit / kMm, (max_y - t.y) * unit / kMm};
+}
+
+Point apply(const double m[6], double x, double y) {
+    return Point{m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]};
+}
+
+// A stamp of 60 x 40 points (21.2 x 14.1 mm) on an A4 page whose crop box is
+// inset and offset, at each rotation, two user units and two anchors: its
+// box on the screen must sit in the anchor's corner at the margin, at its
+// physical size, and upright (its top edge above its bottom edge).
+TEST(PdfPlacement, TheStampShowsUprightInTheAnchorsCornerAtEveryRotation) {
+    const double w = 60, h = 40;
+    PdfPageGeometry page;
+    page.media = PdfBox{0, 0, 595, 842};
+    page.crop = PdfBox{20, 30, 575, 800};
+    for (double unit : {1.0, 2.0}) {
+        for (int rotate : {0, 90, 180, 270}) {
+            page.rotate = rotate == 270 ? -90 : rotate;  // a negative /Rotate is the same turn
+            page.user_unit = unit;
+            const double crop_w = (rotate % 180 ? 770 : 555) * unit / kMm;
+            const double crop_h = (rotate % 180 ? 555 : 770) * unit / kMm;
+            for (PdfAnchor anchor : {PdfAnchor::kTopRight, PdfAnchor::kBottomLeft, PdfAnchor::kCentre}) {
+                SCOPED_TRACE(testing::Message() << "unit " << unit << ", rotate " << rotate << ", anchor "
+                                                << static_cast<int>(anchor));
+                PdfPosition at;
+                at.anchor = anchor;
+                at.margin_mm = 12;
+                const PdfPlacement p = place_stamp_on_page(page, w, h, at);
+                ASSERT_TRUE(p.ok);
+                EXPECT_NEAR(p.page_width_mm, crop_w, 1e-6);
+                EXPECT_NEAR(p.page_height_mm, crop_h, 1e-6);
+                double left = 1e9, right = -1e9, top = 1e9, bottom = -1e9;
+                for (Point corner : {Point{0, 0}, Point{w, 0}, Point{0, h}, Point{w, h}}) {
+                    const Point s = on_screen(*page.crop, rotate, unit, apply(p.matrix, corner.x, corner.y));
+                    left = std::min(left, s.x);
+                    right = std::max(right, s.x);
+                    top = std::min(top, s.y);
+                    bottom = std::max(bottom, s.y);
+                }
+                EXPECT_NEAR(right - left, w / kMm, 1e-6);
+                EXPECT_NEAR(bottom - top, h / kMm, 1e-6);
+                const Point form_top = on_screen(*page.crop, rotate, unit, apply(p.matrix, w / 2, h));
+                const Point form_bottom = on_screen(*page.crop, rotate, unit, apply(p.matrix, w / 2, 0));
+                EXPECT_LT(form_top.y, form_bottom.y) << "upside down or on its side";
+                EXPECT_NEAR(form_top.x, form_bottom.x, 1e-6);
+                if (anchor == PdfAnchor::kTopRight) {
+                    EXPECT_NEAR(right, crop_w - 12, 1e-6);
+                    EXPECT_NEAR(top, 12, 1e-6);
+                } else if (anchor == PdfAnchor::kBottomLeft) {
+                    EXPECT_NEAR(left, 12, 1e-6);
+                    EXPECT_NEAR(bottom, crop_h - 12, 1e-6);
+                } else {
+                    EXPECT_NEAR((left + right) / 2, crop_w / 2, 1e-6);
+                    EXPECT_NEAR((top + bottom) / 2, crop_h / 2, 1e-6);
+                }
+                EXPECT_NEAR(p.centre_x_mm, (left + right) / 2, 1e-6);
+                EXPECT_NEAR(p.centre_y_mm, (top + bottom) / 2, 1e-6);
+            }
+        }
+    }
+}
+
+// A centre outside the visible page, or a page too small for the stamp and
+// its margin, is refused rather than drawn where nobody sees it; a crop box
+// reaching beyond the media box is cut to it, as viewers show the page.
+TEST(PdfPlacement, OffPagePositionsAreRefusedAndTheCropBoxIsCutToTheMedia) {
+    PdfPageGeometry page;
+    page.media = PdfBox{0, 0, 200, 100};
+    PdfPosition at;
+    at.anchor = PdfAnchor::kPoint;
+    at.x_mm = 200 / kMm + 0.5;
+    at.y_mm = 10;
+    EXPECT_FALSE(place_stamp_on_page(page, 20, 20, at).ok);
+    at.x_mm = 50;
+    EXPECT_TRUE(place_stamp_on_page(page, 20, 20, at).ok);
+    at.anchor = PdfAnchor::kTopRight;
+    at.margin_mm = 80;
+    EXPECT_FALSE(place_stamp_on_page(page, 20, 20, at).ok);
+
+    page.crop = PdfBox{-50, -50, 100, 300};
+    at.margin_mm = 0;
+    const PdfPlacement p = place_stamp_on_page(page, 20, 20, at);
+    ASSERT_TRUE(p.ok);
+    EXPECT_NEAR(p.page_width_mm, 100 / kMm, 1e-9);
+    EXPECT_NEAR(p.page_height_mm, 100 / kMm, 1e-9);
+    EXPECT_NEAR(p.matrix[4], 80, 1e-9);  // the form's left edge 20 pt in from x = 100
+    EXPECT_NEAR(p.matrix[5], 80, 1e-9);
+}
+
+TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
+    EXPECT_EQ(parse_pdf_position(u"bottom-left")->anchor, PdfAnchor::kBottomLeft);
+    EXPECT_EQ(parse_pdf_position(u"center")->anchor, PdfAnchor::kCentre);
+    const std::optional<PdfPosition> point = parse_pdf_position(u"105,12.5");
+    ASSERT_TRUE(point);
+    EXPECT_EQ(point->anchor, PdfAnchor::kPoint);
+    EXPECT_DOUBLE_EQ(point->x_mm, 105);
+    EXPECT_DOUBLE_EQ(point->y_mm, 12.5);
+    for (const char16_t* bad : {u"", u"middle", u"1,", u",2", u"1,2,3", u"-5,5", u"1e2,5", u"5.5.5,1", u"."})
+        EXPECT_FALSE(parse_pdf_position(bad)) << std::u16string(bad).size();
+
+    struct Case {
+        const char16_t* text;
+        int page_count;
+        std::vector<int> pages;
+        int missing;
+    } cases[] = {
+        {u"first", 3, {1}, 0},        {u"last", 3, {3}, 0},        {u"all", 3, {1, 2, 3}, 0},
+        {u"3,1,3", 3, {1, 3}, 0},     {u"2,4", 3, {}, 4},          {u"first", 0, {}, 1},
+    };
+    for (const Case& c : cases) {
+        const std::optional<PdfPageChoice> choice = parse_pdf_pages(c.text);
+        ASSERT_TRUE(choice);
+        int missing = -1;
+        EXPECT_EQ(chosen_pages(*choice, c.page_count, &missing), c.pages);
+        EXPECT_EQ(missing, c.missing);
+    }
+    for (const char16_t* bad : {u"", u"0", u"1,,2", u"1-3", u"First", u"12345678"})
+        EXPECT_FALSE(parse_pdf_pages(bad)) << std::u16string(bad).size();
+}
+
+}  // namespace
+}  // namespace markomi
