@@ -20,6 +20,7 @@
 #include "settings/settings_record.h"
 #include "ui/help_win.h"
 #include "ui/host_window_win.h"
+#include "ui/pdf_stamp_win.h"
 #include "ui/settings_save_win.h"
 #include "ui/stamp_date_win.h"
 #include "ui/tab_sheet_win.h"
@@ -50,11 +51,12 @@ struct PopupItem {
 };
 constexpr PopupItem kPopupItems[] = {
     {kCmdStampSettings, L"設　　定"}, {kCmdSaveImage, L"印影保存"},
-    {kCmdPreferences, L"環境設定"},   {kCmdHelp, L"ヘ ル プ"},
+    {kCmdStampPdf, L"PDFに捺印…"},     {kCmdPreferences, L"環境設定"},   {kCmdHelp, L"ヘ ル プ"},
     {kCmdAbout, L"ﾊﾞｰｼﾞｮﾝ情報"},      {kCmdExit, L"終　　了"},
 };
 
-static_assert(kCmdSaveImage == IDM_SAVE_IMAGE && kCmdPreferences == IDM_PREFERENCES &&
+static_assert(kCmdSaveImage == IDM_SAVE_IMAGE && kCmdStampPdf == IDM_STAMP_PDF &&
+                  kCmdPreferences == IDM_PREFERENCES &&
                   kCmdHelp == IDM_HELP && kCmdAbout == IDM_ABOUT && kCmdExit == IDM_EXIT,
               "the menu bar resource and the main window share the command numbers");
 
@@ -207,6 +209,7 @@ LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
             follow_stamp_date();
             run_save_image_dialog(g_host_window, g_settings, g_settings.global.active);
             break;
+        case kCmdStampPdf: run_pdf_stamp_command(g_host_window); break;
         case kCmdHelp: open_help(hwnd); break;
         case kCmdExit: exit_program(hwnd); break;
         default: break;

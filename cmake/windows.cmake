@@ -184,7 +184,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
                              "MARKOMI2_GOLDEN=L\"${WIN_GOLDEN_PATH}\""
                              "MARKOMI2_RESOURCES=L\"${WIN_RESOURCES_PATH}\""
                              "MARKOMI2_HELP_FILE=L\"${WIN_HELP_PATH}\"")
-  add_dependencies(markomi2_win_tests Markomi2 markomi2_help)
+  add_dependencies(markomi2_win_tests Markomi2 Markomi2Stamp markomi2_help)
   # A test passes only when GoogleTest says so: a program that dies under
   # Wine (a stack overflow, say) must not count by its exit code alone.
   gtest_discover_tests(markomi2_win_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 600

@@ -24,9 +24,9 @@
 // The version resource (id 1 by convention; only one exists).
 #define IDV_MARKOMI2_VERSION 1
 // Menu bar of the stamp settings window in normal mode; its commands are 112 to
-// 116. The number is fixed: the window class takes it as its class menu.
+// 117. The number is fixed: the window class takes it as its class menu.
 #define IDM_SETTINGS_MENU_BAR 110
-// Its commands, in menu order. They are the same command numbers as the
+// Its commands, in menu order (117 second). They are the same command numbers as the
 // notification-icon menu (kCmdSaveImage ... kCmdExit in ui/program_windows_win.h),
 // so both menus reach the same WM_COMMAND handling.
 #define IDM_SAVE_IMAGE 112
@@ -34,6 +34,8 @@
 #define IDM_HELP 114
 #define IDM_ABOUT 115
 #define IDM_EXIT 116
+// Stamping a PDF document, after the save in the menu bar (its number follows the others').
+#define IDM_STAMP_PDF 117
 
 #ifndef RC_INVOKED
 namespace markomi {

@@ -9,6 +9,7 @@
 #include "base/wide_text_win.h"
 #include "diag/debug_log_win.h"
 #include "settings/memory_profile.h"
+#include "settings/pdf_stamp_options.h"
 #include "settings/profile_encoding.h"
 #include "settings/profile_file_win.h"
 #include "settings/settings_rules.h"
@@ -82,6 +83,7 @@ SettingsFileState read_settings(const std::wstring& folder, const std::wstring& 
                                 SettingsSet& set) {
     MemoryProfile empty;
     load_settings_from(empty, set);  // the defaults
+    load_pdf_options_from(empty, set.pdf);
     if (path.empty()) return SettingsFileState::kMissing;
     FileBytes file = read_file_bytes(path, kFileLimit);
     if (file.state == FileRead::kMissing) return SettingsFileState::kMissing;
@@ -91,6 +93,7 @@ SettingsFileState read_settings(const std::wstring& folder, const std::wstring& 
     if (file.state == FileRead::kRead && is_profile_text(text.text)) {
         MemoryProfile profile = MemoryProfile::parse(text.text);
         load_settings_from(profile, set);
+        load_pdf_options_from(profile, set.pdf);
         return SettingsFileState::kRead;
     }
     if (folder.empty() || !set_aside(folder, path)) return SettingsFileState::kUnreadable;
@@ -146,6 +149,7 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set, SettingsFileState
         converting = text.encoding != ProfileEncoding::kUtf16Le;
     }
     save_settings_to(profile, set);
+    save_pdf_options_to(profile, set.pdf);
     const std::string bytes =
         encode_profile_text(profile.to_text(), ProfileEncoding::kUtf16Le, false);
     if (current.state == FileRead::kRead && bytes == current.bytes) return true;

@@ -90,11 +90,22 @@ struct StampDate {
     std::int32_t weekday = 6;        // 0 = Sunday .. 6 = Saturday
 };
 
+// The last choices of "PDFに捺印…", section PDF of the settings file.
+constexpr std::size_t kPdfPagesCapacity = 63;   // PAGES
+struct PdfStampOptions {
+    std::int32_t page = 0;                       // PAGE: 0 first, 1 last, 2 all, 3 the pages in PAGES
+    FixedText<kPdfPagesCapacity> pages = u"1";   // PAGES, "1,3"
+    std::int32_t position = 2;                   // POSITION: 0..8, top-left to bottom-right by rows
+    std::int32_t margin = 10;                    // MARGIN, millimetres, 0..100
+    std::int32_t open_after = 1;                 // OPEN, 0 or 1
+};
+
 struct SettingsSet {
     GlobalOptions global;
     std::array<SlotSettings, kSlotCount> slots;
     FieldEnable enable;
     StampDate date;
+    PdfStampOptions pdf;
 
     SlotSettings& active_slot() { return slots[static_cast<std::size_t>(global.active)]; }
     const SlotSettings& active_slot() const { return slots[static_cast<std::size_t>(global.active)]; }

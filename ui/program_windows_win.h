@@ -18,6 +18,7 @@ constexpr int kCmdPreferences = 113;
 constexpr int kCmdHelp = 114;
 constexpr int kCmdAbout = 115;
 constexpr int kCmdExit = 116;
+constexpr int kCmdStampPdf = 117;
 
 // ---- Window handles (null when the window does not exist) ----
 extern HWND g_main_window;

@@ -11,6 +11,7 @@
 #include "settings/settings_record.h"
 #include "ui/button_keys_win.h"
 #include "ui/help_win.h"
+#include "ui/pdf_stamp_win.h"
 #include "ui/host_window_win.h"
 #include "ui/program_windows_win.h"
 #include "ui/settings_save_win.h"
@@ -162,6 +163,10 @@ LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
             if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
             follow_stamp_date();
             run_save_image_dialog(hwnd, g_settings, g_settings.global.active);
+            break;
+        case kCmdStampPdf:
+            if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+            run_pdf_stamp_command(hwnd);
             break;
         case kCmdPreferences:
         case kCmdAbout:

@@ -527,17 +527,17 @@ TEST_F(Resources, DragCursorsAreHandsSharingOneHotspotInThePalm) {
 
 // ---- Menu bar of the stamp settings window ----------------------------------
 
-TEST_F(Resources, SettingsMenuBarHasTheFiveCommandsInOrder) {
+TEST_F(Resources, SettingsMenuBarHasTheSixCommandsInOrder) {
     HMENU menu = LoadMenuW(module_, MAKEINTRESOURCEW(IDM_SETTINGS_MENU_BAR));
     ASSERT_NE(menu, nullptr) << "no menu 110, error " << GetLastError();
     struct Item {
         UINT id;
         const wchar_t* text;
     };
-    const Item expected[] = {{112, L"印影保存"}, {113, L"環境設定"}, {114, L"ヘルプ"},
-                             {115, L"バージョン情報"}, {116, L"終了"}};
-    EXPECT_EQ(GetMenuItemCount(menu), 5);
-    for (int i = 0; i < 5; ++i) {
+    const Item expected[] = {{112, L"印影保存"}, {117, L"PDFに捺印…"}, {113, L"環境設定"},
+                             {114, L"ヘルプ"}, {115, L"バージョン情報"}, {116, L"終了"}};
+    EXPECT_EQ(GetMenuItemCount(menu), 6);
+    for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE("item " + std::to_string(i));
         wchar_t text[64] = {};
         MENUITEMINFOW info{};
@@ -552,8 +552,8 @@ TEST_F(Resources, SettingsMenuBarHasTheFiveCommandsInOrder) {
         EXPECT_EQ(info.fType, static_cast<UINT>(MFT_STRING));
     }
     // The macros the settings window switches on name the same numbers.
-    EXPECT_EQ((std::vector<int>{IDM_SAVE_IMAGE, IDM_PREFERENCES, IDM_HELP, IDM_ABOUT, IDM_EXIT}),
-              (std::vector<int>{112, 113, 114, 115, 116}));
+    EXPECT_EQ((std::vector<int>{IDM_SAVE_IMAGE, IDM_STAMP_PDF, IDM_PREFERENCES, IDM_HELP, IDM_ABOUT, IDM_EXIT}),
+              (std::vector<int>{112, 117, 113, 114, 115, 116}));
     DestroyMenu(menu);
 }
 

@@ -118,9 +118,11 @@ TEST(SettingsFiles, ShiftJisFileLoadsAndIsRewrittenAsUtf16) {
     ASSERT_TRUE(testing::write_bytes(
         ini_path(dir), testing::shift_jis(L"[MARKOMI]\r\nCHARSET=shift-jis\r\nBUSHO=営業部//第二課\r\n"
                                           L"NAME=山田\r\nWAKU3_HANKEI=50\r\nOLDKEY=1\r\n"
-                                          L"[NAME]\r\nNAME2_FACENAME=ＭＳ 明朝\r\n")));
+                                          L"[NAME]\r\nNAME2_FACENAME=ＭＳ 明朝\r\n"
+                                          L"[PDF]\r\nPOSITION=6\r\nPAGES=2,4\r\n")));
     SettingsSet set = loaded_from(dir);
     EXPECT_EQ(set.global.busho, u"営業部//第二課");
+    EXPECT_EQ(set.pdf.position, 6);
     EXPECT_EQ(set.global.name, u"山田");
     EXPECT_EQ(set.slots[2].frame.hankei, 50);
     EXPECT_EQ(set.slots[1].name.face_name, u"ＭＳ 明朝");
@@ -130,6 +132,7 @@ TEST(SettingsFiles, ShiftJisFileLoadsAndIsRewrittenAsUtf16) {
     EXPECT_TRUE(has_line(lines, L"CHARSET=unicode"));
     EXPECT_TRUE(has_line(lines, L"BUSHO=営業部//第二課"));
     EXPECT_FALSE(has_line(lines, L"OLDKEY=1"));  // a Shift-JIS file is replaced whole
+    EXPECT_TRUE(has_line(lines, L"PAGES=2,4"));   // but the PDF choices are the program's own
 
     SettingsSet again = loaded_from(dir);
     EXPECT_EQ(again.global.name, u"山田");

@@ -917,7 +917,8 @@ TEST_F(StampSettingsWindow, ScreenshotsOfEveryTabAtTwoResolutionsAndBothSizes) {
                 g_settings.global.active = slot;
                 g_host_position = POINT{20, 20};
                 HMENU menu = CreateMenu();
-                for (auto [id, text] : {std::pair{112, L"印影保存"}, std::pair{113, L"環境設定"},
+                for (auto [id, text] : {std::pair{112, L"印影保存"}, std::pair{117, L"PDFに捺印…"},
+                                        std::pair{113, L"環境設定"},
                                         std::pair{114, L"ヘルプ"}, std::pair{115, L"バージョン情報"},
                                         std::pair{116, L"終了"}})
                     AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), text);

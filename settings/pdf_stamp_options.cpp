@@ -1,0 +1,52 @@
+#include "settings/pdf_stamp_options.h"
+
+#include <algorithm>
+
+#include "settings/profile_value.h"
+
+namespace markomi {
+namespace {
+
+std::int32_t clamped(std::int32_t v, std::int32_t low, std::int32_t high) { return std::clamp(v, low, high); }
+
+}  // namespace
+
+void normalise_pdf_options(PdfStampOptions& o) {
+    o.page = clamped(o.page, 0, 3);
+    o.position = clamped(o.position, 0, 8);
+    o.margin = clamped(o.margin, 0, 100);
+    o.open_after = o.open_after != 0 ? 1 : 0;
+    std::u16string pages;
+    for (char16_t c : o.pages.view())
+        if ((c >= u'0' && c <= u'9') || c == u',') pages.push_back(c);
+    o.pages = pages.empty() ? std::u16string(u"1") : pages;
+}
+
+void load_pdf_options_from(ProfileStore& store, PdfStampOptions& o) {
+    o = PdfStampOptions();
+    auto number = [&](const char16_t* key, std::int32_t* field) {
+        if (std::optional<std::u16string> v = store.read(kPdfSection, key)) *field = parse_profile_int(*v);
+    };
+    number(u"PAGE", &o.page);
+    if (std::optional<std::u16string> v = store.read(kPdfSection, u"PAGES")) o.pages = *v;
+    number(u"POSITION", &o.position);
+    number(u"MARGIN", &o.margin);
+    number(u"OPEN", &o.open_after);
+    normalise_pdf_options(o);
+}
+
+bool save_pdf_options_to(ProfileStore& store, const PdfStampOptions& o) {
+    const PdfStampOptions defaults;
+    const bool changed = o.page != defaults.page || o.pages != defaults.pages.view() ||
+                         o.position != defaults.position || o.margin != defaults.margin ||
+                         o.open_after != defaults.open_after;
+    if (!changed && !store.read(kPdfSection, u"PAGE")) return true;
+    bool ok = store.write(kPdfSection, u"PAGE", profile_int_text(o.page));
+    ok = store.write(kPdfSection, u"PAGES", profile_text_value(o.pages.view())) && ok;
+    ok = store.write(kPdfSection, u"POSITION", profile_int_text(o.position)) && ok;
+    ok = store.write(kPdfSection, u"MARGIN", profile_int_text(o.margin)) && ok;
+    ok = store.write(kPdfSection, u"OPEN", profile_int_text(o.open_after)) && ok;
+    return ok;
+}
+
+}  // namespace markomi

@@ -1,0 +1,49 @@
+#include <gtest/gtest.h>
+
+#include "settings/memory_profile.h"
+#include "settings/pdf_stamp_options.h"
+
+namespace markomi {
+namespace {
+
+// Hand-edited or damaged values come back as choices the dialog can show,
+// and what is saved reads back as it was.
+TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
+    MemoryProfile edited = MemoryProfile::parse(
+        u"[MARKOMI]\r\nACTIVE=2\r\n[PDF]\r\nPAGE=9\r\nPAGES= 2, 5x \r\nPOSITION=-3\r\nMARGIN=250\r\nOPEN=7\r\n");
+    PdfStampOptions o;
+    load_pdf_options_from(edited, o);
+    EXPECT_EQ(o.page, 3);
+    EXPECT_EQ(o.pages, u"2,5");
+    EXPECT_EQ(o.position, 0);
+    EXPECT_EQ(o.margin, 100);
+    EXPECT_EQ(o.open_after, 1);
+
+    MemoryProfile empty;
+    load_pdf_options_from(empty, o);
+    ASSERT_TRUE(save_pdf_options_to(empty, o));
+    EXPECT_EQ(empty.to_text(), u"");  // the defaults add no section to a file without one
+    EXPECT_EQ(o.page, 0);
+    EXPECT_EQ(o.pages, u"1");
+    EXPECT_EQ(o.position, 2);  // top right
+    EXPECT_EQ(o.margin, 10);
+
+    o.page = 2;
+    o.pages = u"3,4";
+    o.position = 8;
+    o.margin = 0;
+    o.open_after = 0;
+    ASSERT_TRUE(save_pdf_options_to(edited, o));
+    MemoryProfile reread = MemoryProfile::parse(edited.to_text());
+    EXPECT_EQ(reread.read(u"MARKOMI", u"ACTIVE"), u"2");  // the stamp's keys are left alone
+    PdfStampOptions back;
+    load_pdf_options_from(reread, back);
+    EXPECT_EQ(back.page, 2);
+    EXPECT_EQ(back.pages, u"3,4");
+    EXPECT_EQ(back.position, 8);
+    EXPECT_EQ(back.margin, 0);
+    EXPECT_EQ(back.open_after, 0);
+}
+
+}  // namespace
+}  // namespace markomi

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include "ui/pdf_stamp_rules.h"
+
+namespace markomi {
+namespace {
+
+// The companion must get back exactly the paths the user chose, whatever
+// blanks, quotes and trailing backslashes they hold.
+TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
+    const struct {
+        const char16_t* argument;
+        const char16_t* written;
+    } cases[] = {
+        {u"C:\\受付\\請求書.pdf", u"C:\\受付\\請求書.pdf"},
+        {u"C:\\My Files\\a b.pdf", u"\"C:\\My Files\\a b.pdf\""},
+        {u"C:\\dir with space\\", u"\"C:\\dir with space\\\\\""},
+        {u"say \"hi\".pdf", u"\"say \\\"hi\\\".pdf\""},
+        {u"a\\\\\"b", u"\"a\\\\\\\\\\\"b\""},
+        {u"", u"\"\""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(command_line_argument(c.argument), c.written);
+
+    PdfStampRequest request;
+    request.ini = u"C:\\Temp\\m.ini";
+    request.slot = 3;
+    request.date = StampDate{2025, 5, 1};
+    request.input = u"in.pdf";
+    request.output = u"out.pdf";
+    request.options.page = 3;
+    request.options.pages = u"2,4";
+    request.options.position = 6;
+    request.options.margin = 15;
+    request.allow_signed = true;
+    EXPECT_EQ(pdf_stamp_arguments(request),
+              (std::vector<std::u16string>{u"--ini", u"C:\\Temp\\m.ini", u"--slot", u"3", u"--date", u"2025-05-01",
+                                           u"--stamp-onto", u"in.pdf", u"--out", u"out.pdf", u"--page", u"2,4",
+                                           u"--at", u"bottom-left", u"--margin", u"15", u"--allow-signed"}));
+    EXPECT_EQ(stamped_pdf_name(u"C:\\受付\\請求書.PDF"), u"C:\\受付\\請求書_捺印.pdf");
+    EXPECT_EQ(stamped_pdf_name(u"見積"), u"見積_捺印.pdf");
+}
+
+TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
+    PdfStampReply refused = read_pdf_stamp_reply(u"{\"refused\":\"no-such-page\",\"page\":5,\"page_count\":2}");
+    EXPECT_FALSE(refused.stamped);
+    EXPECT_EQ(refused.refusal, PdfRefusal::kNoSuchPage);
+    EXPECT_EQ(refused.page, 5);
+    EXPECT_EQ(refused.page_count, 2);
+    EXPECT_EQ(read_pdf_stamp_reply(u"{\"refused\":\"signed\",\"page\":0,\"page_count\":0}").refusal,
+              PdfRefusal::kSigned);
+
+    PdfStampReply stamped = read_pdf_stamp_reply(
+        u"{\"slot\":1,\"page_count\":3,\"pages\":[1,3],\"placements\":[{\"page\":1,\"x_mm\":190.2}],"
+        u"\"warnings\":[\"file is damaged\",\"a \\\"quoted]\\\" one\"]}");
+    EXPECT_TRUE(stamped.stamped);
+    EXPECT_EQ(stamped.pages, (std::vector<int>{1, 3}));
+    EXPECT_EQ(stamped.page_count, 3);
+    EXPECT_EQ(stamped.warnings, 2);
+    EXPECT_NE(pdf_stamped_message(stamped, u"x.pdf").find(u"修復"), std::u16string::npos);
+    EXPECT_FALSE(read_pdf_stamp_reply(u"").stamped);
+}
+
+}  // namespace
+}  // namespace markomi

@@ -1,0 +1,198 @@
+// "PDFに捺印…" as the program does it: the choices dialog, and the companion
+// run from the program with the program's own settings, read back.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/wide_text_win.h"
+#include "settings/memory_profile.h"
+#include "settings/settings_rules.h"
+#include "support/resident_windows.h"
+#include "support/test_files.h"
+#include "ui/pdf_stamp_win.h"
+
+namespace markomi {
+namespace {
+
+namespace t = markomi::testing;
+
+// A one-page A4 document; `signed_field` adds a signature field holding a
+// signature value, as a signed document has.
+std::vector<unsigned char> small_pdf(bool signed_field) {
+    const std::string content = "0 0 1 rg 100 100 200 100 re f\n";
+    std::vector<std::string> objects = {
+        signed_field ? "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [5 0 R] /SigFlags 3 >> >>"
+                     : "<< /Type /Catalog /Pages 2 0 R >>",
+        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
+        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream",
+        "<< /FT /Sig /T (Signature1) /V 6 0 R /Rect [0 0 0 0] >>",
+        "<< /Type /Sig /Filter /Adobe.PPKLite /Contents <00> /ByteRange [0 0 0 0] >>",
+    };
+    std::string pdf = "%PDF-1.4\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        char line[32];
+        snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
+        pdf += line;
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return std::vector<unsigned char>(pdf.begin(), pdf.end());
+}
+
+class PdfStamp : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_ = folder_root_.path() + L"\\受付 書類";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        MemoryProfile empty;
+        load_settings_from(empty, set_);
+        set_.date = StampDate{2025, 5, 1, 0, 0, 0, 4};
+    }
+    PdfStampRequest request(const wchar_t* input, const wchar_t* output) const {
+        PdfStampRequest r;
+        r.slot = 2;
+        r.date = set_.date;
+        r.input = as_u16(std::wstring_view(folder_ + L"\\" + input));
+        r.output = as_u16(std::wstring_view(folder_ + L"\\" + output));
+        return r;
+    }
+
+    t::TempFolder folder_root_;
+    std::wstring folder_;
+    SettingsSet set_;
+};
+
+// The program hands the companion paths with blanks and Japanese, a
+// settings file of its own and the choices; the reply is read back for the
+// stamped pages, the refusals and the signature's warning.
+TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", small_pdf(false)));
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\署名済み.pdf", small_pdf(true)));
+
+    PdfStampRequest all = request(L"請求書.pdf", L"請求書_捺印.pdf");
+    all.options.page = 2;
+    all.options.position = 0;
+    all.options.margin = 5;
+    std::optional<PdfStampReply> reply = stamp_pdf_with_companion(set_, all);
+    ASSERT_TRUE(reply) << "the companion gave no reply";
+    EXPECT_TRUE(reply->stamped);
+    EXPECT_EQ(reply->pages, std::vector<int>{1});
+    EXPECT_EQ(reply->page_count, 1);
+    EXPECT_EQ(reply->warnings, 0);
+    const std::vector<unsigned char> stamped = t::read_bytes(folder_ + L"\\請求書_捺印.pdf");
+    ASSERT_GT(stamped.size(), 5u);
+    EXPECT_EQ(std::string(stamped.begin(), stamped.begin() + 5), "%PDF-");
+
+    PdfStampRequest missing = request(L"請求書.pdf", L"三頁目.pdf");
+    missing.options.page = 3;
+    missing.options.pages = u"3";
+    reply = stamp_pdf_with_companion(set_, missing);
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->stamped);
+    EXPECT_EQ(reply->refusal, PdfRefusal::kNoSuchPage);
+    EXPECT_EQ(reply->page, 3);
+    EXPECT_FALSE(t::file_exists(folder_ + L"\\三頁目.pdf"));
+
+    PdfStampRequest signed_copy = request(L"署名済み.pdf", L"署名済み_捺印.pdf");
+    reply = stamp_pdf_with_companion(set_, signed_copy);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->refusal, PdfRefusal::kSigned);
+    EXPECT_FALSE(t::file_exists(folder_ + L"\\署名済み_捺印.pdf"));
+    signed_copy.allow_signed = true;
+    reply = stamp_pdf_with_companion(set_, signed_copy);
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(reply->stamped);
+    EXPECT_EQ(reply->warnings, 1);  // the signature no longer covers the document
+    EXPECT_TRUE(t::file_exists(folder_ + L"\\署名済み_捺印.pdf"));
+    // The two originals and the two copies, and no staging file beside them.
+    EXPECT_EQ(t::folder_entries(folder_).size(), 4u);
+}
+
+// Driven from a timer inside the dialog's own loop: a page list that is no
+// list is refused with a message and the dialog stays; the corrected
+// choices come back.
+struct DialogScript {
+    int step = 0;
+    std::wstring message;
+    bool listed_checked = false, bottom_right_checked = false;
+};
+DialogScript g_script;
+
+HWND visible_dialog(const wchar_t* title) {
+    HWND found = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
+        wchar_t name[16] = L"";
+        GetClassNameW(w, name, 16);
+        if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0) {
+            *reinterpret_cast<HWND*>(out) = w;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&found));
+    wchar_t text[64] = L"";
+    if (found) GetWindowTextW(found, text, 64);
+    return found && (!title || lstrcmpW(text, title) == 0) ? found : nullptr;
+}
+
+void click(HWND dialog, int id) {
+    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+void CALLBACK drive_options(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = visible_dialog(L"PDFに捺印");
+    HWND box = dialog ? nullptr : visible_dialog(nullptr);
+    if (g_script.step == 0 && dialog) {
+        g_script.listed_checked = IsDlgButtonChecked(dialog, 204) == BST_CHECKED;
+        g_script.bottom_right_checked = IsDlgButtonChecked(dialog, 219) == BST_CHECKED;
+        t::capture_window(dialog, L"pdf-stamp-choices");
+        SetDlgItemTextW(dialog, 205, L"2,x");
+        g_script.step = 1;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    } else if (g_script.step == 1 && box) {
+        wchar_t text[256] = L"";
+        GetDlgItemTextW(box, 0xFFFF, text, 256);
+        g_script.message = text;
+        g_script.step = 2;
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+    } else if (g_script.step == 2 && dialog) {
+        SetDlgItemTextW(dialog, 205, L"2,5");
+        click(dialog, 211);  // top left
+        SetDlgItemTextW(dialog, 220, L"25");
+        click(dialog, 221);  // open afterwards: off
+        g_script.step = 3;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    }
+}
+
+TEST_F(PdfStamp, TheChoicesDialogShowsTheRememberedChoicesAndRefusesAPageListThatIsNone) {
+    PdfStampOptions options;
+    options.page = 3;
+    options.pages = u"7";
+    options.position = 8;
+    options.margin = 10;
+    options.open_after = 1;
+    g_script = DialogScript{};
+    const UINT_PTR timer = SetTimer(nullptr, 0, 150, drive_options);
+    const bool taken = ask_pdf_stamp_options(nullptr, &options);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_script.listed_checked);
+    EXPECT_TRUE(g_script.bottom_right_checked);
+    EXPECT_NE(g_script.message.find(L"1,3"), std::wstring::npos) << "no message about the page list";
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(options.page, 3);
+    EXPECT_EQ(options.pages, u"2,5");
+    EXPECT_EQ(options.position, 0);
+    EXPECT_EQ(options.margin, 25);
+    EXPECT_EQ(options.open_after, 0);
+}
+
+}  // namespace
+}  // namespace markomi

@@ -1,0 +1,126 @@
+#include "ui/pdf_stamp_rules.h"
+
+#include "base/u16_format.h"
+
+namespace markomi {
+namespace {
+
+const char16_t* const kAnchorNames[] = {u"top-left",    u"top",    u"top-right",
+                                        u"left",        u"centre", u"right",
+                                        u"bottom-left", u"bottom", u"bottom-right"};
+
+std::u16string two_digits(int v) { return (v < 10 ? u"0" : u"") + decimal_text(v); }
+
+// The text after `"key":` in the reply, up to the end of its value.
+std::u16string_view value_of(std::u16string_view line, std::u16string_view key) {
+    const std::u16string needle = u"\"" + std::u16string(key) + u"\":";
+    const std::size_t at = line.find(needle);
+    if (at == std::u16string_view::npos) return {};
+    return line.substr(at + needle.size());
+}
+
+int number_at(std::u16string_view text) {
+    int v = 0;
+    for (char16_t c : text) {
+        if (c < u'0' || c > u'9') break;
+        v = v * 10 + (c - u'0');
+    }
+    return v;
+}
+
+}  // namespace
+
+std::u16string stamped_pdf_name(std::u16string_view original) {
+    std::u16string name(original);
+    const std::size_t n = name.size();
+    if (n >= 4 && name[n - 4] == u'.' && (name[n - 3] | 0x20) == u'p' && (name[n - 2] | 0x20) == u'd' &&
+        (name[n - 1] | 0x20) == u'f')
+        name.resize(n - 4);
+    return name + u"_捺印.pdf";
+}
+
+std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
+    static const char16_t* const kPages[] = {u"first", u"last", u"all"};
+    const PdfStampOptions& o = r.options;
+    std::vector<std::u16string> args = {
+        u"--ini", r.ini, u"--slot", decimal_text(r.slot),
+        u"--date", decimal_text(r.date.year) + u"-" + two_digits(r.date.month) + u"-" + two_digits(r.date.day),
+        u"--stamp-onto", r.input, u"--out", r.output,
+        u"--page", o.page >= 0 && o.page < 3 ? std::u16string(kPages[o.page]) : std::u16string(o.pages.view()),
+        u"--at", kAnchorNames[o.position >= 0 && o.position < 9 ? o.position : 2],
+        u"--margin", decimal_text(o.margin),
+    };
+    if (r.allow_signed) args.push_back(u"--allow-signed");
+    return args;
+}
+
+std::u16string command_line_argument(std::u16string_view a) {
+    if (!a.empty() && a.find_first_of(u" \t\"") == std::u16string_view::npos) return std::u16string(a);
+    std::u16string out = u"\"";
+    std::size_t backslashes = 0;
+    for (char16_t c : a) {
+        if (c == u'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == u'"' ? backslashes * 2 + 1 : backslashes, u'\\');
+        backslashes = 0;
+        out.push_back(c);
+    }
+    out.append(backslashes * 2, u'\\');
+    return out + u"\"";
+}
+
+PdfStampReply read_pdf_stamp_reply(std::u16string_view line) {
+    PdfStampReply reply;
+    std::u16string_view refused = value_of(line, u"refused");
+    if (!refused.empty()) {
+        refused.remove_prefix(1);  // the opening quote
+        reply.refusal = pdf_refusal_named(refused.substr(0, refused.find(u'"')));
+        reply.page = number_at(value_of(line, u"page"));
+        reply.page_count = number_at(value_of(line, u"page_count"));
+        return reply;
+    }
+    std::u16string_view pages = value_of(line, u"pages");
+    if (pages.empty() || pages[0] != u'[') return reply;
+    pages = pages.substr(1, pages.find(u']') - 1);
+    while (!pages.empty()) {
+        reply.pages.push_back(number_at(pages));
+        const std::size_t comma = pages.find(u',');
+        pages = comma == std::u16string_view::npos ? std::u16string_view() : pages.substr(comma + 1);
+    }
+    reply.stamped = !reply.pages.empty();
+    reply.page_count = number_at(value_of(line, u"page_count"));
+    // The warnings are an array of strings: count the strings.
+    std::u16string_view warnings = value_of(line, u"warnings");
+    if (!warnings.empty() && warnings[0] == u'[') {
+        bool quoted = false;
+        for (std::size_t i = 1; i < warnings.size(); ++i) {
+            const char16_t c = warnings[i];
+            if (quoted && c == u'\\') {
+                ++i;
+            } else if (c == u'"') {
+                quoted = !quoted;
+                if (quoted) ++reply.warnings;
+            } else if (!quoted && c == u']') {
+                break;
+            }
+        }
+    }
+    return reply;
+}
+
+std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_view output) {
+    std::u16string text = u"PDF に捺印しました(";
+    if (reply.pages.size() == 1) {
+        text += decimal_text(reply.pages[0]) + u" ページ目";
+    } else {
+        text += decimal_text(static_cast<std::int64_t>(reply.pages.size())) + u" ページ";
+    }
+    text += u")。\n\n" + std::u16string(output);
+    if (reply.warnings > 0)
+        text += u"\n\n元の PDF に破損や電子署名があったため、一部を修復または無効にして保存しました。";
+    return text;
+}
+
+}  // namespace markomi

@@ -1,0 +1,50 @@
+#pragma once
+// "PDFに捺印…": the name the stamped copy is offered under, the companion's
+// command line for the remembered choices, and what its reply says.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "output/pdf_stamp_result.h"
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+// "C:\受付\請求書.pdf" -> "C:\受付\請求書_捺印.pdf"; a name without ".pdf"
+// gets "_捺印.pdf" added.
+std::u16string stamped_pdf_name(std::u16string_view original);
+
+// The companion's arguments after its own name: the settings file and slot
+// of the stamp, its date, the two files and the choices.
+struct PdfStampRequest {
+    std::u16string ini;
+    int slot = 1;            // 1..7
+    StampDate date;
+    std::u16string input;
+    std::u16string output;
+    PdfStampOptions options;
+    bool allow_signed = false;
+};
+std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);
+
+// One argument as the C runtime of the called program splits it back out:
+// quoted when it holds a blank or a quote, backslashes doubled before a quote.
+std::u16string command_line_argument(std::u16string_view argument);
+
+// The companion's one line of JSON: stamped (its pages and warnings), or the
+// refusal's name.
+struct PdfStampReply {
+    bool stamped = false;
+    PdfRefusal refusal = PdfRefusal::kNotWritten;  // when not stamped
+    int page = 0;                                   // the refused page
+    int page_count = 0;
+    std::vector<int> pages;
+    int warnings = 0;
+};
+PdfStampReply read_pdf_stamp_reply(std::u16string_view line);
+
+// The message after a stamping that went through: the pages, and a note
+// when the original had to be repaired or was signed.
+std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_view output);
+
+}  // namespace markomi

@@ -1,0 +1,26 @@
+#pragma once
+// "PDFに捺印…": the active stamp onto pages of a PDF document. The program
+// asks for the document, the pages, the place and the copy's name, and has
+// its companion Markomi2Stamp (beside the program file, where the PDF
+// library lives) do the stamping; the program itself stays small.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "settings/settings_record.h"
+#include "ui/pdf_stamp_rules.h"
+
+namespace markomi {
+
+// The whole command, owned by `owner` (the open settings window, or none).
+void run_pdf_stamp_command(HWND owner);
+
+// The choices dialog: true on OK with `options` changed, false on cancel.
+bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options);
+
+// Runs the companion for `request` (its settings file written from `set`)
+// and reads its reply; nullopt when it could not be run or said nothing.
+std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request);
+
+}  // namespace markomi
