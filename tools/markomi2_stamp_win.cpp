@@ -247,7 +247,10 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     }
     std::u16string pages, placements, warnings;
     for (const PdfPagePlaced& p : result.placed) {
-        if (!pages.empty()) pages += u",", placements += u",";
+        if (!pages.empty()) {
+            pages += u",";
+            placements += u",";
+        }
         pages += decimal_text(p.page);
         placements += u"{\"page\":" + decimal_text(p.page) + u",\"x_mm\":" + mm_text(p.placement.centre_x_mm) +
                       u",\"y_mm\":" + mm_text(p.placement.centre_y_mm) + u"}";

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/wide_text_win.h"
+#include "output/vector_writers.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
 #include "support/resident_windows.h"
@@ -20,7 +21,7 @@ namespace t = markomi::testing;
 // signature value, as a signed document has.
 std::vector<unsigned char> small_pdf(bool signed_field) {
     const std::string content = "0 0 1 rg 100 100 200 100 re f\n";
-    std::vector<std::string> objects = {
+    const std::vector<std::string> objects = {
         signed_field ? "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [5 0 R] /SigFlags 3 >> >>"
                      : "<< /Type /Catalog /Pages 2 0 R >>",
         "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
@@ -29,21 +30,7 @@ std::vector<unsigned char> small_pdf(bool signed_field) {
         "<< /FT /Sig /T (Signature1) /V 6 0 R /Rect [0 0 0 0] >>",
         "<< /Type /Sig /Filter /Adobe.PPKLite /Contents <00> /ByteRange [0 0 0 0] >>",
     };
-    std::string pdf = "%PDF-1.4\n";
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const std::size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (std::size_t offset : offsets) {
-        char line[32];
-        snprintf(line, sizeof line, "%010zu 00000 n \n", offset);
-        pdf += line;
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
+    const std::string pdf = pdf_document(objects);
     return std::vector<unsigned char>(pdf.begin(), pdf.end());
 }
 
@@ -112,8 +99,19 @@ TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
     EXPECT_TRUE(reply->stamped);
     EXPECT_EQ(reply->warnings, 1);  // the signature no longer covers the document
     EXPECT_TRUE(t::file_exists(folder_ + L"\\署名済み_捺印.pdf"));
-    // The two originals and the two copies, and no staging file beside them.
-    EXPECT_EQ(t::folder_entries(folder_).size(), 4u);
+
+    // A read-only copy from before is not replaced, and the failure is told.
+    const std::wstring kept = folder_ + L"\\控え.pdf";
+    ASSERT_TRUE(t::write_bytes(kept, {'o', 'l', 'd'}));
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_READONLY);
+    reply = stamp_pdf_with_companion(set_, request(L"請求書.pdf", L"控え.pdf"));
+    SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->stamped);
+    EXPECT_EQ(reply->refusal, PdfRefusal::kNotWritten);
+    EXPECT_EQ(t::read_bytes(kept), (std::vector<unsigned char>{'o', 'l', 'd'}));
+    // The two originals, the two copies and the old one, and no staging file beside them.
+    EXPECT_EQ(t::folder_entries(folder_).size(), 5u);
 }
 
 // Driven from a timer inside the dialog's own loop: a page list that is no
