@@ -94,6 +94,24 @@ std::string write_svg(const VectorDrawing& drawing) {
     return s;
 }
 
+std::string pdf_document(const std::vector<std::string>& objects) {
+    std::string pdf = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
+    std::vector<std::size_t> offsets;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        offsets.push_back(pdf.size());
+        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+    }
+    const std::size_t xref = pdf.size();
+    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+    for (std::size_t offset : offsets) {
+        const std::string digits = std::to_string(offset);
+        pdf += std::string(10 - std::min<std::size_t>(10, digits.size()), '0') + digits + " 00000 n \n";
+    }
+    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+           std::to_string(xref) + "\n%%EOF\n";
+    return pdf;
+}
+
 std::string pdf_drawing_content(const VectorDrawing& drawing, double* width_pt, double* height_pt) {
     const double w = (drawing.frame.right - drawing.frame.left) / 100.0 * kPointsPerMm;
     const double h = (drawing.frame.bottom - drawing.frame.top) / 100.0 * kPointsPerMm;
@@ -144,21 +162,7 @@ std::string write_pdf(const VectorDrawing& drawing) {
             "] /Resources << >> /Contents 4 0 R >>",
         "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream",
     };
-    std::string pdf = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
-    std::vector<std::size_t> offsets;
-    for (std::size_t i = 0; i < objects.size(); ++i) {
-        offsets.push_back(pdf.size());
-        pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-    }
-    const std::size_t xref = pdf.size();
-    pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-    for (std::size_t offset : offsets) {
-        const std::string digits = std::to_string(offset);
-        pdf += std::string(10 - std::min<std::size_t>(10, digits.size()), '0') + digits + " 00000 n \n";
-    }
-    pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
-           std::to_string(xref) + "\n%%EOF\n";
-    return pdf;
+    return pdf_document(objects);
 }
 
 }  // namespace markomi

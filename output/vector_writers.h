@@ -3,6 +3,7 @@
 // the page is the metafile's picture frame, the paths keep their colours,
 // and nothing is painted behind them.
 #include <string>
+#include <vector>
 
 #include "output/vector_paths.h"
 
@@ -15,6 +16,10 @@ std::string write_svg(const VectorDrawing& drawing);
 // A one-page PDF 1.4 document: MediaBox in points, one uncompressed content
 // stream whose `cm` maps the device units onto the page with y upwards.
 std::string write_pdf(const VectorDrawing& drawing);
+
+// A PDF 1.4 file of the given object bodies, numbered from 1 in order, with
+// its cross-reference table; object 1 is the catalog.
+std::string pdf_document(const std::vector<std::string>& objects);
 
 // The drawing as PDF content that fills [0 0 width_pt height_pt] with y
 // upwards, at the frame's physical size: the page of write_pdf, or the form

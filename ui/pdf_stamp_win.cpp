@@ -190,18 +190,29 @@ INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
 
 // ---- Files ---------------------------------------------------------------------
 
-std::optional<std::wstring> ask_pdf_to_open(HWND owner) {
-    wchar_t file[32768] = L"";
+// The open and save dialogs of PDF files; the name starts as `file` holds it.
+OPENFILENAMEW pdf_file_dialog(HWND owner, const wchar_t* title, std::vector<wchar_t>& file) {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = kPdfFilter;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = static_cast<DWORD>(std::size(file));
-    dialog.lpstrTitle = kOpenTitle;
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = title;
+    dialog.lpstrDefExt = L"pdf";
+    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    return dialog;
+}
+
+// Long enough for any path the file functions take.
+constexpr std::size_t kFileNameCapacity = 32768;
+
+std::optional<std::wstring> ask_pdf_to_open(HWND owner) {
+    std::vector<wchar_t> file(kFileNameCapacity, L'\0');
+    OPENFILENAMEW dialog = pdf_file_dialog(owner, kOpenTitle, file);
+    dialog.Flags |= OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-    return std::wstring(file);
+    return std::wstring(file.data());
 }
 
 bool same_path(const std::wstring& a, const std::wstring& b) {
@@ -216,19 +227,11 @@ bool same_path(const std::wstring& a, const std::wstring& b) {
 std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& input) {
     std::wstring start = to_wide(stamped_pdf_name(as_u16(std::wstring_view(input))));
     for (;;) {
-        wchar_t file[32768] = L"";
-        lstrcpynW(file, start.c_str(), static_cast<int>(std::size(file)));
-        OPENFILENAMEW dialog{};
-        dialog.lStructSize = sizeof dialog;
-        dialog.hwndOwner = owner;
-        dialog.lpstrFilter = kPdfFilter;
-        dialog.lpstrFile = file;
-        dialog.nMaxFile = static_cast<DWORD>(std::size(file));
-        dialog.lpstrTitle = kSaveTitle;
-        dialog.lpstrDefExt = L"pdf";
-        dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+        std::vector<wchar_t> file(kFileNameCapacity, L'\0');
+        lstrcpynW(file.data(), start.c_str(), static_cast<int>(file.size()));
+        OPENFILENAMEW dialog = pdf_file_dialog(owner, kSaveTitle, file);
         if (!GetSaveFileNameW(&dialog)) return std::nullopt;
-        const std::wstring path = file;
+        const std::wstring path = file.data();
         start = path;
         if (same_path(path, input)) {
             PdfStampResult same;

@@ -97,23 +97,16 @@ PY
 # coordinates halved, blue paint, a thick pen), as some writers do: the
 # stamp drawn after it must not inherit any of that.
 write_state_leaving_page() {
-    python3 - "$1" <<'PY'
+    python3 - "$1" "$root/tests/readers" <<'PY'
 import sys
+sys.path.insert(0, sys.argv[2])
+from pdf_objects import pdf_bytes
 content = b"0.5 0 0 0.5 0 0 cm 0 0 1 rg 1 0 0 RG 20 w 100 100 400 300 re f\n"
-objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
-           b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
-           b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream"]
-out = bytearray(b"%PDF-1.4\n")
-offsets = []
-for i, body in enumerate(objects):
-    offsets.append(len(out))
-    out += b"%d 0 obj\n" % (i + 1) + body + b"\nendobj\n"
-xref = len(out)
-out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
-out += b"".join(b"%010d 00000 n \n" % o for o in offsets)
-out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
-open(sys.argv[1], "wb").write(out)
+open(sys.argv[1], "wb").write(pdf_bytes([
+    b"<< /Type /Catalog /Pages 2 0 R >>",
+    b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
+    b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream"]))
 PY
 }
 
