@@ -4,6 +4,7 @@
 
 #include "base/u16_format.h"
 #include "dates/date_text.h"
+#include "output/image_file_rules.h"
 
 namespace markomi {
 namespace {
@@ -129,11 +130,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     }
     if (a.stamp_onto) {
         if (!a.out) return fail(u"--stamp-onto needs --out FILE.pdf / --stamp-onto には --out が必要");
-        const std::u16string& out = *a.out;
-        const bool pdf = out.size() >= 4 && out[out.size() - 4] == u'.' &&
-                         (out[out.size() - 3] | 0x20) == u'p' && (out[out.size() - 2] | 0x20) == u'd' &&
-                         (out[out.size() - 1] | 0x20) == u'f';
-        if (!pdf) return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+        if (lower_case_text(find_file_extension(*a.out)) != u".pdf") return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
         if (a.clipboard || a.diagnose || a.dpi || a.format)
             return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --page, --at, --margin and --allow-signed / --stamp-onto と一緒に使えない引数があります");
         if (margin_given && a.position.anchor == PdfAnchor::kPoint)

@@ -1,6 +1,7 @@
 #include "ui/pdf_stamp_rules.h"
 
 #include "base/u16_format.h"
+#include "output/image_file_rules.h"
 
 namespace markomi {
 namespace {
@@ -31,12 +32,8 @@ int number_at(std::u16string_view text) {
 }  // namespace
 
 std::u16string stamped_pdf_name(std::u16string_view original) {
-    std::u16string name(original);
-    const std::size_t n = name.size();
-    if (n >= 4 && name[n - 4] == u'.' && (name[n - 3] | 0x20) == u'p' && (name[n - 2] | 0x20) == u'd' &&
-        (name[n - 1] | 0x20) == u'f')
-        name.resize(n - 4);
-    return name + u"_捺印.pdf";
+    if (lower_case_text(find_file_extension(original)) == u".pdf") original.remove_suffix(4);
+    return std::u16string(original) + u"_捺印.pdf";
 }
 
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
