@@ -193,6 +193,22 @@ bool write_file_through_staging(const std::wstring& path,
     return ok;
 }
 
+bool same_existing_file(const std::wstring& a, const std::wstring& b) {
+    auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
+        HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (h == INVALID_HANDLE_VALUE) return false;
+        const bool ok = GetFileInformationByHandle(h, info) != 0;
+        CloseHandle(h);
+        return ok;
+    };
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    if (!identity(a, &x) || !identity(b, &y)) return false;
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
+           x.nFileIndexLow == y.nFileIndexLow;
+}
+
 bool replace_file_with_bytes(const std::wstring& path, std::string_view bytes) {
     return write_file_through_staging(path, [bytes](const wchar_t* staging) {
         ScopedHandle file(CreateFileW(staging, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,

@@ -38,6 +38,11 @@ std::wstring extended_length_path(const std::wstring& path);
 bool write_file_through_staging(const std::wstring& path,
                                 const std::function<bool(const wchar_t* staging)>& write);
 
+// Whether two paths name one existing file: the volume and the file index,
+// so that another spelling, a short name or a link to it count too. False
+// when either cannot be opened.
+bool same_existing_file(const std::wstring& a, const std::wstring& b);
+
 // A file holding exactly `bytes`, through a staging file as above.
 bool replace_file_with_bytes(const std::wstring& path, std::string_view bytes);
 inline bool replace_file_with_bytes(const wchar_t* path, const void* data, std::size_t size) {

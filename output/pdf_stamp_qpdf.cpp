@@ -48,24 +48,6 @@ bool has_pdf_header(FILE* file) {
     return false;
 }
 
-// Whether two paths name one file: the volume and the file index, so that
-// another spelling, a short name or a link to it count too.
-bool same_file(const std::wstring& a, const std::wstring& b) {
-    auto identity = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
-        HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-        if (h == INVALID_HANDLE_VALUE) return false;
-        const bool ok = GetFileInformationByHandle(h, info) != 0;
-        CloseHandle(h);
-        return ok;
-    };
-    BY_HANDLE_FILE_INFORMATION x{}, y{};
-    if (!identity(a, &x) || !identity(b, &y)) return false;
-    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber && x.nFileIndexHigh == y.nFileIndexHigh &&
-           x.nFileIndexLow == y.nFileIndexLow;
-}
-
 // A signature field that holds a signature value.
 bool carries_signature(QPDF& pdf) {
     QPDFAcroFormDocumentHelper forms(pdf);
@@ -210,7 +192,7 @@ PdfStampResult stamp_pdf_file(const PdfStampJob& job) {
     StdioFile input(job.input, L"rb");
     if (!input.get()) return refused(PdfRefusal::kUnreadable);
     if (!has_pdf_header(input.get())) return refused(PdfRefusal::kNotPdf);
-    if (same_file(job.input, final_target_path(job.output))) return refused(PdfRefusal::kSameFile);
+    if (same_existing_file(job.input, final_target_path(job.output))) return refused(PdfRefusal::kSameFile);
     try {
         QPDF pdf;
         return stamp_document(pdf, input.get(), job);

@@ -215,13 +215,6 @@ std::optional<std::wstring> ask_pdf_to_open(HWND owner) {
     return std::wstring(file.data());
 }
 
-bool same_path(const std::wstring& a, const std::wstring& b) {
-    wchar_t fa[MAX_PATH] = L"", fb[MAX_PATH] = L"";
-    GetFullPathNameW(a.c_str(), MAX_PATH, fa, nullptr);
-    GetFullPathNameW(b.c_str(), MAX_PATH, fb, nullptr);
-    return CompareStringOrdinal(fa, -1, fb, -1, TRUE) == CSTR_EQUAL;
-}
-
 // The copy's name: offered beside the original, asked again while it names
 // the original itself, and an existing file replaced only on a yes.
 std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& input) {
@@ -233,7 +226,7 @@ std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& inp
         if (!GetSaveFileNameW(&dialog)) return std::nullopt;
         const std::wstring path = file.data();
         start = path;
-        if (same_path(path, input)) {
+        if (same_existing_file(path, input)) {
             PdfStampResult same;
             same.refusal = PdfRefusal::kSameFile;
             const std::wstring text = to_wide(pdf_refusal_japanese(same));
