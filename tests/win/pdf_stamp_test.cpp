@@ -8,6 +8,7 @@
 #include "output/vector_writers.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
+#include "support/message_boxes.h"
 #include "support/resident_windows.h"
 #include "support/test_files.h"
 #include "ui/pdf_stamp_win.h"
@@ -124,17 +125,9 @@ struct DialogScript {
 };
 DialogScript g_script;
 
+// The visible dialog of this thread, when `title` is null or its title.
 HWND visible_dialog(const wchar_t* title) {
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
-        wchar_t name[16] = L"";
-        GetClassNameW(w, name, 16);
-        if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0) {
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&found));
+    HWND found = t::visible_thread_dialog();
     wchar_t text[64] = L"";
     if (found) GetWindowTextW(found, text, 64);
     return found && (!title || lstrcmpW(text, title) == 0) ? found : nullptr;

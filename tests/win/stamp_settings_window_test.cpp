@@ -723,24 +723,10 @@ struct DialogVisit {
 };
 DialogVisit g_visit;
 
-HWND visible_dialog() {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
-        wchar_t name[16] = L"";
-        GetClassNameW(w, name, 16);
-        if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0) {
-            *reinterpret_cast<HWND*>(out) = w;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&dialog));
-    return dialog;
-}
-
 // Runs inside the dialogs' own message loops: notes each title and answers
 // the chooser as told and any message box with OK.
 void CALLBACK AnswerDialog(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = visible_dialog();
+    HWND dialog = t::visible_thread_dialog();
     if (!dialog || GetPropW(dialog, L"answered")) return;
     SetPropW(dialog, L"answered", reinterpret_cast<HANDLE>(1));
     g_visit.titles.push_back(t::window_text(dialog));

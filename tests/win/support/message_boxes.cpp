@@ -55,4 +55,18 @@ std::vector<SeenMessageBox> answering_message_boxes(const std::function<void()>&
     return seen;
 }
 
+HWND visible_thread_dialog() {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND w, LPARAM out) -> BOOL {
+        wchar_t name[16] = L"";
+        GetClassNameW(w, name, 16);
+        if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0) {
+            *reinterpret_cast<HWND*>(out) = w;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&dialog));
+    return dialog;
+}
+
 }  // namespace markomi::testing
