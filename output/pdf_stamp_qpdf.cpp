@@ -6,12 +6,14 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
+#include <qpdf/Pl_String.hh>
 
 #include <cstdio>
 #include <cstring>
 #include <map>
 
 #include "base/safe_file_win.h"
+#include "output/pdf_content_balance.h"
 #include "output/vector_writers.h"
 
 namespace markomi {
@@ -103,6 +105,25 @@ std::string matrix_text(const double m[6]) {
     return s + "cm";
 }
 
+// How the page's own content leaves the graphics-state stack. Content that
+// cannot be decoded counts as balanced: viewers draw nothing of it either.
+PdfContentBalance content_balance_of(QPDFPageObjectHelper& page) {
+    std::string content;
+    try {
+        Pl_String collect("page content", nullptr, content);
+        page.pipeContents(&collect);
+    } catch (std::exception&) {
+        return PdfContentBalance();
+    }
+    return pdf_content_balance(content);
+}
+
+std::string repeated(const char* text, int times) {
+    std::string s;
+    for (int i = 0; i < times; ++i) s += text;
+    return s;
+}
+
 PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
     PdfStampResult r;
     r.refusal = why;
@@ -154,13 +175,22 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, const PdfStampJob& job) {
     form_dict.replaceKey("/BBox", QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(
                                       0, 0, job.width_pt, job.height_pt)));
     form_dict.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
+    // A page that restores more than it saved would pop that "q" and go on
+    // changing the state beneath it, so it gets one save more for each such
+    // restore; saves it leaves open are restored before the stamp.
     QPDFObjectHandle opening = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, "q\n"));
     for (const PdfPagePlaced& placed : result.placed) {
         QPDFPageObjectHelper& page = pages[static_cast<std::size_t>(placed.page - 1)];
+        const PdfContentBalance balance = content_balance_of(page);
         const std::string name = name_form_on_page(page, form);
-        page.addPageContents(opening, true);
+        page.addPageContents(balance.unmatched_restores == 0
+                                 ? opening
+                                 : QPDFObjectHandle::newStream(
+                                       &pdf, repeated("q\n", 1 + balance.unmatched_restores)),
+                             true);
         page.addPageContents(QPDFObjectHandle::newStream(
-                                 &pdf, "\nQ\nq " + matrix_text(placed.placement.matrix) + " " + name + " Do Q\n"),
+                                 &pdf, "\n" + repeated("Q\n", 1 + balance.open_saves) + "q " +
+                                           matrix_text(placed.placement.matrix) + " " + name + " Do Q\n"),
                              false);
     }
 

@@ -93,20 +93,28 @@ open(sys.argv[2], 'wb').write(out)
 PY
 }
 
-# A page whose content leaves its graphics state changed at the end (the
+# Pages whose content leaves its graphics state changed at the end (the
 # coordinates halved, blue paint, a thick pen), as some writers do: the
-# stamp drawn after it must not inherit any of that.
-write_state_leaving_page() {
-    python3 - "$1" "$root/tests/readers" <<'PY'
+# stamp drawn after them must not inherit any of that. state.pdf changes it
+# plainly; unbalanced.pdf changes it under a save it never restores (page
+# 1) and after a restore of a save it never made (page 2; poppler ignores
+# what follows such a restore, so nothing is painted after it).
+write_state_leaving_pages() {
+    python3 - "$1" "$2" "$root/tests/readers" <<'PY'
 import sys
-sys.path.insert(0, sys.argv[2])
+sys.path.insert(0, sys.argv[3])
 from pdf_objects import pdf_bytes
-content = b"0.5 0 0 0.5 0 0 cm 0 0 1 rg 1 0 0 RG 20 w 100 100 400 300 re f\n"
-open(sys.argv[1], "wb").write(pdf_bytes([
-    b"<< /Type /Catalog /Pages 2 0 R >>",
-    b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-    b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
-    b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream"]))
+def document(contents):
+    n = len(contents)
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [%s] /Count %d >>" % (b" ".join(b"%d 0 R" % (3 + 2 * i) for i in range(n)), n)]
+    for i, content in enumerate(contents):
+        objects.append(b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents %d 0 R >>" % (4 + 2 * i))
+        objects.append(b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream")
+    return pdf_bytes(objects)
+paint = b"0 0 1 rg 1 0 0 RG 20 w 100 100 400 300 re f\n"
+open(sys.argv[1], "wb").write(document([b"0.5 0 0 0.5 0 0 cm " + paint]))
+open(sys.argv[2], "wb").write(document([b"0.5 0 0 0.5 0 0 cm q " + paint, b"q 0.5 0 0 0.5 0 0 cm " + paint + b"Q Q 0.5 0 0 0.5 0 0 cm 0 1 0 rg 5 w\n"]))
 PY
 }
 
@@ -139,6 +147,6 @@ data = open(sys.argv[1], "rb").read()
 open(sys.argv[2], "wb").write(data[:data.rfind(b"startxref")])
 open(sys.argv[3], "wb").write(data[:len(data) // 2])' "$folder/letter.pdf" "$folder/truncated.pdf" \
         "$folder/half.pdf"
-    write_state_leaving_page "$folder/state.pdf"
+    write_state_leaving_pages "$folder/state.pdf" "$folder/unbalanced.pdf"
     cp "$root/resources/markomi.ico" "$folder/not-a-pdf.pdf"
 }

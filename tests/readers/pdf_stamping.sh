@@ -106,6 +106,7 @@ stamp_case objstreams objstreams.pdf 2 right 10
 stamp_case linearized linearized.pdf first bottom-right 10
 stamp_case rotated rotated.pdf 1 top-right 10
 stamp_case state state.pdf first top-right 10
+stamp_case unbalanced unbalanced.pdf all top-right 10
 # A signed document only when asked, and the signature is said to be void.
 stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed
 grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warning about the signature"
