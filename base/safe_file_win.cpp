@@ -123,6 +123,65 @@ std::wstring create_staging_file(const std::wstring& target) {
     return std::wstring();
 }
 
+// Whether no process of that id runs on this computer now. A process that
+// cannot be opened for another reason (another user's) counts as running.
+bool process_has_ended(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+// The process id in a staging file's name "<target>.~<pid>-<n>.tmp" seen
+// past "<target>.~"; 0 when the rest is not of that form.
+DWORD staging_owner(std::wstring_view rest) {
+    DWORD pid = 0;
+    std::size_t i = 0;
+    for (; i < rest.size() && rest[i] >= L'0' && rest[i] <= L'9' && i < 10; ++i)
+        pid = pid * 10 + static_cast<DWORD>(rest[i] - L'0');
+    if (i == 0 || i >= rest.size() || rest[i] != L'-') return 0;
+    std::size_t digits = ++i;
+    while (i < rest.size() && rest[i] >= L'0' && rest[i] <= L'9') ++i;
+    return i > digits && rest.substr(i) == L".tmp" ? pid : 0;
+}
+
+// Deletes the staging files of `target` that a save killed part way left:
+// named for a process that no longer runs here, and not written for a
+// minute. (A save on another computer into a shared folder names a process
+// that is not ours to see; its staging file is held open while written and
+// is closed only for moments, just after being written, so the minute keeps
+// it safe.) One that is still open cannot be deleted and stays.
+void sweep_orphaned_staging_files(const std::wstring& target) {
+    const std::size_t slash = target.find_last_of(L"\\/");
+    const std::wstring folder = target.substr(0, slash + 1);
+    const std::wstring prefix = target.substr(slash + 1) + L".~";
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(extended_length_path(target + L".~*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now_time;
+    GetSystemTimeAsFileTime(&now_time);
+    const ULONGLONG now = (static_cast<ULONGLONG>(now_time.dwHighDateTime) << 32) | now_time.dwLowDateTime;
+    constexpr ULONGLONG kMinute = 60ull * 10000000ull;  // in 100 ns
+    do {
+        const std::wstring_view name(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name.size() <= prefix.size() ||
+            CompareStringOrdinal(name.data(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                 static_cast<int>(prefix.size()), TRUE) != CSTR_EQUAL)
+            continue;
+        const DWORD owner = staging_owner(name.substr(prefix.size()));
+        const ULONGLONG written = (static_cast<ULONGLONG>(found.ftLastWriteTime.dwHighDateTime) << 32) |
+                                  found.ftLastWriteTime.dwLowDateTime;
+        if (owner == 0 || owner == GetCurrentProcessId() || written + kMinute > now ||
+            !process_has_ended(owner))
+            continue;
+        const std::wstring orphan = extended_length_path(folder + found.cFileName);
+        SetFileAttributesW(orphan.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(orphan.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
 // Every byte written, or false: a short write is a full disk or a quota.
 // (The flush that shows what only surfaces on the way to the disk follows
 // in write_file_through_staging.)
@@ -179,6 +238,7 @@ bool write_file_through_staging(const std::wstring& path,
     if (existing != INVALID_FILE_ATTRIBUTES &&
         (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
         return false;
+    sweep_orphaned_staging_files(target);
     const std::wstring staging = create_staging_file(target);
     if (staging.empty()) return false;
     bool ok = write(staging.c_str()) && flush_file(staging.c_str());

@@ -35,6 +35,8 @@ std::wstring extended_length_path(const std::wstring& path);
 // it the target's attributes and moves it over the target. False, with the
 // target untouched and no staging file left, when anything fails; a
 // read-only target, a folder of that name and a missing folder are refused.
+// Staging files of the same target that a killed save left (their process
+// gone, unwritten for a minute) are deleted first.
 bool write_file_through_staging(const std::wstring& path,
                                 const std::function<bool(const wchar_t* staging)>& write);
 

@@ -1,5 +1,6 @@
 // The staging-file primitive where the settings and image tests cannot
-// reach it: long path forms, and a replace through a symbolic link.
+// reach it: long path forms, a replace through a symbolic link, and the
+// staging files a killed save leaves.
 // (What a replace keeps and refuses, the reads that wait out a hold and the
 // lock are caught by SettingsFiles, SettingsSaveFaults and ImageFile.)
 #include <gtest/gtest.h>
@@ -102,6 +103,75 @@ TEST(SafeFile, ASymbolicLinkStaysALinkAndItsTargetGetsTheBytes) {
     EXPECT_EQ(folder_entries(here.path()), std::vector<std::wstring>{L"link.ini"});
     EXPECT_EQ(folder_entries(synced.path()), std::vector<std::wstring>{L"設定.ini"});
     DeleteFileW(link.c_str());
+}
+
+// A process started from `command`; its handles are the caller's to close.
+PROCESS_INFORMATION start_process(const wchar_t* command, DWORD flags) {
+    std::wstring line = command;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, flags | CREATE_NO_WINDOW, nullptr, nullptr,
+                   &startup, &process);
+    return process;
+}
+
+// A file last written `minutes` ago.
+bool write_aged(const std::wstring& path, int minutes) {
+    if (!write_text(path, "part of a save")) return false;
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER at{{now.dwLowDateTime, now.dwHighDateTime}};
+    at.QuadPart -= static_cast<ULONGLONG>(minutes) * 60 * 10000000;
+    const FILETIME written{at.LowPart, at.HighPart};
+    const bool ok = SetFileTime(file, nullptr, nullptr, &written) != FALSE;
+    CloseHandle(file);
+    return ok;
+}
+
+// A save killed part way leaves its staging file; the next save of the same
+// file deletes it, and leaves every staging file that may still be in use:
+// one of a running process, one written within the minute (a save from
+// another computer between its steps), and those of other files.
+TEST(SafeFile, TheNextSaveDeletesWhatAKilledSaveLeftAndNothingInUse) {
+    PROCESS_INFORMATION ended = start_process(L"cmd.exe /c exit", 0);
+    ASSERT_NE(ended.hProcess, nullptr);
+    WaitForSingleObject(ended.hProcess, 10000);
+    CloseHandle(ended.hThread);
+    CloseHandle(ended.hProcess);
+    PROCESS_INFORMATION running = start_process(L"cmd.exe /c exit", CREATE_SUSPENDED);
+    ASSERT_NE(running.hProcess, nullptr);
+    const std::wstring dead = std::to_wstring(ended.dwProcessId);
+    const std::wstring alive = std::to_wstring(running.dwProcessId);
+    const std::wstring ours = std::to_wstring(GetCurrentProcessId());
+
+    t::TempFolder here;
+    const std::wstring target = here.path() + L"\\受付_捺印.pdf";
+    ASSERT_TRUE(write_text(target, kOld));
+    const struct {
+        std::wstring name;
+        int minutes;
+        bool kept;
+    } cases[] = {
+        {L"受付_捺印.pdf.~" + dead + L"-1.tmp", 5, false},
+        {L"受付_捺印.PDF.~" + dead + L"-7.tmp", 60 * 24, false},
+        {L"受付_捺印.pdf.~" + dead + L"-2.tmp", 0, true},
+        {L"受付_捺印.pdf.~" + alive + L"-1.tmp", 5, true},
+        {L"受付_捺印.pdf.~" + ours + L"-999.tmp", 5, true},
+        {L"受付_捺印.pdf.~" + dead + L".tmp", 5, true},
+        {L"受付_捺印.pdf.~" + dead + L"-1.tmp.bak", 5, true},
+        {L"控え.pdf.~" + dead + L"-1.tmp", 5, true},
+    };
+    for (const auto& c : cases) ASSERT_TRUE(write_aged(here.path() + L"\\" + c.name, c.minutes));
+    EXPECT_TRUE(replace_file_with_bytes(target, kNew));
+    TerminateProcess(running.hProcess, 0);
+    CloseHandle(running.hThread);
+    CloseHandle(running.hProcess);
+    EXPECT_EQ(read_text(target), kNew);
+    for (std::size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+        EXPECT_EQ(t::file_exists(here.path() + L"\\" + cases[i].name), cases[i].kept) << "case " << i;
 }
 
 }  // namespace
