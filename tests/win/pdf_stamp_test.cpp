@@ -10,6 +10,7 @@
 #include "settings/settings_rules.h"
 #include "support/message_boxes.h"
 #include "support/resident_windows.h"
+#include "support/small_disk.h"
 #include "support/test_files.h"
 #include "ui/pdf_stamp_win.h"
 
@@ -113,6 +114,47 @@ TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
     EXPECT_EQ(t::read_bytes(kept), (std::vector<unsigned char>{'o', 'l', 'd'}));
     // The two originals, the two copies and the old one, and no staging file beside them.
     EXPECT_EQ(t::folder_entries(folder_).size(), 5u);
+}
+
+// A stamped copy that does not fit on the disk is not written: the earlier
+// copy keeps its bytes, no staging file is left, the refusal says so; once
+// there is room, the same stamping goes through.
+TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
+    if (!t::file_exists(t::kSmallDriveMarker)) GTEST_SKIP() << t::small_drive_missing_reason();
+    folder_ = std::wstring(t::kSmallDrive) + L"\\捺印-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring filler = folder_ + L"-filler";
+    t::remove_tree(folder_);
+    DeleteFileW(filler.c_str());
+    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+    struct Cleanup {
+        std::wstring folder, filler;
+        ~Cleanup() {
+            DeleteFileW(filler.c_str());
+            t::remove_tree(folder);
+        }
+    } cleanup{folder_, filler};
+
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", small_pdf(false)));
+    PdfStampRequest first = request(L"請求書.pdf", L"請求書_捺印.pdf");
+    std::optional<PdfStampReply> reply = stamp_pdf_with_companion(set_, first);
+    ASSERT_TRUE(reply && reply->stamped);
+    const std::vector<unsigned char> earlier = t::read_bytes(folder_ + L"\\請求書_捺印.pdf");
+
+    ASSERT_TRUE(t::fill_disk(filler));
+    PdfStampRequest again = first;
+    again.options.position = 6;  // bottom left: other bytes than the earlier copy's
+    reply = stamp_pdf_with_companion(set_, again);
+    ASSERT_TRUE(reply);
+    EXPECT_FALSE(reply->stamped);
+    EXPECT_EQ(reply->refusal, PdfRefusal::kNotWritten);
+    EXPECT_EQ(t::read_bytes(folder_ + L"\\請求書_捺印.pdf"), earlier);
+    EXPECT_EQ(t::folder_entries(folder_).size(), 2u) << "a staging file was left";
+
+    ASSERT_TRUE(DeleteFileW(filler.c_str()));
+    reply = stamp_pdf_with_companion(set_, again);
+    ASSERT_TRUE(reply);
+    EXPECT_TRUE(reply->stamped);
+    EXPECT_NE(t::read_bytes(folder_ + L"\\請求書_捺印.pdf"), earlier);
 }
 
 // Driven from a timer inside the dialog's own loop: a page list that is no

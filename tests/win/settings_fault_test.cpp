@@ -26,6 +26,7 @@
 #include "support/fixture_paths.h"
 #include "support/message_boxes.h"
 #include "support/settings_value_sets.h"
+#include "support/small_disk.h"
 #include "support/test_files.h"
 
 namespace markomi {
@@ -355,43 +356,9 @@ TEST(SettingsSaveFaults, TwoCopiesSavingAtOnceLeaveOneWholeFile) {
     EXPECT_TRUE(leftovers(dir.path()).empty()) << listed(leftovers(dir.path()));
 }
 
-// The small drive tests/scripts/small_disk.sh maps for the run of the suite,
-// with a marker file in its root so that no other drive of that letter is
-// ever filled.
-constexpr wchar_t kSmallDrive[] = L"S:";
-constexpr wchar_t kSmallDriveMarker[] = L"S:\\markomi2-small-disk";
-
-// Why the small drive is missing, as the script wrote it (UTF-8).
-std::string small_drive_missing_reason() {
-    std::vector<unsigned char> reason = testing::read_bytes(MARKOMI2_SMALL_DISK_REASON);
-    std::string text(reason.begin(), reason.end());
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text.empty() ? "tests/scripts/small_disk.sh did not map it" : text;
-}
-
-// Writes into `path` until the disk refuses: true when it ended full (and
-// not for another reason).
-bool fill_disk(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    std::vector<char> block(65536, 'x');
-    DWORD error = 0;
-    for (DWORD size : {65536u, 4096u, 512u, 1u}) {
-        for (;;) {
-            DWORD written = 0;
-            if (!WriteFile(file, block.data(), size, &written, nullptr)) {
-                error = GetLastError();
-                break;
-            }
-            if (written < size) break;
-        }
-    }
-    FlushFileBuffers(file);
-    CloseHandle(file);
-    return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
-}
-
+using testing::fill_disk;
+using testing::kSmallDrive;
+using testing::kSmallDriveMarker;
 using testing::save_global_settings_in;
 
 // A save that does not fit on the disk keeps the old file byte for byte,
@@ -399,7 +366,7 @@ using testing::save_global_settings_in;
 // is room again, the same save goes through.
 TEST(SettingsSaveFaults, ASaveThatDoesNotFitKeepsTheOldFileAndIsToldOnce) {
     if (!testing::file_exists(kSmallDriveMarker))
-        GTEST_SKIP() << "no small disk at S: (" << small_drive_missing_reason() << ")";
+        GTEST_SKIP() << testing::small_drive_missing_reason();
     const std::wstring folder =
         std::wstring(kSmallDrive) + L"\\Markomi2-" + std::to_wstring(GetCurrentProcessId());
     const std::wstring filler = folder + L"-filler";
