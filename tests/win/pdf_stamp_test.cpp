@@ -5,11 +5,11 @@
 #include <string>
 
 #include "base/wide_text_win.h"
-#include "output/vector_writers.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
 #include "support/message_boxes.h"
 #include "support/resident_windows.h"
+#include "support/sample_pdf.h"
 #include "support/small_disk.h"
 #include "support/test_files.h"
 #include "ui/pdf_stamp_win.h"
@@ -18,23 +18,6 @@ namespace markomi {
 namespace {
 
 namespace t = markomi::testing;
-
-// A one-page A4 document; `signed_field` adds a signature field holding a
-// signature value, as a signed document has.
-std::vector<unsigned char> small_pdf(bool signed_field) {
-    const std::string content = "0 0 1 rg 100 100 200 100 re f\n";
-    const std::vector<std::string> objects = {
-        signed_field ? "<< /Type /Catalog /Pages 2 0 R /AcroForm << /Fields [5 0 R] /SigFlags 3 >> >>"
-                     : "<< /Type /Catalog /Pages 2 0 R >>",
-        "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-        "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
-        "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream",
-        "<< /FT /Sig /T (Signature1) /V 6 0 R /Rect [0 0 0 0] >>",
-        "<< /Type /Sig /Filter /Adobe.PPKLite /Contents <00> /ByteRange [0 0 0 0] >>",
-    };
-    const std::string pdf = pdf_document(objects);
-    return std::vector<unsigned char>(pdf.begin(), pdf.end());
-}
 
 class PdfStamp : public ::testing::Test {
 protected:
@@ -63,8 +46,8 @@ protected:
 // settings file of its own and the choices; the reply is read back for the
 // stamped pages, the refusals and the signature's warning.
 TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
-    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", small_pdf(false)));
-    ASSERT_TRUE(t::write_bytes(folder_ + L"\\署名済み.pdf", small_pdf(true)));
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", t::sample_pdf(1, false)));
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\署名済み.pdf", t::sample_pdf(1, true)));
 
     PdfStampRequest all = request(L"請求書.pdf", L"請求書_捺印.pdf");
     all.options.page = 2;
@@ -134,7 +117,7 @@ TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
         }
     } cleanup{folder_, filler};
 
-    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", small_pdf(false)));
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", t::sample_pdf(1, false)));
     PdfStampRequest first = request(L"請求書.pdf", L"請求書_捺印.pdf");
     std::optional<PdfStampReply> reply = stamp_pdf_with_companion(set_, first);
     ASSERT_TRUE(reply && reply->stamped);
