@@ -9,6 +9,7 @@
 #include "app/program_paths.h"
 #include "base/file_checks_win.h"
 #include "base/fixed_text.h"
+#include "base/module_path_win.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "base/win_handles_win.h"
@@ -73,10 +74,9 @@ std::optional<std::u16string> current_directory() {
 
 // The folder of the running program, from its own module file name.
 std::optional<std::u16string> program_folder() {
-    wchar_t buf[MAX_PATH + 1];
-    DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return std::nullopt;
-    return folder_of_file(as_u16(std::wstring_view(buf, n)));
+    const std::wstring program = running_program_file();
+    if (program.empty()) return std::nullopt;
+    return folder_of_file(as_u16(std::wstring_view(program)));
 }
 
 // True when `folder` holds the program file, i.e. it is an install folder and

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/message_box_title.h"
+#include "base/module_path_win.h"
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
 #include "base/wide_text_win.h"
@@ -270,12 +271,11 @@ bool write_settings_copy(const SettingsSet& set, const std::wstring& path) {
     return replace_file_with_bytes(path, encode_profile_text(profile.to_text(), ProfileEncoding::kUtf16Le, false));
 }
 
+// The companion beside the running program.
 std::wstring companion_path() {
-    wchar_t module[MAX_PATH + 1] = L"";
-    const DWORD n = GetModuleFileNameW(nullptr, module, MAX_PATH + 1);
-    if (n == 0 || n > MAX_PATH) return std::wstring();
-    std::wstring path(module, n);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"Markomi2Stamp.exe";
+    const std::wstring program = running_program_file();
+    if (program.empty()) return std::wstring();
+    return program.substr(0, program.find_last_of(L'\\') + 1) + L"Markomi2Stamp.exe";
 }
 
 // Waits for the companion while this thread's windows go on painting.
