@@ -5,9 +5,10 @@
 # stamp's red ink at the asked place (within 1 mm) and at the size of the
 # stamp's own PDF (within 2 %), and the rest of the page as the original's
 # (tests/readers/pdf_stamp_check.py); the text poppler extracts, the page
-# count, the metadata and the links are the original's. The stamp's size is
-# the EMF file's picture frame. Files that must be refused leave nothing
-# behind and say why; the damaged file is stamped with its warnings.
+# count, the metadata, the links, the outline and the form are the
+# original's. The stamp's size is the EMF file's picture frame. Files that
+# must be refused leave nothing behind and say why; the damaged file is
+# stamped with its warnings.
 #
 #   pdf_stamping.sh STAMP_EXE WORK_FOLDER
 # Exit 0 pass, 1 fail, 77 a writer or reader missing (skipped).
@@ -42,8 +43,22 @@ print("%.2f %.2f" % ((right - left) / 100, (bottom - top) / 100))
 PY
 )
 
-# What poppler says of a file apart from its size and file layout.
-described() { pdfinfo "$1" 2>&1 | grep -Ev '^(File size|Optimized|PDF version):'; pdfinfo -url "$1" 2>&1; }
+# What poppler says of a file apart from its size and file layout, and
+# what qpdf finds of its outline and form, without object numbers.
+described() {
+    pdfinfo "$1" 2>&1 | grep -Ev '^(File size|Optimized|PDF version):'
+    pdfinfo -url "$1" 2>&1
+    qpdf --json --json-key=outlines --json-key=acroform "$1" 2>/dev/null | python3 -c '
+import json, sys
+data = json.load(sys.stdin)
+def outline(items, depth):
+    for item in items:
+        print("  " * depth, item["title"], item["destpageposfrom1"], item["dest"][1:])
+        outline(item["kids"], depth + 1)
+outline(data["outlines"], 0)
+form = data["acroform"]
+print("form", form["hasacroform"], [(f["fullname"], f["fieldtype"], f["value"]) for f in form["fields"]])'
+}
 json_field() { python3 -c 'import json,sys; print(json.loads(sys.stdin.readline()).get(sys.argv[1], ""))' "$1"; }
 
 # stamp_case NAME INPUT PAGES POSITION MARGIN [ARGS...]: stamps and checks every stamped page.
