@@ -56,7 +56,9 @@ TEST(ProfileEncoding, CutAndStrayBytesDoNotChangeTheVerdict) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(detect_profile_encoding(c.bytes), c.expected) << c.bytes;
-        if (c.expected == ProfileEncoding::kUtf8) EXPECT_EQ(decode_utf8_profile(c.bytes), c.text) << c.bytes;
+        if (c.expected == ProfileEncoding::kUtf8) {
+            EXPECT_EQ(decode_utf8_profile(c.bytes), c.text) << c.bytes;
+        }
     }
     EXPECT_TRUE(is_profile_text(u"[MARKOMI]\r\nNAME=x\r\n"));
     EXPECT_FALSE(is_profile_text(std::u16string(16, u'\0')));
