@@ -4,9 +4,6 @@ namespace markomi {
 
 namespace {
 
-constexpr std::uint32_t kOpaqueWhite = 0xFFFFFFFFu;
-constexpr std::uint32_t kTransparentWhite = 0x00FFFFFFu;
-
 // Slot index of the animal design, whose PNG/JPEG work bitmap is one row taller.
 constexpr int kAnimalSlotIndex = 6;
 
@@ -143,10 +140,6 @@ std::u16string_view encoder_mime_type(ImageWriter writer) {
         case ImageWriter::kJpeg: return u"image/jpeg";
         default: return {};
     }
-}
-
-std::uint32_t image_background_argb(ImageWriter writer) {
-    return writer == ImageWriter::kPng ? kTransparentWhite : kOpaqueWhite;
 }
 
 BitmapLayout image_writer_layout(int slot_index, const WorkingCanvas& canvas,

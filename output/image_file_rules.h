@@ -117,10 +117,6 @@ std::u16string_view encoder_mime_type(ImageWriter writer);
 // The JPEG is saved with EncoderQuality 100; the PNG with no parameters.
 constexpr std::int32_t kJpegQuality = 100;
 
-// The fill of the 32-bit ARGB work bitmap: transparent white for PNG,
-// opaque white for JPEG (and for anything else).
-std::uint32_t image_background_argb(ImageWriter writer);
-
 // The index of the first encoder whose MIME type equals `wanted` exactly
 // (case and all), or -1. `mime_types` are the installed encoders in order.
 template <typename Range>
