@@ -123,16 +123,6 @@ std::wstring create_staging_file(const std::wstring& target) {
     return std::wstring();
 }
 
-// Whether no process of that id runs on this computer now. A process that
-// cannot be opened for another reason (another user's) counts as running.
-bool process_has_ended(DWORD pid) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
-}
-
 // The process id in a staging file's name "<target>.~<pid>-<n>.tmp" seen
 // past "<target>.~"; 0 when the rest is not of that form.
 DWORD staging_owner(std::wstring_view rest) {
@@ -251,6 +241,14 @@ bool write_file_through_staging(const std::wstring& path,
         DeleteFileW(staging.c_str());
     }
     return ok;
+}
+
+bool process_has_ended(DWORD pid) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
 }
 
 bool same_existing_file(const std::wstring& a, const std::wstring& b) {

@@ -40,6 +40,11 @@ std::wstring extended_length_path(const std::wstring& path);
 bool write_file_through_staging(const std::wstring& path,
                                 const std::function<bool(const wchar_t* staging)>& write);
 
+// Whether no process of that id runs on this computer now: the test for a
+// file named after a process that a killed run left. One that cannot be
+// opened for another reason (another user's) counts as running.
+bool process_has_ended(DWORD pid);
+
 // Whether two paths name one existing file: the volume and the file index,
 // so that another spelling, a short name or a link to it count too. False
 // when either cannot be opened.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "base/message_box_title.h"
 #include "base/path_join.h"
 #include "base/process_globals_win.h"
@@ -257,26 +259,47 @@ bool save_settings() {
     return false;
 }
 
-void sweep_stale_temporary_copies() {
+namespace {
+
+// The temporary folder, ending in a backslash; empty when the system gives none that fits.
+std::wstring temporary_folder() {
     wchar_t folder[MAX_PATH + 1] = L"";
-    DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-    if (n == 0 || n > MAX_PATH) return;
-    // Copies of the settings (the user's name among them) that earlier
-    // versions made for the profile functions, left behind by a crash:
-    // "Markomi2-<process id>-<n>.ini". A live process's copies stay.
+    const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+    return n == 0 || n > MAX_PATH ? std::wstring() : std::wstring(folder, n);
+}
+
+}  // namespace
+
+std::wstring create_temporary_settings_copy() {
+    static std::atomic<unsigned> s_count{0};
+    const std::wstring folder = temporary_folder();
+    if (folder.empty()) return std::wstring();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring name = folder + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(++s_count) + L".ini";
+        HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            CloseHandle(file);
+            return name;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) break;
+    }
+    return std::wstring();
+}
+
+void sweep_stale_temporary_copies() {
+    const std::wstring folder = temporary_folder();
+    if (folder.empty()) return;
+    // Copies of the settings (the user's name among them) that a killed
+    // run left: "Markomi2-<process id>-<n>.ini". A live process's copies stay.
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((std::wstring(folder) + L"Markomi2-*-*.ini").c_str(), &found);
+    HANDLE search = FindFirstFileW((folder + L"Markomi2-*-*.ini").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        DWORD pid = wcstoul(found.cFileName + 9, nullptr, 10);
-        HANDLE owner = pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr;
-        if (owner) {
-            DWORD code = 0;
-            bool alive = GetExitCodeProcess(owner, &code) && code == STILL_ACTIVE;
-            CloseHandle(owner);
-            if (alive) continue;
-        }
-        DeleteFileW((std::wstring(folder) + found.cFileName).c_str());
+        const DWORD pid = wcstoul(found.cFileName + 9, nullptr, 10);
+        if (pid != GetCurrentProcessId() && process_has_ended(pid))
+            DeleteFileW((folder + found.cFileName).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
 }

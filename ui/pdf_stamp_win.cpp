@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <utility>
 #include <vector>
 
 #include "base/message_box_title.h"
@@ -243,14 +244,17 @@ std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& inp
     }
 }
 
-// A file in the temporary folder that goes when this object does.
+// A new, empty file in the temporary folder; empty when none could be made.
+std::wstring create_temporary_file() {
+    wchar_t folder[MAX_PATH + 1] = L"", name[MAX_PATH + 1] = L"";
+    const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+    return n > 0 && n <= MAX_PATH && GetTempFileNameW(folder, L"mk2", 0, name) ? name : L"";
+}
+
+// A temporary file that goes when this object does.
 class TemporaryFile {
 public:
-    TemporaryFile() {
-        wchar_t folder[MAX_PATH + 1] = L"", name[MAX_PATH + 1] = L"";
-        const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-        if (n > 0 && n <= MAX_PATH && GetTempFileNameW(folder, L"mk2", 0, name)) path_ = name;
-    }
+    explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
     ~TemporaryFile() {
         if (!path_.empty()) DeleteFileW(path_.c_str());
     }
@@ -301,7 +305,9 @@ bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options) {
 }
 
 std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request) {
-    TemporaryFile settings, reply;
+    // The settings copy holds the user's name: a run killed meanwhile leaves
+    // it where the program's start-up sweep finds it.
+    TemporaryFile settings(create_temporary_settings_copy()), reply(create_temporary_file());
     if (settings.path().empty() || reply.path().empty() || !write_settings_copy(set, settings.path()))
         return std::nullopt;
     request.ini = as_u16(std::wstring_view(settings.path()));
