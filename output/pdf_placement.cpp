@@ -123,21 +123,21 @@ std::optional<double> parse_millimetres(std::u16string_view text) {
     return value;
 }
 
+std::u16string_view pdf_anchor_name(PdfAnchor anchor) {
+    // In the order of the grid, as PdfAnchor counts it.
+    static const char16_t* const kNames[] = {u"top-left",    u"top",    u"top-right",
+                                             u"left",        u"centre", u"right",
+                                             u"bottom-left", u"bottom", u"bottom-right"};
+    const int index = static_cast<int>(anchor);
+    return index >= 0 && index < 9 ? kNames[index] : u"";
+}
+
 std::optional<PdfPosition> parse_pdf_position(std::u16string_view text) {
-    static const struct {
-        const char16_t* name;
-        PdfAnchor anchor;
-    } kNames[] = {
-        {u"top-left", PdfAnchor::kTopLeft},       {u"top", PdfAnchor::kTop},
-        {u"top-right", PdfAnchor::kTopRight},     {u"left", PdfAnchor::kLeft},
-        {u"centre", PdfAnchor::kCentre},          {u"center", PdfAnchor::kCentre},
-        {u"right", PdfAnchor::kRight},            {u"bottom-left", PdfAnchor::kBottomLeft},
-        {u"bottom", PdfAnchor::kBottom},          {u"bottom-right", PdfAnchor::kBottomRight},
-    };
     PdfPosition p;
-    for (const auto& n : kNames) {
-        if (text == n.name) {
-            p.anchor = n.anchor;
+    for (int i = 0; i < 9; ++i) {
+        const PdfAnchor anchor = static_cast<PdfAnchor>(i);
+        if (text == pdf_anchor_name(anchor) || (anchor == PdfAnchor::kCentre && text == u"center")) {
+            p.anchor = anchor;
             return p;
         }
     }

@@ -47,6 +47,10 @@ struct PdfPlacement {
 PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
                                  const PdfPosition& position);
 
+// The name the companion's --at takes for an anchor of the grid ("top-left",
+// ..., "bottom-right"); empty for kPoint.
+std::u16string_view pdf_anchor_name(PdfAnchor anchor);
+
 // "top-right", "top", ..., "centre" (or "center"), or "X,Y" in millimetres.
 std::optional<PdfPosition> parse_pdf_position(std::u16string_view text);
 

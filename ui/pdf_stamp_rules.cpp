@@ -6,12 +6,6 @@
 namespace markomi {
 namespace {
 
-const char16_t* const kAnchorNames[] = {u"top-left",    u"top",    u"top-right",
-                                        u"left",        u"centre", u"right",
-                                        u"bottom-left", u"bottom", u"bottom-right"};
-
-std::u16string two_digits(int v) { return (v < 10 ? u"0" : u"") + decimal_text(v); }
-
 // The text after `"key":` in the reply, up to the end of its value.
 std::u16string_view value_of(std::u16string_view line, std::u16string_view key) {
     const std::u16string needle = u"\"" + std::u16string(key) + u"\":";
@@ -39,12 +33,17 @@ std::u16string stamped_pdf_name(std::u16string_view original) {
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
     static const char16_t* const kPages[] = {u"first", u"last", u"all"};
     const PdfStampOptions& o = r.options;
+    std::u16string date = decimal_text(r.date.year) + u"-";
+    append_decimal(date, r.date.month, 2);
+    date += u"-";
+    append_decimal(date, r.date.day, 2);
+    const PdfAnchor anchor = o.position >= 0 && o.position < 9 ? static_cast<PdfAnchor>(o.position)
+                                                              : PdfAnchor::kTopRight;
     std::vector<std::u16string> args = {
-        u"--ini", r.ini, u"--slot", decimal_text(r.slot),
-        u"--date", decimal_text(r.date.year) + u"-" + two_digits(r.date.month) + u"-" + two_digits(r.date.day),
+        u"--ini", r.ini, u"--slot", decimal_text(r.slot), u"--date", date,
         u"--stamp-onto", r.input, u"--out", r.output,
         u"--page", o.page >= 0 && o.page < 3 ? std::u16string(kPages[o.page]) : std::u16string(o.pages.view()),
-        u"--at", kAnchorNames[o.position >= 0 && o.position < 9 ? o.position : 2],
+        u"--at", std::u16string(pdf_anchor_name(anchor)),
         u"--margin", decimal_text(o.margin),
     };
     if (r.allow_signed) args.push_back(u"--allow-signed");
