@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@
 #include "output/diagnosis_win.h"
 #include "output/emf_records.h"
 #include "output/image_file_rules.h"
+#include "output/json_writer.h"
 #include "output/image_file_win.h"
 #include "output/image_resolution.h"
 #include "output/metafile_output_win.h"
@@ -219,7 +221,8 @@ int write_result(const std::u16string& json) {
 }
 
 #ifdef MARKOMI2_PDF_STAMPING
-std::u16string mm_text(double mm) { return ascii_to_u16(vector_number(mm, 1)); }
+// Millimetres to a tenth, as the reply gives them.
+double tenths(double mm) { return static_cast<double>(std::llround(mm * 10)) / 10; }
 
 // The slot's stamp onto pages of a PDF document. One JSON line on success,
 // as the image outputs give; on a refusal the reason on standard error and
@@ -238,36 +241,35 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     job.position = args.position;
     job.allow_signed = args.allow_signed;
     const PdfStampResult result = stamp_pdf_file(job);
+    JsonWriter json;
+    json.begin_object();
     if (result.refusal != PdfRefusal::kNone) {
         write_error(u"error: " + *args.stamp_onto + u": " + pdf_refusal_bilingual(result) + u"\n");
-        write_text(STD_OUTPUT_HANDLE, u"{\"refused\":" + json_string(pdf_refusal_name(result.refusal)) +
-                                          u",\"page\":" + decimal_text(result.bad_page) + u",\"page_count\":" +
-                                          decimal_text(result.page_count) + u"}\n");
+        json.key(u"refused").string(pdf_refusal_name(result.refusal));
+        json.key(u"page").number(result.bad_page).key(u"page_count").number(result.page_count).end_object();
+        write_text(STD_OUTPUT_HANDLE, json.text() + u"\n");
         return 1;
     }
-    std::u16string pages, placements, warnings;
-    for (const PdfPagePlaced& p : result.placed) {
-        if (!pages.empty()) {
-            pages += u",";
-            placements += u",";
-        }
-        pages += decimal_text(p.page);
-        placements += u"{\"page\":" + decimal_text(p.page) + u",\"x_mm\":" + mm_text(p.placement.centre_x_mm) +
-                      u",\"y_mm\":" + mm_text(p.placement.centre_y_mm) + u"}";
-    }
-    for (const std::string& w : result.warnings) warnings += (warnings.empty() ? u"" : u",") + json_string(utf8_to_u16(w));
-    if (result.was_signed)
-        warnings += (warnings.empty() ? u"" : u",") +
-                    json_string(u"the signature no longer covers the document / 電子署名は文書全体を証明しなくなりました");
     const SlotSettings& s = set.slots[static_cast<std::size_t>(slot)];
-    return write_result(u"{\"slot\":" + decimal_text(slot + 1) + u",\"design\":" +
-                        json_string(companion_design_name(slot)) + u",\"input\":" + json_string(*args.stamp_onto) +
-                        u",\"output\":" + json_string(*args.out) + u",\"format\":\"PDF\",\"page_count\":" +
-                        decimal_text(result.page_count) + u",\"pages\":[" + pages + u"],\"placements\":[" +
-                        placements + u"],\"width_mm\":" + mm_text(job.width_pt * 25.4 / 72) + u",\"height_mm\":" +
-                        mm_text(job.height_pt * 25.4 / 72) + u",\"date\":" +
-                        json_string(slot_date_text(s, set.date, g_era_table)) + u",\"warnings\":[" + warnings +
-                        u"]}\n");
+    json.key(u"slot").number(slot + 1).key(u"design").string(companion_design_name(slot));
+    json.key(u"input").string(*args.stamp_onto).key(u"output").string(*args.out).key(u"format").string(u"PDF");
+    json.key(u"page_count").number(result.page_count).key(u"pages").begin_array();
+    for (const PdfPagePlaced& p : result.placed) json.number(p.page);
+    json.end_array().key(u"placements").begin_array();
+    for (const PdfPagePlaced& p : result.placed) {
+        json.begin_object().key(u"page").number(p.page);
+        json.key(u"x_mm").real(tenths(p.placement.centre_x_mm)).key(u"y_mm").real(tenths(p.placement.centre_y_mm));
+        json.end_object();
+    }
+    json.end_array();
+    json.key(u"width_mm").real(tenths(job.width_pt * 25.4 / 72));
+    json.key(u"height_mm").real(tenths(job.height_pt * 25.4 / 72));
+    json.key(u"date").string(slot_date_text(s, set.date, g_era_table)).key(u"warnings").begin_array();
+    for (const std::string& w : result.warnings) json.string(utf8_to_u16(w));
+    if (result.was_signed)
+        json.string(u"the signature no longer covers the document / 電子署名は文書全体を証明しなくなりました");
+    json.end_array().end_object();
+    return write_result(json.text() + u"\n");
 }
 
 #else
