@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 
 #include "base/safe_file_win.h"
 #include "output/pdf_content_balance.h"
