@@ -9,6 +9,7 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <cstdio>
 #include <string>
 
 #include "app/support/program_driver.h"
@@ -66,8 +67,11 @@ long run_setup(const std::wstring& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        // Said, so that a run that could not start the setup is told from one it failed.
+        std::fprintf(stderr, "run_setup: CreateProcessW failed with error %lu\n", GetLastError());
         return -1;
+    }
     CloseHandle(pi.hThread);
     long result = -1;
     if (WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0) {
@@ -75,6 +79,7 @@ long run_setup(const std::wstring& folder) {
         GetExitCodeProcess(pi.hProcess, &code);
         result = static_cast<long>(code);
     } else {
+        std::fprintf(stderr, "run_setup: the setup did not end within 60 s\n");
         TerminateProcess(pi.hProcess, 1);
     }
     CloseHandle(pi.hProcess);
