@@ -120,6 +120,10 @@ if(CMAKE_CROSSCOMPILING)
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
     set_tests_properties(scripts.wine_output_pipe PROPERTIES TIMEOUT 900)
   endif()
+  # scripts/wine --stop comes back when the wineserver will not end.
+  add_test(NAME scripts.wine_stop_bounded
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scripts/wine_stop_bounded.sh)
+  set_tests_properties(scripts.wine_stop_bounded PROPERTIES TIMEOUT 120)
   # The Calc paste test: a stamp copied as a bitmap is pasted into
   # LibreOffice Calc on the same display, and the probe reads the screen
   # to see the cell grid through it. Alone: it types, clicks and copies.
