@@ -22,11 +22,13 @@ constexpr double kMinUserUnit = 0.001;
 // point; no writer puts a page there.
 constexpr double kMaxCoordinate = 1e6;
 
-bool is_sane_coordinate(double v) { return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate; }
+bool is_sane_coordinate(double v) {
+    return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate;
+}
 
 bool is_sane_box(const PdfBox& b) {
-    return is_sane_coordinate(b.left) && is_sane_coordinate(b.bottom) && is_sane_coordinate(b.right) &&
-           is_sane_coordinate(b.top);
+    return is_sane_coordinate(b.left) && is_sane_coordinate(b.bottom) &&
+           is_sane_coordinate(b.right) && is_sane_coordinate(b.top);
 }
 
 // The media box readers use: theirs for a missing one, or one of four zeros

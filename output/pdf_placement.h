@@ -19,8 +19,8 @@ struct PdfBox {
 struct PdfPageGeometry {
     std::optional<PdfBox> media;  // none when missing or not four numbers
     std::optional<PdfBox> crop;
-    long long rotate = 0;         // /Rotate, an integer
-    double user_unit = 1;         // /UserUnit: points per user space unit
+    long long rotate = 0;  // /Rotate, an integer
+    double user_unit = 1;  // /UserUnit: points per user space unit
 };
 
 // Readers' page when the media box is missing or is no box: US Letter.

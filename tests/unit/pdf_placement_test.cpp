@@ -176,20 +176,21 @@ TEST(PdfPlacement, OddRotationsAndMissingBoxesAreReadAsReadersShowThem) {
         return g;
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    const PdfPageGeometry letter = with([](auto& g) { g.media = PdfBox{0, 0, 612, 792}; });
+    const PdfPageGeometry turned = with([](auto& g) { g.rotate = 90; });
+    const PdfPageGeometry turned_back = with([](auto& g) { g.rotate = 270; });
     struct Case {
         const char* what;
         PdfPageGeometry page, read_as;
     } cases[] = {
         {"/Rotate 45", with([](auto& g) { g.rotate = 45; }), sound},
         {"/Rotate 135", with([](auto& g) { g.rotate = 135; }), sound},
-        {"/Rotate 450", with([](auto& g) { g.rotate = 450; }), with([](auto& g) { g.rotate = 90; })},
-        {"/Rotate -450", with([](auto& g) { g.rotate = -450; }), with([](auto& g) { g.rotate = 270; })},
+        {"/Rotate 450", with([](auto& g) { g.rotate = 450; }), turned},
+        {"/Rotate -450", with([](auto& g) { g.rotate = -450; }), turned_back},
         {"/Rotate 2^32+90", with([](auto& g) { g.rotate = (1ll << 32) + 90; }), sound},
-        {"no media box", with([](auto& g) { g.media.reset(); }),
-         with([](auto& g) { g.media = PdfBox{0, 0, 612, 792}; })},
-        {"a media box of zeros", with([](auto& g) { g.media = PdfBox{}; }),
-         with([](auto& g) { g.media = PdfBox{0, 0, 612, 792}; })},
-        {"a crop box of no numbers", with([nan](auto& g) { g.crop = PdfBox{nan, 0, 100, 100}; }), sound},
+        {"no media box", with([](auto& g) { g.media.reset(); }), letter},
+        {"a media box of zeros", with([](auto& g) { g.media = PdfBox{}; }), letter},
+        {"a crop box of no numbers", with([nan](auto& g) { g.crop = PdfBox{nan, 0, 99, 99}; }), sound},
     };
     PdfPosition at;
     at.anchor = PdfAnchor::kBottomLeft;
