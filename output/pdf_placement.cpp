@@ -2,11 +2,43 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace markomi {
 namespace {
 
 constexpr double kPointsPerMm = 72.0 / 25.4;
+
+// The PDF reference's implementation limits: a page is at most 14,400 units
+// on a side (200 inches at the default unit), and /UserUnit, which scales
+// the unit, goes up to 75,000 (pages of 15,000,000 inches). A unit below a
+// thousandth of a point is refused too: the stamp's matrix would then scale
+// by more than a thousand, and its translation leave readers' precision.
+constexpr double kMaxPageSide = 14400;
+constexpr double kMaxUserUnit = 75000;
+constexpr double kMinUserUnit = 0.001;
+// Box corners farther out than this from the origin: readers that compute
+// in single precision would misplace the stamp by more than a tenth of a
+// point; no writer puts a page there.
+constexpr double kMaxCoordinate = 1e6;
+
+bool is_sane_coordinate(double v) {
+    return std::isfinite(v) && std::fabs(v) <= kMaxCoordinate;
+}
+
+bool is_sane_box(const PdfBox& b) {
+    return is_sane_coordinate(b.left) && is_sane_coordinate(b.bottom) &&
+           is_sane_coordinate(b.right) && is_sane_coordinate(b.top);
+}
+
+// The media box readers use: theirs for a missing one, or one of four zeros
+// (which poppler takes as missing too).
+PdfBox media_of(const PdfPageGeometry& page) {
+    if (!page.media) return kPdfDefaultMediaBox;
+    const PdfBox& m = *page.media;
+    if (m.left == 0 && m.bottom == 0 && m.right == 0 && m.top == 0) return kPdfDefaultMediaBox;
+    return m;
+}
 
 PdfBox normalised(const PdfBox& b) {
     return PdfBox{std::min(b.left, b.right), std::min(b.bottom, b.top), std::max(b.left, b.right),
@@ -15,8 +47,12 @@ PdfBox normalised(const PdfBox& b) {
 
 // The visible area: the crop box clipped to the media box, as viewers show it.
 PdfBox visible_box(const PdfPageGeometry& page) {
-    const PdfBox media = normalised(page.media);
-    if (!page.crop) return media;
+    const PdfBox media = normalised(media_of(page));
+    // A crop box of numbers that are no numbers is ignored; one reaching
+    // however far is cut to the media box below.
+    if (!page.crop || std::isnan(page.crop->left) || std::isnan(page.crop->bottom) ||
+        std::isnan(page.crop->right) || std::isnan(page.crop->top))
+        return media;
     const PdfBox crop = normalised(*page.crop);
     PdfBox v{std::max(crop.left, media.left), std::max(crop.bottom, media.bottom),
              std::min(crop.right, media.right), std::min(crop.top, media.top)};
@@ -25,11 +61,13 @@ PdfBox visible_box(const PdfPageGeometry& page) {
     return v;
 }
 
-// Quarter turns clockwise, 0..3; a /Rotate that is no multiple of 90 is
-// taken to the nearest one.
-int quarter_turns(int rotate) {
-    const int r = ((rotate % 360) + 360) % 360;
-    return ((r + 45) / 90) % 4;
+// Quarter turns clockwise, 0..3. A /Rotate that is no multiple of 90 is
+// no turn at all: poppler draws a page of /Rotate 45 or 135 upright
+// (pdftoppm), as it does one of a real 90.0 or of an integer too large for
+// its 32 bits.
+int quarter_turns(long long rotate) {
+    if (rotate % 90 != 0 || rotate > INT32_MAX || rotate < INT32_MIN) return 0;
+    return static_cast<int>(((rotate / 90) % 4 + 4) % 4);
 }
 
 bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -50,7 +88,17 @@ std::vector<std::u16string_view> split(std::u16string_view text, char16_t by) {
 PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
                                  const PdfPosition& position) {
     PdfPlacement out;
+    // Every number from the file or the caller is checked before any
+    // arithmetic with it. A unit that is no positive number is ignored.
     const double unit = page.user_unit > 0 ? page.user_unit : 1;
+    const bool sane = is_sane_box(media_of(page)) && std::isfinite(unit) && unit >= kMinUserUnit &&
+                      unit <= kMaxUserUnit && std::isfinite(width_pt) && std::isfinite(height_pt) &&
+                      std::isfinite(position.margin_mm) && std::isfinite(position.x_mm) &&
+                      std::isfinite(position.y_mm);
+    if (!sane) {
+        out.bad_geometry = true;
+        return out;
+    }
     const PdfBox box = visible_box(page);
     const int turns = quarter_turns(page.rotate);
     const bool sideways = turns % 2 == 1;
@@ -58,6 +106,10 @@ PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, d
     const double page_w = sideways ? box.top - box.bottom : box.right - box.left;
     const double page_h = sideways ? box.right - box.left : box.top - box.bottom;
     if (!(page_w > 0) || !(page_h > 0) || !(width_pt > 0) || !(height_pt > 0)) return out;
+    if (page_w > kMaxPageSide || page_h > kMaxPageSide) {
+        out.bad_geometry = true;
+        return out;
+    }
     const double w = width_pt / unit, h = height_pt / unit;
     const double margin = position.margin_mm * kPointsPerMm / unit;
 

@@ -14,12 +14,17 @@ struct PdfBox {
     double left = 0, bottom = 0, right = 0, top = 0;  // default user space, points
 };
 
+// The page's numbers as the file gives them, unchecked: the placement
+// checks them before it works with them.
 struct PdfPageGeometry {
-    PdfBox media;
+    std::optional<PdfBox> media;  // none when missing or not four numbers
     std::optional<PdfBox> crop;
-    int rotate = 0;          // /Rotate as the file gives it (any multiple of 90)
-    double user_unit = 1;    // /UserUnit: points per user space unit
+    long long rotate = 0;  // /Rotate, an integer
+    double user_unit = 1;  // /UserUnit: points per user space unit
 };
+
+// Readers' page when the media box is missing or is no box: US Letter.
+constexpr PdfBox kPdfDefaultMediaBox{0, 0, 612, 792};
 
 // The nine places of the position grid, or a centre given in millimetres.
 enum class PdfAnchor {
@@ -37,13 +42,16 @@ struct PdfPosition {
 
 struct PdfPlacement {
     bool ok = false;
+    bool bad_geometry = false;  // not ok: a number of the page is beyond what readers show
     double matrix[6] = {1, 0, 0, 1, 0, 0};  // the `cm` for a form whose BBox is [0 0 w h]
     double centre_x_mm = 0, centre_y_mm = 0;  // the stamp's centre on the visible page
     double page_width_mm = 0, page_height_mm = 0;
 };
 
 // Places a stamp of `width_pt` x `height_pt` points on the page. Not ok when
-// the page has no area or the stamp's centre would fall outside it.
+// the page has no area or the stamp's centre would fall outside it, and
+// with bad_geometry when its boxes or unit are not finite or beyond the
+// limits of PDF (see pdf_placement.cpp).
 PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
                                  const PdfPosition& position);
 

@@ -8,8 +8,11 @@
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/Pl_String.hh>
 
+#include <io.h>
+
 #include <cstdio>
 #include <cstring>
+#include <set>
 
 #include "base/safe_file_win.h"
 #include "output/pdf_content_balance.h"
@@ -17,6 +20,10 @@
 
 namespace markomi {
 namespace {
+
+// The largest file whose damage qpdf is let repair: about ten seconds of
+// its reading under Wine, a few on Windows.
+constexpr long long kLargestRepairedFile = 32ll << 20;
 
 // Closes a stdio file on every path; close() reports whether the last
 // buffered bytes reached the file.
@@ -58,26 +65,39 @@ bool carries_signature(QPDF& pdf) {
     return false;
 }
 
-PdfBox box_of(QPDFObjectHandle array) {
-    PdfBox box;
-    if (!array.isRectangle()) return box;
+// The four numbers as the file gives them; none when it is no box.
+std::optional<PdfBox> box_of(QPDFObjectHandle array) {
+    if (!array.isRectangle()) return std::nullopt;
     const QPDFObjectHandle::Rectangle r = array.getArrayAsRectangle();
-    box.left = r.llx;
-    box.bottom = r.lly;
-    box.right = r.urx;
-    box.top = r.ury;
-    return box;
+    return PdfBox{r.llx, r.lly, r.urx, r.ury};
 }
 
+// The page's value of an inheritable key, as readers take it: the nearest
+// one on the way up the page tree that `fits`; one that does not is passed
+// over as if it were not there. Each node is visited once.
+template <typename Fits>
+QPDFObjectHandle inherited(QPDFPageObjectHelper& page, const char* key, Fits fits) {
+    std::set<QPDFObjGen> seen;
+    for (QPDFObjectHandle node = page.getObjectHandle(); node.isDictionary();
+         node = node.getKey("/Parent")) {
+        if (node.isIndirect() && !seen.insert(node.getObjGen()).second) break;
+        QPDFObjectHandle value = node.getKey(key);
+        if (fits(value)) return value;
+    }
+    return QPDFObjectHandle::newNull();
+}
+
+// The page's numbers unchecked: the placement checks them.
 PdfPageGeometry geometry_of(QPDFPageObjectHelper& page) {
+    auto is_box = [](QPDFObjectHandle& o) { return o.isRectangle(); };
     PdfPageGeometry g;
-    g.media = box_of(page.getMediaBox());
-    QPDFObjectHandle crop = page.getAttribute("/CropBox", false);
-    if (crop.isRectangle()) g.crop = box_of(crop);
-    QPDFObjectHandle rotate = page.getAttribute("/Rotate", false);
-    if (rotate.isInteger()) g.rotate = rotate.getIntValueAsInt();
+    g.media = box_of(inherited(page, "/MediaBox", is_box));
+    g.crop = box_of(inherited(page, "/CropBox", is_box));
+    QPDFObjectHandle rotate =
+        inherited(page, "/Rotate", [](QPDFObjectHandle& o) { return o.isInteger(); });
+    if (rotate.isInteger()) g.rotate = rotate.getIntValue();
     QPDFObjectHandle unit = page.getObjectHandle().getKey("/UserUnit");
-    if (unit.isNumber() && unit.getNumericValue() > 0) g.user_unit = unit.getNumericValue();
+    if (unit.isNumber()) g.user_unit = unit.getNumericValue();
     return g;
 }
 
@@ -100,7 +120,8 @@ std::string name_form_on_page(QPDFPageObjectHelper& page, QPDFObjectHandle form)
 
 std::string matrix_text(const double m[6]) {
     std::string s;
-    for (int i = 0; i < 6; ++i) s += vector_number(m[i], 6) + " ";
+    // Nine places: a /UserUnit of up to 75,000 scales by 1/75,000.
+    for (int i = 0; i < 6; ++i) s += vector_number(m[i], 9) + " ";
     return s + "cm";
 }
 
@@ -130,12 +151,15 @@ PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
     return r;
 }
 
-PdfStampResult stamp_document(QPDF& pdf, FILE* input, const PdfStampJob& job) {
+PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStampJob& job) {
     pdf.setSuppressWarnings(true);
+    pdf.setAttemptRecovery(repair);
     try {
         pdf.processFile("PDF", input, false, "");
     } catch (QPDFExc& e) {
         if (e.getErrorCode() == qpdf_e_password) return refused(PdfRefusal::kPassword);
+        if (!repair && e.getErrorCode() == qpdf_e_damaged_pdf)
+            return refused(PdfRefusal::kDamagedLarge, e.getMessageDetail());
         return refused(PdfRefusal::kUnreadable, e.getMessageDetail());
     }
     PdfStampResult result;
@@ -159,7 +183,8 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, const PdfStampJob& job) {
         placed.placement = place_stamp_on_page(geometry_of(pages[static_cast<std::size_t>(number - 1)]),
                                                job.width_pt, job.height_pt, job.position);
         if (!placed.placement.ok) {
-            result.refusal = PdfRefusal::kOffPage;
+            result.refusal =
+                placed.placement.bad_geometry ? PdfRefusal::kBadGeometry : PdfRefusal::kOffPage;
             result.bad_page = number;
             return result;
         }
@@ -222,12 +247,19 @@ PdfStampResult stamp_pdf_file(const PdfStampJob& job) {
     if (!input.get()) return refused(PdfRefusal::kUnreadable);
     if (!has_pdf_header(input.get())) return refused(PdfRefusal::kNotPdf);
     if (same_existing_file(job.input, final_target_path(job.output))) return refused(PdfRefusal::kSameFile);
+    // qpdf repairs a damaged file by reading all of it token by token, at a
+    // few megabytes a second (a gibibyte of junk took six minutes under
+    // Wine). A sound file of any size needs no repair and is read at the
+    // speed of the disk; one over the bound that needs it is refused at
+    // once, so every file ends within seconds.
+    const long long size = _filelengthi64(_fileno(input.get()));
+    const bool repair = size >= 0 && size <= kLargestRepairedFile;
     try {
         QPDF pdf;
-        return stamp_document(pdf, input.get(), job);
+        return stamp_document(pdf, input.get(), repair, job);
     } catch (std::exception& e) {
         // Damage qpdf could not work round while reading the pages.
-        return refused(PdfRefusal::kUnreadable, e.what());
+        return refused(repair ? PdfRefusal::kUnreadable : PdfRefusal::kDamagedLarge, e.what());
     }
 }
 

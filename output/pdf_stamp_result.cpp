@@ -31,6 +31,12 @@ const RefusalText kTexts[] = {
      u"the output would replace the input; choose another name"},
     {PdfRefusal::kNotWritten, u"not-written", u"捺印した PDF ファイルを書き込めませんでした。",
      u"the stamped PDF could not be written"},
+    {PdfRefusal::kBadGeometry, u"bad-geometry",
+     u"ページの大きさや単位の値が PDF の範囲を超えているため捺印できません。",
+     u"the page's size or unit is beyond what PDF allows"},
+    {PdfRefusal::kDamagedLarge, u"damaged-large",
+     u"PDF ファイルが壊れています。大きいファイルのため修復できません。PDF ビューアーで保存し直してから捺印してください。",
+     u"the PDF is damaged and too large to be repaired here; save it again from a PDF reader first"},
 };
 
 const RefusalText* text_of(PdfRefusal refusal) {
@@ -40,7 +46,9 @@ const RefusalText* text_of(PdfRefusal refusal) {
 }
 
 std::u16string page_note(const PdfStampResult& r, bool japanese) {
-    if (r.refusal != PdfRefusal::kNoSuchPage && r.refusal != PdfRefusal::kOffPage) return u"";
+    if (r.refusal != PdfRefusal::kNoSuchPage && r.refusal != PdfRefusal::kOffPage &&
+        r.refusal != PdfRefusal::kBadGeometry)
+        return u"";
     if (japanese)
         return u"(" + decimal_text(r.bad_page) + u" ページ目" +
                (r.refusal == PdfRefusal::kNoSuchPage ? u"、文書は全 " + decimal_text(r.page_count) + u" ページ)"

@@ -20,6 +20,8 @@ enum class PdfRefusal {
     kOffPage,         // the stamp's centre would fall outside a page
     kSameFile,        // the output is the input
     kNotWritten,      // the copy could not be written; the target is as it was
+    kBadGeometry,     // a page's boxes or unit are not finite or beyond the limits of PDF
+    kDamagedLarge,    // damaged, and too large to be repaired in a bounded time
 };
 
 struct PdfPagePlaced {
@@ -30,7 +32,7 @@ struct PdfPagePlaced {
 struct PdfStampResult {
     PdfRefusal refusal = PdfRefusal::kNone;
     int page_count = 0;
-    int bad_page = 0;                   // kNoSuchPage, kOffPage
+    int bad_page = 0;                   // kNoSuchPage, kOffPage, kBadGeometry
     bool was_signed = false;            // a signature was there (and is no longer valid)
     std::vector<PdfPagePlaced> placed;  // the stamped pages, ascending
     std::vector<std::string> warnings;  // qpdf's, UTF-8: what it recovered from

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 namespace markomi {
@@ -45,9 +46,21 @@ std::string svg_data(const VectorPath& path) {
 }  // namespace
 
 std::string vector_number(double value, int decimals) {
+    // Nothing a reader could take stands for a number that is none.
+    if (!std::isfinite(value)) return "0";
+    decimals = std::clamp(decimals, 0, 9);
+    // The places of the fraction that a 64-bit count of its last place still
+    // holds; beyond 1e17 not even whole units do, and a double has no
+    // fraction left there anyway: its digits are written as they are.
+    while (decimals > 0 && std::fabs(value) * std::pow(10.0, decimals) >= 1e17) --decimals;
+    if (std::fabs(value) >= 1e17) {
+        char digits[320];  // the largest double has 309 digits
+        std::snprintf(digits, sizeof digits, "%.0f", value);
+        return digits;
+    }
     long long scale = 1;
     for (int i = 0; i < decimals; ++i) scale *= 10;
-    long long units = std::llround(value * scale);
+    long long units = std::llround(value * static_cast<double>(scale));
     std::string sign;
     if (units < 0) {
         sign = "-";

@@ -26,8 +26,10 @@ std::string pdf_document(const std::vector<std::string>& objects);
 // that a stamp on another document's page is drawn from.
 std::string pdf_drawing_content(const VectorDrawing& drawing, double* width_pt, double* height_pt);
 
-// A number in plain decimal (no exponent, at most `decimals` places,
-// trailing zeros dropped), whatever the C locale says about the point.
+// A number in plain decimal (no exponent, at most `decimals` places of 0 to
+// 9, fewer where the number is too large to hold them, trailing zeros
+// dropped), whatever the C locale says about the point; "0" for a value
+// that is not finite.
 std::string vector_number(double value, int decimals = 3);
 
 }  // namespace markomi

@@ -289,8 +289,15 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
         return 1;
     }
     // Read as the program reads its own file: Shift-JIS or UTF-8 without a
-    // byte-order mark decode the same whatever the system's code page.
-    load_settings_file(ini, set);
+    // byte-order mark decode the same whatever the system's code page. A
+    // named file that is no settings text (too large, a NUL in it, locked)
+    // is refused as a missing one is: its defaults are not what was asked for.
+    if (load_settings_file(ini, set) != SettingsFileState::kRead && args.ini) {
+        write_error(
+            u"error: not a settings file, or it cannot be read / 設定ファイルとして読めません: " +
+            *args.ini + u"\n");
+        return 1;
+    }
     set.date = args.date ? *args.date : system_clock_date();
     if (args.diagnose)
         return write_result(diagnosis_json(set, DiagnosisSettings{std::u16string(as_u16(ini)), is_file(ini)},

@@ -118,6 +118,53 @@ open(sys.argv[2], "wb").write(document([b"0.5 0 0 0.5 0 0 cm q " + paint, b"q 0.
 PY
 }
 
+# Pages whose numbers a reader takes its own way: odd-rotate.pdf turns by
+# 45 degrees (readers draw it upright), no-box.pdf has no media box (readers
+# show a Letter page), inherited-box.pdf has one that is no box under a
+# parent's sound one (readers take the parent's); absurd.pdf has pages as
+# large as 1e13 points and as a real of 401 digits, which are refused.
+write_odd_number_pages() {
+    python3 - "$1" "$2" "$3" "$4" "$root/tests/readers" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[5])
+from pdf_objects import pdf_bytes
+def document(page_entries, parent_entries=b""):
+    n = len(page_entries)
+    content = b"0 0 1 rg 100 100 200 150 re f\n"
+    kids = b" ".join(b"%d 0 R" % (3 + 2 * i) for i in range(n))
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
+               b"<< /Type /Pages /Kids [%s] /Count %d %s >>" % (kids, n, parent_entries)]
+    for i, entries in enumerate(page_entries):
+        objects.append(b"<< /Type /Page /Parent 2 0 R %s /Contents %d 0 R >>" % (entries, 4 + 2 * i))
+        objects.append(b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream")
+    return pdf_bytes(objects)
+open(sys.argv[1], "wb").write(document([b"/MediaBox [0 0 595 842] /Rotate 45"]))
+open(sys.argv[2], "wb").write(document([b""]))
+open(sys.argv[3], "wb").write(document([b"/MediaBox (x)"], b"/MediaBox [0 0 300 500]"))
+open(sys.argv[4], "wb").write(document([b"/MediaBox [0 0 10000000000000 10000000000000]",
+                                        b"/MediaBox [0 0 1" + b"0" * 399 + b".0 842]"]))
+PY
+}
+
+# A sound document of 40 MiB (a stream no page uses makes up its size),
+# and the same lost its end from "startxref" on: too large to be repaired.
+write_large_documents() {
+    python3 - "$1" "$2" "$root/tests/readers" <<'PY'
+import sys
+sys.path.insert(0, sys.argv[3])
+from pdf_objects import pdf_bytes
+content = b"0 0 1 rg 100 100 200 150 re f\n"
+filler = b" " * (40 << 20)
+data = pdf_bytes([b"<< /Type /Catalog /Pages 2 0 R >>",
+                  b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                  b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
+                  b"<< /Length %d >>\nstream\n" % len(content) + content + b"endstream",
+                  b"<< /Length %d >>\nstream\n" % len(filler) + filler + b"endstream"])
+open(sys.argv[1], "wb").write(data)
+open(sys.argv[2], "wb").write(data[:data.rfind(b"startxref")])
+PY
+}
+
 make_pdf_corpus() {
     local folder=$1 lo_profile
     mkdir -p "$folder"
@@ -148,5 +195,8 @@ open(sys.argv[2], "wb").write(data[:data.rfind(b"startxref")])
 open(sys.argv[3], "wb").write(data[:len(data) // 2])' "$folder/letter.pdf" "$folder/truncated.pdf" \
         "$folder/half.pdf"
     write_state_leaving_pages "$folder/state.pdf" "$folder/unbalanced.pdf"
+    write_odd_number_pages "$folder/odd-rotate.pdf" "$folder/no-box.pdf" "$folder/inherited-box.pdf" \
+        "$folder/absurd.pdf"
+    write_large_documents "$folder/large.pdf" "$folder/large-truncated.pdf"
     cp "$root/resources/markomi.ico" "$folder/not-a-pdf.pdf"
 }

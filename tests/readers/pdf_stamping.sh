@@ -122,6 +122,10 @@ stamp_case linearized linearized.pdf first bottom-right 10
 stamp_case rotated rotated.pdf 1 top-right 10
 stamp_case state state.pdf first top-right 10
 stamp_case unbalanced unbalanced.pdf all top-right 10
+stamp_case odd-rotate odd-rotate.pdf first top-right 10
+stamp_case no-box no-box.pdf first bottom-left 10
+stamp_case inherited-box inherited-box.pdf first bottom-left 10
+stamp_case large large.pdf first top-right 10
 # A signed document only when asked, and the signature is said to be void.
 stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed
 grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warning about the signature"
@@ -136,6 +140,9 @@ refused_case not-a-pdf not-a-pdf.pdf not-pdf
 refused_case half half.pdf unreadable
 refused_case no-page letter.pdf no-such-page --page 3
 refused_case signed signed.pdf signed
+refused_case absurd-box absurd.pdf bad-geometry --page 1
+refused_case absurd-real absurd.pdf bad-geometry --page 2
+refused_case large-truncated large-truncated.pdf damaged-large
 # The input is never the output.
 cp "$corpus/letter.pdf" "$tmp/same.pdf"
 before=$(sha256sum <"$tmp/same.pdf")

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "output/pdf_placement.h"
 
@@ -122,6 +123,86 @@ TEST(PdfPlacement, OffPagePositionsAreRefusedAndTheCropBoxIsCutToTheMedia) {
     EXPECT_NEAR(p.page_height_mm, 100 / kMm, 1e-9);
     EXPECT_NEAR(p.matrix[4], 80, 1e-9);  // the form's left edge 20 pt in from x = 100
     EXPECT_NEAR(p.matrix[5], 80, 1e-9);
+}
+
+// Numbers from the file that no reader shows, or that would overflow the
+// arithmetic after them, are refused as such, not placed nor taken as an
+// off-page position; the limits themselves still place the stamp.
+TEST(PdfPlacement, BoxesAndUnitsBeyondPdfsLimitsAreRefused) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* what;
+        PdfBox media;
+        double unit, margin_mm;
+        bool refused;
+    } cases[] = {
+        {"a side of 1e13", {0, 0, 1e13, 1e13}, 1, 10, true},
+        {"an infinite side", {0, 0, inf, 800}, 1, 10, true},
+        {"no number", {0, 0, 600, nan}, 1, 10, true},
+        {"a side beyond 14,400", {0, 0, 14400.5, 800}, 1, 10, true},
+        {"corners far out", {2e6, 0, 2e6 + 600, 800}, 1, 10, true},
+        {"a unit of 1e7", {0, 0, 600, 800}, 1e7, 10, true},
+        {"an infinite unit", {0, 0, 600, 800}, inf, 10, true},
+        {"a unit that blows up the matrix", {0, 0, 600, 800}, 1e-9, 10, true},
+        {"a margin that is no number", {0, 0, 600, 800}, 1, nan, true},
+        {"the largest page", {-7200, -7200, 7200, 7200}, 1, 10, false},
+        {"the largest unit", {0, 0, 600, 800}, 75000, 10, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PdfPageGeometry page;
+        page.media = c.media;
+        page.user_unit = c.unit;
+        PdfPosition at;
+        at.margin_mm = c.margin_mm;
+        const PdfPlacement p = place_stamp_on_page(page, 60, 40, at);
+        EXPECT_EQ(p.ok, !c.refused);
+        EXPECT_EQ(p.bad_geometry, c.refused);
+        for (double m : p.matrix) EXPECT_TRUE(std::isfinite(m));
+    }
+}
+
+// What readers make of odd values: a /Rotate that is no multiple of 90 (or
+// too large for 32 bits) turns nothing, a missing media box or one of four
+// zeros is a Letter page, a crop box that is no numbers is none. Each page
+// must get the placement of the page it is read as.
+TEST(PdfPlacement, OddRotationsAndMissingBoxesAreReadAsReadersShowThem) {
+    PdfPageGeometry sound;
+    sound.media = PdfBox{0, 0, 400, 200};
+    auto with = [&](auto change) {
+        PdfPageGeometry g = sound;
+        change(g);
+        return g;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const PdfPageGeometry letter = with([](auto& g) { g.media = PdfBox{0, 0, 612, 792}; });
+    const PdfPageGeometry turned = with([](auto& g) { g.rotate = 90; });
+    const PdfPageGeometry turned_back = with([](auto& g) { g.rotate = 270; });
+    struct Case {
+        const char* what;
+        PdfPageGeometry page, read_as;
+    } cases[] = {
+        {"/Rotate 45", with([](auto& g) { g.rotate = 45; }), sound},
+        {"/Rotate 135", with([](auto& g) { g.rotate = 135; }), sound},
+        {"/Rotate 450", with([](auto& g) { g.rotate = 450; }), turned},
+        {"/Rotate -450", with([](auto& g) { g.rotate = -450; }), turned_back},
+        {"/Rotate 2^32+90", with([](auto& g) { g.rotate = (1ll << 32) + 90; }), sound},
+        {"no media box", with([](auto& g) { g.media.reset(); }), letter},
+        {"a media box of zeros", with([](auto& g) { g.media = PdfBox{}; }), letter},
+        {"a crop box of no numbers", with([nan](auto& g) { g.crop = PdfBox{nan, 0, 99, 99}; }), sound},
+    };
+    PdfPosition at;
+    at.anchor = PdfAnchor::kBottomLeft;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PdfPlacement got = place_stamp_on_page(c.page, 60, 40, at);
+        const PdfPlacement expected = place_stamp_on_page(c.read_as, 60, 40, at);
+        EXPECT_TRUE(expected.ok);
+        EXPECT_TRUE(got.ok);
+        for (int i = 0; i < 6; ++i) EXPECT_DOUBLE_EQ(got.matrix[i], expected.matrix[i]) << i;
+        EXPECT_DOUBLE_EQ(got.page_width_mm, expected.page_width_mm);
+    }
 }
 
 TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <regex>
 #include <string>
 #include <vector>
@@ -298,6 +299,16 @@ TEST(VectorWriters, NumbersArePlainDecimals) {
     EXPECT_EQ(vector_number(-2.0625, 3), "-2.063");
     EXPECT_EQ(vector_number(12345678.25), "12345678.25");
     EXPECT_EQ(vector_number(0.05), "0.05");
+    // Numbers from a stranger's file: too large for a count of their last
+    // place, or no numbers at all, still come out as plain decimals.
+    EXPECT_EQ(vector_number(1e13, 6), "10000000000000");
+    EXPECT_EQ(vector_number(-9.3e18, 6), "-9300000000000000000");
+    EXPECT_EQ(vector_number(123456789.125, 9), "123456789.125");
+    const std::string huge = vector_number(1e300, 6);
+    EXPECT_EQ(huge.size(), 301u);
+    EXPECT_EQ(huge.find_first_not_of("0123456789"), std::string::npos) << huge;
+    EXPECT_EQ(vector_number(std::numeric_limits<double>::infinity()), "0");
+    EXPECT_EQ(vector_number(std::numeric_limits<double>::quiet_NaN(), 6), "0");
 }
 
 }  // namespace

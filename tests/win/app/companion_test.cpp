@@ -253,18 +253,34 @@ TEST_F(Companion, AUtf8SettingsFileRendersLikeItsUnicodeCopy) {
     EXPECT_TRUE(t::read_bytes(from_utf8) == expected);
 }
 
-TEST_F(Companion, AMissingSettingsFileExits1AndRendersNothing) {
-    const std::wstring ini = L"--ini \"" + dir_.file(L"無い.ini") + L"\"";
+// A named settings file that is missing, or that is no settings text (over
+// 1 MiB; a NUL in it), is refused: rendering the defaults would pass off
+// another name and department as the user's.
+TEST_F(Companion, AMissingSettingsFileOrOneThatIsNoTextExits1AndRendersNothing) {
     const std::wstring out = dir_.file(L"印影.png");
-    CompanionRun file = run_companion(ini + L" --out \"" + out + L"\"");
-    EXPECT_EQ(file.code, 1u);
-    EXPECT_NE(file.err.find("設定ファイルがありません"), std::string::npos) << file.err;
-    EXPECT_NE(file.err.find("無い.ini"), std::string::npos) << file.err;
-    EXPECT_TRUE(file.out.empty()) << file.out;
-    EXPECT_FALSE(t::file_exists(out));
+    std::vector<unsigned char> large(t::read_bytes(ini_));
+    large.resize((1u << 20) + 1, ' ');
+    std::vector<unsigned char> nul(t::read_bytes(ini_));
+    nul.insert(nul.begin() + 20, {0, 0});
+    ASSERT_TRUE(t::write_bytes(dir_.file(L"大きい.ini"), large));
+    ASSERT_TRUE(t::write_bytes(dir_.file(L"NUL入り.ini"), nul));
+    const struct {
+        const wchar_t* name;
+        const char* utf8;
+    } files[] = {{L"無い.ini", "無い.ini"}, {L"大きい.ini", "大きい.ini"}, {L"NUL入り.ini", "NUL入り.ini"}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.utf8);
+        const std::wstring ini = L"--ini \"" + dir_.file(f.name) + L"\"";
+        CompanionRun file = run_companion(ini + L" --out \"" + out + L"\"");
+        EXPECT_EQ(file.code, 1u);
+        EXPECT_NE(file.err.find("設定ファイル"), std::string::npos) << file.err;
+        EXPECT_NE(file.err.find(f.utf8), std::string::npos) << file.err;
+        EXPECT_TRUE(file.out.empty()) << file.out;
+        EXPECT_FALSE(t::file_exists(out));
+    }
 
     ASSERT_TRUE(t::put_text_on_clipboard(L"元のまま"));
-    CompanionRun clipboard = run_companion(ini + L" --clipboard");
+    CompanionRun clipboard = run_companion(L"--ini \"" + dir_.file(L"無い.ini") + L"\" --clipboard");
     EXPECT_EQ(clipboard.code, 1u);
     EXPECT_EQ(t::clipboard_text(), L"元のまま");
 }
