@@ -18,7 +18,6 @@ namespace markomi {
 namespace {
 
 constexpr wchar_t kStampMainClass[] = L"Markomi2MAIN";  // classes match regardless of case
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Markomi2";
 constexpr wchar_t kUninstallerFile[] = L"\\Markomi2_Uninstaller.exe";
 constexpr wchar_t kProgramFile[] = L"\\Markomi2.exe";
 constexpr wchar_t kCopyFailedFormat[] = L"getLastErrorMessage(%s) : %s";
