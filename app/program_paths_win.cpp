@@ -18,8 +18,6 @@
 namespace markomi {
 namespace {
 
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Markomi2";
-
 HKEY root_key_named(const wchar_t* name) {
     static const struct { const wchar_t* name; HKEY key; } kRoots[] = {
         {L"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},

@@ -7,6 +7,10 @@
 
 namespace markomi {
 
+// The installation's entry under HKEY_LOCAL_MACHINE, written by the installer.
+constexpr wchar_t kUninstallKey[] =
+    L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Markomi2";
+
 // Reads a registry value as text. `root_name` is one of "HKEY_CLASSES_ROOT",
 // "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
 // "HKEY_PERFORMANCE_DATA", "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA" (exact

@@ -3,6 +3,7 @@
 #include <gdiplus.h>
 
 #include "app/app_windows_win.h"
+#include "app/desktop_icon_win.h"
 #include "app/main_window_win.h"
 #include "app/program_paths_win.h"
 #include "base/process_globals_win.h"
@@ -107,6 +108,7 @@ int run_markomi2(HINSTANCE instance) {
         return 0;
     }
 
+    give_desktop_icon_once();
     connect_program_actions();
     register_window_classes(instance);
     HWND main_window = create_main_window(instance);

@@ -6,8 +6,11 @@
 ; Markomi2.chm. The build (cmake/installer.cmake, scripts/package) passes all three.
 ; The installer only copies files and writes what the program and its
 ; uninstaller read: the uninstall key ("Path" is how Markomi2.exe finds its
-; folder), the program-menu shortcut and, unless the user turns it off, the
-; desktop shortcut. Removing is Markomi2_Uninstaller.exe's job.
+; folder) and the all-users program-menu shortcut. It puts nothing into a
+; user's profile: it runs as an administrator, who is not the user when a
+; standard user types an administrator's password. The desktop icon (unless
+; the user turns it off) is asked of the program instead, which makes it for
+; each user at that user's first start. Removing is Markomi2_Uninstaller.exe's job.
 ;
 ; It starts nothing when it ends: it runs with administrator rights, and a
 ; program it started would keep them for the whole session (and would not
@@ -52,8 +55,6 @@ SetCompressor /SOLID lzma
 ; characters and the terminator. A longer folder would be installed into and
 ; never found again.
 !define PATH_CAPACITY 63
-; The file name the program's preferences window gives its desktop shortcut.
-!define SHORTCUT_NAME "マルコミ２.lnk"
 
 Name "${PRODUCT_NAME}"
 Caption "${PRODUCT_NAME} ${VERSION} セットアップ"
@@ -174,19 +175,25 @@ Section "${PRODUCT_NAME}" SecMain
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Markomi2_Uninstaller.exe"'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  ; The section below asks for the desktop icon when it is chosen.
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "DesktopIcon" 0
+  ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallId"
+  ${If} $0 == ""
+    System::Call 'ole32::CoCreateGuid(g .r0)'
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallId" "$0"
+  ${EndIf}
 
   ; The working folder of the shortcut is $INSTDIR (SetOutPath above).
   SetShellVarContext all
   CreateShortcut "$SMPROGRAMS\${PRODUCT_NAME}.lnk" "$INSTDIR\Markomi2.exe" "" "$INSTDIR\Markomi2.exe" 0
 SectionEnd
 
-; The same shortcut the preferences window makes: on the desktop of the user
-; who installs (the program makes it for the current user, and the
-; uninstaller removes it from there), pointing at Markomi2.exe with its folder
-; as the working folder and nothing else set. On unless the user turns it off;
-; a silent install makes it.
+; The desktop icon: the same shortcut the preferences window makes, made by
+; Markomi2.exe on the desktop of each user at the first start ("DesktopIcon"
+; 1), once per installation ("InstallId", kept over later installs so that an
+; update does not give it again to a user who deleted it). On unless the user
+; turns it off; a silent install asks for it.
 Section "デスクトップにアイコンを作成する" SecDesktop
-  SetOutPath "$INSTDIR"
-  SetShellVarContext current
-  CreateShortcut "$DESKTOP\${SHORTCUT_NAME}" "$INSTDIR\Markomi2.exe"
+  SetRegView 64
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "DesktopIcon" 1
 SectionEnd

@@ -35,4 +35,35 @@ std::u16string shortcut_working_directory(std::u16string_view target) {
     return std::u16string(target.substr(0, at));
 }
 
+namespace {
+
+constexpr std::size_t kInstallIdCapacity = 64;
+
+bool usable_install_id(std::u16string_view id) {
+    if (id.empty() || id.size() > kInstallIdCapacity) return false;
+    for (char16_t c : id)
+        if (c <= u' ' || c > u'~') return false;
+    return true;
+}
+
+std::string_view without_surrounding_blanks(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+}  // namespace
+
+std::string desktop_icon_record(std::u16string_view install_id) {
+    if (!usable_install_id(install_id)) return std::string();
+    return std::string(install_id.begin(), install_id.end());
+}
+
+bool desktop_icon_due(std::u16string_view wanted, std::u16string_view install_id,
+                      std::string_view remembered) {
+    if (wanted != u"1" || !usable_install_id(install_id)) return false;
+    return without_surrounding_blanks(remembered) != desktop_icon_record(install_id);
+}
+
 }  // namespace markomi

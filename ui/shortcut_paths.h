@@ -31,4 +31,21 @@ std::optional<std::u16string> shortcut_target(std::u16string_view install_folder
 // empty when there is no such backslash.
 std::u16string shortcut_working_directory(std::u16string_view target);
 
+// ---- The desktop icon an installation asks for ----
+// The installer runs as an administrator, who may not be the user: it
+// leaves the desktop icon to the program, which gives it to each user at
+// that user's first start. The installation names itself by an identifier
+// the installer makes once and keeps over later installs; each user keeps
+// the identifier it was given the icon for, so that a user who deleted the
+// icon is not given it again by the same installation (nor by an update).
+//
+// `wanted`: the installer's choice as the registry reader gives it ("1" when
+// the icon was chosen). `install_id`: the installation's identifier (1 to 64
+// printable ASCII characters, else it names nothing). `remembered`: the bytes
+// of the user's record (blanks and line ends around it do not count).
+bool desktop_icon_due(std::u16string_view wanted, std::u16string_view install_id,
+                      std::string_view remembered);
+// The bytes of the record for `install_id` (as desktop_icon_due takes them).
+std::string desktop_icon_record(std::u16string_view install_id);
+
 }  // namespace markomi

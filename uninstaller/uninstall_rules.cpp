@@ -71,7 +71,14 @@ UninstallStage uninstall_stage_of(std::u16string_view arguments) {
     const std::u16string_view a = trimmed(arguments);
     if (a.empty()) return UninstallStage::kCopyAndRestart;
     if (a == u"/u") return UninstallStage::kWindow;
+    if (a == kMachineStageSwitch) return UninstallStage::kMachine;
     return UninstallStage::kRefused;
+}
+
+MachineRemoval machine_removal_outcome(bool started, unsigned long error, unsigned long exit_code) {
+    if (!started)
+        return error == kElevationCancelled ? MachineRemoval::kRefused : MachineRemoval::kFailed;
+    return exit_code == 0 ? MachineRemoval::kDone : MachineRemoval::kFailed;
 }
 
 std::u16string temporary_copy_folder(const std::optional<std::u16string>& temp,

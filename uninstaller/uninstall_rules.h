@@ -1,7 +1,8 @@
 #pragma once
 // The uninstaller's decisions that need no system calls: which stage a
-// command line asks for, where the temporary copy goes, whether a folder
-// named by the registry may be deleted, and the layout of its two pages.
+// command line asks for, where the temporary copy goes, what became of the
+// elevated stage, whether a folder named by the registry may be deleted, and
+// the layout of its two pages.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,12 +15,27 @@ namespace markomi {
 // ---- Stages ----
 enum class UninstallStage {
     kCopyAndRestart,  // no argument: copy to the temporary folder and start the copy
-    kWindow,          // "/u": the copy, which asks and removes
+    kWindow,          // "/u": the copy, which asks, removes the user's own things and has
+                      // the machine-wide ones removed by an elevated run of itself
+    kMachine,         // "/machine": that elevated run (the uninstall key, the install
+                      // folder, the all-users program menu), without a window
     kRefused,         // anything else
 };
+constexpr char16_t kMachineStageSwitch[] = u"/machine";
 // `arguments` is the command line after the program's name; surrounding
 // blanks do not count, letters do (case-sensitive: "/U" is refused).
 UninstallStage uninstall_stage_of(std::u16string_view arguments);
+
+// What became of the elevated run for the machine-wide part.
+enum class MachineRemoval {
+    kDone,     // it ran and removed them
+    kRefused,  // the administrator's consent was not given: nothing machine-wide went
+    kFailed,   // it could not be started, or it ended with a failure
+};
+// ShellExecuteEx's last error when the user turns the consent prompt down.
+constexpr unsigned long kElevationCancelled = 1223;  // ERROR_CANCELLED
+// `started`: the run began (else `error` says why); `exit_code`: how it ended.
+MachineRemoval machine_removal_outcome(bool started, unsigned long error, unsigned long exit_code);
 
 // ---- The temporary copy ----
 // `temp` is the user's temporary folder when the system gave one of at most

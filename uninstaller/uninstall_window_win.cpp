@@ -15,11 +15,21 @@ constexpr wchar_t kConfirmText[] = L"マルコミ２ を削除します。";
 constexpr wchar_t kCancelText[] = L"キャンセル";
 constexpr wchar_t kExecuteText[] = L"実　行";
 constexpr wchar_t kFinishedText[] = L"アンインストールが終了しました。";
+constexpr wchar_t kFinishedUserPartText[] =
+    L"設定とショートカットを削除しました。\nプログラムのフォルダーとインストール情報は残っています"
+    L"。";
+constexpr wchar_t kMachineRefusedText[] =
+    L"管理者として実行する許可が得られなかったため、プログラムのフォルダーとインストール情報は削除"
+    L"しませんでした。\n"
+    L"もう一度アンインストールを実行すると削除できます。";
+constexpr wchar_t kMachineFailedText[] =
+    L"プログラムのフォルダーとインストール情報を削除できませんでした。";
 constexpr wchar_t kFinishText[] = L"終　了";
 constexpr wchar_t kStillRunningText[] = L"マルコミ２を終了させてから再実行して下さい。";
 constexpr wchar_t kIconName[] = L"uninstall";
 
 HFONT g_font = nullptr;
+const wchar_t* g_finished_text = kFinishedText;
 int g_a = 8;  // layout unit: average character width
 int g_l = 16; // layout unit: character height + external leading
 
@@ -63,7 +73,7 @@ LRESULT OnBuildPage(HWND hwnd) {
     EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
 
     if (g_uninstall_page == kUninstallPageFinished) {
-        g_text = create_child_control(hwnd, L"STATIC", kFinishedText, 0, layout.text, 0, g_font);
+        g_text = create_child_control(hwnd, L"STATIC", g_finished_text, 0, layout.text, 0, g_font);
         g_first_button = create_child_control(hwnd, L"BUTTON", kFinishText, BS_PUSHBUTTON,
                                               layout.first_button, kUninstallIdFinish, g_font);
         g_second_button = nullptr;
@@ -105,7 +115,22 @@ void execute(HWND hwnd) {
         PostQuitMessage(0);
         return;
     }
-    remove_installation(g_installation);
+    // The user's own things first, as the user; then Program Files and
+    // HKEY_LOCAL_MACHINE by an elevated run, which may be refused.
+    remove_user_parts(g_installation);
+    switch (remove_machine_parts_elevated(hwnd)) {
+        case MachineRemoval::kDone:
+            g_finished_text = kFinishedText;
+            break;
+        case MachineRemoval::kRefused:
+            uninstaller_message(kMachineRefusedText);
+            g_finished_text = kFinishedUserPartText;
+            break;
+        case MachineRemoval::kFailed:
+            uninstaller_message(kMachineFailedText);
+            g_finished_text = kFinishedUserPartText;
+            break;
+    }
     SendMessageW(hwnd, kMsgRemovePage, 0, 0);
     g_uninstall_page = kUninstallPageFinished;
     SendMessageW(hwnd, kMsgBuildPage, 0, 0);

@@ -1,5 +1,9 @@
 // Markomi2_Uninstaller.exe: without arguments it copies itself to the
-// temporary folder and starts the copy with "/u"; the copy asks and removes.
+// temporary folder and starts the copy with "/u"; the copy asks, removes the
+// user's own things and starts itself elevated with "/machine" for the
+// machine-wide ones. Every stage but that last runs as the user who started
+// it (the manifest asks for the invoker's rights): an administrator who
+// elevated the whole would otherwise remove their own settings and icons.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -22,11 +26,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
     end_running_stamp_program();
     g_installation = find_installation();
     g_uninstall_page = kUninstallPageConfirm;
+    const UninstallStage stage =
+        uninstall_stage_of(as_u16(std::wstring_view(arguments ? arguments : L"")));
     if (!installation_key_present()) {
         uninstaller_message(kNoInstallationText);
-        return 0;
+        // The stage that waits for the elevated one tells its failure.
+        return stage == UninstallStage::kMachine ? 1 : 0;
     }
-    switch (uninstall_stage_of(as_u16(std::wstring_view(arguments ? arguments : L"")))) {
+    switch (stage) {
         case UninstallStage::kCopyAndRestart:
             copy_and_restart();
             return 0;
@@ -35,6 +42,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR arguments, int) {
             InitCommonControlsEx(&controls);
             return run_uninstall_window(instance);
         }
+        case UninstallStage::kMachine:
+            return remove_machine_parts(g_installation) ? 0 : 1;
         case UninstallStage::kRefused: break;
     }
     uninstaller_message(kWrongCommandLineText);

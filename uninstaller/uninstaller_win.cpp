@@ -18,7 +18,6 @@ namespace markomi {
 namespace {
 
 constexpr wchar_t kStampMainClass[] = L"Markomi2MAIN";  // classes match regardless of case
-constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Markomi2";
 constexpr wchar_t kUninstallerFile[] = L"\\Markomi2_Uninstaller.exe";
 constexpr wchar_t kProgramFile[] = L"\\Markomi2.exe";
 constexpr wchar_t kCopyFailedFormat[] = L"getLastErrorMessage(%s) : %s";
@@ -59,6 +58,43 @@ void delete_folder(const std::wstring& folder) {
     SHFileOperationW(&op);
 }
 
+// The running file: in the second stage and later, the temporary copy.
+std::wstring own_path() {
+    wchar_t self[MAX_PATH] = L"";
+    const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(self, length) : std::wstring();
+}
+
+// Waits for `process` while this thread's messages go on: its window paints,
+// and messages other programs send it are answered (a sent message wakes the
+// wait too). A quit met on the way is posted again for the caller's loop.
+bool wait_handling_messages(HANDLE process) {
+    bool quit = false;
+    int quit_code = 0;
+    bool ended = false;
+    for (;;) {
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(1, &process, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke == WAIT_OBJECT_0) {
+            ended = true;
+            break;
+        }
+        if (woke != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                quit_code = static_cast<int>(msg.wParam);
+                continue;
+            }
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (quit) PostQuitMessage(quit_code);
+    return ended;
+}
+
 void delete_shortcut_in(int csidl) {
     std::wstring link;
     if (shortcut_path_of(csidl, &link) && shortcut_file_exists(link.c_str()))
@@ -80,7 +116,9 @@ bool end_running_stamp_program() {
 
 bool installation_key_present() {
     ScopedRegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS)
+    // The first two stages run as the user: full access to HKEY_LOCAL_MACHINE
+    // is refused to a standard user, reading is not.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, key.out()) != ERROR_SUCCESS)
         return false;
     return key.close();
 }
@@ -113,9 +151,8 @@ std::wstring copy_and_restart() {
     // that holds it, from this very file, so that the rest can still go.
     std::wstring source = g_installation.install_folder + kUninstallerFile;
     if (g_installation.install_folder.empty() || !is_existing_file(source.c_str())) {
-        wchar_t self[MAX_PATH] = L"";
-        const DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
-        if (length > 0 && length < MAX_PATH) source = self;
+        const std::wstring self = own_path();
+        if (!self.empty()) source = self;
     }
     if (!CopyFileW(source.c_str(), copy.c_str(), FALSE)) {
         const DWORD error = GetLastError();
@@ -123,6 +160,8 @@ std::wstring copy_and_restart() {
         std::swprintf(text, 1024, kCopyFailedFormat, L"CopyFile", system_message(error).c_str());
         uninstaller_message(text);
     }
+    // Needs an administrator; a standard user's copy is marked by the
+    // elevated stage, which runs from it.
     MoveFileExW(copy.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
 
     // Quoted: a temporary folder may have blanks in its path.
@@ -164,9 +203,16 @@ FolderVerdict judge_installation_folder(const std::wstring& folder) {
     return judge_install_folder(as_u16(folder), guarded, holds_program);
 }
 
-void remove_installation(const Installation& installation) {
+void remove_user_parts(const Installation& installation) {
+    delete_folder(installation.settings_folder);
+    delete_shortcut_in(CSIDL_STARTUP);
+    delete_shortcut_in(CSIDL_DESKTOP);
+}
+
+bool remove_machine_parts(const Installation& installation) {
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, kUninstallKey);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kUninstallKey);
+    const bool key_gone = !installation_key_present();
     const FolderVerdict verdict = judge_installation_folder(installation.install_folder);
     if (verdict == FolderVerdict::kSafe) {
         delete_folder(installation.install_folder);
@@ -177,10 +223,34 @@ void remove_installation(const Installation& installation) {
         std::swprintf(text, 1024, kFolderUnsafeFormat, installation.install_folder.c_str());
         uninstaller_message(text);
     }
-    delete_folder(installation.settings_folder);
-    delete_shortcut_in(CSIDL_STARTUP);
     delete_shortcut_in(CSIDL_COMMON_PROGRAMS);
-    delete_shortcut_in(CSIDL_DESKTOP);
+    const std::wstring self = own_path();
+    if (!self.empty()) MoveFileExW(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    return key_gone;
+}
+
+MachineRemoval remove_machine_parts_elevated(HWND owner) {
+    const std::wstring self = own_path();
+    if (self.empty()) return MachineRemoval::kFailed;
+    const std::wstring parameters = to_wide(kMachineStageSwitch);
+    SHELLEXECUTEINFOW run{};
+    run.cbSize = sizeof run;
+    // No UI of its own for errors: a refusal is told by the caller in Japanese.
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    run.hwnd = owner;  // the consent prompt belongs to this window
+    run.lpVerb = L"runas";
+    run.lpFile = self.c_str();
+    run.lpParameters = parameters.c_str();
+    run.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&run)) return machine_removal_outcome(false, GetLastError(), 0);
+    ScopedHandle process(run.hProcess);
+    if (!process.valid()) return MachineRemoval::kFailed;
+    EnableWindow(owner, FALSE);
+    const bool ended = wait_handling_messages(process.get());
+    EnableWindow(owner, TRUE);
+    DWORD code = 1;
+    if (!ended || !GetExitCodeProcess(process.get(), &code)) return MachineRemoval::kFailed;
+    return machine_removal_outcome(true, 0, code);
 }
 
 void uninstaller_message(const std::wstring& text) {

@@ -68,5 +68,36 @@ TEST(ShortcutWorkingDirectory, IsEmptyWithoutABackslashPastTheFirstUnit) {
     EXPECT_EQ(shortcut_working_directory(u"\\\\Markomi2.exe"), u"\\");
 }
 
+// Whether a start gives the user the desktop icon the installation asked
+// for: once per installation, never when not asked, and a record that an
+// editor saved with a line end still counts.
+TEST(DesktopIconDue, OncePerInstallationThatAskedForIt) {
+    const char16_t* id = u"{0A1B2C3D-0000-4000-8000-123456789ABC}";
+    const std::string record = desktop_icon_record(id);
+    struct Row {
+        const char16_t* wanted;
+        std::u16string install_id;
+        std::string remembered;
+        bool due;
+    };
+    const Row rows[] = {
+        {u"1", id, "", true},                                        // first start
+        {u"1", id, record, false},                                   // given before
+        {u"1", id, record + "\r\n", false},                          // record saved by an editor
+        {u"1", id, "{FFFFFFFF-0000-4000-8000-000000000000}", true},  // a previous installation's
+        {u"0", id, "", false},                                       // the icon was not chosen
+        {u"", id, "", false},    // an installer that says nothing
+        {u"1", u"", "", false},  // no identifier: nothing to record
+        {u"1", u"", "x", false},
+        {u"1", std::u16string(65, u'a'), "", false},  // not an identifier
+        {u"1", u"{インストール}", "", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.remembered);
+        EXPECT_EQ(desktop_icon_due(row.wanted, row.install_id, row.remembered), row.due);
+    }
+    EXPECT_EQ(desktop_icon_record(std::u16string(64, u'a')), std::string(64, 'a'));
+}
+
 }  // namespace
 }  // namespace markomi

@@ -7,7 +7,7 @@
 namespace markomi {
 namespace {
 
-TEST(UninstallStage, OnlyNothingOrExactlySlashLowerU) {
+TEST(UninstallStage, OnlyNothingOrExactlySlashLowerUOrTheMachineSwitch) {
     EXPECT_EQ(uninstall_stage_of(u""), UninstallStage::kCopyAndRestart);
     EXPECT_EQ(uninstall_stage_of(u"  "), UninstallStage::kCopyAndRestart);
     EXPECT_EQ(uninstall_stage_of(u"/u"), UninstallStage::kWindow);
@@ -15,6 +15,18 @@ TEST(UninstallStage, OnlyNothingOrExactlySlashLowerU) {
     EXPECT_EQ(uninstall_stage_of(u"/U"), UninstallStage::kRefused);
     EXPECT_EQ(uninstall_stage_of(u"/u x"), UninstallStage::kRefused);
     EXPECT_EQ(uninstall_stage_of(u"-u"), UninstallStage::kRefused);
+    EXPECT_EQ(uninstall_stage_of(u"/machine"), UninstallStage::kMachine);
+    EXPECT_EQ(uninstall_stage_of(u"/MACHINE"), UninstallStage::kRefused);
+    EXPECT_EQ(uninstall_stage_of(u"/u /machine"), UninstallStage::kRefused);
+}
+
+// A turned-down consent prompt is told as such, not as a failure, and an
+// elevated run that ended in a failure is not taken for a removal.
+TEST(UninstallStage, WhatBecameOfTheElevatedRun) {
+    EXPECT_EQ(machine_removal_outcome(false, kElevationCancelled, 0), MachineRemoval::kRefused);
+    EXPECT_EQ(machine_removal_outcome(false, 2, 0), MachineRemoval::kFailed);
+    EXPECT_EQ(machine_removal_outcome(true, 0, 0), MachineRemoval::kDone);
+    EXPECT_EQ(machine_removal_outcome(true, 0, 1), MachineRemoval::kFailed);
 }
 
 TEST(UninstallCopy, TemporaryFolderAndNumberedName) {

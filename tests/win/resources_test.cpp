@@ -587,23 +587,26 @@ TEST_F(Resources, ManifestDeclaresDpiAwarenessRightsAndCompatibility) {
     if (activation != INVALID_HANDLE_VALUE) ReleaseActCtx(activation);
 }
 
-// The uninstaller's manifest asks for elevation and otherwise declares what the
-// program's own does; Wine's manifest parser must accept it.
-TEST_F(Resources, UninstallerManifestRequiresAdministratorForTheSameSystems) {
+// The uninstaller's manifest runs it as the user who starts it (only its
+// machine-wide stage is elevated, through "runas": a manifest asking for
+// elevation would make an administrator's password remove the administrator's
+// settings and icons) and otherwise declares what the program's own does;
+// Wine's manifest parser must accept it.
+TEST_F(Resources, UninstallerManifestRunsAsInvokerForTheSameSystems) {
     const std::wstring path = markomi::testing::fixture_path(MARKOMI2_RESOURCES, L"resources") +
                               L"\\markomi2_uninstaller.manifest";
     std::ifstream in(path.c_str(), std::ios::binary);
     ASSERT_TRUE(in) << "cannot read markomi2_uninstaller.manifest";
     std::string manifest((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (const char* needle :
-         {"level=\"requireAdministrator\"", "uiAccess=\"false\"",
+         {"level=\"asInvoker\"", "uiAccess=\"false\"",
           "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2<",
           "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm<",
           "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
           "publicKeyToken=\"6595b64144ccf1df\""}) {
         EXPECT_NE(manifest.find(needle), std::string::npos) << "manifest lacks " << needle;
     }
-    EXPECT_EQ(manifest.find("asInvoker"), std::string::npos);
+    EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
 
     // Vista, 7, 8, 8.1 and 10: exactly the list of Markomi2.exe.
     const std::set<std::string> systems{"{e2011457-1546-43c5-a5fe-008deee3d3f0}",

@@ -1,7 +1,8 @@
 // The installer Markomi2_Setup.exe, run silently as an administrator's script
 // would: "/S /D=<folder>". It must put the four files in place, write the
 // uninstall key Markomi2.exe and the uninstaller read, create the program-menu
-// and desktop shortcuts, end a copy of the program that is running when it
+// shortcut and nothing in the installing administrator's profile (the
+// desktop icon is asked of the program), end a copy of the program that is running when it
 // starts, take the previous folder when none is given, and refuse a folder
 // that the programs could not read back from "Path".
 #include <gtest/gtest.h>
@@ -156,7 +157,8 @@ protected:
         t::remove_tree(kInstallParent);
         t::remove_tree(default_folder());
         t::remove_tree(t::settings_folder());
-        for (int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_DESKTOP})
+        for (int csidl :
+             {CSIDL_COMMON_PROGRAMS, CSIDL_STARTUP, CSIDL_DESKTOP, CSIDL_COMMON_DESKTOPDIRECTORY})
             DeleteFileW(special_shortcut(csidl).c_str());
     }
     t::Program program_;
@@ -190,21 +192,25 @@ TEST_F(DesktopInstaller, SilentInstallPutsFilesKeyAndShortcutInPlace) {
     EXPECT_TRUE(same_path(link.target, folder + L"\\Markomi2.exe"));
     EXPECT_TRUE(same_path(link.working_folder, folder));
 
-    // A silent install takes the desktop icon: the one the preferences
-    // window makes, so that it shows that choice as made.
-    LinkInfo desktop = read_link(special_shortcut(CSIDL_DESKTOP));
-    ASSERT_TRUE(desktop.loaded) << "no desktop shortcut";
-    EXPECT_TRUE(same_path(desktop.target, folder + L"\\Markomi2.exe"));
-    EXPECT_TRUE(same_path(desktop.working_folder, folder));
+    // A silent install asks for the desktop icon, which the program makes
+    // for each user; the installer itself puts none on any desktop (its
+    // administrator may not be the user).
+    EXPECT_EQ(uninstall_dword(L"DesktopIcon"), 1u);
+    EXPECT_EQ(uninstall_value(L"InstallId").size(), 38u) << "no installation identifier";
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_COMMON_DESKTOPDIRECTORY)));
     EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_STARTUP)));
 }
 
 // Without /D= the first install goes to the program files folder; a later
-// one goes where the installation it replaces is.
+// one goes where the installation it replaces is, and keeps its identifier
+// (so that an update gives no user the desktop icon again).
 TEST_F(DesktopInstaller, WithoutAFolderItTakesTheDefaultThenThePreviousOne) {
     ASSERT_EQ(run_setup(L""), 0);
     EXPECT_TRUE(t::file_exists(default_folder() + L"\\Markomi2.exe"));
     EXPECT_TRUE(same_path(uninstall_value(L"Path"), default_folder()));
+    const std::wstring install_id = uninstall_value(L"InstallId");
+    EXPECT_FALSE(install_id.empty());
 
     t::remove_tree(default_folder());
     ASSERT_EQ(run_setup(kInstallFolder), 0);
@@ -212,6 +218,7 @@ TEST_F(DesktopInstaller, WithoutAFolderItTakesTheDefaultThenThePreviousOne) {
     EXPECT_FALSE(folder_exists(default_folder()));
     EXPECT_TRUE(t::file_exists(std::wstring(kInstallFolder) + L"\\Markomi2.exe"));
     EXPECT_EQ(uninstall_value(L"Path"), kInstallFolder);
+    EXPECT_EQ(uninstall_value(L"InstallId"), install_id);
 }
 
 // "Path" is read back into 128 bytes: 63 characters fit, 64 do not. A folder
@@ -332,28 +339,43 @@ void press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 // Installed, used, then removed again with the uninstaller from its folder:
 // nothing of the installation is left but the temporary copy, which goes at
-// the next restart.
+// the next restart. The desktop icon is the program's to give, once.
 TEST_F(DesktopInstaller, InstallUseAndUninstallLeaveNothingBehind) {
     const std::wstring folder = kInstallFolder;
     ASSERT_EQ(run_setup(kInstallFolder), 0);
     ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\n"));
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
     program_ = t::start_process(folder + L"\\Markomi2.exe");
     HWND main = t::wait_for_main_window(program_.pid);
     ASSERT_NE(main, nullptr);
     t::pump_messages(2500);  // the opening notice goes by
 
-    // The installer made the desktop icon. Preferences: the startup icon on, applied.
-    EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
+    // The first start made the desktop icon for this user.
+    LinkInfo desktop = read_link(special_shortcut(CSIDL_DESKTOP));
+    ASSERT_TRUE(desktop.loaded) << "the first start made no desktop icon";
+    EXPECT_TRUE(same_path(desktop.target, folder + L"\\Markomi2.exe"));
+    EXPECT_TRUE(same_path(desktop.working_folder, folder));
+    // Preferences: the desktop icon off, the startup icon on, applied.
     PostMessageW(main, WM_COMMAND, 113, 0);
     HWND preferences = wait_for(program_.pid, L"MARKOMI2CHILD");
     ASSERT_NE(preferences, nullptr);
+    press(GetDlgItem(preferences, 146));
+    t::pump_messages(200);
     press(GetDlgItem(preferences, 147));
     t::pump_messages(200);
     press(GetDlgItem(preferences, 121));
     for (int i = 0; i < 100 && IsWindow(preferences); ++i) t::pump_messages(50);
-    EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_DESKTOP)));
     EXPECT_TRUE(t::file_exists(special_shortcut(CSIDL_STARTUP)));
     EXPECT_TRUE(t::file_exists(program_menu_shortcut()));
+
+    // A later start does not give the deleted icon back.
+    t::close_program(program_);
+    program_ = t::start_process(folder + L"\\Markomi2.exe");
+    main = t::wait_for_main_window(program_.pid);
+    ASSERT_NE(main, nullptr);
+    t::pump_messages(500);
+    EXPECT_FALSE(t::file_exists(special_shortcut(CSIDL_DESKTOP))) << "the deleted icon came back";
 
     // Help from the menu opens the installed help file.
     PostMessageW(main, WM_COMMAND, 114, 0);
@@ -382,9 +404,14 @@ TEST_F(DesktopInstaller, InstallUseAndUninstallLeaveNothingBehind) {
     ASSERT_NE(window, nullptr);
     DWORD copy_pid = 0;
     GetWindowThreadProcessId(window, &copy_pid);
+    // Execute: the user's own part, then the machine-wide part by the
+    // elevated run of the copy (no consent prompt under Wine).
     press(GetDlgItem(window, 205));
     HWND finish = t::wait_for_window([&] { return GetDlgItem(window, 207); });
     ASSERT_NE(finish, nullptr);
+    // Nothing went wrong to tell, in either run.
+    HWND told = FindWindowW(L"#32770", L"マルコミ２");
+    EXPECT_TRUE(!told || !IsWindowVisible(told));
 
     EXPECT_FALSE(folder_exists(folder));
     EXPECT_FALSE(folder_exists(t::settings_folder()));

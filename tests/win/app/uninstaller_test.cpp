@@ -1,7 +1,8 @@
 // Whole-program drives of Markomi2_Uninstaller.exe: both stages with the
 // temporary copy, the running stamp program ended first, everything of an
-// installation removed, the refusals, and registry values naming folders
-// that must never be deleted.
+// installation removed (the user's part by the copy, the machine-wide part by
+// its elevated run), the elevated run alone, the refusals, and registry
+// values naming folders that must never be deleted.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlobj.h>
@@ -158,8 +159,9 @@ protected:
         return true;
     }
     // Execute on the confirmation page of `window`, answering the
-    // unsafe-folder message when one comes; the text of that message.
-    std::wstring execute(HWND window, DWORD pid) {
+    // unsafe-folder message when one comes; the text of that message. The
+    // message comes from the elevated run: any process's box counts.
+    std::wstring execute(HWND window, DWORD pid = 0) {
         HWND execute_button = GetDlgItem(window, 205);
         EXPECT_NE(execute_button, nullptr);
         PostMessageW(execute_button, BM_CLICK, 0, 0);
@@ -233,7 +235,7 @@ TEST_F(DesktopUninstaller, BothStagesEndTheProgramAndRemoveTheWholeInstallation)
     EXPECT_EQ(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2);
     t::save_screen_artifact(r, L"uninstaller-confirmation");
 
-    EXPECT_EQ(execute(window, copy_pid), L"");
+    EXPECT_EQ(execute(window), L"");
     ASSERT_NE(GetDlgItem(window, 207), nullptr);
     EXPECT_EQ(window_text(GetDlgItem(window, 207)), L"終　了");
     GetWindowRect(window, &r);
@@ -247,6 +249,36 @@ TEST_F(DesktopUninstaller, BothStagesEndTheProgramAndRemoveTheWholeInstallation)
     HANDLE copy_process = OpenProcess(SYNCHRONIZE, FALSE, copy_pid);
     EXPECT_TRUE(!copy_process || WaitForSingleObject(copy_process, 10000) == WAIT_OBJECT_0);
     if (copy_process) CloseHandle(copy_process);
+}
+
+// The elevated half on its own, as Windows runs it after the consent prompt.
+// Under Wine it runs as the same user, whose own things then stand for the
+// administrator's: they stay, the machine-wide ones go.
+TEST_F(DesktopUninstaller, TheElevatedRunRemovesOnlyMachineWideThings) {
+    ASSERT_TRUE(write_install_key(&install_));
+    // From a copy, as the temporary one: it marks itself for deletion at the
+    // next restart, which the build tree's file must not be.
+    copy_ = folder_.path() + L"\\unins500.exe";
+    ASSERT_TRUE(CopyFileW(t::uninstaller_exe().c_str(), copy_.c_str(), FALSE));
+    t::Program machine = run(copy_, L"/machine");
+    DWORD code = 99;
+    EXPECT_TRUE(t::has_exited(machine, 20000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(install_key_exists());
+    EXPECT_FALSE(folder_exists(install_));
+    EXPECT_FALSE(t::file_exists(shortcut(CSIDL_COMMON_PROGRAMS)));
+    EXPECT_TRUE(folder_exists(t::settings_folder()));
+    EXPECT_TRUE(t::file_exists(shortcut(CSIDL_DESKTOP)));
+    EXPECT_TRUE(t::file_exists(shortcut(CSIDL_STARTUP)));
+
+    // With no installation left it says so and ends in a failure, which the
+    // waiting half then reports instead of a finished uninstall.
+    t::Program again = run(copy_, L"/machine");
+    HWND box = message_box_of(again.pid);
+    ASSERT_NE(box, nullptr);
+    answer(box);
+    EXPECT_TRUE(t::has_exited(again, 10000, &code));
+    EXPECT_EQ(code, 1u);
 }
 
 TEST_F(DesktopUninstaller, RefusalsChangeNothing) {
@@ -332,7 +364,7 @@ TEST_F(DesktopUninstaller, UnsafeInstallFoldersAreLeftAloneAndTheRestGoes) {
         t::Program window_stage = run(t::uninstaller_exe(), L"/u");
         HWND window = uninstall_window_of(window_stage.pid);
         ASSERT_NE(window, nullptr);
-        const std::wstring told = execute(window, window_stage.pid);
+        const std::wstring told = execute(window);
         EXPECT_NE(told.find(L"削除しませんでした"), std::wstring::npos) << "no message";
         EXPECT_NE(GetDlgItem(window, 207), nullptr);
         click(GetDlgItem(window, 207));
