@@ -94,7 +94,14 @@ std::u16string utf8_to_u16(std::string_view text) {
             }
             c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         }
-        if (!ok) { out.push_back(0xFFFD); ++i; continue; }
+        // Overlong forms, surrogates and values past U+10FFFF are no UTF-8:
+        // decoded, they would leave unpaired surrogates in the text.
+        static const char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (!ok || c < kLeast[extra] || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
         i += extra + 1;
         if (c >= 0x10000) {
             c -= 0x10000;

@@ -474,8 +474,9 @@ VectorDrawing translate_emf(const std::uint8_t* bytes, std::size_t size) {
     const double sx = device_w / (mm_w * 100.0), sy = device_h / (mm_h * 100.0);
     d.view_x = d.frame.left * sx;
     d.view_y = d.frame.top * sy;
-    d.view_width = (d.frame.right - d.frame.left) * sx;
-    d.view_height = (d.frame.bottom - d.frame.top) * sy;
+    // In doubles: the frame's sides of a file from elsewhere can be any 32-bit values.
+    d.view_width = (static_cast<double>(d.frame.right) - d.frame.left) * sx;
+    d.view_height = (static_cast<double>(d.frame.bottom) - d.frame.top) * sy;
 
     Reader reader;
     std::size_t at = u32(bytes + 4);  // past the header

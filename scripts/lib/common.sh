@@ -43,6 +43,9 @@ required_packages=(
     # Writers of the PDF documents the stamp is put onto.
     "libreoffice-writer:/usr/bin/lowriter"
     "ghostscript:/usr/bin/gs"
+    # The fuzz tree: clang and libFuzzer's runtime.
+    "clang:/usr/bin/clang++"
+    "libclang-rt-14-dev:/usr/lib/llvm-14/lib/clang/14.0.6/lib/linux/libclang_rt.fuzzer-x86_64.a"
 )
 
 ensure_packages() {
@@ -80,6 +83,15 @@ build_native_asan() {
     cmake -S "$root" -B "$root/build/native-asan" -DCMAKE_BUILD_TYPE=Debug -DMARKOMI2_SANITIZE=ON >/dev/null \
         || die "configuring the sanitizer tree failed"
     cmake --build "$root/build/native-asan" -j "$jobs" || die "sanitizer build failed"
+}
+
+# The libFuzzer targets of the parsers of outside bytes (cmake/fuzz.cmake).
+build_native_fuzz() {
+    say "building the fuzz targets with clang (build/native-fuzz)"
+    cmake -S "$root" -B "$root/build/native-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DMARKOMI2_FUZZ=ON >/dev/null \
+        || die "configuring the fuzz tree failed"
+    cmake --build "$root/build/native-fuzz" -j "$jobs" || die "fuzz build failed"
 }
 
 configure_win() {

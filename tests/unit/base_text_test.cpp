@@ -33,6 +33,9 @@ TEST(U16Format, Utf8RoundTripAndBadBytes) {
     std::u16string jp = u"技術部\U00020BB7";
     EXPECT_EQ(utf8_to_u16(u16_to_utf8(jp)), jp);
     EXPECT_EQ(utf8_to_u16("\xE6\x8A"), u"\uFFFD\uFFFD");
+    // An encoded surrogate, an overlong slash, a value past U+10FFFF: each byte one U+FFFD.
+    EXPECT_EQ(utf8_to_u16("\xED\xA0\x80|\xC0\xAF|\xF4\x90\x80\x80"),
+              u"\uFFFD\uFFFD\uFFFD|\uFFFD\uFFFD|\uFFFD\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(u16_to_utf8(u"\xD800x"), "\xEF\xBF\xBDx");
 }
 

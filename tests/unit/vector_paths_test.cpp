@@ -51,6 +51,11 @@ TEST(VectorPaths, StrokedLineKeepsPenColourAndWidth) {
     // The picture frame in the reference device's units.
     EXPECT_DOUBLE_EQ(d.view_width, 200);
     EXPECT_DOUBLE_EQ(d.view_height, 100);
+    // A metafile from elsewhere may span the whole 32-bit range.
+    std::vector<std::uint8_t> wide = e.bytes();
+    const std::int32_t left = INT32_MIN;
+    std::memcpy(&wide[24], &left, sizeof left);  // rclFrame.left
+    EXPECT_DOUBLE_EQ(translate_emf(wide.data(), wide.size()).view_width, (2000.0 + 2147483648.0) / 10);
 }
 
 TEST(VectorPaths, LinesAndShapesOutsideAPathAreDrawnAtOnce) {
