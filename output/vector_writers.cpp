@@ -78,8 +78,8 @@ std::string vector_number(double value, int decimals) {
 }
 
 std::string write_svg(const VectorDrawing& drawing) {
-    const double width_mm = (drawing.frame.right - drawing.frame.left) / 100.0;
-    const double height_mm = (drawing.frame.bottom - drawing.frame.top) / 100.0;
+    const double width_mm = (static_cast<double>(drawing.frame.right) - drawing.frame.left) / 100.0;
+    const double height_mm = (static_cast<double>(drawing.frame.bottom) - drawing.frame.top) / 100.0;
     std::string s = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     s += "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" +
          vector_number(width_mm) + "mm\" height=\"" + vector_number(height_mm) +
@@ -126,8 +126,8 @@ std::string pdf_document(const std::vector<std::string>& objects) {
 }
 
 std::string pdf_drawing_content(const VectorDrawing& drawing, double* width_pt, double* height_pt) {
-    const double w = (drawing.frame.right - drawing.frame.left) / 100.0 * kPointsPerMm;
-    const double h = (drawing.frame.bottom - drawing.frame.top) / 100.0 * kPointsPerMm;
+    const double w = (static_cast<double>(drawing.frame.right) - drawing.frame.left) / 100.0 * kPointsPerMm;
+    const double h = (static_cast<double>(drawing.frame.bottom) - drawing.frame.top) / 100.0 * kPointsPerMm;
     if (width_pt) *width_pt = w;
     if (height_pt) *height_pt = h;
     // Device units onto [0 0 w h]: scaled to the frame, y turned upwards.
