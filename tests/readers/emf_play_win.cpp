@@ -85,8 +85,8 @@ std::vector<std::uint8_t> average_blocks(const std::uint8_t* fine, int width, in
 // Every record played as PlayEnhMetaFile plays it, but for EMR_EXTCREATEPEN:
 // Wine 8 hands ExtCreatePen the record's style entries even when it counts
 // none, which its ExtCreatePen refuses, and the path is stroked with the
-// default pen (one black pixel). Windows takes no style entries when there
-// are none (ExtCreatePen's documented contract), as done here.
+// default pen (one black pixel). ExtCreatePen is documented to take entries
+// only for PS_USERSTYLE; here they go only when counted.
 int CALLBACK play_record(HDC dc, HANDLETABLE* table, const ENHMETARECORD* record, int handles,
                          LPARAM) {
     // Read by offset: mingw-w64 declares the record with the 64-bit EXTLOGPEN,
