@@ -354,6 +354,15 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
                    $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
   set_tests_properties(reader.vector_files PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                        SKIP_RETURN_CODE 77)
+  # Each design's EMF played by GDI at 600 dpi against its PDF drawn by
+  # pdftoppm at 600 dpi: the ink's edges within a pixel of each other.
+  add_executable(markomi2_emf_play tests/readers/emf_play_win.cpp)
+  target_link_libraries(markomi2_emf_play PRIVATE markomi2_core gdi32)
+  add_test(NAME reader.emf_print_resolution
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/emf_print_resolution.sh
+                   $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_emf_play> ${CMAKE_BINARY_DIR})
+  set_tests_properties(reader.emf_print_resolution PROPERTIES TIMEOUT 300
+                       FIXTURES_REQUIRED wine_desktop SKIP_RETURN_CODE 77)
   # PDF documents of other writers, stamped by the companion and read back.
   if(MARKOMI2_PDF_PREFIX)
     add_test(NAME reader.pdf_stamping

@@ -1,6 +1,8 @@
 #include "output/emf_records.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "base/little_endian.h"
 
@@ -9,6 +11,14 @@ namespace markomi {
 namespace {
 
 std::int32_t read_i32(const std::uint8_t* p) { return static_cast<std::int32_t>(read_u32(p)); }
+
+// Rounded and saturated: the sides come from headers of any maker.
+std::int32_t rounded_i32(double v) {
+    if (std::isnan(v)) return 0;
+    return static_cast<std::int32_t>(std::round(std::clamp(
+        v, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
+        static_cast<double>(std::numeric_limits<std::int32_t>::max()))));
+}
 
 constexpr std::size_t kHeaderMinimumSize = 88;  // the smallest EMR_HEADER a metafile may have
 constexpr std::size_t kFrameOffset = 24;
@@ -64,15 +74,13 @@ EmfSummary summarize_emf(const std::uint8_t* bytes, std::size_t size) {
 std::int32_t emf_frame_hundredths(std::int32_t pixels, std::int32_t device_mm,
                                   std::int32_t device_pixels) {
     if (device_mm <= 0 || device_pixels <= 0) return 0;
-    return static_cast<std::int32_t>(
-        std::lround(static_cast<double>(pixels) * device_mm * 100.0 / device_pixels));
+    return rounded_i32(static_cast<double>(pixels) * device_mm * 100.0 / device_pixels);
 }
 
 std::int32_t emf_frame_side_pixels(std::int32_t hundredths_mm, std::int32_t device_mm,
                                    std::int32_t device_pixels) {
     if (device_mm <= 0 || device_pixels <= 0) return 0;
-    return static_cast<std::int32_t>(
-        std::lround(static_cast<double>(hundredths_mm) * device_pixels / (device_mm * 100.0)));
+    return rounded_i32(static_cast<double>(hundredths_mm) * device_pixels / (device_mm * 100.0));
 }
 
 }  // namespace markomi

@@ -38,8 +38,16 @@ std::int32_t clamp_i32(double v) {
                    static_cast<double>(std::numeric_limits<std::int32_t>::max())));
 }
 
-EmfPointL rounded(const VectorPoint& p) {
-    return {clamp_i32(std::round(p.x)), clamp_i32(std::round(p.y))};
+// Scaled before rounding, in double: an infinite or huge coordinate only
+// saturates.
+EmfPointL rounded(const VectorPoint& p, double steps) {
+    return {clamp_i32(std::round(p.x * steps)), clamp_i32(std::round(p.y * steps))};
+}
+
+std::int32_t steps_of(const EmfDevice& device) { return std::max(device.steps_per_pixel, 1); }
+
+std::int32_t device_units(std::int32_t pixels, std::int32_t steps) {
+    return clamp_i32(static_cast<double>(pixels) * steps);
 }
 
 std::uint32_t colorref(const VectorRgb& c) {
@@ -56,9 +64,10 @@ std::uint32_t pen_style(const VectorPath& p) {
     return style;
 }
 
-std::uint32_t pen_width(const VectorPath& p) {
-    const double w = std::round(p.stroke_width);
-    return w >= 1 && w < 1e9 ? static_cast<std::uint32_t>(w) : 1u;
+std::uint32_t pen_width(const VectorPath& p, double steps) {
+    const double w = std::round(p.stroke_width * steps);
+    if (!(w >= 1)) return 1u;  // hairlines, and a width that is not a number
+    return static_cast<std::uint32_t>(std::min(w, 1e9));
 }
 
 // The extent of ink in continuous device coordinates.
@@ -216,8 +225,8 @@ void write_header(EmfRecordWriter& out, const EmfRect& frame, const EmfDevice& d
     out.u32(0);  // nDescription
     out.u32(0);  // offDescription
     out.u32(0);  // nPalEntries
-    out.i32(device.pixels_x);
-    out.i32(device.pixels_y);
+    out.i32(device_units(device.pixels_x, steps_of(device)));
+    out.i32(device_units(device.pixels_y, steps_of(device)));
     out.i32(static_cast<std::int32_t>(std::lround(device.micrometres_x / 1000.0)));
     out.i32(static_cast<std::int32_t>(std::lround(device.micrometres_y / 1000.0)));
     out.u32(0);  // cbPixelFormat
@@ -228,22 +237,25 @@ void write_header(EmfRecordWriter& out, const EmfRect& frame, const EmfDevice& d
     ++out.records;
 }
 
-// The frame (hundredths of a millimetre) as the inclusive pixel box of the
-// reference device; false when the device has no size to convert with.
+// The frame (hundredths of a millimetre) as the inclusive box of device
+// units the header declares; false when the device has no size to convert with.
 bool frame_pixels(const EmfRect& frame, const EmfDevice& device, EmfRect* out) {
     if (device.pixels_x <= 0 || device.pixels_y <= 0 || device.micrometres_x <= 0 ||
         device.micrometres_y <= 0)
         return false;
+    const std::int32_t steps = steps_of(device);
+    const std::int32_t units_x = device_units(device.pixels_x, steps);
+    const std::int32_t units_y = device_units(device.pixels_y, steps);
     // Integers multiplied first: a whole pixel count comes out exact.
     const auto px = [](std::int32_t h, std::int32_t pixels, std::int32_t um) {
         return static_cast<double>(h) * pixels * 10.0 / um;
     };
-    out->left = clamp_i32(std::floor(px(frame.left, device.pixels_x, device.micrometres_x)));
-    out->top = clamp_i32(std::floor(px(frame.top, device.pixels_y, device.micrometres_y)));
-    out->right = std::max(
-        out->left, clamp_i32(std::ceil(px(frame.right, device.pixels_x, device.micrometres_x)) - 1));
-    out->bottom = std::max(
-        out->top, clamp_i32(std::ceil(px(frame.bottom, device.pixels_y, device.micrometres_y)) - 1));
+    out->left = clamp_i32(std::floor(px(frame.left, units_x, device.micrometres_x)));
+    out->top = clamp_i32(std::floor(px(frame.top, units_y, device.micrometres_y)));
+    out->right =
+        std::max(out->left, clamp_i32(std::ceil(px(frame.right, units_x, device.micrometres_x)) - 1));
+    out->bottom =
+        std::max(out->top, clamp_i32(std::ceil(px(frame.bottom, units_y, device.micrometres_y)) - 1));
     return true;
 }
 
@@ -266,6 +278,7 @@ std::uint32_t u(std::int32_t v) { return static_cast<std::uint32_t>(v); }
 std::vector<std::uint8_t> write_emf(const VectorDrawing& drawing, const EmfDevice& device) {
     EmfRecordWriter out;
     write_header(out, drawing.frame, device);
+    const double steps = steps_of(device);
 
     bool even_odd = true;  // GDI starts at ALTERNATE
     std::uint32_t handles = 1;  // index 0 is the metafile's own
@@ -283,7 +296,7 @@ std::vector<std::uint8_t> write_emf(const VectorDrawing& drawing, const EmfDevic
             out.record(kEmrSelectObject, {brush});
             handles = std::max(handles, brush + 1);
         }
-        const std::uint32_t width = pen_width(path);
+        const std::uint32_t width = pen_width(path, steps);
         if (path.stroke) {
             out.record(kEmrExtCreatePen, {pen, 0, 0, 0, 0, pen_style(path), width, kBsSolid,
                                           colorref(path.stroke_color), 0, 0});
@@ -295,10 +308,11 @@ std::vector<std::uint8_t> write_emf(const VectorDrawing& drawing, const EmfDevic
         FigureWriter figures(out);
         for (const VectorSegment& s : path.segments) {
             switch (s.kind) {
-                case VectorSegment::kMove: figures.move(rounded(s.p[0])); break;
-                case VectorSegment::kLine: figures.line(rounded(s.p[0])); break;
+                case VectorSegment::kMove: figures.move(rounded(s.p[0], steps)); break;
+                case VectorSegment::kLine: figures.line(rounded(s.p[0], steps)); break;
                 case VectorSegment::kCubic: {
-                    const EmfPointL three[3] = {rounded(s.p[0]), rounded(s.p[1]), rounded(s.p[2])};
+                    const EmfPointL three[3] = {rounded(s.p[0], steps), rounded(s.p[1], steps),
+                                                rounded(s.p[2], steps)};
                     figures.curve(three);
                     break;
                 }

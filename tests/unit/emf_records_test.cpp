@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "emf_builder.h"
@@ -107,6 +108,11 @@ TEST(EmfFrameUnits, PixelsBackFromTheDeviceSizeOfAnyScreen) {
         }
     EXPECT_EQ(emf_frame_side_pixels(2646, 0, 1920), 0);
     EXPECT_EQ(emf_frame_side_pixels(2646, 508, 0), 0);
+    // Sides from a stranger's header saturate instead of wrapping.
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(emf_frame_side_pixels(kMax, 1, kMax), kMax);
+    EXPECT_EQ(emf_frame_side_pixels(-kMax, 1, kMax), -kMax - 1);
+    EXPECT_EQ(emf_frame_hundredths(kMax, kMax, 1), kMax);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -15,9 +16,10 @@
 namespace markomi {
 namespace {
 
-// A 200 x 100 pixel picture on a reference device of 10 pixels per millimetre.
+// A 200 x 100 pixel picture on a reference device of 10 pixels per
+// millimetre, one device unit per pixel.
 constexpr EmfRect kFrame{0, 0, 2000, 1000};
-constexpr EmfDevice kDevice{1000, 500, 100000, 50000};
+constexpr EmfDevice kDevice{1000, 500, 100000, 50000, 1};
 
 VectorSegment seg(VectorSegment::Kind kind, std::vector<VectorPoint> pts = {}) {
     VectorSegment s;
@@ -178,6 +180,91 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
     EXPECT_TRUE(summarize_emf(blank.data(), blank.size()).ends_with_eof);
     EXPECT_EQ(i32_at(blank, 16), 199);
     EXPECT_EQ(i32_at(blank, 20), 99);
+}
+
+TEST(EmfWriter, TheDeviceIsFinerByItsStepsForTheSamePhysicalSize) {
+    // One filled and stroked triangle whose first line goes to `to`; the
+    // header, that line's record and the pen are read back.
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    struct Row {
+        const char* what;
+        std::int32_t steps, pixels_x;
+        VectorPoint to;
+        double pen;
+        std::int32_t device_x, x, y;  // szlDevice.cx, the point in device units
+        std::uint32_t line_record;
+        std::uint32_t pen_units;
+    };
+    const Row rows[] = {
+        {"sixteenths kept", 16, 1000, {10.4375, 20.5}, 3.4, 16000, 167, 328, kEmrPolyLineTo16, 54},
+        {"nearest sixteenth; a hairline keeps its width", 16, 1000, {0.03, 0.97}, 0.3, 16000, 0, 16,
+         kEmrPolyLineTo16, 5},
+        {"one step: whole pixels", 1, 1000, {10.4375, 20.5}, 3.4, 1000, 10, 21, kEmrPolyLineTo16, 3},
+        {"no steps count as one", 0, 1000, {10.4375, 20.5}, 0.3, 1000, 10, 21, kEmrPolyLineTo16, 1},
+        {"2047 pixels still fit 16 bits", 16, 1000, {2047.9, 5}, 1, 16000, 32766, 80,
+         kEmrPolyLineTo16, 16},
+        {"2048 pixels take the 32-bit record", 16, 1000, {2048, -2048.1}, 1, 16000, 32768, -32770,
+         kEmrPolyLineTo, 16},
+        {"infinities saturate", 16, 1000, {kInf, -kInf}, kInf, 16000, kMax, kMin, kEmrPolyLineTo,
+         1000000000},
+        {"not a number is 0, a huge one saturates", 16, 1000, {std::nan(""), 1e300}, std::nan(""),
+         16000, 0, kMax, kEmrPolyLineTo, 1},
+        {"a device too wide to scale saturates", 16, 1 << 28, {-1e9, 1e9}, 1, kMax, kMin, kMax,
+         kEmrPolyLineTo, 16},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        const EmfDevice device{row.pixels_x, 500, 100000, 50000, row.steps};
+        VectorDrawing d;
+        d.frame = kFrame;
+        VectorPath p = fill({move(0, 0), line(row.to.x, row.to.y), line(0, 10), close()}, {200, 0, 0}, true);
+        p.stroke = true;
+        p.stroke_width = row.pen;
+        d.paths.push_back(p);
+        const std::vector<std::uint8_t> emf = write_emf(d, device);
+        ASSERT_TRUE(summarize_emf(emf.data(), emf.size()).valid);
+
+        // szlDevice scaled; szlMillimeters, szlMicrometers and rclFrame as given.
+        EXPECT_EQ(i32_at(emf, 72), row.device_x);
+        EXPECT_EQ(i32_at(emf, 76), 500 * std::max(row.steps, 1));
+        EXPECT_EQ(i32_at(emf, 80), 100);
+        EXPECT_EQ(i32_at(emf, 84), 50);
+        EXPECT_EQ(i32_at(emf, 100), 100000);
+        EXPECT_EQ(i32_at(emf, 104), 50000);
+        EXPECT_EQ(i32_at(emf, 24), 0);
+        EXPECT_EQ(i32_at(emf, 32), 2000);
+        EXPECT_EQ(i32_at(emf, 36), 1000);
+        // rclBounds: device units inside the frame's (a fifth of the device).
+        const std::int32_t left = i32_at(emf, 8), top = i32_at(emf, 12), right = i32_at(emf, 16),
+                           bottom = i32_at(emf, 20);
+        EXPECT_GE(left, 0);
+        EXPECT_GE(top, 0);
+        EXPECT_LE(left, right);
+        EXPECT_LE(top, bottom);
+        EXPECT_LT(right, row.device_x / 5.0);
+        EXPECT_LT(bottom, 500 * std::max(row.steps, 1) / 5.0);
+        if (row.steps == 16 && row.x == 167) EXPECT_EQ(right, 167 + 27 - 1);  // half the pen beyond
+
+        std::size_t line_at = 0, pen_at = 0;
+        for (std::size_t at = 0; at + 8 <= emf.size(); at += read_u32(&emf[at + 4])) {
+            const std::uint32_t type = read_u32(&emf[at]);
+            if (!line_at && (type == kEmrPolyLineTo16 || type == kEmrPolyLineTo)) line_at = at;
+            if (!pen_at && type == kEmrExtCreatePen) pen_at = at;
+        }
+        ASSERT_NE(line_at, 0u);
+        ASSERT_NE(pen_at, 0u);
+        EXPECT_EQ(read_u32(&emf[line_at]), row.line_record);
+        if (row.line_record == kEmrPolyLineTo16) {
+            EXPECT_EQ(static_cast<std::int16_t>(emf[line_at + 28] | (emf[line_at + 29] << 8)), row.x);
+            EXPECT_EQ(static_cast<std::int16_t>(emf[line_at + 30] | (emf[line_at + 31] << 8)), row.y);
+        } else {
+            EXPECT_EQ(i32_at(emf, line_at + 28), row.x);
+            EXPECT_EQ(i32_at(emf, line_at + 32), row.y);
+        }
+        EXPECT_EQ(read_u32(&emf[pen_at + 32]), row.pen_units);  // elpWidth
+    }
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "output/emf_records.h"
 #include "output/emf_rewrite.h"
 #include "output/emf_rewrite_win.h"
+#include "output/emf_writer.h"
 #include "output/metafile_geometry.h"
 #include "output/metafile_output_win.h"
 #include "output/output_common_win.h"
@@ -114,15 +115,19 @@ std::vector<std::uint8_t> bits_of(HENHMETAFILE metafile) {
     return bits;
 }
 
-// The picture's size in pixels at the resolution its header declares for
-// its reference device: the frame asked of the recording, whichever recorder
-// made it and whatever the monitor says of its millimetres.
+// The picture's size in pixels of the reference surface at the resolution
+// its header declares: the frame asked of the recording, whichever recorder
+// made it and whatever the monitor says of its millimetres. GDI+ records on
+// the surface itself; the project's writer declares a device finer by its
+// steps per pixel.
 SIZE frame_size(HENHMETAFILE metafile) {
     const std::vector<std::uint8_t> bits = bits_of(metafile);
     const EmfSummary s = summarize_emf(bits.data(), bits.size());
     const EmfDeviceInfo device = emf_device_info(bits.data(), bits.size());
-    return SIZE{static_cast<LONG>(std::lround((s.frame.right - s.frame.left) * device.dpi_x() / 2540.0)),
-                static_cast<LONG>(std::lround((s.frame.bottom - s.frame.top) * device.dpi_y() / 2540.0))};
+    const int surface = GetDeviceCaps(g_surfaces.reference, HORZRES);
+    const double steps = device.pixels_x == surface * kEmfStepsPerPixel ? kEmfStepsPerPixel : 1.0;
+    return SIZE{static_cast<LONG>(std::lround((s.frame.right - s.frame.left) * device.dpi_x() / steps / 2540.0)),
+                static_cast<LONG>(std::lround((s.frame.bottom - s.frame.top) * device.dpi_y() / steps / 2540.0))};
 }
 
 // The frame in hundredths of a millimetre: the size a document gives it.
