@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/program_paths_win.h"
+#include "base/gdi_handles_win.h"
 #include "base/process_globals_win.h"
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
@@ -103,13 +104,18 @@ std::wstring user_settings_file() {
 }
 
 // A metafile's picture frame in pixels of its reference device.
+// In pixels of the screen the metafile was made for: its millimetres against
+// the screen's pixel count, not the header's own device, which the project's
+// writer declares finer than the screen so that points keep their fractions.
 bool emf_frame_size(HENHMETAFILE emf, int* width, int* height) {
     ENHMETAHEADER header{};
     if (!GetEnhMetaFileHeader(emf, sizeof header, &header)) return false;
-    *width = emf_frame_side_pixels(header.rclFrame.right - header.rclFrame.left,
-                                   header.szlMillimeters.cx, header.szlDevice.cx);
-    *height = emf_frame_side_pixels(header.rclFrame.bottom - header.rclFrame.top,
-                                    header.szlMillimeters.cy, header.szlDevice.cy);
+    WindowDc screen(nullptr);
+    if (!screen) return false;
+    *width = emf_frame_side_pixels(header.rclFrame.right - header.rclFrame.left, header.szlMillimeters.cx,
+                                   GetDeviceCaps(screen.get(), HORZRES));
+    *height = emf_frame_side_pixels(header.rclFrame.bottom - header.rclFrame.top, header.szlMillimeters.cy,
+                                    GetDeviceCaps(screen.get(), VERTRES));
     return true;
 }
 
