@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/message_box_title.h"
+#include "base/message_wait_win.h"
 #include "base/module_path_win.h"
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
@@ -282,18 +283,11 @@ std::wstring companion_path() {
     return program.substr(0, program.find_last_of(L'\\') + 1) + L"Markomi2Stamp.exe";
 }
 
-// Waits for the companion while this thread's windows go on painting.
+// Waits for the companion while this thread's windows go on painting and
+// answer what other programs send them (a paste of an offered format, the
+// end of the session). Input stays queued: no second command starts.
 bool wait_for(HANDLE process) {
-    const DWORD started = GetTickCount();
-    for (;;) {
-        const DWORD waited = GetTickCount() - started;
-        if (waited >= kCompanionTimeoutMs) return false;
-        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, kCompanionTimeoutMs - waited, QS_PAINT);
-        if (r == WAIT_OBJECT_0) return true;
-        if (r != WAIT_OBJECT_0 + 1) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
-    }
+    return wait_answering_sent_messages(process, kCompanionTimeoutMs, true) == WaitEnd::kSignalled;
 }
 
 }  // namespace
