@@ -37,6 +37,9 @@ constexpr wchar_t kCompanionMissing[] =
 constexpr wchar_t kPagesAsked[] = L"ページは 1,3 のように番号をカンマで区切って指定してください。";
 constexpr wchar_t kMarginAsked[] = L"余白は 0 から 100 までの mm で指定してください。";
 constexpr DWORD kCompanionTimeoutMs = 10 * 60 * 1000;
+// The reply lists every stamped page (25,000 pages take over 1 MiB): this
+// bound is far above any document the companion finishes in its time.
+constexpr std::size_t kReplyLimit = 64u << 20;
 
 // ---- The choices dialog: an in-memory template, so that Tab, the arrow
 // keys, Enter and Esc work as in every Windows dialog --------------------------
@@ -245,19 +248,14 @@ std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& inp
     }
 }
 
-// A new, empty file in the temporary folder; empty when none could be made.
-std::wstring create_temporary_file() {
-    wchar_t folder[MAX_PATH + 1] = L"", name[MAX_PATH + 1] = L"";
-    const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-    return n > 0 && n <= MAX_PATH && GetTempFileNameW(folder, L"mk2", 0, name) ? name : L"";
-}
-
-// A temporary file that goes when this object does.
+// A temporary file that goes when this object does. A child's console host
+// or a virus scanner may hold it a moment past the child's end; what stays
+// held longer is left to the start-up sweep, which knows its name.
 class TemporaryFile {
 public:
     explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
     ~TemporaryFile() {
-        if (!path_.empty()) DeleteFileW(path_.c_str());
+        if (!path_.empty()) delete_file_patiently(path_);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -299,9 +297,10 @@ bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options) {
 }
 
 std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request) {
-    // The settings copy holds the user's name: a run killed meanwhile leaves
-    // it where the program's start-up sweep finds it.
-    TemporaryFile settings(create_temporary_settings_copy()), reply(create_temporary_file());
+    // The settings copy holds the user's name and the reply the user's file
+    // names: a run killed meanwhile leaves them where the program's start-up
+    // sweep finds them.
+    TemporaryFile settings(create_temporary_settings_copy()), reply(create_temporary_program_file(L".txt"));
     if (settings.path().empty() || reply.path().empty() || !write_settings_copy(set, settings.path()))
         return std::nullopt;
     request.ini = as_u16(std::wstring_view(settings.path()));
@@ -330,7 +329,11 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, Pd
     CloseHandle(process.hProcess);
     if (!ended) return std::nullopt;
 
-    const FileBytes bytes = read_file_bytes(reply.path(), 1 << 20);
+    return read_companion_reply(reply.path());
+}
+
+std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
+    const FileBytes bytes = read_file_bytes(path, kReplyLimit);
     if (bytes.state != FileRead::kRead) return std::nullopt;
     // The reply is one line of UTF-8 JSON; the messages on the error stream
     // come before it and start otherwise.

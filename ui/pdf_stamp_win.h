@@ -23,4 +23,8 @@ bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options);
 // and reads its reply; nullopt when it could not be run or said nothing.
 std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request);
 
+// The companion's output file: its messages, then the reply's one line,
+// read whole (up to a bound far above any page count); nullopt without one.
+std::optional<PdfStampReply> read_companion_reply(const std::wstring& path);
+
 }  // namespace markomi
