@@ -8,6 +8,7 @@
 
 #include "base/message_box_title.h"
 #include "base/message_wait_win.h"
+#include "base/modal_flow_win.h"
 #include "base/module_path_win.h"
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
@@ -349,6 +350,8 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
 }
 
 void run_pdf_stamp_command(HWND owner) {
+    const ModalFlow flow;
+    if (!flow.entered()) return;
     const std::optional<std::wstring> input = ask_pdf_to_open(owner);
     if (!input) return;
     PdfStampOptions options = g_settings.pdf;

@@ -13,7 +13,8 @@
 
 namespace markomi {
 
-// The whole command, owned by `owner` (the open settings window, or none).
+// The whole command, owned by `owner` (the open settings window, or none);
+// while another dialog flow is open, that one is brought forward instead.
 void run_pdf_stamp_command(HWND owner);
 
 // The choices dialog: true on OK with `options` changed, false on cancel.
