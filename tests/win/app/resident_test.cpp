@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "settings/settings_rules.h"
 #include "support/clipboard_image.h"
 #include "support/decoded_image.h"
+#include "support/sample_pdf.h"
 #include "support/test_files.h"
 
 namespace {
@@ -97,7 +99,7 @@ bool has_line(const std::wstring& file, const wchar_t* line) {
 // this process as the program makes its stamps (built-in eras; today's date,
 // or the day `days_ahead` days from today).
 std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wstring& path,
-                                       int days_ahead = 0) {
+                                       int days_ahead = 0, bool bmp = false) {
     markomi::init_measure_cache();
     markomi::create_surfaces();
     markomi::g_era_table = markomi::builtin_era_table();
@@ -108,10 +110,105 @@ std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wst
     markomi::load_settings_from(profile, set);
     set.date = markomi::system_clock_date(days_ahead);
     const bool written =
-        markomi::save_stamp_image(set, set.global.active, markomi::ImageWriter::kPng, path.c_str());
+        bmp ? markomi::save_stamp_bmp(set, set.global.active, nullptr, path.c_str())
+            : markomi::save_stamp_image(set, set.global.active, markomi::ImageWriter::kPng, path.c_str());
     markomi::release_surfaces();
     return written ? t::read_bytes(path) : std::vector<unsigned char>{};
 }
+
+// CF_DIB of the on-white picture is the BMP writer's file without its file header.
+std::vector<unsigned char> writers_dib(const std::wstring& lines, const std::wstring& path) {
+    std::vector<unsigned char> bmp = writers_png(lines, path, 0, true);
+    if (bmp.size() > 14) bmp.erase(bmp.begin(), bmp.begin() + 14);
+    return bmp;
+}
+
+// Another program pasting: it opens the clipboard (and holds it), then, told
+// to, asks for "PNG", which sends the owner WM_RENDERFORMAT for a format that
+// was only offered.
+class PngPaster {
+public:
+    PngPaster() {
+        thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
+        WaitForSingleObject(holding_, 10000);
+    }
+    ~PngPaster() {
+        SetEvent(ask_);
+        WaitForSingleObject(thread_, INFINITE);
+        for (HANDLE h : {thread_, holding_, ask_, answered_}) CloseHandle(h);
+    }
+    bool holds() const { return opened_; }
+    // Asks and waits at most `bound_ms` for the answer; empty without one.
+    std::vector<unsigned char> ask(DWORD bound_ms) {
+        SetEvent(ask_);
+        return WaitForSingleObject(answered_, bound_ms) == WAIT_OBJECT_0 ? png_ : std::vector<unsigned char>{};
+    }
+
+private:
+    static DWORD WINAPI run(void* self) {
+        auto* p = static_cast<PngPaster*>(self);
+        p->opened_ = OpenClipboard(nullptr) != FALSE;
+        SetEvent(p->holding_);
+        WaitForSingleObject(p->ask_, INFINITE);
+        if (p->opened_) {
+            std::vector<unsigned char> png = t::clipboard_block_bytes(GetClipboardData(RegisterClipboardFormatW(L"PNG")));
+            CloseClipboard();
+            p->png_ = png;
+        }
+        SetEvent(p->answered_);
+        return 0;
+    }
+    HANDLE holding_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE ask_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE answered_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE thread_ = nullptr;
+    bool opened_ = false;
+    std::vector<unsigned char> png_;
+};
+
+// The companion the program started (Markomi2Stamp.exe, a child of
+// `parent`), held still: its threads are suspended until this goes, so the
+// program stays in its wait for it as long as the test needs.
+class HeldCompanion {
+public:
+    explicit HeldCompanion(DWORD parent) {
+        for (int i = 0; i < 4000 && threads_.empty(); ++i) {
+            hold(parent);
+            if (threads_.empty()) Sleep(5);
+        }
+    }
+    ~HeldCompanion() {
+        for (HANDLE thread : threads_) {
+            ResumeThread(thread);
+            CloseHandle(thread);
+        }
+    }
+    bool held() const { return !threads_.empty(); }
+
+private:
+    void hold(DWORD parent) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        DWORD pid = 0;
+        PROCESSENTRY32W process{};
+        process.dwSize = sizeof process;
+        for (BOOL more = Process32FirstW(snapshot, &process); more && !pid; more = Process32NextW(snapshot, &process))
+            if (process.th32ParentProcessID == parent && lstrcmpiW(process.szExeFile, L"Markomi2Stamp.exe") == 0)
+                pid = process.th32ProcessID;
+        THREADENTRY32 thread{};
+        thread.dwSize = sizeof thread;
+        for (BOOL more = pid && Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
+            if (thread.th32OwnerProcessID != pid) continue;
+            HANDLE h = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID);
+            if (h && SuspendThread(h) != static_cast<DWORD>(-1))
+                threads_.push_back(h);
+            else if (h)
+                CloseHandle(h);
+        }
+        CloseHandle(snapshot);
+    }
+    std::vector<HANDLE> threads_;
+};
 
 // The Unix name of a Windows path; empty where there is no Unix side.
 std::string unix_path(const std::wstring& path) {
@@ -240,10 +337,13 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     // Offered in the order programs look for them, before anything is made.
     std::vector<UINT> order;
     for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f))
-        if (f == png || f == CF_DIBV5 || f == CF_BITMAP) order.push_back(f);
-    EXPECT_EQ(order, (std::vector<UINT>{png, CF_DIBV5, CF_BITMAP}));
+        if (f == png || f == CF_DIBV5 || f == CF_DIB || f == CF_BITMAP) order.push_back(f);
+    EXPECT_EQ(order, (std::vector<UINT>{png, CF_DIBV5, CF_DIB, CF_BITMAP}));
     EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
     EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
+    // CF_DIB is the bitmap's own picture on white, not a conversion the system picks.
+    EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(CF_DIB)),
+                               writers_dib(lines, folder.file(L"stamp.bmp"))));
     CloseClipboard();
 
     tray_message(main_, WM_LBUTTONDOWN);
@@ -254,6 +354,67 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
     EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
     CloseClipboard();
+}
+
+// A program pasting while the resident program waits for its companion
+// (stamping a PDF) is answered at once, not when the companion ends.
+TEST_F(DesktopResident, APasteWhileThePdfIsStampedIsAnswered) {
+    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n";
+    ASSERT_NE(start(lines), nullptr);
+    t::TempFolder folder;
+    const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
+    ASSERT_FALSE(expected.empty());
+    ASSERT_TRUE(t::write_bytes(folder.file(L"in.pdf"), t::sample_pdf(3, false)));
+    tray_message(main_, WM_LBUTTONDOWN);  // "PNG" offered, not made
+
+    PngPaster paster;
+    ASSERT_TRUE(paster.holds());
+    command(main_, 117);  // PDFに捺印…
+    auto dialog = [&](const wchar_t* title) {
+        return t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", title); });
+    };
+    HWND open = dialog(L"捺印する PDF を開く");
+    ASSERT_NE(open, nullptr);
+    SetDlgItemTextW(open, GetDlgItem(open, 1148) ? 1148 : 1152, folder.file(L"in.pdf").c_str());
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    HWND choices = dialog(L"PDFに捺印");
+    ASSERT_NE(choices, nullptr);
+    CheckDlgButton(choices, 221, BST_UNCHECKED);  // not opened afterwards: told instead
+    PostMessageW(choices, WM_COMMAND, IDOK, 0);
+    HWND save = dialog(L"捺印した PDF の保存");
+    ASSERT_NE(save, nullptr);
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
+    {
+        const HeldCompanion companion(program_.pid);
+        ASSERT_TRUE(companion.held()) << "the companion was not seen running";
+        // Held, the companion would keep an unanswered paste waiting for ever.
+        EXPECT_TRUE(t::starts_with(paster.ask(2000), expected));
+    }
+    HWND told = wait_for_message_box(program_.pid);
+    ASSERT_NE(told, nullptr);
+    PostMessageW(told, WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(wait_until_gone(told));
+    EXPECT_TRUE(alive());
+}
+
+// The resident program ends while a pasting program holds the clipboard:
+// it retries opening it to make what was only offered, and meanwhile
+// answers the paste's request for "PNG" (with the writer's bytes).
+TEST_F(DesktopResident, APasteHoldingTheClipboardAsTheProgramEndsIsAnswered) {
+    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n";
+    ASSERT_NE(start(lines), nullptr);
+    t::TempFolder folder;
+    const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
+    ASSERT_FALSE(expected.empty());
+    tray_message(main_, WM_LBUTTONDOWN);  // "PNG" offered, not made
+    {
+        PngPaster paster;
+        ASSERT_TRUE(paster.holds());
+        command(main_, 116);  // 終了
+        Sleep(300);           // the program is retrying to open the clipboard now
+        EXPECT_TRUE(t::starts_with(paster.ask(2000), expected));
+    }
+    EXPECT_TRUE(t::has_exited(program_, 10000));
 }
 
 // A program of the X desktop (Wine's clipboard is the X selection) pastes the
@@ -541,6 +702,29 @@ TEST_F(DesktopResident, TheMenusSaveDialogIsNotOwnedByTheHiddenMainWindow) {
     // No settings window is open, so no owner: one owned by the hidden main
     // window can open behind the user's windows.
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(wait_until_gone(dialog));
+    EXPECT_TRUE(alive());
+}
+
+// Two file dialogs open at once crash the program in their clean-up: a
+// second request while one is open brings that one forward.
+TEST_F(DesktopResident, ASecondDialogRequestStartsNoSecondDialog) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    command(main_, 112);  // 印影保存
+    HWND dialog = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"印影保存"); });
+    ASSERT_NE(dialog, nullptr);
+    command(main_, 112);
+    command(main_, 117);  // PDFに捺印…
+    const HWND second = t::wait_for_window(
+        [&] {
+            HWND w = nullptr;
+            while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr)
+                if (w != dialog && t::owner_of(w) == program_.pid && IsWindowVisible(w)) return w;
+            return static_cast<HWND>(nullptr);
+        },
+        40);
+    EXPECT_EQ(second, nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(wait_until_gone(dialog));
     EXPECT_TRUE(alive());
