@@ -444,20 +444,19 @@ TEST(SettingsFiles, ASaveKeepsTheFilesAttributesAndWritesOnlyChanges) {
 TEST(SettingsFiles, StaleTemporaryCopiesAreSweptButNotThoseOfALiveProcess) {
     wchar_t temp[MAX_PATH + 1];
     ASSERT_GT(GetTempPathW(MAX_PATH + 1, temp), 0u);
-    // Settings copies and the companion's replies.
-    for (const wchar_t* extension : {L".ini", L".txt"}) {
-        SCOPED_TRACE(extension);
-        // No process has an id this high and odd (ids are multiples of four).
-        std::wstring stale = std::wstring(temp) + L"Markomi2-4294967293-1" + extension;
-        std::wstring live = std::wstring(temp) + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) +
-                            L"-1" + extension;
-        ASSERT_TRUE(testing::write_bytes(stale, {'x'}));
-        ASSERT_TRUE(testing::write_bytes(live, {'x'}));
-        sweep_stale_temporary_copies();
-        EXPECT_FALSE(testing::file_exists(stale));
-        EXPECT_TRUE(testing::file_exists(live));
-        DeleteFileW(live.c_str());
-    }
+    // No process has an id this high and odd (ids are multiples of four).
+    std::wstring stale = std::wstring(temp) + L"Markomi2-4294967293-1.ini";
+    std::wstring live =
+        std::wstring(temp) + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-1.ini";
+    std::wstring stale_reply = std::wstring(temp) + L"Markomi2-4294967293-2.txt";  // the companion's reply
+    ASSERT_TRUE(testing::write_bytes(stale, {'x'}));
+    ASSERT_TRUE(testing::write_bytes(stale_reply, {'x'}));
+    ASSERT_TRUE(testing::write_bytes(live, {'x'}));
+    sweep_stale_temporary_copies();
+    EXPECT_FALSE(testing::file_exists(stale));
+    EXPECT_FALSE(testing::file_exists(stale_reply));
+    EXPECT_TRUE(testing::file_exists(live));
+    DeleteFileW(live.c_str());
 }
 
 }  // namespace

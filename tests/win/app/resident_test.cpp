@@ -8,7 +8,9 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/support/program_driver.h"
@@ -116,98 +118,60 @@ std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wst
     return written ? t::read_bytes(path) : std::vector<unsigned char>{};
 }
 
-// CF_DIB of the on-white picture is the BMP writer's file without its file header.
-std::vector<unsigned char> writers_dib(const std::wstring& lines, const std::wstring& path) {
-    std::vector<unsigned char> bmp = writers_png(lines, path, 0, true);
-    if (bmp.size() > 14) bmp.erase(bmp.begin(), bmp.begin() + 14);
-    return bmp;
-}
-
-// Another program pasting: it opens the clipboard (and holds it), then, told
-// to, asks for "PNG", which sends the owner WM_RENDERFORMAT for a format that
-// was only offered.
-class PngPaster {
-public:
-    PngPaster() {
-        thread_ = CreateThread(nullptr, 0, run, this, 0, nullptr);
-        WaitForSingleObject(holding_, 10000);
-    }
+// Another program pasting: it opens the clipboard (and holds it) and, once
+// told, asks for "PNG", which sends the owner WM_RENDERFORMAT for a format
+// that was only offered.
+struct PngPaster {
+    PngPaster() : thread_([this] {
+        opened_ = OpenClipboard(nullptr) != FALSE;
+        SetEvent(holding_);
+        WaitForSingleObject(ask_, INFINITE);
+        if (opened_) png_ = t::clipboard_block_bytes(GetClipboardData(RegisterClipboardFormatW(L"PNG")));
+        if (opened_) CloseClipboard();
+        SetEvent(answered_);
+    }) { WaitForSingleObject(holding_, 10000); }
     ~PngPaster() {
-        SetEvent(ask_);
-        WaitForSingleObject(thread_, INFINITE);
-        for (HANDLE h : {thread_, holding_, ask_, answered_}) CloseHandle(h);
+        SetEvent(ask_), thread_.join();
+        for (HANDLE h : {holding_, ask_, answered_}) CloseHandle(h);
     }
-    bool holds() const { return opened_; }
     // Asks and waits at most `bound_ms` for the answer; empty without one.
     std::vector<unsigned char> ask(DWORD bound_ms) {
         SetEvent(ask_);
         return WaitForSingleObject(answered_, bound_ms) == WAIT_OBJECT_0 ? png_ : std::vector<unsigned char>{};
     }
-
-private:
-    static DWORD WINAPI run(void* self) {
-        auto* p = static_cast<PngPaster*>(self);
-        p->opened_ = OpenClipboard(nullptr) != FALSE;
-        SetEvent(p->holding_);
-        WaitForSingleObject(p->ask_, INFINITE);
-        if (p->opened_) {
-            std::vector<unsigned char> png = t::clipboard_block_bytes(GetClipboardData(RegisterClipboardFormatW(L"PNG")));
-            CloseClipboard();
-            p->png_ = png;
-        }
-        SetEvent(p->answered_);
-        return 0;
-    }
-    HANDLE holding_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE ask_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE answered_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE thread_ = nullptr;
+    HANDLE holding_ = CreateEventW(nullptr, TRUE, FALSE, nullptr), ask_ = CreateEventW(nullptr, TRUE, FALSE, nullptr),
+           answered_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     bool opened_ = false;
     std::vector<unsigned char> png_;
+    std::thread thread_;
 };
 
-// The companion the program started (Markomi2Stamp.exe, a child of
-// `parent`), held still: its threads are suspended until this goes, so the
-// program stays in its wait for it as long as the test needs.
-class HeldCompanion {
-public:
+// The companion the program started (Markomi2Stamp.exe, a child of `parent`)
+// held still, its threads suspended until this goes, so that the program
+// waits for it as long as the test needs.
+struct HeldCompanion {
     explicit HeldCompanion(DWORD parent) {
-        for (int i = 0; i < 4000 && threads_.empty(); ++i) {
-            hold(parent);
-            if (threads_.empty()) Sleep(5);
+        for (int i = 0; i < 4000 && threads.empty(); ++i, Sleep(5)) {
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+            PROCESSENTRY32W p{};
+            p.dwSize = sizeof p;
+            DWORD pid = 0;
+            for (BOOL more = Process32FirstW(snapshot, &p); more && !pid; more = Process32NextW(snapshot, &p))
+                if (p.th32ParentProcessID == parent && lstrcmpiW(p.szExeFile, L"Markomi2Stamp.exe") == 0)
+                    pid = p.th32ProcessID;
+            THREADENTRY32 e{};
+            e.dwSize = sizeof e;
+            for (BOOL more = pid && Thread32First(snapshot, &e); more; more = Thread32Next(snapshot, &e))
+                if (e.th32OwnerProcessID == pid)
+                    if (HANDLE h = OpenThread(THREAD_SUSPEND_RESUME, FALSE, e.th32ThreadID))
+                        SuspendThread(h) != static_cast<DWORD>(-1) ? threads.push_back(h) : void(CloseHandle(h));
+            CloseHandle(snapshot);
         }
     }
     ~HeldCompanion() {
-        for (HANDLE thread : threads_) {
-            ResumeThread(thread);
-            CloseHandle(thread);
-        }
+        for (HANDLE h : threads) ResumeThread(h), CloseHandle(h);
     }
-    bool held() const { return !threads_.empty(); }
-
-private:
-    void hold(DWORD parent) {
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return;
-        DWORD pid = 0;
-        PROCESSENTRY32W process{};
-        process.dwSize = sizeof process;
-        for (BOOL more = Process32FirstW(snapshot, &process); more && !pid; more = Process32NextW(snapshot, &process))
-            if (process.th32ParentProcessID == parent && lstrcmpiW(process.szExeFile, L"Markomi2Stamp.exe") == 0)
-                pid = process.th32ProcessID;
-        THREADENTRY32 thread{};
-        thread.dwSize = sizeof thread;
-        for (BOOL more = pid && Thread32First(snapshot, &thread); more; more = Thread32Next(snapshot, &thread)) {
-            if (thread.th32OwnerProcessID != pid) continue;
-            HANDLE h = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID);
-            if (h && SuspendThread(h) != static_cast<DWORD>(-1))
-                threads_.push_back(h);
-            else if (h)
-                CloseHandle(h);
-        }
-        CloseHandle(snapshot);
-    }
-    std::vector<HANDLE> threads_;
+    std::vector<HANDLE> threads;
 };
 
 // The Unix name of a Windows path; empty where there is no Unix side.
@@ -341,9 +305,10 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     EXPECT_EQ(order, (std::vector<UINT>{png, CF_DIBV5, CF_DIB, CF_BITMAP}));
     EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
     EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
-    // CF_DIB is the bitmap's own picture on white, not a conversion the system picks.
-    EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(CF_DIB)),
-                               writers_dib(lines, folder.file(L"stamp.bmp"))));
+    // CF_DIB is the bitmap's own picture on white: the BMP writer's file after its 14-byte header.
+    const std::vector<unsigned char> bmp = writers_png(lines, folder.file(L"stamp.bmp"), 0, true);
+    ASSERT_GT(bmp.size(), 14u);
+    EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(CF_DIB)), {bmp.begin() + 14, bmp.end()}));
     CloseClipboard();
 
     tray_message(main_, WM_LBUTTONDOWN);
@@ -356,64 +321,43 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     CloseClipboard();
 }
 
-// A program pasting while the resident program waits for its companion
-// (stamping a PDF) is answered at once, not when the companion ends.
-TEST_F(DesktopResident, APasteWhileThePdfIsStampedIsAnswered) {
+// A program pasting holds the clipboard and asks for an offered "PNG" while
+// the resident program waits for its companion (held suspended), then while
+// the program ends retrying to open the clipboard: answered both times.
+TEST_F(DesktopResident, APasteHoldingTheClipboardIsAnsweredWhileTheProgramWaits) {
     const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n";
     ASSERT_NE(start(lines), nullptr);
     t::TempFolder folder;
     const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
-    ASSERT_FALSE(expected.empty());
     ASSERT_TRUE(t::write_bytes(folder.file(L"in.pdf"), t::sample_pdf(3, false)));
     tray_message(main_, WM_LBUTTONDOWN);  // "PNG" offered, not made
-
-    PngPaster paster;
-    ASSERT_TRUE(paster.holds());
-    command(main_, 117);  // PDFに捺印…
-    auto dialog = [&](const wchar_t* title) {
-        return t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", title); });
-    };
-    HWND open = dialog(L"捺印する PDF を開く");
-    ASSERT_NE(open, nullptr);
-    SetDlgItemTextW(open, GetDlgItem(open, 1148) ? 1148 : 1152, folder.file(L"in.pdf").c_str());
-    PostMessageW(open, WM_COMMAND, IDOK, 0);
-    HWND choices = dialog(L"PDFに捺印");
-    ASSERT_NE(choices, nullptr);
-    CheckDlgButton(choices, 221, BST_UNCHECKED);  // not opened afterwards: told instead
-    PostMessageW(choices, WM_COMMAND, IDOK, 0);
-    HWND save = dialog(L"捺印した PDF の保存");
-    ASSERT_NE(save, nullptr);
-    PostMessageW(save, WM_COMMAND, IDOK, 0);
+    std::optional<PngPaster> paster(std::in_place);
+    command(main_, 117);  // PDFに捺印…: the file, the choices (not opened afterwards), the copy's name
+    const wchar_t* const titles[] = {L"捺印する PDF を開く", L"PDFに捺印", L"捺印した PDF の保存"};
+    for (const wchar_t* title : titles) {
+        HWND d = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", title); });
+        ASSERT_NE(d, nullptr) << title;
+        if (title == titles[0]) SetDlgItemTextW(d, GetDlgItem(d, 1148) ? 1148 : 1152, folder.file(L"in.pdf").c_str());
+        if (title == titles[1]) CheckDlgButton(d, 221, BST_UNCHECKED);
+        PostMessageW(d, WM_COMMAND, IDOK, 0);
+    }
     {
         const HeldCompanion companion(program_.pid);
-        ASSERT_TRUE(companion.held()) << "the companion was not seen running";
-        // Held, the companion would keep an unanswered paste waiting for ever.
-        EXPECT_TRUE(t::starts_with(paster.ask(2000), expected));
+        ASSERT_FALSE(companion.threads.empty()) << "the companion was not seen running";
+        EXPECT_TRUE(t::starts_with(paster->ask(2000), expected));
     }
+    paster.reset();
     HWND told = wait_for_message_box(program_.pid);
     ASSERT_NE(told, nullptr);
     PostMessageW(told, WM_COMMAND, IDOK, 0);
-    EXPECT_TRUE(wait_until_gone(told));
-    EXPECT_TRUE(alive());
-}
+    ASSERT_TRUE(wait_until_gone(told));
 
-// The resident program ends while a pasting program holds the clipboard:
-// it retries opening it to make what was only offered, and meanwhile
-// answers the paste's request for "PNG" (with the writer's bytes).
-TEST_F(DesktopResident, APasteHoldingTheClipboardAsTheProgramEndsIsAnswered) {
-    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n";
-    ASSERT_NE(start(lines), nullptr);
-    t::TempFolder folder;
-    const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
-    ASSERT_FALSE(expected.empty());
-    tray_message(main_, WM_LBUTTONDOWN);  // "PNG" offered, not made
-    {
-        PngPaster paster;
-        ASSERT_TRUE(paster.holds());
-        command(main_, 116);  // 終了
-        Sleep(300);           // the program is retrying to open the clipboard now
-        EXPECT_TRUE(t::starts_with(paster.ask(2000), expected));
-    }
+    tray_message(main_, WM_LBUTTONDOWN);
+    paster.emplace();
+    command(main_, 116);  // 終了
+    Sleep(300);           // the program is retrying to open the clipboard now
+    EXPECT_TRUE(t::starts_with(paster->ask(2000), expected));
+    paster.reset();
     EXPECT_TRUE(t::has_exited(program_, 10000));
 }
 
@@ -716,15 +660,12 @@ TEST_F(DesktopResident, ASecondDialogRequestStartsNoSecondDialog) {
     ASSERT_NE(dialog, nullptr);
     command(main_, 112);
     command(main_, 117);  // PDFに捺印…
-    const HWND second = t::wait_for_window(
-        [&] {
-            HWND w = nullptr;
-            while ((w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr)
-                if (w != dialog && t::owner_of(w) == program_.pid && IsWindowVisible(w)) return w;
-            return static_cast<HWND>(nullptr);
-        },
-        40);
-    EXPECT_EQ(second, nullptr);
+    const auto another = [&]() -> HWND {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+            if (w != dialog && t::owner_of(w) == program_.pid && IsWindowVisible(w)) return w;
+        return nullptr;
+    };
+    EXPECT_EQ(t::wait_for_window(another, 40), nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(wait_until_gone(dialog));
     EXPECT_TRUE(alive());
