@@ -97,8 +97,7 @@ TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
     EXPECT_EQ(t::read_bytes(kept), (std::vector<unsigned char>{'o', 'l', 'd'}));
     // The two originals, the two copies and the old one, and no staging file beside them.
     EXPECT_EQ(t::folder_entries(folder_).size(), 5u);
-    // The replies (the user's file names) and settings copies are gone, though
-    // the companion's console host may have held them a moment.
+    // The replies and settings copies are gone, though the companion's console host held them.
     wchar_t temp[MAX_PATH + 1] = L"";
     GetTempPathW(MAX_PATH + 1, temp);
     WIN32_FIND_DATAW found;

@@ -118,22 +118,17 @@ std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wst
     return written ? t::read_bytes(path) : std::vector<unsigned char>{};
 }
 
-// Another program pasting: it opens the clipboard (and holds it) and, once
-// told, asks for "PNG", which sends the owner WM_RENDERFORMAT for a format
-// that was only offered.
+// Another program pasting: it holds the clipboard open and, once told, asks for
+// "PNG", which sends the owner WM_RENDERFORMAT for a format only offered.
 struct PngPaster {
     PngPaster() : thread_([this] {
         opened_ = OpenClipboard(nullptr) != FALSE;
         SetEvent(holding_);
         WaitForSingleObject(ask_, INFINITE);
-        if (opened_) png_ = t::clipboard_block_bytes(GetClipboardData(RegisterClipboardFormatW(L"PNG")));
-        if (opened_) CloseClipboard();
+        if (opened_) png_ = t::clipboard_block_bytes(GetClipboardData(RegisterClipboardFormatW(L"PNG"))), CloseClipboard();
         SetEvent(answered_);
     }) { WaitForSingleObject(holding_, 10000); }
-    ~PngPaster() {
-        SetEvent(ask_), thread_.join();
-        for (HANDLE h : {holding_, ask_, answered_}) CloseHandle(h);
-    }
+    ~PngPaster() { SetEvent(ask_), thread_.join(), CloseHandle(holding_), CloseHandle(ask_), CloseHandle(answered_); }
     // Asks and waits at most `bound_ms` for the answer; empty without one.
     std::vector<unsigned char> ask(DWORD bound_ms) {
         SetEvent(ask_);
@@ -146,9 +141,8 @@ struct PngPaster {
     std::thread thread_;
 };
 
-// The companion the program started (Markomi2Stamp.exe, a child of `parent`)
-// held still, its threads suspended until this goes, so that the program
-// waits for it as long as the test needs.
+// The companion the program started (Markomi2Stamp.exe, a child of `parent`), its
+// threads suspended until this goes: the program waits for it as long as the test needs.
 struct HeldCompanion {
     explicit HeldCompanion(DWORD parent) {
         for (int i = 0; i < 4000 && threads.empty(); ++i, Sleep(5)) {
@@ -168,9 +162,7 @@ struct HeldCompanion {
             CloseHandle(snapshot);
         }
     }
-    ~HeldCompanion() {
-        for (HANDLE h : threads) ResumeThread(h), CloseHandle(h);
-    }
+    ~HeldCompanion() { for (HANDLE h : threads) ResumeThread(h), CloseHandle(h); }
     std::vector<HANDLE> threads;
 };
 
@@ -321,9 +313,8 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     CloseClipboard();
 }
 
-// A program pasting holds the clipboard and asks for an offered "PNG" while
-// the resident program waits for its companion (held suspended), then while
-// the program ends retrying to open the clipboard: answered both times.
+// A paste holding the clipboard asks for an offered "PNG" while the program waits for its
+// companion (held suspended), then while it ends retrying to open the clipboard: answered.
 TEST_F(DesktopResident, APasteHoldingTheClipboardIsAnsweredWhileTheProgramWaits) {
     const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n";
     ASSERT_NE(start(lines), nullptr);
@@ -346,7 +337,6 @@ TEST_F(DesktopResident, APasteHoldingTheClipboardIsAnsweredWhileTheProgramWaits)
         ASSERT_FALSE(companion.threads.empty()) << "the companion was not seen running";
         EXPECT_TRUE(t::starts_with(paster->ask(2000), expected));
     }
-    paster.reset();
     HWND told = wait_for_message_box(program_.pid);
     ASSERT_NE(told, nullptr);
     PostMessageW(told, WM_COMMAND, IDOK, 0);
