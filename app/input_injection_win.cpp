@@ -2,6 +2,7 @@
 
 #include "app/app_windows_win.h"
 #include "app/screen_mapping.h"
+#include "base/message_wait_win.h"
 
 namespace markomi {
 
@@ -74,7 +75,8 @@ void inject_ctrl_v() {
 void stamp_at_screen_point(POINT screen) {
     // The overlay is hidden already; the pause lets the window under it
     // repaint (and may see it close: the point then finds another window).
-    Sleep(500);
+    // Meanwhile a clipboard viewer may read the stamp's offered formats.
+    wait_answering_sent_messages(nullptr, 500);
     HWND target = paste_target_at(screen);
     if (!target) return;
     if (!bring_target_to_front(target)) return;

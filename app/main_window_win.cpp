@@ -7,6 +7,7 @@
 #include "app/input_injection_win.h"
 #include "app/opening_window_win.h"
 #include "app/overlay_win.h"
+#include "base/modal_flow_win.h"
 #include "base/process_globals_win.h"
 #include "dates/era_registry_win.h"
 #include "output/bitmap_output_win.h"
@@ -181,6 +182,8 @@ LRESULT OnTrayCallback(HWND hwnd, WPARAM wparam, LPARAM lparam) {
             if (copy_active_stamp()) finish_stamp_copy();
             return 0;
         case WM_RBUTTONDOWN:
+            // The menu would start a second dialog beside the open one.
+            if (bring_open_flow_forward()) return 0;
             if (g_host_window) {
                 bring_to_front(g_host_window);
                 return 0;

@@ -1,5 +1,6 @@
 #include "base/safe_file_win.h"
 
+#include "base/message_wait_win.h"
 #include "base/win_handles_win.h"
 
 #include <atomic>
@@ -324,6 +325,16 @@ FileBytes read_file_bytes(const std::wstring& path, std::size_t limit, DWORD ret
             return out;
         }
         Sleep(kRetryStepMs);
+    }
+}
+
+bool delete_file_patiently(const std::wstring& path, DWORD retry_ms) {
+    for (DWORD waited = 0;; waited += kRetryStepMs) {
+        if (DeleteFileW(path.c_str())) return true;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return true;
+        if (!is_transient(error) || waited >= retry_ms) return false;
+        wait_answering_sent_messages(nullptr, kRetryStepMs);
     }
 }
 

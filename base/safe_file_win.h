@@ -75,6 +75,11 @@ struct FileBytes {
 // antivirus agent holding it for a moment) for about `retry_ms`.
 FileBytes read_file_bytes(const std::wstring& path, std::size_t limit, DWORD retry_ms = 1000);
 
+// Deletes the file, retrying for about `retry_ms` while another process
+// holds it (a child's console host that outlives the child by a moment, a
+// virus scanner), answering sent messages meanwhile. True when it is gone.
+bool delete_file_patiently(const std::wstring& path, DWORD retry_ms = 1000);
+
 // Deletes staging files of `target` left behind by a process that died
 // mid-save. Call only while holding the folder's FileLock: a staging file
 // of another copy's save in progress would otherwise go too.

@@ -74,11 +74,16 @@ bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
     bool placed = false;
     ClipboardCopy result = ClipboardCopy::kNotRendered;
     if (bitmap) {
-        const bool on_request = owner != nullptr && owner == g_delayed_rendering_window;
+        // Only a resident program is still there when they are read: the
+        // normal program ends right after its copy or paste, and what it
+        // would make then (opening the clipboard a reader may hold) can be
+        // lost.
+        const bool on_request = owner != nullptr && owner == g_delayed_rendering_window &&
+                                set.global.station_type == 1;
         // Made before the clipboard is opened, so that it is held only for
         // the moment of setting.
         TransparentFormats extras;
-        if (!on_request) extras = transparent_formats(stamp_png_of(picture));
+        if (!on_request) extras = transparent_formats(picture);
         result = ClipboardCopy::kClipboardBusy;
         if (open_clipboard_patiently(owner)) {
             // Emptying tells the owner of the last copy (this window, maybe)

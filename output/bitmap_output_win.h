@@ -1,9 +1,9 @@
 #pragma once
 // The bitmap output of a stamp: its one picture (output/stamp_picture_win.h:
 // drawn at twice the size, cropped to the ink plus a one-pixel border,
-// halved) composited on white and put on the clipboard as CF_BITMAP, with
-// the same picture beside it as "PNG" and CF_DIBV5, which keep its
-// transparency.
+// halved) composited on white and put on the clipboard as CF_BITMAP and
+// CF_DIB, with the same picture beside it as "PNG" and CF_DIBV5, which keep
+// its transparency.
 #include <windows.h>
 
 #include "output/clipboard_win.h"
@@ -36,11 +36,11 @@ StampBitmap render_stamp_bitmap(SettingsSet& set, int slot_index, HDC window_dc,
 void set_delayed_rendering_window(HWND window);
 
 // Renders the slot's picture and puts it on the clipboard, owned by
-// `owner`: "PNG" and CF_DIBV5 first, then the bitmap. Owned by the delayed
-// rendering window, the two are only offered and the picture is kept to
-// make them from (encoding them costs about as much as the rest of a copy); owned by
-// any other window they are made at once, and those that could not be made
-// are left out. False when the clipboard could not be had (everything made
+// `owner`: "PNG", CF_DIBV5 and CF_DIB first, then the bitmap. Owned by the
+// delayed rendering window in resident mode (STATIONTYPE 1 in `set`), the
+// three are only offered and the picture is kept to make them from
+// (encoding them costs about as much as the rest of a copy); otherwise they
+// are made at once, and those that could not be made are left out. False when the clipboard could not be had (everything made
 // is then released) or no bitmap was made (the clipboard is then not
 // touched); `outcome` tells which.
 bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,

@@ -1,5 +1,7 @@
 #include "output/clipboard_win.h"
 
+#include "base/message_wait_win.h"
+
 namespace markomi {
 namespace {
 
@@ -11,7 +13,10 @@ constexpr DWORD kOpenRetryMs = 25;
 bool open_clipboard_patiently(HWND owner) {
     for (int attempt = 0; attempt < kOpenAttempts; ++attempt) {
         if (OpenClipboard(owner)) return true;
-        Sleep(kOpenRetryMs);
+        // The holder may be a program reading a format this window offered
+        // and waiting for its WM_RENDERFORMAT: a Sleep would leave both
+        // waiting until this gives up and the format is lost.
+        wait_answering_sent_messages(nullptr, kOpenRetryMs);
     }
     return false;
 }

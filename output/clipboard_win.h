@@ -14,7 +14,8 @@ enum class ClipboardCopy {
 
 // Tries OpenClipboard a few times over about half a second: clipboard
 // viewers and managers keep it open briefly after every change, and a stamp
-// must not be lost to that. False when it stayed busy.
+// must not be lost to that. Messages other programs send meanwhile are
+// answered (base/message_wait_win.h). False when it stayed busy.
 bool open_clipboard_patiently(HWND owner);
 
 }  // namespace markomi

@@ -14,6 +14,7 @@
 
 #include "base/com_ptr_win.h"
 #include "base/message_box_title.h"
+#include "base/modal_flow_win.h"
 #include "base/wide_text_win.h"
 #include "output/bitmap_output_win.h"
 #include "output/bmp_writer.h"
@@ -312,6 +313,8 @@ bool save_stamp_file(SettingsSet& set, int slot_index, HWND window, int filter_i
 }
 
 bool run_save_image_dialog(HWND owner, SettingsSet& set, int slot_index) {
+    const ModalFlow flow;
+    if (!flow.entered()) return false;
     std::wstring start_name = as_wide(kInitialSaveFileName);
     int filter_index = g_save_memory.filter_index;
     std::wstring path;

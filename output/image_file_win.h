@@ -73,7 +73,8 @@ int find_image_encoder(std::u16string_view mime_type, CLSID* clsid);
 // only after the user says yes (no: the dialog again); a file that cannot
 // be written is told in a message box. The dialog starts in the folder and
 // with the type of the last save of this run. False when cancelled or when
-// the writer failed.
+// the writer failed; false at once while another dialog flow is open
+// (base/modal_flow_win.h), which is brought forward instead.
 bool run_save_image_dialog(HWND owner, SettingsSet& set, int slot_index);
 
 }  // namespace markomi

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "output/bmp_writer.h"
 #include "output/clipboard_win.h"
 #include "output/dib_v5.h"
 
@@ -42,6 +43,7 @@ struct OfferedFormats {
     StampPicture picture;
     bool png_given = false;
     bool dib_v5_given = false;
+    bool dib_given = false;
 };
 OfferedFormats g_offered;
 
@@ -56,9 +58,35 @@ TransparentFormats transparent_formats(const StampPng& png) {
     return formats;
 }
 
+TransparentFormats transparent_formats(const StampPicture& picture) {
+    TransparentFormats formats = transparent_formats(stamp_png_of(picture));
+    formats.dib = on_white_dib(picture);
+    return formats;
+}
+
+ScopedGlobal on_white_dib(const StampPicture& picture) {
+    const std::size_t count =
+        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.bitmap_height);
+    if (picture.width <= 0 || picture.bitmap_height <= 0 || picture.on_white.size() < count)
+        return ScopedGlobal();
+    PixelView view;
+    view.data = reinterpret_cast<const std::uint8_t*>(picture.on_white.data());
+    view.width = picture.width;
+    view.height = picture.bitmap_height;
+    view.row_bytes = packed_row_bytes(picture.width, PixelLayout::kBgrx32);
+    view.layout = PixelLayout::kBgrx32;
+    std::vector<std::uint8_t> file = bmp_file_bytes(view);
+    // A packed DIB is the BMP file without its file header.
+    constexpr std::size_t kFileHeader = kBmpHeadersSize - kBmpInfoHeaderSize;
+    if (file.size() <= kFileHeader) return ScopedGlobal();
+    file.erase(file.begin(), file.begin() + kFileHeader);
+    return global_copy(file);
+}
+
 void put_transparent_formats(TransparentFormats& formats) {
     put_block(png_clipboard_format(), formats.png);
     put_block(CF_DIBV5, formats.dib_v5);
+    put_block(CF_DIB, formats.dib);
 }
 
 void offer_transparent_formats(StampPicture picture) {
@@ -68,6 +96,7 @@ void offer_transparent_formats(StampPicture picture) {
     // formats are offered rather than left out until they are made.
     if (png != 0) SetClipboardData(png, nullptr);
     SetClipboardData(CF_DIBV5, nullptr);
+    SetClipboardData(CF_DIB, nullptr);
     g_offered.picture = std::move(picture);
     g_offered.offered = true;
 }
@@ -88,17 +117,24 @@ bool render_offered_format(UINT format) {
         g_offered.dib_v5_given = put_block(format, block);
         return g_offered.dib_v5_given;
     }
+    if (format == CF_DIB && !g_offered.dib_given) {
+        ScopedGlobal block = on_white_dib(g_offered.picture);
+        g_offered.dib_given = put_block(format, block);
+        return g_offered.dib_given;
+    }
     return false;
 }
 
 void render_remaining_offered_formats(HWND owner) {
-    if (!g_offered.offered || (g_offered.png_given && g_offered.dib_v5_given)) return;
+    if (!g_offered.offered || (g_offered.png_given && g_offered.dib_v5_given && g_offered.dib_given))
+        return;
     if (!open_clipboard_patiently(owner)) return;
     // Another program may have taken the clipboard since: its contents are
     // not ours to add to.
     if (GetClipboardOwner() == owner) {
         render_offered_format(png_clipboard_format());
         render_offered_format(CF_DIBV5);
+        render_offered_format(CF_DIB);
     }
     CloseClipboard();
 }

@@ -3,8 +3,12 @@
 // CF_BITMAP: the registered "PNG" format (the PNG file's bytes) and
 // CF_DIBV5 with an alpha channel. Programs that understand either paste a
 // stamp the document shows through; all others keep taking the bitmap.
-// Made at once (the companion, which ends right after copying), or only
-// offered and made when a program asks (the resident program).
+// Beside them goes CF_DIB of the bitmap's own picture on white: which
+// format the system would make it from is not documented, so it is put
+// there rather than left to a conversion.
+// Made at once (the companion and the normal program, which end right after
+// copying), or only offered and made when a program asks (the resident
+// program).
 #include <windows.h>
 
 #include "base/win_handles_win.h"
@@ -21,12 +25,19 @@ UINT png_clipboard_format();
 struct TransparentFormats {
     ScopedGlobal png;
     ScopedGlobal dib_v5;
+    ScopedGlobal dib;  // on white; only from a whole picture
 };
 TransparentFormats transparent_formats(const StampPng& png);
+TransparentFormats transparent_formats(const StampPicture& picture);
+
+// CF_DIB of the picture's bitmap rows on white (what CF_BITMAP shows): a
+// 40-byte BITMAPINFOHEADER, then 24-bit rows bottom-up. Null when none
+// could be made.
+ScopedGlobal on_white_dib(const StampPicture& picture);
 
 // Puts each block that was made on the clipboard, which the caller has
-// open and emptied. The clipboard owns what it took; what it refused stays
-// in `formats` and is freed with it.
+// open and emptied, in the order "PNG", CF_DIBV5, CF_DIB. The clipboard owns
+// what it took; what it refused stays in `formats` and is freed with it.
 void put_transparent_formats(TransparentFormats& formats);
 
 // ---- Made on request --------------------------------------------------------
@@ -36,7 +47,7 @@ void put_transparent_formats(TransparentFormats& formats);
 // emptied (WM_DESTROYCLIPBOARD). Its procedure hands these to the three
 // functions after the first.
 
-// Offers "PNG" and CF_DIBV5 without data on the clipboard, which the caller
+// Offers "PNG", CF_DIBV5 and CF_DIB without data on the clipboard, which the caller
 // has open as the owner window and emptied, and keeps `picture` to make them
 // from. The picture of an earlier offer is dropped.
 void offer_transparent_formats(StampPicture picture);

@@ -270,13 +270,13 @@ std::wstring temporary_folder() {
 
 }  // namespace
 
-std::wstring create_temporary_settings_copy() {
+std::wstring create_temporary_program_file(const wchar_t* extension) {
     static std::atomic<unsigned> s_count{0};
     const std::wstring folder = temporary_folder();
     if (folder.empty()) return std::wstring();
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::wstring name = folder + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(++s_count) + L".ini";
+                                  std::to_wstring(++s_count) + extension;
         HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_TEMPORARY, nullptr);
         if (file != INVALID_HANDLE_VALUE) {
@@ -288,20 +288,25 @@ std::wstring create_temporary_settings_copy() {
     return std::wstring();
 }
 
+std::wstring create_temporary_settings_copy() { return create_temporary_program_file(L".ini"); }
+
 void sweep_stale_temporary_copies() {
     const std::wstring folder = temporary_folder();
     if (folder.empty()) return;
-    // Copies of the settings (the user's name among them) that a killed
-    // run left: "Markomi2-<process id>-<n>.ini". A live process's copies stay.
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"Markomi2-*-*.ini").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return;
-    do {
-        const DWORD pid = wcstoul(found.cFileName + 9, nullptr, 10);
-        if (pid != GetCurrentProcessId() && process_has_ended(pid))
-            DeleteFileW((folder + found.cFileName).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    // Files with the user's settings or names in them that a killed run
+    // left, or that another process held when the run tried to delete them:
+    // "Markomi2-<process id>-<n>.ini" and ".txt". A live process's stay.
+    for (const wchar_t* extension : {L".ini", L".txt"}) {
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW((folder + L"Markomi2-*-*" + extension).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            const DWORD pid = wcstoul(found.cFileName + 9, nullptr, 10);
+            if (pid != GetCurrentProcessId() && process_has_ended(pid))
+                DeleteFileW((folder + found.cFileName).c_str());
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
 }
 
 void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }

@@ -61,14 +61,17 @@ bool settings_load_problem();
 void load_field_enable();
 bool save_field_enable();
 
-// A new, empty file in the temporary folder for a copy of the settings
-// (the user's name among them), named "Markomi2-<process id>-<n>.ini" so
-// that the sweep below removes one a killed run left. Empty when none could
+// A new, empty file in the temporary folder, named "Markomi2-<process
+// id>-<n>" and `extension` (".ini" or ".txt") so that the sweep below
+// removes one a killed run left or could not delete. Empty when none could
 // be made. The caller deletes it when done.
+std::wstring create_temporary_program_file(const wchar_t* extension);
+
+// Such a file for a copy of the settings (the user's name among them).
 std::wstring create_temporary_settings_copy();
 
-// Removes temporary copies of the settings that a killed or crashed run
-// (of this version or an earlier one) left in the temporary folder.
+// Removes the temporary files above that a killed or crashed run (of this
+// version or an earlier one) left in the temporary folder.
 void sweep_stale_temporary_copies();
 
 // The folder-explicit forms the above use (the folder holds the two files).

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "base/message_box_title.h"
+#include "base/message_wait_win.h"
+#include "base/modal_flow_win.h"
 #include "base/module_path_win.h"
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
@@ -36,6 +38,9 @@ constexpr wchar_t kCompanionMissing[] =
 constexpr wchar_t kPagesAsked[] = L"ページは 1,3 のように番号をカンマで区切って指定してください。";
 constexpr wchar_t kMarginAsked[] = L"余白は 0 から 100 までの mm で指定してください。";
 constexpr DWORD kCompanionTimeoutMs = 10 * 60 * 1000;
+// The reply lists every stamped page (25,000 pages take over 1 MiB): this
+// bound is far above any document the companion finishes in its time.
+constexpr std::size_t kReplyLimit = 64u << 20;
 
 // ---- The choices dialog: an in-memory template, so that Tab, the arrow
 // keys, Enter and Esc work as in every Windows dialog --------------------------
@@ -244,19 +249,14 @@ std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& inp
     }
 }
 
-// A new, empty file in the temporary folder; empty when none could be made.
-std::wstring create_temporary_file() {
-    wchar_t folder[MAX_PATH + 1] = L"", name[MAX_PATH + 1] = L"";
-    const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-    return n > 0 && n <= MAX_PATH && GetTempFileNameW(folder, L"mk2", 0, name) ? name : L"";
-}
-
-// A temporary file that goes when this object does.
+// A temporary file that goes when this object does. A child's console host
+// or a virus scanner may hold it a moment past the child's end; what stays
+// held longer is left to the start-up sweep, which knows its name.
 class TemporaryFile {
 public:
     explicit TemporaryFile(std::wstring path) : path_(std::move(path)) {}
     ~TemporaryFile() {
-        if (!path_.empty()) DeleteFileW(path_.c_str());
+        if (!path_.empty()) delete_file_patiently(path_);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -282,18 +282,11 @@ std::wstring companion_path() {
     return program.substr(0, program.find_last_of(L'\\') + 1) + L"Markomi2Stamp.exe";
 }
 
-// Waits for the companion while this thread's windows go on painting.
+// Waits for the companion while this thread's windows go on painting and
+// answer what other programs send them (a paste of an offered format, the
+// end of the session). Input stays queued: no second command starts.
 bool wait_for(HANDLE process) {
-    const DWORD started = GetTickCount();
-    for (;;) {
-        const DWORD waited = GetTickCount() - started;
-        if (waited >= kCompanionTimeoutMs) return false;
-        const DWORD r = MsgWaitForMultipleObjects(1, &process, FALSE, kCompanionTimeoutMs - waited, QS_PAINT);
-        if (r == WAIT_OBJECT_0) return true;
-        if (r != WAIT_OBJECT_0 + 1) return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageW(&msg);
-    }
+    return wait_answering_sent_messages(process, kCompanionTimeoutMs, true) == WaitEnd::kSignalled;
 }
 
 }  // namespace
@@ -305,9 +298,10 @@ bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options) {
 }
 
 std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request) {
-    // The settings copy holds the user's name: a run killed meanwhile leaves
-    // it where the program's start-up sweep finds it.
-    TemporaryFile settings(create_temporary_settings_copy()), reply(create_temporary_file());
+    // The settings copy holds the user's name and the reply the user's file
+    // names: a run killed meanwhile leaves them where the program's start-up
+    // sweep finds them.
+    TemporaryFile settings(create_temporary_settings_copy()), reply(create_temporary_program_file(L".txt"));
     if (settings.path().empty() || reply.path().empty() || !write_settings_copy(set, settings.path()))
         return std::nullopt;
     request.ini = as_u16(std::wstring_view(settings.path()));
@@ -336,7 +330,11 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, Pd
     CloseHandle(process.hProcess);
     if (!ended) return std::nullopt;
 
-    const FileBytes bytes = read_file_bytes(reply.path(), 1 << 20);
+    return read_companion_reply(reply.path());
+}
+
+std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
+    const FileBytes bytes = read_file_bytes(path, kReplyLimit);
     if (bytes.state != FileRead::kRead) return std::nullopt;
     // The reply is one line of UTF-8 JSON; the messages on the error stream
     // come before it and start otherwise.
@@ -352,6 +350,8 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, Pd
 }
 
 void run_pdf_stamp_command(HWND owner) {
+    const ModalFlow flow;
+    if (!flow.entered()) return;
     const std::optional<std::wstring> input = ask_pdf_to_open(owner);
     if (!input) return;
     PdfStampOptions options = g_settings.pdf;

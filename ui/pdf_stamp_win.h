@@ -13,7 +13,8 @@
 
 namespace markomi {
 
-// The whole command, owned by `owner` (the open settings window, or none).
+// The whole command, owned by `owner` (the open settings window, or none);
+// while another dialog flow is open, that one is brought forward instead.
 void run_pdf_stamp_command(HWND owner);
 
 // The choices dialog: true on OK with `options` changed, false on cancel.
@@ -22,5 +23,9 @@ bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options);
 // Runs the companion for `request` (its settings file written from `set`)
 // and reads its reply; nullopt when it could not be run or said nothing.
 std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request);
+
+// The companion's output file: its messages, then the reply's one line,
+// read whole (up to a bound far above any page count); nullopt without one.
+std::optional<PdfStampReply> read_companion_reply(const std::wstring& path);
 
 }  // namespace markomi

@@ -97,6 +97,25 @@ TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
     EXPECT_EQ(t::read_bytes(kept), (std::vector<unsigned char>{'o', 'l', 'd'}));
     // The two originals, the two copies and the old one, and no staging file beside them.
     EXPECT_EQ(t::folder_entries(folder_).size(), 5u);
+    // The replies and settings copies are gone, though the companion's console host held them.
+    wchar_t temp[MAX_PATH + 1] = L"";
+    GetTempPathW(MAX_PATH + 1, temp);
+    WIN32_FIND_DATAW found;
+    HANDLE left = FindFirstFileW((temp + (L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-*")).c_str(), &found);
+    EXPECT_EQ(left, INVALID_HANDLE_VALUE) << found.cFileName;
+}
+
+// The reply lists every stamped page: for tens of thousands of pages it
+// passes 1 MiB, and it is read whole after the companion's messages.
+TEST_F(PdfStamp, ALongReplyIsReadWhole) {
+    std::string text = "warning: the document was repaired\n{\"pages\":[1";
+    for (int page = 2; page <= 300000; ++page) text += "," + std::to_string(page);
+    text += "],\"page_count\":300000,\"warnings\":[\"repaired\"]}\n";  // about 2 MB
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\reply.txt", std::vector<unsigned char>(text.begin(), text.end())));
+    const std::optional<PdfStampReply> reply = read_companion_reply(folder_ + L"\\reply.txt");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->pages.size(), 300000u);
+    EXPECT_EQ(reply->warnings, 1);
 }
 
 // A stamped copy that does not fit on the disk is not written: the earlier

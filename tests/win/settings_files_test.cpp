@@ -448,10 +448,13 @@ TEST(SettingsFiles, StaleTemporaryCopiesAreSweptButNotThoseOfALiveProcess) {
     std::wstring stale = std::wstring(temp) + L"Markomi2-4294967293-1.ini";
     std::wstring live =
         std::wstring(temp) + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-1.ini";
+    std::wstring stale_reply = std::wstring(temp) + L"Markomi2-4294967293-2.txt";  // the companion's reply
     ASSERT_TRUE(testing::write_bytes(stale, {'x'}));
+    ASSERT_TRUE(testing::write_bytes(stale_reply, {'x'}));
     ASSERT_TRUE(testing::write_bytes(live, {'x'}));
     sweep_stale_temporary_copies();
     EXPECT_FALSE(testing::file_exists(stale));
+    EXPECT_FALSE(testing::file_exists(stale_reply));
     EXPECT_TRUE(testing::file_exists(live));
     DeleteFileW(live.c_str());
 }

@@ -6,8 +6,11 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/support/program_driver.h"
@@ -20,6 +23,7 @@
 #include "settings/settings_rules.h"
 #include "support/clipboard_image.h"
 #include "support/decoded_image.h"
+#include "support/sample_pdf.h"
 #include "support/test_files.h"
 
 namespace {
@@ -97,7 +101,7 @@ bool has_line(const std::wstring& file, const wchar_t* line) {
 // this process as the program makes its stamps (built-in eras; today's date,
 // or the day `days_ahead` days from today).
 std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wstring& path,
-                                       int days_ahead = 0) {
+                                       int days_ahead = 0, bool bmp = false) {
     markomi::init_measure_cache();
     markomi::create_surfaces();
     markomi::g_era_table = markomi::builtin_era_table();
@@ -108,10 +112,59 @@ std::vector<unsigned char> writers_png(const std::wstring& lines, const std::wst
     markomi::load_settings_from(profile, set);
     set.date = markomi::system_clock_date(days_ahead);
     const bool written =
-        markomi::save_stamp_image(set, set.global.active, markomi::ImageWriter::kPng, path.c_str());
+        bmp ? markomi::save_stamp_bmp(set, set.global.active, nullptr, path.c_str())
+            : markomi::save_stamp_image(set, set.global.active, markomi::ImageWriter::kPng, path.c_str());
     markomi::release_surfaces();
     return written ? t::read_bytes(path) : std::vector<unsigned char>{};
 }
+
+// Another program pasting: it holds the clipboard open and, once told, asks for
+// "PNG", which sends the owner WM_RENDERFORMAT for a format only offered.
+struct PngPaster {
+    PngPaster() : thread_([this] {
+        opened_ = OpenClipboard(nullptr) != FALSE;
+        SetEvent(holding_);
+        WaitForSingleObject(ask_, INFINITE);
+        if (opened_) png_ = t::clipboard_block_bytes(GetClipboardData(RegisterClipboardFormatW(L"PNG"))), CloseClipboard();
+        SetEvent(answered_);
+    }) { WaitForSingleObject(holding_, 10000); }
+    ~PngPaster() { SetEvent(ask_), thread_.join(), CloseHandle(holding_), CloseHandle(ask_), CloseHandle(answered_); }
+    // Asks and waits at most `bound_ms` for the answer; empty without one.
+    std::vector<unsigned char> ask(DWORD bound_ms) {
+        SetEvent(ask_);
+        return WaitForSingleObject(answered_, bound_ms) == WAIT_OBJECT_0 ? png_ : std::vector<unsigned char>{};
+    }
+    HANDLE holding_ = CreateEventW(nullptr, TRUE, FALSE, nullptr), ask_ = CreateEventW(nullptr, TRUE, FALSE, nullptr),
+           answered_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    bool opened_ = false;
+    std::vector<unsigned char> png_;
+    std::thread thread_;
+};
+
+// The companion the program started (Markomi2Stamp.exe, a child of `parent`), its
+// threads suspended until this goes: the program waits for it as long as the test needs.
+struct HeldCompanion {
+    explicit HeldCompanion(DWORD parent) {
+        for (int i = 0; i < 4000 && threads.empty(); ++i, Sleep(5)) {
+            HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0);
+            PROCESSENTRY32W p{};
+            p.dwSize = sizeof p;
+            DWORD pid = 0;
+            for (BOOL more = Process32FirstW(snapshot, &p); more && !pid; more = Process32NextW(snapshot, &p))
+                if (p.th32ParentProcessID == parent && lstrcmpiW(p.szExeFile, L"Markomi2Stamp.exe") == 0)
+                    pid = p.th32ProcessID;
+            THREADENTRY32 e{};
+            e.dwSize = sizeof e;
+            for (BOOL more = pid && Thread32First(snapshot, &e); more; more = Thread32Next(snapshot, &e))
+                if (e.th32OwnerProcessID == pid)
+                    if (HANDLE h = OpenThread(THREAD_SUSPEND_RESUME, FALSE, e.th32ThreadID))
+                        SuspendThread(h) != static_cast<DWORD>(-1) ? threads.push_back(h) : void(CloseHandle(h));
+            CloseHandle(snapshot);
+        }
+    }
+    ~HeldCompanion() { for (HANDLE h : threads) ResumeThread(h), CloseHandle(h); }
+    std::vector<HANDLE> threads;
+};
 
 // The Unix name of a Windows path; empty where there is no Unix side.
 std::string unix_path(const std::wstring& path) {
@@ -240,10 +293,14 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     // Offered in the order programs look for them, before anything is made.
     std::vector<UINT> order;
     for (UINT f = EnumClipboardFormats(0); f != 0; f = EnumClipboardFormats(f))
-        if (f == png || f == CF_DIBV5 || f == CF_BITMAP) order.push_back(f);
-    EXPECT_EQ(order, (std::vector<UINT>{png, CF_DIBV5, CF_BITMAP}));
+        if (f == png || f == CF_DIBV5 || f == CF_DIB || f == CF_BITMAP) order.push_back(f);
+    EXPECT_EQ(order, (std::vector<UINT>{png, CF_DIBV5, CF_DIB, CF_BITMAP}));
     EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
     EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
+    // CF_DIB is the bitmap's own picture on white: the BMP writer's file after its 14-byte header.
+    const std::vector<unsigned char> bmp = writers_png(lines, folder.file(L"stamp.bmp"), 0, true);
+    ASSERT_GT(bmp.size(), 14u);
+    EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(CF_DIB)), {bmp.begin() + 14, bmp.end()}));
     CloseClipboard();
 
     tray_message(main_, WM_LBUTTONDOWN);
@@ -254,6 +311,44 @@ TEST_F(DesktopResident, ABitmapStampsTransparentFormatsAreMadeWhenReadAndBeforeT
     EXPECT_TRUE(t::starts_with(t::clipboard_block_bytes(GetClipboardData(png)), expected));
     EXPECT_EQ(t::dib_v5_differences(t::clipboard_block_bytes(GetClipboardData(CF_DIBV5)), picture), 0);
     CloseClipboard();
+}
+
+// A paste holding the clipboard asks for an offered "PNG" while the program waits for its
+// companion (held suspended), then while it ends retrying to open the clipboard: answered.
+TEST_F(DesktopResident, APasteHoldingTheClipboardIsAnsweredWhileTheProgramWaits) {
+    const std::wstring lines = L"STATIONTYPE=1\r\nPASTE=0\r\nFORMAT=B\r\n";
+    ASSERT_NE(start(lines), nullptr);
+    t::TempFolder folder;
+    const std::vector<unsigned char> expected = writers_png(lines, folder.file(L"stamp.png"));
+    ASSERT_TRUE(t::write_bytes(folder.file(L"in.pdf"), t::sample_pdf(3, false)));
+    tray_message(main_, WM_LBUTTONDOWN);  // "PNG" offered, not made
+    std::optional<PngPaster> paster(std::in_place);
+    command(main_, 117);  // PDFに捺印…: the file, the choices (not opened afterwards), the copy's name
+    const wchar_t* const titles[] = {L"捺印する PDF を開く", L"PDFに捺印", L"捺印した PDF の保存"};
+    for (const wchar_t* title : titles) {
+        HWND d = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", title); });
+        ASSERT_NE(d, nullptr) << title;
+        if (title == titles[0]) SetDlgItemTextW(d, GetDlgItem(d, 1148) ? 1148 : 1152, folder.file(L"in.pdf").c_str());
+        if (title == titles[1]) CheckDlgButton(d, 221, BST_UNCHECKED);
+        PostMessageW(d, WM_COMMAND, IDOK, 0);
+    }
+    {
+        const HeldCompanion companion(program_.pid);
+        ASSERT_FALSE(companion.threads.empty()) << "the companion was not seen running";
+        EXPECT_TRUE(t::starts_with(paster->ask(2000), expected));
+    }
+    HWND told = wait_for_message_box(program_.pid);
+    ASSERT_NE(told, nullptr);
+    PostMessageW(told, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(wait_until_gone(told));
+
+    tray_message(main_, WM_LBUTTONDOWN);
+    paster.emplace();
+    command(main_, 116);  // 終了
+    Sleep(300);           // the program is retrying to open the clipboard now
+    EXPECT_TRUE(t::starts_with(paster->ask(2000), expected));
+    paster.reset();
+    EXPECT_TRUE(t::has_exited(program_, 10000));
 }
 
 // A program of the X desktop (Wine's clipboard is the X selection) pastes the
@@ -541,6 +636,26 @@ TEST_F(DesktopResident, TheMenusSaveDialogIsNotOwnedByTheHiddenMainWindow) {
     // No settings window is open, so no owner: one owned by the hidden main
     // window can open behind the user's windows.
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(wait_until_gone(dialog));
+    EXPECT_TRUE(alive());
+}
+
+// Two file dialogs open at once crash the program in their clean-up: a
+// second request while one is open brings that one forward.
+TEST_F(DesktopResident, ASecondDialogRequestStartsNoSecondDialog) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    command(main_, 112);  // 印影保存
+    HWND dialog = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"印影保存"); });
+    ASSERT_NE(dialog, nullptr);
+    command(main_, 112);
+    command(main_, 117);  // PDFに捺印…
+    const auto another = [&]() -> HWND {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;)
+            if (w != dialog && t::owner_of(w) == program_.pid && IsWindowVisible(w)) return w;
+        return nullptr;
+    };
+    EXPECT_EQ(t::wait_for_window(another, 40), nullptr);
     PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(wait_until_gone(dialog));
     EXPECT_TRUE(alive());
