@@ -31,6 +31,10 @@ const RefusalText kTexts[] = {
      u"the output would replace the input; choose another name"},
     {PdfRefusal::kNotWritten, u"not-written", u"捺印した PDF ファイルを書き込めませんでした。",
      u"the stamped PDF could not be written"},
+    {PdfRefusal::kPageTree, u"page-tree", u"ページの構成が深すぎるか大きすぎるため、この PDF には捺印できません。",
+     u"the document's page tree is too deep or too large"},
+    {PdfRefusal::kPageContent, u"page-content", u"ページの内容が大きすぎるため捺印できません。",
+     u"the page's content is too large to stamp safely"},
 };
 
 const RefusalText* text_of(PdfRefusal refusal) {
@@ -40,7 +44,9 @@ const RefusalText* text_of(PdfRefusal refusal) {
 }
 
 std::u16string page_note(const PdfStampResult& r, bool japanese) {
-    if (r.refusal != PdfRefusal::kNoSuchPage && r.refusal != PdfRefusal::kOffPage) return u"";
+    if (r.refusal != PdfRefusal::kNoSuchPage && r.refusal != PdfRefusal::kOffPage &&
+        r.refusal != PdfRefusal::kPageContent)
+        return u"";
     if (japanese)
         return u"(" + decimal_text(r.bad_page) + u" ページ目" +
                (r.refusal == PdfRefusal::kNoSuchPage ? u"、文書は全 " + decimal_text(r.page_count) + u" ページ)"

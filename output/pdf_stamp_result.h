@@ -20,6 +20,8 @@ enum class PdfRefusal {
     kOffPage,         // the stamp's centre would fall outside a page
     kSameFile,        // the output is the input
     kNotWritten,      // the copy could not be written; the target is as it was
+    kPageTree,        // the page tree is beyond the walk's bounds or holds itself
+    kPageContent,     // a page's content too large to be drawn apart from the stamp
 };
 
 struct PdfPagePlaced {
@@ -30,7 +32,7 @@ struct PdfPagePlaced {
 struct PdfStampResult {
     PdfRefusal refusal = PdfRefusal::kNone;
     int page_count = 0;
-    int bad_page = 0;                   // kNoSuchPage, kOffPage
+    int bad_page = 0;                   // kNoSuchPage, kOffPage, kPageContent
     bool was_signed = false;            // a signature was there (and is no longer valid)
     std::vector<PdfPagePlaced> placed;  // the stamped pages, ascending
     std::vector<std::string> warnings;  // qpdf's, UTF-8: what it recovered from
