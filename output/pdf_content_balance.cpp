@@ -12,7 +12,9 @@ bool is_delimiter(char c) {
            c == '}' || c == '/' || c == '%';
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Longer than every operator counted here: a longer word is none of them.
 constexpr std::size_t kLongestWord = 3;
@@ -149,14 +151,22 @@ void PdfContentScanner::feed(std::string_view bytes) {
         }
         if (is_space(c)) continue;
         switch (c) {
-            case '%': state_ = State::kComment; break;
+            case '%':
+                state_ = State::kComment;
+                break;
             case '(':
                 state_ = State::kString;
                 string_depth_ = 1;
                 break;
-            case '<': dictionary_open_ = true; break;
-            case '>': dictionary_close_ = true; break;
-            case '[': ++nesting_; break;
+            case '<':
+                dictionary_open_ = true;
+                break;
+            case '>':
+                dictionary_close_ = true;
+                break;
+            case '[':
+                ++nesting_;
+                break;
             case ']':
                 if (nesting_ > 0) --nesting_;
                 operands_ = true;
@@ -167,7 +177,8 @@ void PdfContentScanner::feed(std::string_view bytes) {
                 break;
             case ')':
             case '{':
-            case '}': break;
+            case '}':
+                break;
             default:
                 if (is_digit(c) || c == '+' || c == '-' || c == '.') {
                     state_ = State::kNumber;

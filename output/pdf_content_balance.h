@@ -22,7 +22,8 @@ struct PdfContentBalance {
 
     // Nothing of the content reaches what is drawn after "q <content> Q".
     bool wrap_is_enough() const {
-        return unmatched_restores == 0 && open_saves == 0 && open_marked == 0 && !open_text && !unclosed;
+        return unmatched_restores == 0 && open_saves == 0 && open_marked == 0 && !open_text &&
+               !unclosed;
     }
 };
 
@@ -37,21 +38,31 @@ public:
     std::uint64_t bytes_fed() const { return fed_; }
 
 private:
-    enum class State { kBetween, kComment, kString, kStringEscape, kHex, kName, kWord, kNumber, kImage };
+    enum class State {
+        kBetween,
+        kComment,
+        kString,
+        kStringEscape,
+        kHex,
+        kName,
+        kWord,
+        kNumber,
+        kImage
+    };
     void end_token();
     void operator_word();
     void image_byte(char c);
 
     PdfContentBalance balance_;
     State state_ = State::kBetween;
-    std::string word_;          // the operator being read, cut at kLongestWord
-    int string_depth_ = 0;      // nested brackets of a literal string
-    int nesting_ = 0;           // open arrays and dictionaries
-    bool operands_ = false;     // operands since the last operator
-    bool dictionary_open_ = false;  // a '<' that may begin "<<"
+    std::string word_;               // the operator being read, cut at kLongestWord
+    int string_depth_ = 0;           // nested brackets of a literal string
+    int nesting_ = 0;                // open arrays and dictionaries
+    bool operands_ = false;          // operands since the last operator
+    bool dictionary_open_ = false;   // a '<' that may begin "<<"
     bool dictionary_close_ = false;  // a '>' that may end ">>"
-    int image_skip_ = 0;        // the one byte after "ID"
-    int image_match_ = 0;       // of "<white>EI" seen at the data's end
+    int image_skip_ = 0;             // the one byte after "ID"
+    int image_match_ = 0;            // of "<white>EI" seen at the data's end
     std::uint64_t fed_ = 0;
 };
 

@@ -51,7 +51,8 @@ private:
 bool pipe_decoded(const std::vector<QPDFObjectHandle>& streams, BoundedPipe& pipe) {
     for (QPDFObjectHandle stream : streams) {
         bool attempted = false;
-        if (!stream.pipeStreamData(&pipe, &attempted, 0, qpdf_dl_specialized, true) || !attempted || pipe.over())
+        if (!stream.pipeStreamData(&pipe, &attempted, 0, qpdf_dl_specialized, true) || !attempted ||
+            pipe.over())
             return false;
         try {
             pipe.writeCStr("\n");
@@ -81,8 +82,9 @@ std::string repeated(const char* text, int times) {
 // A page's box as readers take it: the media box, or a Letter page.
 QPDFObjectHandle form_box(QPDFPageObjectHelper& page) {
     QPDFObjectHandle media = page.getAttribute("/MediaBox", false);
-    return QPDFObjectHandle::newArray(media.isRectangle() ? media.getArrayAsRectangle()
-                                                          : QPDFObjectHandle::Rectangle(0, 0, 612, 792));
+    return QPDFObjectHandle::newArray(media.isRectangle()
+                                          ? media.getArrayAsRectangle()
+                                          : QPDFObjectHandle::Rectangle(0, 0, 612, 792));
 }
 
 }  // namespace
@@ -99,7 +101,9 @@ class JoinedContent : public QPDFObjectHandle::StreamDataProvider {
 public:
     JoinedContent() : StreamDataProvider(true) {}
     using StreamDataProvider::provideStreamData;
-    void add(QPDFObjGen form, std::vector<QPDFObjectHandle> streams) { sources_[form] = std::move(streams); }
+    void add(QPDFObjGen form, std::vector<QPDFObjectHandle> streams) {
+        sources_[form] = std::move(streams);
+    }
     bool provideStreamData(QPDFObjGen const& og, Pipeline* pipeline, bool, bool) override {
         BoundedPipe pipe(pipeline, nullptr, kPageScanBytes + sources_[og].size());
         const bool ok = pipe_decoded(sources_[og], pipe);
@@ -120,8 +124,8 @@ PageContentStamper::PageContentStamper(QPDF& pdf)
 
 PageContentStamper::~PageContentStamper() = default;
 
-const PageContentStamper::Scan& PageContentStamper::scan(const std::string& key,
-                                                         const std::vector<QPDFObjectHandle>& streams) {
+const PageContentStamper::Scan& PageContentStamper::scan(
+    const std::string& key, const std::vector<QPDFObjectHandle>& streams) {
     auto found = scans_.find(key);
     if (found != scans_.end()) return found->second;
     PdfContentScanner scanner;
@@ -134,9 +138,11 @@ const PageContentStamper::Scan& PageContentStamper::scan(const std::string& key,
     return scans_.emplace(key, result).first->second;
 }
 
-QPDFObjectHandle PageContentStamper::own_content_form(QPDFPageObjectHelper& page, const std::string& key,
+QPDFObjectHandle PageContentStamper::own_content_form(QPDFPageObjectHelper& page,
+                                                      const std::string& key,
                                                       const std::vector<QPDFObjectHandle>& streams,
-                                                      QPDFObjectHandle own_resources, const Scan& scan) {
+                                                      QPDFObjectHandle own_resources,
+                                                      const Scan& scan) {
     QPDFObjectHandle box = form_box(page);
     if (!own_resources.isDictionary()) own_resources = QPDFObjectHandle::newDictionary();
     const std::string form_key = key + "|" + own_resources.unparse() + "|" + box.unparse();
@@ -149,7 +155,8 @@ QPDFObjectHandle PageContentStamper::own_content_form(QPDFPageObjectHelper& page
         BoundedPipe raw(nullptr, nullptr, form_budget_);
         QPDFObjectHandle only = streams[0];
         bool attempted = false;
-        if (!only.pipeStreamData(&raw, &attempted, 0, qpdf_dl_none, true) || raw.over()) return QPDFObjectHandle();
+        if (!only.pipeStreamData(&raw, &attempted, 0, qpdf_dl_none, true) || raw.over())
+            return QPDFObjectHandle();
         form_budget_ -= raw.count();
         form = only.copyStream();
     } else {
@@ -188,9 +195,11 @@ bool PageContentStamper::stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_
     xobjects.replaceKey(name, form);
     // Marked content the form leaves open would take in the stamp where a
     // reader does not end it with the form.
-    const std::string closings = repeated("EMC\n", std::min(read.balance.open_marked, kMostClosings));
+    const std::string closings =
+        repeated("EMC\n", std::min(read.balance.open_marked, kMostClosings));
     page.getObjectHandle().replaceKey(
-        "/Contents", QPDFObjectHandle::newStream(&pdf_, "q " + name + " Do Q\n" + closings + drawing));
+        "/Contents",
+        QPDFObjectHandle::newStream(&pdf_, "q " + name + " Do Q\n" + closings + drawing));
     return true;
 }
 

@@ -34,7 +34,8 @@ public:
     // content. `own_resources` are the page's resources as they were
     // before the stamp's name was added to them. False, with the page as
     // it was, when its content is too large to be drawn apart.
-    bool stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_resources, const std::string& drawing);
+    bool stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_resources,
+               const std::string& drawing);
 
 private:
     struct Scan {
@@ -48,8 +49,8 @@ private:
                                       QPDFObjectHandle own_resources, const Scan& scan);
 
     QPDF& pdf_;
-    QPDFObjectHandle opening_;  // one shared "q" before each wrapped page
-    std::map<std::string, Scan> scans_;  // by the content streams' object ids
+    QPDFObjectHandle opening_;                       // one shared "q" before each wrapped page
+    std::map<std::string, Scan> scans_;              // by the content streams' object ids
     std::map<std::string, QPDFObjectHandle> forms_;  // by streams, resources and box
     std::shared_ptr<JoinedContent> joined_;
     std::uint64_t scan_budget_;

@@ -26,8 +26,10 @@ bool rect_overlaps_stamp(const PdfBox& rect, const PdfPlacement& placement, doub
     }
     for (double v : {rect.left, rect.right, rect.bottom, rect.top, left, right, bottom, top})
         if (!std::isfinite(v)) return false;
-    return std::min(right, std::max(rect.left, rect.right)) > std::max(left, std::min(rect.left, rect.right)) &&
-           std::min(top, std::max(rect.bottom, rect.top)) > std::max(bottom, std::min(rect.bottom, rect.top));
+    return std::min(right, std::max(rect.left, rect.right)) >
+               std::max(left, std::min(rect.left, rect.right)) &&
+           std::min(top, std::max(rect.bottom, rect.top)) >
+               std::max(bottom, std::min(rect.bottom, rect.top));
 }
 
 }  // namespace markomi

@@ -120,7 +120,8 @@ void warn_of_covering_annotations(QPDFPageObjectHelper& page, const PdfPagePlace
         warnings->push_back("page " + page_number + ": an annotation or form field (" +
                             annotation.getSubtype().substr(1) +
                             ") lies over the stamp and may hide it / " + page_number +
-                            " ページ目: 注釈またはフォーム欄が印影に重なり、印影を隠すおそれがあります");
+                            " ページ目: 注釈またはフォーム欄が印影に重なり、"
+                            "印影を隠すおそれがあります");
         return;
     }
 }
@@ -129,7 +130,8 @@ void warn_of_covering_annotations(QPDFPageObjectHelper& page, const PdfPagePlace
 // on the stamped pages decode: a sound input can still give a copy that
 // does not (a wrong key length in its encryption), which must not replace
 // anything.
-bool reads_back(const wchar_t* path, int page_count, const std::vector<std::pair<int, std::string>>& stamped) {
+bool reads_back(const wchar_t* path, int page_count,
+                const std::vector<std::pair<int, std::string>>& stamped) {
     StdioFile in(path, L"rb");
     if (!in.get()) return false;
     try {

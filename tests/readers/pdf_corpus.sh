@@ -123,7 +123,8 @@ PY
 # a page of a million unmatched restores, 2 KB compressed (each once became
 # a save of its own); a page whose content ends inside a string (which took
 # in the stamp after it); 256 MB of compressed blanks (all held at once
-# before); and a page with a square annotation and one with a link over it.
+# before); a page with a square annotation and one with a link over it;
+# and a page of two streams, one content, that restores more than it saves.
 write_hostile_pages() {
     python3 - "$1" "$root/tests/readers" <<'PY'
 import sys, zlib
@@ -159,6 +160,12 @@ objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R 
            b"<< /Type /Annot /Subtype /Square /Rect [0 0 595 842] /F 4 /C [0 1 0] >>",
            b"<< /Type /Annot /Subtype /Link /Rect [0 0 595 842] /Border [0 0 0] /A << /S /URI /URI (https://example.jp/) >> >>"]
 open(folder + "/covered.pdf", "wb").write(pdf_bytes(objects))
+# Two streams that make one content: the scale and the save of the first
+# hold in the second, which restores once more than it saved.
+objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents [4 0 R 5 0 R] >>",
+           stream(b"0.5 0 0 0.5 0 0 cm q 0 0 1 rg"), stream(b"100 100 600 600 re f Q Q 0 1 0 rg")]
+open(folder + "/split.pdf", "wb").write(pdf_bytes(objects))
 PY
 }
 

@@ -142,6 +142,7 @@ print(" ".join(c.split()[0] for c in json.load(sys.stdin)["pages"][0]["contents"
     while read -r -a ids; do for id in "${ids[@]}"; do qpdf --show-object="$id" --filtered-stream-data "$tmp/flood.pdf"; done; done | wc -c)
 echo "flood: the stamped page's own streams hold $flood_bytes bytes"
 [ "$flood_bytes" -gt 0 ] && [ "$flood_bytes" -le 4096 ] || fail "flood: the page's streams grew to $flood_bytes bytes"
+stamp_case split split.pdf first top-right 10
 stamp_case deep900 deep900.pdf first top-right 10
 # 256 MB of compressed blanks: stamped, in no more memory than a small page
 # takes (the companion's own processes, found by the output's name).

@@ -22,16 +22,16 @@ TEST(PdfStampCover, RectanglesThatShareAreaWithTheStamp) {
         PdfBox rect;
         bool upright, turned;
     } cases[] = {
-        {{150, 230, 300, 300}, true, false},
-        {{300, 300, 150, 230}, true, false},
+        {{150, 230, 300, 300}, true, false},  {{300, 300, 150, 230}, true, false},
         {{160, 240, 200, 300}, false, false},  // touches the corner only
-        {{50, 210, 70, 250}, false, true},
-        {{0, 0, 1000, 1000}, true, true},
+        {{50, 210, 70, 250}, false, true},    {{0, 0, 1000, 1000}, true, true},
         {{NAN, 0, 1000, 1000}, false, false},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(rect_overlaps_stamp(c.rect, upright, 60, 40), c.upright) << c.rect.left << " " << c.rect.bottom;
-        EXPECT_EQ(rect_overlaps_stamp(c.rect, turned, 60, 40), c.turned) << c.rect.left << " " << c.rect.bottom;
+        EXPECT_EQ(rect_overlaps_stamp(c.rect, upright, 60, 40), c.upright)
+            << c.rect.left << " " << c.rect.bottom;
+        EXPECT_EQ(rect_overlaps_stamp(c.rect, turned, 60, 40), c.turned)
+            << c.rect.left << " " << c.rect.bottom;
     }
     EXPECT_TRUE(annotation_is_drawn("/Widget", 4));
     EXPECT_FALSE(annotation_is_drawn("/Link", 0));
