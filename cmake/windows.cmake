@@ -368,7 +368,7 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
     add_test(NAME reader.pdf_stamping
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_stamping.sh
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
-    set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
+    set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
   endif()
 endif()

@@ -2,11 +2,11 @@
 
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFAnnotationObjectHelper.hh>
 #include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
-#include <qpdf/Pl_String.hh>
 
 #include <io.h>
 
@@ -15,7 +15,9 @@
 #include <set>
 
 #include "base/safe_file_win.h"
-#include "output/pdf_content_balance.h"
+#include "output/pdf_page_content_qpdf.h"
+#include "output/pdf_page_tree_qpdf.h"
+#include "output/pdf_stamp_cover.h"
 #include "output/vector_writers.h"
 
 namespace markomi {
@@ -125,23 +127,53 @@ std::string matrix_text(const double m[6]) {
     return s + "cm";
 }
 
-// How the page's own content leaves the graphics-state stack. Content that
-// cannot be decoded counts as balanced: viewers draw nothing of it either.
-PdfContentBalance content_balance_of(QPDFPageObjectHelper& page) {
-    std::string content;
-    try {
-        Pl_String collect("page content", nullptr, content);
-        page.pipeContents(&collect);
-    } catch (std::exception&) {
-        return PdfContentBalance();
+// A warning for each annotation a reader draws over the stamp's place:
+// readers draw annotations above the page's content, the stamp included.
+void warn_of_covering_annotations(QPDFPageObjectHelper& page, const PdfPagePlaced& placed,
+                                  const PdfStampJob& job, std::vector<std::string>* warnings) {
+    for (QPDFAnnotationObjectHelper& annotation : page.getAnnotations()) {
+        if (!annotation_is_drawn(annotation.getSubtype(), annotation.getFlags())) continue;
+        const QPDFObjectHandle::Rectangle r = annotation.getRect();
+        if (!rect_overlaps_stamp(PdfBox{r.llx, r.lly, r.urx, r.ury}, placed.placement, job.width_pt,
+                                 job.height_pt))
+            continue;
+        const std::string page_number = std::to_string(placed.page);
+        warnings->push_back("page " + page_number + ": an annotation or form field (" +
+                            annotation.getSubtype().substr(1) +
+                            ") lies over the stamp and may hide it / " + page_number +
+                            " ページ目: 注釈またはフォーム欄が印影に重なり、"
+                            "印影を隠すおそれがあります");
+        return;
     }
-    return pdf_content_balance(content);
 }
 
-std::string repeated(const char* text, int times) {
-    std::string s;
-    for (int i = 0; i < times; ++i) s += text;
-    return s;
+// Whether the written copy opens, has every page, and the stamp's streams
+// on the stamped pages decode: a sound input can still give a copy that
+// does not (a wrong key length in its encryption), which must not replace
+// anything.
+bool reads_back(const wchar_t* path, int page_count,
+                const std::vector<std::pair<int, std::string>>& stamped) {
+    StdioFile in(path, L"rb");
+    if (!in.get()) return false;
+    try {
+        QPDF copy;
+        copy.setSuppressWarnings(true);
+        copy.processFile("stamped copy", in.get(), false, "");
+        if (!page_tree_fault(copy).empty()) return false;
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(copy).getAllPages();
+        if (static_cast<int>(pages.size()) != page_count) return false;
+        for (const auto& [number, name] : stamped) {
+            QPDFObjectHandle page = pages[static_cast<std::size_t>(number - 1)].getObjectHandle();
+            QPDFObjectHandle contents = page.getKey("/Contents");
+            if (contents.isArray()) contents = contents.getArrayItem(contents.getArrayNItems() - 1);
+            if (!decodes_within_bound(contents) ||
+                !decodes_within_bound(page.getKey("/Resources").getKey("/XObject").getKey(name)))
+                return false;
+        }
+        return true;
+    } catch (std::exception&) {
+        return false;
+    }
 }
 
 PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
@@ -162,6 +194,8 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
             return refused(PdfRefusal::kDamagedLarge, e.getMessageDetail());
         return refused(PdfRefusal::kUnreadable, e.getMessageDetail());
     }
+    const std::string tree_fault = page_tree_fault(pdf);
+    if (!tree_fault.empty()) return refused(PdfRefusal::kPageTree, tree_fault);
     PdfStampResult result;
     if (pdf.isEncrypted() && !pdf.allowModifyOther()) return refused(PdfRefusal::kForbidsChanges);
     result.was_signed = carries_signature(pdf);
@@ -191,7 +225,7 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
         result.placed.push_back(placed);
     }
 
-    // One form for every page; one shared opening "q" before each page's own content.
+    // One form for every page.
     QPDFObjectHandle form = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, job.form));
     QPDFObjectHandle form_dict = form.getDict();
     form_dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
@@ -199,25 +233,24 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     form_dict.replaceKey("/BBox", QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(
                                       0, 0, job.width_pt, job.height_pt)));
     form_dict.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
-    // A page that restores more than it saved would pop that "q" and go on
-    // changing the state beneath it, so it gets one save more for each such
-    // restore; saves it leaves open are restored before the stamp.
-    QPDFObjectHandle opening = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, "q\n"));
+    PageContentStamper stamper(pdf);
+    std::vector<std::pair<int, std::string>> stamped;  // page and the stamp's name there
     for (const PdfPagePlaced& placed : result.placed) {
         QPDFPageObjectHelper& page = pages[static_cast<std::size_t>(placed.page - 1)];
-        const PdfContentBalance balance = content_balance_of(page);
+        QPDFObjectHandle own_resources = page.getAttribute("/Resources", false);
         const std::string name = name_form_on_page(page, form);
-        page.addPageContents(balance.unmatched_restores == 0
-                                 ? opening
-                                 : QPDFObjectHandle::newStream(
-                                       &pdf, repeated("q\n", 1 + balance.unmatched_restores)),
-                             true);
-        page.addPageContents(QPDFObjectHandle::newStream(
-                                 &pdf, "\n" + repeated("Q\n", 1 + balance.open_saves) + "q " +
-                                           matrix_text(placed.placement.matrix) + " " + name + " Do Q\n"),
-                             false);
+        if (!stamper.stamp(page, own_resources,
+                           "q " + matrix_text(placed.placement.matrix) + " " + name + " Do Q\n")) {
+            PdfStampResult too_large = refused(PdfRefusal::kPageContent);
+            too_large.bad_page = placed.page;
+            too_large.page_count = result.page_count;
+            return too_large;
+        }
+        stamped.emplace_back(placed.page, name);
+        warn_of_covering_annotations(page, placed, job, &result.warnings);
     }
 
+    bool damaged = false;
     const bool staged = write_file_through_staging(job.output, [&](const wchar_t* staging) {
         StdioFile out(staging, L"wb");
         if (!out.get()) return false;
@@ -229,14 +262,19 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
         } catch (std::exception&) {
             return false;
         }
-        return out.close();
+        if (!out.close()) return false;
+        damaged = !reads_back(staging, result.page_count, stamped);
+        return !damaged;
     });
     if (!staged) {
-        PdfStampResult failed = refused(PdfRefusal::kNotWritten);
+        PdfStampResult failed =
+            refused(PdfRefusal::kNotWritten, damaged ? "the written copy does not read back" : "");
         failed.page_count = result.page_count;
         return failed;
     }
-    for (QPDFExc& w : pdf.getWarnings()) result.warnings.push_back(w.getMessageDetail());
+    std::vector<std::string> recovered;
+    for (QPDFExc& w : pdf.getWarnings()) recovered.push_back(w.getMessageDetail());
+    result.warnings.insert(result.warnings.begin(), recovered.begin(), recovered.end());
     return result;
 }
 

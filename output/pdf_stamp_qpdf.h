@@ -1,10 +1,10 @@
 #pragma once
 // Puts a stamp onto pages of an existing PDF document with qpdf: the stamp
 // is one Form XObject drawn from the captured paths, at its physical size,
-// on top of each chosen page; the page's own content is wrapped in q/Q so
-// that its graphics state cannot move or colour the stamp. Everything else
-// of the document is kept. The input is only read; the copy is written
-// through a staging file and replaces its target in one step.
+// on top of each chosen page, out of reach of the page's own content
+// (output/pdf_page_content_qpdf.h). Everything else of the document is
+// kept. The input is only read; the copy is written through a staging file,
+// read back, and replaces its target in one step.
 #include <string>
 #include <vector>
 

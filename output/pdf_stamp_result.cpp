@@ -37,6 +37,10 @@ const RefusalText kTexts[] = {
     {PdfRefusal::kDamagedLarge, u"damaged-large",
      u"PDF ファイルが壊れています。大きいファイルのため修復できません。PDF ビューアーで保存し直してから捺印してください。",
      u"the PDF is damaged and too large to be repaired here; save it again from a PDF reader first"},
+    {PdfRefusal::kPageTree, u"page-tree", u"ページの構成が深すぎるか大きすぎるため、この PDF には捺印できません。",
+     u"the document's page tree is too deep or too large"},
+    {PdfRefusal::kPageContent, u"page-content", u"ページの内容が大きすぎるため捺印できません。",
+     u"the page's content is too large to stamp safely"},
 };
 
 const RefusalText* text_of(PdfRefusal refusal) {
@@ -47,7 +51,7 @@ const RefusalText* text_of(PdfRefusal refusal) {
 
 std::u16string page_note(const PdfStampResult& r, bool japanese) {
     if (r.refusal != PdfRefusal::kNoSuchPage && r.refusal != PdfRefusal::kOffPage &&
-        r.refusal != PdfRefusal::kBadGeometry)
+        r.refusal != PdfRefusal::kBadGeometry && r.refusal != PdfRefusal::kPageContent)
         return u"";
     if (japanese)
         return u"(" + decimal_text(r.bad_page) + u" ページ目" +

@@ -22,6 +22,8 @@ enum class PdfRefusal {
     kNotWritten,      // the copy could not be written; the target is as it was
     kBadGeometry,     // a page's boxes or unit are not finite or beyond the limits of PDF
     kDamagedLarge,    // damaged, and too large to be repaired in a bounded time
+    kPageTree,        // the page tree is beyond the walk's bounds or holds itself
+    kPageContent,     // a page's content too large to be drawn apart from the stamp
 };
 
 struct PdfPagePlaced {
@@ -32,7 +34,7 @@ struct PdfPagePlaced {
 struct PdfStampResult {
     PdfRefusal refusal = PdfRefusal::kNone;
     int page_count = 0;
-    int bad_page = 0;                   // kNoSuchPage, kOffPage, kBadGeometry
+    int bad_page = 0;                   // kNoSuchPage, kOffPage, kBadGeometry, kPageContent
     bool was_signed = false;            // a signature was there (and is no longer valid)
     std::vector<PdfPagePlaced> placed;  // the stamped pages, ascending
     std::vector<std::string> warnings;  // qpdf's, UTF-8: what it recovered from

@@ -165,6 +165,57 @@ open(sys.argv[2], "wb").write(data[:data.rfind(b"startxref")])
 PY
 }
 
+# Documents that once broke the companion or its readers: a page tree
+# 12,000 levels deep (qpdf's walk overflowed the stack) and one of 900;
+# a page of a million unmatched restores, 2 KB compressed (each once became
+# a save of its own); a page whose content ends inside a string (which took
+# in the stamp after it); 256 MB of compressed blanks (all held at once
+# before); a page with a square annotation and one with a link over it;
+# and a page of two streams, one content, that restores more than it saves.
+write_hostile_pages() {
+    python3 - "$1" "$root/tests/readers" <<'PY'
+import sys, zlib
+folder = sys.argv[1]
+sys.path.insert(0, sys.argv[2])
+from pdf_objects import pdf_bytes
+paint = b"0 0 1 rg 100 100 300 300 re f\n"
+def stream(content, extra=b""):
+    return b"<< /Length %d%s >>\nstream\n" % (len(content), extra) + content + b"\nendstream"
+def page(content_ref, extra=b""):
+    return b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents %d 0 R%s >>" % (content_ref, extra)
+def one_page(content, filtered=False, page_extra=b""):
+    return pdf_bytes([b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+                      page(4, page_extra), stream(content, b" /Filter /FlateDecode" if filtered else b"")])
+def deep(levels):
+    # 1 catalog, 2 .. levels+1 the /Pages chain, then the page and its content.
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>"]
+    for n in range(2, levels + 2):
+        parent = b" /Parent %d 0 R" % (n - 1) if n > 2 else b""
+        objects.append(b"<< /Type /Pages /Kids [%d 0 R] /Count 1%s >>" % (n + 1, parent))
+    objects.append(b"<< /Type /Page /Parent %d 0 R /MediaBox [0 0 595 842] /Contents %d 0 R >>" % (levels + 1, levels + 3))
+    objects.append(stream(paint))
+    return pdf_bytes(objects)
+open(folder + "/deep.pdf", "wb").write(deep(12000))
+open(folder + "/deep900.pdf", "wb").write(deep(900))
+open(folder + "/flood.pdf", "wb").write(one_page(zlib.compress(paint + b"Q\n" * 1000000, 9), True))
+open(folder + "/unclosed.pdf", "wb").write(one_page(paint + b"BT /F1 12 Tf (a string never closed"))
+bomb = zlib.compressobj(9)
+data = bomb.compress(paint) + b"".join(bomb.compress(b" " * (1 << 20)) for _ in range(256)) + bomb.flush()
+open(folder + "/bomb.pdf", "wb").write(one_page(data, True))
+objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R 5 0 R] /Count 2 >>",
+           page(4, b" /Annots [7 0 R]"), stream(paint), page(6, b" /Annots [8 0 R]"), stream(paint),
+           b"<< /Type /Annot /Subtype /Square /Rect [0 0 595 842] /F 4 /C [0 1 0] >>",
+           b"<< /Type /Annot /Subtype /Link /Rect [0 0 595 842] /Border [0 0 0] /A << /S /URI /URI (https://example.jp/) >> >>"]
+open(folder + "/covered.pdf", "wb").write(pdf_bytes(objects))
+# Two streams that make one content: the scale and the save of the first
+# hold in the second, which restores once more than it saved.
+objects = [b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents [4 0 R 5 0 R] >>",
+           stream(b"0.5 0 0 0.5 0 0 cm q 0 0 1 rg"), stream(b"100 100 600 600 re f Q Q 0 1 0 rg")]
+open(folder + "/split.pdf", "wb").write(pdf_bytes(objects))
+PY
+}
+
 make_pdf_corpus() {
     local folder=$1 lo_profile
     mkdir -p "$folder"
@@ -198,5 +249,6 @@ open(sys.argv[3], "wb").write(data[:len(data) // 2])' "$folder/letter.pdf" "$fol
     write_odd_number_pages "$folder/odd-rotate.pdf" "$folder/no-box.pdf" "$folder/inherited-box.pdf" \
         "$folder/absurd.pdf"
     write_large_documents "$folder/large.pdf" "$folder/large-truncated.pdf"
+    write_hostile_pages "$folder" || fail "no hostile pages"
     cp "$root/resources/markomi.ico" "$folder/not-a-pdf.pdf"
 }

@@ -8,7 +8,8 @@
 # count, the metadata, the links, the outline and the form are the
 # original's. The stamp's size is the EMF file's picture frame. Files that
 # must be refused leave nothing behind and say why; the damaged file is
-# stamped with its warnings.
+# stamped with its warnings. Hostile pages (pdf_corpus.sh) are stamped
+# visibly within bounded memory, or refused with a reason.
 #
 #   pdf_stamping.sh STAMP_EXE WORK_FOLDER
 # Exit 0 pass, 1 fail, 77 a writer or reader missing (skipped).
@@ -134,6 +135,50 @@ grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warn
 stamp_case truncated truncated.pdf first top-right 10
 [ "$(json_field warnings <"$tmp/truncated.json")" != "[]" ] || fail "truncated: no warnings reported"
 
+# Content that would reach the stamp is drawn apart from it: the stamp
+# shows after a string never closed, and a million restores of nothing
+# saved gain no saves in the page's own streams (qpdf decodes them).
+stamp_case unclosed unclosed.pdf first top-right 10
+stamp_case flood flood.pdf first top-right 10
+flood_bytes=$(qpdf --json --json-key=pages "$tmp/flood.pdf" 2>/dev/null | python3 -c '
+import json, sys
+print(" ".join(c.split()[0] for c in json.load(sys.stdin)["pages"][0]["contents"]))' |
+    while read -r -a ids; do for id in "${ids[@]}"; do qpdf --show-object="$id" --filtered-stream-data "$tmp/flood.pdf"; done; done | wc -c)
+echo "flood: the stamped page's own streams hold $flood_bytes bytes"
+[ "$flood_bytes" -gt 0 ] && [ "$flood_bytes" -le 4096 ] || fail "flood: the page's streams grew to $flood_bytes bytes"
+stamp_case split split.pdf first top-right 10
+stamp_case deep900 deep900.pdf first top-right 10
+# 256 MB of compressed blanks: stamped, in no more memory than a small page
+# takes (the companion's own processes, found by the output's name).
+peak_kb() {
+    local out=$1 job peak=0 pid kb
+    shift
+    "$root/scripts/wine" "$stamp" "${common[@]}" --out "$(windows_path "$out")" "$@" >"$out.json" 2>>"$tmp/wine.log" &
+    job=$!
+    while kill -0 "$job" 2>/dev/null; do
+        for pid in $(pgrep -f -- "$(basename "$tmp").$(basename "$out")"); do  # "." for the backslash
+            [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = bash ] && continue
+            kb=$(awk '/VmHWM/ {print $2}' "/proc/$pid/status" 2>/dev/null)
+            [ -n "$kb" ] && [ "$kb" -gt "$peak" ] && peak=$kb
+        done
+        sleep 0.05
+    done
+    wait "$job" || peak=-1
+    echo "$peak"
+}
+small_kb=$(peak_kb "$tmp/small-peak.pdf" --stamp-onto "$(windows_path "$corpus/unclosed.pdf")")
+bomb_kb=$(peak_kb "$tmp/bomb-peak.pdf" --stamp-onto "$(windows_path "$corpus/bomb.pdf")")
+echo "bomb: peak $bomb_kb KB, a small page $small_kb KB"
+[ "$small_kb" -gt 0 ] && [ "$bomb_kb" -gt 0 ] && [ "$bomb_kb" -le $((small_kb + 65536)) ] \
+    || fail "bomb: not stamped, or its peak memory $bomb_kb KB is far above a small page's $small_kb KB"
+# An annotation drawn over the stamp is warned of; a link there is not.
+"$root/scripts/wine" "$stamp" "${common[@]}" --stamp-onto "$(windows_path "$corpus/covered.pdf")" \
+    --out "$(windows_path "$tmp/covered.pdf")" --page all >"$tmp/covered.json" 2>>"$tmp/wine.log" || fail "covered: refused"
+covered=$(json_field warnings <"$tmp/covered.json")
+echo "covered: $covered"
+[[ $covered == *"page 1: "*Square* && $covered != *"page 2"* ]] || fail "covered: not warned of the square alone"
+
+refused_case deep deep.pdf page-tree
 refused_case locked locked.pdf forbids-changes
 refused_case password password.pdf password
 refused_case not-a-pdf not-a-pdf.pdf not-pdf
