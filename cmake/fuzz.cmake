@@ -46,7 +46,7 @@ target_link_libraries(markomi2_fuzz_core PUBLIC markomi2_fuzz_support)
 
 # A short run per target: a crash, a sanitizer report, a hang or a memory
 # blow-up fails the test. Seconds per target; scripts/fuzz takes longer.
-set(MARKOMI2_FUZZ_SECONDS 5 CACHE STRING "Seconds of mutation per fuzz target in its test")
+set(MARKOMI2_FUZZ_SECONDS 3 CACHE STRING "Seconds of mutation per fuzz target in its test")
 
 file(GLOB FUZZ_TARGET_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/fuzz/libfuzzer/*_fuzz.cpp")
 foreach(source ${FUZZ_TARGET_SOURCES})

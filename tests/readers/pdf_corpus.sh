@@ -146,15 +146,16 @@ open(sys.argv[4], "wb").write(document([b"/MediaBox [0 0 10000000000000 10000000
 PY
 }
 
-# A sound document of 40 MiB (a stream no page uses makes up its size),
-# and the same lost its end from "startxref" on: too large to be repaired.
+# A sound document of 33 MiB, just over the size that is repaired (a stream
+# no page uses makes up its size), and the same lost its end from
+# "startxref" on: too large to be repaired.
 write_large_documents() {
     python3 - "$1" "$2" "$root/tests/readers" <<'PY'
 import sys
 sys.path.insert(0, sys.argv[3])
 from pdf_objects import pdf_bytes
 content = b"0 0 1 rg 100 100 200 150 re f\n"
-filler = b" " * (40 << 20)
+filler = b" " * (33 << 20)
 data = pdf_bytes([b"<< /Type /Catalog /Pages 2 0 R >>",
                   b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
                   b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R >>",
