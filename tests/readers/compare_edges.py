@@ -22,6 +22,8 @@ Standard library only.
 import struct
 import sys
 
+from pdf_stamp_check import read_ppm  # beside this file
+
 kClear = 192  # three quarters covered
 kFaint = 64   # a quarter
 
@@ -31,24 +33,9 @@ def read_picture(path):
     with open(path, 'rb') as f:
         data = f.read()
     if data[:2] == b'P6':
-        fields, at = [], 2
-        while len(fields) < 3:
-            while data[at:at + 1].isspace():
-                at += 1
-            if data[at:at + 1] == b'#':
-                at = data.index(b'\n', at)
-                continue
-            end = at
-            while not data[end:end + 1].isspace():
-                end += 1
-            fields.append(int(data[at:end]))
-            at = end
-        width, height, top = fields
-        if top != 255:
-            raise ValueError('not an 8-bit PPM')
-        at += 1
+        width, height, pixels = read_ppm(path)
         stride = 3 * width
-        return width, height, [data[at + y * stride:at + (y + 1) * stride] for y in range(height)]
+        return width, height, [pixels[y * stride:(y + 1) * stride] for y in range(height)]
     if data[:2] == b'BM':
         offset, = struct.unpack_from('<I', data, 10)
         width, height, _, bits, compression = struct.unpack_from('<iiHHI', data, 18)
