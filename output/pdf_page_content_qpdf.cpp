@@ -79,14 +79,6 @@ std::string repeated(const char* text, int times) {
     return s;
 }
 
-// A page's box as readers take it: the media box, or a Letter page.
-QPDFObjectHandle form_box(QPDFPageObjectHelper& page) {
-    QPDFObjectHandle media = page.getAttribute("/MediaBox", false);
-    return QPDFObjectHandle::newArray(media.isRectangle()
-                                          ? media.getArrayAsRectangle()
-                                          : QPDFObjectHandle::Rectangle(0, 0, 612, 792));
-}
-
 }  // namespace
 
 bool decodes_within_bound(QPDFObjectHandle stream) {
@@ -138,12 +130,12 @@ const PageContentStamper::Scan& PageContentStamper::scan(
     return scans_.emplace(key, result).first->second;
 }
 
-QPDFObjectHandle PageContentStamper::own_content_form(QPDFPageObjectHelper& page,
-                                                      const std::string& key,
+QPDFObjectHandle PageContentStamper::own_content_form(const std::string& key,
                                                       const std::vector<QPDFObjectHandle>& streams,
                                                       QPDFObjectHandle own_resources,
-                                                      const Scan& scan) {
-    QPDFObjectHandle box = form_box(page);
+                                                      const PdfBox& media, const Scan& scan) {
+    QPDFObjectHandle box = QPDFObjectHandle::newArray(
+        QPDFObjectHandle::Rectangle(media.left, media.bottom, media.right, media.top));
     if (!own_resources.isDictionary()) own_resources = QPDFObjectHandle::newDictionary();
     const std::string form_key = key + "|" + own_resources.unparse() + "|" + box.unparse();
     auto found = forms_.find(form_key);
@@ -176,7 +168,7 @@ QPDFObjectHandle PageContentStamper::own_content_form(QPDFPageObjectHelper& page
 }
 
 bool PageContentStamper::stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_resources,
-                               const std::string& drawing) {
+                               const PdfBox& media, const std::string& drawing) {
     const std::vector<QPDFObjectHandle> streams = content_streams(page);
     std::string key;
     for (QPDFObjectHandle stream : streams) key += stream.getObjGen().unparse(' ') + ",";
@@ -186,7 +178,7 @@ bool PageContentStamper::stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_
         page.addPageContents(QPDFObjectHandle::newStream(&pdf_, "\nQ\n" + drawing), false);
         return true;
     }
-    QPDFObjectHandle form = own_content_form(page, key, streams, own_resources, read);
+    QPDFObjectHandle form = own_content_form(key, streams, own_resources, media, read);
     if (!form.isInitialized()) return false;
     QPDFObjectHandle resources = page.getObjectHandle().getKey("/Resources");
     QPDFObjectHandle xobjects = resources.getKey("/XObject");

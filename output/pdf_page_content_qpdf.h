@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "output/pdf_content_balance.h"
+#include "output/pdf_placement.h"
 
 namespace markomi {
 
@@ -33,8 +34,9 @@ public:
     // Puts `drawing` (operators that draw the stamp) after the page's own
     // content. `own_resources` are the page's resources as they were
     // before the stamp's name was added to them. False, with the page as
-    // it was, when its content is too large to be drawn apart.
-    bool stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_resources,
+    // it was, when its content is too large to be drawn apart. `media` is
+    // the page's media box as readers take it, the bounds of a page drawn apart.
+    bool stamp(QPDFPageObjectHelper& page, QPDFObjectHandle own_resources, const PdfBox& media,
                const std::string& drawing);
 
 private:
@@ -44,9 +46,10 @@ private:
         std::uint64_t bytes = 0;
     };
     const Scan& scan(const std::string& key, const std::vector<QPDFObjectHandle>& streams);
-    QPDFObjectHandle own_content_form(QPDFPageObjectHelper& page, const std::string& key,
+    QPDFObjectHandle own_content_form(const std::string& key,
                                       const std::vector<QPDFObjectHandle>& streams,
-                                      QPDFObjectHandle own_resources, const Scan& scan);
+                                      QPDFObjectHandle own_resources, const PdfBox& media,
+                                      const Scan& scan);
 
     QPDF& pdf_;
     QPDFObjectHandle opening_;                       // one shared "q" before each wrapped page

@@ -31,14 +31,16 @@ bool is_sane_box(const PdfBox& b) {
            is_sane_coordinate(b.right) && is_sane_coordinate(b.top);
 }
 
-// The media box readers use: theirs for a missing one, or one of four zeros
-// (which poppler takes as missing too).
-PdfBox media_of(const PdfPageGeometry& page) {
+}  // namespace
+
+PdfBox readers_media_box(const PdfPageGeometry& page) {
     if (!page.media) return kPdfDefaultMediaBox;
     const PdfBox& m = *page.media;
     if (m.left == 0 && m.bottom == 0 && m.right == 0 && m.top == 0) return kPdfDefaultMediaBox;
     return m;
 }
+
+namespace {
 
 PdfBox normalised(const PdfBox& b) {
     return PdfBox{std::min(b.left, b.right), std::min(b.bottom, b.top), std::max(b.left, b.right),
@@ -47,7 +49,7 @@ PdfBox normalised(const PdfBox& b) {
 
 // The visible area: the crop box clipped to the media box, as viewers show it.
 PdfBox visible_box(const PdfPageGeometry& page) {
-    const PdfBox media = normalised(media_of(page));
+    const PdfBox media = normalised(readers_media_box(page));
     // A crop box of numbers that are no numbers is ignored; one reaching
     // however far is cut to the media box below.
     if (!page.crop || std::isnan(page.crop->left) || std::isnan(page.crop->bottom) ||
@@ -91,7 +93,7 @@ PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, d
     // Every number from the file or the caller is checked before any
     // arithmetic with it. A unit that is no positive number is ignored.
     const double unit = page.user_unit > 0 ? page.user_unit : 1;
-    const bool sane = is_sane_box(media_of(page)) && std::isfinite(unit) && unit >= kMinUserUnit &&
+    const bool sane = is_sane_box(readers_media_box(page)) && std::isfinite(unit) && unit >= kMinUserUnit &&
                       unit <= kMaxUserUnit && std::isfinite(width_pt) && std::isfinite(height_pt) &&
                       std::isfinite(position.margin_mm) && std::isfinite(position.x_mm) &&
                       std::isfinite(position.y_mm);

@@ -26,6 +26,10 @@ struct PdfPageGeometry {
 // Readers' page when the media box is missing or is no box: US Letter.
 constexpr PdfBox kPdfDefaultMediaBox{0, 0, 612, 792};
 
+// The media box readers use: theirs for a missing one, or one of four zeros
+// (which poppler takes as missing too).
+PdfBox readers_media_box(const PdfPageGeometry& page);
+
 // The nine places of the position grid, or a centre given in millimetres.
 enum class PdfAnchor {
     kTopLeft, kTop, kTopRight,

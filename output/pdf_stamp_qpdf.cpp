@@ -211,11 +211,12 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
         result.bad_page = missing;
         return result;
     }
+    std::vector<PdfBox> media_boxes;  // of the placed pages, as readers take them
     for (int number : chosen) {
         PdfPagePlaced placed;
         placed.page = number;
-        placed.placement = place_stamp_on_page(geometry_of(pages[static_cast<std::size_t>(number - 1)]),
-                                               job.width_pt, job.height_pt, job.position);
+        const PdfPageGeometry geometry = geometry_of(pages[static_cast<std::size_t>(number - 1)]);
+        placed.placement = place_stamp_on_page(geometry, job.width_pt, job.height_pt, job.position);
         if (!placed.placement.ok) {
             result.refusal =
                 placed.placement.bad_geometry ? PdfRefusal::kBadGeometry : PdfRefusal::kOffPage;
@@ -223,6 +224,7 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
             return result;
         }
         result.placed.push_back(placed);
+        media_boxes.push_back(readers_media_box(geometry));
     }
 
     // One form for every page.
@@ -235,11 +237,12 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     form_dict.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
     PageContentStamper stamper(pdf);
     std::vector<std::pair<int, std::string>> stamped;  // page and the stamp's name there
-    for (const PdfPagePlaced& placed : result.placed) {
+    for (std::size_t i = 0; i < result.placed.size(); ++i) {
+        const PdfPagePlaced& placed = result.placed[i];
         QPDFPageObjectHelper& page = pages[static_cast<std::size_t>(placed.page - 1)];
         QPDFObjectHandle own_resources = page.getAttribute("/Resources", false);
         const std::string name = name_form_on_page(page, form);
-        if (!stamper.stamp(page, own_resources,
+        if (!stamper.stamp(page, own_resources, media_boxes[i],
                            "q " + matrix_text(placed.placement.matrix) + " " + name + " Do Q\n")) {
             PdfStampResult too_large = refused(PdfRefusal::kPageContent);
             too_large.bad_page = placed.page;

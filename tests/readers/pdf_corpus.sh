@@ -121,16 +121,17 @@ PY
 # Pages whose numbers a reader takes its own way: odd-rotate.pdf turns by
 # 45 degrees (readers draw it upright), no-box.pdf has no media box (readers
 # show a Letter page), inherited-box.pdf has one that is no box under a
-# parent's sound one (readers take the parent's); absurd.pdf has pages as
-# large as 1e13 points and as a real of 401 digits, which are refused.
+# parent's sound one, larger than Letter (readers take the parent's), and a
+# restore it never saved, so that its content is drawn apart within that
+# box; absurd.pdf has pages as large as 1e13 points and as a real of 401
+# digits, which are refused.
 write_odd_number_pages() {
     python3 - "$1" "$2" "$3" "$4" "$root/tests/readers" <<'PY'
 import sys
 sys.path.insert(0, sys.argv[5])
 from pdf_objects import pdf_bytes
-def document(page_entries, parent_entries=b""):
+def document(page_entries, parent_entries=b"", content=b"0 0 1 rg 100 100 200 150 re f\n"):
     n = len(page_entries)
-    content = b"0 0 1 rg 100 100 200 150 re f\n"
     kids = b" ".join(b"%d 0 R" % (3 + 2 * i) for i in range(n))
     objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
                b"<< /Type /Pages /Kids [%s] /Count %d %s >>" % (kids, n, parent_entries)]
@@ -140,7 +141,8 @@ def document(page_entries, parent_entries=b""):
     return pdf_bytes(objects)
 open(sys.argv[1], "wb").write(document([b"/MediaBox [0 0 595 842] /Rotate 45"]))
 open(sys.argv[2], "wb").write(document([b""]))
-open(sys.argv[3], "wb").write(document([b"/MediaBox (x)"], b"/MediaBox [0 0 300 500]"))
+open(sys.argv[3], "wb").write(document([b"/MediaBox (x)"], b"/MediaBox [0 0 1000 1000]",
+                                        b"0 0 1 rg 100 100 200 150 re f 700 800 200 150 re f Q\n"))
 open(sys.argv[4], "wb").write(document([b"/MediaBox [0 0 10000000000000 10000000000000]",
                                         b"/MediaBox [0 0 1" + b"0" * 399 + b".0 842]"]))
 PY
