@@ -14,14 +14,14 @@ add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-re
 # instrumentation would take most of this tree's time.
 set(FUZZ_PARSER_SOURCES
     base/u16_format.cpp
-    output/companion_args.cpp
-    output/emf_record_writer.cpp
-    output/emf_records.cpp
-    output/emf_rewrite.cpp
-    output/pdf_content_balance.cpp
-    output/pdf_placement.cpp
-    output/vector_paths.cpp
-    output/vector_writers.cpp
+    tools/companion_args.cpp
+    output/emf/emf_record_writer.cpp
+    output/emf/emf_records.cpp
+    output/emf/emf_rewrite.cpp
+    output/pdf_stamp/pdf_content_balance.cpp
+    output/pdf_stamp/pdf_placement.cpp
+    tests/support/emf_reader.cpp
+    output/vector/vector_writers.cpp
     settings/memory_profile.cpp
     settings/pdf_stamp_options.cpp
     settings/profile_encoding.cpp
@@ -34,7 +34,7 @@ set(FUZZ_PARSER_SOURCES
 # that the linker drops what no parser calls.
 set(FUZZ_SUPPORT_SOURCES
     dates/date_text.cpp
-    output/image_file_rules.cpp)
+    output/raster/image_file_rules.cpp)
 list(TRANSFORM FUZZ_PARSER_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 list(TRANSFORM FUZZ_SUPPORT_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 add_library(markomi2_fuzz_support STATIC ${FUZZ_SUPPORT_SOURCES})

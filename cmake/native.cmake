@@ -3,7 +3,7 @@ markomi2_add_gtest()
 
 file(GLOB UNIT_TEST_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/unit/*_test.cpp")
 add_executable(markomi2_unit_tests ${UNIT_TEST_SOURCES})
-target_link_libraries(markomi2_unit_tests PRIVATE markomi2_core gtest gtest_main)
+target_link_libraries(markomi2_unit_tests PRIVATE markomi2_companion_core markomi2_test_support markomi2_core gtest gtest_main)
 markomi2_test_program(markomi2_unit_tests)
 if(MARKOMI2_SANITIZE)
   # One process for the whole suite: a sanitized process costs a fifth of a

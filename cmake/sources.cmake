@@ -8,7 +8,7 @@ set(MARKOMI2_SUBSYSTEMS base app settings dates render output ui diag uninstalle
 function(markomi2_core_sources out)
   set(result)
   foreach(dir ${MARKOMI2_SUBSYSTEMS})
-    file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
+    file(GLOB_RECURSE files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
     foreach(f ${files})
       if(NOT f MATCHES "_(win|gdiplus|qpdf)\\.cpp$")
         list(APPEND result ${f})
@@ -21,7 +21,7 @@ endfunction()
 function(markomi2_glue_sources out)
   set(result)
   foreach(dir ${MARKOMI2_SUBSYSTEMS})
-    file(GLOB files CONFIGURE_DEPENDS
+    file(GLOB_RECURSE files CONFIGURE_DEPENDS
       "${CMAKE_SOURCE_DIR}/${dir}/*_win.cpp" "${CMAKE_SOURCE_DIR}/${dir}/*_gdiplus.cpp")
     list(APPEND result ${files})
   endforeach()
@@ -55,4 +55,20 @@ function(markomi2_test_program target)
     target_compile_options(${target} PRIVATE $<IF:$<CXX_COMPILER_ID:MSVC>,/O1,-O1>)
   endif()
   target_precompile_headers(${target} PRIVATE <gtest/gtest.h> <cstdint> <string> <vector> ${ARGN})
+endfunction()
+
+# The companion's own rules (tools/: its arguments, its JSON replies, the
+# diagnosis rules), portable like the core; its glue and main stay with the
+# program.
+function(markomi2_companion_sources out)
+  file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tools/*.cpp")
+  list(FILTER files EXCLUDE REGEX "_(win|gdiplus|qpdf)\\.cpp$")
+  set(${out} ${files} PARENT_SCOPE)
+endfunction()
+
+# What the tests share of their own, portable: the EMF reader through which
+# they see what a metafile draws.
+function(markomi2_test_support_sources out)
+  file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tests/support/*.cpp")
+  set(${out} ${files} PARENT_SCOPE)
 endfunction()

@@ -41,14 +41,15 @@ endif()
 
 # The console companion: renders a stamp through the same pipelines.
 if(EXISTS "${CMAKE_SOURCE_DIR}/tools/markomi2_stamp_win.cpp")
-  add_executable(Markomi2Stamp tools/markomi2_stamp_win.cpp)
-  target_link_libraries(Markomi2Stamp PRIVATE markomi2_glue)
+  file(GLOB COMPANION_GLUE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tools/*_win.cpp")
+  add_executable(Markomi2Stamp ${COMPANION_GLUE_SOURCES})
+  target_link_libraries(Markomi2Stamp PRIVATE markomi2_companion_core markomi2_glue)
   # Stamping PDF documents needs qpdf, libjpeg and zlib, built as static
   # libraries into one folder (scripts/lib/pdf_library.sh does it from
   # Debian's sources). Without them the companion says it cannot stamp PDFs.
   set(MARKOMI2_PDF_PREFIX "" CACHE PATH "Folder with include/ and lib/ of static qpdf, libjpeg and zlib")
   if(MARKOMI2_PDF_PREFIX)
-    file(GLOB QPDF_GLUE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/output/*_qpdf.cpp")
+    file(GLOB QPDF_GLUE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/output/pdf_stamp/*_qpdf.cpp")
     target_sources(Markomi2Stamp PRIVATE ${QPDF_GLUE_SOURCES})
     target_include_directories(Markomi2Stamp SYSTEM PRIVATE "${MARKOMI2_PDF_PREFIX}/include")
     # POINTERHOLDER_TRANSITION=4: qpdf's headers without the old PointerHolder.
@@ -181,7 +182,7 @@ if(WIN_TEST_SOURCES MATCHES "_test\\.cpp")
   # Suites that need an ANSI code page other than 932 (see scripts/wine).
   set(WIN_OTHER_CODE_PAGE_SUITES "SettingsFilesOtherCodePage.*")
   add_executable(markomi2_win_tests ${WIN_TEST_SOURCES})
-  target_link_libraries(markomi2_win_tests PRIVATE markomi2_glue gtest gtest_main)
+  target_link_libraries(markomi2_win_tests PRIVATE markomi2_test_support markomi2_glue gtest gtest_main)
   markomi2_test_program(markomi2_win_tests ${MARKOMI2_WIN_PCH})
   target_include_directories(markomi2_win_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests/win)
   target_compile_definitions(markomi2_win_tests PRIVATE "MARKOMI2_TESTDATA=L\"${WIN_TESTDATA_PATH}\""
@@ -357,7 +358,7 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
   # Each design's EMF played by GDI at 600 dpi against its PDF drawn by
   # pdftoppm at 600 dpi: the ink's edges within a pixel of each other.
   add_executable(markomi2_emf_play tests/readers/emf_play_win.cpp)
-  target_link_libraries(markomi2_emf_play PRIVATE markomi2_core gdi32)
+  target_link_libraries(markomi2_emf_play PRIVATE markomi2_test_support markomi2_core gdi32)
   add_test(NAME reader.emf_print_resolution
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/emf_print_resolution.sh
                    $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_emf_play> ${CMAKE_BINARY_DIR})

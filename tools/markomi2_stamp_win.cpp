@@ -1,7 +1,7 @@
 // Markomi2Stamp: renders a stamp from a settings file through the program's
 // own output pipelines, into an image file or onto the clipboard, and prints
 // one line of JSON about it; or, with --diagnose, prints what this system
-// makes of every output (output/diagnosis_win.h). It never writes settings.
+// makes of every output (tools/diagnosis_win.h). It never writes settings.
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlobj.h>
@@ -19,26 +19,27 @@
 #include "base/wide_text_win.h"
 #include "dates/clock_win.h"
 #include "dates/era_registry_win.h"
-#include "output/bitmap_output_win.h"
-#include "output/companion_args.h"
-#include "output/diagnosis_win.h"
-#include "output/emf_records.h"
-#include "output/image_file_rules.h"
-#include "output/json_writer.h"
-#include "output/image_file_win.h"
-#include "output/image_resolution.h"
-#include "output/metafile_output_win.h"
+#include "output/clipboard/stamp_copy_win.h"
+#include "output/emf/emf_records.h"
+#include "output/emf/metafile_output_win.h"
+#include "output/raster/bitmap_output_win.h"
+#include "output/raster/image_file_rules.h"
+#include "output/raster/image_file_win.h"
+#include "output/raster/image_resolution.h"
+#include "tools/companion_args.h"
+#include "tools/diagnosis_win.h"
+#include "tools/json_writer.h"
 #ifdef MARKOMI2_PDF_STAMPING
-#include "output/pdf_stamp_qpdf.h"
+#include "output/pdf_stamp/pdf_stamp_qpdf.h"
 #endif
-#include "output/stamp_canvas.h"
-#include "output/vector_output_win.h"
-#include "output/vector_paths.h"
-#include "output/vector_writers.h"
+#include "output/canvas/stamp_canvas.h"
+#include "output/emf/vector_drawing.h"
+#include "output/vector/vector_output_win.h"
+#include "output/vector/vector_writers.h"
 #include "render/gdiplus_handles_gdiplus.h"
-#include "resources/resource.h"
 #include "render/row_fit.h"
 #include "render/surfaces_gdiplus.h"
+#include "resources/resource.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_rules.h"
 

@@ -1,7 +1,7 @@
 #include "ui/pdf_stamp_rules.h"
 
 #include "base/u16_format.h"
-#include "output/image_file_rules.h"
+#include "output/raster/image_file_rules.h"
 
 namespace markomi {
 namespace {

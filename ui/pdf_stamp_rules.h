@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/pdf_stamp_result.h"
+#include "output/pdf_stamp/pdf_stamp_result.h"
 #include "settings/settings_record.h"
 
 namespace markomi {

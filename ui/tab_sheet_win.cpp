@@ -9,7 +9,7 @@
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
 #include "dates/date_text.h"
-#include "output/preview_output_win.h"
+#include "output/preview/preview_output_win.h"
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"

@@ -1,5 +1,5 @@
 // The project's own check on the record order of metafiles a reader is
-// given (output/emf_record_order.h), and the control that shows it catches
+// given (output/emf/emf_record_order.h), and the control that shows it catches
 // the fault readers trip on.
 //   markomi2_emf_order_check FILE.emf...          exit 0 none, 1 faults listed
 //   markomi2_emf_order_check --misorder IN OUT    writes IN with the first
@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "base/little_endian.h"
-#include "output/emf_record_order.h"
-#include "output/emf_records.h"
+#include "output/emf/emf_record_order.h"
+#include "output/emf/emf_records.h"
 
 namespace {
 

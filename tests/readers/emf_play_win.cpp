@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "base/little_endian.h"
-#include "output/bmp_writer.h"
-#include "output/emf_writer.h"
-#include "output/vector_paths.h"
+#include "output/emf/emf_writer.h"
+#include "output/raster/bmp_writer.h"
+#include "tests/support/emf_reader.h"
 
 namespace {
 

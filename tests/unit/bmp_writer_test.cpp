@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "output/bmp_writer.h"
+#include "output/raster/bmp_writer.h"
 
 namespace markomi {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/companion_args.h"
+#include "tools/companion_args.h"
 
 namespace markomi {
 namespace {

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "emf_builder.h"
-#include "output/diagnosis_rules.h"
+#include "tools/diagnosis_rules.h"
 
 namespace markomi {
 namespace {

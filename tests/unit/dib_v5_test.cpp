@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "output/dib_v5.h"
+#include "output/raster/dib_v5.h"
 
 namespace markomi {
 namespace {

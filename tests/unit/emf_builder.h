@@ -7,7 +7,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "output/emf_records.h"
+#include "output/emf/emf_records.h"
 
 namespace markomi::testing {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "emf_builder.h"
-#include "output/emf_record_order.h"
+#include "output/emf/emf_record_order.h"
 
 namespace markomi {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "emf_builder.h"
-#include "output/emf_records.h"
+#include "output/emf/emf_records.h"
 
 namespace markomi {
 namespace {

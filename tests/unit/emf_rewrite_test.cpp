@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "emf_builder.h"
-#include "output/emf_records.h"
-#include "output/emf_rewrite.h"
+#include "output/emf/emf_records.h"
+#include "output/emf/emf_rewrite.h"
 
 namespace markomi {
 namespace {

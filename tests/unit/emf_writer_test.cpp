@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "base/little_endian.h"
-#include "output/emf_record_order.h"
-#include "output/emf_records.h"
-#include "output/emf_writer.h"
-#include "output/vector_paths.h"
+#include "output/emf/emf_record_order.h"
+#include "output/emf/emf_records.h"
+#include "output/emf/emf_writer.h"
+#include "tests/support/emf_reader.h"
 
 namespace markomi {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "output/halve.h"
+#include "output/raster/halve.h"
 
 namespace markomi {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "output/image_file_rules.h"
+#include "output/raster/image_file_rules.h"
 
 namespace markomi {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "output/json_writer.h"
+#include "tools/json_writer.h"
 
 namespace markomi {
 namespace {

@@ -3,7 +3,7 @@
 #include <limits>
 #include <optional>
 
-#include "output/metafile_geometry.h"
+#include "output/emf/metafile_geometry.h"
 #include "render/preview_geometry.h"
 
 namespace markomi {

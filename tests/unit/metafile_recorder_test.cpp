@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/metafile_recorder.h"
+#include "output/emf/metafile_recorder.h"
 
 namespace markomi {
 namespace {

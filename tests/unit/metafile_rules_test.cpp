@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/metafile_rules.h"
+#include "output/emf/metafile_rules.h"
 
 namespace markomi {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "output/path_flattening.h"
+#include "output/vector/path_flattening.h"
 
 namespace markomi {
 namespace {

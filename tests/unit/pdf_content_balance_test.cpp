@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/pdf_content_balance.h"
+#include "output/pdf_stamp/pdf_content_balance.h"
 
 namespace markomi {
 namespace {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "output/pdf_placement.h"
+#include "output/pdf_stamp/pdf_placement.h"
 
 namespace markomi {
 namespace {

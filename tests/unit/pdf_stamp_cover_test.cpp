@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "output/pdf_stamp_cover.h"
+#include "output/pdf_stamp/pdf_stamp_cover.h"
 
 namespace markomi {
 namespace {

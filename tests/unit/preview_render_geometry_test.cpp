@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/preview_render_geometry.h"
+#include "output/preview/preview_render_geometry.h"
 
 namespace markomi {
 namespace {

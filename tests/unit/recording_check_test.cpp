@@ -5,7 +5,7 @@
 #include <string>
 
 #include "emf_builder.h"
-#include "output/recording_check.h"
+#include "output/emf/recording_check.h"
 
 namespace markomi {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "output/stamp_canvas.h"
+#include "output/canvas/stamp_canvas.h"
 
 namespace markomi {
 namespace {

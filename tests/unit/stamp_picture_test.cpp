@@ -1,4 +1,4 @@
-#include "output/stamp_picture.h"
+#include "output/raster/stamp_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "output/halve.h"
+#include "output/raster/halve.h"
 
 namespace markomi {
 namespace {

@@ -15,10 +15,11 @@
 #include <vector>
 
 #include "dates/era_table.h"
-#include "output/bitmap_output_win.h"
-#include "output/image_file_win.h"
-#include "output/stamp_picture_win.h"
-#include "output/transparent_formats_win.h"
+#include "output/clipboard/stamp_copy_win.h"
+#include "output/clipboard/transparent_formats_win.h"
+#include "output/raster/bitmap_output_win.h"
+#include "output/raster/image_file_win.h"
+#include "output/raster/stamp_picture_win.h"
 #include "render/gdiplus_handles_gdiplus.h"
 #include "render/shade.h"
 #include "render/stamp_renderer_gdiplus.h"

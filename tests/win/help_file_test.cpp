@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "base/wide_text_win.h"
+#include "output/raster/image_file_rules.h"
 #include "support/fixture_paths.h"
 #include "support/test_files.h"
-#include "output/image_file_rules.h"
 #include "ui/preferences_rules.h"
 
 // itss's storage factory; the SDK headers of this toolchain do not declare it.

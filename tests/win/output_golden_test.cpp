@@ -7,7 +7,7 @@
 #include <string>
 
 #include "dates/era_table.h"
-#include "output/bitmap_output_win.h"
+#include "output/raster/bitmap_output_win.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/golden.h"
 #include "support/wine_detect.h"

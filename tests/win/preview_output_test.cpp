@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dates/era_table.h"
-#include "output/preview_output_win.h"
+#include "output/preview/preview_output_win.h"
 #include "render/preview_geometry.h"
 #include "render/surfaces_gdiplus.h"
 

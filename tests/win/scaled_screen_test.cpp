@@ -13,9 +13,9 @@
 
 #include "app/program_paths_win.h"
 #include "dates/era_table.h"
-#include "output/bitmap_output_win.h"
-#include "output/image_file_win.h"
-#include "output/preview_output_win.h"
+#include "output/preview/preview_output_win.h"
+#include "output/raster/bitmap_output_win.h"
+#include "output/raster/image_file_win.h"
 #include "render/surfaces_gdiplus.h"
 #include "support/golden.h"
 #include "support/test_files.h"

@@ -9,8 +9,8 @@
 
 #include "app/app_windows_win.h"
 #include "dates/era_table.h"
-#include "output/bitmap_output_win.h"
-#include "output/halve_win.h"
+#include "output/raster/bitmap_output_win.h"
+#include "output/raster/halve_win.h"
 #include "render/measure_cache.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_record.h"

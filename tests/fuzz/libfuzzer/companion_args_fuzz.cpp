@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/u16_format.h"
-#include "output/companion_args.h"
-#include "output/pdf_placement.h"
+#include "output/pdf_stamp/pdf_placement.h"
+#include "tools/companion_args.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "output/pdf_content_balance.h"
+#include "output/pdf_stamp/pdf_content_balance.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view content(reinterpret_cast<const char*>(data), size);

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "output/vector_paths.h"
-#include "output/vector_writers.h"
+#include "output/vector/vector_writers.h"
+#include "tests/support/emf_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const markomi::VectorDrawing drawing = markomi::translate_emf(data, size);

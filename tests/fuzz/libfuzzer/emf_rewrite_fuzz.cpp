@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "output/emf_records.h"
-#include "output/emf_rewrite.h"
+#include "output/emf/emf_records.h"
+#include "output/emf/emf_rewrite.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const markomi::EmfRewrite first = markomi::rewrite_polydraw_records(data, size);

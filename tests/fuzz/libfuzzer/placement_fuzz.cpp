@@ -9,8 +9,8 @@
 #include <limits>
 #include <string>
 
-#include "output/pdf_placement.h"
-#include "output/vector_writers.h"
+#include "output/pdf_stamp/pdf_placement.h"
+#include "output/vector/vector_writers.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include <vector>
 
 #include "app/program_paths_win.h"
+#include "app/support/companion_run.h"
+#include "app/support/program_driver.h"
 #include "base/process_globals_win.h"
 #include "dates/era_table.h"
-#include "output/metafile_output_win.h"
+#include "output/emf/metafile_output_win.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
-#include "app/support/companion_run.h"
-#include "app/support/program_driver.h"
 #include "support/clipboard_text.h"
 #include "support/decoded_image.h"
 #include "support/test_files.h"

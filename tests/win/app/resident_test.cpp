@@ -17,7 +17,7 @@
 #include "app/support/target_document.h"
 #include "dates/clock_win.h"
 #include "dates/era_table.h"
-#include "output/image_file_win.h"
+#include "output/raster/image_file_win.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"

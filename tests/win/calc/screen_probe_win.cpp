@@ -18,7 +18,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "output/bmp_writer.h"
+#include "output/raster/bmp_writer.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "output/vector_writers.h"
+#include "output/vector/vector_writers.h"
 
 namespace markomi::testing {
 

@@ -1,0 +1,34 @@
+#include "output/canvas/output_common_win.h"
+
+#include <cstring>
+
+#include "dates/era_table.h"
+#include "render/layout_pass.h"
+#include "render/stamp_renderer_gdiplus.h"
+#include "render/text_path_gdiplus.h"
+
+namespace markomi {
+
+std::vector<std::uint32_t> premultiplied_pixels(Gdiplus::GpBitmap* bitmap, int w, int h) {
+    Gdiplus::Rect all(0, 0, w, h);
+    Gdiplus::BitmapData data{};
+    if (w <= 0 || h <= 0 ||
+        gdip::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
+            Gdiplus::Ok)
+        return {};
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+        std::memcpy(pixels.data() + static_cast<std::size_t>(y) * w,
+                    static_cast<const BYTE*>(data.Scan0) + static_cast<std::ptrdiff_t>(y) * data.Stride,
+                    static_cast<std::size_t>(w) * 4);
+    gdip::GdipBitmapUnlockBits(bitmap, &data);
+    return pixels;
+}
+
+void fit_slot_rows(SettingsSet& set, int slot_index) {
+    if (set.global.ajust != 1 || slot_index < 0 || slot_index >= kSlotCount) return;
+    GdiplusTextMeasurer measurer;
+    auto_fit_slot(set, slot_index, g_era_table, fit_reference_centre(), measurer);
+}
+
+}  // namespace markomi

@@ -1,0 +1,307 @@
+#include "output/pdf_stamp/pdf_stamp_qpdf.h"
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFAcroFormDocumentHelper.hh>
+#include <qpdf/QPDFAnnotationObjectHelper.hh>
+#include <qpdf/QPDFExc.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFPageObjectHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+
+#include "base/safe_file_win.h"
+#include "output/pdf_stamp/pdf_page_content_qpdf.h"
+#include "output/pdf_stamp/pdf_page_tree_qpdf.h"
+#include "output/pdf_stamp/pdf_stamp_cover.h"
+#include "output/vector/vector_writers.h"
+
+namespace markomi {
+namespace {
+
+// The largest file whose damage qpdf is let repair: about ten seconds of
+// its reading under Wine, a few on Windows.
+constexpr long long kLargestRepairedFile = 32ll << 20;
+
+// Closes a stdio file on every path; close() reports whether the last
+// buffered bytes reached the file.
+class StdioFile {
+public:
+    StdioFile(const std::wstring& path, const wchar_t* mode) : file_(_wfopen(path.c_str(), mode)) {}
+    ~StdioFile() {
+        if (file_) std::fclose(file_);
+    }
+    StdioFile(const StdioFile&) = delete;
+    StdioFile& operator=(const StdioFile&) = delete;
+    FILE* get() const { return file_; }
+    bool close() {
+        FILE* f = file_;
+        file_ = nullptr;
+        return f && std::fclose(f) == 0;
+    }
+
+private:
+    FILE* file_;
+};
+
+// A PDF header in the first kilobyte, where readers look for it.
+bool has_pdf_header(FILE* file) {
+    char head[1024];
+    const std::size_t n = std::fread(head, 1, sizeof head, file);
+    std::rewind(file);
+    for (std::size_t i = 0; i + 5 <= n; ++i)
+        if (std::memcmp(head + i, "%PDF-", 5) == 0) return true;
+    return false;
+}
+
+// A signature field that holds a signature value.
+bool carries_signature(QPDF& pdf) {
+    QPDFAcroFormDocumentHelper forms(pdf);
+    if (!forms.hasAcroForm()) return false;
+    for (QPDFFormFieldObjectHelper& field : forms.getFormFields())
+        if (field.getFieldType() == "/Sig" && field.getValue().isDictionary()) return true;
+    return false;
+}
+
+// The four numbers as the file gives them; none when it is no box.
+std::optional<PdfBox> box_of(QPDFObjectHandle array) {
+    if (!array.isRectangle()) return std::nullopt;
+    const QPDFObjectHandle::Rectangle r = array.getArrayAsRectangle();
+    return PdfBox{r.llx, r.lly, r.urx, r.ury};
+}
+
+// The page's value of an inheritable key, as readers take it: the nearest
+// one on the way up the page tree that `fits`; one that does not is passed
+// over as if it were not there. Each node is visited once.
+template <typename Fits>
+QPDFObjectHandle inherited(QPDFPageObjectHelper& page, const char* key, Fits fits) {
+    std::set<QPDFObjGen> seen;
+    for (QPDFObjectHandle node = page.getObjectHandle(); node.isDictionary();
+         node = node.getKey("/Parent")) {
+        if (node.isIndirect() && !seen.insert(node.getObjGen()).second) break;
+        QPDFObjectHandle value = node.getKey(key);
+        if (fits(value)) return value;
+    }
+    return QPDFObjectHandle::newNull();
+}
+
+// The page's numbers unchecked: the placement checks them.
+PdfPageGeometry geometry_of(QPDFPageObjectHelper& page) {
+    auto is_box = [](QPDFObjectHandle& o) { return o.isRectangle(); };
+    PdfPageGeometry g;
+    g.media = box_of(inherited(page, "/MediaBox", is_box));
+    g.crop = box_of(inherited(page, "/CropBox", is_box));
+    QPDFObjectHandle rotate =
+        inherited(page, "/Rotate", [](QPDFObjectHandle& o) { return o.isInteger(); });
+    if (rotate.isInteger()) g.rotate = rotate.getIntValue();
+    QPDFObjectHandle unit = page.getObjectHandle().getKey("/UserUnit");
+    if (unit.isNumber()) g.user_unit = unit.getNumericValue();
+    return g;
+}
+
+// The page's own resources, with an /XObject dictionary of its own that
+// names the stamp's form; resources or XObject dictionaries that other pages
+// share (or inherit) are copied first, not changed. The name is new to the page.
+std::string name_form_on_page(QPDFPageObjectHelper& page, QPDFObjectHandle form) {
+    QPDFObjectHandle page_object = page.getObjectHandle();
+    QPDFObjectHandle resources = page.getAttribute("/Resources", true);
+    resources = resources.isDictionary() ? resources.shallowCopy() : QPDFObjectHandle::newDictionary();
+    QPDFObjectHandle xobjects = resources.getKey("/XObject");
+    xobjects = xobjects.isDictionary() ? xobjects.shallowCopy() : QPDFObjectHandle::newDictionary();
+    resources.replaceKey("/XObject", xobjects);
+    page_object.replaceKey("/Resources", resources);
+    int suffix = 1;
+    const std::string name = resources.getUniqueResourceName("/Markomi2Stamp", suffix);
+    xobjects.replaceKey(name, form);
+    return name;
+}
+
+std::string matrix_text(const double m[6]) {
+    std::string s;
+    // Nine places: a /UserUnit of up to 75,000 scales by 1/75,000.
+    for (int i = 0; i < 6; ++i) s += vector_number(m[i], 9) + " ";
+    return s + "cm";
+}
+
+// A warning for each annotation a reader draws over the stamp's place:
+// readers draw annotations above the page's content, the stamp included.
+void warn_of_covering_annotations(QPDFPageObjectHelper& page, const PdfPagePlaced& placed,
+                                  const PdfStampJob& job, std::vector<std::string>* warnings) {
+    for (QPDFAnnotationObjectHelper& annotation : page.getAnnotations()) {
+        if (!annotation_is_drawn(annotation.getSubtype(), annotation.getFlags())) continue;
+        const QPDFObjectHandle::Rectangle r = annotation.getRect();
+        if (!rect_overlaps_stamp(PdfBox{r.llx, r.lly, r.urx, r.ury}, placed.placement, job.width_pt,
+                                 job.height_pt))
+            continue;
+        const std::string page_number = std::to_string(placed.page);
+        warnings->push_back("page " + page_number + ": an annotation or form field (" +
+                            annotation.getSubtype().substr(1) +
+                            ") lies over the stamp and may hide it / " + page_number +
+                            " ページ目: 注釈またはフォーム欄が印影に重なり、"
+                            "印影を隠すおそれがあります");
+        return;
+    }
+}
+
+// Whether the written copy opens, has every page, and the stamp's streams
+// on the stamped pages decode: a sound input can still give a copy that
+// does not (a wrong key length in its encryption), which must not replace
+// anything.
+bool reads_back(const wchar_t* path, int page_count,
+                const std::vector<std::pair<int, std::string>>& stamped) {
+    StdioFile in(path, L"rb");
+    if (!in.get()) return false;
+    try {
+        QPDF copy;
+        copy.setSuppressWarnings(true);
+        copy.processFile("stamped copy", in.get(), false, "");
+        if (!page_tree_fault(copy).empty()) return false;
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(copy).getAllPages();
+        if (static_cast<int>(pages.size()) != page_count) return false;
+        for (const auto& [number, name] : stamped) {
+            QPDFObjectHandle page = pages[static_cast<std::size_t>(number - 1)].getObjectHandle();
+            QPDFObjectHandle contents = page.getKey("/Contents");
+            if (contents.isArray()) contents = contents.getArrayItem(contents.getArrayNItems() - 1);
+            if (!decodes_within_bound(contents) ||
+                !decodes_within_bound(page.getKey("/Resources").getKey("/XObject").getKey(name)))
+                return false;
+        }
+        return true;
+    } catch (std::exception&) {
+        return false;
+    }
+}
+
+PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
+    PdfStampResult r;
+    r.refusal = why;
+    r.detail = std::move(detail);
+    return r;
+}
+
+PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStampJob& job) {
+    pdf.setSuppressWarnings(true);
+    pdf.setAttemptRecovery(repair);
+    try {
+        pdf.processFile("PDF", input, false, "");
+    } catch (QPDFExc& e) {
+        if (e.getErrorCode() == qpdf_e_password) return refused(PdfRefusal::kPassword);
+        if (!repair && e.getErrorCode() == qpdf_e_damaged_pdf)
+            return refused(PdfRefusal::kDamagedLarge, e.getMessageDetail());
+        return refused(PdfRefusal::kUnreadable, e.getMessageDetail());
+    }
+    const std::string tree_fault = page_tree_fault(pdf);
+    if (!tree_fault.empty()) return refused(PdfRefusal::kPageTree, tree_fault);
+    PdfStampResult result;
+    if (pdf.isEncrypted() && !pdf.allowModifyOther()) return refused(PdfRefusal::kForbidsChanges);
+    result.was_signed = carries_signature(pdf);
+    if (result.was_signed && !job.allow_signed) return refused(PdfRefusal::kSigned);
+
+    QPDFPageDocumentHelper document(pdf);
+    std::vector<QPDFPageObjectHelper> pages = document.getAllPages();
+    result.page_count = static_cast<int>(pages.size());
+    int missing = 0;
+    const std::vector<int> chosen = chosen_pages(job.pages, result.page_count, &missing);
+    if (missing) {
+        result.refusal = PdfRefusal::kNoSuchPage;
+        result.bad_page = missing;
+        return result;
+    }
+    std::vector<PdfBox> media_boxes;  // of the placed pages, as readers take them
+    for (int number : chosen) {
+        PdfPagePlaced placed;
+        placed.page = number;
+        const PdfPageGeometry geometry = geometry_of(pages[static_cast<std::size_t>(number - 1)]);
+        placed.placement = place_stamp_on_page(geometry, job.width_pt, job.height_pt, job.position);
+        if (!placed.placement.ok) {
+            result.refusal =
+                placed.placement.bad_geometry ? PdfRefusal::kBadGeometry : PdfRefusal::kOffPage;
+            result.bad_page = number;
+            return result;
+        }
+        result.placed.push_back(placed);
+        media_boxes.push_back(readers_media_box(geometry));
+    }
+
+    // One form for every page.
+    QPDFObjectHandle form = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, job.form));
+    QPDFObjectHandle form_dict = form.getDict();
+    form_dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+    form_dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+    form_dict.replaceKey("/BBox", QPDFObjectHandle::newArray(QPDFObjectHandle::Rectangle(
+                                      0, 0, job.width_pt, job.height_pt)));
+    form_dict.replaceKey("/Resources", QPDFObjectHandle::newDictionary());
+    PageContentStamper stamper(pdf);
+    std::vector<std::pair<int, std::string>> stamped;  // page and the stamp's name there
+    for (std::size_t i = 0; i < result.placed.size(); ++i) {
+        const PdfPagePlaced& placed = result.placed[i];
+        QPDFPageObjectHelper& page = pages[static_cast<std::size_t>(placed.page - 1)];
+        QPDFObjectHandle own_resources = page.getAttribute("/Resources", false);
+        const std::string name = name_form_on_page(page, form);
+        if (!stamper.stamp(page, own_resources, media_boxes[i],
+                           "q " + matrix_text(placed.placement.matrix) + " " + name + " Do Q\n")) {
+            PdfStampResult too_large = refused(PdfRefusal::kPageContent);
+            too_large.bad_page = placed.page;
+            too_large.page_count = result.page_count;
+            return too_large;
+        }
+        stamped.emplace_back(placed.page, name);
+        warn_of_covering_annotations(page, placed, job, &result.warnings);
+    }
+
+    bool damaged = false;
+    const bool staged = write_file_through_staging(job.output, [&](const wchar_t* staging) {
+        StdioFile out(staging, L"wb");
+        if (!out.get()) return false;
+        try {
+            QPDFWriter writer(pdf);
+            writer.setOutputFile("stamped PDF", out.get(), false);
+            if (pdf.isLinearized()) writer.setLinearization(true);
+            writer.write();
+        } catch (std::exception&) {
+            return false;
+        }
+        if (!out.close()) return false;
+        damaged = !reads_back(staging, result.page_count, stamped);
+        return !damaged;
+    });
+    if (!staged) {
+        PdfStampResult failed =
+            refused(PdfRefusal::kNotWritten, damaged ? "the written copy does not read back" : "");
+        failed.page_count = result.page_count;
+        return failed;
+    }
+    std::vector<std::string> recovered;
+    for (QPDFExc& w : pdf.getWarnings()) recovered.push_back(w.getMessageDetail());
+    result.warnings.insert(result.warnings.begin(), recovered.begin(), recovered.end());
+    return result;
+}
+
+}  // namespace
+
+PdfStampResult stamp_pdf_file(const PdfStampJob& job) {
+    StdioFile input(job.input, L"rb");
+    if (!input.get()) return refused(PdfRefusal::kUnreadable);
+    if (!has_pdf_header(input.get())) return refused(PdfRefusal::kNotPdf);
+    if (same_existing_file(job.input, final_target_path(job.output))) return refused(PdfRefusal::kSameFile);
+    // qpdf repairs a damaged file by reading all of it token by token, at a
+    // few megabytes a second (a gibibyte of junk took six minutes under
+    // Wine). A sound file of any size needs no repair and is read at the
+    // speed of the disk; one over the bound that needs it is refused at
+    // once, so every file ends within seconds.
+    const long long size = _filelengthi64(_fileno(input.get()));
+    const bool repair = size >= 0 && size <= kLargestRepairedFile;
+    try {
+        QPDF pdf;
+        return stamp_document(pdf, input.get(), repair, job);
+    } catch (std::exception& e) {
+        // Damage qpdf could not work round while reading the pages.
+        return refused(repair ? PdfRefusal::kUnreadable : PdfRefusal::kDamagedLarge, e.what());
+    }
+}
+
+}  // namespace markomi

@@ -1,0 +1,91 @@
+#include "output/pdf_stamp/pdf_stamp_result.h"
+
+#include "base/u16_format.h"
+
+namespace markomi {
+namespace {
+
+struct RefusalText {
+    PdfRefusal refusal;
+    const char16_t* name;
+    const char16_t* japanese;
+    const char16_t* english;
+};
+
+const RefusalText kTexts[] = {
+    {PdfRefusal::kUnreadable, u"unreadable", u"PDF ファイルを読み込めません。", u"the PDF file cannot be read"},
+    {PdfRefusal::kNotPdf, u"not-pdf", u"PDF ファイルではありません。", u"the file is not a PDF document"},
+    {PdfRefusal::kPassword, u"password",
+     u"パスワードで保護された PDF です。開くためのパスワードが必要なため捺印できません。",
+     u"the PDF needs a password to open"},
+    {PdfRefusal::kForbidsChanges, u"forbids-changes",
+     u"この PDF は変更が禁止されている(セキュリティで保護されている)ため捺印できません。",
+     u"the PDF's security settings forbid changes"},
+    {PdfRefusal::kSigned, u"signed",
+     u"この PDF には電子署名があります。捺印すると署名は文書全体を証明しなくなります。",
+     u"the PDF carries a digital signature, which stamping would no longer cover (use --allow-signed)"},
+    {PdfRefusal::kNoSuchPage, u"no-such-page", u"指定したページがありません。", u"the document has no such page"},
+    {PdfRefusal::kOffPage, u"off-page", u"捺印する位置がページの外になります。",
+     u"the stamp's position is outside the page"},
+    {PdfRefusal::kSameFile, u"same-file", u"元の PDF ファイルには上書きできません。別の名前で保存してください。",
+     u"the output would replace the input; choose another name"},
+    {PdfRefusal::kNotWritten, u"not-written", u"捺印した PDF ファイルを書き込めませんでした。",
+     u"the stamped PDF could not be written"},
+    {PdfRefusal::kBadGeometry, u"bad-geometry",
+     u"ページの大きさや単位の値が PDF の範囲を超えているため捺印できません。",
+     u"the page's size or unit is beyond what PDF allows"},
+    {PdfRefusal::kDamagedLarge, u"damaged-large",
+     u"PDF ファイルが壊れています。大きいファイルのため修復できません。PDF ビューアーで保存し直してから捺印してください。",
+     u"the PDF is damaged and too large to be repaired here; save it again from a PDF reader first"},
+    {PdfRefusal::kPageTree, u"page-tree", u"ページの構成が深すぎるか大きすぎるため、この PDF には捺印できません。",
+     u"the document's page tree is too deep or too large"},
+    {PdfRefusal::kPageContent, u"page-content", u"ページの内容が大きすぎるため捺印できません。",
+     u"the page's content is too large to stamp safely"},
+};
+
+const RefusalText* text_of(PdfRefusal refusal) {
+    for (const RefusalText& t : kTexts)
+        if (t.refusal == refusal) return &t;
+    return nullptr;
+}
+
+std::u16string page_note(const PdfStampResult& r, bool japanese) {
+    if (r.refusal != PdfRefusal::kNoSuchPage && r.refusal != PdfRefusal::kOffPage &&
+        r.refusal != PdfRefusal::kBadGeometry && r.refusal != PdfRefusal::kPageContent)
+        return u"";
+    if (japanese)
+        return u"(" + decimal_text(r.bad_page) + u" ページ目" +
+               (r.refusal == PdfRefusal::kNoSuchPage ? u"、文書は全 " + decimal_text(r.page_count) + u" ページ)"
+                                                    : std::u16string(u")"));
+    return u" (page " + decimal_text(r.bad_page) +
+           (r.refusal == PdfRefusal::kNoSuchPage ? u" of " + decimal_text(r.page_count) + u")"
+                                                 : std::u16string(u")"));
+}
+
+}  // namespace
+
+std::u16string pdf_refusal_japanese(const PdfStampResult& result) {
+    const RefusalText* t = text_of(result.refusal);
+    return t ? t->japanese + page_note(result, true) : std::u16string();
+}
+
+std::u16string pdf_refusal_bilingual(const PdfStampResult& result) {
+    const RefusalText* t = text_of(result.refusal);
+    if (!t) return u"";
+    std::u16string text = t->english + page_note(result, false) + u" / " + t->japanese + page_note(result, true);
+    if (!result.detail.empty()) text += u" (" + utf8_to_u16(result.detail) + u")";
+    return text;
+}
+
+const char16_t* pdf_refusal_name(PdfRefusal refusal) {
+    const RefusalText* t = text_of(refusal);
+    return t ? t->name : u"";
+}
+
+PdfRefusal pdf_refusal_named(std::u16string_view name) {
+    for (const RefusalText& t : kTexts)
+        if (name == t.name) return t.refusal;
+    return PdfRefusal::kNotWritten;
+}
+
+}  // namespace markomi

@@ -1,0 +1,214 @@
+#include "tools/companion_args.h"
+
+#include <algorithm>
+
+#include "base/u16_format.h"
+#include "dates/date_text.h"
+#include "output/raster/image_file_rules.h"
+
+namespace markomi {
+namespace {
+
+bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+int digits_value(std::u16string_view text) {
+    int v = 0;
+    for (char16_t c : text) v = v * 10 + (c - u'0');
+    return v;
+}
+
+bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+int days_in_month(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && leap(year) ? 29 : kDays[month - 1];
+}
+
+CompanionParse fail(std::u16string message) {
+    CompanionParse p;
+    p.error = std::move(message);
+    return p;
+}
+
+}  // namespace
+
+std::optional<StampDate> parse_iso_date(std::u16string_view text) {
+    if (text.size() != 10 || text[4] != u'-' || text[7] != u'-') return std::nullopt;
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+        if (!is_digit(text[i])) return std::nullopt;
+    StampDate d;
+    d.year = digits_value(text.substr(0, 4));
+    d.month = digits_value(text.substr(5, 2));
+    d.day = digits_value(text.substr(8, 2));
+    if (d.year < 1 || d.month < 1 || d.month > 12 || d.day < 1 || d.day > days_in_month(d.year, d.month))
+        return std::nullopt;
+    d.weekday = weekday_of(d.year, d.month, d.day);
+    return d;
+}
+
+CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
+    CompanionArgs a;
+    const char16_t* pdf_only = nullptr;  // the first option that only a PDF stamping takes
+    bool margin_given = false;
+    for (const std::u16string& word : argv) {
+        if (word == u"--help" || word == u"-h" || word == u"/?" || word == u"-?") a.help = true;
+        if (word == u"--version") a.version = true;
+    }
+    if (a.help || a.version) {
+        CompanionParse p;
+        p.args = a;
+        return p;
+    }
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::u16string& opt = argv[i];
+        const bool has_value = i + 1 < argv.size();
+        auto value = [&]() -> const std::u16string& { return argv[++i]; };
+        if (opt == u"--clipboard") {
+            a.clipboard = true;
+        } else if (opt == u"--diagnose") {
+            a.diagnose = true;
+        } else if (opt == u"--allow-signed") {
+            a.allow_signed = true;
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+        } else if (opt == u"--stamp-onto" || opt == u"--page" || opt == u"--at" || opt == u"--margin") {
+            if (!has_value) return fail(opt + u" needs a value / 値がありません");
+            const std::u16string& v = value();
+            if (opt == u"--stamp-onto") {
+                if (v.empty()) return fail(u"--stamp-onto needs a file name / ファイル名がありません");
+                a.stamp_onto = v;
+                continue;
+            }
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+            if (opt == u"--page") {
+                const std::optional<PdfPageChoice> pages = parse_pdf_pages(v);
+                if (!pages)
+                    return fail(u"--page takes first, last, all or page numbers like 1,3 / --page は first・last・all か 1,3 のようなページ番号");
+                a.pages = *pages;
+            } else if (opt == u"--at") {
+                const std::optional<PdfPosition> at = parse_pdf_position(v);
+                if (!at)
+                    return fail(u"--at takes top-left, top, top-right, left, centre, right, bottom-left, bottom, bottom-right or X,Y in mm / --at は位置の名前か X,Y(mm)");
+                a.position.anchor = at->anchor;
+                a.position.x_mm = at->x_mm;
+                a.position.y_mm = at->y_mm;
+            } else {
+                const std::optional<double> margin = parse_millimetres(v);
+                if (!margin || *margin > 1000)
+                    return fail(u"--margin takes millimetres from 0 to 1000 / --margin は 0 から 1000 (mm)");
+                a.position.margin_mm = *margin;
+                margin_given = true;
+            }
+        } else if (opt == u"--ini" || opt == u"--slot" || opt == u"--date" || opt == u"--format" ||
+                   opt == u"--out" || opt == u"--dpi") {
+            if (!has_value) return fail(opt + u" needs a value / 値がありません");
+            const std::u16string& v = value();
+            if (opt == u"--ini") {
+                a.ini = v;
+            } else if (opt == u"--out") {
+                if (v.empty()) return fail(u"--out needs a file name / ファイル名がありません");
+                a.out = v;
+            } else if (opt == u"--slot") {
+                if (v.size() != 1 || v[0] < u'1' || v[0] > u'7')
+                    return fail(u"--slot takes 1 to 7 / --slot は 1 から 7");
+                a.slot = v[0] - u'0';
+            } else if (opt == u"--dpi") {
+                const bool digits = !v.empty() && v.size() <= 4 &&
+                                    std::all_of(v.begin(), v.end(), [](char16_t c) { return is_digit(c); });
+                const int dpi = digits ? digits_value(v) : 0;
+                if (dpi < 96 || dpi > 1200) return fail(u"--dpi takes 96 to 1200 / --dpi は 96 から 1200");
+                a.dpi = dpi;
+            } else if (opt == u"--date") {
+                a.date = parse_iso_date(v);
+                if (!a.date) return fail(u"--date takes YYYY-MM-DD / --date は YYYY-MM-DD 形式");
+            } else {
+                if (v != u"B" && v != u"M") return fail(u"--format takes B or M / --format は B か M");
+                a.format = v[0];
+            }
+        } else {
+            return fail(u"unknown argument / 不明な引数: " + opt);
+        }
+    }
+    if (a.stamp_onto) {
+        if (!a.out) return fail(u"--stamp-onto needs --out FILE.pdf / --stamp-onto には --out が必要");
+        if (lower_case_text(find_file_extension(*a.out)) != u".pdf") return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+        if (a.clipboard || a.diagnose || a.dpi || a.format)
+            return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --page, --at, --margin and --allow-signed / --stamp-onto と一緒に使えない引数があります");
+        if (margin_given && a.position.anchor == PdfAnchor::kPoint)
+            return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
+    } else if (pdf_only) {
+        return fail(std::u16string(pdf_only) + u" is for --stamp-onto / " + pdf_only + u" は --stamp-onto と一緒に");
+    }
+    if (int{a.clipboard} + int{a.out.has_value()} + int{a.diagnose} != 1)
+        return fail(u"give exactly one of --out FILE, --clipboard and --diagnose / --out と --clipboard と --diagnose のどれか一つを指定");
+    if (a.dpi && !a.out)
+        return fail(u"--dpi is for --out FILE.bmp, .png or .jpg / --dpi は --out の .bmp .png .jpg に");
+    // The diagnosis covers every slot and both clipboard formats itself.
+    if (a.diagnose && (a.slot != 0 || a.format))
+        return fail(u"--diagnose takes only --ini and --date / --diagnose と一緒に使えるのは --ini と --date だけ");
+    CompanionParse p;
+    p.args = a;
+    return p;
+}
+
+std::u16string companion_usage() {
+    return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
+           u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf --out 出力.pdf\n"
+           u"                      [--page first|last|all|N[,M...]] [--at 位置|X,Y] [--margin mm] [--allow-signed]\n"
+           u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
+           u"       Markomi2Stamp --help | --version\n"
+           u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
+           u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
+           u"  --stamp-onto: PDF の各ページに日付印を重ねた写しを --out に書きます(元のファイルは変えません)。\n"
+           u"    --page 既定 first。--at 既定 top-right (top-left top left centre right bottom-left bottom\n"
+           u"    bottom-right、または見えるページの左上から印の中心までの X,Y mm)。--margin 既定 10 mm。\n"
+           u"    電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
+           u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
+           u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
+           u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
+           u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf\n"
+           u"                     [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]\n"
+           u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
+           u"       Markomi2Stamp --help | --version\n"
+           u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
+           u"  --dpi: makes BMP, PNG and JPG at that resolution and the same size, for printing (96 if absent).\n"
+           u"  --stamp-onto: writes a copy of the PDF with the stamp on its pages to --out (the input is kept).\n"
+           u"    --page: first by default. --at: top-right by default (top-left top left centre right\n"
+           u"    bottom-left bottom bottom-right, or X,Y in mm of the stamp's centre from the visible page's\n"
+           u"    top-left corner). --margin: 10 mm by default. A digitally signed PDF only with --allow-signed\n"
+           u"    (its signature no longer covers the document).\n"
+           u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
+           u"  (it uses the clipboard too).\n";
+}
+
+const char16_t* companion_design_name(int slot_index) {
+    static const char16_t* const kDesigns[] = {u"normal", u"flower",  u"star",  u"insect",
+                                               u"typhoon", u"diamond", u"animal"};
+    return slot_index >= 0 && slot_index < kSlotCount ? kDesigns[slot_index] : u"";
+}
+
+std::u16string json_string(std::u16string_view text) {
+    std::u16string out = u"\"";
+    for (char16_t c : text) {
+        switch (c) {
+            case u'"': out += u"\\\""; break;
+            case u'\\': out += u"\\\\"; break;
+            case u'\n': out += u"\\n"; break;
+            case u'\r': out += u"\\r"; break;
+            case u'\t': out += u"\\t"; break;
+            default:
+                if (c < 0x20) {
+                    static const char16_t kHex[] = u"0123456789abcdef";
+                    out += u"\\u00";
+                    out.push_back(kHex[c >> 4]);
+                    out.push_back(kHex[c & 15]);
+                } else {
+                    out.push_back(c);
+                }
+        }
+    }
+    out += u"\"";
+    return out;
+}
+
+}  // namespace markomi

@@ -1,0 +1,58 @@
+#pragma once
+// The command line of the console companion Markomi2Stamp:
+//   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
+//                 [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
+//   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf
+//                 [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]
+//   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
+//   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "output/pdf_stamp/pdf_placement.h"
+#include "settings/settings_record.h"
+
+namespace markomi {
+
+struct CompanionArgs {
+    std::optional<std::u16string> ini;   // settings file; the user's own when absent
+    int slot = 0;                        // 1..7; 0: the settings' active slot
+    std::optional<StampDate> date;       // today when absent
+    std::optional<char16_t> format;      // 'B' or 'M' for the clipboard; FORMAT when absent
+    std::optional<std::u16string> out;   // image file to write
+    std::optional<int> dpi;              // BMP, PNG and JPG files: 96 to 1200; 96 when absent
+    bool clipboard = false;
+    // Stamping a PDF document: the file read, never changed; --out names the copy.
+    std::optional<std::u16string> stamp_onto;
+    PdfPageChoice pages;                 // the first page when absent
+    PdfPosition position;                // top right, 10 mm in, when absent
+    bool allow_signed = false;           // stamp a signed document, which voids its signature
+    bool diagnose = false;               // report what this system does with every output
+    bool help = false;                   // print the usage and do nothing else
+    bool version = false;                // print the version and do nothing else
+};
+
+struct CompanionParse {
+    std::optional<CompanionArgs> args;
+    std::u16string error;  // what was wrong, when args is empty
+};
+
+CompanionParse parse_companion_args(const std::vector<std::u16string>& argv);
+
+// "YYYY-MM-DD" of a real calendar day (years 1..9999); nullopt otherwise.
+std::optional<StampDate> parse_iso_date(std::u16string_view text);
+
+// The usage text, in Japanese and English. A request for help or the
+// version, anywhere on the line, is answered whatever else it holds.
+std::u16string companion_usage();
+
+// The design of the slot (0..6) as the companion's JSON names it: "normal",
+// "flower", "star", "insect", "typhoon", "diamond", "animal".
+const char16_t* companion_design_name(int slot_index);
+
+// A text as a JSON string literal (quotes, backslashes and control
+// characters escaped; other characters kept as they are).
+std::u16string json_string(std::u16string_view text);
+
+}  // namespace markomi
