@@ -123,18 +123,9 @@ TEST_F(PdfStamp, ALongReplyIsReadWhole) {
 // there is room, the same stamping goes through.
 TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
     if (!t::file_exists(t::kSmallDriveMarker)) GTEST_SKIP() << t::small_drive_missing_reason();
-    folder_ = std::wstring(t::kSmallDrive) + L"\\捺印-" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring filler = folder_ + L"-filler";
-    t::remove_tree(folder_);
-    DeleteFileW(filler.c_str());
-    ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
-    struct Cleanup {
-        std::wstring folder, filler;
-        ~Cleanup() {
-            DeleteFileW(filler.c_str());
-            t::remove_tree(folder);
-        }
-    } cleanup{folder_, filler};
+    const t::SmallDiskFolder disk(L"捺印");
+    ASSERT_TRUE(disk.created());
+    folder_ = disk.path();
 
     ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", t::sample_pdf(1, false)));
     PdfStampRequest first = request(L"請求書.pdf", L"請求書_捺印.pdf");
@@ -142,7 +133,7 @@ TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
     ASSERT_TRUE(reply && reply->stamped);
     const std::vector<unsigned char> earlier = t::read_bytes(folder_ + L"\\請求書_捺印.pdf");
 
-    ASSERT_TRUE(t::fill_disk(filler));
+    ASSERT_TRUE(disk.fill());
     PdfStampRequest again = first;
     again.options.position = 6;  // bottom left: other bytes than the earlier copy's
     reply = stamp_pdf_with_companion(set_, again);
@@ -152,7 +143,7 @@ TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
     EXPECT_EQ(t::read_bytes(folder_ + L"\\請求書_捺印.pdf"), earlier);
     EXPECT_EQ(t::folder_entries(folder_).size(), 2u) << "a staging file was left";
 
-    ASSERT_TRUE(DeleteFileW(filler.c_str()));
+    ASSERT_TRUE(disk.make_room());
     reply = stamp_pdf_with_companion(set_, again);
     ASSERT_TRUE(reply);
     EXPECT_TRUE(reply->stamped);

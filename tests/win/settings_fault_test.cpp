@@ -356,8 +356,6 @@ TEST(SettingsSaveFaults, TwoCopiesSavingAtOnceLeaveOneWholeFile) {
     EXPECT_TRUE(leftovers(dir.path()).empty()) << listed(leftovers(dir.path()));
 }
 
-using testing::fill_disk;
-using testing::kSmallDrive;
 using testing::kSmallDriveMarker;
 using testing::save_global_settings_in;
 
@@ -367,26 +365,20 @@ using testing::save_global_settings_in;
 TEST(SettingsSaveFaults, ASaveThatDoesNotFitKeepsTheOldFileAndIsToldOnce) {
     if (!testing::file_exists(kSmallDriveMarker))
         GTEST_SKIP() << testing::small_drive_missing_reason();
-    const std::wstring folder =
-        std::wstring(kSmallDrive) + L"\\Markomi2-" + std::to_wstring(GetCurrentProcessId());
-    const std::wstring filler = folder + L"-filler";
-    testing::remove_tree(folder);
-    testing::remove_tree(filler);
-    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const testing::SmallDiskFolder disk(L"Markomi2");
+    ASSERT_TRUE(disk.created());
+    const std::wstring& folder = disk.path();
     struct Cleanup {
-        std::wstring folder, filler;
         ~Cleanup() {
-            testing::remove_tree(filler);
-            testing::remove_tree(folder);
             g_settings = SettingsSet();
             g_settings_folder[0] = 0;
         }
-    } cleanup{folder, filler};
+    } cleanup;
 
     WholeFileCheck check;
     ASSERT_TRUE(write_user_file_with_set(folder, 'A'));
     const std::vector<unsigned char> original = testing::read_bytes(ini_path(folder));
-    ASSERT_TRUE(fill_disk(filler));
+    ASSERT_TRUE(disk.fill());
 
     bool saved = true;
     std::vector<testing::SeenMessageBox> boxes = testing::answering_message_boxes(
@@ -398,7 +390,7 @@ TEST(SettingsSaveFaults, ASaveThatDoesNotFitKeepsTheOldFileAndIsToldOnce) {
     EXPECT_EQ(testing::read_bytes(ini_path(folder)), original);
     EXPECT_TRUE(leftovers(folder).empty()) << listed(leftovers(folder));
 
-    ASSERT_TRUE(DeleteFileW(filler.c_str()));
+    ASSERT_TRUE(disk.make_room());
     boxes = testing::answering_message_boxes(
         [&] { saved = save_global_settings_in(folder, testing::settings_value_set('B')); });
     EXPECT_TRUE(saved);

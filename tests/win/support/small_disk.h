@@ -47,4 +47,33 @@ inline bool fill_disk(const std::wstring& path) {
     return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
 }
 
+// A folder of this process on the small drive, and beside it the file that
+// fills the disk: both removed before and after the test, whatever it left.
+class SmallDiskFolder {
+public:
+    explicit SmallDiskFolder(const std::wstring& name)
+        : path_(std::wstring(kSmallDrive) + L"\\" + name + L"-" + std::to_wstring(GetCurrentProcessId())),
+          filler_(path_ + L"-filler") {
+        clear();
+        created_ = CreateDirectoryW(path_.c_str(), nullptr) != 0;
+    }
+    ~SmallDiskFolder() { clear(); }
+    SmallDiskFolder(const SmallDiskFolder&) = delete;
+    SmallDiskFolder& operator=(const SmallDiskFolder&) = delete;
+
+    bool created() const { return created_; }
+    const std::wstring& path() const { return path_; }
+    // True when the disk ended full.
+    bool fill() const { return fill_disk(filler_); }
+    bool make_room() const { return DeleteFileW(filler_.c_str()) != 0; }
+
+private:
+    void clear() const {
+        remove_tree(filler_);
+        remove_tree(path_);
+    }
+    std::wstring path_, filler_;
+    bool created_ = false;
+};
+
 }  // namespace markomi::testing
