@@ -14,20 +14,20 @@ add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-re
 # instrumentation would take most of this tree's time.
 set(FUZZ_PARSER_SOURCES
     base/u16_format.cpp
-    tools/companion_args.cpp
     output/emf/emf_record_writer.cpp
     output/emf/emf_records.cpp
     output/emf/emf_rewrite.cpp
     output/pdf_stamp/pdf_content_balance.cpp
     output/pdf_stamp/pdf_placement.cpp
-    tests/support/emf_reader.cpp
     output/vector/vector_writers.cpp
     settings/memory_profile.cpp
     settings/pdf_stamp_options.cpp
     settings/profile_encoding.cpp
     settings/profile_value.cpp
     settings/settings_global.cpp
-    settings/settings_rules.cpp)
+    settings/settings_rules.cpp
+    tests/support/emf_reader.cpp
+    tools/companion_args.cpp)
 # Files the parsers take a function or two from, whose other functions need
 # the whole renderer: compiled function by function into sections of their
 # own (the coverage tables too, which -fsanitize-coverage=0 splits), so

@@ -5,9 +5,33 @@
 #include "dates/era_table.h"
 #include "render/layout_pass.h"
 #include "render/stamp_renderer_gdiplus.h"
+#include "render/surfaces_gdiplus.h"
 #include "render/text_path_gdiplus.h"
 
 namespace markomi {
+
+InkMargins stamp_ink_box(SettingsSet& set, int slot_index, int cx, int cy, int left, int top,
+                         int right, int bottom) {
+    HDC ink = g_surfaces.ink.dc;
+    if (!ink || slot_index < 0 || slot_index >= kSlotCount) return InkMargins{};
+    fill_white(ink, left, top, right, bottom);
+
+    SlotSettings& slot = set.slots[static_cast<std::size_t>(slot_index)];
+    const std::array<ColorRef, 4> colours{slot.frame.color, slot.busho.color, slot.date.color,
+                                          slot.name.color};
+    slot.frame.color = slot.busho.color = slot.date.color = slot.name.color = 0;
+    GraphicsWrapper g;
+    if (gdip::GdipCreateFromHDC(ink, &g.graphics) == Gdiplus::Ok) {
+        prepare_graphics(g);
+        render_stamp(g, set, slot_index, cx, cy, 0, 0);
+        gdip::GdipDeleteGraphics(g.graphics);
+    }
+    slot.frame.color = colours[0];
+    slot.busho.color = colours[1];
+    slot.date.color = colours[2];
+    slot.name.color = colours[3];
+    return stamp_ink_margins(surface_reader(g_surfaces.ink), left, top, right, bottom);
+}
 
 std::vector<std::uint32_t> premultiplied_pixels(Gdiplus::GpBitmap* bitmap, int w, int h) {
     Gdiplus::Rect all(0, 0, w, h);

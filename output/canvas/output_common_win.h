@@ -1,7 +1,8 @@
 #pragma once
 // Pieces every output pipeline shares: how a pipeline prepares its GDI+
-// graphics, a white fill through GDI, and the slot's frame and heights held
-// at their supersampled values for the length of one rendering.
+// graphics, a white fill through GDI, the stamp's ink box, and the slot's
+// frame and heights held at their supersampled values for the length of one
+// rendering.
 #include <windows.h>
 
 #include <array>
@@ -11,6 +12,7 @@
 
 #include "output/canvas/stamp_canvas.h"
 #include "render/gdiplus_handles_gdiplus.h"
+#include "render/ink_margins.h"
 #include "settings/settings_record.h"
 
 namespace markomi {
@@ -36,6 +38,12 @@ inline void fill_white(HDC dc, int left, int top, int right, int bottom) {
 // The w x h premultiplied pixels of a 32-bit GDI+ bitmap, rows top to
 // bottom, once it is drawn; empty when they cannot be read.
 std::vector<std::uint32_t> premultiplied_pixels(Gdiplus::GpBitmap* bitmap, int w, int h);
+
+// Draws the slot's stamp in black on the ink surface, centred on (cx, cy),
+// and returns the blank margins inside the rectangle. The slot's colours
+// are put back afterwards; nothing is fitted.
+InkMargins stamp_ink_box(SettingsSet& set, int slot_index, int cx, int cy, int left, int top,
+                         int right, int bottom);
 
 // With AJUST 1, fits the slot's rows to its frame as it stands in the
 // record, as the renderer's own auto-fit does.

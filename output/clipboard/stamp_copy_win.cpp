@@ -56,9 +56,9 @@ bool copy_metafile_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
     return placed;
 }
 
-void set_delayed_rendering_window(HWND window) { g_delayed_rendering_window = window; }
-
-
+void set_delayed_rendering_window(HWND window) {
+    g_delayed_rendering_window = window;
+}
 
 bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
                               ClipboardCopy* outcome) {
@@ -75,8 +75,8 @@ bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
         // normal program ends right after its copy or paste, and what it
         // would make then (opening the clipboard a reader may hold) can be
         // lost.
-        const bool on_request = owner != nullptr && owner == g_delayed_rendering_window &&
-                                set.global.station_type == 1;
+        const bool on_request =
+            owner != nullptr && owner == g_delayed_rendering_window && set.global.station_type == 1;
         // Made before the clipboard is opened, so that it is held only for
         // the moment of setting.
         TransparentFormats extras;

@@ -31,9 +31,10 @@ void set_delayed_rendering_window(HWND window);
 // delayed rendering window in resident mode (STATIONTYPE 1 in `set`), the
 // three are only offered and the picture is kept to make them from
 // (encoding them costs about as much as the rest of a copy); otherwise they
-// are made at once, and those that could not be made are left out. False when the clipboard could not be had (everything made
-// is then released) or no bitmap was made (the clipboard is then not
-// touched); `outcome` tells which.
+// are made at once, and those that could not be made are left out. False
+// when the clipboard could not be had (everything made is then released) or
+// no bitmap was made (the clipboard is then not touched); `outcome` tells
+// which.
 bool copy_bitmap_to_clipboard(SettingsSet& set, int slot_index, HWND owner,
                               ClipboardCopy* outcome = nullptr);
 

@@ -6,16 +6,9 @@
 #include <windows.h>
 
 #include "output/raster/stamp_picture.h"
-#include "render/ink_margins.h"
 #include "settings/settings_record.h"
 
 namespace markomi {
-
-// Draws the slot's stamp in black on the ink surface, centred on (cx, cy),
-// and returns the blank margins inside the rectangle. The slot's colours
-// are put back afterwards; nothing is fitted.
-InkMargins stamp_ink_box(SettingsSet& set, int slot_index, int cx, int cy, int left, int top,
-                         int right, int bottom);
 
 struct StampBitmap {
     HBITMAP bitmap = nullptr;  // compatible with the window DC; the caller owns it

@@ -30,6 +30,7 @@
 #include "render/surfaces_gdiplus.h"
 #include "support/render_canvas.h"
 #include "support/test_files.h"
+#include "tests/support/emf_reader.h"
 
 namespace markomi {
 namespace {

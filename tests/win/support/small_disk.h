@@ -50,9 +50,10 @@ inline bool fill_disk(const std::wstring& path) {
 // A folder of this process on the small drive, and beside it the file that
 // fills the disk: both removed before and after the test, whatever it left.
 class SmallDiskFolder {
-public:
+  public:
     explicit SmallDiskFolder(const std::wstring& name)
-        : path_(std::wstring(kSmallDrive) + L"\\" + name + L"-" + std::to_wstring(GetCurrentProcessId())),
+        : path_(std::wstring(kSmallDrive) + L"\\" + name + L"-" +
+                std::to_wstring(GetCurrentProcessId())),
           filler_(path_ + L"-filler") {
         clear();
         created_ = CreateDirectoryW(path_.c_str(), nullptr) != 0;
@@ -67,7 +68,7 @@ public:
     bool fill() const { return fill_disk(filler_); }
     bool make_room() const { return DeleteFileW(filler_.c_str()) != 0; }
 
-private:
+  private:
     void clear() const {
         remove_tree(filler_);
         remove_tree(path_);
