@@ -50,6 +50,29 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
          },
          {kEmrStrokePath}, 7},
+        {"NULL_PEN selected inside the path",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject, {0x80000008u});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
+         },
+         {kEmrStrokePath}, 7},
+        {"an object never created selected inside the path",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject, {5});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {kEmrFillPath}, 7},
+        {"ABORTPATH ends the path: a brush chosen after it",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath);
+             square(e);
+             e.record(kEmrAbortPath);
+             brush(e);
+             e.record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {}, 0},
         {"a font selected inside the path changes no brush or pen",
          [](EmfBuilder& e) {
              e.record(kEmrBeginPath).record(kEmrSelectObject, {0x8000000Du});  // SYSTEM_FONT
