@@ -52,6 +52,16 @@ TEST(PathFlattening, CurvesBecomeLinesWithinTheTolerance) {
         // Not needlessly many either: a few per quarter at 1, tens at 0.05.
         EXPECT_LE(lines, tolerance == 1.0 ? 40u : 160u);
     }
+
+    // A quarter closed, then the same quarter with no move: it starts where
+    // the figure began, so its lines stay on the circle too.
+    circle.segments = {move, circle.segments[1], VectorSegment{VectorSegment::kClose, {}},
+                       circle.segments[1]};
+    for (const VectorSegment& s : flattened_path(circle, 0.05).segments) {
+        if (s.kind == VectorSegment::kLine) {
+            EXPECT_NEAR(std::hypot(s.p[0].x, s.p[0].y), r, 0.03);
+        }
+    }
 }
 
 }  // namespace
