@@ -17,6 +17,12 @@ constexpr std::uint32_t kRed = 0x000000E6;
 
 void brush(EmfBuilder& e) { e.record(kEmrCreateBrushIndirect, {1, 0, kRed, 0}).record(kEmrSelectObject, {1}); }
 void square(EmfBuilder& e) { e.move(1, 1).poly16(kEmrPolyLineTo16, {9, 1, 9, 9}).record(kEmrCloseFigure); }
+// The object `handle` selected between BEGINPATH and ENDPATH, then FILLPATH at record 7.
+void select_in_path(EmfBuilder& e, std::uint32_t handle) {
+    e.record(kEmrBeginPath).record(kEmrSelectObject, {handle});
+    square(e);
+    e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+}
 
 TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
     struct Case {
@@ -71,6 +77,16 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              e.record(kEmrAbortPath);
              brush(e);
              e.record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {}, 0},
+        {"DC_BRUSH selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000012u); },
+         {kEmrFillPath}, 7},
+        {"DC_PEN selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000013u); },
+         {kEmrFillPath}, 7},
+        {"a font made before the path and selected inside it",
+         [](EmfBuilder& e) {
+             e.record(kEmrExtCreateFontIndirectW, {1});
+             select_in_path(e, 1);
          },
          {}, 0},
         {"a font selected inside the path changes no brush or pen",

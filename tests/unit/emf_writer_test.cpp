@@ -199,6 +199,7 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
         EXPECT_EQ(i32_at(blank, 12), b.bounds.top);
         EXPECT_EQ(i32_at(blank, 16), b.bounds.right);
         EXPECT_EQ(i32_at(blank, 20), b.bounds.bottom);
+        EXPECT_EQ(i32_at(blank, 28), b.frame.top);  // rclFrame as given
     }
 }
 
