@@ -79,6 +79,13 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              e.record(kEmrFillPath, {0, 0, 9, 9});
          },
          {}, 0},
+        {"a pen made inside the path, not selected",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrCreatePen, {1, 0, 1, 0, 0});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
+         },
+         {kEmrStrokePath}, 7},
         {"DC_BRUSH selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000012u); },
          {kEmrFillPath}, 7},
         {"DC_PEN selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000013u); },
@@ -123,6 +130,14 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
             EXPECT_EQ(faults[0].record_index, c.first_index);
         }
     }
+    // Not a metafile: one fault, and no walk.
+    EmfBuilder unsigned_header(2000, 1000, 0);
+    unsigned_header.record(kEmrSetMapMode, {1}).eof();
+    const std::vector<EmfOrderFault> refused =
+        emf_record_order_faults(unsigned_header.bytes().data(), unsigned_header.bytes().size());
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].why, "not an enhanced metafile");
+    EXPECT_EQ(emf_record_order_faults(nullptr, 0).size(), 1u);
 }
 
 }  // namespace
