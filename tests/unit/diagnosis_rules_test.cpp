@@ -34,6 +34,7 @@ TEST(DiagnosisRules, TalliesRecordsAndTheEmfPlusRecordsInsideComments) {
     const EmfRecordTally cut = tally_emf_records(broken.bytes().data(), broken.bytes().size());
     EXPECT_FALSE(cut.complete);
     EXPECT_EQ(cut.records, (std::map<std::uint32_t, std::uint32_t>{{kEmrHeader, 1}, {kEmrMoveToEx, 1}}));
+    EXPECT_FALSE(tally_emf_records(nullptr, 0).complete);  // nothing to walk is no metafile
 
     EXPECT_EQ(std::u16string(emf_record_name(kEmrPolyBezierTo16)), u"POLYBEZIERTO16");
     EXPECT_EQ(std::u16string(emf_record_name(kEmrComment)), u"COMMENT");

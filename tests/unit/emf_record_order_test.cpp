@@ -17,6 +17,12 @@ constexpr std::uint32_t kRed = 0x000000E6;
 
 void brush(EmfBuilder& e) { e.record(kEmrCreateBrushIndirect, {1, 0, kRed, 0}).record(kEmrSelectObject, {1}); }
 void square(EmfBuilder& e) { e.move(1, 1).poly16(kEmrPolyLineTo16, {9, 1, 9, 9}).record(kEmrCloseFigure); }
+// The object `handle` selected between BEGINPATH and ENDPATH, then FILLPATH at record 7.
+void select_in_path(EmfBuilder& e, std::uint32_t handle) {
+    e.record(kEmrBeginPath).record(kEmrSelectObject, {handle});
+    square(e);
+    e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+}
 
 TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
     struct Case {
@@ -50,6 +56,46 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
          },
          {kEmrStrokePath}, 7},
+        {"NULL_PEN selected inside the path",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject, {0x80000008u});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
+         },
+         {kEmrStrokePath}, 7},
+        {"an object never created selected inside the path",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject, {5});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {kEmrFillPath}, 7},
+        {"ABORTPATH ends the path: a brush chosen after it",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath);
+             square(e);
+             e.record(kEmrAbortPath);
+             brush(e);
+             e.record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {}, 0},
+        {"a pen made inside the path, not selected",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrCreatePen, {1, 0, 1, 0, 0});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
+         },
+         {kEmrStrokePath}, 7},
+        {"DC_BRUSH selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000012u); },
+         {kEmrFillPath}, 7},
+        {"DC_PEN selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000013u); },
+         {kEmrFillPath}, 7},
+        {"a font made before the path and selected inside it",
+         [](EmfBuilder& e) {
+             e.record(kEmrExtCreateFontIndirectW, {1});
+             select_in_path(e, 1);
+         },
+         {}, 0},
         {"a font selected inside the path changes no brush or pen",
          [](EmfBuilder& e) {
              e.record(kEmrBeginPath).record(kEmrSelectObject, {0x8000000Du});  // SYSTEM_FONT
@@ -84,6 +130,14 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
             EXPECT_EQ(faults[0].record_index, c.first_index);
         }
     }
+    // Not a metafile: one fault, and no walk.
+    EmfBuilder unsigned_header(2000, 1000, 0);
+    unsigned_header.record(kEmrSetMapMode, {1}).eof();
+    const std::vector<EmfOrderFault> refused =
+        emf_record_order_faults(unsigned_header.bytes().data(), unsigned_header.bytes().size());
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].why, "not an enhanced metafile");
+    EXPECT_EQ(emf_record_order_faults(nullptr, 0).size(), 1u);
 }
 
 }  // namespace

@@ -32,20 +32,33 @@ using Emf = testing::EmfBuilder;
 // The records after the header, one word each, with their points:
 // "MOVE 1,2 | LINE16 3,4 5,6 | CLOSE". Also checks what every poly record
 // must hold: the bounds of the POLYDRAW it came from and a size that fits
-// its points.
+// its points. The first record of a wrong size fails the test and ends the
+// walk, so a broken chain is never read past.
 std::string describe(const std::vector<std::uint8_t>& b) {
     std::string s;
     std::size_t at = u32_at(b, 4);
     while (at < b.size()) {
+        if (b.size() - at < 8) {
+            ADD_FAILURE() << "record header cut off after: " << s;
+            return s + " | CUT";
+        }
         const std::uint32_t type = u32_at(b, at);
         const std::uint32_t size = u32_at(b, at + 4);
+        if (size < 8 || size % 4 != 0 || size > b.size() - at) {
+            ADD_FAILURE() << "record " << type << " of size " << size << " after: " << s;
+            return s + " | BAD SIZE";
+        }
         if (!s.empty()) s += " | ";
+        // False when the record's size does not fit its points.
         auto points = [&](bool narrow) {
-            const std::uint32_t n = u32_at(b, at + 24);
-            EXPECT_EQ(size, 28 + n * (narrow ? 4 : 8)) << s;
+            const std::uint64_t n = size >= 28 ? u32_at(b, at + 24) : 0;
+            if (size != 28 + n * (narrow ? 4 : 8)) {
+                ADD_FAILURE() << "size " << size << " for " << n << " points after: " << s;
+                return false;
+            }
             EXPECT_EQ(u32_at(b, at + 8), 11u) << s;
             EXPECT_EQ(u32_at(b, at + 20), 14u) << s;
-            for (std::uint32_t i = 0; i < n; ++i) {
+            for (std::uint64_t i = 0; i < n; ++i) {
                 const std::size_t p = at + 28 + i * (narrow ? 4 : 8);
                 const std::int32_t x =
                     narrow ? i16_at(b, p) : static_cast<std::int32_t>(u32_at(b, p));
@@ -53,28 +66,33 @@ std::string describe(const std::vector<std::uint8_t>& b) {
                     narrow ? i16_at(b, p + 2) : static_cast<std::int32_t>(u32_at(b, p + 4));
                 s += " " + std::to_string(x) + "," + std::to_string(y);
             }
+            return true;
         };
+        bool sound = true;
         switch (type) {
             case kEmrMoveToEx:
-                s += "MOVE " + std::to_string(static_cast<std::int32_t>(u32_at(b, at + 8))) + "," +
-                     std::to_string(static_cast<std::int32_t>(u32_at(b, at + 12)));
-                EXPECT_EQ(size, 16u);
+                sound = size == 16;
+                if (sound)
+                    s += "MOVE " + std::to_string(static_cast<std::int32_t>(u32_at(b, at + 8))) +
+                         "," + std::to_string(static_cast<std::int32_t>(u32_at(b, at + 12)));
+                else
+                    ADD_FAILURE() << "MOVETOEX of size " << size << " after: " << s;
                 break;
             case kEmrPolyLineTo16:
                 s += "LINE16";
-                points(true);
+                sound = points(true);
                 break;
             case kEmrPolyBezierTo16:
                 s += "CURVE16";
-                points(true);
+                sound = points(true);
                 break;
             case kEmrPolyLineTo:
                 s += "LINE32";
-                points(false);
+                sound = points(false);
                 break;
             case kEmrPolyBezierTo:
                 s += "CURVE32";
-                points(false);
+                sound = points(false);
                 break;
             case kEmrCloseFigure:
                 s += "CLOSE";
@@ -98,6 +116,7 @@ std::string describe(const std::vector<std::uint8_t>& b) {
                 s += "type " + std::to_string(type);
                 break;
         }
+        if (!sound) return s + " BAD SIZE";
         at += size;
     }
     return s;
@@ -106,7 +125,10 @@ std::string describe(const std::vector<std::uint8_t>& b) {
 std::string rewritten(const Emf& emf) {
     const EmfRewrite r = rewrite_polydraw_records(emf.bytes().data(), emf.bytes().size());
     if (!r.ok) return "refused";
-    EXPECT_TRUE(summarize_emf(r.bytes.data(), r.bytes.size()).valid);
+    if (!summarize_emf(r.bytes.data(), r.bytes.size()).valid) {
+        ADD_FAILURE() << "not a sound metafile";
+        return "unsound";
+    }
     return describe(r.bytes);
 }
 

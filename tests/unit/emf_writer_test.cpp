@@ -104,6 +104,13 @@ void expect_same_paths(const std::vector<VectorPath>& want, const std::vector<Ve
 TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
     VectorDrawing d;
     d.frame = kFrame;
+    // Filled and stroked, the first fill winding: GDI starts at ALTERNATE,
+    // so the mode is written; brush and pen are alive together in two slots.
+    VectorPath both = fill({move(80, 20), line(90, 20), line(85, 30), close()}, {7, 8, 9}, false);
+    both.stroke = true;
+    both.stroke_color = {40, 50, 60};
+    both.stroke_width = 2;
+    d.paths.push_back(both);
     // Text-like: an outline with a hole, curves in both figures.
     d.paths.push_back(fill({move(10.4, 10), cubic({30, 0}, {50, 0}, {69.6, 10}), line(70, 60),
                             line(10, 60), close(), move(25, 25), line(55, 25),
@@ -129,7 +136,7 @@ TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
     EXPECT_EQ(read_u32(&emf[44]), 0x10000u);
     EXPECT_EQ(read_u32(&emf[48]), emf.size());
     EXPECT_EQ(read_u32(&emf[52]), s.record_count);
-    EXPECT_EQ(emf[56] | (emf[57] << 8), 2);        // nHandles: the reserved 0 and one object
+    EXPECT_EQ(emf[56] | (emf[57] << 8), 3);        // nHandles: the reserved 0, a brush and a pen
     EXPECT_EQ(i32_at(emf, 80), 100);               // szlMillimeters
     EXPECT_EQ(i32_at(emf, 104), 50000);            // szlMicrometers.cy
     // rclBounds: the curve's top (2.5), not its control points' (0); the
@@ -143,7 +150,7 @@ TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
         kEmrHeader,       kEmrEof,           kEmrSetPolyFillMode, kEmrCreateBrushIndirect,
         kEmrExtCreatePen, kEmrSelectObject,  kEmrDeleteObject,    kEmrBeginPath,
         kEmrMoveToEx,     kEmrPolyLineTo16,  kEmrPolyBezierTo16,  kEmrCloseFigure,
-        kEmrEndPath,      kEmrFillPath,      kEmrStrokePath};
+        kEmrEndPath,      kEmrFillPath,      kEmrStrokePath,      kEmrStrokeAndFillPath};
     for (std::uint32_t type : record_types(emf)) EXPECT_EQ(allowed.count(type), 1u) << type;
     EXPECT_TRUE(emf_record_order_faults(emf.data(), emf.size()).empty());
 
@@ -173,13 +180,27 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
     ASSERT_TRUE(back.ok) << back.error;
     expect_same_paths(d.paths, back.paths);
 
-    // No ink at all: the bounds are the frame.
-    VectorDrawing empty;
-    empty.frame = kFrame;
-    const std::vector<std::uint8_t> blank = write_emf(empty, kDevice);
-    EXPECT_TRUE(summarize_emf(blank.data(), blank.size()).ends_with_eof);
-    EXPECT_EQ(i32_at(blank, 16), 199);
-    EXPECT_EQ(i32_at(blank, 20), 99);
+    // No ink at all: the bounds are the frame, each side at its own axis's
+    // resolution (the second device is twice as fine down as across).
+    struct Blank {
+        EmfRect frame;
+        EmfDevice device;
+        EmfRect bounds;
+    } blanks[] = {
+        {kFrame, kDevice, {0, 0, 199, 99}},
+        {{100, 300, 2000, 1000}, {1000, 1000, 100000, 50000, 1}, {10, 60, 199, 199}},
+    };
+    for (const Blank& b : blanks) {
+        VectorDrawing empty;
+        empty.frame = b.frame;
+        const std::vector<std::uint8_t> blank = write_emf(empty, b.device);
+        EXPECT_TRUE(summarize_emf(blank.data(), blank.size()).ends_with_eof);
+        EXPECT_EQ(i32_at(blank, 8), b.bounds.left);
+        EXPECT_EQ(i32_at(blank, 12), b.bounds.top);
+        EXPECT_EQ(i32_at(blank, 16), b.bounds.right);
+        EXPECT_EQ(i32_at(blank, 20), b.bounds.bottom);
+        EXPECT_EQ(i32_at(blank, 28), b.frame.top);  // rclFrame as given
+    }
 }
 
 TEST(EmfWriter, TheDeviceIsFinerByItsStepsForTheSamePhysicalSize) {
@@ -207,6 +228,12 @@ TEST(EmfWriter, TheDeviceIsFinerByItsStepsForTheSamePhysicalSize) {
          kEmrPolyLineTo16, 16},
         {"2048 pixels take the 32-bit record", 16, 1000, {2048, -2048.1}, 1, 16000, 32768, -32770,
          kEmrPolyLineTo, 16},
+        {"the 16-bit range's own ends still fit", 16, 1000, {-2048, 2047.9375}, 1, 16000, -32768,
+         32767, kEmrPolyLineTo16, 16},
+        {"-2048 pixels across alone take the 32-bit record", 16, 1000, {-2048.1, 5}, 1, 16000, -32770,
+         80, kEmrPolyLineTo, 16},
+        {"-2048 pixels down alone take the 32-bit record", 16, 1000, {5, -2048.1}, 1, 16000, 80,
+         -32770, kEmrPolyLineTo, 16},
         {"infinities saturate", 16, 1000, {kInf, -kInf}, kInf, 16000, kMax, kMin, kEmrPolyLineTo,
          1000000000},
         {"not a number is 0, a huge one saturates", 16, 1000, {std::nan(""), 1e300}, std::nan(""),

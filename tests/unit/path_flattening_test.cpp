@@ -52,6 +52,47 @@ TEST(PathFlattening, CurvesBecomeLinesWithinTheTolerance) {
         // Not needlessly many either: a few per quarter at 1, tens at 0.05.
         EXPECT_LE(lines, tolerance == 1.0 ? 40u : 160u);
     }
+
+    // A quarter closed, then the same quarter with no move: it starts where
+    // the figure began, so its lines stay on the circle too.
+    circle.segments = {move, circle.segments[1], VectorSegment{VectorSegment::kClose, {}},
+                       circle.segments[1]};
+    for (const VectorSegment& s : flattened_path(circle, 0.05).segments) {
+        if (s.kind == VectorSegment::kLine) {
+            EXPECT_NEAR(std::hypot(s.p[0].x, s.p[0].y), r, 0.03);
+        }
+    }
+}
+
+// Lines per curve: n = ⌈√(3/4 · m / tolerance)⌉, m the larger second
+// difference (of from, c1, c2 or of c1, c2, c3), at least 1 and at most
+// 1024; the last line ends on the curve's end. Far from the origin, so
+// only differences count.
+TEST(PathFlattening, TheSharperEndSetsTheNumberOfLines) {
+    struct Row {
+        const char* what;
+        VectorPoint from, c[3];
+        double tolerance;
+        std::size_t lines;
+    } rows[] = {
+        {"straight: one line", {1000, 1000}, {{1010, 1000}, {1020, 1000}, {1030, 1000}}, 0.1, 1},
+        // m = |(-100, -200)| = 223.6 at the end: ⌈57.9⌉
+        {"sharp at the end", {1000, 1000}, {{1000, 1000}, {1100, 1100}, {1100, 1000}}, 0.05, 58},
+        {"sharp at the start", {1100, 1000}, {{1100, 1100}, {1000, 1000}, {1000, 1000}}, 0.05, 58},
+        {"too fine a tolerance", {1000, 1000}, {{1000, 1000}, {1100, 1100}, {1100, 1000}}, 1e-9, 1024},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        VectorPath path;
+        path.segments.resize(2);
+        path.segments[0].p[0] = row.from;
+        path.segments[1] = VectorSegment{VectorSegment::kCubic, {row.c[0], row.c[1], row.c[2]}};
+        const VectorPath flat = flattened_path(path, row.tolerance);
+        ASSERT_EQ(flat.segments.size(), row.lines + 1);
+        EXPECT_EQ(flat.segments.back().kind, VectorSegment::kLine);
+        EXPECT_EQ(flat.segments.back().p[0].x, row.c[2].x);
+        EXPECT_EQ(flat.segments.back().p[0].y, row.c[2].y);
+    }
 }
 
 }  // namespace

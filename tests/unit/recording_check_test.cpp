@@ -38,6 +38,12 @@ TEST(RecordingCheck, RefusesEmptyMisframedAndMisSizedRecordings) {
         // resolution gives, and the frame sized from them: the frame is the
         // pixels asked for, the stamp a third larger on paper.
         {"monitor millimetres", 2660, 133, true, asked, "physical width"},
+        // The same 200 pixels at other millimetres: 2011 hundredths are
+        // wanted, give or take 3 percent and a pixel (86).
+        {"3.4 % larger on paper", 2080, 104, true, asked, ""},
+        {"4.4 % larger on paper", 2100, 105, true, asked, "physical width"},
+        {"3.5 % smaller on paper", 1940, 97, true, asked, ""},
+        {"4.5 % smaller on paper", 1920, 96, true, asked, "physical width"},
         {"no device size (a header read too early)", 2000, 0, true, asked, "the header gives no"},
     };
     for (const Case& c : cases) {
