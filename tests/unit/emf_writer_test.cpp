@@ -272,7 +272,9 @@ TEST(EmfWriter, TheDeviceIsFinerByItsStepsForTheSamePhysicalSize) {
         EXPECT_LE(top, bottom);
         EXPECT_LT(right, row.device_x / 5.0);
         EXPECT_LT(bottom, 500 * std::max(row.steps, 1) / 5.0);
-        if (row.steps == 16 && row.x == 167) EXPECT_EQ(right, 167 + 27 - 1);  // half the pen beyond
+        if (row.steps == 16 && row.x == 167) {
+            EXPECT_EQ(right, 167 + 27 - 1);  // half the pen beyond
+        }
 
         std::size_t line_at = 0, pen_at = 0;
         for (std::size_t at = 0; at + 8 <= emf.size(); at += read_u32(&emf[at + 4])) {
