@@ -31,7 +31,3 @@ endif()
 # The layers only look down: no folder includes one above it (tests/layers/look_down.cmake).
 add_test(NAME layers.look_down
          COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/tests/layers/look_down.cmake)
-
-# The mutation check (scripts/mutate) lists every kind of fault and mangles no token: a second, no build.
-add_test(NAME scripts.mutate_operators
-         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/scripts/mutate_operators.py ${CMAKE_SOURCE_DIR}/scripts/mutate)
