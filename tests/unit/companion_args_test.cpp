@@ -78,6 +78,8 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"upper-right"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"10,10", u"--margin", u"5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"-5"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000.5"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--format", u"B"},
         {u"--out", u"b.pdf", u"--page", u"all"},
         {u"--out", u"b.pdf", u"--allow-signed"},
     };
@@ -119,6 +121,7 @@ TEST(CompanionArgs, DatesFollowTheCalendar) {
 TEST(CompanionArgs, JsonStringsAreEscaped) {
     EXPECT_EQ(json_string(u"技術部"), u"\"技術部\"");
     EXPECT_EQ(json_string(u"a\"b\\c\n\x01"), u"\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_EQ(json_string(u"\x1f\x7f~"), u"\"\\u001f\x7f~\"");  // the last control character
     EXPECT_NE(companion_usage().find(u"使い方"), std::u16string::npos);
     EXPECT_NE(companion_usage().find(u"Usage"), std::u16string::npos);
 }

@@ -43,6 +43,15 @@ TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
     EXPECT_EQ(back.position, 8);
     EXPECT_EQ(back.margin, 0);
     EXPECT_EQ(back.open_after, 0);
+
+    // Back to the defaults over those choices: the file holds the defaults.
+    ASSERT_TRUE(save_pdf_options_to(reread, PdfStampOptions()));
+    load_pdf_options_from(reread, back);
+    EXPECT_EQ(back.page, 0);
+    EXPECT_EQ(back.pages, u"1");
+    EXPECT_EQ(back.position, 2);
+    EXPECT_EQ(back.margin, 10);
+    EXPECT_EQ(back.open_after, 1);
 }
 
 }  // namespace
