@@ -47,7 +47,7 @@ TEST(PdfStampResult, RefusalsNameThePageTheyAreAbout) {
         EXPECT_FALSE(pdf_refusal_japanese(r).empty()) << i;
     }
     EXPECT_EQ(pdf_refusal_named(u"too-new"), PdfRefusal::kNotWritten);
-    EXPECT_EQ(pdf_refusal_japanese(PdfStampResult{}), u"");
+    EXPECT_EQ(pdf_refusal_japanese(PdfStampResult{}) + pdf_refusal_bilingual(PdfStampResult{}), u"");
 }
 
 // The dialog names the page when one was stamped and counts them otherwise.
