@@ -61,35 +61,29 @@ TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
 }
 
 // Fails the writes of one key, as a file locked halfway through a save.
-class OneKeyFails : public MemoryProfile {
-  public:
-    explicit OneKeyFails(std::u16string key) : key_(std::move(key)) {}
+struct OneKeyFails : MemoryProfile {
+    std::u16string_view failing;
     bool write(std::u16string_view section, std::u16string_view key, std::u16string_view value) override {
-        return key != key_ && MemoryProfile::write(section, key, value);
+        return key != failing && MemoryProfile::write(section, key, value);
     }
-
-  private:
-    std::u16string key_;
 };
 
 // One choice off its default is enough to write the section, and a key that
 // cannot be written makes the save fail, the others written all the same.
 TEST(PdfStampOptions, AnyChangedChoiceIsSavedAndAnyFailedWriteTold) {
-    for (std::int32_t PdfStampOptions::*field : {&PdfStampOptions::page, &PdfStampOptions::position,
-                                                  &PdfStampOptions::open_after}) {
-        PdfStampOptions one;
+    for (std::int32_t PdfStampOptions::*field :
+         {&PdfStampOptions::page, &PdfStampOptions::position, &PdfStampOptions::open_after}) {
+        PdfStampOptions one, back;
         one.*field = one.*field == 0 ? 1 : 0;
         MemoryProfile fresh;
         ASSERT_TRUE(save_pdf_options_to(fresh, one));
-        PdfStampOptions back;
         load_pdf_options_from(fresh, back);
         EXPECT_EQ(back.*field, one.*field);
     }
     for (const char16_t* key : {u"PAGE", u"PAGES", u"POSITION", u"MARGIN", u"OPEN"}) {
-        OneKeyFails store(key);
-        PdfStampOptions o;
-        o.margin = 5;
-        EXPECT_FALSE(save_pdf_options_to(store, o)) << std::string(key, key + 2);
+        OneKeyFails store;
+        store.failing = key;
+        EXPECT_FALSE(save_pdf_options_to(store, PdfStampOptions{0, u"2"})) << store.failing.size();
         EXPECT_EQ(store.write_count(), 4u);
     }
 }
