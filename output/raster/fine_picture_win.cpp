@@ -10,8 +10,10 @@
 #include "output/canvas/output_common_win.h"
 #include "output/emf/metafile_output_win.h"
 #include "output/emf/vector_drawing.h"
+#include "output/raster/image_file_rules.h"
 #include "output/vector/path_flattening.h"
 #include "render/gdiplus_handles_gdiplus.h"
+#include "render/ink_margins.h"
 
 namespace markomi {
 namespace {
@@ -115,8 +117,13 @@ bool render_stamp_picture_at(SettingsSet& set, int slot_index, int dpi, StampPic
 
     // Drawn at twice the size and halved, as every bitmap of the stamp is:
     // Wine's GDI+ fills on its own bitmaps without anti-aliasing, and the
-    // halving gives the edges their steps of coverage there too.
-    const int sw = 2 * width, sh = 2 * height;
+    // halving gives the edges their steps of coverage there too. The frame
+    // is the metafile's, whose margins around the ink are uneven; a border
+    // of blank around it leaves room for the blank the picture keeps around
+    // its ink when the ink touches the frame.
+    const int border = fine_picture_blank(dpi) + 1;
+    const int fw = 2 * width, fh = 2 * height;
+    const int sw = fw + 2 * border, sh = fh + 2 * border;
     Gdiplus::GpBitmap* raw = nullptr;
     if (gdip::GdipCreateBitmapFromScan0(sw, sh, 0, PixelFormat32bppPARGB, nullptr, &raw) != Gdiplus::Ok)
         return false;
@@ -127,16 +134,28 @@ bool render_stamp_picture_at(SettingsSet& set, int slot_index, int dpi, StampPic
         GdipGraphicsPtr owner(g.graphics);
         prepare_graphics(g);
         if (gdip::GdipGraphicsClear(g.graphics, 0) != Gdiplus::Ok) return false;
-        gdip::GdipScaleWorldTransform(g.graphics, static_cast<float>(sw / drawing.view_width),
-                                      static_cast<float>(sh / drawing.view_height), Gdiplus::MatrixOrderPrepend);
+        gdip::GdipTranslateWorldTransform(g.graphics, static_cast<float>(border), static_cast<float>(border),
+                                          Gdiplus::MatrixOrderPrepend);
+        gdip::GdipScaleWorldTransform(g.graphics, static_cast<float>(fw / drawing.view_width),
+                                      static_cast<float>(fh / drawing.view_height), Gdiplus::MatrixOrderPrepend);
         gdip::GdipTranslateWorldTransform(g.graphics, static_cast<float>(-drawing.view_x),
                                           static_cast<float>(-drawing.view_y), Gdiplus::MatrixOrderPrepend);
         // A tenth of a pixel of the drawing, a twentieth of the picture's.
-        if (!draw_paths(g, drawing, 0.1 * drawing.view_width / sw)) return false;
+        if (!draw_paths(g, drawing, 0.1 * drawing.view_width / fw)) return false;
     }
     const std::vector<std::uint32_t> drawn = premultiplied_pixels(raw, sw, sh);
     if (drawn.empty()) return false;
-    halve_picture(drawn.data(), sw, sh, sw, picture);
+
+    // Cut to the ink as the 96-dpi picture is, its blank scaled.
+    const PixelReader coverage = [&](int x, int y, std::uint32_t* colour) {
+        *colour = (drawn[static_cast<std::size_t>(y) * sw + x] >> 24) != 0 ? 0u : kBlankPixel;
+        return true;
+    };
+    const FinePictureBox box =
+        fine_picture_box(slot_index, stamp_ink_margins(coverage, 0, 0, sw, sh), sw, sh, dpi);
+    if (box.width <= 0 || box.height <= 0) return false;
+    halve_picture(drawn.data() + static_cast<std::size_t>(box.top) * sw + box.left, box.work_width,
+                  box.work_height, sw, picture);
     picture->bitmap_height = picture->height;
     return true;
 }

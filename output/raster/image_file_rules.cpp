@@ -155,4 +155,24 @@ BitmapLayout image_writer_layout(int slot_index, const WorkingCanvas& canvas,
     return layout;
 }
 
+std::int32_t fine_picture_blank(std::int32_t dpi) { return dpi > 0 ? (dpi + 48) / 96 : 0; }
+
+FinePictureBox fine_picture_box(int slot_index, const InkMargins& margins, std::int32_t drawn_width,
+                                std::int32_t drawn_height, std::int32_t dpi) {
+    const std::int32_t blank = fine_picture_blank(dpi);
+    FinePictureBox box;
+    box.left = margins.left - blank;
+    box.top = margins.top - blank;
+    box.work_width = drawn_width - margins.right - margins.left + 2 * blank;
+    box.work_height = drawn_height - margins.bottom - margins.top + 2 * blank;
+    if (slot_index == kAnimalSlotIndex) box.work_height += blank;
+    const bool ink = margins.left + margins.right < drawn_width && margins.top + margins.bottom < drawn_height;
+    if (!ink || blank == 0 || box.left < 0 || box.top < 0 || box.left + box.work_width > drawn_width ||
+        box.top + box.work_height > drawn_height)
+        return FinePictureBox();
+    box.width = box.work_width / 2;
+    box.height = box.work_height / 2;
+    return box;
+}
+
 }  // namespace markomi

@@ -136,4 +136,26 @@ BitmapLayout image_writer_layout(int slot_index, const WorkingCanvas& canvas,
                                  const InkMargins& margins, bool shadow,
                                  std::int32_t shadow_distance, std::int32_t factor);
 
+// The part of a stamp drawn at twice `dpi` (drawn_width x drawn_height) that
+// an image file at `dpi` keeps: the ink box measured on that drawing, with
+// the blank the 96-dpi files keep around theirs scaled to `dpi` (one pixel
+// of their drawing at twice 96 dpi on each side, and the animal's extra row),
+// so that a file has the stamp's physical size at every resolution. The
+// final size is half the work size (an odd one loses its last row or
+// column). All zero when there is no ink or the box leaves the drawing.
+struct FinePictureBox {
+    std::int32_t left = 0;  // of the drawing
+    std::int32_t top = 0;
+    std::int32_t work_width = 0;
+    std::int32_t work_height = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+FinePictureBox fine_picture_box(int slot_index, const InkMargins& margins, std::int32_t drawn_width,
+                                std::int32_t drawn_height, std::int32_t dpi);
+
+// The blank a fine drawing at twice `dpi` needs around its ink for that box,
+// in its pixels: the scaled blank pixel, rounded.
+std::int32_t fine_picture_blank(std::int32_t dpi);
+
 }  // namespace markomi

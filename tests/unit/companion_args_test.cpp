@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/u16_format.h"
 #include "tools/companion_args.h"
 
 namespace markomi {
@@ -78,6 +79,8 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"upper-right"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"10,10", u"--margin", u"5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"-5"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000.5"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--format", u"B"},
         {u"--out", u"b.pdf", u"--page", u"all"},
         {u"--out", u"b.pdf", u"--allow-signed"},
     };
@@ -105,6 +108,8 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_EQ(defaults.args->position.anchor, PdfAnchor::kTopRight);
     EXPECT_DOUBLE_EQ(defaults.args->position.margin_mm, 10);
     EXPECT_FALSE(defaults.args->allow_signed);
+    EXPECT_TRUE(parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000"}).args);
+    EXPECT_TRUE(parse({u"--dpi", u"1200", u"--out", u"x.png"}).args);
 }
 
 TEST(CompanionArgs, DatesFollowTheCalendar) {
@@ -114,11 +119,27 @@ TEST(CompanionArgs, DatesFollowTheCalendar) {
     EXPECT_FALSE(parse_iso_date(u"2025-04-31"));
     EXPECT_FALSE(parse_iso_date(u"2025-13-01"));
     EXPECT_FALSE(parse_iso_date(u"２０２５-01-01"));
+    for (const char16_t* bad : {u"2o25-01-01", u"202o-01-01", u"2025-01/01", u"2025/01-01"})
+        EXPECT_FALSE(parse_iso_date(bad)) << bad[7];
+    // Each month's last day is followed by the next month's first, by their weekdays.
+    auto iso = [](int y, int m, int d) {
+        auto two = [](int v) { return (v < 10 ? u"0" : u"") + decimal_text(v); };
+        return decimal_text(y) + u"-" + two(m) + u"-" + two(d);
+    };
+    for (int month = 1; month <= 12; ++month) {
+        int last = 28;
+        while (last < 32 && parse_iso_date(iso(2025, month, last + 1))) ++last;
+        const std::optional<StampDate> end = parse_iso_date(iso(2025, month, last));
+        const std::optional<StampDate> next = parse_iso_date(month == 12 ? iso(2026, 1, 1) : iso(2025, month + 1, 1));
+        ASSERT_TRUE(end && next) << month;
+        EXPECT_EQ((end->weekday + 1) % 7, next->weekday) << month;
+    }
 }
 
 TEST(CompanionArgs, JsonStringsAreEscaped) {
     EXPECT_EQ(json_string(u"技術部"), u"\"技術部\"");
     EXPECT_EQ(json_string(u"a\"b\\c\n\x01"), u"\"a\\\"b\\\\c\\n\\u0001\"");
+    EXPECT_EQ(json_string(u"\x1f \x7f"), u"\"\\u001f \x7f\"");  // the last control character
     EXPECT_NE(companion_usage().find(u"使い方"), std::u16string::npos);
     EXPECT_NE(companion_usage().find(u"Usage"), std::u16string::npos);
 }

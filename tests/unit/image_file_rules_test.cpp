@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -162,6 +163,32 @@ TEST(ImageWriter, AnimalKeepsOneMoreWorkRowThanTheBitmapPipeline) {
     EXPECT_EQ(shadowed.work_height, 149);  // 146 - 2 - 1 + 3, + 3 for the shadow
     EXPECT_EQ(shadowed.width, 74);
     EXPECT_EQ(shadowed.height, 74);
+}
+
+// A fine picture keeps its ink and the blank the 96-dpi files keep around
+// theirs, scaled: at 96 dpi it is the image writer's box (the animal's extra
+// row too), finer it is that box grown alike, and none where that box would
+// leave the drawing.
+TEST(ImageWriter, FinePicturesKeepTheInkBoxAndItsBlankScaled) {
+    const WorkingCanvas canvas{72, 72, 146, 146};
+    const BitmapLayout screen = image_writer_layout(6, canvas, InkMargins{3, 2, 5, 9}, false, 0, 2);
+    const FinePictureBox at96 = fine_picture_box(6, InkMargins{3, 2, 5, 9}, 146, 146, 96);
+    EXPECT_EQ((std::array<int, 4>{canvas.cx - at96.left, canvas.cy - at96.top, at96.work_width, at96.work_height}),
+              (std::array<int, 4>{screen.px, screen.py, screen.work_width, screen.work_height}));
+    const struct {
+        int slot;
+        InkMargins margins;  // of a 470 x 470 drawing at 300 dpi: 3 blank pixels
+        std::array<int, 4> box;
+    } cases[] = {
+        {0, {4, 5, 20, 10}, {1, 2, 226, 230}},  // (446 + 6) / 2, (455 + 6) / 2
+        {6, {4, 5, 20, 10}, {1, 2, 226, 232}},  // 3 rows more for the animal
+        {0, {2, 5, 20, 10}, {0, 0, 0, 0}},      // no room for the blank at the left
+        {0, {0, 0, 470, 0}, {0, 0, 0, 0}},      // no ink
+    };
+    for (const auto& c : cases) {
+        const FinePictureBox b = fine_picture_box(c.slot, c.margins, 470, 470, 300);
+        EXPECT_EQ((std::array<int, 4>{b.left, b.top, b.width, b.height}), c.box) << c.slot << " " << c.margins.left;
+    }
 }
 
 }  // namespace

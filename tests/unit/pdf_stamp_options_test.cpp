@@ -43,6 +43,49 @@ TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
     EXPECT_EQ(back.position, 8);
     EXPECT_EQ(back.margin, 0);
     EXPECT_EQ(back.open_after, 0);
+
+    // Back to the defaults over those choices: the file holds the defaults.
+    ASSERT_TRUE(save_pdf_options_to(reread, PdfStampOptions()));
+    load_pdf_options_from(reread, back);
+    EXPECT_EQ(back.page, 0);
+    EXPECT_EQ(back.pages, u"1");
+    EXPECT_EQ(back.position, 2);
+    EXPECT_EQ(back.margin, 10);
+    EXPECT_EQ(back.open_after, 1);
+
+    MemoryProfile low = MemoryProfile::parse(u"[PDF]\r\nPAGE=-1\r\nPAGES=90\r\nPOSITION=9\r\nMARGIN=-5\r\nOPEN=0\r\n");
+    load_pdf_options_from(low, back);
+    EXPECT_EQ(back.pages, u"90");
+    EXPECT_EQ((std::vector<int>{back.page, back.position, back.margin, back.open_after}),
+              (std::vector<int>{0, 8, 0, 0}));
+}
+
+// Fails the writes of one key, as a file locked halfway through a save.
+struct OneKeyFails : MemoryProfile {
+    std::u16string_view failing;
+    bool write(std::u16string_view section, std::u16string_view key, std::u16string_view value) override {
+        return key != failing && MemoryProfile::write(section, key, value);
+    }
+};
+
+// One choice off its default is enough to write the section, and a key that
+// cannot be written makes the save fail, the others written all the same.
+TEST(PdfStampOptions, AnyChangedChoiceIsSavedAndAnyFailedWriteTold) {
+    for (std::int32_t PdfStampOptions::*field :
+         {&PdfStampOptions::page, &PdfStampOptions::position, &PdfStampOptions::open_after}) {
+        PdfStampOptions one, back;
+        one.*field = one.*field == 0 ? 1 : 0;
+        MemoryProfile fresh;
+        ASSERT_TRUE(save_pdf_options_to(fresh, one));
+        load_pdf_options_from(fresh, back);
+        EXPECT_EQ(back.*field, one.*field);
+    }
+    for (const char16_t* key : {u"PAGE", u"PAGES", u"POSITION", u"MARGIN", u"OPEN"}) {
+        OneKeyFails store;
+        store.failing = key;
+        EXPECT_FALSE(save_pdf_options_to(store, PdfStampOptions{0, u"2"})) << store.failing.size();
+        EXPECT_EQ(store.write_count(), 4u);
+    }
 }
 
 }  // namespace

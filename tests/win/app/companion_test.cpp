@@ -80,23 +80,24 @@ unsigned pixels_per_metre_of(const std::vector<unsigned char>& file, bool png) {
     return static_cast<unsigned>(file[at + 4]) << 24 | file[at + 5] << 16 | file[at + 6] << 8 | file[at + 7];
 }
 
-// --dpi makes the raster files finer at the stamp's own size (its frame, as
-// the SVG has it) and says so in the file and the JSON, for every design
-// (the flower's petals once brought Wine's rasteriser down), with blended
-// edges; vector files refuse it.
+// --dpi makes the raster files finer at the size of the 96-dpi file, cut to
+// the ink as it is (within a pixel of it: the drawing there is the
+// metafile's), and says so in the file and the JSON, for every design (the
+// flower's petals once brought Wine's rasteriser down), with blended edges;
+// vector files refuse it.
 TEST_F(Companion, DpiMakesFinerRasterFilesOfTheSameSize) {
     for (int slot = 1; slot <= 7; ++slot) {
         SCOPED_TRACE(slot);
         const std::wstring common = ini_arg() + L" --date 2025-05-01 --slot " + std::to_wstring(slot);
-        CompanionRun frame = run_companion(common + L" --out \"" + dir_.file(L"frame.svg") + L"\"");
+        CompanionRun frame = run_companion(common + L" --out \"" + dir_.file(L"plain.png") + L"\"");
         ASSERT_EQ(frame.code, 0u) << frame.err;
         for (const wchar_t* name : {L"fine.png", L"fine.bmp"}) {
             const std::wstring out = dir_.file(name);
             CompanionRun r = run_companion(common + L" --dpi 300 --out \"" + out + L"\"");
             ASSERT_EQ(r.code, 0u) << r.err;
             EXPECT_NE(r.out.find("\"dpi\":300,"), std::string::npos) << r.out;
-            EXPECT_NEAR(json_number(r.out, "width"), json_number(frame.out, "width") * 300 / 96.0, 2) << r.out;
-            EXPECT_NEAR(json_number(r.out, "height"), json_number(frame.out, "height") * 300 / 96.0, 2);
+            EXPECT_NEAR(json_number(r.out, "width"), json_number(frame.out, "width") * 300 / 96.0, 4) << r.out;
+            EXPECT_NEAR(json_number(r.out, "height"), json_number(frame.out, "height") * 300 / 96.0, 4);
             EXPECT_EQ(pixels_per_metre_of(t::read_bytes(out), name[5] == L'p'), 11811u);  // 300 / 0.0254
         }
         // Its edges are blended, not stepped: some pixels are partly covered.
@@ -104,6 +105,19 @@ TEST_F(Companion, DpiMakesFinerRasterFilesOfTheSameSize) {
         EXPECT_TRUE(std::any_of(fine.argb.begin(), fine.argb.end(), [](std::uint32_t p) {
             return (p >> 24) != 0 && (p >> 24) != 255;
         }));
+        // At most 3 blank pixels (one at 96 dpi) beside the ink on each side.
+        int left = fine.width, top = fine.height, right = -1, bottom = -1;
+        for (int y = 0; y < fine.height; ++y) {
+            for (int x = 0; x < fine.width; ++x) {
+                if ((fine.at(x, y) >> 24) == 0) continue;
+                left = std::min(left, x);
+                top = std::min(top, y);
+                right = std::max(right, x);
+                bottom = std::max(bottom, y);
+            }
+        }
+        EXPECT_LE(std::max({left, top, fine.width - 1 - right, fine.height - 1 - bottom}), 3)
+            << left << "," << top << " to " << right << "," << bottom << " of " << fine.width << "x" << fine.height;
     }
     CompanionRun vector = run_companion(ini_arg() + L" --dpi 300 --out \"" + dir_.file(L"x.emf") + L"\"");
     EXPECT_EQ(vector.code, 2u);
