@@ -24,8 +24,9 @@ std::vector<std::uint8_t> recording(std::int32_t frame_right, std::int32_t devic
     b.record(kEmrSaveDc).move(0, 0).record(kEmrRestoreDc, {0xFFFFFFFFu});
     if (paints) b.poly16(kEmrPolygon16, {0, 0, 10, 10, 0, 10});
     std::vector<std::uint8_t> bytes = b.eof().bytes();
-    const std::pair<std::size_t, std::int32_t> fields[] = {
-        {24, frame_left}, {28, frame_top}, {80, device_mm_x}, {84, device_mm_y}, {100, um_x}, {104, um_y}};
+    const std::pair<std::size_t, std::int32_t> fields[] = {{24, frame_left},  {28, frame_top},
+                                                           {80, device_mm_x}, {84, device_mm_y},
+                                                           {100, um_x},       {104, um_y}};
     for (const auto& [at, v] : fields)
         for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
     return bytes;
@@ -40,11 +41,14 @@ TEST(RecordingCheck, RefusesEmptyMisframedAndMisSizedRecordings) {
         bool paints;
         RecordingRequest asked;
         const char* fault;  // the start of the reason, or "" for a recording to use
-        std::int32_t frame_bottom = 1000, device_mm_y = 50, um_x = 0, um_y = 0, frame_left = 0, frame_top = 0;
+        std::int32_t frame_bottom = 1000, device_mm_y = 50, um_x = 0, um_y = 0, frame_left = 0,
+                     frame_top = 0;
     } cases[] = {
         {"sound", 2000, 100, true, asked, ""},
-        {"header and EOF only, as a GDI+ that records nothing", 2000, 100, false, asked, "no painting"},
-        {"frame two pixels off", 2000, 100, true, RecordingRequest{202, 100, 76, 38}, "frame width"},
+        {"header and EOF only, as a GDI+ that records nothing", 2000, 100, false, asked,
+         "no painting"},
+        {"frame two pixels off", 2000, 100, true, RecordingRequest{202, 100, 76, 38},
+         "frame width"},
         {"frame a pixel off each way", 2000, 100, true, RecordingRequest{201, 101, 76, 38}, ""},
         // The device's millimetres from the monitor, a third more than its
         // resolution gives, and the frame sized from them: the frame is the
@@ -64,13 +68,15 @@ TEST(RecordingCheck, RefusesEmptyMisframedAndMisSizedRecordings) {
         {"5.5 % taller on paper", 2000, 100, true, asked, "", 1060, 53},
         {"7.5 % taller on paper", 2000, 100, true, asked, "physical height", 1080, 54},
         // Micrometres, where the header has them, rule over the millimetres.
-        {"micrometres over monitor millimetres", 2000, 133, true, asked, "", 1000, 66, 100000, 50000},
+        {"micrometres over monitor millimetres", 2000, 133, true, asked, "", 1000, 66, 100000,
+         50000},
         {"frame away from the origin", 2100, 100, true, asked, "", 1060, 50, 0, 0, 100, 60},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::vector<std::uint8_t> bytes = recording(c.frame_right, c.device_mm_x, c.paints,
-                                                             c.frame_bottom, c.device_mm_y, c.um_x, c.um_y, c.frame_left, c.frame_top);
+        const std::vector<std::uint8_t> bytes =
+            recording(c.frame_right, c.device_mm_x, c.paints, c.frame_bottom, c.device_mm_y, c.um_x,
+                      c.um_y, c.frame_left, c.frame_top);
         const std::string fault = recording_fault(bytes.data(), bytes.size(), c.asked);
         EXPECT_EQ(fault.substr(0, std::string(c.fault).size()), c.fault) << fault;
         EXPECT_EQ(fault.empty(), std::string(c.fault).empty()) << fault;
