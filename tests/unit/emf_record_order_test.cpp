@@ -23,6 +23,12 @@ void select_in_path(EmfBuilder& e, std::uint32_t handle) {
     square(e);
     e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
 }
+// An object of `type` made in slot 1 between BEGINPATH and ENDPATH, then FILLPATH at record 7.
+void make_in_path(EmfBuilder& e, std::uint32_t type) {
+    e.record(kEmrBeginPath).record(type, {1});
+    square(e);
+    e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+}
 
 TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
     struct Case {
@@ -30,6 +36,9 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
         std::function<void(EmfBuilder&)> build;
         std::vector<std::uint32_t> fault_types;  // one per fault, in order
         std::uint32_t first_index;               // of the first fault
+        const char* why = nullptr;               // of the first fault, when given
+        std::uint32_t header_size = 108;         // as the header states it
+        std::size_t size = 0;                    // the bytes checked; 0: all
     };
     const std::vector<Case> cases = {
         {"brush made and selected before BEGINPATH",
@@ -48,7 +57,9 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              brush(e);
              e.record(kEmrFillPath, {0, 0, 9, 9});
          },
-         {kEmrFillPath}, 8},
+         {kEmrFillPath}, 8,
+         "brush or pen created or selected at record 6, after BEGINPATH at record 1, before the path "
+         "is painted"},
         {"stock pen selected inside the path",
          [](EmfBuilder& e) {
              e.record(kEmrBeginPath).record(kEmrSelectObject, {0x80000007u});
@@ -86,6 +97,15 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              e.record(kEmrEndPath).record(kEmrStrokePath, {0, 0, 9, 9});
          },
          {kEmrStrokePath}, 7},
+        {"a mono brush made inside the path", [](EmfBuilder& e) { make_in_path(e, kEmrCreateMonoBrush); },
+         {kEmrFillPath}, 7},
+        {"SELECTOBJECT too short for a handle reads nothing beyond itself",
+         [](EmfBuilder& e) {
+             e.record(kEmrBeginPath).record(kEmrSelectObject);
+             square(e);
+             e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
+         },
+         {}, 0},
         {"DC_BRUSH selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000012u); },
          {kEmrFillPath}, 7},
         {"DC_PEN selected inside the path", [](EmfBuilder& e) { select_in_path(e, 0x80000013u); },
@@ -94,6 +114,14 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
          [](EmfBuilder& e) {
              e.record(kEmrExtCreateFontIndirectW, {1});
              select_in_path(e, 1);
+         },
+         {}, 0},
+        {"a palette and a colour space made before the path and selected inside it",
+         [](EmfBuilder& e) {
+             e.record(kEmrCreatePalette, {1}).record(kEmrCreateColorSpace, {2}).record(kEmrBeginPath);
+             e.record(kEmrSelectObject, {1}).record(kEmrSelectObject, {2});
+             square(e);
+             e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
          },
          {}, 0},
         {"a font selected inside the path changes no brush or pen",
@@ -112,15 +140,27 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
          {kEmrExtSelectClipRgn, kEmrSetViewportOrgEx}, 1},
         {"POLYDRAW16", [](EmfBuilder& e) { e.polydraw({{1, 1}, {5, 5}}, {6, 2}); },
          {kEmrPolyDraw16}, 1},
-        {"broken record chain", [](EmfBuilder& e) { e.sized(kEmrSaveDc, 10); }, {kEmrSaveDc}, 1},
+        {"broken record chain, nothing after it read",
+         [](EmfBuilder& e) { e.sized(kEmrSaveDc, 10).record(kEmrSetMapMode, {1}); }, {kEmrSaveDc}, 1},
+        // The chain cut short: only the bytes up to `size` are given.
+        {"the smallest header alone", [](EmfBuilder&) {}, {}, 0, nullptr, 88, 88},
+        {"a header a byte short", [](EmfBuilder&) {}, {0}, 0, nullptr, 88, 87},
+        {"the chain ends on an 8-byte record", [](EmfBuilder& e) { e.record(kEmrSaveDc); }, {}, 0,
+         nullptr, 108, 116},
+        {"the chain ends 7 bytes into a record", [](EmfBuilder& e) { e.record(kEmrSaveDc); }, {0}, 1,
+         nullptr, 108, 115},
+        {"a record longer than the bytes left", [](EmfBuilder& e) { e.record(kEmrSaveDc, {0}); },
+         {kEmrSaveDc}, 1, nullptr, 108, 116},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EmfBuilder e;
         c.build(e);
         e.eof();
+        std::vector<std::uint8_t> bytes = e.bytes();
+        bytes[4] = static_cast<std::uint8_t>(c.header_size);
         const std::vector<EmfOrderFault> faults =
-            emf_record_order_faults(e.bytes().data(), e.bytes().size());
+            emf_record_order_faults(bytes.data(), c.size ? c.size : bytes.size());
         ASSERT_EQ(faults.size(), c.fault_types.size());
         for (std::size_t i = 0; i < faults.size(); ++i) {
             EXPECT_EQ(faults[i].type, c.fault_types[i]);
@@ -128,6 +168,9 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
         }
         if (!faults.empty()) {
             EXPECT_EQ(faults[0].record_index, c.first_index);
+            if (c.why) {
+                EXPECT_EQ(faults[0].why, c.why);
+            }
         }
     }
     // Not a metafile: one fault, and no walk.
