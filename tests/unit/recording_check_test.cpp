@@ -71,6 +71,14 @@ TEST(RecordingCheck, RefusesEmptyMisframedAndMisSizedRecordings) {
         {"micrometres over monitor millimetres", 2000, 133, true, asked, "", 1000, 66, 100000,
          50000},
         {"frame away from the origin", 2100, 100, true, asked, "", 1060, 50, 0, 0, 100, 60},
+        // One pixel per inch is a size, if a useless one: the frame is wrong.
+        {"one pixel per inch", 2000, 25400, true, asked, "frame width"},
+        {"one pixel per inch down", 2000, 100, true, asked, "frame height", 1000, 12700},
+        // 200.495 and 199.503 pixels: a pixel off after rounding, not two.
+        {"frame just under half a pixel over", 2000, 100, true, RecordingRequest{199, 100, 76, 38},
+         "", 1000, 50, 99753},
+        {"frame just over half a pixel under", 2000, 100, true, RecordingRequest{201, 100, 76, 38},
+         "", 1000, 50, 100249},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -82,6 +90,59 @@ TEST(RecordingCheck, RefusesEmptyMisframedAndMisSizedRecordings) {
         EXPECT_EQ(fault.empty(), std::string(c.fault).empty()) << fault;
     }
     EXPECT_EQ(recording_fault(nullptr, 0, asked), "not a sound metafile");
+    std::vector<std::uint8_t> no_eof = recording(2000, 100, true, 1000, 50, 0, 0, 0, 0);
+    no_eof.resize(no_eof.size() - 20);
+    EXPECT_EQ(recording_fault(no_eof.data(), no_eof.size(), asked), "not a sound metafile");
+}
+
+// The reference device as either header size gives it: an 88-byte header has
+// no micrometres, whatever bytes follow it.
+TEST(RecordingCheck, ReadsTheDeviceOfEitherHeaderSize) {
+    struct Case {
+        const char* name;
+        std::size_t kept;  // bytes of the metafile kept, 0 for all
+        std::uint32_t type, header_size;
+        std::int32_t pixels_x, mm_x, um_x;
+        bool valid;
+        std::int32_t read_um_x;
+        double dpi_x;
+    } cases[] = {
+        {"108-byte header", 0, kEmrHeader, 108, 1000, 200, 100000, true, 100000, 254},
+        {"108-byte header alone", 108, kEmrHeader, 108, 1000, 200, 100000, true, 100000, 254},
+        {"88-byte header, records after it", 0, kEmrHeader, 88, 1000, 200, 100000, true, 0, 127},
+        {"88-byte header alone", 88, kEmrHeader, 88, 1000, 200, 100000, true, 0, 127},
+        {"cut in the millimetres", 87, kEmrHeader, 88, 1000, 200, 0, false, 0, 0},
+        {"not a header record", 0, kEmrPolygon16, 108, 1000, 200, 100000, false, 0, 0},
+        {"a device of one pixel", 0, kEmrHeader, 108, 1, 1, 0, true, 0, 25.4},
+        {"one micrometre", 0, kEmrHeader, 108, 1, 200, 1, true, 1, 25400},
+        {"no pixels", 0, kEmrHeader, 108, 0, 200, 100000, true, 100000, 0},
+        {"pixels below zero", 0, kEmrHeader, 108, -1000, 200, 100000, true, 100000, 0},
+        {"no size given", 0, kEmrHeader, 108, 1000, 0, 0, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::uint8_t> bytes = testing::EmfBuilder().eof().bytes();
+        const std::pair<std::size_t, std::uint32_t> fields[] = {
+            {0, c.type},
+            {4, c.header_size},
+            {72, static_cast<std::uint32_t>(c.pixels_x)},
+            {80, static_cast<std::uint32_t>(c.mm_x)},
+            {100, static_cast<std::uint32_t>(c.um_x)}};
+        for (const auto& [at, v] : fields)
+            for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+        if (c.kept) bytes.resize(c.kept);
+        const EmfDeviceInfo d = emf_device_info(bytes.data(), bytes.size());
+        EXPECT_EQ(d.valid, c.valid);
+        EXPECT_EQ(d.micrometres_x, c.read_um_x);
+        EXPECT_DOUBLE_EQ(d.dpi_x(), c.dpi_x);
+    }
+    // Pixels at a resolution as hundredths of a millimetre; none at no resolution.
+    const struct {
+        double pixels, dpi;
+        std::int32_t hundredths;
+    } at_dpi[] = {{96, 96, 2540}, {1, 0.5, 5080}, {1, -96, 0}, {1, 0, 0}};
+    for (const auto& c : at_dpi)
+        EXPECT_EQ(hundredths_at_dpi(c.pixels, c.dpi), c.hundredths) << c.pixels << " at " << c.dpi;
 }
 
 }  // namespace
