@@ -131,6 +131,9 @@ TEST(EmfRecordOrder, ReportsWhatReadersMisdrawAndNothingElse) {
              e.record(kEmrEndPath).record(kEmrFillPath, {0, 0, 9, 9});
          },
          {}, 0},
+        // Stock index 9 names no object: playing it back changes no brush or pen.
+        {"a stock object that does not exist selected inside the path",
+         [](EmfBuilder& e) { select_in_path(e, 0x80000009u); }, {}, 0},
         {"SETMAPMODE", [](EmfBuilder& e) { e.record(kEmrSetMapMode, {1}); }, {kEmrSetMapMode}, 1},
         {"INTERSECTCLIPRECT",
          [](EmfBuilder& e) { e.record(kEmrIntersectClipRect, {0, 0, 9, 9}); },
