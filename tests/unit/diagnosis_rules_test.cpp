@@ -36,6 +36,21 @@ TEST(DiagnosisRules, TalliesRecordsAndTheEmfPlusRecordsInsideComments) {
     EXPECT_EQ(cut.records, (std::map<std::uint32_t, std::uint32_t>{{kEmrHeader, 1}, {kEmrMoveToEx, 1}}));
     EXPECT_FALSE(tally_emf_records(nullptr, 0).complete);  // nothing to walk is no metafile
 
+    // A last record of 8 bytes without EOF is walked to the end; records after
+    // EOF are not read, and leave the chain incomplete.
+    EmfBuilder open_end, after_eof;
+    open_end.move(1, 2).record(kEmrSaveDc);
+    after_eof.eof().record(kEmrSaveDc);
+    const EmfRecordTally open = tally_emf_records(open_end.bytes().data(), open_end.bytes().size());
+    EXPECT_TRUE(open.complete);
+    EXPECT_EQ(open.records, (std::map<std::uint32_t, std::uint32_t>{
+                                {kEmrHeader, 1}, {kEmrMoveToEx, 1}, {kEmrSaveDc, 1}}));
+    const EmfRecordTally trailing =
+        tally_emf_records(after_eof.bytes().data(), after_eof.bytes().size());
+    EXPECT_FALSE(trailing.complete);
+    EXPECT_EQ(trailing.records,
+              (std::map<std::uint32_t, std::uint32_t>{{kEmrHeader, 1}, {kEmrEof, 1}}));
+
     EXPECT_EQ(std::u16string(emf_record_name(kEmrPolyBezierTo16)), u"POLYBEZIERTO16");
     EXPECT_EQ(std::u16string(emf_record_name(kEmrComment)), u"COMMENT");
     EXPECT_EQ(emf_record_name(123), nullptr);
@@ -83,6 +98,19 @@ TEST(DiagnosisRules, PngResolutionComesFromThePhysChunkBeforeTheImage) {
     EXPECT_FALSE(png_physical(not_png.data(), not_png.size()));
     const auto truncated = std::vector<std::uint8_t>(good.begin(), good.begin() + 40);
     EXPECT_FALSE(png_physical(truncated.data(), truncated.size()));
+    EXPECT_FALSE(png_physical(good.data(), 53));  // the pHYs chunk's CRC a byte short
+    const auto after_end =
+        png_of({png_chunk("IHDR", ihdr), png_chunk("IEND", {}), png_chunk("pHYs", phys)});
+    EXPECT_FALSE(png_physical(after_end.data(), after_end.size()));
+
+    // Chunk types are all four letters; each byte of the values counts.
+    const auto named_alike =
+        png_of({png_chunk("IHDR", ihdr), png_chunk("IDAt", {}), png_chunk("IENd", {}),
+                png_chunk("pHYs", {1, 2, 3, 4, 5, 6, 7, 8, 1})});
+    const std::optional<PngPhysical> wide = png_physical(named_alike.data(), named_alike.size());
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(wide->x, 0x01020304u);
+    EXPECT_EQ(wide->y, 0x05060708u);
 }
 
 }  // namespace
