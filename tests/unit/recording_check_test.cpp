@@ -66,6 +66,7 @@ TEST(RecordingCheck, RefusesEmptyMisframedAndMisSizedRecordings) {
         {"frame two pixels off down", 2000, 100, true, asked, "frame height", 1020},
         {"no device size down", 2000, 100, true, asked, "the header gives no", 1000, 0},
         {"5.5 % taller on paper", 2000, 100, true, asked, "", 1060, 53},
+        {"5.5 % shorter on paper", 2000, 100, true, asked, "", 950, 47},
         {"7.5 % taller on paper", 2000, 100, true, asked, "physical height", 1080, 54},
         // Micrometres, where the header has them, rule over the millimetres.
         {"micrometres over monitor millimetres", 2000, 133, true, asked, "", 1000, 66, 100000,
