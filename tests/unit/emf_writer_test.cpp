@@ -65,6 +65,13 @@ std::int32_t i32_at(const std::vector<std::uint8_t>& emf, std::size_t at) {
     return static_cast<std::int32_t>(read_u32(&emf[at]));
 }
 
+void expect_rect_at(const std::vector<std::uint8_t>& emf, std::size_t at, const EmfRect& r) {
+    EXPECT_EQ(i32_at(emf, at), r.left);
+    EXPECT_EQ(i32_at(emf, at + 4), r.top);
+    EXPECT_EQ(i32_at(emf, at + 8), r.right);
+    EXPECT_EQ(i32_at(emf, at + 12), r.bottom);
+}
+
 // Read back: same paths, segment kinds, points within the rounding.
 void expect_same_paths(const std::vector<VectorPath>& want, const std::vector<VectorPath>& got) {
     ASSERT_EQ(got.size(), want.size());
@@ -168,7 +175,9 @@ TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
         const std::uint32_t type = read_u32(&emf[at]);
         if (type == kEmrSetPolyFillMode) modes.push_back(read_u32(&emf[at + 8]));
         if (type == kEmrSelectObject) selected.push_back(read_u32(&emf[at + 8]));
-        if (type == kEmrCreateBrushIndirect) EXPECT_EQ(read_u32(&emf[at + 20]), 0u);
+        if (type == kEmrCreateBrushIndirect) {
+            EXPECT_EQ(read_u32(&emf[at + 20]), 0u);
+        }
         if (type != kEmrExtCreatePen) continue;
         styles.push_back(read_u32(&emf[at + 28]));
         for (std::size_t field : {12, 16, 20, 24, 44, 48})
@@ -220,6 +229,7 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
         EmfRect bounds;
         std::vector<VectorSegment> ink = {};
         int handles = 1;  // the reserved 0, and a brush for filled ink
+        EmfRect painted = bounds;  // FILLPATH's own, the empty box for a path that draws nothing
         bool unpainted = false;
         std::int32_t millimetres_x = -1, millimetres_y = -1;  // szlMillimeters, when given
     } blanks[] = {
@@ -227,15 +237,17 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
         {{100, 300, 2000, 1000}, {1000, 1000, 100000, 50000, 1}, {10, 60, 199, 199}},
         {kFrame, {1, 1, 1, 1, 1}, {0, 0, 19999, 9999}},
         {kFrame, {0, 500, 100000, 50000, 1}, {0, 0, -1, -1}},  // no size: GDI's empty bounds
-        {{300, 200, 2000, 1000}, {3, 2, 1500, 2499, 1}, {6, 1, 39, 8}, {}, 1, false, 2, 2},
-        {kFrame, {2, 2, 2499, 1500, 1}, {0, 0, 16, 13}, {}, 1, false, 2, 2},
+        {{300, 200, 2000, 1000}, {3, 2, 1500, 2499, 1}, {6, 1, 39, 8}, {}, 1, {}, false, 2, 2},
+        {kFrame, {2, 2, 2499, 1500, 1}, {0, 0, 16, 13}, {}, 1, {}, false, 2, 2},
         {kFrame, kDevice, {0, 0, 199, 99}, {move(10, 50), line(12, 50), line(12, 90), close()}, 1,
-         true},
+         {}, true},
         {kFrame, kDevice, {10, 50, 11, 89},
          {move(10, 50), line(12, 50), line(12, 90), line(10, 90), close()}, 2},
         {kFrame, kDevice, {150, 5, 189, 7},
          {move(150, 5), line(190, 5), line(190, 8), line(150, 8), close()}, 2},
-        {kFrame, kDevice, {0, 0, 199, 99}, {move(300, 5), line(320, 5), line(320, 8), close()}, 2},
+        {kFrame, kDevice, {0, 0, 199, 99}, {move(300, 5), line(320, 5), line(320, 8), close()}, 2,
+         {300, 5, 319, 7}},
+        {kFrame, kDevice, {0, 0, 199, 99}, {move(10, 50), close()}, 2, {0, 0, -1, -1}},
         // Extremes at x 49.7, y 14.3, x 100.8 and y 72.6, all inside the curves.
         {kFrame, kDevice, {49, 14, 100, 72},
          {move(60, 30), cubic({20, 10}, {110, 5}, {100, 40}), cubic({90, 75}, {40, 95}, {60, 30}),
@@ -255,6 +267,9 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
         EXPECT_EQ(i32_at(blank, 16), b.bounds.right);
         EXPECT_EQ(i32_at(blank, 20), b.bounds.bottom);
         EXPECT_EQ(blank[56] | (blank[57] << 8), b.handles);
+        for (std::size_t at = 0; at + 8 <= blank.size(); at += read_u32(&blank[at + 4])) {
+            if (read_u32(&blank[at]) == kEmrFillPath) expect_rect_at(blank, at + 8, b.painted);
+        }
         if (b.millimetres_x >= 0) {
             EXPECT_EQ(i32_at(blank, 80), b.millimetres_x);
             EXPECT_EQ(i32_at(blank, 84), b.millimetres_y);
@@ -346,10 +361,9 @@ TEST(EmfWriter, TheDeviceIsFinerByItsStepsForTheSamePhysicalSize) {
         ASSERT_NE(pen_at, 0u);
         EXPECT_EQ(read_u32(&emf[line_at]), row.line_record);
         // The record's own bounds: where its run starts (the origin) and its points.
-        EXPECT_EQ(i32_at(emf, line_at + 8), std::min(0, row.x));
-        EXPECT_EQ(i32_at(emf, line_at + 12), std::min(0, row.y));
-        EXPECT_EQ(i32_at(emf, line_at + 16), std::max(0, row.x));
-        EXPECT_EQ(i32_at(emf, line_at + 20), std::max(10 * std::max(row.steps, 1), row.y));
+        expect_rect_at(emf, line_at + 8,
+                       {std::min(0, row.x), std::min(0, row.y), std::max(0, row.x),
+                        std::max(10 * std::max(row.steps, 1), row.y)});
         if (row.line_record == kEmrPolyLineTo16) {
             EXPECT_EQ(static_cast<std::int16_t>(emf[line_at + 28] | (emf[line_at + 29] << 8)), row.x);
             EXPECT_EQ(static_cast<std::int16_t>(emf[line_at + 30] | (emf[line_at + 31] << 8)), row.y);
