@@ -218,8 +218,9 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
 
     // No ink: the bounds are the frame, each side at its own axis's
     // resolution (the second device is twice as fine down as across, the
-    // third one pixel and one micrometre each way, the next two have fewer
-    // pixels across than down and the other way, their millimetres rounded).
+    // third one pixel and one micrometre each way; the next two round 1.5
+    // and 2.499 mm each way, the first with more pixels across than down and
+    // a frame off the origin).
     // Filled ink: its own pixels on either side of the diagonal, and a
     // curve's extremes rather than its control points'; ink wholly beyond
     // the frame, or a path neither filled nor stroked, gives the frame.
