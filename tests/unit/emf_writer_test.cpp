@@ -65,6 +65,13 @@ std::int32_t i32_at(const std::vector<std::uint8_t>& emf, std::size_t at) {
     return static_cast<std::int32_t>(read_u32(&emf[at]));
 }
 
+void expect_rect_at(const std::vector<std::uint8_t>& emf, std::size_t at, const EmfRect& r) {
+    EXPECT_EQ(i32_at(emf, at), r.left);
+    EXPECT_EQ(i32_at(emf, at + 4), r.top);
+    EXPECT_EQ(i32_at(emf, at + 8), r.right);
+    EXPECT_EQ(i32_at(emf, at + 12), r.bottom);
+}
+
 // Read back: same paths, segment kinds, points within the rounding.
 void expect_same_paths(const std::vector<VectorPath>& want, const std::vector<VectorPath>& got) {
     ASSERT_EQ(got.size(), want.size());
@@ -139,6 +146,12 @@ TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
     EXPECT_EQ(emf[56] | (emf[57] << 8), 3);        // nHandles: the reserved 0, a brush and a pen
     EXPECT_EQ(i32_at(emf, 80), 100);               // szlMillimeters
     EXPECT_EQ(i32_at(emf, 104), 50000);            // szlMicrometers.cy
+    // Zero: sReserved, the description, the palette, the pixel format and OpenGL.
+    for (std::size_t at = 58; at < 100; at = at == 71 ? 88 : at + 1) EXPECT_EQ(emf[at], 0) << at;
+    // EOF: no palette entries, their offset past its fixed fields, its own size last.
+    EXPECT_EQ(read_u32(&emf[emf.size() - 12]), 0u);
+    EXPECT_EQ(read_u32(&emf[emf.size() - 8]), 16u);
+    EXPECT_EQ(read_u32(&emf[emf.size() - 4]), 20u);
     // rclBounds: the curve's top (2.5), not its control points' (0); the
     // 3-wide stroke's left edge at 3.5; the right edge of the fill at 190.
     EXPECT_EQ(i32_at(emf, 8), 3);
@@ -152,6 +165,29 @@ TEST(EmfWriter, RoundTripKeepsEveryPathAndWritesOnlyRecordsEveryReaderDraws) {
         kEmrMoveToEx,     kEmrPolyLineTo16,  kEmrPolyBezierTo16,  kEmrCloseFigure,
         kEmrEndPath,      kEmrFillPath,      kEmrStrokePath,      kEmrStrokeAndFillPath};
     for (std::uint32_t type : record_types(emf)) EXPECT_EQ(allowed.count(type), 1u) << type;
+    // The values as written, which a lenient reader would not tell apart:
+    // WINDING 2 and ALTERNATE 1; geometric pens with square (0x100) or flat
+    // (0x200) caps, bevel (0x1000) or miter (0x2000) joins; no bitmap, hatch
+    // or style entries in pens, no hatch in brushes; brush in slot 1, pen in
+    // 2 beside a brush, the stock WHITE_BRUSH (0) and BLACK_PEN (7) back.
+    std::vector<std::uint32_t> modes, styles, selected;
+    for (std::size_t at = 0; at + 8 <= emf.size(); at += read_u32(&emf[at + 4])) {
+        const std::uint32_t type = read_u32(&emf[at]);
+        if (type == kEmrSetPolyFillMode) modes.push_back(read_u32(&emf[at + 8]));
+        if (type == kEmrSelectObject) selected.push_back(read_u32(&emf[at + 8]));
+        if (type == kEmrCreateBrushIndirect) {
+            EXPECT_EQ(read_u32(&emf[at + 20]), 0u);
+        }
+        if (type != kEmrExtCreatePen) continue;
+        styles.push_back(read_u32(&emf[at + 28]));
+        for (std::size_t field : {12, 16, 20, 24, 44, 48})
+            EXPECT_EQ(read_u32(&emf[at + field]), 0u) << field;
+    }
+    EXPECT_EQ(modes, (std::vector<std::uint32_t>{2, 1, 2, 1}));
+    EXPECT_EQ(styles, (std::vector<std::uint32_t>{0x10000, 0x12200, 0x11100}));
+    constexpr std::uint32_t kWhite = 0x80000000u, kBlack = 0x80000007u;
+    EXPECT_EQ(selected, (std::vector<std::uint32_t>{1, 2, kWhite, kBlack, 1, kWhite, 1, kWhite, 1,
+                                                    kBlack, 1, kWhite, 1, kBlack}));
     EXPECT_TRUE(emf_record_order_faults(emf.data(), emf.size()).empty());
 
     const VectorDrawing back = translate_emf(emf.data(), emf.size());
@@ -180,25 +216,65 @@ TEST(EmfWriter, PointsBeyond16BitsTakeTheWideRecordsAndBoundsStayInTheFrame) {
     ASSERT_TRUE(back.ok) << back.error;
     expect_same_paths(d.paths, back.paths);
 
-    // No ink at all: the bounds are the frame, each side at its own axis's
-    // resolution (the second device is twice as fine down as across).
+    // No ink: the bounds are the frame, each side at its own axis's
+    // resolution (the second device is twice as fine down as across, the
+    // third one pixel and one micrometre each way; the next two round 1.5
+    // and 2.499 mm each way, the first with more pixels across than down and
+    // a frame off the origin).
+    // Filled ink: its own pixels on either side of the diagonal, and a
+    // curve's extremes rather than its control points'; ink wholly beyond
+    // the frame, or a path neither filled nor stroked, gives the frame.
     struct Blank {
         EmfRect frame;
         EmfDevice device;
         EmfRect bounds;
+        std::vector<VectorSegment> ink = {};
+        int handles = 1;  // the reserved 0, and a brush for filled ink
+        EmfRect painted = bounds;  // FILLPATH's own, the empty box for a path that draws nothing
+        bool unpainted = false;
+        std::int32_t millimetres_x = -1, millimetres_y = -1;  // szlMillimeters, when given
     } blanks[] = {
         {kFrame, kDevice, {0, 0, 199, 99}},
         {{100, 300, 2000, 1000}, {1000, 1000, 100000, 50000, 1}, {10, 60, 199, 199}},
+        {kFrame, {1, 1, 1, 1, 1}, {0, 0, 19999, 9999}},
+        {kFrame, {0, 500, 100000, 50000, 1}, {0, 0, -1, -1}},  // no size: GDI's empty bounds
+        {{300, 200, 2000, 1000}, {3, 2, 1500, 2499, 1}, {6, 1, 39, 8}, {}, 1, {}, false, 2, 2},
+        {kFrame, {2, 2, 2499, 1500, 1}, {0, 0, 16, 13}, {}, 1, {}, false, 2, 2},
+        {kFrame, kDevice, {0, 0, 199, 99}, {move(10, 50), line(12, 50), line(12, 90), close()}, 1,
+         {}, true},
+        {kFrame, kDevice, {10, 50, 11, 89},
+         {move(10, 50), line(12, 50), line(12, 90), line(10, 90), close()}, 2},
+        {kFrame, kDevice, {150, 5, 189, 7},
+         {move(150, 5), line(190, 5), line(190, 8), line(150, 8), close()}, 2},
+        {kFrame, kDevice, {0, 0, 199, 99}, {move(300, 5), line(320, 5), line(320, 8), close()}, 2,
+         {300, 5, 319, 7}},
+        {kFrame, kDevice, {0, 0, 199, 99}, {move(10, 50), close()}, 2, {0, 0, -1, -1}},
+        // Extremes at x 49.7, y 14.3, x 100.8 and y 72.6, all inside the curves.
+        {kFrame, kDevice, {49, 14, 100, 72},
+         {move(60, 30), cubic({20, 10}, {110, 5}, {100, 40}), cubic({90, 75}, {40, 95}, {60, 30}),
+          close()},
+         2},
     };
     for (const Blank& b : blanks) {
-        VectorDrawing empty;
-        empty.frame = b.frame;
-        const std::vector<std::uint8_t> blank = write_emf(empty, b.device);
+        SCOPED_TRACE(&b - blanks);
+        VectorDrawing drawing;
+        drawing.frame = b.frame;
+        if (!b.ink.empty()) drawing.paths.push_back(fill(b.ink, {1, 2, 3}, true));
+        if (b.unpainted) drawing.paths.back().fill = false;
+        const std::vector<std::uint8_t> blank = write_emf(drawing, b.device);
         EXPECT_TRUE(summarize_emf(blank.data(), blank.size()).ends_with_eof);
         EXPECT_EQ(i32_at(blank, 8), b.bounds.left);
         EXPECT_EQ(i32_at(blank, 12), b.bounds.top);
         EXPECT_EQ(i32_at(blank, 16), b.bounds.right);
         EXPECT_EQ(i32_at(blank, 20), b.bounds.bottom);
+        EXPECT_EQ(blank[56] | (blank[57] << 8), b.handles);
+        for (std::size_t at = 0; at + 8 <= blank.size(); at += read_u32(&blank[at + 4])) {
+            if (read_u32(&blank[at]) == kEmrFillPath) expect_rect_at(blank, at + 8, b.painted);
+        }
+        if (b.millimetres_x >= 0) {
+            EXPECT_EQ(i32_at(blank, 80), b.millimetres_x);
+            EXPECT_EQ(i32_at(blank, 84), b.millimetres_y);
+        }
         EXPECT_EQ(i32_at(blank, 28), b.frame.top);  // rclFrame as given
     }
 }
@@ -285,6 +361,10 @@ TEST(EmfWriter, TheDeviceIsFinerByItsStepsForTheSamePhysicalSize) {
         ASSERT_NE(line_at, 0u);
         ASSERT_NE(pen_at, 0u);
         EXPECT_EQ(read_u32(&emf[line_at]), row.line_record);
+        // The record's own bounds: where its run starts (the origin) and its points.
+        expect_rect_at(emf, line_at + 8,
+                       {std::min(0, row.x), std::min(0, row.y), std::max(0, row.x),
+                        std::max(10 * std::max(row.steps, 1), row.y)});
         if (row.line_record == kEmrPolyLineTo16) {
             EXPECT_EQ(static_cast<std::int16_t>(emf[line_at + 28] | (emf[line_at + 29] << 8)), row.x);
             EXPECT_EQ(static_cast<std::int16_t>(emf[line_at + 30] | (emf[line_at + 31] << 8)), row.y);
