@@ -102,6 +102,10 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_DOUBLE_EQ(p.args->position.margin_mm, 7.5);  // given before --at, still kept
     EXPECT_TRUE(p.args->allow_signed);
 
+    // A page option last, without its value, is told so.
+    EXPECT_NE(parse({u"--out", u"b.pdf", u"--margin"}).error.find(u"needs a value"),
+              std::u16string::npos);
+
     CompanionParse defaults = parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"});
     ASSERT_TRUE(defaults.args);
     EXPECT_EQ(defaults.args->pages.kind, PdfPageChoice::kFirst);
@@ -112,6 +116,13 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_TRUE(parse({u"--dpi", u"1200", u"--out", u"x.png"}).args);
 }
 
+// The replies name a slot's design; a slot beyond the seven names none.
+TEST(CompanionArgs, NamesTheDesignOfEachSlot) {
+    for (const auto& [slot, name] : std::vector<std::pair<int, std::u16string>>{
+             {-1, u""}, {0, u"normal"}, {6, u"animal"}, {7, u""}})
+        EXPECT_EQ(companion_design_name(slot), name) << slot;
+}
+
 TEST(CompanionArgs, DatesFollowTheCalendar) {
     EXPECT_TRUE(parse_iso_date(u"2024-02-29"));
     EXPECT_FALSE(parse_iso_date(u"2100-02-29"));
@@ -119,7 +130,9 @@ TEST(CompanionArgs, DatesFollowTheCalendar) {
     EXPECT_FALSE(parse_iso_date(u"2025-04-31"));
     EXPECT_FALSE(parse_iso_date(u"2025-13-01"));
     EXPECT_FALSE(parse_iso_date(u"２０２５-01-01"));
-    for (const char16_t* bad : {u"2o25-01-01", u"202o-01-01", u"2025-01/01", u"2025/01-01"})
+    // A sign below '0' in a second digit would read as a digit short of it ("1/" as 9).
+    for (const char16_t* bad : {u"2o25-01-01", u"202o-01-01", u"2025-01/01", u"2025/01-01",
+                                u"2025-1/-01", u"2025-01-1/"})
         EXPECT_FALSE(parse_iso_date(bad)) << bad[7];
     // Each month's last day is followed by the next month's first, by their weekdays.
     auto iso = [](int y, int m, int d) {
