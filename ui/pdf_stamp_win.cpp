@@ -1,5 +1,7 @@
 #include "ui/pdf_stamp_win.h"
 
+#include "ui/stamping_window_win.h"
+
 #include <commdlg.h>
 #include <shellapi.h>
 
@@ -349,10 +351,13 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
     return std::nullopt;
 }
 
-void run_pdf_stamp_command(HWND owner) {
+void run_pdf_stamp_command(HWND owner) { open_stamping_window(owner, {}); }
+
+void open_stamping_window(HWND owner, const std::vector<std::wstring>& documents) {
     const ModalFlow flow;
     if (!flow.entered()) return;
-    const std::optional<std::wstring> input = ask_pdf_to_open(owner);
+    const std::optional<std::wstring> input =
+        documents.empty() ? ask_pdf_to_open(owner) : std::optional<std::wstring>(documents.front());
     if (!input) return;
     PdfStampOptions options = g_settings.pdf;
     if (!ask_pdf_stamp_options(owner, &options)) return;
