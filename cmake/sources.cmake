@@ -3,6 +3,7 @@
 #   foo_win.cpp        Windows glue (user32, GDI, registry, profile API, shell)
 #   foo_gdiplus.cpp    GDI+ glue
 #   foo_qpdf.cpp       qpdf glue, linked into the companion alone
+#   foo_poppler.cpp    poppler glue (drawing PDF pages), the companion alone
 set(MARKOMI2_SUBSYSTEMS base app settings dates render output ui diag uninstaller)
 
 function(markomi2_core_sources out)
@@ -10,7 +11,7 @@ function(markomi2_core_sources out)
   foreach(dir ${MARKOMI2_SUBSYSTEMS})
     file(GLOB_RECURSE files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/${dir}/*.cpp")
     foreach(f ${files})
-      if(NOT f MATCHES "_(win|gdiplus|qpdf)\\.cpp$")
+      if(NOT f MATCHES "_(win|gdiplus|qpdf|poppler)\\.cpp$")
         list(APPEND result ${f})
       endif()
     endforeach()
@@ -62,7 +63,7 @@ endfunction()
 # program.
 function(markomi2_companion_sources out)
   file(GLOB files CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/tools/*.cpp")
-  list(FILTER files EXCLUDE REGEX "_(win|gdiplus|qpdf)\\.cpp$")
+  list(FILTER files EXCLUDE REGEX "_(win|gdiplus|qpdf|poppler)\\.cpp$")
   set(${out} ${files} PARENT_SCOPE)
 endfunction()
 

@@ -61,8 +61,23 @@ if(EXISTS "${CMAKE_SOURCE_DIR}/tools/markomi2_stamp_win.cpp")
     find_library(MARKOMI2_JPEG_LIB NAMES libjpeg.a jpeg-static jpeg PATHS "${MARKOMI2_PDF_PREFIX}/lib"
                  NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
     find_library(MARKOMI2_ZLIB NAMES libz.a zlibstatic z zlib HINTS "${MARKOMI2_PDF_PREFIX}/lib" REQUIRED)
+    # Drawing pages (--render): poppler with FreeType, in a folder of its own
+    # (scripts/lib/pdf_library.sh); it uses the libjpeg above. This program alone.
+    set(MARKOMI2_RENDER_PREFIX "" CACHE PATH "Folder with include/ and lib/ of static poppler and freetype")
+    if(MARKOMI2_RENDER_PREFIX)
+      file(GLOB POPPLER_GLUE_SOURCES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/output/pdf_stamp/*_poppler.cpp")
+      target_sources(Markomi2Stamp PRIVATE ${POPPLER_GLUE_SOURCES})
+      set_source_files_properties(${POPPLER_GLUE_SOURCES} PROPERTIES INCLUDE_DIRECTORIES
+        "${MARKOMI2_RENDER_PREFIX}/include;${MARKOMI2_RENDER_PREFIX}/include/poppler;${MARKOMI2_RENDER_PREFIX}/include/poppler/poppler")
+      target_compile_definitions(Markomi2Stamp PRIVATE MARKOMI2_PDF_RENDERING=1 POPPLER_PRIVATE_STATIC_DEFINE)
+      find_library(MARKOMI2_POPPLER_LIB NAMES libpoppler.a PATHS "${MARKOMI2_RENDER_PREFIX}/lib"
+                   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+      find_library(MARKOMI2_FREETYPE_LIB NAMES libfreetype.a PATHS "${MARKOMI2_RENDER_PREFIX}/lib"
+                   NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+      target_link_libraries(Markomi2Stamp PRIVATE ${MARKOMI2_POPPLER_LIB} ${MARKOMI2_FREETYPE_LIB})
+    endif()
     target_link_libraries(Markomi2Stamp PRIVATE ${MARKOMI2_QPDF_LIB} ${MARKOMI2_JPEG_LIB} ${MARKOMI2_ZLIB}
-                          advapi32)
+                          advapi32 gdi32)
   endif()
   if(MINGW)
     target_link_options(Markomi2Stamp PRIVATE -municode)
@@ -370,6 +385,14 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_stamping.sh
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
     set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_desktop
+                         SKIP_RETURN_CODE 77)
+  endif()
+  # Pages drawn by --render against pdftoppm, and its refusals.
+  if(MARKOMI2_PDF_PREFIX AND MARKOMI2_RENDER_PREFIX)
+    add_test(NAME reader.pdf_render
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_render.sh
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+    set_tests_properties(reader.pdf_render PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
   endif()
 endif()

@@ -77,6 +77,11 @@ ShowInstDetails show
 !define MUI_COMPONENTSPAGE_NODESC
 
 !insertmacro MUI_PAGE_WELCOME
+; The program is under the GNU GPL version 3 or later; the libraries in the
+; companion are listed, with their licences, in the notices installed beside it.
+!define MUI_LICENSEPAGE_BUTTON "次へ(&N) >"
+!define MUI_LICENSEPAGE_TEXT_BOTTOM "マルコミ２ は GNU 一般公衆利用許諾書 第 3 版以降のもとで配布されます。同梱のライブラリとその利用条件は THIRD-PARTY-NOTICES.txt にあります。"
+!insertmacro MUI_PAGE_LICENSE "${__FILEDIR__}\..\COPYING"
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_PAGE_CUSTOMFUNCTION_LEAVE LeaveDirectoryPage
 !insertmacro MUI_PAGE_DIRECTORY
@@ -164,6 +169,8 @@ Section "${PRODUCT_NAME}" SecMain
   File "${FILES_DIR}/Markomi2Stamp.exe"
   File "${FILES_DIR}/Markomi2_Uninstaller.exe"
   File "${FILES_DIR}/Markomi2.chm"
+  File "/oname=COPYING.txt" "${__FILEDIR__}/../COPYING"
+  File "${__FILEDIR__}/../THIRD-PARTY-NOTICES.txt"
 
   SetRegView 64
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Path" "$INSTDIR"

@@ -30,6 +30,41 @@ CompanionParse fail(std::u16string message) {
     return p;
 }
 
+// `--render IN.pdf [--page N] [--dpi D] [--out PAGE.png]`: a line of its own,
+// which takes nothing of the stamp's options.
+CompanionParse parse_render_line(const std::vector<std::u16string>& argv) {
+    CompanionArgs a;
+    auto number = [](const std::u16string& v, int most) {
+        const bool digits = !v.empty() && v.size() <= 6 &&
+                            std::all_of(v.begin(), v.end(), [](char16_t c) { return is_digit(c); });
+        const int n = digits ? digits_value(v) : 0;
+        return n <= most ? n : 0;
+    };
+    for (std::size_t i = 0; i < argv.size(); ++i) {
+        const std::u16string& opt = argv[i];
+        if (opt != u"--render" && opt != u"--page" && opt != u"--dpi" && opt != u"--out")
+            return fail(u"--render takes only --page, --dpi and --out / --render と一緒に使えない引数: " + opt);
+        if (i + 1 >= argv.size() || argv[i + 1].empty()) return fail(opt + u" needs a value / 値がありません");
+        const std::u16string& v = argv[++i];
+        if (opt == u"--render") {
+            a.render = v;
+        } else if (opt == u"--out") {
+            if (lower_case_text(find_file_extension(v)) != u".png")
+                return fail(u"--render writes a .png file / --render の --out は .png");
+            a.out = v;
+        } else if (opt == u"--page") {
+            a.render_page = number(v, 999999);
+            if (a.render_page < 1) return fail(u"--page takes a page number / --page はページ番号");
+        } else {
+            a.render_dpi = number(v, 600);
+            if (a.render_dpi < 10) return fail(u"--dpi takes 10 to 600 with --render / --render の --dpi は 10 から 600");
+        }
+    }
+    CompanionParse p;
+    p.args = a;
+    return p;
+}
+
 }  // namespace
 
 std::optional<StampDate> parse_iso_date(std::u16string_view text) {
@@ -59,6 +94,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         p.args = a;
         return p;
     }
+    if (std::find(argv.begin(), argv.end(), u"--render") != argv.end()) return parse_render_line(argv);
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::u16string& opt = argv[i];
         const bool has_value = i + 1 < argv.size();
@@ -156,6 +192,7 @@ std::u16string companion_usage() {
            u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf --out 出力.pdf\n"
            u"                      [--page first|last|all|N[,M...]] [--at 位置|X,Y] [--margin mm] [--allow-signed]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
+           u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
            u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
@@ -169,6 +206,7 @@ std::u16string companion_usage() {
            u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf\n"
            u"                     [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
+           u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
            u"  --dpi: makes BMP, PNG and JPG at that resolution and the same size, for printing (96 if absent).\n"

@@ -5,6 +5,7 @@
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf
 //                 [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
+//   Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]
 //   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
 #include <optional>
 #include <string>
@@ -28,6 +29,10 @@ struct CompanionArgs {
     PdfPageChoice pages;                 // the first page when absent
     PdfPosition position;                // top right, 10 mm in, when absent
     bool allow_signed = false;           // stamp a signed document, which voids its signature
+    // Drawing a page of a PDF document (the page's facts alone without --out).
+    std::optional<std::u16string> render;
+    int render_page = 1;                 // 1-based; checked against the document later
+    int render_dpi = 96;                 // 10..600
     bool diagnose = false;               // report what this system does with every output
     bool help = false;                   // print the usage and do nothing else
     bool version = false;                // print the version and do nothing else

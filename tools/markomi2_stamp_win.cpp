@@ -32,6 +32,10 @@
 #ifdef MARKOMI2_PDF_STAMPING
 #include "output/pdf_stamp/pdf_stamp_qpdf.h"
 #endif
+#ifdef MARKOMI2_PDF_RENDERING
+#include "output/pdf_stamp/pdf_render_poppler.h"
+#include "tools/page_png_win.h"
+#endif
 #include "output/canvas/stamp_canvas.h"
 #include "output/emf/vector_drawing.h"
 #include "output/vector/vector_output_win.h"
@@ -227,9 +231,10 @@ int write_result(const std::u16string& json) {
     return 0;
 }
 
-#ifdef MARKOMI2_PDF_STAMPING
-// Millimetres to a tenth, as the reply gives them.
+// Millimetres to a tenth, as the replies give them.
 double tenths(double mm) { return static_cast<double>(std::llround(mm * 10)) / 10; }
+
+#ifdef MARKOMI2_PDF_STAMPING
 
 // The slot's stamp onto pages of a PDF document. One JSON line on success,
 // as the image outputs give; on a refusal the reason on standard error and
@@ -282,6 +287,66 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
 #else
 int stamp_onto_pdf(const CompanionArgs&, SettingsSet&, int) {
     write_error(u"error: this copy was built without the PDF library / この版は PDF への捺印に対応していません\n");
+    return 1;
+}
+#endif
+
+#ifdef MARKOMI2_PDF_RENDERING
+// Whether the document can be read, before poppler opens it: poppler would
+// take a missing file and one another program holds alike as unreadable.
+PdfRenderRefusal open_refusal(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return PdfRenderRefusal::kNone;
+    }
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME: return PdfRenderRefusal::kMissing;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return PdfRenderRefusal::kLocked;
+        default: return PdfRenderRefusal::kUnreadable;
+    }
+}
+
+// --render: one JSON line about the page; with --out the page drawn into a
+// PNG file. Exit code 0 when answered, 2 when refused.
+int render_command(const CompanionArgs& args) {
+    const std::wstring path = extended_length_path(full_path(to_wide(*args.render)));
+    const int dpi = args.out ? args.render_dpi : 0;
+    PdfPageRender page;
+    page.page = args.render_page;
+    page.refusal = open_refusal(path);
+    if (page.refusal == PdfRenderRefusal::kNone) page = render_pdf_page(path, args.render_page, dpi);
+    JsonWriter json;
+    json.begin_object();
+    const bool drawn = page.refusal == PdfRenderRefusal::kNone && args.out;
+    if (drawn && !write_page_png(extended_length_path(full_path(to_wide(*args.out))), page.rgb, page.width_px,
+                                 page.height_px, dpi)) {
+        write_error(u"error: cannot write " + *args.out + u" / 書き込めません\n");
+        return 1;
+    }
+    json.key(u"rendered").boolean(drawn);
+    if (page.refusal != PdfRenderRefusal::kNone) {
+        json.key(u"refusal").string(pdf_render_refusal_name(page.refusal));
+        json.key(u"pages").number(page.pages).key(u"page").number(page.page).end_object();
+        write_text(STD_OUTPUT_HANDLE, json.text() + u"\n");
+        return 2;
+    }
+    json.key(u"pages").number(page.pages).key(u"page").number(page.page);
+    json.key(u"width_mm").real(tenths(page.width_mm)).key(u"height_mm").real(tenths(page.height_mm));
+    json.key(u"rotation").number(page.rotation);
+    if (drawn) json.key(u"width_px").number(page.width_px).key(u"height_px").number(page.height_px);
+    json.key(u"forbids_changes").boolean(page.forbids_changes).key(u"signed").boolean(page.is_signed);
+    if (drawn) json.key(u"out").string(as_u16(full_path(to_wide(*args.out)).c_str()));
+    json.end_object();
+    return write_result(json.text() + u"\n");
+}
+#else
+int render_command(const CompanionArgs&) {
+    write_error(u"error: this copy was built without the PDF renderer / この版は PDF の表示に対応していません\n");
     return 1;
 }
 #endif
@@ -397,7 +462,7 @@ int wmain(int argc, wchar_t** argv) {
     load_era_table();
     init_measure_cache();
     create_surfaces();
-    int code = run(*parsed.args, started);
+    int code = parsed.args->render ? render_command(*parsed.args) : run(*parsed.args, started);
     release_surfaces();
     free_era_table();
     Gdiplus::GdiplusShutdown(token);

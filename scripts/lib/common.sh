@@ -95,9 +95,10 @@ build_native_fuzz() {
 }
 
 configure_win() {
-    build_pdf_library
+    build_render_library
     cmake -S "$root" -B "$root/build/win" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DMARKOMI2_PDF_PREFIX="$pdf_prefix" >/dev/null \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DMARKOMI2_PDF_PREFIX="$pdf_prefix" \
+        -DMARKOMI2_RENDER_PREFIX="$render_prefix" >/dev/null \
         || die "configuring the Windows tree failed"
 }
 

@@ -5,12 +5,16 @@
 
 pdf_prefix="$root/build/deps/mingw"
 pdf_sources="$root/build/deps/src"
+# The page renderer (poppler with FreeType) has its own sources, folder and
+# key, so that a machine with qpdf cached builds only the renderer.
+render_prefix="$root/build/deps/mingw-render"
+render_sources="$root/build/deps/src-render"
 mingw_root=/usr/x86_64-w64-mingw32
 
 # The options are part of what is cached: a change to them builds anew.
 pdf_build_key() {
     printf '%s\n' "qpdf static MinSizeRel native-crypto no-docs; jpeg static no-simd; v1" \
-        "$(cd "$pdf_sources" 2>/dev/null && ls ./*.dsc 2>/dev/null | tr '\n' ' ')"
+        "$(cd "$pdf_sources" 2>/dev/null && ls ./qpdf_*.dsc ./libjpeg-turbo_*.dsc 2>/dev/null | tr '\n' ' ')"
 }
 
 # A deb-src entry for each suite the machine installs from, so that
@@ -90,4 +94,75 @@ build_pdf_library() {
     cp "$qpdf/LICENSE.txt" "$pdf_prefix/qpdf-LICENSE.txt" 2>/dev/null || true
     rm -rf "$work"
     printf '%s' "$key" >"$pdf_prefix/built"
+}
+
+render_build_key() {
+    printf '%s\n' "freetype static no-zlib/bzip2/png/harfbuzz/brotli; poppler static Release splash win32-fonts libjpeg no-zlib; v1" \
+        "$(cd "$render_sources" 2>/dev/null && ls ./poppler_*.dsc ./freetype_*.dsc 2>/dev/null | tr '\n' ' ')"
+}
+
+fetch_render_sources() {
+    if ls "$render_sources"/poppler_*.dsc "$render_sources"/freetype_*.dsc >/dev/null 2>&1; then return 0; fi
+    ensure_deb_src
+    mkdir -p "$render_sources"
+    say "fetching the sources of poppler and freetype from Debian"
+    (cd "$render_sources" && apt-get source --download-only poppler freetype >/dev/null 2>&1) \
+        || die "apt-get source poppler freetype failed"
+}
+
+# Poppler's core and Splash drawing, with FreeType, static for mingw-w64,
+# into build/deps/mingw-render (it uses the libjpeg built beside qpdf).
+build_render_library() {
+    local key
+    build_pdf_library
+    fetch_render_sources
+    key=$(render_build_key)
+    if [ -f "$render_prefix/built" ] && [ "$(cat "$render_prefix/built")" = "$key" ]; then return 0; fi
+    local freetype poppler work="$root/build/deps/work-render" folder
+    freetype=$(pdf_sources=$render_sources unpacked_source freetype)
+    poppler=$(pdf_sources=$render_sources unpacked_source poppler)
+    rm -rf "$render_prefix" "$work"
+    mkdir -p "$render_prefix/include/poppler" "$render_prefix/lib" "$render_prefix/licenses" "$work"
+
+    say "building freetype for mingw-w64 (build/deps)"
+    cmake -S "$freetype" -B "$work/freetype" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON \
+        -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
+        -DCMAKE_INSTALL_PREFIX="$work/freetype-install" >"$work/freetype.log" 2>&1 \
+        && cmake --build "$work/freetype" -j "$jobs" --target freetype >>"$work/freetype.log" 2>&1 \
+        || { tail -n 30 "$work/freetype.log"; die "building freetype failed"; }
+    cp -r "$freetype/include/." "$render_prefix/include/"
+    cp "$work/freetype/libfreetype.a" "$render_prefix/lib/"
+
+    # Release: poppler's build refuses MinSizeRel. Only the library target.
+    say "building poppler for mingw-w64 (build/deps)"
+    PKG_CONFIG_LIBDIR="$render_prefix/lib/pkgconfig" cmake -S "$poppler" -B "$work/poppler" \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release \
+        -DBUILD_SHARED_LIBS=OFF -DENABLE_RELOCATABLE=OFF -DFONT_CONFIGURATION=win32 \
+        -DFREETYPE_LIBRARY="$render_prefix/lib/libfreetype.a" \
+        -DFREETYPE_INCLUDE_DIR_ft2build="$render_prefix/include" \
+        -DFREETYPE_INCLUDE_DIR_freetype2="$render_prefix/include" \
+        -DENABLE_DCTDECODER=libjpeg -DJPEG_INCLUDE_DIR="$pdf_prefix/include" \
+        -DJPEG_LIBRARY="$pdf_prefix/lib/libjpeg.a" -DENABLE_LIBOPENJPEG=none -DENABLE_CMS=none \
+        -DENABLE_BOOST=OFF -DENABLE_UTILS=OFF -DENABLE_CPP=OFF -DENABLE_GLIB=OFF \
+        -DENABLE_GOBJECT_INTROSPECTION=OFF -DENABLE_QT5=OFF -DENABLE_QT6=OFF -DENABLE_LIBCURL=OFF \
+        -DENABLE_ZLIB=OFF -DWITH_PNG=OFF -DWITH_TIFF=OFF -DWITH_NSS3=OFF -DWITH_Cairo=OFF \
+        -DWITH_GLIB=OFF -DWITH_GTK=OFF -DRUN_GPERF_IF_PRESENT=OFF -DBUILD_GTK_TESTS=OFF \
+        -DBUILD_QT5_TESTS=OFF -DBUILD_QT6_TESTS=OFF -DBUILD_CPP_TESTS=OFF -DBUILD_MANUAL_TESTS=OFF \
+        >"$work/poppler.log" 2>&1 \
+        && cmake --build "$work/poppler" -j "$jobs" --target poppler >>"$work/poppler.log" 2>&1 \
+        || { tail -n 30 "$work/poppler.log"; die "building poppler failed"; }
+    for folder in poppler splash goo fofi; do
+        mkdir -p "$render_prefix/include/poppler/$folder"
+        cp "$poppler/$folder"/*.h "$render_prefix/include/poppler/$folder/"
+    done
+    cp "$work/poppler"/poppler/*.h "$render_prefix/include/poppler/poppler/"
+    cp "$work/poppler"/*.h "$render_prefix/include/poppler/" 2>/dev/null || true
+    cp "$work/poppler/libpoppler.a" "$render_prefix/lib/"
+    cp "$poppler/COPYING" "$render_prefix/licenses/poppler-COPYING"
+    cp "$poppler/debian/copyright" "$render_prefix/licenses/poppler-copyright"
+    cp "$freetype/docs/FTL.TXT" "$render_prefix/licenses/freetype-FTL.TXT"
+    cp "$freetype/debian/copyright" "$render_prefix/licenses/freetype-copyright"
+    rm -rf "$work"
+    printf '%s' "$key" >"$render_prefix/built"
 }

@@ -157,5 +157,36 @@ TEST(CompanionArgs, JsonStringsAreEscaped) {
     EXPECT_NE(companion_usage().find(u"Usage"), std::u16string::npos);
 }
 
+// Drawing a page is a line of its own: its page and resolution bounds, the
+// PNG it writes, and no stamp option slipping in beside it.
+TEST(CompanionArgs, RenderLineTakesOnlyItsOwnOptions) {
+    CompanionParse drawn = parse({u"--render", u"a.pdf", u"--page", u"12", u"--dpi", u"600", u"--out", u"p.PNG"});
+    ASSERT_TRUE(drawn.args) << u16_to_utf8(drawn.error);
+    EXPECT_EQ(*drawn.args->render, u"a.pdf");
+    EXPECT_EQ(drawn.args->render_page, 12);
+    EXPECT_EQ(drawn.args->render_dpi, 600);
+    EXPECT_EQ(*drawn.args->out, u"p.PNG");
+    CompanionParse facts = parse({u"--dpi", u"10", u"--render", u"a.pdf"});
+    ASSERT_TRUE(facts.args);
+    EXPECT_EQ(facts.args->render_page, 1);
+    EXPECT_EQ(facts.args->render_dpi, 10);
+    EXPECT_FALSE(facts.args->out);
+    const std::vector<std::vector<std::u16string>> refused = {
+        {u"--render", u"a.pdf", u"--dpi", u"9"},
+        {u"--render", u"a.pdf", u"--dpi", u"601"},
+        {u"--render", u"a.pdf", u"--page", u"0"},
+        {u"--render", u"a.pdf", u"--page", u"1a"},
+        {u"--render", u"a.pdf", u"--out", u"p.bmp"},
+        {u"--render", u"a.pdf", u"--slot", u"1"},
+        {u"--render", u"a.pdf", u"--page"},
+        {u"--render", u""},
+    };
+    for (const auto& argv : refused) {
+        CompanionParse p = parse(argv);
+        EXPECT_FALSE(p.args) << u16_to_utf8(argv.back());
+        EXPECT_FALSE(p.error.empty());
+    }
+}
+
 }  // namespace
 }  // namespace markomi
