@@ -50,6 +50,7 @@ add_custom_command(
           "${CMAKE_SOURCE_DIR}/installer/markomi2.nsi"
   DEPENDS Markomi2 Markomi2Stamp ${uninstaller_depends} "${CMAKE_BINARY_DIR}/bin/Markomi2.chm"
           "${CMAKE_SOURCE_DIR}/installer/markomi2.nsi" "${CMAKE_SOURCE_DIR}/resources/resource.h"
+          "${CMAKE_SOURCE_DIR}/COPYING" "${CMAKE_SOURCE_DIR}/THIRD-PARTY-NOTICES.txt"
   COMMENT "Building the installer Markomi2_Setup.exe"
   VERBATIM)
 add_custom_target(markomi2_setup ALL DEPENDS "${setup_exe}")
