@@ -93,10 +93,15 @@ PdfPageRender render_pdf_page(const std::wstring& path, int page, int dpi) {
     result.is_signed = has_signed_field(doc);
     if (dpi <= 0) return result;
 
-    // As Splash sizes its bitmap: the visible size at that resolution, rounded.
-    const long long w = std::llround(result.width_mm / kMmPerPoint * dpi / 72);
-    const long long h = std::llround(result.height_mm / kMmPerPoint * dpi / 72);
-    if (w <= 0 || h <= 0 || w * h > kRenderMaxPixels) {
+    // Sized as pdftoppm sizes its pictures: the visible page at that
+    // resolution, rounded up, drawn as one slice of the crop box.
+    const double w_px = result.width_mm / kMmPerPoint * dpi / 72, h_px = result.height_mm / kMmPerPoint * dpi / 72;
+    if (!(w_px > 0 && h_px > 0 && w_px * h_px <= static_cast<double>(kRenderMaxPixels))) {
+        result.refusal = PdfRenderRefusal::kTooLarge;
+        return result;
+    }
+    const int w = static_cast<int>(std::ceil(w_px)), h = static_cast<int>(std::ceil(h_px));
+    if (static_cast<long long>(w) * h > kRenderMaxPixels) {
         result.refusal = PdfRenderRefusal::kTooLarge;
         return result;
     }
@@ -105,7 +110,7 @@ PdfPageRender render_pdf_page(const std::wstring& path, int page, int dpi) {
     device.setFontAntialias(true);
     device.setVectorAntialias(true);
     device.startDoc(&doc);
-    doc.displayPage(&device, page, dpi, dpi, 0, false, true, false);
+    doc.displayPageSlice(&device, page, dpi, dpi, 0, false, false, false, 0, 0, w, h);
     SplashBitmap* bitmap = device.getBitmap();
     if (!bitmap || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0 ||
         static_cast<long long>(bitmap->getWidth()) * bitmap->getHeight() > kRenderMaxPixels) {

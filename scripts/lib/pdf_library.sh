@@ -97,7 +97,7 @@ build_pdf_library() {
 }
 
 render_build_key() {
-    printf '%s\n' "freetype static no-zlib/bzip2/png/harfbuzz/brotli; poppler static Release splash win32-fonts libjpeg no-zlib; v1" \
+    printf '%s\n' "freetype static mingw-zlib no-bzip2/png/harfbuzz/brotli; poppler static Release splash win32-fonts libjpeg no-zlib; v2" \
         "$(cd "$render_sources" 2>/dev/null && ls ./poppler_*.dsc ./freetype_*.dsc 2>/dev/null | tr '\n' ' ')"
 }
 
@@ -108,6 +108,23 @@ fetch_render_sources() {
     say "fetching the sources of poppler and freetype from Debian"
     (cd "$render_sources" && apt-get source --download-only poppler freetype >/dev/null 2>&1) \
         || die "apt-get source poppler freetype failed"
+}
+
+# FreeType's gzip module uses Debian's zlib for mingw-w64, the one qpdf
+# links: its own copy of zlib would define the same functions again.
+build_freetype() {
+    local freetype=$1 work=$2
+    say "building freetype for mingw-w64 (build/deps)"
+    cmake -S "$freetype" -B "$work/freetype" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFT_REQUIRE_ZLIB=ON \
+        -DZLIB_INCLUDE_DIR="$mingw_root/include" -DZLIB_LIBRARY="$mingw_root/lib/libz.a" \
+        -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
+        -DCMAKE_INSTALL_PREFIX="$work/freetype-install" >"$work/freetype.log" 2>&1 \
+        && cmake --build "$work/freetype" -j "$jobs" --target freetype >>"$work/freetype.log" 2>&1 \
+        || { tail -n 30 "$work/freetype.log"; die "building freetype failed"; }
+    cp -r "$freetype/include/." "$render_prefix/include/"
+    cp "$work/freetype/include/freetype/config/ftoption.h" "$render_prefix/include/freetype/config/" 2>/dev/null || true
+    cp "$work/freetype/libfreetype.a" "$render_prefix/lib/"
 }
 
 # Poppler's core and Splash drawing, with FreeType, static for mingw-w64,
@@ -124,15 +141,7 @@ build_render_library() {
     rm -rf "$render_prefix" "$work"
     mkdir -p "$render_prefix/include/poppler" "$render_prefix/lib" "$render_prefix/licenses" "$work"
 
-    say "building freetype for mingw-w64 (build/deps)"
-    cmake -S "$freetype" -B "$work/freetype" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-        -DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFT_DISABLE_ZLIB=ON \
-        -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
-        -DCMAKE_INSTALL_PREFIX="$work/freetype-install" >"$work/freetype.log" 2>&1 \
-        && cmake --build "$work/freetype" -j "$jobs" --target freetype >>"$work/freetype.log" 2>&1 \
-        || { tail -n 30 "$work/freetype.log"; die "building freetype failed"; }
-    cp -r "$freetype/include/." "$render_prefix/include/"
-    cp "$work/freetype/libfreetype.a" "$render_prefix/lib/"
+    build_freetype "$freetype" "$work"
 
     # Release: poppler's build refuses MinSizeRel. Only the library target.
     say "building poppler for mingw-w64 (build/deps)"

@@ -78,7 +78,7 @@ field() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))[sys.ar
 # The page against pdftoppm's drawing of it at the same resolution.
 render page "$(windows_path "$tmp/page.pdf")" --dpi "$dpi" --out "$(windows_path "$tmp/page.png")"
 [ "$code" = 0 ] && [ "$(field page rendered)" = True ] || fail "the page was not drawn ($code): $(cat "$tmp/page.json")"
-pdftoppm -r "$dpi" -png -singlefile "$tmp/page.pdf" "$tmp/reference" || fail "pdftoppm did not draw the page"
+pdftoppm -r "$dpi" -cropbox -png -singlefile "$tmp/page.pdf" "$tmp/reference" || fail "pdftoppm did not draw the page"
 python3 "$root/tests/readers/png_difference.py" "$tmp/page.png" "$tmp/reference.png" 2 ||
     fail "the drawn page differs from pdftoppm's"
 
@@ -86,7 +86,7 @@ python3 "$root/tests/readers/png_difference.py" "$tmp/page.png" "$tmp/reference.
 render turned "$(windows_path "$tmp/page.pdf")" --page 2 --dpi 72 --out "$(windows_path "$tmp/turned.png")"
 got="$(field turned rotation) $(field turned width_mm) $(field turned height_mm) $(field turned width_px) $(field turned height_px) $(field turned pages)"
 [ "$got" = "90 70.6 105.8 200 300 2" ] || fail "the turned page: rotation, mm, px, pages = $got"
-pdftoppm -r 72 -png -f 2 -singlefile "$tmp/page.pdf" "$tmp/turned-reference" || fail "pdftoppm: page 2"
+pdftoppm -r 72 -cropbox -png -f 2 -singlefile "$tmp/page.pdf" "$tmp/turned-reference" || fail "pdftoppm: page 2"
 python3 "$root/tests/readers/png_difference.py" "$tmp/turned.png" "$tmp/turned-reference.png" 2 ||
     fail "the turned page differs from pdftoppm's"
 
