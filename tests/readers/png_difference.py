@@ -1,6 +1,8 @@
-"""png_difference.py A.png B.png LIMIT: exit 0 when two 8-bit RGB or RGBA
-PNG files have the same size and a mean absolute difference per channel
-(RGB) under LIMIT levels; prints the figures. Standard library only."""
+"""png_difference.py A.png B.png LIMIT [FIRST_ROW LAST_ROW]: exit 0 when two
+8-bit RGB or RGBA PNG files have the same size and a mean absolute
+difference per channel (RGB) under LIMIT levels, over the whole picture or
+the rows given, which must then hold ink (dark pixels) in both; prints the
+figures. Standard library only."""
 import struct
 import sys
 import zlib
@@ -44,7 +46,12 @@ wa, ha, a = read_png(sys.argv[1])
 wb, hb, b = read_png(sys.argv[2])
 if (wa, ha) != (wb, hb):
     sys.exit("sizes differ: %dx%d against %dx%d" % (wa, ha, wb, hb))
+inked = True
+if len(sys.argv) > 5:
+    first, last = int(sys.argv[4]), int(sys.argv[5])
+    a, b = a[first:last + 1], b[first:last + 1]
+    inked = all(sum(1 for v in row if v < 100) > 30 for rows in (a, b) for row in [b"".join(rows)])
 total = sum(abs(p - q) for ra, rb in zip(a, b) for p, q in zip(ra, rb))
-mean = total / (wa * ha * 3)
-print("%dx%d, mean absolute difference %.3f levels" % (wa, ha, mean))
-sys.exit(0 if mean < float(sys.argv[3]) else 1)
+mean = total / (wa * len(a) * 3)
+print("%dx%d rows, mean absolute difference %.3f levels%s" % (wa, len(a), mean, "" if inked else ", no ink"))
+sys.exit(0 if mean < float(sys.argv[3]) and inked else 1)
