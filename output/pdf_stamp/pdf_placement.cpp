@@ -133,8 +133,9 @@ std::optional<PdfMmPoint> stamp_centre_on_page(const PdfPosition& position, doub
 bool stamp_fits_page(double page_w_mm, double page_h_mm, double stamp_w_mm, double stamp_h_mm,
                      PdfMmPoint centre) {
     // A stamp set flush against an edge (margin 0) comes out of the sums a
-    // rounding error beyond it; a micrometre is not "off the page".
-    constexpr double kSlack = 1e-6;
+    // rounding error beyond it, and writers round page boxes to a thousandth
+    // of a point; a hundredth of a millimetre over is not "off the page".
+    constexpr double kSlack = 0.01;
     return centre.x_mm - stamp_w_mm / 2 >= -kSlack && centre.x_mm + stamp_w_mm / 2 <= page_w_mm + kSlack &&
            centre.y_mm - stamp_h_mm / 2 >= -kSlack && centre.y_mm + stamp_h_mm / 2 <= page_h_mm + kSlack;
 }

@@ -285,7 +285,7 @@ TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
         {u"first", 3, {1}, 0},        {u"last", 3, {3}, 0},        {u"all", 3, {1, 2, 3}, 0},
         {u"3,1,3", 3, {1, 3}, 0},     {u"2,4", 3, {}, 4},          {u"first", 0, {}, 1},
         // As typed with an IME: full-width digits and commas, 、, spaces, four range signs.
-        {u"１，３", 3, {1, 3}, 0},     {u"2～4、7", 7, {2, 3, 4, 7}, 0}, {u"1〜2", 3, {1, 2}, 0},
+        {u"１，９", 9, {1, 9}, 0},     {u"first", 1, {1}, 0},       {u"last", 1, {1}, 0},     {u"2～4、7", 7, {2, 3, 4, 7}, 0}, {u"1〜2", 3, {1, 2}, 0},
         {u"２－３", 3, {2, 3}, 0},     {u" 1 　3 ", 3, {1, 3}, 0},  {u"1 , 3 - 3", 3, {1, 3}, 0},
         // Overlapping ranges each page once; a range past the end names its first lacking page.
         {u"3-5,1-4", 5, {1, 2, 3, 4, 5}, 0}, {u"2-4", 3, {}, 4},   {u"5-7,9", 3, {}, 5},
