@@ -17,8 +17,12 @@ void normalise_pdf_options(PdfStampOptions& o) {
     o.margin = clamped(o.margin, 0, 100);
     o.open_after = o.open_after != 0 ? 1 : 0;
     std::u16string pages;
+    // The signs a page list may hold as typed, full-width ones too, so that a
+    // saved "1-3" does not come back as "13".
     for (char16_t c : o.pages.view())
-        if ((c >= u'0' && c <= u'9') || c == u',') pages.push_back(c);
+        if ((c >= u'0' && c <= u'9') || (c >= u'０' && c <= u'９') ||
+            std::u16string_view(u",，、-－～〜 　").find(c) != std::u16string_view::npos)
+            pages.push_back(c);
     o.pages = pages.empty() ? std::u16string(u"1") : pages;
 }
 

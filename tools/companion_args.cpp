@@ -123,8 +123,9 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             } else if (opt == u"--at") {
                 const std::optional<PdfPosition> at = parse_pdf_position(v);
                 if (!at)
-                    return fail(u"--at takes top-left, top, top-right, left, centre, right, bottom-left, bottom, bottom-right or X,Y in mm / --at は位置の名前か X,Y(mm)");
+                    return fail(u"--at takes top-left, top, top-right, left, centre, right, bottom-left, bottom, bottom-right, X,Y or CORNER:X,Y in mm / --at は位置の名前か X,Y か 角:X,Y (mm)");
                 a.position.anchor = at->anchor;
+                a.position.corner = at->corner;
                 a.position.x_mm = at->x_mm;
                 a.position.y_mm = at->y_mm;
             } else {
@@ -169,7 +170,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         if (lower_case_text(find_file_extension(*a.out)) != u".pdf") return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
         if (a.clipboard || a.diagnose || a.dpi || a.format)
             return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --page, --at, --margin and --allow-signed / --stamp-onto と一緒に使えない引数があります");
-        if (margin_given && a.position.anchor == PdfAnchor::kPoint)
+        if (margin_given && (a.position.anchor == PdfAnchor::kPoint || a.position.anchor == PdfAnchor::kFromCorner))
             return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
     } else if (pdf_only) {
         return fail(std::u16string(pdf_only) + u" is for --stamp-onto / " + pdf_only + u" は --stamp-onto と一緒に");
@@ -190,7 +191,7 @@ std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf --out 出力.pdf\n"
-           u"                      [--page first|last|all|N[,M...]] [--at 位置|X,Y] [--margin mm] [--allow-signed]\n"
+           u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] [--margin mm] [--allow-signed]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
            u"       Markomi2Stamp --help | --version\n"
@@ -198,13 +199,15 @@ std::u16string companion_usage() {
            u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
            u"  --stamp-onto: PDF の各ページに日付印を重ねた写しを --out に書きます(元のファイルは変えません)。\n"
            u"    --page 既定 first。--at 既定 top-right (top-left top left centre right bottom-left bottom\n"
-           u"    bottom-right、または見えるページの左上から印の中心までの X,Y mm)。--margin 既定 10 mm。\n"
+           u"    bottom-right、見えるページの左上から印の中心までの X,Y mm、または top-right:X,Y のように\n"
+           u"    その角から内側へ測った X,Y mm)。--margin 既定 10 mm。印全体がページに収まらない位置は断ります。\n"
+           u"    --page は 1,3 や 2-4 のような並びも(全角数字・、・～ も可)。\n"
            u"    電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
            u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
            u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf\n"
-           u"                     [--page first|last|all|N[,M...]] [--at POSITION|X,Y] [--margin MM] [--allow-signed]\n"
+           u"                     [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
            u"       Markomi2Stamp --help | --version\n"
@@ -213,7 +216,9 @@ std::u16string companion_usage() {
            u"  --stamp-onto: writes a copy of the PDF with the stamp on its pages to --out (the input is kept).\n"
            u"    --page: first by default. --at: top-right by default (top-left top left centre right\n"
            u"    bottom-left bottom bottom-right, or X,Y in mm of the stamp's centre from the visible page's\n"
-           u"    top-left corner). --margin: 10 mm by default. A digitally signed PDF only with --allow-signed\n"
+           u"    top-left corner, or CORNER:X,Y in mm inwards from that corner, e.g. top-right:25,20).\n"
+           u"    --margin: 10 mm by default. A place where the whole stamp does not fit is refused.\n"
+           u"    --page also takes ranges like 2-4. A digitally signed PDF only with --allow-signed\n"
            u"    (its signature no longer covers the document).\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";

@@ -280,7 +280,10 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     for (const std::string& w : result.warnings) json.string(utf8_to_u16(w));
     if (result.was_signed)
         json.string(u"the signature no longer covers the document / 電子署名は文書全体を証明しなくなりました");
-    json.end_array().end_object();
+    json.end_array();
+    // The program words a repaired copy and a voided signature differently.
+    json.key(u"repaired").boolean(result.repairs > 0).key(u"signed").boolean(result.was_signed);
+    json.end_object();
     return write_result(json.text() + u"\n");
 }
 

@@ -30,6 +30,19 @@ std::u16string stamped_pdf_name(std::u16string_view original) {
     return std::u16string(original) + u"_捺印.pdf";
 }
 
+std::u16string unused_stamped_pdf_name(std::u16string_view original,
+                                       const std::function<bool(const std::u16string&)>& exists) {
+    std::u16string name = stamped_pdf_name(original);
+    if (!exists(name)) return name;
+    name.resize(name.size() - 4);  // ".pdf"
+    // Bounded: a folder holding 999 copies of one document is not searched on.
+    for (int n = 2; n <= 999; ++n) {
+        std::u16string numbered = name + u" (" + decimal_text(n) + u").pdf";
+        if (!exists(numbered)) return numbered;
+    }
+    return u"";
+}
+
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
     static const char16_t* const kPages[] = {u"first", u"last", u"all"};
     const PdfStampOptions& o = r.options;
@@ -87,6 +100,8 @@ PdfStampReply read_pdf_stamp_reply(std::u16string_view line) {
     }
     reply.stamped = !reply.pages.empty();
     reply.page_count = number_at(value_of(line, u"page_count"));
+    reply.repaired = value_of(line, u"repaired").substr(0, 4) == u"true";
+    reply.was_signed = value_of(line, u"signed").substr(0, 4) == u"true";
     // The warnings are an array of strings: count the strings.
     std::u16string_view warnings = value_of(line, u"warnings");
     if (!warnings.empty() && warnings[0] == u'[') {
@@ -113,9 +128,14 @@ std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_vi
     } else {
         text += decimal_text(static_cast<std::int64_t>(reply.pages.size())) + u" ページ";
     }
-    text += u")。\n\n" + std::u16string(output);
-    if (reply.warnings > 0)
-        text += u"\n\n元の PDF に破損や電子署名があったため、一部を修復または無効にして保存しました。";
+    const std::size_t slash = output.find_last_of(u"\\/");
+    text += u")。\n\n" + std::u16string(output.substr(slash == std::u16string_view::npos ? 0 : slash + 1));
+    if (slash != std::u16string_view::npos)
+        text += u"\n保存先のフォルダー: " + std::u16string(output.substr(0, slash == 2 && output[1] == u':' ? 3 : slash));
+    if (reply.repaired)
+        text += u"\n\n元の PDF が壊れていたため、読み取れた内容を修復して保存しました。元の PDF と見比べて、内容に欠けがないか確かめてください。";
+    if (reply.was_signed)
+        text += u"\n\n元の PDF の電子署名は、捺印した写しでは無効になりました(署名の証明が必要なときは元の PDF をお使いください)。";
     return text;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // "PDFに捺印…": the name the stamped copy is offered under, the companion's
 // command line for the remembered choices, and what its reply says.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,11 @@ namespace markomi {
 // "C:\受付\請求書.pdf" -> "C:\受付\請求書_捺印.pdf"; a name without ".pdf"
 // gets "_捺印.pdf" added.
 std::u16string stamped_pdf_name(std::u16string_view original);
+
+// stamped_pdf_name(original) when `exists` says it is free, else the first
+// free one of "<name>_捺印 (2).pdf" to "(999)"; empty when all are taken.
+std::u16string unused_stamped_pdf_name(std::u16string_view original,
+                                       const std::function<bool(const std::u16string&)>& exists);
 
 // The companion's arguments after its own name: the settings file and slot
 // of the stamp, its date, the two files and the choices.
@@ -40,11 +46,14 @@ struct PdfStampReply {
     int page_count = 0;
     std::vector<int> pages;
     int warnings = 0;
+    bool repaired = false;    // the original was damaged and its copy repaired
+    bool was_signed = false;  // the original's signature no longer covers the copy
 };
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line);
 
-// The message after a stamping that went through: the pages, and a note
-// when the original had to be repaired or was signed.
+// The message after a stamping that went through: the pages, the copy's
+// name and folder, and a note of its own when the original had to be
+// repaired and when its signature was voided.
 std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_view output);
 
 }  // namespace markomi

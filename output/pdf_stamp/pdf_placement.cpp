@@ -87,6 +87,59 @@ std::vector<std::u16string_view> split(std::u16string_view text, char16_t by) {
 
 }  // namespace
 
+namespace {
+
+bool is_corner(PdfAnchor a) {
+    return a == PdfAnchor::kTopLeft || a == PdfAnchor::kTopRight || a == PdfAnchor::kBottomLeft ||
+           a == PdfAnchor::kBottomRight;
+}
+
+}  // namespace
+
+PdfPosition position_from_nearest_corner(double page_w_mm, double page_h_mm, double centre_x_mm,
+                                         double centre_y_mm) {
+    const bool left = centre_x_mm <= page_w_mm / 2, top = centre_y_mm <= page_h_mm / 2;
+    PdfPosition p;
+    p.anchor = PdfAnchor::kFromCorner;
+    p.corner = top ? (left ? PdfAnchor::kTopLeft : PdfAnchor::kTopRight)
+                   : (left ? PdfAnchor::kBottomLeft : PdfAnchor::kBottomRight);
+    p.x_mm = left ? centre_x_mm : page_w_mm - centre_x_mm;
+    p.y_mm = top ? centre_y_mm : page_h_mm - centre_y_mm;
+    return p;
+}
+
+std::optional<PdfMmPoint> stamp_centre_on_page(const PdfPosition& position, double page_w_mm, double page_h_mm,
+                                               double stamp_w_mm, double stamp_h_mm) {
+    if (!std::isfinite(position.x_mm) || !std::isfinite(position.y_mm) || !std::isfinite(position.margin_mm) ||
+        !std::isfinite(page_w_mm) || !std::isfinite(page_h_mm) || !std::isfinite(stamp_w_mm) ||
+        !std::isfinite(stamp_h_mm))
+        return std::nullopt;
+    if (position.anchor == PdfAnchor::kPoint) return PdfMmPoint{position.x_mm, position.y_mm};
+    if (position.anchor == PdfAnchor::kFromCorner) {
+        if (!is_corner(position.corner)) return std::nullopt;
+        const int index = static_cast<int>(position.corner);
+        const bool right = index % 3 == 2, bottom = index / 3 == 2;
+        return PdfMmPoint{right ? page_w_mm - position.x_mm : position.x_mm,
+                          bottom ? page_h_mm - position.y_mm : position.y_mm};
+    }
+    const int index = static_cast<int>(position.anchor);
+    if (index < 0 || index > 8) return std::nullopt;
+    const int column = index % 3, row = index / 3;
+    const double m = position.margin_mm;
+    return PdfMmPoint{column == 0 ? m + stamp_w_mm / 2 : column == 1 ? page_w_mm / 2 : page_w_mm - m - stamp_w_mm / 2,
+                      row == 0 ? m + stamp_h_mm / 2 : row == 1 ? page_h_mm / 2 : page_h_mm - m - stamp_h_mm / 2};
+}
+
+bool stamp_fits_page(double page_w_mm, double page_h_mm, double stamp_w_mm, double stamp_h_mm,
+                     PdfMmPoint centre) {
+    // A stamp set flush against an edge (margin 0) comes out of the sums a
+    // rounding error beyond it, and writers round page boxes to a thousandth
+    // of a point; a hundredth of a millimetre over is not "off the page".
+    constexpr double kSlack = 0.01;
+    return centre.x_mm - stamp_w_mm / 2 >= -kSlack && centre.x_mm + stamp_w_mm / 2 <= page_w_mm + kSlack &&
+           centre.y_mm - stamp_h_mm / 2 >= -kSlack && centre.y_mm + stamp_h_mm / 2 <= page_h_mm + kSlack;
+}
+
 PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
                                  const PdfPosition& position) {
     PdfPlacement out;
@@ -112,20 +165,17 @@ PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, d
         out.bad_geometry = true;
         return out;
     }
-    const double w = width_pt / unit, h = height_pt / unit;
-    const double margin = position.margin_mm * kPointsPerMm / unit;
-
-    double vx = 0, vy = 0;
-    if (position.anchor == PdfAnchor::kPoint) {
-        vx = position.x_mm * kPointsPerMm / unit;
-        vy = position.y_mm * kPointsPerMm / unit;
-    } else {
-        const int index = static_cast<int>(position.anchor);
-        const int column = index % 3, row = index / 3;
-        vx = column == 0 ? margin + w / 2 : column == 1 ? page_w / 2 : page_w - margin - w / 2;
-        vy = row == 0 ? margin + h / 2 : row == 1 ? page_h / 2 : page_h - margin - h / 2;
-    }
-    if (vx < 0 || vx > page_w || vy < 0 || vy > page_h) return out;
+    // The centre is worked out in millimetres of the visible page by the
+    // same function the stamping window uses, so both agree by construction.
+    const double to_mm = unit / kPointsPerMm;
+    const double page_w_mm = page_w * to_mm, page_h_mm = page_h * to_mm;
+    const double w_mm = width_pt / kPointsPerMm, h_mm = height_pt / kPointsPerMm;
+    const std::optional<PdfMmPoint> centre = stamp_centre_on_page(position, page_w_mm, page_h_mm, w_mm, h_mm);
+    // A place that does not hold the whole stamp is refused, never moved:
+    // a margin too wide for the page would put the centre past the middle,
+    // in another corner, and a check of the centre alone let that through.
+    if (!centre || !stamp_fits_page(page_w_mm, page_h_mm, w_mm, h_mm, *centre)) return out;
+    const double vx = centre->x_mm / to_mm, vy = centre->y_mm / to_mm;
 
     // The visible point in user space: the viewer turns the page clockwise
     // by /Rotate, so the visible top-left corner is the crop box's top-left,
@@ -145,10 +195,10 @@ PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, d
     out.matrix[3] = d;
     out.matrix[4] = ux - (a * width_pt / 2 + c * height_pt / 2);
     out.matrix[5] = uy - (b * width_pt / 2 + d * height_pt / 2);
-    out.centre_x_mm = vx * unit / kPointsPerMm;
-    out.centre_y_mm = vy * unit / kPointsPerMm;
-    out.page_width_mm = page_w * unit / kPointsPerMm;
-    out.page_height_mm = page_h * unit / kPointsPerMm;
+    out.centre_x_mm = centre->x_mm;
+    out.centre_y_mm = centre->y_mm;
+    out.page_width_mm = page_w_mm;
+    out.page_height_mm = page_h_mm;
     out.ok = true;
     return out;
 }
@@ -195,15 +245,65 @@ std::optional<PdfPosition> parse_pdf_position(std::u16string_view text) {
             return p;
         }
     }
+    p.anchor = PdfAnchor::kPoint;
+    const std::size_t colon = text.find(u':');
+    if (colon != std::u16string_view::npos) {
+        const std::u16string_view corner = text.substr(0, colon);
+        for (PdfAnchor a : {PdfAnchor::kTopLeft, PdfAnchor::kTopRight, PdfAnchor::kBottomLeft, PdfAnchor::kBottomRight})
+            if (corner == pdf_anchor_name(a)) p.corner = a;
+        if (corner != pdf_anchor_name(p.corner)) return std::nullopt;
+        p.anchor = PdfAnchor::kFromCorner;
+        text.remove_prefix(colon + 1);
+    }
     const std::vector<std::u16string_view> parts = split(text, u',');
     if (parts.size() != 2) return std::nullopt;
     const std::optional<double> x = parse_millimetres(parts[0]), y = parse_millimetres(parts[1]);
     if (!x || !y) return std::nullopt;
-    p.anchor = PdfAnchor::kPoint;
     p.x_mm = *x;
     p.y_mm = *y;
     return p;
 }
+
+namespace {
+
+// A page list as typed, full-width or not, reduced to ASCII digits, ',' and
+// '-', with spaces kept as ' '; nullopt for any other character.
+std::optional<std::u16string> ascii_page_list(std::u16string_view text) {
+    std::u16string out;
+    for (char16_t c : text) {
+        if (c >= u'０' && c <= u'９') c = static_cast<char16_t>(u'0' + (c - u'０'));
+        else if (c == u'，' || c == u'、') c = u',';
+        else if (c == u'－' || c == u'～' || c == u'〜') c = u'-';
+        else if (c == u'　') c = u' ';
+        if (!is_digit(c) && c != u',' && c != u'-' && c != u' ') return std::nullopt;
+        out.push_back(c);
+    }
+    // Spaces around a sign are nothing; those left between numbers part them.
+    std::u16string tight;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i] != u' ') {
+            tight.push_back(out[i]);
+            continue;
+        }
+        std::size_t next = i;
+        while (next < out.size() && out[next] == u' ') ++next;
+        const bool between_numbers = !tight.empty() && is_digit(tight.back()) && next < out.size() && is_digit(out[next]);
+        if (between_numbers) tight.push_back(u',');
+        i = next - 1;
+    }
+    return tight;
+}
+
+std::optional<int> page_number(std::u16string_view digits) {
+    if (digits.empty() || digits.size() > 7 || !std::all_of(digits.begin(), digits.end(), is_digit))
+        return std::nullopt;
+    int page = 0;
+    for (char16_t c : digits) page = page * 10 + (c - u'0');
+    if (page < 1) return std::nullopt;
+    return page;
+}
+
+}  // namespace
 
 std::optional<PdfPageChoice> parse_pdf_pages(std::u16string_view text) {
     PdfPageChoice choice;
@@ -216,13 +316,18 @@ std::optional<PdfPageChoice> parse_pdf_pages(std::u16string_view text) {
         choice.kind = PdfPageChoice::kAll;
         return choice;
     }
+    // Bounded work: a list longer than any a person types is refused.
+    if (text.size() > 1000) return std::nullopt;
+    const std::optional<std::u16string> ascii = ascii_page_list(text);
+    if (!ascii) return std::nullopt;
     choice.kind = PdfPageChoice::kList;
-    for (std::u16string_view part : split(text, u',')) {
-        if (part.empty() || part.size() > 7 || !std::all_of(part.begin(), part.end(), is_digit)) return std::nullopt;
-        int page = 0;
-        for (char16_t c : part) page = page * 10 + (c - u'0');
-        if (page < 1) return std::nullopt;
-        choice.pages.push_back(page);
+    for (std::u16string_view part : split(*ascii, u',')) {
+        const std::size_t dash = part.find(u'-');
+        const std::optional<int> first = page_number(part.substr(0, dash));
+        const std::optional<int> last =
+            dash == std::u16string_view::npos ? first : page_number(part.substr(dash + 1));
+        if (!first || !last || *last < *first) return std::nullopt;
+        choice.pages.push_back(PdfPageRange{*first, *last});
     }
     return choice;
 }
@@ -243,17 +348,26 @@ std::vector<int> chosen_pages(const PdfPageChoice& choice, int page_count, int* 
             for (int i = 1; i <= page_count; ++i) pages.push_back(i);
             if (page_count < 1) *missing = 1;
             break;
-        case PdfPageChoice::kList:
-            for (int page : choice.pages) {
-                if (page > page_count) {
-                    *missing = page;
+        case PdfPageChoice::kList: {
+            // Ranges are expanded only within the document, after they are
+            // sorted and merged: "1-2000000000" costs no more than "all".
+            std::vector<PdfPageRange> ranges;
+            for (const PdfPageRange& r : choice.pages) {
+                if (r.last > page_count) {
+                    *missing = std::max(r.first, page_count + 1);
                     return {};
                 }
-                pages.push_back(page);
+                ranges.push_back(r);
             }
-            std::sort(pages.begin(), pages.end());
-            pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
+            std::sort(ranges.begin(), ranges.end(),
+                      [](const PdfPageRange& a, const PdfPageRange& b) { return a.first < b.first; });
+            int next = 1;  // the first page not yet taken
+            for (const PdfPageRange& r : ranges) {
+                for (int page = std::max(r.first, next); page <= r.last; ++page) pages.push_back(page);
+                next = std::max(next, r.last + 1);
+            }
             break;
+        }
     }
     if (*missing) pages.clear();
     return pages;

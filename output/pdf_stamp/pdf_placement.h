@@ -30,19 +30,44 @@ constexpr PdfBox kPdfDefaultMediaBox{0, 0, 612, 792};
 // (which poppler takes as missing too).
 PdfBox readers_media_box(const PdfPageGeometry& page);
 
-// The nine places of the position grid, or a centre given in millimetres.
+// The nine places of the position grid, a centre given in millimetres from
+// the visible top-left, or one given from a chosen corner.
 enum class PdfAnchor {
     kTopLeft, kTop, kTopRight,
     kLeft, kCentre, kRight,
     kBottomLeft, kBottom, kBottomRight,
     kPoint,
+    kFromCorner,
 };
 
 struct PdfPosition {
     PdfAnchor anchor = PdfAnchor::kTopRight;
-    double x_mm = 0, y_mm = 0;  // kPoint: the stamp's centre from the visible top-left
-    double margin_mm = 10;      // the anchors: from the visible edges
+    // kPoint: the stamp's centre from the visible top-left; kFromCorner: from
+    // `corner` of the visible page, measured inwards.
+    double x_mm = 0, y_mm = 0;
+    double margin_mm = 10;  // the anchors: from the visible edges
+    PdfAnchor corner = PdfAnchor::kTopRight;  // kFromCorner: kTopLeft, kTopRight, kBottomLeft or kBottomRight
 };
+
+struct PdfMmPoint {
+    double x_mm = 0, y_mm = 0;
+};
+
+// A click at (centre_x, centre_y) mm from the visible top-left, kept as the
+// distances from the nearest corner, so that on pages of other sizes the
+// stamp keeps its distance from that corner.
+PdfPosition position_from_nearest_corner(double page_w_mm, double page_h_mm, double centre_x_mm,
+                                         double centre_y_mm);
+
+// Where the position puts the stamp's centre on a visible page of that size,
+// in mm from its top-left; nullopt for numbers that are no numbers or a
+// kFromCorner position whose corner is none. Whether it fits is not checked.
+std::optional<PdfMmPoint> stamp_centre_on_page(const PdfPosition& position, double page_w_mm, double page_h_mm,
+                                               double stamp_w_mm, double stamp_h_mm);
+
+// True only when the whole stamp lies on the visible page.
+bool stamp_fits_page(double page_w_mm, double page_h_mm, double stamp_w_mm, double stamp_h_mm,
+                     PdfMmPoint centre);
 
 struct PdfPlacement {
     bool ok = false;
@@ -53,29 +78,39 @@ struct PdfPlacement {
 };
 
 // Places a stamp of `width_pt` x `height_pt` points on the page. Not ok when
-// the page has no area or the stamp's centre would fall outside it, and
+// the page has no area or any part of the stamp would fall outside it, and
 // with bad_geometry when its boxes or unit are not finite or beyond the
 // limits of PDF (see pdf_placement.cpp).
 PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
                                  const PdfPosition& position);
 
 // The name the companion's --at takes for an anchor of the grid ("top-left",
-// ..., "bottom-right"); empty for kPoint.
+// ..., "bottom-right"); empty for kPoint and kFromCorner.
 std::u16string_view pdf_anchor_name(PdfAnchor anchor);
 
-// "top-right", "top", ..., "centre" (or "center"), or "X,Y" in millimetres.
+// "top-right", "top", ..., "centre" (or "center"), "X,Y" in millimetres from
+// the top-left, or "CORNER:X,Y" in millimetres from that corner.
 std::optional<PdfPosition> parse_pdf_position(std::u16string_view text);
 
-// Which pages: "first", "last", "all" or "N[,M...]" (1-based).
+// Which pages: "first", "last", "all" or a list of pages and ranges
+// ("1,3", "2-4"), 1-based. Ranges stay ranges: they are bounded only by the
+// document they are applied to.
+struct PdfPageRange {
+    int first = 1, last = 1;
+    bool operator==(const PdfPageRange& o) const { return first == o.first && last == o.last; }
+};
 struct PdfPageChoice {
     enum Kind { kFirst, kLast, kAll, kList } kind = kFirst;
-    std::vector<int> pages;  // kList, as given
+    std::vector<PdfPageRange> pages;  // kList, as given
 };
+// Full-width digits, commas (，、), spaces (also U+3000) and range signs
+// (- － ～ 〜) are taken as typed with an IME; a range that runs backwards
+// or a page 0 is refused.
 std::optional<PdfPageChoice> parse_pdf_pages(std::u16string_view text);
 
 // The 1-based pages of a document of `page_count` pages, ascending and each
-// once; `missing` receives the first listed page the document lacks (0 when
-// none), in which case the result is empty.
+// once; `missing` receives the first page, in the order listed, that the
+// document lacks (0 when none), in which case the result is empty.
 std::vector<int> chosen_pages(const PdfPageChoice& choice, int page_count, int* missing);
 
 // A decimal number of millimetres ("12", "7.5"); nullopt for anything else.

@@ -15,6 +15,7 @@
 #include <set>
 
 #include "base/safe_file_win.h"
+#include "base/win_handles_win.h"
 #include "output/pdf_stamp/pdf_page_content_qpdf.h"
 #include "output/pdf_stamp/pdf_page_tree_qpdf.h"
 #include "output/pdf_stamp/pdf_stamp_cover.h"
@@ -278,12 +279,38 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     std::vector<std::string> recovered;
     for (QPDFExc& w : pdf.getWarnings()) recovered.push_back(w.getMessageDetail());
     result.warnings.insert(result.warnings.begin(), recovered.begin(), recovered.end());
+    result.repairs = static_cast<int>(recovered.size());
     return result;
+}
+
+// Why the input cannot be opened for reading, told apart by CreateFileW's
+// error, which Windows documents (the C runtime's errno folds a sharing
+// violation into "permission denied"); kNone when it opens. Every sharing
+// mode is offered, so only a program that holds the file without sharing
+// reading makes it "locked".
+PdfRefusal input_refusal(const std::wstring& path) {
+    ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file.valid()) return PdfRefusal::kNone;
+    switch (GetLastError()) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_NETPATH:
+            return PdfRefusal::kMissing;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return PdfRefusal::kLocked;
+        default:
+            return PdfRefusal::kUnreadable;
+    }
 }
 
 }  // namespace
 
 PdfStampResult stamp_pdf_file(const PdfStampJob& job) {
+    const PdfRefusal cannot_open = input_refusal(job.input);
+    if (cannot_open != PdfRefusal::kNone) return refused(cannot_open);
     StdioFile input(job.input, L"rb");
     if (!input.get()) return refused(PdfRefusal::kUnreadable);
     if (!has_pdf_header(input.get())) return refused(PdfRefusal::kNotPdf);

@@ -5,42 +5,57 @@
 namespace markomi {
 namespace {
 
+// Each refusal says what happened and, after the page it is about, what
+// the user can do about it.
 struct RefusalText {
     PdfRefusal refusal;
     const char16_t* name;
-    const char16_t* japanese;
+    const char16_t* cause;   // Japanese, without the closing 。
+    const char16_t* remedy;  // Japanese, whole sentences
     const char16_t* english;
 };
 
+constexpr char16_t kSaveAgain[] = u"PDF ビューアーで開いて保存し直してから、もう一度お試しください。";
+
 const RefusalText kTexts[] = {
-    {PdfRefusal::kUnreadable, u"unreadable", u"PDF ファイルを読み込めません。", u"the PDF file cannot be read"},
-    {PdfRefusal::kNotPdf, u"not-pdf", u"PDF ファイルではありません。", u"the file is not a PDF document"},
-    {PdfRefusal::kPassword, u"password",
-     u"パスワードで保護された PDF です。開くためのパスワードが必要なため捺印できません。",
-     u"the PDF needs a password to open"},
+    {PdfRefusal::kUnreadable, u"unreadable", u"PDF ファイルを読み込めません。ファイルが壊れている可能性があります",
+     kSaveAgain, u"the PDF file cannot be read"},
+    {PdfRefusal::kNotPdf, u"not-pdf", u"PDF ファイルではありません",
+     u"名前が .pdf でも中身が PDF でないファイルです。PDF として保存したファイルを選んでください。",
+     u"the file is not a PDF document"},
+    {PdfRefusal::kPassword, u"password", u"パスワードで保護された PDF のため捺印できません",
+     u"パスワードを外した PDF を作成者に依頼してください。", u"the PDF needs a password to open"},
     {PdfRefusal::kForbidsChanges, u"forbids-changes",
-     u"この PDF は変更が禁止されている(セキュリティで保護されている)ため捺印できません。",
-     u"the PDF's security settings forbid changes"},
-    {PdfRefusal::kSigned, u"signed",
-     u"この PDF には電子署名があります。捺印すると署名は文書全体を証明しなくなります。",
+     u"この PDF は変更が禁止されている(セキュリティで保護されている)ため捺印できません",
+     u"変更を許可した PDF を作成者に依頼してください。", u"the PDF's security settings forbid changes"},
+    {PdfRefusal::kSigned, u"signed", u"この PDF には電子署名があります",
+     u"捺印すると署名は文書全体を証明しなくなります。",
      u"the PDF carries a digital signature, which stamping would no longer cover (use --allow-signed)"},
-    {PdfRefusal::kNoSuchPage, u"no-such-page", u"指定したページがありません。", u"the document has no such page"},
-    {PdfRefusal::kOffPage, u"off-page", u"捺印する位置がページの外になります。",
-     u"the stamp's position is outside the page"},
-    {PdfRefusal::kSameFile, u"same-file", u"元の PDF ファイルには上書きできません。別の名前で保存してください。",
-     u"the output would replace the input; choose another name"},
-    {PdfRefusal::kNotWritten, u"not-written", u"捺印した PDF ファイルを書き込めませんでした。",
-     u"the stamped PDF could not be written"},
+    {PdfRefusal::kNoSuchPage, u"no-such-page", u"指定したページがありません",
+     u"ページの指定を確かめてください。", u"the document has no such page"},
+    {PdfRefusal::kOffPage, u"off-page", u"スタンプ全体がページに収まりません", u"位置か余白を変えてください。",
+     u"the whole stamp does not fit on the page"},
+    {PdfRefusal::kSameFile, u"same-file", u"元の PDF ファイルには上書きできません",
+     u"別の名前で保存してください。", u"the output would replace the input; choose another name"},
+    {PdfRefusal::kNotWritten, u"not-written", u"捺印した PDF ファイルを書き込めませんでした",
+     u"別の名前か別のフォルダーを選んで、もう一度保存してください。", u"the stamped PDF could not be written"},
     {PdfRefusal::kBadGeometry, u"bad-geometry",
-     u"ページの大きさや単位の値が PDF の範囲を超えているため捺印できません。",
+     u"ページの大きさや単位の値が PDF の範囲を超えているため捺印できません", kSaveAgain,
      u"the page's size or unit is beyond what PDF allows"},
     {PdfRefusal::kDamagedLarge, u"damaged-large",
-     u"PDF ファイルが壊れています。大きいファイルのため修復できません。PDF ビューアーで保存し直してから捺印してください。",
+     u"PDF ファイルが壊れています。大きいファイルのため修復できません", kSaveAgain,
      u"the PDF is damaged and too large to be repaired here; save it again from a PDF reader first"},
-    {PdfRefusal::kPageTree, u"page-tree", u"ページの構成が深すぎるか大きすぎるため、この PDF には捺印できません。",
-     u"the document's page tree is too deep or too large"},
-    {PdfRefusal::kPageContent, u"page-content", u"ページの内容が大きすぎるため捺印できません。",
+    {PdfRefusal::kPageTree, u"page-tree", u"ページの構成が深すぎるか大きすぎるため、この PDF には捺印できません",
+     kSaveAgain, u"the document's page tree is too deep or too large"},
+    {PdfRefusal::kPageContent, u"page-content", u"ページの内容が大きすぎるため捺印できません", kSaveAgain,
      u"the page's content is too large to stamp safely"},
+    {PdfRefusal::kMissing, u"missing", u"ファイルが見つかりません",
+     u"移動や削除、名前の変更がされていないか確かめてください。", u"there is no such file"},
+    {PdfRefusal::kLocked, u"locked", u"ほかのプログラムがこのファイルを使っているため読み込めません",
+     u"閲覧ソフトなどで開いているときは閉じてから、もう一度お試しください。",
+     u"another program has the file open"},
+    {PdfRefusal::kExists, u"exists", u"捺印した PDF と同じ名前のファイルがすでにあります",
+     u"置き換えるか、別の名前で保存してください。", u"the stamped copy's name is taken (use --replace)"},
 };
 
 const RefusalText* text_of(PdfRefusal refusal) {
@@ -66,13 +81,13 @@ std::u16string page_note(const PdfStampResult& r, bool japanese) {
 
 std::u16string pdf_refusal_japanese(const PdfStampResult& result) {
     const RefusalText* t = text_of(result.refusal);
-    return t ? t->japanese + page_note(result, true) : std::u16string();
+    return t ? t->cause + page_note(result, true) + u"。" + t->remedy : std::u16string();
 }
 
 std::u16string pdf_refusal_bilingual(const PdfStampResult& result) {
     const RefusalText* t = text_of(result.refusal);
     if (!t) return u"";
-    std::u16string text = t->english + page_note(result, false) + u" / " + t->japanese + page_note(result, true);
+    std::u16string text = t->english + page_note(result, false) + u" / " + pdf_refusal_japanese(result);
     if (!result.detail.empty()) text += u" (" + utf8_to_u16(result.detail) + u")";
     return text;
 }

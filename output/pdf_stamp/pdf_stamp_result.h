@@ -11,19 +11,22 @@ namespace markomi {
 
 enum class PdfRefusal {
     kNone,
-    kUnreadable,      // missing, locked, or qpdf could not make a document of it
+    kUnreadable,      // qpdf could not make a document of it
     kNotPdf,          // no PDF header at all
     kPassword,        // opening needs a password
     kForbidsChanges,  // encrypted with permissions that forbid changes
     kSigned,          // carries a digital signature and allow_signed is off
     kNoSuchPage,      // a chosen page the document lacks
-    kOffPage,         // the stamp's centre would fall outside a page
+    kOffPage,         // some of the stamp would fall outside a page
     kSameFile,        // the output is the input
     kNotWritten,      // the copy could not be written; the target is as it was
     kBadGeometry,     // a page's boxes or unit are not finite or beyond the limits of PDF
     kDamagedLarge,    // damaged, and too large to be repaired in a bounded time
     kPageTree,        // the page tree is beyond the walk's bounds or holds itself
     kPageContent,     // a page's content too large to be drawn apart from the stamp
+    kMissing,         // no such file (or folder)
+    kLocked,          // another program holds the file open without sharing it
+    kExists,          // the copy's name is taken and replacing was not asked for
 };
 
 struct PdfPagePlaced {
@@ -37,12 +40,13 @@ struct PdfStampResult {
     int bad_page = 0;                   // kNoSuchPage, kOffPage, kBadGeometry, kPageContent
     bool was_signed = false;            // a signature was there (and is no longer valid)
     std::vector<PdfPagePlaced> placed;  // the stamped pages, ascending
-    std::vector<std::string> warnings;  // qpdf's, UTF-8: what it recovered from
+    std::vector<std::string> warnings;  // UTF-8: what qpdf recovered from, then notes on the pages
+    int repairs = 0;                    // the first of the warnings that are qpdf's recoveries
     std::string detail;                 // qpdf's reason for a refusal, UTF-8
 };
 
-// A refusal's reason in Japanese for the program's messages, and in English
-// and Japanese for the companion's.
+// A refusal's reason in Japanese for the program's messages, what happened
+// and what to do about it, and in English and Japanese for the companion's.
 std::u16string pdf_refusal_japanese(const PdfStampResult& result);
 std::u16string pdf_refusal_bilingual(const PdfStampResult& result);
 // The refusal's short name in the companion's JSON ("signed", "password",

@@ -130,10 +130,12 @@ stamp_case large large.pdf first top-right 10
 # A signed document only when asked, and the signature is said to be void.
 stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed
 grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warning about the signature"
+grep -q '"signed":true' "$tmp/signed-allowed.json" || fail "signed, allowed: not told as signed"
 
 # The damaged file is stamped, and says what was recovered.
 stamp_case truncated truncated.pdf first top-right 10
 [ "$(json_field warnings <"$tmp/truncated.json")" != "[]" ] || fail "truncated: no warnings reported"
+grep -q '"repaired":true' "$tmp/truncated.json" || fail "truncated: not told as repaired"
 
 # Content that would reach the stamp is drawn apart from it: the stamp
 # shows after a string never closed, and a million restores of nothing
@@ -184,6 +186,9 @@ refused_case password password.pdf password
 refused_case not-a-pdf not-a-pdf.pdf not-pdf
 refused_case half half.pdf unreadable
 refused_case no-page letter.pdf no-such-page --page 3
+refused_case missing no-such-file.pdf missing
+# Part of the stamp off the page is refused, not moved into another corner.
+refused_case off-page letter.pdf off-page --at bottom-right:3,3
 refused_case signed signed.pdf signed
 refused_case absurd-box absurd.pdf bad-geometry --page 1
 refused_case absurd-real absurd.pdf bad-geometry --page 2

@@ -78,6 +78,7 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--page", u"0"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"upper-right"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"10,10", u"--margin", u"5"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"5", u"--at", u"top-left:10,10"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"-5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000.5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--format", u"B"},
@@ -97,10 +98,19 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     ASSERT_TRUE(p.args) << std::string(p.error.begin(), p.error.end());
     EXPECT_EQ(*p.args->stamp_onto, u"受付.pdf");
     EXPECT_EQ(p.args->pages.kind, PdfPageChoice::kList);
-    EXPECT_EQ(p.args->pages.pages, (std::vector<int>{2, 5}));
+    EXPECT_EQ(p.args->pages.pages, (std::vector<PdfPageRange>{{2, 2}, {5, 5}}));
     EXPECT_EQ(p.args->position.anchor, PdfAnchor::kBottomLeft);
     EXPECT_DOUBLE_EQ(p.args->position.margin_mm, 7.5);  // given before --at, still kept
     EXPECT_TRUE(p.args->allow_signed);
+
+    // A place from a corner keeps its corner; page ranges as the window takes them.
+    CompanionParse corner = parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"bottom-right:25,20",
+                                   u"--page", u"２～４、7"});
+    ASSERT_TRUE(corner.args);
+    EXPECT_EQ(corner.args->position.anchor, PdfAnchor::kFromCorner);
+    EXPECT_EQ(corner.args->position.corner, PdfAnchor::kBottomRight);
+    EXPECT_DOUBLE_EQ(corner.args->position.y_mm, 20);
+    EXPECT_EQ(corner.args->pages.pages, (std::vector<PdfPageRange>{{2, 4}, {7, 7}}));
 
     // A page option last, without its value, is told so.
     EXPECT_NE(parse({u"--out", u"b.pdf", u"--margin"}).error.find(u"needs a value"),

@@ -205,6 +205,59 @@ TEST(PdfPlacement, OddRotationsAndMissingBoxesAreReadAsReadersShowThem) {
     }
 }
 
+// A place where any part of the stamp leaves the visible page is refused,
+// never moved: a 60 x 40 mm receipt with the top-right corner and 30 mm put
+// the stamp bottom-left, half off the page, as its centre was still on it.
+TEST(PdfPlacement, TheWholeStampMustFitAndKeepsItsDistanceFromItsCorner) {
+    PdfPageGeometry receipt;
+    receipt.media = PdfBox{0, 0, 60 * kMm, 40 * kMm};
+    PdfPosition at;
+    at.margin_mm = 30;
+    EXPECT_FALSE(place_stamp_on_page(receipt, 20 * kMm, 20 * kMm, at).ok);
+    at.margin_mm = 10;
+    EXPECT_TRUE(place_stamp_on_page(receipt, 20 * kMm, 20 * kMm, at).ok);
+    at.margin_mm = 0;  // flush with both edges, still whole
+    EXPECT_TRUE(place_stamp_on_page(receipt, 20 * kMm, 20 * kMm, at).ok);
+    at.anchor = PdfAnchor::kPoint;
+    for (PdfMmPoint centre : {PdfMmPoint{9, 20}, PdfMmPoint{51, 20}, PdfMmPoint{30, 9}, PdfMmPoint{30, 31}}) {
+        at.x_mm = centre.x_mm;
+        at.y_mm = centre.y_mm;
+        EXPECT_FALSE(place_stamp_on_page(receipt, 20 * kMm, 20 * kMm, at).ok) << centre.x_mm << "," << centre.y_mm;
+    }
+
+    // A click kept from its nearest corner lands at the same distances from
+    // that corner on a page of another size and turn.
+    struct Click {
+        double x, y;
+        PdfAnchor corner;
+    } clicks[] = {{20, 30, PdfAnchor::kTopLeft},
+                  {190, 30, PdfAnchor::kTopRight},
+                  {20, 280, PdfAnchor::kBottomLeft},
+                  {180, 260, PdfAnchor::kBottomRight}};
+    PdfPageGeometry letter_turned;
+    letter_turned.media = PdfBox{0, 0, 612, 792};
+    letter_turned.rotate = 90;
+    const double letter_w = 792 / kMm, letter_h = 612 / kMm;
+    for (const Click& c : clicks) {
+        const PdfPosition p = position_from_nearest_corner(210, 297, c.x, c.y);
+        EXPECT_EQ(p.corner, c.corner);
+        const std::optional<PdfMmPoint> back = stamp_centre_on_page(p, 210, 297, 20, 20);
+        ASSERT_TRUE(back);
+        EXPECT_NEAR(back->x_mm, c.x, 1e-9);
+        EXPECT_NEAR(back->y_mm, c.y, 1e-9);
+        const PdfPlacement there = place_stamp_on_page(letter_turned, 20 * kMm, 20 * kMm, p);
+        ASSERT_TRUE(there.ok);
+        const bool right = c.corner == PdfAnchor::kTopRight || c.corner == PdfAnchor::kBottomRight;
+        const bool bottom = c.corner == PdfAnchor::kBottomLeft || c.corner == PdfAnchor::kBottomRight;
+        EXPECT_NEAR(right ? letter_w - there.centre_x_mm : there.centre_x_mm, right ? 210 - c.x : c.x, 1e-9);
+        EXPECT_NEAR(bottom ? letter_h - there.centre_y_mm : there.centre_y_mm, bottom ? 297 - c.y : c.y, 1e-9);
+    }
+    PdfPosition no_corner;
+    no_corner.anchor = PdfAnchor::kFromCorner;
+    no_corner.corner = PdfAnchor::kTop;
+    EXPECT_FALSE(stamp_centre_on_page(no_corner, 210, 297, 20, 20));
+}
+
 TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
     EXPECT_EQ(parse_pdf_position(u"bottom-left")->anchor, PdfAnchor::kBottomLeft);
     EXPECT_EQ(parse_pdf_position(u"center")->anchor, PdfAnchor::kCentre);
@@ -213,7 +266,14 @@ TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
     EXPECT_EQ(point->anchor, PdfAnchor::kPoint);
     EXPECT_DOUBLE_EQ(point->x_mm, 105);
     EXPECT_DOUBLE_EQ(point->y_mm, 12.5);
-    for (const char16_t* bad : {u"", u"middle", u"1,", u",2", u"1,2,3", u"-5,5", u"1e2,5", u"5.5.5,1", u"."})
+    const std::optional<PdfPosition> corner = parse_pdf_position(u"bottom-left:5,7.5");
+    ASSERT_TRUE(corner);
+    EXPECT_EQ(corner->anchor, PdfAnchor::kFromCorner);
+    EXPECT_EQ(corner->corner, PdfAnchor::kBottomLeft);
+    EXPECT_DOUBLE_EQ(corner->y_mm, 7.5);
+    EXPECT_EQ(parse_pdf_position(u"top-right:1,2")->corner, PdfAnchor::kTopRight);
+    for (const char16_t* bad : {u"", u"middle", u"1,", u",2", u"1,2,3", u"-5,5", u"1e2,5", u"5.5.5,1", u".",
+                                u"top:1,2", u":1,2", u"top-left:1", u"top-left:", u"Top-Left:1,2"})
         EXPECT_FALSE(parse_pdf_position(bad)) << std::u16string(bad).size();
 
     struct Case {
@@ -224,6 +284,12 @@ TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
     } cases[] = {
         {u"first", 3, {1}, 0},        {u"last", 3, {3}, 0},        {u"all", 3, {1, 2, 3}, 0},
         {u"3,1,3", 3, {1, 3}, 0},     {u"2,4", 3, {}, 4},          {u"first", 0, {}, 1},
+        // As typed with an IME: full-width digits and commas, 、, spaces, four range signs.
+        {u"１，９", 9, {1, 9}, 0},     {u"first", 1, {1}, 0},       {u"last", 1, {1}, 0},     {u"2～4、7", 7, {2, 3, 4, 7}, 0}, {u"1〜2", 3, {1, 2}, 0},
+        {u"２－３", 3, {2, 3}, 0},     {u" 1 　3 ", 3, {1, 3}, 0},  {u"1 , 3 - 3", 3, {1, 3}, 0},
+        // Overlapping ranges each page once; a range past the end names its first lacking page.
+        {u"3-5,1-4", 5, {1, 2, 3, 4, 5}, 0}, {u"2-4", 3, {}, 4},   {u"5-7,9", 3, {}, 5},
+        {u"1-2000000", 2, {}, 3},    {u"9,2-5", 3, {}, 9},
     };
     for (const Case& c : cases) {
         const std::optional<PdfPageChoice> choice = parse_pdf_pages(c.text);
@@ -232,7 +298,8 @@ TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
         EXPECT_EQ(chosen_pages(*choice, c.page_count, &missing), c.pages);
         EXPECT_EQ(missing, c.missing);
     }
-    for (const char16_t* bad : {u"", u"0", u"1,,2", u"1-3", u"First", u"12345678"})
+    for (const char16_t* bad : {u"", u"0", u"1,,2", u"First", u"12345678", u"5-3", u"0-2", u"1-", u"-3",
+                                u"1-2-3", u"1,", u"1x", u"1~3"})
         EXPECT_FALSE(parse_pdf_pages(bad)) << std::u16string(bad).size();
 }
 

@@ -14,7 +14,7 @@ TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
     PdfStampOptions o;
     load_pdf_options_from(edited, o);
     EXPECT_EQ(o.page, 3);
-    EXPECT_EQ(o.pages, u"2,5");
+    EXPECT_EQ(o.pages, u"2, 5");
     EXPECT_EQ(o.position, 0);
     EXPECT_EQ(o.margin, 100);
     EXPECT_EQ(o.open_after, 1);
@@ -58,6 +58,9 @@ TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
     EXPECT_EQ(back.pages, u"90");
     EXPECT_EQ((std::vector<int>{back.page, back.position, back.margin, back.open_after}),
               (std::vector<int>{0, 8, 0, 0}));
+    MemoryProfile ranges = MemoryProfile::parse(u"[PDF]\r\nPAGES=1-3、５～６;x\r\n");
+    load_pdf_options_from(ranges, back);
+    EXPECT_EQ(back.pages, u"1-3、５～６");
 }
 
 // Fails the writes of one key, as a file locked halfway through a save.

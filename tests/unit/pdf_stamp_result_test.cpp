@@ -19,12 +19,16 @@ TEST(PdfStampResult, RefusalsNameThePageTheyAreAbout) {
         const char16_t* english;   // inside the companion's line
         const char16_t* japanese;  // the end of the program's message and of the line
     } cases[] = {
-        {PdfRefusal::kNoSuchPage, u"no such page (page 5 of 2) / ", u"(5 ページ目、文書は全 2 ページ)"},
-        {PdfRefusal::kOffPage, u"outside the page (page 5) / ", u"ページの外になります。(5 ページ目)"},
-        {PdfRefusal::kBadGeometry, u"PDF allows (page 5) / ", u"捺印できません。(5 ページ目)"},
-        {PdfRefusal::kPageContent, u"stamp safely (page 5) / ", u"捺印できません。(5 ページ目)"},
+        {PdfRefusal::kNoSuchPage, u"no such page (page 5 of 2) / ",
+         u"ありません(5 ページ目、文書は全 2 ページ)。ページの指定を確かめてください。"},
+        {PdfRefusal::kOffPage, u"fit on the page (page 5) / ", u"収まりません(5 ページ目)。位置か余白を変えてください。"},
+        {PdfRefusal::kBadGeometry, u"PDF allows (page 5) / ", u"捺印できません(5 ページ目)。PDF ビューアーで開いて保存し直してから、もう一度お試しください。"},
+        {PdfRefusal::kPageContent, u"stamp safely (page 5) / ", u"捺印できません(5 ページ目)。PDF ビューアーで開いて保存し直してから、もう一度お試しください。"},
         {PdfRefusal::kSigned, u"(use --allow-signed) / ", u"証明しなくなります。"},
-        {PdfRefusal::kNotWritten, u"could not be written / ", u"書き込めませんでした。"},
+        {PdfRefusal::kNotWritten, u"could not be written / ", u"書き込めませんでした。別の名前か別のフォルダーを選んで、もう一度保存してください。"},
+        {PdfRefusal::kPassword, u"password to open / ", u"捺印できません。パスワードを外した PDF を作成者に依頼してください。"},
+        {PdfRefusal::kLocked, u"has the file open / ", u"閲覧ソフトなどで開いているときは閉じてから、もう一度お試しください。"},
+        {PdfRefusal::kMissing, u"no such file / ", u"見つかりません。移動や削除、名前の変更がされていないか確かめてください。"},
     };
     for (const auto& c : cases) {
         PdfStampResult r;
@@ -40,7 +44,7 @@ TEST(PdfStampResult, RefusalsNameThePageTheyAreAbout) {
         r.detail = "xref \xE6\x90\x8D";  // UTF-8 from qpdf
         EXPECT_TRUE(ends_with(pdf_refusal_bilingual(r), u" (xref 損)")) << label;
     }
-    for (int i = static_cast<int>(PdfRefusal::kUnreadable); i <= static_cast<int>(PdfRefusal::kPageContent); ++i) {
+    for (int i = static_cast<int>(PdfRefusal::kUnreadable); i <= static_cast<int>(PdfRefusal::kExists); ++i) {
         PdfStampResult r;
         r.refusal = static_cast<PdfRefusal>(i);
         EXPECT_EQ(pdf_refusal_named(pdf_refusal_name(r.refusal)), r.refusal) << i;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ui/pdf_stamp_rules.h"
 
 namespace markomi {
@@ -38,6 +40,15 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
                                            u"--at", u"bottom-left", u"--margin", u"15", u"--allow-signed"}));
     EXPECT_EQ(stamped_pdf_name(u"C:\\受付\\請求書.PDF"), u"C:\\受付\\請求書_捺印.pdf");
     EXPECT_EQ(stamped_pdf_name(u"見積"), u"見積_捺印.pdf");
+
+    // A taken name gets the first free number; all 999 taken gives none.
+    std::vector<std::u16string> taken = {u"D:\\請求書_捺印.pdf", u"D:\\請求書_捺印 (2).pdf"};
+    auto exists = [&](const std::u16string& n) { return std::find(taken.begin(), taken.end(), n) != taken.end(); };
+    EXPECT_EQ(unused_stamped_pdf_name(u"D:\\請求書.PDF", exists), u"D:\\請求書_捺印 (3).pdf");
+    EXPECT_EQ(unused_stamped_pdf_name(u"D:\\見積.pdf", exists), u"D:\\見積_捺印.pdf");
+    int asked = 0;
+    EXPECT_EQ(unused_stamped_pdf_name(u"a.pdf", [&](const std::u16string&) { return ++asked > 0; }), u"");
+    EXPECT_EQ(asked, 999);
 }
 
 TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
@@ -51,12 +62,22 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
 
     PdfStampReply stamped = read_pdf_stamp_reply(
         u"{\"slot\":1,\"page_count\":3,\"pages\":[1,3],\"placements\":[{\"page\":1,\"x_mm\":190.2}],"
-        u"\"warnings\":[\"file is damaged\",\"a \\\"quoted]\\\" one\"]}");
+        u"\"warnings\":[\"file is damaged\",\"a \\\"quoted]\\\" one\"],\"repaired\":true,\"signed\":false}");
     EXPECT_TRUE(stamped.stamped);
     EXPECT_EQ(stamped.pages, (std::vector<int>{1, 3}));
     EXPECT_EQ(stamped.page_count, 3);
     EXPECT_EQ(stamped.warnings, 2);
-    EXPECT_NE(pdf_stamped_message(stamped, u"x.pdf").find(u"修復"), std::u16string::npos);
+    // A repaired file and a voided signature are told apart, each in its own words.
+    const std::u16string repaired = pdf_stamped_message(stamped, u"C:\\受付\\x_捺印.pdf");
+    EXPECT_NE(repaired.find(u"修復"), std::u16string::npos);
+    EXPECT_EQ(repaired.find(u"署名"), std::u16string::npos);
+    EXPECT_NE(repaired.find(u"x_捺印.pdf\n保存先のフォルダー: C:\\受付"), std::u16string::npos);
+    const PdfStampReply signed_only = read_pdf_stamp_reply(
+        u"{\"pages\":[1],\"warnings\":[\"signature\"],\"repaired\":false,\"signed\":true}");
+    const std::u16string voided = pdf_stamped_message(signed_only, u"C:\\x_捺印.pdf");
+    EXPECT_NE(voided.find(u"署名"), std::u16string::npos);
+    EXPECT_EQ(voided.find(u"修復"), std::u16string::npos);
+    EXPECT_NE(voided.find(u"保存先のフォルダー: C:\\\n"), std::u16string::npos);
     EXPECT_FALSE(read_pdf_stamp_reply(u"").stamped);
 }
 
