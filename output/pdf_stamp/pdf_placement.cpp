@@ -175,6 +175,9 @@ PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, d
     // a margin too wide for the page would put the centre past the middle,
     // in another corner, and a check of the centre alone let that through.
     if (!centre || !stamp_fits_page(page_w_mm, page_h_mm, w_mm, h_mm, *centre)) return out;
+    // The fit's slack must not put the centre of a stamp thinner than it
+    // off the page: the form would then be drawn outside the visible page.
+    if (centre->x_mm < 0 || centre->x_mm > page_w_mm || centre->y_mm < 0 || centre->y_mm > page_h_mm) return out;
     const double vx = centre->x_mm / to_mm, vy = centre->y_mm / to_mm;
 
     // The visible point in user space: the viewer turns the page clockwise
