@@ -2,6 +2,7 @@
 // "PDFに捺印…": the name the stamped copy is offered under, the companion's
 // command line for the remembered choices, and what its reply says.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,8 +21,15 @@ std::u16string stamped_pdf_name(std::u16string_view original);
 std::u16string unused_stamped_pdf_name(std::u16string_view original,
                                        const std::function<bool(const std::u16string&)>& exists);
 
+// One document of a batch and the name of its stamped copy.
+struct PdfBatchItem {
+    std::u16string input;
+    std::u16string output;
+};
+
 // The companion's arguments after its own name: the settings file and slot
-// of the stamp, its date, the two files and the choices.
+// of the stamp, its date, the two files (or the batch's pairs) and the
+// choices.
 struct PdfStampRequest {
     std::u16string ini;
     int slot = 1;            // 1..7
@@ -29,7 +37,10 @@ struct PdfStampRequest {
     std::u16string input;
     std::u16string output;
     PdfStampOptions options;
+    std::optional<PdfPosition> place;  // from the nearest corner (--at top-right:X,Y); unset: options
     bool allow_signed = false;
+    std::vector<PdfBatchItem> batch;   // several documents: these instead of input and output
+    bool replace = false;              // a batch replaces existing copies (else refused "exists")
 };
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);
 
