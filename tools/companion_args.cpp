@@ -5,6 +5,7 @@
 #include "base/u16_format.h"
 #include "dates/date_text.h"
 #include "output/raster/image_file_rules.h"
+#include "ui/pdf_stamp_rules.h"
 
 namespace markomi {
 namespace {
@@ -67,6 +68,13 @@ CompanionParse parse_render_line(const std::vector<std::u16string>& argv) {
 
 }  // namespace
 
+std::u16string stamped_copy_in_folder(std::u16string_view folder, std::u16string_view input) {
+    const std::size_t slash = input.find_last_of(u"\\/:");
+    std::u16string copy(folder);
+    if (!copy.empty() && copy.back() != u'\\' && copy.back() != u'/') copy += u'\\';
+    return copy + stamped_pdf_name(input.substr(slash == std::u16string_view::npos ? 0 : slash + 1));
+}
+
 std::optional<StampDate> parse_iso_date(std::u16string_view text) {
     if (text.size() != 10 || text[4] != u'-' || text[7] != u'-') return std::nullopt;
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
@@ -84,6 +92,7 @@ std::optional<StampDate> parse_iso_date(std::u16string_view text) {
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     CompanionArgs a;
     const char16_t* pdf_only = nullptr;  // the first option that only a PDF stamping takes
+    std::vector<std::u16string> outs;    // every --out, in order
     bool margin_given = false;
     for (const std::u16string& word : argv) {
         if (word == u"--help" || word == u"-h" || word == u"/?" || word == u"-?") a.help = true;
@@ -103,15 +112,21 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             a.clipboard = true;
         } else if (opt == u"--diagnose") {
             a.diagnose = true;
-        } else if (opt == u"--allow-signed") {
-            a.allow_signed = true;
+        } else if (opt == u"--allow-signed" || opt == u"--replace") {
+            (opt == u"--replace" ? a.replace : a.allow_signed) = true;
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+        } else if (opt == u"--out-dir") {
+            if (!has_value || argv[i + 1].empty()) return fail(u"--out-dir needs a folder / フォルダーがありません");
+            a.out_dir = value();
             pdf_only = pdf_only ? pdf_only : opt.c_str();
         } else if (opt == u"--stamp-onto" || opt == u"--page" || opt == u"--at" || opt == u"--margin") {
             if (!has_value) return fail(opt + u" needs a value / 値がありません");
             const std::u16string& v = value();
             if (opt == u"--stamp-onto") {
                 if (v.empty()) return fail(u"--stamp-onto needs a file name / ファイル名がありません");
-                a.stamp_onto = v;
+                if (a.stamp_onto.size() == kMostStampedDocuments)
+                    return fail(u"at most 1000 documents at once / 一度に捺印できるのは 1000 件まで");
+                a.stamp_onto.push_back(v);
                 continue;
             }
             pdf_only = pdf_only ? pdf_only : opt.c_str();
@@ -143,7 +158,9 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
                 a.ini = v;
             } else if (opt == u"--out") {
                 if (v.empty()) return fail(u"--out needs a file name / ファイル名がありません");
-                a.out = v;
+                if (outs.size() == kMostStampedDocuments) return fail(u"too many --out / --out が多すぎます");
+                outs.push_back(v);
+                a.out = outs.front();
             } else if (opt == u"--slot") {
                 if (v.size() != 1 || v[0] < u'1' || v[0] > u'7')
                     return fail(u"--slot takes 1 to 7 / --slot は 1 から 7");
@@ -165,17 +182,31 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             return fail(u"unknown argument / 不明な引数: " + opt);
         }
     }
-    if (a.stamp_onto) {
-        if (!a.out) return fail(u"--stamp-onto needs --out FILE.pdf / --stamp-onto には --out が必要");
-        if (lower_case_text(find_file_extension(*a.out)) != u".pdf") return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+    if (!a.stamp_onto.empty()) {
+        if (a.out_dir) {
+            if (!outs.empty()) return fail(u"--out-dir or --out, not both / --out-dir と --out は一緒に使えません");
+            for (const std::u16string& input : a.stamp_onto) a.copies.push_back(stamped_copy_in_folder(*a.out_dir, input));
+        } else {
+            if (outs.size() != a.stamp_onto.size())
+                return fail(u"each --stamp-onto needs its --out FILE.pdf, or give --out-dir / --stamp-onto ごとに --out が必要(または --out-dir)");
+            for (const std::u16string& out : outs)
+                if (lower_case_text(find_file_extension(out)) != u".pdf")
+                    return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+            a.copies = outs;
+        }
+        // One document named with its copy is replaced as asked; a batch
+        // may meet copies of an earlier day, replaced only on request.
+        if (a.stamp_onto.size() == 1 && !a.out_dir) a.replace = true;
+        a.out.reset();
         if (a.clipboard || a.diagnose || a.dpi || a.format)
-            return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --page, --at, --margin and --allow-signed / --stamp-onto と一緒に使えない引数があります");
+            return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --out-dir, --page, --at, --margin, --allow-signed and --replace / --stamp-onto と一緒に使えない引数があります");
         if (margin_given && (a.position.anchor == PdfAnchor::kPoint || a.position.anchor == PdfAnchor::kFromCorner))
             return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
     } else if (pdf_only) {
         return fail(std::u16string(pdf_only) + u" is for --stamp-onto / " + pdf_only + u" は --stamp-onto と一緒に");
     }
-    if (int{a.clipboard} + int{a.out.has_value()} + int{a.diagnose} != 1)
+    if (outs.size() > 1 && a.stamp_onto.empty()) return fail(u"give --out once / --out は一つだけ");
+    if (int{a.clipboard} + int{a.out.has_value() || !a.copies.empty()} + int{a.diagnose} != 1)
         return fail(u"give exactly one of --out FILE, --clipboard and --diagnose / --out と --clipboard と --diagnose のどれか一つを指定");
     if (a.dpi && !a.out)
         return fail(u"--dpi is for --out FILE.bmp, .png or .jpg / --dpi は --out の .bmp .png .jpg に");
@@ -190,8 +221,8 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
 std::u16string companion_usage() {
     return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
-           u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf --out 出力.pdf\n"
-           u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] [--margin mm] [--allow-signed]\n"
+           u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf (--out 出力.pdf | --out-dir フォルダー)\n"
+           u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] [--margin mm] [--allow-signed] [--replace]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
            u"       Markomi2Stamp --help | --version\n"
@@ -203,11 +234,13 @@ std::u16string companion_usage() {
            u"    その角から内側へ測った X,Y mm)。--margin 既定 10 mm。印全体がページに収まらない位置は断ります。\n"
            u"    --page は 1,3 や 2-4 のような並びも(全角数字・、・～ も可)。\n"
            u"    電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
+           u"    複数の PDF: --stamp-onto 元 --out 出力 を組で並べるか、--stamp-onto 元 ... --out-dir フォルダー\n"
+           u"    (写しは フォルダー\\<名前>_捺印.pdf)。文書ごとに JSON を 1 行。既存の写しは --replace のときだけ置き換えます。\n"
            u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
            u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
-           u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf\n"
-           u"                     [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed]\n"
+           u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf (--out OUT.pdf | --out-dir DIR)\n"
+           u"                     [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed] [--replace]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
            u"       Markomi2Stamp --help | --version\n"
@@ -220,6 +253,9 @@ std::u16string companion_usage() {
            u"    --margin: 10 mm by default. A place where the whole stamp does not fit is refused.\n"
            u"    --page also takes ranges like 2-4. A digitally signed PDF only with --allow-signed\n"
            u"    (its signature no longer covers the document).\n"
+           u"    Several PDFs: --stamp-onto IN --out OUT in pairs, or --stamp-onto IN ... --out-dir DIR\n"
+           u"    (copies DIR\\<name>_捺印.pdf); one JSON line per document. Existing copies are replaced\n"
+           u"    only with --replace.\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";
 }
