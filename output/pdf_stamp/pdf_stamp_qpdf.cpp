@@ -184,6 +184,17 @@ PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
     return r;
 }
 
+// The refusal that tells why the copy could not be written.
+PdfRefusal refusal_for(SaveFailure cause) {
+    switch (cause) {
+        case SaveFailure::kDiskFull: return PdfRefusal::kDiskFull;
+        case SaveFailure::kLocked: return PdfRefusal::kOutputLocked;
+        case SaveFailure::kDenied: return PdfRefusal::kDenied;
+        case SaveFailure::kNoFolder: return PdfRefusal::kNoFolder;
+        default: return PdfRefusal::kNotWritten;
+    }
+}
+
 PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStampJob& job) {
     pdf.setSuppressWarnings(true);
     pdf.setAttemptRecovery(repair);
@@ -255,6 +266,7 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     }
 
     bool damaged = false;
+    SaveFailure cause = SaveFailure::kNone;
     const bool staged = write_file_through_staging(job.output, [&](const wchar_t* staging) {
         StdioFile out(staging, L"wb");
         if (!out.get()) return false;
@@ -269,10 +281,11 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
         if (!out.close()) return false;
         damaged = !reads_back(staging, result.page_count, stamped);
         return !damaged;
-    });
+    }, &cause);
     if (!staged) {
         PdfStampResult failed =
-            refused(PdfRefusal::kNotWritten, damaged ? "the written copy does not read back" : "");
+            refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
+                    damaged ? "the written copy does not read back" : "");
         failed.page_count = result.page_count;
         return failed;
     }
