@@ -44,6 +44,9 @@ struct PdfStampRequest {
 };
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);
 
+// Millimetres as --at takes them: to a hundredth, "25.4", "7.05", "12".
+std::u16string millimetres_text(double mm);
+
 // One argument as the C runtime of the called program splits it back out:
 // quoted when it holds a blank or a quote, backslashes doubled before a quote.
 std::u16string command_line_argument(std::u16string_view argument);
@@ -61,10 +64,25 @@ struct PdfStampReply {
     bool was_signed = false;  // the original's signature no longer covers the copy
 };
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line);
+// The companion's output for `count` documents: the lines that are replies
+// (the messages start otherwise), in order; exactly `count` of them, the
+// missing ones not stamped (kNotWritten).
+std::vector<PdfStampReply> read_pdf_stamp_replies(std::u16string_view text, std::size_t count);
 
 // The message after a stamping that went through: the pages, the copy's
 // name and folder, and a note of its own when the original had to be
 // repaired and when its signature was voided.
 std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_view output);
+
+// The refusal in a reply, in Japanese words of cause and remedy.
+std::u16string pdf_reply_refusal_text(const PdfStampReply& reply);
+
+// The end of a stamping of several documents, for the summary: how many were
+// stamped, then each stamped one (its name, pages and copy), then each
+// refused one and why. The three lists run in step; the folder of the
+// copies is named once when they share one, else each copy by its path.
+std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
+                                     const std::vector<std::u16string>& outputs,
+                                     const std::vector<PdfStampReply>& replies);
 
 }  // namespace markomi
