@@ -45,8 +45,8 @@ void centre_on_owner(HWND dialog) {
     if (!owner || !GetWindowRect(owner, &around) || IsIconic(owner)) around = monitor.rcWork;
     const int w = self.right - self.left, h = self.bottom - self.top;
     int x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
-    x = std::max(monitor.rcWork.left, std::min(x, static_cast<int>(monitor.rcWork.right) - w));
-    y = std::max(monitor.rcWork.top, std::min(y, static_cast<int>(monitor.rcWork.bottom) - h));
+    x = std::max(static_cast<int>(monitor.rcWork.left), std::min(x, static_cast<int>(monitor.rcWork.right) - w));
+    y = std::max(static_cast<int>(monitor.rcWork.top), std::min(y, static_cast<int>(monitor.rcWork.bottom) - h));
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -112,7 +112,7 @@ TEST_F(PdfStamp, ABatchStampsEachDocumentAndTellsWhyOneWasNot) {
     ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", t::sample_pdf(2, false)));
     ASSERT_TRUE(t::write_bytes(folder_ + L"\\偽物.pdf", {'n', 'o', 't'}));
     const std::vector<unsigned char> old = {'o', 'l', 'd'};
-    for (const wchar_t* name : {L"\\開いている.pdf", L"\\読み取り専用.pdf", L"\\前の写し.pdf"})
+    for (const wchar_t* name : {L"\\開いている.pdf", L"\\読み取り専用.pdf"})
         ASSERT_TRUE(t::write_bytes(folder_ + name, old));
     SetFileAttributesW((folder_ + L"\\読み取り専用.pdf").c_str(), FILE_ATTRIBUTE_READONLY);
     // Held as a reader that shares nothing holds it.
@@ -120,38 +120,47 @@ TEST_F(PdfStamp, ABatchStampsEachDocumentAndTellsWhyOneWasNot) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     auto item = [&](const wchar_t* in, const wchar_t* out) {
-        return PdfBatchItem{as_u16(std::wstring_view(folder_ + L"\\" + in)), as_u16(std::wstring_view(folder_ + L"\\" + out))};
+        const std::wstring from = folder_ + L"\\" + in, to = folder_ + L"\\" + out;
+        return PdfBatchItem{std::u16string(as_u16(std::wstring_view(from))), std::u16string(as_u16(std::wstring_view(to)))};
     };
     const std::vector<PdfBatchItem> items = {
         item(L"請求書.pdf", L"一.pdf"),          item(L"偽物.pdf", L"二.pdf"),
         item(L"請求書.pdf", L"開いている.pdf"),  item(L"請求書.pdf", L"読み取り専用.pdf"),
-        item(L"請求書.pdf", L"無い\\三.pdf"),    item(L"請求書.pdf", L"前の写し.pdf"),
-        item(L"請求書.pdf", L"四.pdf"),
+        item(L"請求書.pdf", L"無い\\三.pdf"),    item(L"請求書.pdf", L"四.pdf"),
     };
     PdfStampOptions options;
     options.page = 1;  // the last
     const std::vector<PdfStampReply> replies = stamp_pdfs_with_companion(
         set_, 1, set_.date, items, options, PdfPosition{PdfAnchor::kFromCorner, 30, 30, 10, PdfAnchor::kBottomLeft},
-        false);
+        true);
     CloseHandle(held);
     SetFileAttributesW((folder_ + L"\\読み取り専用.pdf").c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_EQ(replies.size(), items.size());
     EXPECT_TRUE(replies[0].stamped);
     EXPECT_EQ(replies[0].pages, std::vector<int>{2});
     const PdfRefusal refused[] = {PdfRefusal::kNotPdf, PdfRefusal::kOutputLocked, PdfRefusal::kDenied,
-                                  PdfRefusal::kNoFolder, PdfRefusal::kExists};
-    for (std::size_t i = 1; i <= 5; ++i) {
+                                  PdfRefusal::kNoFolder};
+    for (std::size_t i = 1; i <= 4; ++i) {
         EXPECT_FALSE(replies[i].stamped) << i;
         EXPECT_EQ(replies[i].refusal, refused[i - 1]) << i;
     }
-    EXPECT_TRUE(replies[6].stamped);
-    EXPECT_TRUE(t::file_exists(folder_ + L"\\一.pdf"));
+    EXPECT_TRUE(replies[5].stamped);
     EXPECT_TRUE(t::file_exists(folder_ + L"\\四.pdf"));
     EXPECT_FALSE(t::file_exists(folder_ + L"\\二.pdf"));
-    for (const wchar_t* name : {L"\\開いている.pdf", L"\\読み取り専用.pdf", L"\\前の写し.pdf"})
+    for (const wchar_t* name : {L"\\開いている.pdf", L"\\読み取り専用.pdf"})
         EXPECT_EQ(t::read_bytes(folder_ + name), old);
-    // The two inputs, the three old files and the two copies: no staging file left.
-    EXPECT_EQ(t::folder_entries(folder_).size(), 7u);
+    // The two inputs, the two old files and the two copies: no staging file left.
+    EXPECT_EQ(t::folder_entries(folder_).size(), 6u);
+
+    // Without replacing, a copy already there is refused and keeps its bytes.
+    const std::vector<unsigned char> first = t::read_bytes(folder_ + L"\\一.pdf");
+    const std::vector<PdfStampReply> again = stamp_pdfs_with_companion(
+        set_, 1, set_.date, {item(L"請求書.pdf", L"一.pdf"), item(L"請求書.pdf", L"五.pdf")}, PdfStampOptions{},
+        std::nullopt, false);
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0].refusal, PdfRefusal::kExists);
+    EXPECT_TRUE(again[1].stamped);
+    EXPECT_EQ(t::read_bytes(folder_ + L"\\一.pdf"), first);
 }
 
 // The reply lists every stamped page: for tens of thousands of pages it
