@@ -4,25 +4,49 @@
 
 #include <commctrl.h>
 
+#include "support/resident_windows.h"
 #include "ui/stamping_choices_win.h"
 
 namespace markomi {
 namespace {
 
+namespace t = markomi::testing;
+
 constexpr int kFirstId = 500;
+
+StampingChoicesPanel* g_panel = nullptr;
+
+// A parent that hands the panel its messages first, as the window does.
+LRESULT CALLBACK host_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    LRESULT result = 0;
+    bool changed = false;
+    if (g_panel && g_panel->on_message(message, wparam, lparam, &result, &changed)) return result;
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
 
 struct PanelHost {
     PanelHost() {
-        parent = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr, nullptr, nullptr);
+        WNDCLASSW cls{};
+        cls.lpfnWndProc = host_proc;
+        cls.hInstance = GetModuleHandleW(nullptr);
+        cls.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        cls.lpszClassName = L"StampingChoicesHost";
+        RegisterClassW(&cls);
+        g_panel = &panel;
+        parent = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr,
+                                 cls.hInstance, nullptr);
     }
-    ~PanelHost() { DestroyWindow(parent); }
+    ~PanelHost() {
+        DestroyWindow(parent);
+        g_panel = nullptr;
+    }
     LRESULT send(UINT message, WPARAM wparam, LPARAM lparam, bool* changed) {
         LRESULT result = -1;
         EXPECT_TRUE(panel.on_message(message, wparam, lparam, &result, changed)) << message;
         return result;
     }
-    HWND parent = nullptr;
     StampingChoicesPanel panel;
+    HWND parent = nullptr;
 };
 
 // A design chosen in the list, a day picked, and 「今日の日付に戻す」; the
@@ -57,6 +81,9 @@ TEST(StampingChoices, ReportsTheDesignAndDayPickedAndNotesThePinnedDay) {
     pick.st.wDay = 4;
     host.send(WM_NOTIFY, kFirstId + 1, reinterpret_cast<LPARAM>(&pick), &changed);
     EXPECT_TRUE(changed);
+    ShowWindow(host.parent, SW_SHOWNOACTIVATE);
+    UpdateWindow(host.parent);
+    t::capture_window(host.parent, L"stamping-choices");
     ASSERT_TRUE(host.panel.choice().day);
     EXPECT_EQ(host.panel.choice().day->day, 4);
     EXPECT_EQ(host.panel.choice().day->weekday, 1);  // a Monday
