@@ -267,6 +267,9 @@ int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot, c
             result.refusal = PdfRefusal::kUnreadable;
         }
     }
+    // The program reads the lines that start with '{' as the replies: a
+    // library message of many lines must not start one.
+    std::replace_if(result.detail.begin(), result.detail.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
     JsonWriter json;
     json.begin_object();
     if (result.refusal != PdfRefusal::kNone) {

@@ -44,6 +44,8 @@ constexpr DWORD kCompanionTimeoutMs = 10 * 60 * 1000;
 // The reply lists every stamped page (25,000 pages take over 1 MiB): this
 // bound is far above any document the companion finishes in its time.
 constexpr std::size_t kReplyLimit = 64u << 20;
+// The companion takes at most this many documents in one run.
+constexpr std::size_t kMostBatchItems = 1000;
 
 // ---- The choices dialog: an in-memory template, so that Tab, the arrow
 // keys, Enter and Esc work as in every Windows dialog --------------------------
@@ -312,29 +314,46 @@ std::vector<PdfStampReply> stamp_pdfs_with_companion(const SettingsSet& set, int
                                                      const std::vector<PdfBatchItem>& items,
                                                      const PdfStampOptions& options,
                                                      const std::optional<PdfPosition>& place, bool replace) {
-    std::vector<PdfStampReply> replies(items.size());
-    if (items.empty()) return replies;
     PdfStampRequest request;
     request.slot = slot + 1;
     request.date = date;
     request.options = options;
     request.place = place;
     request.replace = replace;
-    // One document goes in the single form, which always replaces: an
-    // existing copy is refused here instead when replacing was not asked.
-    if (items.size() == 1 && !replace &&
-        GetFileAttributesW(to_wide(items.front().output).c_str()) != INVALID_FILE_ATTRIBUTES) {
-        replies.front().refusal = PdfRefusal::kExists;
-        return replies;
+    std::vector<PdfStampReply> replies;
+    replies.reserve(items.size());
+    // A command line holds at most 32,767 characters: a pile of long names
+    // goes in as many runs as it takes, each well within that.
+    constexpr std::size_t kLineBudget = 24000;
+    std::size_t next = 0;
+    while (next < items.size()) {
+        std::size_t length = 0, end = next;
+        do {
+            length += command_line_argument(items[end].input).size() + command_line_argument(items[end].output).size() + 32;
+            ++end;
+        } while (end < items.size() && end - next < kMostBatchItems &&
+                 length + command_line_argument(items[end].input).size() + command_line_argument(items[end].output).size() + 32 <
+                     kLineBudget);
+        std::vector<PdfStampReply> part(end - next);
+        const PdfBatchItem& first = items[next];
+        if (end - next == 1 && !replace &&
+            GetFileAttributesW(to_wide(first.output).c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // One document goes in the single form, which always replaces:
+            // an existing copy is refused here when replacing was not asked.
+            part.front().refusal = PdfRefusal::kExists;
+        } else {
+            request.batch.assign(items.begin() + static_cast<std::ptrdiff_t>(next),
+                                 items.begin() + static_cast<std::ptrdiff_t>(end));
+            request.input = first.input;
+            request.output = first.output;
+            if (request.batch.size() == 1) request.batch.clear();
+            const std::optional<std::u16string> text = run_companion(set, request);
+            if (text) part = read_pdf_stamp_replies(*text, end - next);
+        }
+        replies.insert(replies.end(), part.begin(), part.end());
+        next = end;
     }
-    if (items.size() == 1) {
-        request.input = items.front().input;
-        request.output = items.front().output;
-    } else {
-        request.batch = items;
-    }
-    const std::optional<std::u16string> text = run_companion(set, request);
-    return text ? read_pdf_stamp_replies(*text, items.size()) : replies;
+    return replies;
 }
 
 std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {

@@ -161,6 +161,17 @@ TEST_F(PdfStamp, ABatchStampsEachDocumentAndTellsWhyOneWasNot) {
     EXPECT_EQ(again[0].refusal, PdfRefusal::kExists);
     EXPECT_TRUE(again[1].stamped);
     EXPECT_EQ(t::read_bytes(folder_ + L"\\一.pdf"), first);
+
+    // Names too long for one command line go in several runs, the replies
+    // still in order: [missing, stamped] [missing] [missing].
+    const std::wstring long_name = folder_ + L"\\" + std::wstring(13000, L'x') + L".pdf";
+    const PdfBatchItem missing{std::u16string(as_u16(std::wstring_view(long_name))), u"C:\\unused.pdf"};
+    const std::vector<PdfStampReply> split = stamp_pdfs_with_companion(
+        set_, 1, set_.date, {missing, item(L"請求書.pdf", L"六.pdf"), missing, missing}, PdfStampOptions{},
+        std::nullopt, true);
+    ASSERT_EQ(split.size(), 4u);
+    EXPECT_TRUE(split[1].stamped);
+    for (std::size_t i : {0, 2, 3}) EXPECT_EQ(split[i].refusal, PdfRefusal::kMissing) << i;
 }
 
 // The reply lists every stamped page: for tens of thousands of pages it
