@@ -201,6 +201,12 @@ std::u16string_view name_of(std::u16string_view path) {
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
+bool is_save_refusal(PdfRefusal r) {
+    return r == PdfRefusal::kNotWritten || r == PdfRefusal::kExists || r == PdfRefusal::kDiskFull ||
+           r == PdfRefusal::kOutputLocked || r == PdfRefusal::kDenied || r == PdfRefusal::kNoFolder ||
+           r == PdfRefusal::kSameFile;
+}
+
 std::u16string pages_text(const std::vector<int>& pages) {
     return pages.size() == 1 ? decimal_text(pages[0]) + u" ページ目"
                              : decimal_text(static_cast<std::int64_t>(pages.size())) + u" ページ";
@@ -239,9 +245,13 @@ std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
     }
     if (stamped < count) {
         text += u"\r\n\r\n捺印できなかったもの:";
-        for (std::size_t i = 0; i < count; ++i)
-            if (!replies[i].stamped)
-                text += u"\r\n・" + std::u16string(name_of(inputs[i])) + u"\r\n　" + pdf_reply_refusal_text(replies[i]);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (replies[i].stamped) continue;
+            text += u"\r\n・" + std::u16string(name_of(inputs[i]));
+            // A copy that could not be written is named with its path.
+            if (is_save_refusal(replies[i].refusal)) text += u" → " + outputs[i];
+            text += u"\r\n　" + pdf_reply_refusal_text(replies[i]);
+        }
     }
     return text;
 }

@@ -135,6 +135,7 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_FALSE(defaults.args->allow_signed);
     EXPECT_TRUE(parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000"}).args);
     EXPECT_TRUE(parse({u"--dpi", u"1200", u"--out", u"x.png"}).args);
+    EXPECT_TRUE(parse({u"--slot", u"7", u"--clipboard"}).args);
 }
 
 // A batch pairs each document with the --out of its place in order, or

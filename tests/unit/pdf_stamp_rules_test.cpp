@@ -124,7 +124,8 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
 // The summary counts, lists each stamped document with its pages and copy
 // (the shared folder once), and each refused one with its own reason.
 TEST(PdfStampRules, TheSummaryTellsEachDocumentsOutcome) {
-    PdfStampReply two_pages, one_page, refused;
+    PdfStampReply two_pages, one_page, refused, locked;
+    locked.refusal = PdfRefusal::kOutputLocked;
     two_pages.stamped = one_page.stamped = true;
     two_pages.pages = {1, 2};
     one_page.pages = {3};
@@ -141,12 +142,13 @@ TEST(PdfStampRules, TheSummaryTellsEachDocumentsOutcome) {
         EXPECT_NE(text.find(part), std::u16string::npos) << std::u16string(part).size();
     EXPECT_EQ(text.find(u"保存先のフォルダー"), std::u16string::npos);
 
-    const std::u16string one_folder =
-        stamping_summary_text({u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf"},
-                              {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf"}, {two_pages, two_pages});
+    // A copy that could not be written is named by its path.
+    const std::u16string one_folder = stamping_summary_text(
+        {u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf", u"C:\\受付\\c.pdf"},
+        {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf", u"E:\\c_捺印.pdf"}, {two_pages, two_pages, locked});
     EXPECT_NE(one_folder.find(u"捺印したもの(保存先のフォルダー: C:\\受付):\r\n・a.pdf(2 ページ) → a_捺印.pdf"),
               std::u16string::npos);
-    EXPECT_EQ(one_folder.find(u"捺印できなかった"), std::u16string::npos);
+    EXPECT_NE(one_folder.find(u"・c.pdf → E:\\c_捺印.pdf\r\n　ほかのプログラムが"), std::u16string::npos);
 }
 
 }  // namespace

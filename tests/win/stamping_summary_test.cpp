@@ -51,7 +51,7 @@ TEST(StampingSummary, SitsOnItsOwnerWithTheKeyboardOnCloseAndTellsWhy) {
     EXPECT_TRUE(g_seen.open_enabled);
     EXPECT_NEAR(g_seen.centre.x, 40 + 450, 2);
     EXPECT_NEAR(g_seen.centre.y, 60 + 350, 2);
-    EXPECT_NE(g_seen.text.find(L"・b.pdf\r\n　ほかのプログラムが保存先のファイルを開いている"), std::wstring::npos);
+    EXPECT_NE(g_seen.text.find(L"・b.pdf → C:\\受付\\b_捺印.pdf\r\n　ほかのプログラムが保存先のファイルを開いている"), std::wstring::npos);
 }
 
 }  // namespace
