@@ -190,9 +190,11 @@ bool write_all(HANDLE file, std::string_view bytes) {
 // so that it cannot be replaced: opening it for deletion with every sharing
 // mode offered fails with a sharing violation exactly then.
 bool is_held_open(const std::wstring& path) {
-    ScopedHandle file(CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file.valid() && (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION);
+    ScopedHandle file(CreateFileW(path.c_str(), DELETE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.valid() &&
+           (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION);
 }
 
 // Why writing the staging file failed. Writers through the C runtime keep
@@ -245,19 +247,25 @@ std::wstring extended_length_path(const std::wstring& path) {
 SaveFailure save_failure_of(DWORD error) {
     switch (error) {
         case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL: return SaveFailure::kDiskFull;
+        case ERROR_HANDLE_DISK_FULL:
+            return SaveFailure::kDiskFull;
         case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION: return SaveFailure::kLocked;
+        case ERROR_LOCK_VIOLATION:
+            return SaveFailure::kLocked;
         case ERROR_ACCESS_DENIED:
-        case ERROR_WRITE_PROTECT: return SaveFailure::kDenied;
+        case ERROR_WRITE_PROTECT:
+            return SaveFailure::kDenied;
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_BAD_NETPATH: return SaveFailure::kNoFolder;
-        default: return SaveFailure::kFailed;
+        case ERROR_BAD_NETPATH:
+            return SaveFailure::kNoFolder;
+        default:
+            return SaveFailure::kFailed;
     }
 }
 
 bool write_file_through_staging(const std::wstring& path,
-                                const std::function<bool(const wchar_t* staging)>& write, SaveFailure* why) {
+                                const std::function<bool(const wchar_t* staging)>& write,
+                                SaveFailure* why) {
     SaveFailure ignored = SaveFailure::kNone;
     SaveFailure& failure = why ? *why : ignored;
     failure = SaveFailure::kFailed;
@@ -266,7 +274,8 @@ bool write_file_through_staging(const std::wstring& path,
     // Checked here because the move below would not refuse a read-only
     // target everywhere (Wine's does not).
     const DWORD existing = GetFileAttributesW(target.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0) return false;
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
         failure = SaveFailure::kDenied;
         return false;

@@ -3,8 +3,9 @@
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
 //                 [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf
-//                 [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed]
-//                 (several documents: --stamp-onto IN --out OUT ... in pairs, or --stamp-onto IN ... --out-dir DIR;
+//                 [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM]
+//                 [--allow-signed] (several documents: --stamp-onto IN --out OUT ... in pairs, or
+//                 --stamp-onto IN ... --out-dir DIR;
 //                 [--replace] replaces existing copies)
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]

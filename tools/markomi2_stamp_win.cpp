@@ -241,19 +241,21 @@ double tenths(double mm) { return static_cast<double>(std::llround(mm * 10)) / 1
 // (the JSON names it for the program) with nothing written. A document
 // throwing what the library did not catch is that document's refusal; the
 // others go on. Returns the single form's exit code for it.
-int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot, const PdfStampJob& form,
-                  const std::u16string& input, const std::u16string& copy,
+int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot,
+                  const PdfStampJob& form, const std::u16string& input, const std::u16string& copy,
                   std::vector<std::wstring>* copies_written) {
     PdfStampJob job = form;
     job.input = extended_length_path(full_path(to_wide(input)));
     job.output = extended_length_path(full_path(to_wide(copy)));
     PdfStampResult result;
     const bool written_now =
-        std::any_of(copies_written->begin(), copies_written->end(),
-                    [&](const std::wstring& w) { return CompareStringOrdinal(w.c_str(), -1, job.output.c_str(), -1, TRUE) == CSTR_EQUAL; });
+        std::any_of(copies_written->begin(), copies_written->end(), [&](const std::wstring& w) {
+            return CompareStringOrdinal(w.c_str(), -1, job.output.c_str(), -1, TRUE) == CSTR_EQUAL;
+        });
     // A copy this run wrote is never replaced by another document's, even
     // with --replace: two documents of one name into one folder.
-    if (written_now || (!args.replace && GetFileAttributesW(job.output.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+    if (written_now ||
+        (!args.replace && GetFileAttributesW(job.output.c_str()) != INVALID_FILE_ATTRIBUTES)) {
         result.refusal = PdfRefusal::kExists;
     } else {
         try {
@@ -269,7 +271,9 @@ int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot, c
     }
     // The program reads the lines that start with '{' as the replies: a
     // library message of many lines must not start one.
-    std::replace_if(result.detail.begin(), result.detail.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    std::replace_if(
+        result.detail.begin(), result.detail.end(), [](char c) { return c == '\n' || c == '\r'; },
+        ' ');
     JsonWriter json;
     json.begin_object();
     if (result.refusal != PdfRefusal::kNone) {
@@ -324,7 +328,8 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     std::vector<std::wstring> copies_written;
     int code = 0;
     for (std::size_t i = 0; i < args.stamp_onto.size(); ++i)
-        code = std::max(code, stamp_one_pdf(args, set, slot, form, args.stamp_onto[i], args.copies[i], &copies_written));
+        code = std::max(code, stamp_one_pdf(args, set, slot, form, args.stamp_onto[i],
+                                            args.copies[i], &copies_written));
     return code;
 }
 

@@ -12,10 +12,11 @@ namespace markomi {
 constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
 
 class DialogTemplate {
-public:
+  public:
     DialogTemplate(const wchar_t* title, short cx, short cy) {
         align();
-        const DWORD style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+        const DWORD style =
+            DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
         add_dword(style);
         add_dword(0);
         count_at_ = words_.size();
@@ -30,7 +31,8 @@ public:
         add_word(9);
         add_text(L"ＭＳ Ｐゴシック");
     }
-    void item(WORD atom, const wchar_t* text, DWORD style, short x, short y, short cx, short cy, int id) {
+    void item(WORD atom, const wchar_t* text, DWORD style, short x, short y, short cx, short cy,
+              int id) {
         align();
         add_dword(WS_CHILD | WS_VISIBLE | style);
         add_dword(0);
@@ -44,7 +46,7 @@ public:
     }
     const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
 
-private:
+  private:
     void add_word(WORD w) { words_.push_back(w); }
     void add_dword(DWORD d) {
         add_word(LOWORD(d));

@@ -55,26 +55,32 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
     append_decimal(date, r.date.day, 2);
     const PdfAnchor anchor = o.position >= 0 && o.position < 9 ? static_cast<PdfAnchor>(o.position)
                                                               : PdfAnchor::kTopRight;
-    std::vector<std::u16string> args = {u"--ini", r.ini, u"--slot", decimal_text(r.slot), u"--date", date};
+    std::vector<std::u16string> args = {u"--ini",  r.ini, u"--slot", decimal_text(r.slot),
+                                        u"--date", date};
     if (r.batch.empty()) {
         args.insert(args.end(), {u"--stamp-onto", r.input, u"--out", r.output});
     } else {
-        for (const PdfBatchItem& item : r.batch) args.insert(args.end(), {u"--stamp-onto", item.input, u"--out", item.output});
+        for (const PdfBatchItem& item : r.batch)
+            args.insert(args.end(), {u"--stamp-onto", item.input, u"--out", item.output});
         if (r.replace) args.push_back(u"--replace");
     }
-    args.insert(args.end(), {u"--page", o.page >= 0 && o.page < 3 ? std::u16string(kPages[o.page])
-                                                                   : std::u16string(o.pages.view())});
+    args.insert(args.end(),
+                {u"--page", o.page >= 0 && o.page < 3 ? std::u16string(kPages[o.page])
+                                                      : std::u16string(o.pages.view())});
     if (r.place && !pdf_anchor_name(r.place->anchor).empty()) {
-        args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(r.place->anchor)), u"--margin",
-                                 millimetres_text(r.place->margin_mm)});
+        args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(r.place->anchor)),
+                                 u"--margin", millimetres_text(r.place->margin_mm)});
     } else if (r.place) {
         // The companion takes no margin beside a point.
-        const std::u16string point = millimetres_text(r.place->x_mm) + u"," + millimetres_text(r.place->y_mm);
-        args.insert(args.end(), {u"--at", r.place->anchor == PdfAnchor::kFromCorner
-                                              ? std::u16string(pdf_anchor_name(r.place->corner)) + u":" + point
-                                              : point});
+        const std::u16string point =
+            millimetres_text(r.place->x_mm) + u"," + millimetres_text(r.place->y_mm);
+        args.insert(args.end(),
+                    {u"--at", r.place->anchor == PdfAnchor::kFromCorner
+                                  ? std::u16string(pdf_anchor_name(r.place->corner)) + u":" + point
+                                  : point});
     } else {
-        args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(anchor)), u"--margin", decimal_text(o.margin)});
+        args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(anchor)), u"--margin",
+                                 decimal_text(o.margin)});
     }
     if (r.allow_signed) args.push_back(u"--allow-signed");
     return args;
@@ -115,7 +121,8 @@ std::vector<PdfStampReply> read_pdf_stamp_replies(std::u16string_view text, std:
     while (start < text.size() && replies.size() < count) {
         std::size_t end = text.find(u'\n', start);
         if (end == std::u16string_view::npos) end = text.size();
-        if (text[start] == u'{') replies.push_back(read_pdf_stamp_reply(text.substr(start, end - start)));
+        if (text[start] == u'{')
+            replies.push_back(read_pdf_stamp_reply(text.substr(start, end - start)));
         start = end + 1;
     }
     replies.resize(count);  // the unanswered: not stamped, kNotWritten
@@ -203,8 +210,8 @@ std::u16string_view name_of(std::u16string_view path) {
 
 bool is_save_refusal(PdfRefusal r) {
     return r == PdfRefusal::kNotWritten || r == PdfRefusal::kExists || r == PdfRefusal::kDiskFull ||
-           r == PdfRefusal::kOutputLocked || r == PdfRefusal::kDenied || r == PdfRefusal::kNoFolder ||
-           r == PdfRefusal::kSameFile;
+           r == PdfRefusal::kOutputLocked || r == PdfRefusal::kDenied ||
+           r == PdfRefusal::kNoFolder || r == PdfRefusal::kSameFile;
 }
 
 std::u16string pages_text(const std::vector<int>& pages) {
@@ -229,17 +236,24 @@ std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
     std::u16string text = decimal_text(static_cast<std::int64_t>(count)) + u" 件のうち " +
                           decimal_text(static_cast<std::int64_t>(stamped)) + u" 件に捺印しました。";
     if (stamped < count)
-        text += u"捺印できなかった " + decimal_text(static_cast<std::int64_t>(count - stamped)) + u" 件は変更していません。";
+        text += u"捺印できなかった " + decimal_text(static_cast<std::int64_t>(count - stamped)) +
+                u" 件は変更していません。";
     if (stamped > 0) {
         text += u"\r\n\r\n捺印したもの";
-        if (one_folder && !folder.empty()) text += u"(保存先のフォルダー: " + std::u16string(folder) + u")";
+        if (one_folder && !folder.empty())
+            text += u"(保存先のフォルダー: " + std::u16string(folder) + u")";
         text += u":";
         for (std::size_t i = 0; i < count; ++i) {
             const PdfStampReply& r = replies[i];
             if (!r.stamped) continue;
-            text += u"\r\n・" + std::u16string(name_of(inputs[i])) + u"(" + pages_text(r.pages) + u") → " +
-                    std::u16string(one_folder ? name_of(outputs[i]) : std::u16string_view(outputs[i]));
-            if (r.repaired) text += u"\r\n　元の PDF が壊れていたため修復して保存しました。内容に欠けがないか確かめてください。";
+            text +=
+                u"\r\n・" + std::u16string(name_of(inputs[i])) + u"(" + pages_text(r.pages) +
+                u") → " +
+                std::u16string(one_folder ? name_of(outputs[i]) : std::u16string_view(outputs[i]));
+            if (r.repaired)
+                text +=
+                    u"\r\n　元の PDF "
+                    u"が壊れていたため修復して保存しました。内容に欠けがないか確かめてください。";
             if (r.was_signed) text += u"\r\n　元の PDF の電子署名は、この写しでは無効です。";
         }
     }

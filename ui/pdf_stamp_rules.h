@@ -37,10 +37,11 @@ struct PdfStampRequest {
     std::u16string input;
     std::u16string output;
     PdfStampOptions options;
-    std::optional<PdfPosition> place;  // from the nearest corner (--at top-right:X,Y); unset: options
+    std::optional<PdfPosition>
+        place;  // from the nearest corner (--at top-right:X,Y); unset: options
     bool allow_signed = false;
-    std::vector<PdfBatchItem> batch;   // several documents: these instead of input and output
-    bool replace = false;              // a batch replaces existing copies (else refused "exists")
+    std::vector<PdfBatchItem> batch;  // several documents: these instead of input and output
+    bool replace = false;             // a batch replaces existing copies (else refused "exists")
 };
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);
 

@@ -305,15 +305,15 @@ std::optional<PdfStampReply> single_reply(const std::u16string& text) {
 
 }  // namespace
 
-std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request) {
+std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set,
+                                                      PdfStampRequest request) {
     const std::optional<std::u16string> text = run_companion(set, std::move(request));
     return text ? single_reply(*text) : std::nullopt;
 }
 
-std::vector<PdfStampReply> stamp_pdfs_with_companion(const SettingsSet& set, int slot, const StampDate& date,
-                                                     const std::vector<PdfBatchItem>& items,
-                                                     const PdfStampOptions& options,
-                                                     const std::optional<PdfPosition>& place, bool replace) {
+std::vector<PdfStampReply> stamp_pdfs_with_companion(
+    const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
+    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace) {
     PdfStampRequest request;
     request.slot = slot + 1;
     request.date = date;
@@ -329,10 +329,12 @@ std::vector<PdfStampReply> stamp_pdfs_with_companion(const SettingsSet& set, int
     while (next < items.size()) {
         std::size_t length = 0, end = next;
         do {
-            length += command_line_argument(items[end].input).size() + command_line_argument(items[end].output).size() + 32;
+            length += command_line_argument(items[end].input).size() +
+                      command_line_argument(items[end].output).size() + 32;
             ++end;
         } while (end < items.size() && end - next < kMostBatchItems &&
-                 length + command_line_argument(items[end].input).size() + command_line_argument(items[end].output).size() + 32 <
+                 length + command_line_argument(items[end].input).size() +
+                         command_line_argument(items[end].output).size() + 32 <
                      kLineBudget);
         std::vector<PdfStampReply> part(end - next);
         const PdfBatchItem& first = items[next];

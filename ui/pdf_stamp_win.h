@@ -34,9 +34,8 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path);
 // order (kNotWritten for one the companion did not answer). `place` set: the
 // window's place from the nearest corner; unset: options.position/margin.
 // `replace`: an existing copy is replaced, else refused "exists".
-std::vector<PdfStampReply> stamp_pdfs_with_companion(const SettingsSet& set, int slot, const StampDate& date,
-                                                     const std::vector<PdfBatchItem>& items,
-                                                     const PdfStampOptions& options,
-                                                     const std::optional<PdfPosition>& place, bool replace);
+std::vector<PdfStampReply> stamp_pdfs_with_companion(
+    const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
+    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace);
 
 }  // namespace markomi

@@ -36,18 +36,19 @@ std::wstring design_name(int slot) {
     return std::to_wstring(slot + 1) + L"  " + to_wide(std::u16string(caption));
 }
 
-HWND make_control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, HFONT font) {
+HWND make_control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                  HFONT font) {
     HWND control = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                   nullptr);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
     if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 
 }  // namespace
 
-void StampingChoicesPanel::create(HWND parent, int first_control_id, HFONT font, const StampingChoice& start,
-                                  bool day_from_settings) {
+void StampingChoicesPanel::create(HWND parent, int first_control_id, HFONT font,
+                                  const StampingChoice& start, bool day_from_settings) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_DATE_CLASSES};
     InitCommonControlsEx(&controls);
     parent_ = parent;
@@ -61,19 +62,24 @@ void StampingChoicesPanel::create(HWND parent, int first_control_id, HFONT font,
     item_height_ = line_height_ * 5 / 2;
 
     design_label_ = make_control(parent, WC_STATICW, L"印影", SS_LEFT, first_id_ + 6, font);
-    designs_ = make_control(parent, WC_COMBOBOXW, L"",
-                            WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS,
-                            first_id_, font);
+    designs_ = make_control(
+        parent, WC_COMBOBOXW, L"",
+        WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS, first_id_,
+        font);
     for (int slot = 0; slot < kSlotCount; ++slot)
-        SendMessageW(designs_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(design_name(slot).c_str()));
+        SendMessageW(designs_, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(design_name(slot).c_str()));
     SendMessageW(designs_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item_height_);
     SendMessageW(designs_, CB_SETITEMHEIGHT, 0, item_height_);
     SendMessageW(designs_, CB_SETCURSEL, static_cast<WPARAM>(choice_.slot), 0);
     date_label_ = make_control(parent, WC_STATICW, L"日付", SS_LEFT, first_id_ + 5, font);
-    picker_ = make_control(parent, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT, first_id_ + 1, font);
+    picker_ = make_control(parent, DATETIMEPICK_CLASSW, L"", WS_TABSTOP | DTS_SHORTDATEFORMAT,
+                           first_id_ + 1, font);
     day_text_ = make_control(parent, WC_STATICW, L"", SS_LEFT | SS_NOPREFIX, first_id_ + 3, font);
-    today_ = make_control(parent, WC_BUTTONW, L"今日の日付に戻す", WS_TABSTOP | BS_PUSHBUTTON, first_id_ + 2, font);
-    note_ = make_control(parent, WC_STATICW, L"設定画面で固定した日付です", SS_LEFT, first_id_ + 4, font);
+    today_ = make_control(parent, WC_BUTTONW, L"今日の日付に戻す", WS_TABSTOP | BS_PUSHBUTTON,
+                          first_id_ + 2, font);
+    note_ = make_control(parent, WC_STATICW, L"設定画面で固定した日付です", SS_LEFT, first_id_ + 4,
+                         font);
     show_day();
 }
 
@@ -96,15 +102,18 @@ int StampingChoicesPanel::layout(const RECT& area) {
     // A closed drop-down list is its item and a frame; the height given is
     // the open list's.
     const int combo_h = item_height_ + 8;
-    SetWindowPos(design_label_, nullptr, area.left, y + (combo_h - lh) / 2, label_w, lh, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(designs_, nullptr, x, y, std::min(width, lh * 16), combo_h + item_height_ * kSlotCount + 4,
+    SetWindowPos(design_label_, nullptr, area.left, y + (combo_h - lh) / 2, label_w, lh,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(designs_, nullptr, x, y, std::min(width, lh * 16),
+                 combo_h + item_height_ * kSlotCount + 4, SWP_NOZORDER | SWP_NOACTIVATE);
     y += combo_h + gap;
     const int row_h = lh + lh / 2;
     const int picker_w = lh * 8, button_w = lh * 9;
-    SetWindowPos(date_label_, nullptr, area.left, y + (row_h - lh) / 2, label_w, lh, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(date_label_, nullptr, area.left, y + (row_h - lh) / 2, label_w, lh,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(picker_, nullptr, x, y, picker_w, row_h, SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(today_, nullptr, x + picker_w + gap, y, button_w, row_h, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(today_, nullptr, x + picker_w + gap, y, button_w, row_h,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
     y += row_h + gap / 2;
     SetWindowPos(day_text_, nullptr, x, y, width, lh, SWP_NOZORDER | SWP_NOACTIVATE);
     y += lh;
@@ -119,7 +128,8 @@ void StampingChoicesPanel::show_day() {
     SendMessageW(picker_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&shown));
     // The picker draws its text itself, whatever WM_CTLCOLOR answers, on
     // Windows as elsewhere: the picked day is told in red beside it.
-    std::u16string caption = choice_.day ? date_picker_caption(*choice_.day) + u" を押します" : u"今日の日付を押します";
+    std::u16string caption =
+        choice_.day ? date_picker_caption(*choice_.day) + u" を押します" : u"今日の日付を押します";
     while (!caption.empty() && caption.front() == u' ') caption.erase(caption.begin());
     SetWindowTextW(day_text_, to_wide(caption).c_str());
     EnableWindow(today_, choice_.day.has_value());
@@ -161,8 +171,9 @@ void StampingChoicesPanel::draw_design(const DRAWITEMSTRUCT& item) {
         info.bmiHeader.biCompression = BI_RGB;
         const int old_mode = SetStretchBltMode(dc, HALFTONE);
         SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchDIBits(dc, r.left + 2 + (side - w) / 2, r.top + 2 + (side - h) / 2, w, h, 0, 0, picture.width,
-                      picture.height, picture.on_white.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, r.left + 2 + (side - w) / 2, r.top + 2 + (side - h) / 2, w, h, 0, 0,
+                      picture.width, picture.height, picture.on_white.data(), &info, DIB_RGB_COLORS,
+                      SRCCOPY);
         SetStretchBltMode(dc, old_mode);
         text_x = r.left + side + 10;
     }
@@ -172,12 +183,14 @@ void StampingChoicesPanel::draw_design(const DRAWITEMSTRUCT& item) {
     RECT text = r;
     text.left = text_x;
     HGDIOBJ old = font_ ? SelectObject(dc, font_) : nullptr;
-    DrawTextW(dc, name.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextW(dc, name.c_str(), -1, &text,
+              DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
     if (old) SelectObject(dc, old);
     if (item.itemState & ODS_FOCUS) DrawFocusRect(dc, &r);
 }
 
-bool StampingChoicesPanel::on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result, bool* changed) {
+bool StampingChoicesPanel::on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result,
+                                      bool* changed) {
     *changed = false;
     switch (message) {
         case WM_MEASUREITEM: {
@@ -236,7 +249,8 @@ bool StampingChoicesPanel::on_message(UINT message, WPARAM wparam, LPARAM lparam
             HDC dc = reinterpret_cast<HDC>(wparam);
             SetTextColor(dc, kPickedDayColour);
             // The parent's own background behind the red text.
-            HBRUSH background = reinterpret_cast<HBRUSH>(GetClassLongPtrW(parent_, GCLP_HBRBACKGROUND));
+            HBRUSH background =
+                reinterpret_cast<HBRUSH>(GetClassLongPtrW(parent_, GCLP_HBRBACKGROUND));
             if (!background || reinterpret_cast<ULONG_PTR>(background) <= COLOR_MENUHILIGHT + 1)
                 background = GetSysColorBrush(COLOR_BTNFACE);
             LOGBRUSH fill{};
@@ -245,10 +259,13 @@ bool StampingChoicesPanel::on_message(UINT message, WPARAM wparam, LPARAM lparam
             *result = reinterpret_cast<LRESULT>(background);
             return true;
         }
-        default: return false;
+        default:
+            return false;
     }
 }
 
-StampingChoice StampingChoicesPanel::choice() const { return choice_; }
+StampingChoice StampingChoicesPanel::choice() const {
+    return choice_;
+}
 
 }  // namespace markomi

@@ -15,16 +15,17 @@
 namespace markomi {
 
 struct StampingChoice {
-    int slot = 0;                    // 0..6: the design (g_settings.slots[slot])
-    std::optional<StampDate> day;    // a picked day; nullopt: today's date when saving
+    int slot = 0;                  // 0..6: the design (g_settings.slots[slot])
+    std::optional<StampDate> day;  // a picked day; nullopt: today's date when saving
 };
 
 class StampingChoicesPanel {
-public:
+  public:
     // Child controls of `parent` with identifiers from `first_control_id`
     // (seven in all). `day_from_settings`: the starting day is the settings
     // window's pin, which the panel notes while it stays chosen.
-    void create(HWND parent, int first_control_id, HFONT font, const StampingChoice& start, bool day_from_settings);
+    void create(HWND parent, int first_control_id, HFONT font, const StampingChoice& start,
+                bool day_from_settings);
     // Places the controls at the top of `area`; returns the height used.
     int layout(const RECT& area);
     // The parent hands WM_COMMAND, WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM and
@@ -33,7 +34,7 @@ public:
     bool on_message(UINT message, WPARAM wparam, LPARAM lparam, LRESULT* result, bool* changed);
     StampingChoice choice() const;
 
-private:
+  private:
     void show_day();
     void draw_design(const DRAWITEMSTRUCT& item);
     int line_height() const;

@@ -45,8 +45,10 @@ void centre_on_owner(HWND dialog) {
     if (!owner || !GetWindowRect(owner, &around) || IsIconic(owner)) around = monitor.rcWork;
     const int w = self.right - self.left, h = self.bottom - self.top;
     int x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
-    x = std::max(static_cast<int>(monitor.rcWork.left), std::min(x, static_cast<int>(monitor.rcWork.right) - w));
-    y = std::max(static_cast<int>(monitor.rcWork.top), std::min(y, static_cast<int>(monitor.rcWork.bottom) - h));
+    x = std::max(static_cast<int>(monitor.rcWork.left),
+                 std::min(x, static_cast<int>(monitor.rcWork.right) - w));
+    y = std::max(static_cast<int>(monitor.rcWork.top),
+                 std::min(y, static_cast<int>(monitor.rcWork.bottom) - h));
     SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -64,21 +66,29 @@ INT_PTR CALLBACK summary_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
         case WM_COMMAND:
             switch (LOWORD(wparam)) {
                 case kIdOpenFolder:
-                    open_folder_of(dialog, reinterpret_cast<const Summary*>(GetWindowLongPtrW(dialog, DWLP_USER))->first_copy);
+                    open_folder_of(dialog, reinterpret_cast<const Summary*>(
+                                               GetWindowLongPtrW(dialog, DWLP_USER))
+                                               ->first_copy);
                     return TRUE;
                 case IDOK:
-                case IDCANCEL: EndDialog(dialog, IDOK); return TRUE;
-                default: return FALSE;
+                case IDCANCEL:
+                    EndDialog(dialog, IDOK);
+                    return TRUE;
+                default:
+                    return FALSE;
             }
-        default: return FALSE;
+        default:
+            return FALSE;
     }
 }
 
 DialogTemplate summary_template() {
     DialogTemplate t(L"PDFに捺印", 320, 190);
-    t.item(kEdit, L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 7, 7,
+    t.item(kEdit, L"",
+           ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 7, 7,
            306, 154, kIdText);
-    t.item(kButton, L"フォルダーを開く(&F)", BS_PUSHBUTTON | WS_TABSTOP, 7, 169, 90, 14, kIdOpenFolder);
+    t.item(kButton, L"フォルダーを開く(&F)", BS_PUSHBUTTON | WS_TABSTOP, 7, 169, 90, 14,
+           kIdOpenFolder);
     t.item(kButton, L"閉じる", BS_DEFPUSHBUTTON | WS_TABSTOP, 263, 169, 50, 14, IDOK);
     return t;
 }
@@ -86,7 +96,8 @@ DialogTemplate summary_template() {
 }  // namespace
 
 void show_stamping_summary(HWND owner, const std::vector<std::u16string>& inputs,
-                           const std::vector<std::u16string>& outputs, const std::vector<PdfStampReply>& replies) {
+                           const std::vector<std::u16string>& outputs,
+                           const std::vector<PdfStampReply>& replies) {
     Summary summary;
     summary.text = to_wide(stamping_summary_text(inputs, outputs, replies));
     for (std::size_t i = 0; i < replies.size() && i < outputs.size(); ++i) {

@@ -14,6 +14,7 @@ namespace markomi {
 // Owned by and centred on `owner`; returns when closed. `inputs`, `outputs`
 // and `replies` run in step (one each per document).
 void show_stamping_summary(HWND owner, const std::vector<std::u16string>& inputs,
-                           const std::vector<std::u16string>& outputs, const std::vector<PdfStampReply>& replies);
+                           const std::vector<std::u16string>& outputs,
+                           const std::vector<PdfStampReply>& replies);
 
 }  // namespace markomi

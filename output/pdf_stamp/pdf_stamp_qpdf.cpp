@@ -187,11 +187,16 @@ PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
 // The refusal that tells why the copy could not be written.
 PdfRefusal refusal_for(SaveFailure cause) {
     switch (cause) {
-        case SaveFailure::kDiskFull: return PdfRefusal::kDiskFull;
-        case SaveFailure::kLocked: return PdfRefusal::kOutputLocked;
-        case SaveFailure::kDenied: return PdfRefusal::kDenied;
-        case SaveFailure::kNoFolder: return PdfRefusal::kNoFolder;
-        default: return PdfRefusal::kNotWritten;
+        case SaveFailure::kDiskFull:
+            return PdfRefusal::kDiskFull;
+        case SaveFailure::kLocked:
+            return PdfRefusal::kOutputLocked;
+        case SaveFailure::kDenied:
+            return PdfRefusal::kDenied;
+        case SaveFailure::kNoFolder:
+            return PdfRefusal::kNoFolder;
+        default:
+            return PdfRefusal::kNotWritten;
     }
 }
 
@@ -267,25 +272,27 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
 
     bool damaged = false;
     SaveFailure cause = SaveFailure::kNone;
-    const bool staged = write_file_through_staging(job.output, [&](const wchar_t* staging) {
-        StdioFile out(staging, L"wb");
-        if (!out.get()) return false;
-        try {
-            QPDFWriter writer(pdf);
-            writer.setOutputFile("stamped PDF", out.get(), false);
-            if (pdf.isLinearized()) writer.setLinearization(true);
-            writer.write();
-        } catch (std::exception&) {
-            return false;
-        }
-        if (!out.close()) return false;
-        damaged = !reads_back(staging, result.page_count, stamped);
-        return !damaged;
-    }, &cause);
+    const bool staged = write_file_through_staging(
+        job.output,
+        [&](const wchar_t* staging) {
+            StdioFile out(staging, L"wb");
+            if (!out.get()) return false;
+            try {
+                QPDFWriter writer(pdf);
+                writer.setOutputFile("stamped PDF", out.get(), false);
+                if (pdf.isLinearized()) writer.setLinearization(true);
+                writer.write();
+            } catch (std::exception&) {
+                return false;
+            }
+            if (!out.close()) return false;
+            damaged = !reads_back(staging, result.page_count, stamped);
+            return !damaged;
+        },
+        &cause);
     if (!staged) {
-        PdfStampResult failed =
-            refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
-                    damaged ? "the written copy does not read back" : "");
+        PdfStampResult failed = refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
+                                        damaged ? "the written copy does not read back" : "");
         failed.page_count = result.page_count;
         return failed;
     }

@@ -78,7 +78,8 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--page", u"0"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"upper-right"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"10,10", u"--margin", u"5"},
-        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"5", u"--at", u"top-left:10,10"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"5", u"--at",
+         u"top-left:10,10"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"-5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000.5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--format", u"B"},
@@ -142,18 +143,18 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
 // names its copies in the folder; only --replace replaces in a batch; the
 // line is bounded.
 TEST(CompanionArgs, StampingSeveralPdfsPairsEachWithItsCopy) {
-    CompanionParse pairs = parse({u"--stamp-onto", u"a.pdf", u"--out", u"a2.pdf", u"--out", u"b2.pdf",
-                                  u"--stamp-onto", u"b.pdf", u"--page", u"all"});
+    CompanionParse pairs = parse({u"--stamp-onto", u"a.pdf", u"--out", u"a2.pdf", u"--out",
+                                  u"b2.pdf", u"--stamp-onto", u"b.pdf", u"--page", u"all"});
     ASSERT_TRUE(pairs.args) << std::string(pairs.error.begin(), pairs.error.end());
     EXPECT_EQ(pairs.args->stamp_onto, (std::vector<std::u16string>{u"a.pdf", u"b.pdf"}));
     EXPECT_EQ(pairs.args->copies, (std::vector<std::u16string>{u"a2.pdf", u"b2.pdf"}));
     EXPECT_FALSE(pairs.args->replace);
 
-    CompanionParse folder = parse({u"--stamp-onto", u"C:\\受付\\請求書.pdf", u"--stamp-onto", u"d:/x/見積.PDF",
-                                   u"--out-dir", u"E:\\写し", u"--replace"});
+    CompanionParse folder = parse({u"--stamp-onto", u"C:\\受付\\請求書.pdf", u"--stamp-onto",
+                                   u"d:/x/見積.PDF", u"--out-dir", u"E:\\写し", u"--replace"});
     ASSERT_TRUE(folder.args) << std::string(folder.error.begin(), folder.error.end());
-    EXPECT_EQ(folder.args->copies,
-              (std::vector<std::u16string>{u"E:\\写し\\請求書_捺印.pdf", u"E:\\写し\\見積_捺印.pdf"}));
+    EXPECT_EQ(folder.args->copies, (std::vector<std::u16string>{u"E:\\写し\\請求書_捺印.pdf",
+                                                                u"E:\\写し\\見積_捺印.pdf"}));
     EXPECT_TRUE(folder.args->replace);
     CompanionParse one = parse({u"--stamp-onto", u"請求書.pdf", u"--out-dir", u"E:\\"});
     ASSERT_TRUE(one.args);

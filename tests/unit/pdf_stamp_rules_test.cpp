@@ -44,23 +44,28 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
     request.replace = true;
     request.allow_signed = false;
     request.place = PdfPosition{PdfAnchor::kFromCorner, 25.4, 7.05, 10, PdfAnchor::kBottomLeft};
-    EXPECT_EQ(pdf_stamp_arguments(request),
-              (std::vector<std::u16string>{u"--ini", u"C:\\Temp\\m.ini", u"--slot", u"3", u"--date", u"2025-05-01",
-                                           u"--stamp-onto", u"a.pdf", u"--out", u"a2.pdf", u"--stamp-onto", u"b.pdf",
-                                           u"--out", u"b2.pdf", u"--replace", u"--page", u"2,4", u"--at",
-                                           u"bottom-left:25.4,7.05"}));
+    EXPECT_EQ(
+        pdf_stamp_arguments(request),
+        (std::vector<std::u16string>{u"--ini", u"C:\\Temp\\m.ini", u"--slot", u"3", u"--date",
+                                     u"2025-05-01", u"--stamp-onto", u"a.pdf", u"--out", u"a2.pdf",
+                                     u"--stamp-onto", u"b.pdf", u"--out", u"b2.pdf", u"--replace",
+                                     u"--page", u"2,4", u"--at", u"bottom-left:25.4,7.05"}));
     const struct {
         PdfPosition place;
         std::vector<std::u16string> at;
     } places[] = {
         {{PdfAnchor::kPoint, 100, 0.004, 10, PdfAnchor::kTopRight}, {u"--at", u"100,0"}},
-        {{PdfAnchor::kFromCorner, 12.999, 3.1, 10, PdfAnchor::kTopRight}, {u"--at", u"top-right:13,3.1"}},
-        {{PdfAnchor::kTop, 0, 0, 7.5, PdfAnchor::kTopRight}, {u"--at", u"top", u"--margin", u"7.5"}},
+        {{PdfAnchor::kFromCorner, 12.999, 3.1, 10, PdfAnchor::kTopRight},
+         {u"--at", u"top-right:13,3.1"}},
+        {{PdfAnchor::kTop, 0, 0, 7.5, PdfAnchor::kTopRight},
+         {u"--at", u"top", u"--margin", u"7.5"}},
     };
     for (const auto& p : places) {
         request.place = p.place;
         const std::vector<std::u16string> args = pdf_stamp_arguments(request);
-        EXPECT_EQ(std::vector<std::u16string>(args.end() - static_cast<std::ptrdiff_t>(p.at.size()), args.end()), p.at)
+        EXPECT_EQ(std::vector<std::u16string>(args.end() - static_cast<std::ptrdiff_t>(p.at.size()),
+                                              args.end()),
+                  p.at)
             << p.at[1].size();
     }
     EXPECT_EQ(millimetres_text(-3), u"0");
@@ -109,7 +114,8 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
     // A batch's lines, in order among the messages; one reply per document
     // however many lines came.
     const std::u16string batch =
-        u"error: a.pdf: the PDF needs a password\n{\"refused\":\"password\",\"page\":0,\"input\":\"a.pdf\"}\n"
+        u"error: a.pdf: the PDF needs a "
+        u"password\n{\"refused\":\"password\",\"page\":0,\"input\":\"a.pdf\"}\n"
         u"{\"pages\":[2],\"page_count\":4,\"input\":\"b.pdf\"}\r\n{\"pages\":[1]}";
     std::vector<PdfStampReply> replies = read_pdf_stamp_replies(batch, 4);
     ASSERT_EQ(replies.size(), 4u);
@@ -133,22 +139,32 @@ TEST(PdfStampRules, TheSummaryTellsEachDocumentsOutcome) {
     refused.refusal = PdfRefusal::kNoSuchPage;
     refused.page = 4;
     refused.page_count = 2;
-    const std::u16string text = stamping_summary_text(
-        {u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf", u"D:\\c.pdf"},
-        {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf", u"D:\\c_捺印.pdf"}, {two_pages, refused, one_page});
-    EXPECT_EQ(text.rfind(u"3 件のうち 2 件に捺印しました。捺印できなかった 1 件は変更していません。", 0), 0u) << text.size();
-    for (const char16_t* part : {u"・a.pdf(2 ページ) → C:\\受付\\a_捺印.pdf", u"・c.pdf(3 ページ目) → D:\\c_捺印.pdf\r\n　元の PDF の電子署名",
-                                 u"捺印できなかったもの:\r\n・b.pdf\r\n　指定したページがありません(4 ページ目、文書は全 2 ページ)。"})
+    const std::u16string text =
+        stamping_summary_text({u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf", u"D:\\c.pdf"},
+                              {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf", u"D:\\c_捺印.pdf"},
+                              {two_pages, refused, one_page});
+    EXPECT_EQ(
+        text.rfind(u"3 件のうち 2 件に捺印しました。捺印できなかった 1 件は変更していません。", 0),
+        0u)
+        << text.size();
+    for (const char16_t* part :
+         {u"・a.pdf(2 ページ) → C:\\受付\\a_捺印.pdf",
+          u"・c.pdf(3 ページ目) → D:\\c_捺印.pdf\r\n　元の PDF の電子署名",
+          u"捺印できなかったもの:\r\n・b.pdf\r\n　指定したページがありません(4 ページ目、文書は全 "
+          u"2 ページ)。"})
         EXPECT_NE(text.find(part), std::u16string::npos) << std::u16string(part).size();
     EXPECT_EQ(text.find(u"保存先のフォルダー"), std::u16string::npos);
 
     // A copy that could not be written is named by its path.
-    const std::u16string one_folder = stamping_summary_text(
-        {u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf", u"C:\\受付\\c.pdf"},
-        {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf", u"E:\\c_捺印.pdf"}, {two_pages, two_pages, locked});
-    EXPECT_NE(one_folder.find(u"捺印したもの(保存先のフォルダー: C:\\受付):\r\n・a.pdf(2 ページ) → a_捺印.pdf"),
+    const std::u16string one_folder =
+        stamping_summary_text({u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf", u"C:\\受付\\c.pdf"},
+                              {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf", u"E:\\c_捺印.pdf"},
+                              {two_pages, two_pages, locked});
+    EXPECT_NE(one_folder.find(
+                  u"捺印したもの(保存先のフォルダー: C:\\受付):\r\n・a.pdf(2 ページ) → a_捺印.pdf"),
               std::u16string::npos);
-    EXPECT_NE(one_folder.find(u"・c.pdf → E:\\c_捺印.pdf\r\n　ほかのプログラムが"), std::u16string::npos);
+    EXPECT_NE(one_folder.find(u"・c.pdf → E:\\c_捺印.pdf\r\n　ほかのプログラムが"),
+              std::u16string::npos);
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ struct PanelHost {
         cls.lpszClassName = L"StampingChoicesHost";
         RegisterClassW(&cls);
         g_panel = &panel;
-        parent = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr,
-                                 cls.hInstance, nullptr);
+        parent = CreateWindowExW(0, cls.lpszClassName, L"", WS_POPUP, 0, 0, 600, 300, nullptr,
+                                 nullptr, cls.hInstance, nullptr);
     }
     ~PanelHost() {
         DestroyWindow(parent);
@@ -67,7 +67,8 @@ TEST(StampingChoices, ReportsTheDesignAndDayPickedAndNotesThePinnedDay) {
 
     bool changed = false;
     SendMessageW(designs, CB_SETCURSEL, 5, 0);
-    host.send(WM_COMMAND, MAKEWPARAM(kFirstId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(designs), &changed);
+    host.send(WM_COMMAND, MAKEWPARAM(kFirstId, CBN_SELCHANGE), reinterpret_cast<LPARAM>(designs),
+              &changed);
     EXPECT_TRUE(changed);
     EXPECT_EQ(host.panel.choice().slot, 5);
 
@@ -89,13 +90,15 @@ TEST(StampingChoices, ReportsTheDesignAndDayPickedAndNotesThePinnedDay) {
     EXPECT_EQ(host.panel.choice().day->weekday, 1);  // a Monday
     EXPECT_FALSE(GetWindowLongW(note, GWL_STYLE) & WS_VISIBLE);
 
-    host.send(WM_COMMAND, MAKEWPARAM(kFirstId + 2, BN_CLICKED), reinterpret_cast<LPARAM>(today), &changed);
+    host.send(WM_COMMAND, MAKEWPARAM(kFirstId + 2, BN_CLICKED), reinterpret_cast<LPARAM>(today),
+              &changed);
     EXPECT_TRUE(changed);
     EXPECT_FALSE(host.panel.choice().day);
     EXPECT_FALSE(IsWindowEnabled(today));
     // Not the panel's: left to the parent.
     LRESULT result = 0;
-    EXPECT_FALSE(host.panel.on_message(WM_COMMAND, MAKEWPARAM(kFirstId + 40, BN_CLICKED), 0, &result, &changed));
+    EXPECT_FALSE(host.panel.on_message(WM_COMMAND, MAKEWPARAM(kFirstId + 40, BN_CLICKED), 0,
+                                       &result, &changed));
     EXPECT_EQ(g_settings.global.active, before.global.active);
     EXPECT_EQ(g_settings.date.day, before.date.day);
 }

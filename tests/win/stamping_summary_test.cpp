@@ -33,8 +33,8 @@ void CALLBACK look_and_close(HWND, UINT, UINT_PTR, DWORD) {
 }
 
 TEST(StampingSummary, SitsOnItsOwnerWithTheKeyboardOnCloseAndTellsWhy) {
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 40, 60, 900, 700,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE | WS_CAPTION, 40, 60,
+                                 900, 700, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(owner);
     PdfStampReply stamped, refused;
     stamped.stamped = true;
@@ -42,8 +42,8 @@ TEST(StampingSummary, SitsOnItsOwnerWithTheKeyboardOnCloseAndTellsWhy) {
     refused.refusal = PdfRefusal::kOutputLocked;
     g_seen = Seen{};
     const UINT_PTR timer = SetTimer(nullptr, 0, 100, look_and_close);
-    show_stamping_summary(owner, {u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf"}, {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf"},
-                          {stamped, refused});
+    show_stamping_summary(owner, {u"C:\\受付\\a.pdf", u"C:\\受付\\b.pdf"},
+                          {u"C:\\受付\\a_捺印.pdf", u"C:\\受付\\b_捺印.pdf"}, {stamped, refused});
     KillTimer(nullptr, timer);
     DestroyWindow(owner);
     ASSERT_TRUE(g_seen.found);
@@ -51,7 +51,10 @@ TEST(StampingSummary, SitsOnItsOwnerWithTheKeyboardOnCloseAndTellsWhy) {
     EXPECT_TRUE(g_seen.open_enabled);
     EXPECT_NEAR(g_seen.centre.x, 40 + 450, 2);
     EXPECT_NEAR(g_seen.centre.y, 60 + 350, 2);
-    EXPECT_NE(g_seen.text.find(L"・b.pdf → C:\\受付\\b_捺印.pdf\r\n　ほかのプログラムが保存先のファイルを開いている"), std::wstring::npos);
+    EXPECT_NE(
+        g_seen.text.find(
+            L"・b.pdf → C:\\受付\\b_捺印.pdf\r\n　ほかのプログラムが保存先のファイルを開いている"),
+        std::wstring::npos);
 }
 
 }  // namespace
