@@ -69,6 +69,21 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
             << p.at[1].size();
     }
     EXPECT_EQ(millimetres_text(-3), u"0");
+    // The remembered choices at the ends of their ranges, and a place beyond them.
+    const struct {
+        int page, position;
+        const char16_t *pages, *at;
+    } remembered[] = {{0, 0, u"first", u"top-left"}, {2, 8, u"all", u"bottom-right"}, {1, 9, u"last", u"top-right"}};
+    request.place.reset();
+    for (const auto& r : remembered) {
+        request.options.page = r.page;
+        request.options.position = r.position;
+        const std::vector<std::u16string> args = pdf_stamp_arguments(request);
+        const auto page = std::find(args.begin(), args.end(), u"--page");
+        ASSERT_LT(page + 3, args.end());
+        EXPECT_EQ(*(page + 1), r.pages) << r.page;
+        EXPECT_EQ(*(page + 3), r.at) << r.position;
+    }
     EXPECT_EQ(stamped_pdf_name(u"C:\\受付\\請求書.PDF"), u"C:\\受付\\請求書_捺印.pdf");
     EXPECT_EQ(stamped_pdf_name(u"見積"), u"見積_捺印.pdf");
 
