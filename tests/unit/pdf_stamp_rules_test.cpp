@@ -68,7 +68,7 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
                   p.at)
             << p.at[1].size();
     }
-    EXPECT_EQ(millimetres_text(-3), u"0");
+    EXPECT_EQ(millimetres_text(-3) + millimetres_text(20000), u"010000");
     // The remembered choices at the ends of their ranges, and a place beyond them.
     const struct {
         int page, position;
@@ -180,6 +180,11 @@ TEST(PdfStampRules, TheSummaryTellsEachDocumentsOutcome) {
               std::u16string::npos);
     EXPECT_NE(one_folder.find(u"・c.pdf → E:\\c_捺印.pdf\r\n　ほかのプログラムが"),
               std::u16string::npos);
+
+    // Nothing stamped: no list of stamped ones, the first refused one listed.
+    const std::u16string none = stamping_summary_text({u"a.pdf"}, {u"a_捺印.pdf"}, {refused});
+    EXPECT_EQ(none.find(u"捺印したもの"), std::u16string::npos);
+    EXPECT_NE(none.find(u"\r\n・a.pdf\r\n"), std::u16string::npos);
 }
 
 }  // namespace
