@@ -162,6 +162,13 @@ TEST_F(PdfStamp, ABatchStampsEachDocumentAndTellsWhyOneWasNot) {
     EXPECT_EQ(again[0].refusal, PdfRefusal::kExists);
     EXPECT_TRUE(again[1].stamped);
     EXPECT_EQ(t::read_bytes(folder_ + L"\\一.pdf"), first);
+    // One document alone, which the companion's single form would replace.
+    EXPECT_EQ(stamp_pdfs_with_companion(set_, 1, set_.date, {item(L"請求書.pdf", L"一.pdf")},
+                                        PdfStampOptions{}, std::nullopt, false)
+                  .front()
+                  .refusal,
+              PdfRefusal::kExists);
+    EXPECT_EQ(t::read_bytes(folder_ + L"\\一.pdf"), first);
 
     // Names too long for one command line go in several runs, the replies
     // still in order: [missing, stamped] [missing] [missing].
