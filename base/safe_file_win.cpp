@@ -186,6 +186,31 @@ bool write_all(HANDLE file, std::string_view bytes) {
     return true;
 }
 
+// Whether another program holds `path` open without sharing its deletion,
+// so that it cannot be replaced: opening it for deletion with every sharing
+// mode offered fails with a sharing violation exactly then.
+bool is_held_open(const std::wstring& path) {
+    ScopedHandle file(CreateFileW(path.c_str(), DELETE,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return !file.valid() &&
+           (GetLastError() == ERROR_SHARING_VIOLATION || GetLastError() == ERROR_LOCK_VIOLATION);
+}
+
+// Why writing the staging file failed. Writers through the C runtime keep
+// only errno, whose full disk may not reach GetLastError: a disk with less
+// than a mebibyte left after the failure counts as full.
+SaveFailure written_failure(DWORD error, const std::wstring& target) {
+    const SaveFailure cause = save_failure_of(error);
+    if (cause != SaveFailure::kFailed) return cause;
+    const std::wstring folder = target.substr(0, target.find_last_of(L"\\/") + 1);
+    ULARGE_INTEGER free_bytes{};
+    if (!folder.empty() && GetDiskFreeSpaceExW(folder.c_str(), &free_bytes, nullptr, nullptr) &&
+        free_bytes.QuadPart < (1u << 20))
+        return SaveFailure::kDiskFull;
+    return cause;
+}
+
 }  // namespace
 
 std::wstring final_target_path(const std::wstring& path) {
@@ -219,27 +244,68 @@ std::wstring extended_length_path(const std::wstring& path) {
     return path;
 }
 
+SaveFailure save_failure_of(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return SaveFailure::kDiskFull;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return SaveFailure::kLocked;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+            return SaveFailure::kDenied;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+            return SaveFailure::kNoFolder;
+        default:
+            return SaveFailure::kFailed;
+    }
+}
+
 bool write_file_through_staging(const std::wstring& path,
-                                const std::function<bool(const wchar_t* staging)>& write) {
+                                const std::function<bool(const wchar_t* staging)>& write,
+                                SaveFailure* why) {
+    SaveFailure ignored = SaveFailure::kNone;
+    SaveFailure& failure = why ? *why : ignored;
+    failure = SaveFailure::kFailed;
     if (path.empty()) return false;
     const std::wstring target = final_target_path(path);
     // Checked here because the move below would not refuse a read-only
     // target everywhere (Wine's does not).
     const DWORD existing = GetFileAttributesW(target.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES &&
-        (existing & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0)
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+        failure = SaveFailure::kDenied;
+        return false;
+    }
     sweep_orphaned_staging_files(target);
     const std::wstring staging = create_staging_file(target);
-    if (staging.empty()) return false;
+    if (staging.empty()) {
+        failure = save_failure_of(GetLastError());
+        return false;
+    }
     bool ok = write(staging.c_str()) && flush_file(staging.c_str());
-    if (ok && existing != INVALID_FILE_ATTRIBUTES && (existing & kKeptAttributes) != 0)
+    if (!ok) failure = written_failure(GetLastError(), target);
+    if (ok && existing != INVALID_FILE_ATTRIBUTES && (existing & kKeptAttributes) != 0) {
         ok = SetFileAttributesW(staging.c_str(),
                                 (existing & kKeptAttributes) | FILE_ATTRIBUTE_ARCHIVE) != FALSE;
-    ok = ok && move_over(staging, target);
+        if (!ok) failure = save_failure_of(GetLastError());
+    }
+    if (ok && !move_over(staging, target)) {
+        // A target another program holds without sharing its deletion
+        // cannot be replaced; the move's own error for it may be
+        // ERROR_ACCESS_DENIED, which would read as a folder without rights.
+        ok = false;
+        const DWORD error = GetLastError();
+        failure = is_held_open(target) ? SaveFailure::kLocked : save_failure_of(error);
+    }
     if (!ok) {
         SetFileAttributesW(staging.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(staging.c_str());
+    } else {
+        failure = SaveFailure::kNone;
     }
     return ok;
 }

@@ -37,8 +37,21 @@ std::wstring extended_length_path(const std::wstring& path);
 // read-only target, a folder of that name and a missing folder are refused.
 // Staging files of the same target that a killed save left (their process
 // gone, unwritten for a minute) are deleted first.
+// `why`, when given, gets the likely cause of a failure (kNone on success).
+enum class SaveFailure {
+    kNone,
+    kFailed,    // no cause that the user can act on is known
+    kDiskFull,  // the disk (or the user's quota) is full
+    kLocked,    // another program holds the target open
+    kDenied,    // a read-only target, or a folder this user may not write
+    kNoFolder,  // the target's folder does not exist
+};
 bool write_file_through_staging(const std::wstring& path,
-                                const std::function<bool(const wchar_t* staging)>& write);
+                                const std::function<bool(const wchar_t* staging)>& write,
+                                SaveFailure* why = nullptr);
+
+// The cause a failed file call's error code names (GetLastError's).
+SaveFailure save_failure_of(DWORD error);
 
 // Whether no process of that id runs on this computer now: the test for a
 // file named after a process that a killed run left. One that cannot be

@@ -5,6 +5,7 @@
 #include "base/u16_format.h"
 #include "dates/date_text.h"
 #include "output/raster/image_file_rules.h"
+#include "ui/pdf_stamp_rules.h"
 
 namespace markomi {
 namespace {
@@ -67,6 +68,14 @@ CompanionParse parse_render_line(const std::vector<std::u16string>& argv) {
 
 }  // namespace
 
+std::u16string stamped_copy_in_folder(std::u16string_view folder, std::u16string_view input) {
+    const std::size_t slash = input.find_last_of(u"\\/:");
+    std::u16string copy(folder);
+    if (!copy.empty() && copy.back() != u'\\' && copy.back() != u'/') copy += u'\\';
+    return copy +
+           stamped_pdf_name(input.substr(slash == std::u16string_view::npos ? 0 : slash + 1));
+}
+
 std::optional<StampDate> parse_iso_date(std::u16string_view text) {
     if (text.size() != 10 || text[4] != u'-' || text[7] != u'-') return std::nullopt;
     for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
@@ -84,6 +93,7 @@ std::optional<StampDate> parse_iso_date(std::u16string_view text) {
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     CompanionArgs a;
     const char16_t* pdf_only = nullptr;  // the first option that only a PDF stamping takes
+    std::vector<std::u16string> outs;    // every --out, in order
     bool margin_given = false;
     for (const std::u16string& word : argv) {
         if (word == u"--help" || word == u"-h" || word == u"/?" || word == u"-?") a.help = true;
@@ -103,15 +113,24 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             a.clipboard = true;
         } else if (opt == u"--diagnose") {
             a.diagnose = true;
-        } else if (opt == u"--allow-signed") {
-            a.allow_signed = true;
+        } else if (opt == u"--allow-signed" || opt == u"--replace") {
+            (opt == u"--replace" ? a.replace : a.allow_signed) = true;
             pdf_only = pdf_only ? pdf_only : opt.c_str();
-        } else if (opt == u"--stamp-onto" || opt == u"--page" || opt == u"--at" || opt == u"--margin") {
+        } else if (opt == u"--out-dir") {
+            if (!has_value || argv[i + 1].empty())
+                return fail(u"--out-dir needs a folder / フォルダーがありません");
+            a.out_dir = value();
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+        } else if (opt == u"--stamp-onto" || opt == u"--page" || opt == u"--at" ||
+                   opt == u"--margin") {
             if (!has_value) return fail(opt + u" needs a value / 値がありません");
             const std::u16string& v = value();
             if (opt == u"--stamp-onto") {
                 if (v.empty()) return fail(u"--stamp-onto needs a file name / ファイル名がありません");
-                a.stamp_onto = v;
+                if (a.stamp_onto.size() == kMostStampedDocuments)
+                    return fail(
+                        u"at most 1000 documents at once / 一度に捺印できるのは 1000 件まで");
+                a.stamp_onto.push_back(v);
                 continue;
             }
             pdf_only = pdf_only ? pdf_only : opt.c_str();
@@ -143,7 +162,10 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
                 a.ini = v;
             } else if (opt == u"--out") {
                 if (v.empty()) return fail(u"--out needs a file name / ファイル名がありません");
-                a.out = v;
+                if (outs.size() == kMostStampedDocuments)
+                    return fail(u"too many --out / --out が多すぎます");
+                outs.push_back(v);
+                a.out = outs.front();
             } else if (opt == u"--slot") {
                 if (v.size() != 1 || v[0] < u'1' || v[0] > u'7')
                     return fail(u"--slot takes 1 to 7 / --slot は 1 から 7");
@@ -165,17 +187,39 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             return fail(u"unknown argument / 不明な引数: " + opt);
         }
     }
-    if (a.stamp_onto) {
-        if (!a.out) return fail(u"--stamp-onto needs --out FILE.pdf / --stamp-onto には --out が必要");
-        if (lower_case_text(find_file_extension(*a.out)) != u".pdf") return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+    if (!a.stamp_onto.empty()) {
+        if (a.out_dir) {
+            if (!outs.empty())
+                return fail(
+                    u"--out-dir or --out, not both / --out-dir と --out は一緒に使えません");
+            for (const std::u16string& input : a.stamp_onto)
+                a.copies.push_back(stamped_copy_in_folder(*a.out_dir, input));
+        } else {
+            if (outs.size() != a.stamp_onto.size())
+                return fail(
+                    u"each --stamp-onto needs its --out FILE.pdf, or give --out-dir / --stamp-onto "
+                    u"ごとに --out が必要(または --out-dir)");
+            for (const std::u16string& out : outs)
+                if (lower_case_text(find_file_extension(out)) != u".pdf")
+                    return fail(u"--stamp-onto writes a .pdf file / --stamp-onto の --out は .pdf");
+            a.copies = outs;
+        }
+        // One document named with its copy is replaced as asked; a batch
+        // may meet copies of an earlier day, replaced only on request.
+        if (a.stamp_onto.size() == 1 && !a.out_dir) a.replace = true;
+        a.out.reset();
         if (a.clipboard || a.diagnose || a.dpi || a.format)
-            return fail(u"--stamp-onto takes only --ini, --slot, --date, --out, --page, --at, --margin and --allow-signed / --stamp-onto と一緒に使えない引数があります");
+            return fail(
+                u"--stamp-onto takes only --ini, --slot, --date, --out, --out-dir, --page, --at, "
+                u"--margin, --allow-signed and --replace / --stamp-onto "
+                u"と一緒に使えない引数があります");
         if (margin_given && (a.position.anchor == PdfAnchor::kPoint || a.position.anchor == PdfAnchor::kFromCorner))
             return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
     } else if (pdf_only) {
         return fail(std::u16string(pdf_only) + u" is for --stamp-onto / " + pdf_only + u" は --stamp-onto と一緒に");
     }
-    if (int{a.clipboard} + int{a.out.has_value()} + int{a.diagnose} != 1)
+    if (outs.size() > 1 && a.stamp_onto.empty()) return fail(u"give --out once / --out は一つだけ");
+    if (int{a.clipboard} + int{a.out.has_value() || !a.copies.empty()} + int{a.diagnose} != 1)
         return fail(u"give exactly one of --out FILE, --clipboard and --diagnose / --out と --clipboard と --diagnose のどれか一つを指定");
     if (a.dpi && !a.out)
         return fail(u"--dpi is for --out FILE.bmp, .png or .jpg / --dpi は --out の .bmp .png .jpg に");
@@ -188,38 +232,67 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
 }
 
 std::u16string companion_usage() {
-    return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
-           u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
-           u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto 元.pdf --out 出力.pdf\n"
-           u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] [--margin mm] [--allow-signed]\n"
+    return u"使い方: Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] [--format "
+           u"B|M]\n"
+           u"                      [--dpi 96-1200] (--out ファイル.bmp|.png|.jpg|.emf|.svg|.pdf | "
+           u"--clipboard)\n"
+           u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto "
+           u"元.pdf (--out 出力.pdf | --out-dir フォルダー)\n"
+           u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] "
+           u"[--margin mm] [--allow-signed] [--replace]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
            u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
-           u"  --stamp-onto: PDF の各ページに日付印を重ねた写しを --out に書きます(元のファイルは変えません)。\n"
-           u"    --page 既定 first。--at 既定 top-right (top-left top left centre right bottom-left bottom\n"
-           u"    bottom-right、見えるページの左上から印の中心までの X,Y mm、または top-right:X,Y のように\n"
-           u"    その角から内側へ測った X,Y mm)。--margin 既定 10 mm。印全体がページに収まらない位置は断ります。\n"
+           u"  --stamp-onto: PDF の各ページに日付印を重ねた写しを --out "
+           u"に書きます(元のファイルは変えません)。\n"
+           u"    --page 既定 first。--at 既定 top-right (top-left top left centre right "
+           u"bottom-left bottom\n"
+           u"    bottom-right、見えるページの左上から印の中心までの X,Y mm、または top-right:X,Y "
+           u"のように\n"
+           u"    その角から内側へ測った X,Y mm)。--margin 既定 10 "
+           u"mm。印全体がページに収まらない位置は断ります。\n"
            u"    --page は 1,3 や 2-4 のような並びも(全角数字・、・～ も可)。\n"
            u"    電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
-           u"  --diagnose: この PC での出力の様子を JSON で標準出力に書きます(クリップボードも使います)。\n"
+           u"    複数の PDF: --stamp-onto 元 --out 出力 を組で並べるか、--stamp-onto 元 ... "
+           u"--out-dir フォルダー\n"
+           u"    (写しは フォルダー\\<名前>_捺印.pdf)。文書ごとに JSON を 1 行。既存の写しは "
+           u"--replace のときだけ置き換えます。\n"
+           u"  --diagnose: この PC での出力の様子を JSON "
+           u"で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
-           u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)\n"
-           u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf\n"
-           u"                     [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed]\n"
+           u"                     [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | "
+           u"--clipboard)\n"
+           u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto "
+           u"IN.pdf (--out OUT.pdf | --out-dir DIR)\n"
+           u"                     [--page first|last|all|N[,M-N...]] [--at "
+           u"POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed] [--replace]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
            u"       Markomi2Stamp --help | --version\n"
-           u"  Renders the date stamp from a settings file into an image file or onto the clipboard.\n"
-           u"  --dpi: makes BMP, PNG and JPG at that resolution and the same size, for printing (96 if absent).\n"
-           u"  --stamp-onto: writes a copy of the PDF with the stamp on its pages to --out (the input is kept).\n"
-           u"    --page: first by default. --at: top-right by default (top-left top left centre right\n"
-           u"    bottom-left bottom bottom-right, or X,Y in mm of the stamp's centre from the visible page's\n"
-           u"    top-left corner, or CORNER:X,Y in mm inwards from that corner, e.g. top-right:25,20).\n"
-           u"    --margin: 10 mm by default. A place where the whole stamp does not fit is refused.\n"
-           u"    --page also takes ranges like 2-4. A digitally signed PDF only with --allow-signed\n"
+           u"  Renders the date stamp from a settings file into an image file or onto the "
+           u"clipboard.\n"
+           u"  --dpi: makes BMP, PNG and JPG at that resolution and the same size, for printing "
+           u"(96 if absent).\n"
+           u"  --stamp-onto: writes a copy of the PDF with the stamp on its pages to --out (the "
+           u"input is kept).\n"
+           u"    --page: first by default. --at: top-right by default (top-left top left centre "
+           u"right\n"
+           u"    bottom-left bottom bottom-right, or X,Y in mm of the stamp's centre from the "
+           u"visible page's\n"
+           u"    top-left corner, or CORNER:X,Y in mm inwards from that corner, e.g. "
+           u"top-right:25,20).\n"
+           u"    --margin: 10 mm by default. A place where the whole stamp does not fit is "
+           u"refused.\n"
+           u"    --page also takes ranges like 2-4. A digitally signed PDF only with "
+           u"--allow-signed\n"
            u"    (its signature no longer covers the document).\n"
+           u"    Several PDFs: --stamp-onto IN --out OUT in pairs, or --stamp-onto IN ... "
+           u"--out-dir DIR\n"
+           u"    (copies DIR\\<name>_捺印.pdf); one JSON line per document. Existing copies are "
+           u"replaced\n"
+           u"    only with --replace.\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";
 }

@@ -3,7 +3,10 @@
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]
 //                 [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf
-//                 [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed]
+//                 [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM]
+//                 [--allow-signed] (several documents: --stamp-onto IN --out OUT ... in pairs, or
+//                 --stamp-onto IN ... --out-dir DIR;
+//                 [--replace] replaces existing copies)
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]
 //   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
@@ -24,8 +27,14 @@ struct CompanionArgs {
     std::optional<std::u16string> out;   // image file to write
     std::optional<int> dpi;              // BMP, PNG and JPG files: 96 to 1200; 96 when absent
     bool clipboard = false;
-    // Stamping a PDF document: the file read, never changed; --out names the copy.
-    std::optional<std::u16string> stamp_onto;
+    // Stamping PDF documents: each read, never changed. Its copy is the --out
+    // of the same place in order, or DIR\<name>_捺印.pdf with --out-dir.
+    std::vector<std::u16string> stamp_onto;  // at most kMostStampedDocuments
+    std::vector<std::u16string> copies;      // one per document
+    std::optional<std::u16string> out_dir;
+    // An existing copy is replaced. A single --stamp-onto with --out always
+    // replaces, as the caller named the file; a batch only with --replace.
+    bool replace = false;
     PdfPageChoice pages;                 // the first page when absent
     PdfPosition position;                // top right, 10 mm in, when absent
     bool allow_signed = false;           // stamp a signed document, which voids its signature
@@ -38,12 +47,19 @@ struct CompanionArgs {
     bool version = false;                // print the version and do nothing else
 };
 
+// More documents on one line than this are refused: the line is bounded.
+constexpr std::size_t kMostStampedDocuments = 1000;
+
 struct CompanionParse {
     std::optional<CompanionArgs> args;
     std::u16string error;  // what was wrong, when args is empty
 };
 
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv);
+
+// The copy of `input` in `folder`: folder\<name>_捺印.pdf, the name being
+// the input's file name.
+std::u16string stamped_copy_in_folder(std::u16string_view folder, std::u16string_view input);
 
 // "YYYY-MM-DD" of a real calendar day (years 1..9999); nullopt otherwise.
 std::optional<StampDate> parse_iso_date(std::u16string_view text);

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -236,35 +237,58 @@ double tenths(double mm) { return static_cast<double>(std::llround(mm * 10)) / 1
 
 #ifdef MARKOMI2_PDF_STAMPING
 
-// The slot's stamp onto pages of a PDF document. One JSON line on success,
-// as the image outputs give; on a refusal the reason on standard error and
-// its name as JSON on standard output, for the program, and nothing written.
-int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
-    VectorDrawing drawing;
-    if (!capture_stamp_drawing(set, slot, &drawing)) {
-        write_error(u"error: the stamp could not be drawn / 日付印を描けません\n");
-        return 1;
+// One document: its JSON line, and on a refusal the reason on standard error
+// (the JSON names it for the program) with nothing written. A document
+// throwing what the library did not catch is that document's refusal; the
+// others go on. Returns the single form's exit code for it.
+int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot,
+                  const PdfStampJob& form, const std::u16string& input, const std::u16string& copy,
+                  std::vector<std::wstring>* copies_written) {
+    PdfStampJob job = form;
+    job.input = extended_length_path(full_path(to_wide(input)));
+    job.output = extended_length_path(full_path(to_wide(copy)));
+    PdfStampResult result;
+    const bool written_now =
+        std::any_of(copies_written->begin(), copies_written->end(), [&](const std::wstring& w) {
+            return CompareStringOrdinal(w.c_str(), -1, job.output.c_str(), -1, TRUE) == CSTR_EQUAL;
+        });
+    // A copy this run wrote is never replaced by another document's, even
+    // with --replace: two documents of one name into one folder.
+    if (written_now ||
+        (!args.replace && GetFileAttributesW(job.output.c_str()) != INVALID_FILE_ATTRIBUTES)) {
+        result.refusal = PdfRefusal::kExists;
+    } else {
+        try {
+            result = stamp_pdf_file(job);
+        } catch (std::exception& e) {
+            result = PdfStampResult{};
+            result.refusal = PdfRefusal::kUnreadable;
+            result.detail = e.what();
+        } catch (...) {
+            result = PdfStampResult{};
+            result.refusal = PdfRefusal::kUnreadable;
+        }
     }
-    PdfStampJob job;
-    job.input = extended_length_path(full_path(to_wide(*args.stamp_onto)));
-    job.output = extended_length_path(full_path(to_wide(*args.out)));
-    job.form = pdf_drawing_content(drawing, &job.width_pt, &job.height_pt);
-    job.pages = args.pages;
-    job.position = args.position;
-    job.allow_signed = args.allow_signed;
-    const PdfStampResult result = stamp_pdf_file(job);
+    // The program reads the lines that start with '{' as the replies: a
+    // library message of many lines must not start one.
+    std::replace_if(
+        result.detail.begin(), result.detail.end(), [](char c) { return c == '\n' || c == '\r'; },
+        ' ');
     JsonWriter json;
     json.begin_object();
     if (result.refusal != PdfRefusal::kNone) {
-        write_error(u"error: " + *args.stamp_onto + u": " + pdf_refusal_bilingual(result) + u"\n");
+        write_error(u"error: " + input + u": " + pdf_refusal_bilingual(result) + u"\n");
         json.key(u"refused").string(pdf_refusal_name(result.refusal));
-        json.key(u"page").number(result.bad_page).key(u"page_count").number(result.page_count).end_object();
+        json.key(u"page").number(result.bad_page).key(u"page_count").number(result.page_count);
+        json.key(u"input").string(input).key(u"out").string(copy).end_object();
         write_text(STD_OUTPUT_HANDLE, json.text() + u"\n");
         return 1;
     }
+    copies_written->push_back(job.output);
     const SlotSettings& s = set.slots[static_cast<std::size_t>(slot)];
     json.key(u"slot").number(slot + 1).key(u"design").string(companion_design_name(slot));
-    json.key(u"input").string(*args.stamp_onto).key(u"output").string(*args.out).key(u"format").string(u"PDF");
+    json.key(u"input").string(input).key(u"output").string(copy).key(u"out").string(copy);
+    json.key(u"format").string(u"PDF");
     json.key(u"page_count").number(result.page_count).key(u"pages").begin_array();
     for (const PdfPagePlaced& p : result.placed) json.number(p.page);
     json.end_array().key(u"placements").begin_array();
@@ -285,6 +309,28 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     json.key(u"repaired").boolean(result.repairs > 0).key(u"signed").boolean(result.was_signed);
     json.end_object();
     return write_result(json.text() + u"\n");
+}
+
+// The slot's stamp onto pages of each PDF document, one JSON line per
+// document in order. Exit code 0 when every one was stamped, else the
+// highest a single document's would have been.
+int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
+    VectorDrawing drawing;
+    if (!capture_stamp_drawing(set, slot, &drawing)) {
+        write_error(u"error: the stamp could not be drawn / 日付印を描けません\n");
+        return 1;
+    }
+    PdfStampJob form;
+    form.form = pdf_drawing_content(drawing, &form.width_pt, &form.height_pt);
+    form.pages = args.pages;
+    form.position = args.position;
+    form.allow_signed = args.allow_signed;
+    std::vector<std::wstring> copies_written;
+    int code = 0;
+    for (std::size_t i = 0; i < args.stamp_onto.size(); ++i)
+        code = std::max(code, stamp_one_pdf(args, set, slot, form, args.stamp_onto[i],
+                                            args.copies[i], &copies_written));
+    return code;
 }
 
 #else
@@ -379,7 +425,7 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
                                            static_cast<int>(gdiplus_startup)) +
                             u"\n");
     const int slot = args.slot ? args.slot - 1 : set.global.active;
-    if (args.stamp_onto) return stamp_onto_pdf(args, set, slot);
+    if (!args.stamp_onto.empty()) return stamp_onto_pdf(args, set, slot);
 
     std::u16string target;
     std::u16string format;

@@ -1,5 +1,8 @@
 #include "ui/pdf_stamp_rules.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "base/u16_format.h"
 #include "output/raster/image_file_rules.h"
 
@@ -52,15 +55,47 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
     append_decimal(date, r.date.day, 2);
     const PdfAnchor anchor = o.position >= 0 && o.position < 9 ? static_cast<PdfAnchor>(o.position)
                                                               : PdfAnchor::kTopRight;
-    std::vector<std::u16string> args = {
-        u"--ini", r.ini, u"--slot", decimal_text(r.slot), u"--date", date,
-        u"--stamp-onto", r.input, u"--out", r.output,
-        u"--page", o.page >= 0 && o.page < 3 ? std::u16string(kPages[o.page]) : std::u16string(o.pages.view()),
-        u"--at", std::u16string(pdf_anchor_name(anchor)),
-        u"--margin", decimal_text(o.margin),
-    };
+    std::vector<std::u16string> args = {u"--ini",  r.ini, u"--slot", decimal_text(r.slot),
+                                        u"--date", date};
+    if (r.batch.empty()) {
+        args.insert(args.end(), {u"--stamp-onto", r.input, u"--out", r.output});
+    } else {
+        for (const PdfBatchItem& item : r.batch)
+            args.insert(args.end(), {u"--stamp-onto", item.input, u"--out", item.output});
+        if (r.replace) args.push_back(u"--replace");
+    }
+    args.insert(args.end(),
+                {u"--page", o.page >= 0 && o.page < 3 ? std::u16string(kPages[o.page])
+                                                      : std::u16string(o.pages.view())});
+    if (r.place && !pdf_anchor_name(r.place->anchor).empty()) {
+        args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(r.place->anchor)),
+                                 u"--margin", millimetres_text(r.place->margin_mm)});
+    } else if (r.place) {
+        // The companion takes no margin beside a point.
+        const std::u16string point =
+            millimetres_text(r.place->x_mm) + u"," + millimetres_text(r.place->y_mm);
+        args.insert(args.end(),
+                    {u"--at", r.place->anchor == PdfAnchor::kFromCorner
+                                  ? std::u16string(pdf_anchor_name(r.place->corner)) + u":" + point
+                                  : point});
+    } else {
+        args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(anchor)), u"--margin",
+                                 decimal_text(o.margin)});
+    }
     if (r.allow_signed) args.push_back(u"--allow-signed");
     return args;
+}
+
+std::u16string millimetres_text(double mm) {
+    // To a hundredth, without trailing zeros. A place is on the page, so
+    // never negative; the companion takes no sign, and none above 10 m.
+    const long long hundredths = mm > 0 ? std::llround(std::min(mm, 10000.0) * 100) : 0;
+    std::u16string text = decimal_text(hundredths / 100);
+    if (const long long rest = hundredths % 100) {
+        text += u".";
+        append_decimal(text, rest % 10 ? rest : rest / 10, rest % 10 ? 2 : 1);
+    }
+    return text;
 }
 
 std::u16string command_line_argument(std::u16string_view a) {
@@ -78,6 +113,20 @@ std::u16string command_line_argument(std::u16string_view a) {
     }
     out.append(backslashes * 2, u'\\');
     return out + u"\"";
+}
+
+std::vector<PdfStampReply> read_pdf_stamp_replies(std::u16string_view text, std::size_t count) {
+    std::vector<PdfStampReply> replies;
+    std::size_t start = 0;
+    while (start < text.size() && replies.size() < count) {
+        std::size_t end = text.find(u'\n', start);
+        if (end == std::u16string_view::npos) end = text.size();
+        if (text[start] == u'{')
+            replies.push_back(read_pdf_stamp_reply(text.substr(start, end - start)));
+        start = end + 1;
+    }
+    replies.resize(count);  // the unanswered: not stamped, kNotWritten
+    return replies;
 }
 
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line) {
@@ -136,6 +185,88 @@ std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_vi
         text += u"\n\n元の PDF が壊れていたため、読み取れた内容を修復して保存しました。元の PDF と見比べて、内容に欠けがないか確かめてください。";
     if (reply.was_signed)
         text += u"\n\n元の PDF の電子署名は、捺印した写しでは無効になりました(署名の証明が必要なときは元の PDF をお使いください)。";
+    return text;
+}
+
+std::u16string pdf_reply_refusal_text(const PdfStampReply& reply) {
+    PdfStampResult refused;
+    refused.refusal = reply.refusal;
+    refused.bad_page = reply.page;
+    refused.page_count = reply.page_count;
+    return pdf_refusal_japanese(refused);
+}
+
+namespace {
+
+std::u16string_view folder_of(std::u16string_view path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string_view::npos ? std::u16string_view() : path.substr(0, slash);
+}
+
+std::u16string_view name_of(std::u16string_view path) {
+    const std::size_t slash = path.find_last_of(u"\\/");
+    return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
+}
+
+bool is_save_refusal(PdfRefusal r) {
+    return r == PdfRefusal::kNotWritten || r == PdfRefusal::kExists || r == PdfRefusal::kDiskFull ||
+           r == PdfRefusal::kOutputLocked || r == PdfRefusal::kDenied ||
+           r == PdfRefusal::kNoFolder || r == PdfRefusal::kSameFile;
+}
+
+std::u16string pages_text(const std::vector<int>& pages) {
+    return pages.size() == 1 ? decimal_text(pages[0]) + u" ページ目"
+                             : decimal_text(static_cast<std::int64_t>(pages.size())) + u" ページ";
+}
+
+}  // namespace
+
+std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
+                                     const std::vector<std::u16string>& outputs,
+                                     const std::vector<PdfStampReply>& replies) {
+    const std::size_t count = std::min({inputs.size(), outputs.size(), replies.size()});
+    std::size_t stamped = 0;
+    bool one_folder = true;
+    std::u16string_view folder;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!replies[i].stamped) continue;
+        if (stamped++ == 0) folder = folder_of(outputs[i]);
+        one_folder = one_folder && folder_of(outputs[i]) == folder;
+    }
+    std::u16string text = decimal_text(static_cast<std::int64_t>(count)) + u" 件のうち " +
+                          decimal_text(static_cast<std::int64_t>(stamped)) + u" 件に捺印しました。";
+    if (stamped < count)
+        text += u"捺印できなかった " + decimal_text(static_cast<std::int64_t>(count - stamped)) +
+                u" 件は変更していません。";
+    if (stamped > 0) {
+        text += u"\r\n\r\n捺印したもの";
+        if (one_folder && !folder.empty())
+            text += u"(保存先のフォルダー: " + std::u16string(folder) + u")";
+        text += u":";
+        for (std::size_t i = 0; i < count; ++i) {
+            const PdfStampReply& r = replies[i];
+            if (!r.stamped) continue;
+            text +=
+                u"\r\n・" + std::u16string(name_of(inputs[i])) + u"(" + pages_text(r.pages) +
+                u") → " +
+                std::u16string(one_folder ? name_of(outputs[i]) : std::u16string_view(outputs[i]));
+            if (r.repaired)
+                text +=
+                    u"\r\n　元の PDF "
+                    u"が壊れていたため修復して保存しました。内容に欠けがないか確かめてください。";
+            if (r.was_signed) text += u"\r\n　元の PDF の電子署名は、この写しでは無効です。";
+        }
+    }
+    if (stamped < count) {
+        text += u"\r\n\r\n捺印できなかったもの:";
+        for (std::size_t i = 0; i < count; ++i) {
+            if (replies[i].stamped) continue;
+            text += u"\r\n・" + std::u16string(name_of(inputs[i]));
+            // A copy that could not be written is named with its path.
+            if (is_save_refusal(replies[i].refusal)) text += u" → " + outputs[i];
+            text += u"\r\n　" + pdf_reply_refusal_text(replies[i]);
+        }
+    }
     return text;
 }
 

@@ -2,6 +2,7 @@
 // "PDFに捺印…": the name the stamped copy is offered under, the companion's
 // command line for the remembered choices, and what its reply says.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,8 +21,15 @@ std::u16string stamped_pdf_name(std::u16string_view original);
 std::u16string unused_stamped_pdf_name(std::u16string_view original,
                                        const std::function<bool(const std::u16string&)>& exists);
 
+// One document of a batch and the name of its stamped copy.
+struct PdfBatchItem {
+    std::u16string input;
+    std::u16string output;
+};
+
 // The companion's arguments after its own name: the settings file and slot
-// of the stamp, its date, the two files and the choices.
+// of the stamp, its date, the two files (or the batch's pairs) and the
+// choices.
 struct PdfStampRequest {
     std::u16string ini;
     int slot = 1;            // 1..7
@@ -29,9 +37,16 @@ struct PdfStampRequest {
     std::u16string input;
     std::u16string output;
     PdfStampOptions options;
+    std::optional<PdfPosition>
+        place;  // from the nearest corner (--at top-right:X,Y); unset: options
     bool allow_signed = false;
+    std::vector<PdfBatchItem> batch;  // several documents: these instead of input and output
+    bool replace = false;             // a batch replaces existing copies (else refused "exists")
 };
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);
+
+// Millimetres as --at takes them: to a hundredth, "25.4", "7.05", "12".
+std::u16string millimetres_text(double mm);
 
 // One argument as the C runtime of the called program splits it back out:
 // quoted when it holds a blank or a quote, backslashes doubled before a quote.
@@ -50,10 +65,25 @@ struct PdfStampReply {
     bool was_signed = false;  // the original's signature no longer covers the copy
 };
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line);
+// The companion's output for `count` documents: the lines that are replies
+// (the messages start otherwise), in order; exactly `count` of them, the
+// missing ones not stamped (kNotWritten).
+std::vector<PdfStampReply> read_pdf_stamp_replies(std::u16string_view text, std::size_t count);
 
 // The message after a stamping that went through: the pages, the copy's
 // name and folder, and a note of its own when the original had to be
 // repaired and when its signature was voided.
 std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_view output);
+
+// The refusal in a reply, in Japanese words of cause and remedy.
+std::u16string pdf_reply_refusal_text(const PdfStampReply& reply);
+
+// The end of a stamping of several documents, for the summary: how many were
+// stamped, then each stamped one (its name, pages and copy), then each
+// refused one and why. The three lists run in step; the folder of the
+// copies is named once when they share one, else each copy by its path.
+std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
+                                     const std::vector<std::u16string>& outputs,
+                                     const std::vector<PdfStampReply>& replies);
 
 }  // namespace markomi

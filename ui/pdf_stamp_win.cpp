@@ -21,6 +21,7 @@
 #include "settings/profile_file_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_rules.h"
+#include "ui/dialog_template_win.h"
 #include "ui/stamp_date_win.h"
 
 namespace markomi {
@@ -43,6 +44,8 @@ constexpr DWORD kCompanionTimeoutMs = 10 * 60 * 1000;
 // The reply lists every stamped page (25,000 pages take over 1 MiB): this
 // bound is far above any document the companion finishes in its time.
 constexpr std::size_t kReplyLimit = 64u << 20;
+// The companion takes at most this many documents in one run.
+constexpr std::size_t kMostBatchItems = 1000;
 
 // ---- The choices dialog: an in-memory template, so that Tab, the arrow
 // keys, Enter and Esc work as in every Windows dialog --------------------------
@@ -54,57 +57,6 @@ enum : int {
     kIdOpenAfter = 221,
 };
 
-class DialogTemplate {
-public:
-    DialogTemplate(const wchar_t* title, short cx, short cy) {
-        align();
-        const DWORD style = DS_MODALFRAME | DS_SETFONT | DS_CENTER | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-        add_dword(style);
-        add_dword(0);
-        count_at_ = words_.size();
-        add_word(0);  // the item count, filled as items come
-        add_word(0);
-        add_word(0);
-        add_word(static_cast<WORD>(cx));
-        add_word(static_cast<WORD>(cy));
-        add_word(0);  // no menu
-        add_word(0);  // the standard class
-        add_text(title);
-        add_word(9);
-        add_text(L"ＭＳ Ｐゴシック");
-    }
-    void item(WORD atom, const wchar_t* text, DWORD style, short x, short y, short cx, short cy, int id) {
-        align();
-        add_dword(WS_CHILD | WS_VISIBLE | style);
-        add_dword(0);
-        for (short v : {x, y, cx, cy}) add_word(static_cast<WORD>(v));
-        add_word(static_cast<WORD>(id));
-        add_word(0xFFFF);
-        add_word(atom);
-        add_text(text);
-        add_word(0);
-        ++words_[count_at_];
-    }
-    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(words_.data()); }
-
-private:
-    void add_word(WORD w) { words_.push_back(w); }
-    void add_dword(DWORD d) {
-        add_word(LOWORD(d));
-        add_word(HIWORD(d));
-    }
-    void add_text(const wchar_t* s) {
-        for (; *s; ++s) add_word(static_cast<WORD>(*s));
-        add_word(0);
-    }
-    void align() {
-        if (words_.size() % 2) add_word(0);
-    }
-    std::vector<WORD> words_;
-    std::size_t count_at_ = 0;
-};
-
-constexpr WORD kButton = 0x0080, kEdit = 0x0081, kStatic = 0x0082;
 
 DialogTemplate options_template() {
     static const wchar_t* const kAnchors[] = {L"左上", L"上", L"右上", L"左", L"中央",
@@ -299,7 +251,11 @@ bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options) {
                                    reinterpret_cast<LPARAM>(options)) == IDOK;
 }
 
-std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, PdfStampRequest request) {
+namespace {
+
+// Runs the companion for `request` (its settings file written from `set`)
+// and returns all it wrote; nullopt when it could not be run or was ended.
+std::optional<std::u16string> run_companion(const SettingsSet& set, PdfStampRequest request) {
     // The settings copy holds the user's name and the reply the user's file
     // names: a run killed meanwhile leaves them where the program's start-up
     // sweep finds them.
@@ -310,6 +266,9 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, Pd
     const std::wstring program = companion_path();
     std::wstring line = L"\"" + program + L"\"";
     for (const std::u16string& a : pdf_stamp_arguments(request)) line += L" " + to_wide(command_line_argument(a));
+    // CreateProcessW takes a command line of at most 32,767 characters; a
+    // batch longer than that is refused here rather than cut.
+    if (line.size() >= 32767) return std::nullopt;
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE out = CreateFileW(reply.path().c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
@@ -332,23 +291,77 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, Pd
     CloseHandle(process.hProcess);
     if (!ended) return std::nullopt;
 
-    return read_companion_reply(reply.path());
+    const FileBytes bytes = read_file_bytes(reply.path(), kReplyLimit);
+    if (bytes.state != FileRead::kRead) return std::nullopt;
+    return utf8_to_u16(bytes.bytes);
+}
+
+// The reply of a single document: a line of UTF-8 JSON; the messages on the
+// error stream come before it and start otherwise. Nullopt without one.
+std::optional<PdfStampReply> single_reply(const std::u16string& text) {
+    if (text.find(u"\n{") == std::u16string::npos && text.rfind(u"{", 0) != 0) return std::nullopt;
+    return read_pdf_stamp_replies(text, 1).front();
+}
+
+}  // namespace
+
+std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set,
+                                                      PdfStampRequest request) {
+    const std::optional<std::u16string> text = run_companion(set, std::move(request));
+    return text ? single_reply(*text) : std::nullopt;
+}
+
+std::vector<PdfStampReply> stamp_pdfs_with_companion(
+    const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
+    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace) {
+    PdfStampRequest request;
+    request.slot = slot + 1;
+    request.date = date;
+    request.options = options;
+    request.place = place;
+    request.replace = replace;
+    std::vector<PdfStampReply> replies;
+    replies.reserve(items.size());
+    // A command line holds at most 32,767 characters: a pile of long names
+    // goes in as many runs as it takes, each well within that.
+    constexpr std::size_t kLineBudget = 24000;
+    std::size_t next = 0;
+    while (next < items.size()) {
+        std::size_t length = 0, end = next;
+        do {
+            length += command_line_argument(items[end].input).size() +
+                      command_line_argument(items[end].output).size() + 32;
+            ++end;
+        } while (end < items.size() && end - next < kMostBatchItems &&
+                 length + command_line_argument(items[end].input).size() +
+                         command_line_argument(items[end].output).size() + 32 <
+                     kLineBudget);
+        std::vector<PdfStampReply> part(end - next);
+        const PdfBatchItem& first = items[next];
+        if (end - next == 1 && !replace &&
+            GetFileAttributesW(to_wide(first.output).c_str()) != INVALID_FILE_ATTRIBUTES) {
+            // One document goes in the single form, which always replaces:
+            // an existing copy is refused here when replacing was not asked.
+            part.front().refusal = PdfRefusal::kExists;
+        } else {
+            request.batch.assign(items.begin() + static_cast<std::ptrdiff_t>(next),
+                                 items.begin() + static_cast<std::ptrdiff_t>(end));
+            request.input = first.input;
+            request.output = first.output;
+            if (request.batch.size() == 1) request.batch.clear();
+            const std::optional<std::u16string> text = run_companion(set, request);
+            if (text) part = read_pdf_stamp_replies(*text, end - next);
+        }
+        replies.insert(replies.end(), part.begin(), part.end());
+        next = end;
+    }
+    return replies;
 }
 
 std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
     const FileBytes bytes = read_file_bytes(path, kReplyLimit);
     if (bytes.state != FileRead::kRead) return std::nullopt;
-    // The reply is one line of UTF-8 JSON; the messages on the error stream
-    // come before it and start otherwise.
-    const std::u16string text = utf8_to_u16(bytes.bytes);
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find(u'\n', start);
-        if (end == std::u16string::npos) end = text.size();
-        if (text[start] == u'{') return read_pdf_stamp_reply(std::u16string_view(text).substr(start, end - start));
-        start = end + 1;
-    }
-    return std::nullopt;
+    return single_reply(utf8_to_u16(bytes.bytes));
 }
 
 void run_pdf_stamp_command(HWND owner) { open_stamping_window(owner, {}); }

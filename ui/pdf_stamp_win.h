@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "settings/settings_record.h"
 #include "ui/pdf_stamp_rules.h"
@@ -27,5 +28,14 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set, Pd
 // The companion's output file: its messages, then the reply's one line,
 // read whole (up to a bound far above any page count); nullopt without one.
 std::optional<PdfStampReply> read_companion_reply(const std::wstring& path);
+
+// Several documents in one run of the companion (--stamp-onto IN --out OUT
+// pairs), without blocking the caller's messages: one reply per item, in
+// order (kNotWritten for one the companion did not answer). `place` set: the
+// window's place from the nearest corner; unset: options.position/margin.
+// `replace`: an existing copy is replaced, else refused "exists".
+std::vector<PdfStampReply> stamp_pdfs_with_companion(
+    const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
+    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace);
 
 }  // namespace markomi

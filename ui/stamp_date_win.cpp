@@ -43,6 +43,8 @@ StampDate clock_now() { return g_clock ? g_clock() : system_clock_date(clock_shi
 
 void set_stamp_clock(StampClock clock) { g_clock = clock; }
 
+StampDate stamp_clock_today() { return clock_now(); }
+
 bool follow_stamp_date() {
     const StampDate before = g_settings.date;
     g_settings.date = stamp_date_now(g_choice, clock_now());

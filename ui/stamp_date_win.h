@@ -13,6 +13,9 @@ namespace markomi {
 using StampClock = StampDate (*)();
 void set_stamp_clock(StampClock clock);
 
+// Today's date by the clock the stamp date follows, whatever day is picked.
+StampDate stamp_clock_today();
+
 // Sets the process-wide settings' date to the one to stamp now. True when
 // its day changed (a picker or caption showing it needs refreshing).
 bool follow_stamp_date();

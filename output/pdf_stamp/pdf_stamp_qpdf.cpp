@@ -184,6 +184,22 @@ PdfStampResult refused(PdfRefusal why, std::string detail = std::string()) {
     return r;
 }
 
+// The refusal that tells why the copy could not be written.
+PdfRefusal refusal_for(SaveFailure cause) {
+    switch (cause) {
+        case SaveFailure::kDiskFull:
+            return PdfRefusal::kDiskFull;
+        case SaveFailure::kLocked:
+            return PdfRefusal::kOutputLocked;
+        case SaveFailure::kDenied:
+            return PdfRefusal::kDenied;
+        case SaveFailure::kNoFolder:
+            return PdfRefusal::kNoFolder;
+        default:
+            return PdfRefusal::kNotWritten;
+    }
+}
+
 PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStampJob& job) {
     pdf.setSuppressWarnings(true);
     pdf.setAttemptRecovery(repair);
@@ -255,24 +271,28 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     }
 
     bool damaged = false;
-    const bool staged = write_file_through_staging(job.output, [&](const wchar_t* staging) {
-        StdioFile out(staging, L"wb");
-        if (!out.get()) return false;
-        try {
-            QPDFWriter writer(pdf);
-            writer.setOutputFile("stamped PDF", out.get(), false);
-            if (pdf.isLinearized()) writer.setLinearization(true);
-            writer.write();
-        } catch (std::exception&) {
-            return false;
-        }
-        if (!out.close()) return false;
-        damaged = !reads_back(staging, result.page_count, stamped);
-        return !damaged;
-    });
+    SaveFailure cause = SaveFailure::kNone;
+    const bool staged = write_file_through_staging(
+        job.output,
+        [&](const wchar_t* staging) {
+            StdioFile out(staging, L"wb");
+            if (!out.get()) return false;
+            try {
+                QPDFWriter writer(pdf);
+                writer.setOutputFile("stamped PDF", out.get(), false);
+                if (pdf.isLinearized()) writer.setLinearization(true);
+                writer.write();
+            } catch (std::exception&) {
+                return false;
+            }
+            if (!out.close()) return false;
+            damaged = !reads_back(staging, result.page_count, stamped);
+            return !damaged;
+        },
+        &cause);
     if (!staged) {
-        PdfStampResult failed =
-            refused(PdfRefusal::kNotWritten, damaged ? "the written copy does not read back" : "");
+        PdfStampResult failed = refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
+                                        damaged ? "the written copy does not read back" : "");
         failed.page_count = result.page_count;
         return failed;
     }

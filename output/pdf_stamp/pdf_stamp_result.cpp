@@ -56,6 +56,20 @@ const RefusalText kTexts[] = {
      u"another program has the file open"},
     {PdfRefusal::kExists, u"exists", u"捺印した PDF と同じ名前のファイルがすでにあります",
      u"置き換えるか、別の名前で保存してください。", u"the stamped copy's name is taken (use --replace)"},
+    {PdfRefusal::kDiskFull, u"disk-full", u"ディスクがいっぱいのため、捺印した PDF を書き込めませんでした",
+     u"不要なファイルを削除して空きを作るか、別のドライブのフォルダーを選んで、もう一度保存してください。",
+     u"the disk is full"},
+    {PdfRefusal::kOutputLocked, u"out-locked",
+     u"ほかのプログラムが保存先のファイルを開いているため、置き換えられませんでした",
+     u"閲覧ソフトなどで開いているときは閉じてから、もう一度保存してください。",
+     u"another program has the output file open"},
+    {PdfRefusal::kDenied, u"denied",
+     u"保存先に書き込めません。読み取り専用のファイルか、書き込みが許されていないフォルダーです",
+     u"別のフォルダーを選んで、もう一度保存してください。",
+     u"the output is read-only or its folder cannot be written"},
+    {PdfRefusal::kNoFolder, u"no-folder", u"保存先のフォルダーがありません",
+     u"フォルダーが移動や削除、名前の変更をされていないか確かめるか、別のフォルダーを選んでください。",
+     u"the output's folder does not exist"},
 };
 
 const RefusalText* text_of(PdfRefusal refusal) {

@@ -27,6 +27,11 @@ enum class PdfRefusal {
     kMissing,         // no such file (or folder)
     kLocked,          // another program holds the file open without sharing it
     kExists,          // the copy's name is taken and replacing was not asked for
+    // Why the copy could not be written (else kNotWritten); the target is as it was.
+    kDiskFull,        // the disk is full
+    kOutputLocked,    // another program holds the copy's target open
+    kDenied,          // a read-only target, or a folder this user may not write
+    kNoFolder,        // the copy's folder does not exist
 };
 
 struct PdfPagePlaced {

@@ -78,12 +78,22 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--page", u"0"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"upper-right"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"10,10", u"--margin", u"5"},
-        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"5", u"--at", u"top-left:10,10"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"5", u"--at",
+         u"top-left:10,10"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"-5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000.5"},
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--format", u"B"},
         {u"--out", u"b.pdf", u"--page", u"all"},
         {u"--out", u"b.pdf", u"--allow-signed"},
+        // Several documents: a copy each, by pairs or a folder, not both.
+        {u"--stamp-onto", u"a.pdf", u"--stamp-onto", u"b.pdf", u"--out", u"c.pdf"},
+        {u"--stamp-onto", u"a.pdf", u"--out-dir", u"d", u"--out", u"c.pdf"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"c.pdf", u"--out", u"e.pdf"},
+        {u"--stamp-onto", u"a.pdf", u"--out-dir"},
+        {u"--stamp-onto", u"a.pdf", u"--out-dir", u""},
+        {u"--out", u"x.png", u"--out", u"y.png"},
+        {u"--out-dir", u"d", u"--clipboard"},
+        {u"--out", u"x.png", u"--replace"},
     };
     for (const auto& argv : bad) {
         CompanionParse p = parse(argv);
@@ -96,7 +106,9 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     CompanionParse p = parse({u"--margin", u"7.5", u"--stamp-onto", u"受付.pdf", u"--out", u"受付_捺印.PDF",
                               u"--page", u"2,5", u"--at", u"bottom-left", u"--allow-signed"});
     ASSERT_TRUE(p.args) << std::string(p.error.begin(), p.error.end());
-    EXPECT_EQ(*p.args->stamp_onto, u"受付.pdf");
+    EXPECT_EQ(p.args->stamp_onto, std::vector<std::u16string>{u"受付.pdf"});
+    EXPECT_EQ(p.args->copies, std::vector<std::u16string>{u"受付_捺印.PDF"});
+    EXPECT_TRUE(p.args->replace);  // one named copy is replaced as asked
     EXPECT_EQ(p.args->pages.kind, PdfPageChoice::kList);
     EXPECT_EQ(p.args->pages.pages, (std::vector<PdfPageRange>{{2, 2}, {5, 5}}));
     EXPECT_EQ(p.args->position.anchor, PdfAnchor::kBottomLeft);
@@ -124,6 +136,36 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_FALSE(defaults.args->allow_signed);
     EXPECT_TRUE(parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000"}).args);
     EXPECT_TRUE(parse({u"--dpi", u"1200", u"--out", u"x.png"}).args);
+    EXPECT_TRUE(parse({u"--slot", u"7", u"--clipboard"}).args);
+}
+
+// A batch pairs each document with the --out of its place in order, or
+// names its copies in the folder; only --replace replaces in a batch; the
+// line is bounded.
+TEST(CompanionArgs, StampingSeveralPdfsPairsEachWithItsCopy) {
+    CompanionParse pairs = parse({u"--stamp-onto", u"a.pdf", u"--out", u"a2.pdf", u"--out",
+                                  u"b2.pdf", u"--stamp-onto", u"b.pdf", u"--page", u"all"});
+    ASSERT_TRUE(pairs.args) << std::string(pairs.error.begin(), pairs.error.end());
+    EXPECT_EQ(pairs.args->stamp_onto, (std::vector<std::u16string>{u"a.pdf", u"b.pdf"}));
+    EXPECT_EQ(pairs.args->copies, (std::vector<std::u16string>{u"a2.pdf", u"b2.pdf"}));
+    EXPECT_FALSE(pairs.args->replace);
+
+    CompanionParse folder = parse({u"--stamp-onto", u"C:\\受付\\請求書.pdf", u"--stamp-onto",
+                                   u"d:/x/見積.PDF", u"--out-dir", u"E:\\写し", u"--replace"});
+    ASSERT_TRUE(folder.args) << std::string(folder.error.begin(), folder.error.end());
+    EXPECT_EQ(folder.args->copies, (std::vector<std::u16string>{u"E:\\写し\\請求書_捺印.pdf",
+                                                                u"E:\\写し\\見積_捺印.pdf"}));
+    EXPECT_TRUE(folder.args->replace);
+    CompanionParse one = parse({u"--stamp-onto", u"請求書.pdf", u"--out-dir", u"E:\\"});
+    ASSERT_TRUE(one.args);
+    EXPECT_EQ(one.args->copies, std::vector<std::u16string>{u"E:\\請求書_捺印.pdf"});
+    EXPECT_FALSE(one.args->replace);  // a folder's copies may be an earlier day's
+
+    std::vector<std::u16string> many = {u"--out-dir", u"d"};
+    for (int i = 0; i < 1000; ++i) many.insert(many.end(), {u"--stamp-onto", u"a.pdf"});
+    EXPECT_TRUE(parse(many).args);
+    many.insert(many.end(), {u"--stamp-onto", u"a.pdf"});
+    EXPECT_FALSE(parse(many).args);
 }
 
 // The replies name a slot's design; a slot beyond the seven names none.

@@ -93,7 +93,7 @@ TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
     SetFileAttributesW(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
     ASSERT_TRUE(reply);
     EXPECT_FALSE(reply->stamped);
-    EXPECT_EQ(reply->refusal, PdfRefusal::kNotWritten);
+    EXPECT_EQ(reply->refusal, PdfRefusal::kDenied);
     EXPECT_EQ(t::read_bytes(kept), (std::vector<unsigned char>{'o', 'l', 'd'}));
     // The two originals, the two copies and the old one, and no staging file beside them.
     EXPECT_EQ(t::folder_entries(folder_).size(), 5u);
@@ -103,6 +103,84 @@ TEST_F(PdfStamp, TheCompanionStampsWithTheProgramsChoicesAndTellsWhyItRefuses) {
     WIN32_FIND_DATAW found;
     HANDLE left = FindFirstFileW((temp + (L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) + L"-*")).c_str(), &found);
     EXPECT_EQ(left, INVALID_HANDLE_VALUE) << found.cFileName;
+}
+
+// Several documents in one run: a refusal of one, whatever its cause, never
+// stops the others; each reply is its own document's, in order; a copy that
+// cannot be written says why and keeps what was there.
+TEST_F(PdfStamp, ABatchStampsEachDocumentAndTellsWhyOneWasNot) {
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\請求書.pdf", t::sample_pdf(2, false)));
+    ASSERT_TRUE(t::write_bytes(folder_ + L"\\偽物.pdf", {'n', 'o', 't'}));
+    const std::vector<unsigned char> old = {'o', 'l', 'd'};
+    for (const wchar_t* name : {L"\\開いている.pdf", L"\\読み取り専用.pdf"})
+        ASSERT_TRUE(t::write_bytes(folder_ + name, old));
+    SetFileAttributesW((folder_ + L"\\読み取り専用.pdf").c_str(), FILE_ATTRIBUTE_READONLY);
+    // Held as a reader that shares nothing holds it.
+    HANDLE held = CreateFileW((folder_ + L"\\開いている.pdf").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    auto item = [&](const wchar_t* in, const wchar_t* out) {
+        const std::wstring from = folder_ + L"\\" + in, to = folder_ + L"\\" + out;
+        return PdfBatchItem{std::u16string(as_u16(std::wstring_view(from))),
+                            std::u16string(as_u16(std::wstring_view(to)))};
+    };
+    const std::vector<PdfBatchItem> items = {
+        item(L"請求書.pdf", L"一.pdf"),         item(L"偽物.pdf", L"二.pdf"),
+        item(L"請求書.pdf", L"開いている.pdf"), item(L"請求書.pdf", L"読み取り専用.pdf"),
+        item(L"請求書.pdf", L"無い\\三.pdf"),   item(L"請求書.pdf", L"四.pdf"),
+    };
+    PdfStampOptions options;
+    options.page = 1;  // the last
+    const std::vector<PdfStampReply> replies = stamp_pdfs_with_companion(
+        set_, 1, set_.date, items, options,
+        PdfPosition{PdfAnchor::kFromCorner, 30, 30, 10, PdfAnchor::kBottomLeft}, true);
+    CloseHandle(held);
+    SetFileAttributesW((folder_ + L"\\読み取り専用.pdf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(replies.size(), items.size());
+    EXPECT_TRUE(replies[0].stamped);
+    EXPECT_EQ(replies[0].pages, std::vector<int>{2});
+    const PdfRefusal refused[] = {PdfRefusal::kNotPdf, PdfRefusal::kOutputLocked,
+                                  PdfRefusal::kDenied, PdfRefusal::kNoFolder};
+    for (std::size_t i = 1; i <= 4; ++i) {
+        EXPECT_FALSE(replies[i].stamped) << i;
+        EXPECT_EQ(replies[i].refusal, refused[i - 1]) << i;
+    }
+    EXPECT_TRUE(replies[5].stamped);
+    EXPECT_TRUE(t::file_exists(folder_ + L"\\四.pdf"));
+    EXPECT_FALSE(t::file_exists(folder_ + L"\\二.pdf"));
+    for (const wchar_t* name : {L"\\開いている.pdf", L"\\読み取り専用.pdf"})
+        EXPECT_EQ(t::read_bytes(folder_ + name), old);
+    // The two inputs, the two old files and the two copies: no staging file left.
+    EXPECT_EQ(t::folder_entries(folder_).size(), 6u);
+
+    // Without replacing, a copy already there is refused and keeps its bytes.
+    const std::vector<unsigned char> first = t::read_bytes(folder_ + L"\\一.pdf");
+    const std::vector<PdfStampReply> again = stamp_pdfs_with_companion(
+        set_, 1, set_.date, {item(L"請求書.pdf", L"一.pdf"), item(L"請求書.pdf", L"五.pdf")},
+        PdfStampOptions{}, std::nullopt, false);
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_EQ(again[0].refusal, PdfRefusal::kExists);
+    EXPECT_TRUE(again[1].stamped);
+    EXPECT_EQ(t::read_bytes(folder_ + L"\\一.pdf"), first);
+    // One document alone, which the companion's single form would replace.
+    EXPECT_EQ(stamp_pdfs_with_companion(set_, 1, set_.date, {item(L"請求書.pdf", L"一.pdf")},
+                                        PdfStampOptions{}, std::nullopt, false)
+                  .front()
+                  .refusal,
+              PdfRefusal::kExists);
+    EXPECT_EQ(t::read_bytes(folder_ + L"\\一.pdf"), first);
+
+    // Names too long for one command line go in several runs, the replies
+    // still in order: [missing, stamped] [missing] [missing].
+    const std::wstring long_name = folder_ + L"\\" + std::wstring(13000, L'x') + L".pdf";
+    const PdfBatchItem missing{std::u16string(as_u16(std::wstring_view(long_name))),
+                               u"C:\\unused.pdf"};
+    const std::vector<PdfStampReply> split = stamp_pdfs_with_companion(
+        set_, 1, set_.date, {missing, item(L"請求書.pdf", L"六.pdf"), missing, missing},
+        PdfStampOptions{}, std::nullopt, true);
+    ASSERT_EQ(split.size(), 4u);
+    EXPECT_TRUE(split[1].stamped);
+    for (std::size_t i : {0, 2, 3}) EXPECT_EQ(split[i].refusal, PdfRefusal::kMissing) << i;
 }
 
 // The reply lists every stamped page: for tens of thousands of pages it
@@ -139,7 +217,7 @@ TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
     reply = stamp_pdf_with_companion(set_, again);
     ASSERT_TRUE(reply);
     EXPECT_FALSE(reply->stamped);
-    EXPECT_EQ(reply->refusal, PdfRefusal::kNotWritten);
+    EXPECT_EQ(reply->refusal, PdfRefusal::kDiskFull);
     EXPECT_EQ(t::read_bytes(folder_ + L"\\請求書_捺印.pdf"), earlier);
     EXPECT_EQ(t::folder_entries(folder_).size(), 2u) << "a staging file was left";
 
