@@ -1,5 +1,5 @@
 #pragma once
-// Documents handed to the program on its command line (a drop on its
+// Documents handed to the program: on its command line (a drop on its
 // shortcut, 送る, 「プログラムから開く」) and passed on to a copy already
 // running, as a block of WM_COPYDATA. Portable: which arguments are
 // documents, and the block's encoding and its checked decoding.

@@ -1,4 +1,4 @@
-#include "app/document_handoff.h"
+#include "ui/document_handoff.h"
 
 #include <cstring>
 
