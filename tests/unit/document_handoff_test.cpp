@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/document_handoff.h"
+#include "ui/document_handoff.h"
 
 namespace markomi {
 namespace {

@@ -823,3 +823,65 @@ TEST_F(DesktopResident, OpeningSwitchTurnsTheProgramIntoNormalModeForGood) {
 }
 
 }  // namespace
+
+// ---- Documents handed to the program ---------------------------------------------
+
+namespace {
+
+// The stamping window (or, in the flow before it, its first dialog): a
+// visible window of `pid` whose title starts 「PDFに捺印」.
+HWND stamping_window(DWORD pid) {
+    struct Search {
+        DWORD pid;
+        HWND found;
+    } search{pid, nullptr};
+    EnumWindows(
+        [](HWND w, LPARAM l) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(l);
+            wchar_t title[64] = L"";
+            GetWindowTextW(w, title, 64);
+            if (t::owner_of(w) != s->pid || !IsWindowVisible(w) || wcsncmp(title, L"PDFに捺印", 6) != 0)
+                return TRUE;
+            s->found = w;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+TEST_F(DesktopResident, PdfsGivenToASecondStartOpenTheStampingWindowOfTheRunningCopy) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    t::TempFolder folder;
+    const std::wstring pdf = folder.file(L"請求書 1.pdf");
+    const std::wstring text = folder.file(L"memo.txt");
+    ASSERT_TRUE(t::write_bytes(pdf, t::sample_pdf(1, false)));
+    ASSERT_TRUE(t::write_bytes(text, {'x'}));
+
+    // A drop made in another process cannot be posted here (its memory is
+    // that process's); the settings window's tests drop in-process.
+    // A second start naming the PDF (quoted: the name has a space) hands it
+    // over and ends; the running copy stays and opens the window itself.
+    t::Program second = t::start_process(t::markomi2_exe(), L"\"" + pdf + L"\" \"" + text + L"\"");
+    DWORD code = 1;
+    EXPECT_TRUE(t::has_exited(second, 20000, &code));
+    EXPECT_EQ(code, 0u);
+    CloseHandle(second.process);
+    HWND window = t::wait_for_window([&] { return stamping_window(program_.pid); });
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(alive());
+    EXPECT_EQ(t::main_windows(), std::vector<HWND>{main_});
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_until_gone(window));
+
+    // A forged block (no terminator) is refused and opens nothing.
+    const wchar_t forged[] = {L'a', L'.', L'p', L'd', L'f'};
+    COPYDATASTRUCT data{0x444B504Du, sizeof forged, const_cast<wchar_t*>(forged)};
+    DWORD_PTR answer = 1;
+    SendMessageTimeoutW(main_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, &answer);
+    EXPECT_EQ(answer, 0u);
+    t::pump_messages(300);
+    EXPECT_EQ(stamping_window(program_.pid), nullptr);
+    EXPECT_TRUE(alive());
+}
