@@ -244,6 +244,27 @@ protected:
                SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
     }
 
+    // The help viewer, or the program's box saying the help file is
+    // missing, came up (and is closed again).
+    void expect_help_answered() {
+        HWND help_box = nullptr, viewer = nullptr;
+        t::wait_for_window([&] {
+            help_box = t::find_program_window(program_.pid, L"#32770", kTitle);
+            viewer = t::find_program_window(program_.pid, L"HH Parent");
+            return help_box ? help_box : viewer;
+        });
+        ASSERT_TRUE(help_box || viewer);
+        if (help_box) {
+            EXPECT_NE(message_box_text(help_box).find(L"Markomi2.chm"), std::wstring::npos)
+                << message_box_text(help_box);
+            PostMessageW(help_box, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(wait_until_gone(help_box));
+        } else {
+            PostMessageW(viewer, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(wait_until_gone(viewer));
+        }
+    }
+
     t::Program program_;
     HWND main_ = nullptr;
     HWND target_ = nullptr;
@@ -583,22 +604,7 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     // on where the program finds its install folder), says so; either way
     // something answers and nothing is harmed.
     command(main_, 114);
-    HWND help_box = nullptr, viewer = nullptr;
-    t::wait_for_window([&] {
-        help_box = t::find_program_window(program_.pid, L"#32770", kTitle);
-        viewer = t::find_program_window(program_.pid, L"HH Parent");
-        return help_box ? help_box : viewer;
-    });
-    ASSERT_TRUE(help_box || viewer);
-    if (help_box) {
-        EXPECT_NE(message_box_text(help_box).find(L"Markomi2.chm"), std::wstring::npos)
-            << message_box_text(help_box);
-        PostMessageW(help_box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(wait_until_gone(help_box));
-    } else {
-        PostMessageW(viewer, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(wait_until_gone(viewer));
-    }
+    expect_help_answered();
     EXPECT_TRUE(alive());
     EXPECT_EQ(host(), nullptr);
 
@@ -626,6 +632,13 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     RECT after{};
     GetWindowRect(rebuilt, &after);
     EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
+
+    // F1 pressed in the window (the focus on one of its controls) opens help.
+    SetForegroundWindow(rebuilt);
+    t::wait_for_window([&] { return GetForegroundWindow() == rebuilt ? rebuilt : nullptr; }, 40);
+    press_keys({VK_F1});
+    expect_help_answered();
+    EXPECT_TRUE(alive());
 }
 
 TEST_F(DesktopResident, TheMenusSaveDialogIsNotOwnedByTheHiddenMainWindow) {
