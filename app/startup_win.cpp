@@ -129,6 +129,7 @@ int run_markomi2(HINSTANCE instance) {
     }
 
     give_desktop_icon_once();
+    give_send_to_entry();
     connect_program_actions();
     register_window_classes(instance);
     HWND main_window = create_main_window(instance);
