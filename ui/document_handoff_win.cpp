@@ -14,7 +14,8 @@ namespace {
 // the new start then goes on as if none were running.
 constexpr UINT kHandoffTimeoutMs = 5000;
 
-constexpr wchar_t kNoPdfDropped[] = L"PDF ファイルではないため開けません。\nPDF ファイルをドロップしてください。";
+constexpr wchar_t kNoPdfDropped[] =
+    L"PDF ファイルではないため開けません。\nPDF ファイルをドロップしてください。";
 
 bool is_existing_file(std::u16string_view path) {
     const DWORD attributes = GetFileAttributesW(to_wide(path).c_str());
@@ -45,7 +46,8 @@ std::vector<std::wstring> documents_on_command_line() {
 
 bool hand_documents_to(HWND running, const std::vector<std::wstring>& documents) {
     std::vector<std::u16string> paths;
-    for (const std::wstring& document : documents) paths.emplace_back(as_u16(std::wstring_view(document)));
+    for (const std::wstring& document : documents)
+        paths.emplace_back(as_u16(std::wstring_view(document)));
     const std::u16string block = encode_document_handoff(paths);
     DWORD process = 0;
     GetWindowThreadProcessId(running, &process);
@@ -82,7 +84,8 @@ std::vector<std::wstring> take_dropped_documents(HDROP drop) {
         path.assign(length + 1, L'\0');
         if (DragQueryFileW(drop, i, path.data(), length + 1) != length) continue;
         path.resize(length);
-        if (has_pdf_extension(as_u16(std::wstring_view(path))) && is_existing_file(as_u16(std::wstring_view(path))))
+        if (has_pdf_extension(as_u16(std::wstring_view(path))) &&
+            is_existing_file(as_u16(std::wstring_view(path))))
             documents.push_back(path);
     }
     DragFinish(drop);

@@ -37,12 +37,15 @@ HtmlHelpFunction html_help() {
 
 }  // namespace
 
-bool open_help(HWND caller) { return open_help_for(caller, nullptr); }
+bool open_help(HWND caller) {
+    return open_help_for(caller, nullptr);
+}
 
 bool open_help_for(HWND caller, const wchar_t* page) {
     const std::wstring path = as_wide(path_join(as_u16(std::wstring_view(g_install_folder)), u"\\",
                                                 as_u16(std::wstring_view(kHelpFileName))));
-    const bool present = !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool present =
+        !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     HtmlHelpFunction function = present ? html_help() : nullptr;
     // "<file>::/<page>" names a page inside the compiled help.
     const std::wstring topic = page ? path + L"::/" + page : path;

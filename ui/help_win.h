@@ -13,7 +13,6 @@ constexpr wchar_t kHelpIndexPage[] = L"index.html";
 constexpr wchar_t kHelpSettingsPage[] = L"settings.html";
 constexpr wchar_t kHelpPreferencesPage[] = L"preferences.html";
 constexpr wchar_t kHelpAboutPage[] = L"license.html";
-constexpr wchar_t kHelpSaveImagePage[] = L"saveimage.html";
 constexpr wchar_t kHelpStampPdfPage[] = L"stamppdf.html";
 
 // Opens `page` of the help (null: its first page) with `window` as the

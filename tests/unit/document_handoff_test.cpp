@@ -15,20 +15,21 @@ TEST(DocumentHandoff, PdfNamesByTheirExtensionInAnyCase) {
         bool pdf;
     };
     const Row rows[] = {
-        {u"C:\\a\\b.pdf", true}, {u"b.PDF", true},  {u"b.Pdf", true},   {u"x.pDf", true},
-        {u".pdf", false},        {u"b.pdfx", false}, {u"b.pd", false},  {u"b_pdf", false},
+        {u"C:\\a\\b.pdf", true}, {u"b.PDF", true},   {u"b.Pdf", true}, {u"x.pDf", true},
+        {u".pdf", false},        {u"b.pdfx", false}, {u"b.pd", false}, {u"b_pdf", false},
         {u"b.p\uFF44f", false},  {u"", false},
     };
     for (const Row& row : rows)
-        EXPECT_EQ(has_pdf_extension(row.path), row.pdf) << std::string(row.path.begin(), row.path.end());
+        EXPECT_EQ(has_pdf_extension(row.path), row.pdf)
+            << std::string(row.path.begin(), row.path.end());
 }
 
 TEST(DocumentHandoff, ArgumentsThatAreExistingPdfFilesInOrderAndBounded) {
     const std::set<std::u16string> files{u"C:\\in\\a.pdf", u"C:\\in dir\\B.PDF", u"C:\\in\\c.txt"};
     const auto is_file = [&](std::u16string_view p) { return files.count(std::u16string(p)) != 0; };
     const std::u16string too_long = std::u16string(kMaxHandedPathLength - 3, u'x') + u".pdf";
-    EXPECT_EQ(documents_in_arguments({u"C:\\in dir\\B.PDF", u"/x", u"C:\\in\\c.txt", u"C:\\gone.pdf",
-                                      too_long, u"C:\\in\\a.pdf"},
+    EXPECT_EQ(documents_in_arguments({u"C:\\in dir\\B.PDF", u"/x", u"C:\\in\\c.txt",
+                                      u"C:\\gone.pdf", too_long, u"C:\\in\\a.pdf"},
                                      is_file),
               (std::vector<std::u16string>{u"C:\\in dir\\B.PDF", u"C:\\in\\a.pdf"}));
     // The longest path allowed passes; one more character does not.
@@ -57,11 +58,11 @@ TEST(DocumentHandoff, BlockRoundTripsPathsWithSpacesAndJapanese) {
 TEST(DocumentHandoff, MalformedBlocksAreRefusedWhole) {
     using namespace std::string_literals;
     const std::u16string rows[] = {
-        u""s,                            // nothing
-        u"a.pdf"s,                       // no terminator
-        u"a.pdf\0\0b.pdf\0"s,            // an empty path
-        u"\0"s,                          // only a terminator
-        u"a.pdf\0b.exe\0"s,              // not a document
+        u""s,                                                         // nothing
+        u"a.pdf"s,                                                    // no terminator
+        u"a.pdf\0\0b.pdf\0"s,                                         // an empty path
+        u"\0"s,                                                       // only a terminator
+        u"a.pdf\0b.exe\0"s,                                           // not a document
         std::u16string(kMaxHandedPathLength - 3, u'x') + u".pdf\0"s,  // one unit too long
     };
     for (const std::u16string& row : rows) EXPECT_FALSE(decode(row)) << row.size();
