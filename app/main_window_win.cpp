@@ -367,7 +367,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
         case kMsgOpenDocuments: return OnOpenDocuments();
         // F1 in the windows it owns (the opening notice, the overlay).
-        case WM_HELP: return answer_help_request(hwnd, kHelpIndexPage);
+        case WM_HELP: return answer_help_request(hwnd, kHelpStampingPage);
         default: break;
     }
     if (msg != 0 && msg == g_taskbar_created_message) SendMessageW(hwnd, kMsgReAddTrayIcon, 0, 0);

@@ -9,7 +9,7 @@ namespace markomi {
 bool open_help(HWND caller);
 
 // The help's page for each window (help/*.html, compiled into Markomi2.chm).
-constexpr wchar_t kHelpIndexPage[] = L"index.html";
+constexpr wchar_t kHelpStampingPage[] = L"stamping.html";  // the opening notice, the overlay
 constexpr wchar_t kHelpSettingsPage[] = L"settings.html";
 constexpr wchar_t kHelpPreferencesPage[] = L"preferences.html";
 constexpr wchar_t kHelpAboutPage[] = L"license.html";

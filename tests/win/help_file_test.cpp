@@ -131,7 +131,7 @@ TEST_F(HelpFile, EveryTopicOpensWithItsJapaneseHeading) {
     EXPECT_TRUE(read("style.css", &css));
     EXPECT_NE(css.find("h1"), std::string::npos);
     // F1 in each window opens a page that was compiled in.
-    for (const wchar_t* window_page : {markomi::kHelpIndexPage, markomi::kHelpSettingsPage,
+    for (const wchar_t* window_page : {markomi::kHelpStampingPage, markomi::kHelpSettingsPage,
                                        markomi::kHelpPreferencesPage, markomi::kHelpAboutPage,
                                        markomi::kHelpStampPdfPage}) {
         std::string page;
