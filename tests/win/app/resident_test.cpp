@@ -897,4 +897,14 @@ TEST_F(DesktopResident, PdfsGivenToASecondStartOpenTheStampingWindowOfTheRunning
     t::pump_messages(300);
     EXPECT_EQ(stamping_window(program_.pid), nullptr);
     EXPECT_TRUE(alive());
+
+    // With no copy running, the program starts and opens them itself.
+    t::close_program(program_);
+    program_ = t::start_process(t::markomi2_exe(), L"\"" + pdf + L"\"");
+    main_ = t::wait_for_main_window(program_.pid);
+    ASSERT_NE(main_, nullptr);
+    window = t::wait_for_window([&] { return stamping_window(program_.pid); });
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_until_gone(window));
 }
