@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "ui/program_windows_win.h"
 
@@ -18,6 +19,7 @@ constexpr UINT kMsgTrayCallback = WM_USER + 1;   // notification-icon callback
 constexpr UINT kMsgReAddTrayIcon = WM_USER + 2;  // refill the icon record and add it again
 constexpr UINT kMsgHotkeyTaken = WM_USER + 4;    // tell the user the hotkey is held elsewhere
 constexpr UINT kMsgSettingsLoadProblem = WM_USER + 5;  // tell the user the settings file was not usable
+constexpr UINT kMsgOpenDocuments = WM_USER + 6;  // open the stamping window with the documents handed over
 constexpr UINT kTrayIconId = 32517;
 constexpr UINT_PTR kTimerTrayAnimation = 1;      // main window, 500 ms
 constexpr UINT kTrayAnimationPeriodMs = 500;
@@ -70,6 +72,11 @@ void apply_stamp_end_rule();
 // stamp could not be made) and false comes back: nothing may then be
 // pasted, or an older content would land.
 bool copy_active_stamp();
+
+// Documents handed to the program (its own command line, or a copy started
+// with documents): kept, and opened in the stamping window once the main
+// window's messages run (never inside the sender's SendMessage).
+void queue_documents(const std::vector<std::wstring>& documents);
 
 // Hands the operations above that the pages and dialogs use (the icon, the
 // hotkey, the copy, the drop paste) down to them (ui/program_windows_win.h).

@@ -37,6 +37,16 @@ std::wstring registry_text(const wchar_t* value) {
 
 }  // namespace
 
+void give_send_to_entry() {
+    // Only the installed copy offers itself: a copy run from elsewhere (an
+    // unpacked test bundle) must not point the user's 送る at itself.
+    const std::wstring installed = registry_text(L"Path");
+    if (installed.empty() || g_install_folder[0] == L'\0' ||
+        CompareStringOrdinal(installed.c_str(), -1, g_install_folder, -1, TRUE) != CSTR_EQUAL)
+        return;
+    if (!shortcut_exists(CSIDL_SENDTO)) create_shortcut(CSIDL_SENDTO);
+}
+
 void give_desktop_icon_once() {
     if (g_settings_folder[0] == L'\0') return;
     const std::wstring wanted = registry_text(L"DesktopIcon");

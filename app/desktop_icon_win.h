@@ -14,4 +14,9 @@ constexpr wchar_t kDesktopIconRecordName[] = L"Markomi2_desktop.txt";
 // whose record cannot be written gets no icon rather than one at every start.
 void give_desktop_icon_once();
 
+// At start: the user's 送る entry 「マルコミ２で捺印」 (SendTo), made by the
+// installed program for whoever runs it when it is missing (the elevated
+// installer's user may be another); removed by the uninstaller.
+void give_send_to_entry();
+
 }  // namespace markomi

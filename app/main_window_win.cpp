@@ -20,10 +20,12 @@
 #include "resources/resource.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_record.h"
+#include "ui/document_handoff_win.h"
 #include "ui/help_win.h"
 #include "ui/host_window_win.h"
 #include "ui/pdf_stamp_win.h"
 #include "ui/settings_save_win.h"
+#include "ui/stamping_window_win.h"
 #include "ui/stamp_date_win.h"
 #include "ui/tab_sheet_win.h"
 #include "ui/window_classes.h"
@@ -46,6 +48,8 @@ int g_animation_counter = 1;
 int g_tray_retries_left = 0;
 // Set by WM_ENDSESSION: the session really ends.
 bool g_session_ending = false;
+// Documents handed over and not yet opened (see queue_documents).
+std::vector<std::wstring> g_queued_documents;
 
 struct PopupItem {
     int command;
@@ -310,7 +314,35 @@ LRESULT OnFontChange() {
     return 0;
 }
 
+// A copy started with documents hands them over (ui/document_handoff_win.h).
+// Only a well-formed block with our tag is taken; the sender waits for the
+// answer, so the window opens later, from the posted message.
+LRESULT OnCopyData(const COPYDATASTRUCT* data) {
+    std::vector<std::wstring> documents;
+    if (!take_handed_documents(data, &documents)) return FALSE;
+    queue_documents(documents);
+    return TRUE;
+}
+
+// The settings window, when open, owns the stamping window: one owned by the
+// hidden main window could open behind the user's windows.
+LRESULT OnOpenDocuments() {
+    if (g_queued_documents.empty()) return 0;
+    std::vector<std::wstring> documents;
+    documents.swap(g_queued_documents);
+    follow_stamp_date();
+    open_stamping_window(g_host_window, documents);
+    return 0;
+}
+
 }  // namespace
+
+void queue_documents(const std::vector<std::wstring>& documents) {
+    if (documents.empty() || !g_main_window) return;
+    const bool posted_already = !g_queued_documents.empty();
+    g_queued_documents.insert(g_queued_documents.end(), documents.begin(), documents.end());
+    if (!posted_already) PostMessageW(g_main_window, kMsgOpenDocuments, 0, 0);
+}
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     switch (msg) {
@@ -332,6 +364,10 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) 
         case kMsgReAddTrayIcon: return OnReAddTrayIcon(hwnd);
         case kMsgHotkeyTaken: return OnHotkeyTaken();
         case kMsgSettingsLoadProblem: return OnSettingsLoadProblem();
+        case WM_COPYDATA: return OnCopyData(reinterpret_cast<const COPYDATASTRUCT*>(lparam));
+        case kMsgOpenDocuments: return OnOpenDocuments();
+        // F1 in the windows it owns (the opening notice, the overlay).
+        case WM_HELP: return answer_help_request(hwnd, kHelpStampingPage);
         default: break;
     }
     if (msg != 0 && msg == g_taskbar_created_message) SendMessageW(hwnd, kMsgReAddTrayIcon, 0, 0);

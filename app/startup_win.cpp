@@ -2,6 +2,9 @@
 
 #include <gdiplus.h>
 
+#include <string>
+#include <vector>
+
 #include "app/app_windows_win.h"
 #include "app/desktop_icon_win.h"
 #include "app/main_window_win.h"
@@ -14,6 +17,7 @@
 #include "render/stamp_renderer_gdiplus.h"
 #include "render/surfaces_gdiplus.h"
 #include "settings/settings_files_win.h"
+#include "ui/document_handoff_win.h"
 #include "ui/stamp_date_win.h"
 #include "ui/window_classes.h"
 
@@ -60,6 +64,15 @@ bool old_copy_gone(const ScopedHandle& old_process) {
     return FindWindowW(kMainWindowClass, nullptr) == nullptr;
 }
 
+// A start with documents (a drop on the shortcut, 送る) leaves a running
+// copy as it is and hands them to it; true when it took them. A plain start
+// ends the running copy as before.
+bool handed_to_running_copy(const std::vector<std::wstring>& documents) {
+    if (documents.empty()) return false;
+    HWND running = FindWindowW(kMainWindowClass, nullptr);
+    return running && hand_documents_to(running, documents);
+}
+
 int run_message_loop() {
     MSG msg;
     BOOL got;
@@ -77,6 +90,13 @@ int run_markomi2(HINSTANCE instance) {
     ScopedHandle mutex;
     if (!take_startup_mutex(mutex)) return 0;
 
+    const std::vector<std::wstring> documents = documents_on_command_line();
+    if (handed_to_running_copy(documents)) {
+        release_startup_mutex(mutex);
+        return 0;
+    }
+    // A copy that did not take them (hung, or gone meanwhile) is ended as
+    // at a plain start, and this copy opens them itself.
     g_instance = instance;
     ScopedHandle old_process = end_running_copy();
 
@@ -109,10 +129,12 @@ int run_markomi2(HINSTANCE instance) {
     }
 
     give_desktop_icon_once();
+    give_send_to_entry();
     connect_program_actions();
     register_window_classes(instance);
     HWND main_window = create_main_window(instance);
     release_startup_mutex(mutex);
+    queue_documents(documents);
     int code = main_window ? run_message_loop() : 0;
 
     Gdiplus::GdiplusShutdown(g_gdiplus_token);

@@ -1,5 +1,7 @@
 #include "ui/help_win.h"
 
+#include <string>
+
 #include "base/path_join.h"
 #include "base/process_globals_win.h"
 #include "base/wide_text_win.h"
@@ -36,12 +38,19 @@ HtmlHelpFunction html_help() {
 }  // namespace
 
 bool open_help(HWND caller) {
-    const wchar_t* path = as_wide(path_join(as_u16(std::wstring_view(g_install_folder)), u"\\",
-                                            as_u16(std::wstring_view(kHelpFileName))));
-    const bool present = path[0] && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
+    return open_help_for(caller, nullptr);
+}
+
+bool open_help_for(HWND caller, const wchar_t* page) {
+    const std::wstring path = as_wide(path_join(as_u16(std::wstring_view(g_install_folder)), u"\\",
+                                                as_u16(std::wstring_view(kHelpFileName))));
+    const bool present =
+        !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
     HtmlHelpFunction function = present ? html_help() : nullptr;
+    // "<file>::/<page>" names a page inside the compiled help.
+    const std::wstring topic = page ? path + L"::/" + page : path;
     // HtmlHelpW answers with the viewer's window, or null when it could not show the file.
-    if (function && function(caller, path, kHelpDisplayTopic, 0) != nullptr) return true;
+    if (function && function(caller, topic.c_str(), kHelpDisplayTopic, 0) != nullptr) return true;
     // The hidden main window makes a poor owner: the box would open behind
     // the user's windows.
     HWND owner = caller && IsWindowVisible(caller) ? caller : nullptr;

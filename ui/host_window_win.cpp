@@ -4,6 +4,7 @@
 #include "resources/resource.h"
 #include "settings/settings_record.h"
 #include "ui/about_box_win.h"
+#include "ui/help_win.h"
 #include "ui/preferences_window_win.h"
 #include "ui/program_windows_win.h"
 #include "ui/stamp_settings_window_win.h"
@@ -122,11 +123,21 @@ LRESULT OnHostDpiChanged(HWND hwnd, WPARAM wparam, LPARAM lparam) {
     return 0;
 }
 
+// F1 anywhere in the window (its pages and controls pass WM_HELP up to it).
+const wchar_t* host_help_page() {
+    switch (g_host_command) {
+        case kCmdPreferences: return kHelpPreferencesPage;
+        case kCmdAbout: return kHelpAboutPage;
+        default: return kHelpSettingsPage;
+    }
+}
+
 }  // namespace
 
 LRESULT CALLBACK HostWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam) {
     if (g_class_menu_probe) return DefWindowProcW(hwnd, msg, wparam, lparam);
     if (msg == WM_DPICHANGED) return OnHostDpiChanged(hwnd, wparam, lparam);
+    if (msg == WM_HELP) return answer_help_request(hwnd, host_help_page());
     if (msg == kMsgRebuildHost) {
         if (hwnd == g_host_window) rebuild_host_window(g_rebuild_dpi, g_rebuild_rect);
         return 0;

@@ -16,11 +16,12 @@ std::optional<std::u16string> join_folder_and_name(std::u16string_view folder,
     return path;
 }
 
-std::optional<std::u16string> shortcut_file_path(std::u16string_view special_folder) {
+std::optional<std::u16string> shortcut_file_path(std::u16string_view special_folder,
+                                                 std::u16string_view name) {
     // An empty folder is one the shell could not tell; "\マルコミ２.lnk" would
     // land in the root of the current drive instead.
     if (special_folder.empty()) return std::nullopt;
-    return join_folder_and_name(special_folder, kShortcutFileName);
+    return join_folder_and_name(special_folder, name);
 }
 
 std::optional<std::u16string> shortcut_target(std::u16string_view install_folder) {

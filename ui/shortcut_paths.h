@@ -10,6 +10,9 @@ namespace markomi {
 
 constexpr char16_t kShortcutFileName[] = u"マルコミ２.lnk";
 constexpr char16_t kProgramFileName[] = u"Markomi2.exe";
+// The user's 送る (SendTo) entry: Explorer starts its target with the
+// chosen files as arguments.
+constexpr char16_t kSendToShortcutFileName[] = u"マルコミ２で捺印.lnk";
 
 // Longest path the shell-link calls take: MAX_PATH less the terminator.
 constexpr std::size_t kShortcutPathCapacity = 259;
@@ -19,8 +22,10 @@ constexpr std::size_t kShortcutPathCapacity = 259;
 std::optional<std::u16string> join_folder_and_name(std::u16string_view folder,
                                                    std::u16string_view name);
 
-// "<special folder>\マルコミ２.lnk"; nothing for an empty folder.
-std::optional<std::u16string> shortcut_file_path(std::u16string_view special_folder);
+// "<special folder>\<name>" (マルコミ２.lnk unless named); nothing for an
+// empty folder.
+std::optional<std::u16string> shortcut_file_path(std::u16string_view special_folder,
+                                                 std::u16string_view name = kShortcutFileName);
 
 // "<install folder>\Markomi2.exe"; the install folder has no trailing
 // backslash, so a drive root "C:" gives "C:\Markomi2.exe".

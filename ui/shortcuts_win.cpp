@@ -21,7 +21,8 @@ HRESULT shortcut_path_status(int csidl, std::wstring* out) {
     std::wstring folder;
     HRESULT hr = special_folder_path(csidl, &folder);
     if (FAILED(hr)) return hr;
-    std::optional<std::u16string> path = shortcut_file_path(as_u16(folder));
+    std::optional<std::u16string> path = shortcut_file_path(
+        as_u16(folder), csidl == CSIDL_SENDTO ? kSendToShortcutFileName : kShortcutFileName);
     if (!path) return folder.empty() ? E_FAIL : kPathTooLong;
     *out = to_wide(*path);
     return S_OK;
@@ -57,6 +58,24 @@ HRESULT create_shortcut_file(const wchar_t* link_path, const wchar_t* install_fo
     hr = shell_link->SetWorkingDirectory(directory.c_str());
     if (FAILED(hr)) return hr;
     return file->Save(link_path, TRUE);
+}
+
+bool shortcut_file_target(const wchar_t* link_path, std::wstring* target) {
+    if (!is_existing_file(link_path)) return false;
+    ScopedComApartment com;
+    if (!com.usable()) return false;
+    ScopedComPtr<IShellLinkW> shell_link;
+    ScopedComPtr<IPersistFile> file;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                shell_link.out())) ||
+        FAILED(shell_link->QueryInterface(IID_IPersistFile, file.out())) ||
+        FAILED(file->Load(link_path, STGM_READ)))
+        return false;
+    wchar_t path[MAX_PATH + 1] = L"";
+    // SLGP_RAWPATH: the path as stored, without resolving a moved target.
+    if (FAILED(shell_link->GetPath(path, MAX_PATH + 1, nullptr, SLGP_RAWPATH))) return false;
+    *target = path;
+    return true;
 }
 
 bool shortcut_path_of(int csidl, std::wstring* out) {

@@ -1,6 +1,8 @@
 #pragma once
 // The shortcuts "マルコミ２.lnk" on the desktop (CSIDL_DESKTOP) and in the
-// startup folder (CSIDL_STARTUP). Their presence is the setting itself.
+// startup folder (CSIDL_STARTUP), whose presence is the setting itself, and
+// the 送る entry "マルコミ２で捺印.lnk" (CSIDL_SENDTO, the user's
+// FOLDERID_SendTo).
 #include <windows.h>
 
 #include <string>
@@ -23,10 +25,13 @@ bool delete_shortcut_file(const wchar_t* link_path);
 // working directory; the status of the last step performed.
 HRESULT create_shortcut_file(const wchar_t* link_path, const wchar_t* install_folder);
 
+// The program a link file starts, as stored in it; false when it cannot be read.
+bool shortcut_file_target(const wchar_t* link_path, std::wstring* target);
+
 // The special folder's path, or the status that explains why there is none.
 HRESULT special_folder_path(int csidl, std::wstring* out);
 
-// "<special folder>\マルコミ２.lnk"; false when the folder cannot be resolved
+// "<special folder>\マルコミ２.lnk" ("マルコミ２で捺印.lnk" in SendTo); false when the folder cannot be resolved
 // or the path would not fit.
 bool shortcut_path_of(int csidl, std::wstring* out);
 

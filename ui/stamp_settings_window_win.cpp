@@ -10,6 +10,7 @@
 #include "output/raster/image_file_win.h"
 #include "settings/settings_record.h"
 #include "ui/button_keys_win.h"
+#include "ui/document_handoff_win.h"
 #include "ui/help_win.h"
 #include "ui/host_window_win.h"
 #include "ui/pdf_stamp_win.h"
@@ -30,6 +31,11 @@ constexpr wchar_t kTabControlError[] = L"TAB CONTROL ERROR";
 constexpr int kTabSettingsFontHeight = 17;
 
 constexpr UINT_PTR kTabStripKeysSubclassId = 3;
+
+// 「PDFに捺印…」 on the window menu in resident mode, where the window has no
+// menu bar. A system command's low four bits are the system's own.
+constexpr UINT kSysCmdStampPdf = 0x0750;
+constexpr wchar_t kSysMenuStampPdf[] = L"PDFに捺印(&P)…";
 
 // The tab strip of the open window (one window of the host class at a time).
 HWND g_tab_strip = nullptr;
@@ -104,7 +110,16 @@ LRESULT OnCreate(HWND hwnd) {
     centre_host_window(hwnd);
     if (!resident_mode()) keep_window_reachable(hwnd);  // a remembered place may be gone
     // The window closes through "Ｏ　Ｋ" or the menu, not the title bar.
-    EnableMenuItem(GetSystemMenu(hwnd, FALSE), SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+    HMENU system_menu = GetSystemMenu(hwnd, FALSE);
+    EnableMenuItem(system_menu, SC_CLOSE, MF_BYCOMMAND | MF_DISABLED | MF_GRAYED);
+    if (resident_mode()) {
+        AppendMenuW(system_menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(system_menu, MF_STRING, kSysCmdStampPdf, kSysMenuStampPdf);
+    }
+    // PDFs dropped here open in the stamping window. The program runs as
+    // invoker, at the integrity of the user's Explorer, so UIPI lets its
+    // drops through without any message filter being opened.
+    DragAcceptFiles(hwnd, TRUE);
 
     g_tab_strip = create_tab_strip(hwnd, layout.tab_strip);
     if (!g_tab_strip) {
@@ -180,6 +195,19 @@ LRESULT OnCommand(HWND hwnd, WPARAM wparam) {
     return 0;
 }
 
+LRESULT OnSysCommand(HWND hwnd, WPARAM wparam, LPARAM lparam) {
+    if ((wparam & 0xFFF0) == kSysCmdStampPdf) return OnCommand(hwnd, kCmdStampPdf);
+    return DefWindowProcW(hwnd, WM_SYSCOMMAND, wparam, lparam);
+}
+
+// What was typed belongs to the settings before the stamping window reads them.
+LRESULT OnDropFiles(HWND hwnd, HDROP drop) {
+    if (g_tab_sheet_window) SendMessageW(g_tab_sheet_window, WM_COMMAND, kSheetCmdTakeControls, 0);
+    store_host_position(hwnd);
+    open_dropped_documents(hwnd, drop);
+    return 0;
+}
+
 LRESULT OnClose(HWND hwnd) {
     store_host_position(hwnd);
     close_host_window();
@@ -215,6 +243,8 @@ LRESULT CALLBACK StampSettingsWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM
         case WM_NOTIFY: return OnNotify(reinterpret_cast<const NMHDR*>(lparam));
         case WM_COMMAND: return OnCommand(hwnd, wparam);
         case WM_KEYDOWN: return OnKeyDown(hwnd, wparam, lparam);
+        case WM_SYSCOMMAND: return OnSysCommand(hwnd, wparam, lparam);
+        case WM_DROPFILES: return OnDropFiles(hwnd, reinterpret_cast<HDROP>(wparam));
         case WM_CLOSE: return OnClose(hwnd);
         case WM_DESTROY: return OnDestroy(hwnd);
         default: return DefWindowProcW(hwnd, msg, wparam, lparam);

@@ -101,6 +101,20 @@ void delete_shortcut_in(int csidl) {
         delete_shortcut_file(link.c_str());
 }
 
+// The 送る entry goes only when it starts a Markomi2.exe: a link of the same
+// name the user made for something else stays. Any folder's Markomi2.exe
+// counts, as the registry's folder may be wrong (the case this uninstaller
+// also cleans up after).
+void delete_send_to_entry() {
+    std::wstring link, target;
+    if (!shortcut_path_of(CSIDL_SENDTO, &link) || !shortcut_file_target(link.c_str(), &target)) return;
+    const std::size_t name_length = std::wcslen(kProgramFile);
+    if (target.size() >= name_length &&
+        CompareStringOrdinal(target.c_str() + target.size() - name_length, -1, kProgramFile, -1, TRUE) ==
+            CSTR_EQUAL)
+        delete_shortcut_file(link.c_str());
+}
+
 }  // namespace
 
 Installation g_installation;
@@ -207,6 +221,7 @@ void remove_user_parts(const Installation& installation) {
     delete_folder(installation.settings_folder);
     delete_shortcut_in(CSIDL_STARTUP);
     delete_shortcut_in(CSIDL_DESKTOP);
+    delete_send_to_entry();
 }
 
 bool remove_machine_parts(const Installation& installation) {

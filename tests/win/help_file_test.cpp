@@ -16,6 +16,7 @@
 #include "output/raster/image_file_rules.h"
 #include "support/fixture_paths.h"
 #include "support/test_files.h"
+#include "ui/help_win.h"
 #include "ui/preferences_rules.h"
 
 // itss's storage factory; the SDK headers of this toolchain do not declare it.
@@ -129,6 +130,13 @@ TEST_F(HelpFile, EveryTopicOpensWithItsJapaneseHeading) {
     std::string css;
     EXPECT_TRUE(read("style.css", &css));
     EXPECT_NE(css.find("h1"), std::string::npos);
+    // F1 in each window opens a page that was compiled in.
+    for (const wchar_t* window_page : {markomi::kHelpStampingPage, markomi::kHelpSettingsPage,
+                                       markomi::kHelpPreferencesPage, markomi::kHelpAboutPage,
+                                       markomi::kHelpStampPdfPage}) {
+        std::string page;
+        EXPECT_TRUE(read(encode(window_page, CP_UTF8).c_str(), &page)) << encode(window_page, CP_UTF8);
+    }
     // The storage really answers per name: a topic that was never compiled in is not there.
     std::string none;
     EXPECT_FALSE(read("missing.html", &none));

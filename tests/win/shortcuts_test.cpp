@@ -187,7 +187,7 @@ protected:
         link_ = folder_of(GetParam());
         ASSERT_FALSE(link_.empty());
         link_ += L"\\";
-        link_ += kLinkName;
+        link_ += GetParam() == CSIDL_SENDTO ? L"マルコミ２で捺印.lnk" : kLinkName;
         had_link_ = testing::file_exists(link_);
         if (had_link_) saved_ = testing::read_bytes(link_);
         saved_install_ = g_install_folder;
@@ -222,6 +222,9 @@ TEST_P(SpecialFolderShortcut, CreateExistsAndDeleteWorkOnTheFolder) {
     ASSERT_TRUE(c.loaded);
     EXPECT_EQ(c.target, L"C:\\Tools\\Stamp\\Markomi2.exe");
     EXPECT_EQ(c.working_directory, L"C:\\Tools\\Stamp");
+    std::wstring target;
+    on_fresh_thread([&] { EXPECT_TRUE(shortcut_file_target(link_.c_str(), &target)); });
+    EXPECT_EQ(target, c.target);
 
     std::wcscpy(g_install_folder, L"C:");
     on_fresh_thread([&] { EXPECT_EQ(create_shortcut(csidl), S_OK); });
@@ -235,10 +238,12 @@ TEST_P(SpecialFolderShortcut, CreateExistsAndDeleteWorkOnTheFolder) {
     EXPECT_FALSE(delete_shortcut(csidl));
 }
 
-INSTANTIATE_TEST_SUITE_P(DesktopAndStartup, SpecialFolderShortcut,
-                         ::testing::Values(CSIDL_DESKTOP, CSIDL_STARTUP),
+INSTANTIATE_TEST_SUITE_P(DesktopStartupAndSendTo, SpecialFolderShortcut,
+                         ::testing::Values(CSIDL_DESKTOP, CSIDL_STARTUP, CSIDL_SENDTO),
                          [](const ::testing::TestParamInfo<int>& info) {
-                             return info.param == CSIDL_DESKTOP ? "Desktop" : "Startup";
+                             return info.param == CSIDL_DESKTOP   ? "Desktop"
+                                    : info.param == CSIDL_STARTUP ? "Startup"
+                                                                  : "SendTo";
                          });
 
 TEST(SpecialFolderShortcut, AFolderWithoutAFileSystemPathGetsNoShortcut) {

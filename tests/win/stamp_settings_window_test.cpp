@@ -6,9 +6,11 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <imm.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -924,6 +926,68 @@ TEST_F(StampSettingsWindow, ScreenshotsOfEveryTabAtTwoResolutionsAndBothSizes) {
             }
         }
     }
+}
+
+}  // namespace
+}  // namespace markomi
+
+// ---- Reaching 「PDFに捺印」 ----------------------------------------------------
+
+namespace markomi {
+namespace {
+
+// A drop as Explorer makes it: DROPFILES, then the wide names, each ended
+// by a NUL, the list by another.
+HDROP make_drop(const std::vector<std::wstring>& paths) {
+    std::wstring names;
+    for (const std::wstring& p : paths) names += p + L'\0';
+    const std::size_t bytes = (names.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + bytes);  // zeroed: the list's NUL
+    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
+    *drop = DROPFILES{sizeof(DROPFILES), {}, FALSE, TRUE};
+    memcpy(drop + 1, names.c_str(), bytes);
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+// True when `action` opened the stamping: its window (left open, owned by
+// `host`; closed here) or, in the flow before it, a first dialog (answered
+// with Cancel). `told`: the text of a message box it showed instead.
+bool opens_stamping(HWND host, const std::function<void()>& action, std::wstring* told = nullptr) {
+    bool opened = false;
+    for (const auto& box : t::answering_message_boxes(action, IDCANCEL)) {
+        opened |= box.title.rfind(L"PDFに捺印", 0) == 0 || box.title.rfind(L"捺印する PDF", 0) == 0;
+        if (told && box.title == L"マルコミ２") *told = box.text;
+    }
+    for (HWND w = nullptr; !opened && (w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr;) {
+        wchar_t title[64] = L"";
+        GetWindowTextW(w, title, 64);
+        if (GetWindow(w, GW_OWNER) == host && wcsncmp(title, L"PDFに捺印", 6) == 0) opened = DestroyWindow(w);
+    }
+    return opened;
+}
+
+TEST_F(StampSettingsWindow, DroppedPdfsAndTheResidentWindowMenuOpenTheStamping) {
+    HWND host = open();
+    ASSERT_TRUE(host);
+    const std::wstring pdf = folder_.file(L"請求書 1.pdf");
+    const std::wstring text = folder_.file(L"memo.txt");
+    ASSERT_TRUE(t::write_bytes(pdf, {'%', 'P', 'D', 'F'}));
+    ASSERT_TRUE(t::write_bytes(text, {'x'}));
+    const auto drop = [&](const std::vector<std::wstring>& files) {
+        return [&, files] { SendMessageW(host, WM_DROPFILES, reinterpret_cast<WPARAM>(make_drop(files)), 0); };
+    };
+    // Only other files (or a PDF that is gone): told, nothing opens.
+    std::wstring told;
+    EXPECT_FALSE(opens_stamping(host, drop({text, folder_.file(L"gone.pdf")}), &told));
+    EXPECT_EQ(told.rfind(L"PDF ファイルではない", 0), 0u) << told.size();
+    EXPECT_TRUE(opens_stamping(host, drop({text, pdf})));
+
+    // Resident mode has no menu bar: the window menu offers the command.
+    wchar_t item[64] = L"";
+    GetMenuStringW(GetSystemMenu(host, FALSE), 0x0750, item, 64, MF_BYCOMMAND);
+    EXPECT_STREQ(item, L"PDFに捺印(&P)…");
+    EXPECT_TRUE(opens_stamping(host, [&] { SendMessageW(host, WM_SYSCOMMAND, 0x0750, 0); }));
 }
 
 }  // namespace

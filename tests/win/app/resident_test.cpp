@@ -244,6 +244,27 @@ protected:
                SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
     }
 
+    // The help viewer, or the program's box saying the help file is
+    // missing, came up (and is closed again).
+    void expect_help_answered() {
+        HWND help_box = nullptr, viewer = nullptr;
+        t::wait_for_window([&] {
+            help_box = t::find_program_window(program_.pid, L"#32770", kTitle);
+            viewer = t::find_program_window(program_.pid, L"HH Parent");
+            return help_box ? help_box : viewer;
+        });
+        ASSERT_TRUE(help_box || viewer);
+        if (help_box) {
+            EXPECT_NE(message_box_text(help_box).find(L"Markomi2.chm"), std::wstring::npos)
+                << message_box_text(help_box);
+            PostMessageW(help_box, WM_COMMAND, IDOK, 0);
+            EXPECT_TRUE(wait_until_gone(help_box));
+        } else {
+            PostMessageW(viewer, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(wait_until_gone(viewer));
+        }
+    }
+
     t::Program program_;
     HWND main_ = nullptr;
     HWND target_ = nullptr;
@@ -583,22 +604,7 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     // on where the program finds its install folder), says so; either way
     // something answers and nothing is harmed.
     command(main_, 114);
-    HWND help_box = nullptr, viewer = nullptr;
-    t::wait_for_window([&] {
-        help_box = t::find_program_window(program_.pid, L"#32770", kTitle);
-        viewer = t::find_program_window(program_.pid, L"HH Parent");
-        return help_box ? help_box : viewer;
-    });
-    ASSERT_TRUE(help_box || viewer);
-    if (help_box) {
-        EXPECT_NE(message_box_text(help_box).find(L"Markomi2.chm"), std::wstring::npos)
-            << message_box_text(help_box);
-        PostMessageW(help_box, WM_COMMAND, IDOK, 0);
-        EXPECT_TRUE(wait_until_gone(help_box));
-    } else {
-        PostMessageW(viewer, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(wait_until_gone(viewer));
-    }
+    expect_help_answered();
     EXPECT_TRUE(alive());
     EXPECT_EQ(host(), nullptr);
 
@@ -626,6 +632,13 @@ TEST_F(DesktopResident, CommandsOpenOneHostWindowAtATime) {
     RECT after{};
     GetWindowRect(rebuilt, &after);
     EXPECT_GT(after.bottom - after.top, before.bottom - before.top);
+
+    // F1 pressed in the window (the focus on one of its controls) opens help.
+    SetForegroundWindow(rebuilt);
+    t::wait_for_window([&] { return GetForegroundWindow() == rebuilt ? rebuilt : nullptr; }, 40);
+    press_keys({VK_F1});
+    expect_help_answered();
+    EXPECT_TRUE(alive());
 }
 
 TEST_F(DesktopResident, TheMenusSaveDialogIsNotOwnedByTheHiddenMainWindow) {
@@ -820,6 +833,57 @@ TEST_F(DesktopResident, OpeningSwitchTurnsTheProgramIntoNormalModeForGood) {
     ASSERT_NE(main_, nullptr);
     EXPECT_NE(t::wait_for_window([&] { return host(); }), nullptr);
     EXPECT_EQ(t::find_program_window(program_.pid, L"MARKOMIOPENING"), nullptr);
+}
+
+// ---- Documents handed to the program ---------------------------------------------
+
+// The stamping window (or, in the flow before it, its first dialog): a
+// visible window of `pid` whose title starts 「PDFに捺印」.
+HWND stamping_window(DWORD pid) {
+    wchar_t title[64];
+    for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr)) != nullptr;)
+        if (t::owner_of(w) == pid && IsWindowVisible(w) && GetWindowTextW(w, title, 64) &&
+            wcsncmp(title, L"PDFに捺印", 6) == 0)
+            return w;
+    return nullptr;
+}
+
+TEST_F(DesktopResident, PdfsGivenToASecondStartOpenTheStampingWindowOfTheRunningCopy) {
+    ASSERT_NE(start(L"STATIONTYPE=1\r\n"), nullptr);
+    t::TempFolder folder;
+    const std::wstring pdf = folder.file(L"請求書 1.pdf");
+    ASSERT_TRUE(t::write_bytes(pdf, t::sample_pdf(1, false)));
+    // A second start naming the PDF (quoted: the name has a space) hands it
+    // over and ends; the running copy stays and opens the window itself.
+    // (Drops are the settings window's tests: a drop's memory is its process's.)
+    t::Program second = t::start_process(t::markomi2_exe(), L"\"" + pdf + L"\"");
+    DWORD code = 1;
+    EXPECT_TRUE(t::has_exited(second, 20000, &code));
+    EXPECT_EQ(code, 0u);
+    CloseHandle(second.process);
+    HWND window = t::wait_for_window([&] { return stamping_window(program_.pid); });
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(alive());
+    EXPECT_EQ(t::main_windows(), std::vector<HWND>{main_});
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_until_gone(window));
+
+    // A forged block (no terminator) is refused and opens nothing.
+    const wchar_t forged[] = {L'a', L'.', L'p', L'd', L'f'};
+    COPYDATASTRUCT data{0x444B504Du, sizeof forged, const_cast<wchar_t*>(forged)};
+    DWORD_PTR answer = 1;
+    SendMessageTimeoutW(main_, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL, 5000, &answer);
+    EXPECT_EQ(answer, 0u);
+
+    // With no copy running, the program starts and opens them itself.
+    t::close_program(program_);
+    program_ = t::start_process(t::markomi2_exe(), L"\"" + pdf + L"\"");
+    main_ = t::wait_for_main_window(program_.pid);
+    ASSERT_NE(main_, nullptr);
+    window = t::wait_for_window([&] { return stamping_window(program_.pid); });
+    ASSERT_NE(window, nullptr);
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(wait_until_gone(window));
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ namespace t = markomi::testing;
 
 constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Markomi2";
 constexpr wchar_t kTitle[] = L"マルコミ２";
-constexpr int kShortcutFolders[] = {CSIDL_STARTUP, CSIDL_COMMON_PROGRAMS, CSIDL_DESKTOP};
+constexpr int kShortcutFolders[] = {CSIDL_STARTUP, CSIDL_COMMON_PROGRAMS, CSIDL_DESKTOP, CSIDL_SENDTO};
 
 bool write_install_key(const std::wstring* path) {
     HKEY key = nullptr;
@@ -187,9 +187,14 @@ protected:
 TEST_F(DesktopUninstaller, BothStagesEndTheProgramAndRemoveTheWholeInstallation) {
     ASSERT_TRUE(write_install_key(&install_));
     ASSERT_TRUE(all_shortcuts_exist());
+    // The installed program makes the user's 送る entry when it is missing.
+    DeleteFileW(shortcut(CSIDL_SENDTO).c_str());
     program_ = t::start_process(install_ + L"\\Markomi2.exe");
     HWND main = t::wait_for_main_window(program_.pid);
     ASSERT_NE(main, nullptr);
+    std::wstring send_to_target;
+    EXPECT_TRUE(markomi::shortcut_file_target(shortcut(CSIDL_SENDTO).c_str(), &send_to_target));
+    EXPECT_EQ(send_to_target, install_ + L"\\Markomi2.exe");
 
     // First stage, from the install folder: the program ends before anything
     // is asked, and a numbered copy in the temporary folder takes over.
@@ -270,6 +275,7 @@ TEST_F(DesktopUninstaller, TheElevatedRunRemovesOnlyMachineWideThings) {
     EXPECT_TRUE(folder_exists(t::settings_folder()));
     EXPECT_TRUE(t::file_exists(shortcut(CSIDL_DESKTOP)));
     EXPECT_TRUE(t::file_exists(shortcut(CSIDL_STARTUP)));
+    EXPECT_TRUE(t::file_exists(shortcut(CSIDL_SENDTO)));
 
     // With no installation left it says so and ends in a failure, which the
     // waiting half then reports instead of a finished uninstall.
