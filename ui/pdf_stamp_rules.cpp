@@ -2,6 +2,7 @@
 
 #include "base/u16_format.h"
 #include "output/raster/image_file_rules.h"
+#include "ui/stamping_window_rules.h"
 
 namespace markomi {
 namespace {
@@ -59,6 +60,10 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
         u"--at", std::u16string(pdf_anchor_name(anchor)),
         u"--margin", decimal_text(o.margin),
     };
+    if (r.place && r.place->anchor == PdfAnchor::kFromCorner) {
+        args[13] = corner_place_argument(*r.place);
+        args.resize(14);  // no --margin: the place is measured from the corner
+    }
     if (r.allow_signed) args.push_back(u"--allow-signed");
     return args;
 }

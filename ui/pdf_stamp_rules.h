@@ -2,6 +2,7 @@
 // "PDFに捺印…": the name the stamped copy is offered under, the companion's
 // command line for the remembered choices, and what its reply says.
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,9 @@ struct PdfStampRequest {
     std::u16string input;
     std::u16string output;
     PdfStampOptions options;
+    // A place kept from a corner (the stamping window's click): given as
+    // --at CORNER:X,Y instead of the options' grid place and margin.
+    std::optional<PdfPosition> place;
     bool allow_signed = false;
 };
 std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);

@@ -2,9 +2,6 @@
 
 #include "ui/stamping_window_win.h"
 
-#include <commdlg.h>
-#include <shellapi.h>
-
 #include <utility>
 #include <vector>
 
@@ -27,16 +24,6 @@ namespace markomi {
 namespace {
 
 constexpr wchar_t kDialogTitle[] = L"PDFに捺印";
-constexpr wchar_t kOpenTitle[] = L"捺印する PDF を開く";
-constexpr wchar_t kSaveTitle[] = L"捺印した PDF の保存";
-constexpr wchar_t kPdfFilter[] = L"PDF ファイル (*.pdf)\0*.pdf\0すべてのファイル (*.*)\0*.*\0";
-constexpr wchar_t kSignedQuestion[] =
-    L"この PDF には電子署名があります。\n"
-    L"捺印すると、署名は文書全体を証明しなくなります(署名は無効になります)。\n\n"
-    L"捺印しますか？";
-constexpr wchar_t kCompanionMissing[] =
-    L"PDF への捺印に使う Markomi2Stamp.exe を実行できませんでした。\n"
-    L"マルコミ２を入れ直してください。";
 constexpr wchar_t kPagesAsked[] = L"ページは 1,3 のように番号をカンマで区切って指定してください。";
 constexpr wchar_t kMarginAsked[] = L"余白は 0 から 100 までの mm で指定してください。";
 constexpr DWORD kCompanionTimeoutMs = 10 * 60 * 1000;
@@ -197,60 +184,6 @@ INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, L
     }
 }
 
-// ---- Files ---------------------------------------------------------------------
-
-// The open and save dialogs of PDF files; the name starts as `file` holds it.
-OPENFILENAMEW pdf_file_dialog(HWND owner, const wchar_t* title, std::vector<wchar_t>& file) {
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kPdfFilter;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrTitle = title;
-    dialog.lpstrDefExt = L"pdf";
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    return dialog;
-}
-
-// Long enough for any path the file functions take.
-constexpr std::size_t kFileNameCapacity = 32768;
-
-std::optional<std::wstring> ask_pdf_to_open(HWND owner) {
-    std::vector<wchar_t> file(kFileNameCapacity, L'\0');
-    OPENFILENAMEW dialog = pdf_file_dialog(owner, kOpenTitle, file);
-    dialog.Flags |= OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-    return std::wstring(file.data());
-}
-
-// The copy's name: offered beside the original, asked again while it names
-// the original itself, and an existing file replaced only on a yes.
-std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& input) {
-    std::wstring start = to_wide(stamped_pdf_name(as_u16(std::wstring_view(input))));
-    for (;;) {
-        std::vector<wchar_t> file(kFileNameCapacity, L'\0');
-        lstrcpynW(file.data(), start.c_str(), static_cast<int>(file.size()));
-        OPENFILENAMEW dialog = pdf_file_dialog(owner, kSaveTitle, file);
-        if (!GetSaveFileNameW(&dialog)) return std::nullopt;
-        const std::wstring path = file.data();
-        start = path;
-        if (same_existing_file(path, input)) {
-            PdfStampResult same;
-            same.refusal = PdfRefusal::kSameFile;
-            const std::wstring text = to_wide(pdf_refusal_japanese(same));
-            MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-            continue;
-        }
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return path;
-        const std::wstring question = to_wide(replace_file_question(as_u16(std::wstring_view(path))));
-        if (MessageBoxW(owner, question.c_str(), kMessageBoxTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-            IDYES)
-            return path;
-    }
-}
-
 // A temporary file that goes when this object does. A child's console host
 // or a virus scanner may hold it a moment past the child's end; what stays
 // held longer is left to the start-up sweep, which knows its name.
@@ -352,57 +285,5 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
 }
 
 void run_pdf_stamp_command(HWND owner) { open_stamping_window(owner, {}); }
-
-void open_stamping_window(HWND owner, const std::vector<std::wstring>& documents) {
-    const ModalFlow flow;
-    if (!flow.entered()) return;
-    const std::optional<std::wstring> input =
-        documents.empty() ? ask_pdf_to_open(owner) : std::optional<std::wstring>(documents.front());
-    if (!input) return;
-    PdfStampOptions options = g_settings.pdf;
-    if (!ask_pdf_stamp_options(owner, &options)) return;
-    g_settings.pdf = options;
-    save_settings();
-    const std::optional<std::wstring> output = ask_stamped_name(owner, *input);
-    if (!output) return;
-
-    follow_stamp_date();
-    PdfStampRequest request;
-    request.slot = g_settings.global.active + 1;
-    request.date = g_settings.date;
-    request.input = as_u16(std::wstring_view(*input));
-    request.output = as_u16(std::wstring_view(*output));
-    request.options = options;
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    std::optional<PdfStampReply> reply = stamp_pdf_with_companion(g_settings, request);
-    if (reply && !reply->stamped && reply->refusal == PdfRefusal::kSigned) {
-        SetCursor(previous);
-        if (MessageBoxW(owner, kSignedQuestion, kMessageBoxTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-            return;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        request.allow_signed = true;
-        reply = stamp_pdf_with_companion(g_settings, request);
-    }
-    SetCursor(previous);
-    if (!reply) {
-        MessageBoxW(owner, kCompanionMissing, kMessageBoxTitle, MB_OK | MB_ICONERROR);
-        return;
-    }
-    if (!reply->stamped) {
-        PdfStampResult refused;
-        refused.refusal = reply->refusal;
-        refused.bad_page = reply->page;
-        refused.page_count = reply->page_count;
-        const std::wstring text = to_wide(pdf_refusal_japanese(refused));
-        MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-        return;
-    }
-    if (options.open_after)
-        ShellExecuteW(owner, L"open", output->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    if (!options.open_after || reply->warnings > 0) {
-        const std::wstring text = to_wide(pdf_stamped_message(*reply, request.output));
-        MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONINFORMATION);
-    }
-}
 
 }  // namespace markomi

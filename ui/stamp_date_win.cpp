@@ -54,6 +54,8 @@ void pick_stamp_day(const StampDate& picked) {
     follow_stamp_date();
 }
 
+StampDate stamp_clock_today() { return stamp_date_now(StampDateChoice(), clock_now()); }
+
 void reset_stamp_date() {
     g_choice = StampDateChoice();
     follow_stamp_date();

@@ -21,6 +21,9 @@ bool follow_stamp_date();
 // settings' date follows at once.
 void pick_stamp_day(const StampDate& picked);
 
+// Today's date by the clock the stamp follows, whatever day is picked.
+StampDate stamp_clock_today();
+
 // Back to the clock, as at the program's start.
 void reset_stamp_date();
 

@@ -38,6 +38,12 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
               (std::vector<std::u16string>{u"--ini", u"C:\\Temp\\m.ini", u"--slot", u"3", u"--date", u"2025-05-01",
                                            u"--stamp-onto", u"in.pdf", u"--out", u"out.pdf", u"--page", u"2,4",
                                            u"--at", u"bottom-left", u"--margin", u"15", u"--allow-signed"}));
+    // A place kept from a corner replaces the grid place and its margin.
+    request.place = position_from_nearest_corner(210, 297, 180.5, 30);
+    request.allow_signed = false;
+    const std::vector<std::u16string> args = pdf_stamp_arguments(request);
+    EXPECT_EQ(std::vector<std::u16string>(args.begin() + 12, args.end()),
+              (std::vector<std::u16string>{u"--at", u"top-right:29.5,30"}));
     EXPECT_EQ(stamped_pdf_name(u"C:\\受付\\請求書.PDF"), u"C:\\受付\\請求書_捺印.pdf");
     EXPECT_EQ(stamped_pdf_name(u"見積"), u"見積_捺印.pdf");
 

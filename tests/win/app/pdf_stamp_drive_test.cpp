@@ -1,12 +1,13 @@
 // "PDFに捺印…" through every window of the real program: the open dialog,
-// the choices, the save dialog's proposed name, the signature question, the
-// copy opened by the program the system names for PDF files, and the choices
-// remembered in the settings file.
+// the stamping window, the signature question, the copies opened by the
+// program the system names for PDF files, and the choices remembered in the
+// settings file.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +15,8 @@
 #include "app/support/program_driver.h"
 #include "support/sample_pdf.h"
 #include "support/test_files.h"
+#include "ui/stamping_window_ids.h"
+#include "ui/stamping_window_rules.h"
 
 namespace {
 
@@ -135,17 +138,56 @@ protected:
     t::Program program_;
 };
 
-TEST_F(DesktopPdfStamp, TheMenuCommandStampsEveryPageAsksAboutTheSignatureAndOpensTheCopy) {
+// The stamp's centre on each stamped page of a copy, in mm from the top-left
+// of an unturned page `page_h_pt` high: the `cm` before each use of the
+// stamp's form, applied to the middle of the form's box.
+std::vector<std::pair<double, double>> stamp_centres(const std::vector<unsigned char>& bytes, double page_h_pt) {
+    const std::string text(bytes.begin(), bytes.end());
+    std::vector<std::pair<double, double>> centres;
+    double w = 0, h = 0;
+    const std::size_t box = text.find("/BBox [");
+    if (box == std::string::npos || std::sscanf(text.c_str() + box + 7, "%*f %*f %lf %lf", &w, &h) != 2) return centres;
+    for (std::size_t at = text.find(" cm"); at != std::string::npos; at = text.find(" cm", at + 3)) {
+        const std::size_t use = text.find("/Markomi2Stamp1 Do", at);
+        if (use == std::string::npos || use - at > 8) continue;
+        std::size_t start = text.rfind('\n', at);
+        start = start == std::string::npos ? 0 : start + 1;
+        double m[6];
+        if (std::sscanf(text.c_str() + start, "%lf %lf %lf %lf %lf %lf", &m[0], &m[1], &m[2], &m[3], &m[4], &m[5]) != 6)
+            continue;
+        const double cx = m[0] * w / 2 + m[2] * h / 2 + m[4], cy = m[1] * w / 2 + m[3] * h / 2 + m[5];
+        centres.emplace_back(cx * 25.4 / 72, (page_h_pt - cy) * 25.4 / 72);
+    }
+    return centres;
+}
+
+std::wstring list_item(HWND list, int index) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, index, 0, SMTO_NORMAL, 5000, &length) || length > 1000) return L"";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000, &got);
+    text.resize(got);
+    return text;
+}
+
+// Two documents opened into the stamping window (the open dialog, then
+// 追加…), a click on the page, another design, every page: both copies
+// saved beside their originals with the stamp's centre where the click was,
+// in the chosen design's colour; the signature asked about once; the
+// choices and the window's place remembered.
+TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     t::TempFolder folder;
-    const std::wstring input = folder.file(L"invoice.pdf");
-    const std::wstring output = folder.file(L"invoice_捺印.pdf");
+    const std::wstring first = folder.file(L"invoice.pdf"), second = folder.file(L"receipt.pdf");
     const std::wstring marker = folder.file(L"opened.txt");
-    ASSERT_TRUE(t::write_bytes(input, t::sample_pdf(2, true)));
+    ASSERT_TRUE(t::write_bytes(first, t::sample_pdf(1, false)));
+    ASSERT_TRUE(t::write_bytes(second, t::sample_pdf(2, true)));
     PdfOpensIntoMarker association(marker);
     const bool opening_seen = association.in_effect();
-    if (!opening_seen) std::printf("PDF files open with the user's own choice here: the copy is not opened\n");
+    if (!opening_seen) std::printf("PDF files open with the user's own choice here: the copies are not opened\n");
 
-    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\n"));
+    // The third design's frame in blue: the copies show which design went on.
+    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\nWAKU3_COLOR=16711680\r\n"));
     program_ = t::start_program();
     const HWND main = t::wait_for_main_window(program_.pid);
     ASSERT_NE(main, nullptr);
@@ -153,52 +195,89 @@ TEST_F(DesktopPdfStamp, TheMenuCommandStampsEveryPageAsksAboutTheSignatureAndOpe
 
     HWND open = wait_for_dialog(L"捺印する PDF を開く");
     ASSERT_NE(open, nullptr);
-    SetDlgItemTextW(open, file_name_id(open), input.c_str());
+    SetDlgItemTextW(open, file_name_id(open), first.c_str());
+    press(open, IDOK);
+    const HWND window = t::wait_for_window(
+        [&] { return t::find_program_window(program_.pid, markomi::kStampingWindowClass, L"PDFに捺印"); });
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(GetForegroundWindow(), window) << "the window did not take the keyboard";
+    press(window, markomi::kIdAdd);
+    open = wait_for_dialog(L"捺印する PDF を開く");
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(GetWindow(open, GW_OWNER), window) << "the open dialog is not the window's";
+    SetDlgItemTextW(open, file_name_id(open), second.c_str());
     press(open, IDOK);
 
-    HWND choices = wait_for_dialog(L"PDFに捺印");
-    ASSERT_NE(choices, nullptr);
-    EXPECT_EQ(IsDlgButtonChecked(choices, 201), BST_CHECKED);  // the first page, as nothing was chosen yet
-    click(choices, 203);  // every page
-    click(choices, 217);  // bottom left
-    SetDlgItemTextW(choices, 220, L"15");
-    if ((IsDlgButtonChecked(choices, 221) == BST_CHECKED) != opening_seen) click(choices, 221);  // open afterwards
-    press(choices, IDOK);
+    // Both checked (their page counts in the list) and the first page known.
+    HWND list = GetDlgItem(window, markomi::kIdDocuments);
+    ASSERT_TRUE(t::wait_for_window([&] {
+        return list_item(list, 0).find(L"1 ページ") != std::wstring::npos &&
+                       list_item(list, 1).find(L"2 ページ") != std::wstring::npos
+                   ? list
+                   : nullptr;
+    })) << "the documents were not checked";
+    EXPECT_TRUE(item_text(window, markomi::kIdPageCount) == L"1 / 1 ページ");
 
-    HWND save = wait_for_dialog(L"捺印した PDF の保存");
-    ASSERT_NE(save, nullptr);
-    // Beside the original: taken as proposed, the copy lands there.
-    EXPECT_TRUE(item_text(save, file_name_id(save)) == L"invoice_捺印.pdf") << "proposed another name";
-    press(save, IDOK);
+    // The click, at 150 mm across and 60 mm down the page as the window shows it.
+    const HWND view = GetDlgItem(window, markomi::kIdPageView);
+    RECT client{};
+    GetClientRect(view, &client);
+    const double page_w_mm = std::round(595 * 254.0 / 72) / 10, page_h_mm = std::round(842 * 254.0 / 72) / 10;
+    const markomi::PageFit fit = markomi::fit_page(client.right, client.bottom, page_w_mm, page_h_mm, markomi::kPageViewBorder);
+    ASSERT_GT(fit.px_per_mm, 0);
+    const int x = static_cast<int>(fit.left + 150 * fit.px_per_mm), y = static_cast<int>(fit.top + 60 * fit.px_per_mm);
+    const markomi::PdfMmPoint clicked = markomi::page_point_mm(fit, x, y);
+    PostMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+
+    const HWND design = GetDlgItem(window, markomi::kIdChoices);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(design, CB_SETCURSEL, 2, 0, SMTO_NORMAL, 5000, &result);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(markomi::kIdChoices, CBN_SELCHANGE), reinterpret_cast<LPARAM>(design));
+    click(window, markomi::kIdAllPages);
+    if ((IsDlgButtonChecked(window, markomi::kIdOpenAfter) == BST_CHECKED) != opening_seen)
+        click(window, markomi::kIdOpenAfter);
+    ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }));
+    press(window, markomi::kIdSave);
 
     HWND question = wait_for_dialog(kTitle);
     ASSERT_NE(question, nullptr);
     EXPECT_NE(item_text(question, 0xFFFF).find(L"電子署名"), std::wstring::npos);
-    EXPECT_FALSE(t::file_exists(output)) << "written before the answer";
     press(question, IDYES);
-
-    // Opened, and told of the signature's warning (which also comes when not opened).
     HWND told = t::wait_for_window(
         [&] {
             HWND box = t::find_program_window(program_.pid, L"#32770", kTitle);
             return box != question ? box : nullptr;
         },
-        400);
+        600);
     ASSERT_NE(told, nullptr);
+    const std::wstring summary = item_text(told, 0xFFFF);
+    EXPECT_NE(summary.find(L"invoice_捺印.pdf"), std::wstring::npos);
+    EXPECT_NE(summary.find(L"receipt_捺印.pdf"), std::wstring::npos);
     press(told, IDOK);
+    EXPECT_TRUE(t::wait_for_window([&] { return IsWindow(window) ? nullptr : main; })) << "the window stayed open";
     if (opening_seen) {
-        for (int i = 0; i < 100 && t::read_bytes(marker).empty(); ++i) Sleep(50);
-        EXPECT_GT(count_of(t::read_bytes(marker), "invoice_"), 0) << "the copy was not opened";
+        for (int i = 0; i < 100 && count_of(t::read_bytes(marker), "_") == 0; ++i) Sleep(50);
+        EXPECT_GT(count_of(t::read_bytes(marker), "_"), 0) << "no copy was opened";
     }
 
-    const std::vector<unsigned char> stamped = t::read_bytes(output);
-    ASSERT_GT(stamped.size(), 5u);
-    EXPECT_EQ(std::string(stamped.begin(), stamped.begin() + 5), "%PDF-");
-    EXPECT_EQ(count_of(stamped, "/Markomi2Stamp1 "), 2) << "not on both pages";
+    const std::pair<const wchar_t*, std::size_t> copies[] = {{L"invoice_捺印.pdf", 1}, {L"receipt_捺印.pdf", 2}};
+    for (const auto& copy : copies) {
+        const std::vector<unsigned char> stamped = t::read_bytes(folder.file(copy.first));
+        const std::vector<std::pair<double, double>> centres = stamp_centres(stamped, 842);
+        ASSERT_EQ(centres.size(), copy.second) << "stamped pages of " << copy.second;
+        for (const auto& c : centres) {
+            EXPECT_NEAR(c.first, clicked.x_mm, 1.0);
+            EXPECT_NEAR(c.second, clicked.y_mm, 1.0);
+        }
+        EXPECT_GT(count_of(stamped, "0 0 1 RG") + count_of(stamped, "0 0 1 rg"), 0) << "not the third design";
+    }
     const std::vector<std::wstring> lines = t::split_lines(t::utf16_file_text(t::settings_file()));
-    const wchar_t* remembered[] = {L"[PDF]", L"PAGE=2", L"POSITION=6", L"MARGIN=15", opening_seen ? L"OPEN=1" : L"OPEN=0"};
-    for (std::size_t i = 0; i < 5; ++i)
-        EXPECT_NE(std::find(lines.begin(), lines.end(), remembered[i]), lines.end()) << "remembered line " << i;
+    for (const wchar_t* remembered : {L"[PDF]", L"PAGE=2", opening_seen ? L"OPEN=1" : L"OPEN=0"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), remembered), lines.end()) << "not remembered";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) { return l.rfind(L"WINWIDTH=", 0) == 0; }))
+        << "the window's place was not remembered";
     t::close_program(program_);
 }
 
