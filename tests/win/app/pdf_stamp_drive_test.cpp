@@ -183,8 +183,9 @@ std::wstring list_item(HWND list, int index) {
 TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     t::TempFolder folder;
     const std::wstring first = folder.file(L"invoice.pdf"), second = folder.file(L"receipt.pdf");
-    const std::wstring marker = folder.file(L"opened.txt");
+    const std::wstring marker = folder.file(L"opened.txt"), memo = folder.file(L"memo.pdf");
     ASSERT_TRUE(t::write_bytes(first, t::sample_pdf(1, false)));
+    ASSERT_TRUE(t::write_bytes(memo, {'m', 'e', 'm', 'o'}));
     ASSERT_TRUE(t::write_bytes(second, t::sample_pdf(2, true)));
     PdfOpensIntoMarker association(marker);
     const bool opening_seen = association.in_effect();
@@ -204,19 +205,28 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     const HWND window = t::wait_for_window(
         [&] { return t::find_program_window(program_.pid, markomi::kStampingWindowClass, L"PDFに捺印"); });
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(GetForegroundWindow(), window) << "the window did not take the keyboard";
+    EXPECT_TRUE(t::wait_for_window([&] { return GetForegroundWindow() == window ? window : nullptr; }))
+        << "the window did not take the keyboard";
     press(window, markomi::kIdAdd);
     open = wait_for_dialog(L"捺印する PDF を開く");
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(GetWindow(open, GW_OWNER), window) << "the open dialog is not the window's";
     SetDlgItemTextW(open, file_name_id(open), second.c_str());
     press(open, IDOK);
+    // A third that is no PDF: refused in the list at once, the others go on.
+    ASSERT_TRUE(t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"捺印する PDF を開く") ? nullptr : window; }));
+    press(window, markomi::kIdAdd);
+    open = wait_for_dialog(L"捺印する PDF を開く");
+    ASSERT_NE(open, nullptr);
+    SetDlgItemTextW(open, file_name_id(open), memo.c_str());
+    press(open, IDOK);
 
     // Both checked (their page counts in the list) and the first page known.
     HWND list = GetDlgItem(window, markomi::kIdDocuments);
     ASSERT_TRUE(t::wait_for_window([&] {
         return list_item(list, 0).find(L"1 ページ") != std::wstring::npos &&
-                       list_item(list, 1).find(L"2 ページ") != std::wstring::npos
+                       list_item(list, 1).find(L"2 ページ") != std::wstring::npos &&
+                       list_item(list, 2).find(L"×") != std::wstring::npos
                    ? list
                    : nullptr;
     })) << "the documents were not checked";
@@ -231,6 +241,21 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     ASSERT_GT(fit.px_per_mm, 0);
     const int x = static_cast<int>(fit.left + 150 * fit.px_per_mm), y = static_cast<int>(fit.top + 60 * fit.px_per_mm);
     const markomi::PdfMmPoint clicked = markomi::page_point_mm(fit, x, y);
+    // First at the page's corner, where half the stamp falls off: refused as
+    // chosen; ten steps of the arrow keys bring it whole onto the page.
+    const int corner_x = static_cast<int>(fit.left + 2 * fit.px_per_mm), corner_y = static_cast<int>(fit.top + 2 * fit.px_per_mm);
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(corner_x, corner_y));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(corner_x, corner_y));
+    ASSERT_TRUE(t::wait_for_window([&] {
+        return item_text(window, markomi::kIdStatus).find(L"収まりません") != std::wstring::npos ? window : nullptr;
+    })) << "a stamp off the page was not refused";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)));
+    for (int i = 0; i < 10; ++i) {
+        PostMessageW(view, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(view, WM_KEYDOWN, VK_RIGHT, 0);
+    }
+    ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }))
+        << "the keys did not bring the stamp onto the page";
     PostMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
     PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -239,6 +264,12 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     DWORD_PTR result = 0;
     SendMessageTimeoutW(design, CB_SETCURSEL, 2, 0, SMTO_NORMAL, 5000, &result);
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(markomi::kIdChoices, CBN_SELCHANGE), reinterpret_cast<LPARAM>(design));
+    // A page the shown document lacks is told as it is typed.
+    click(window, markomi::kIdListedPages);
+    SetDlgItemTextW(window, markomi::kIdPagesText, L"1-3");
+    const std::wstring problem = item_text(window, markomi::kIdPagesProblem);
+    EXPECT_TRUE(problem == L"2 ページはありません(全 1 ページ)") << "told: " << problem.size() << " characters";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)));
     click(window, markomi::kIdAllPages);
     if ((IsDlgButtonChecked(window, markomi::kIdOpenAfter) == BST_CHECKED) != opening_seen)
         click(window, markomi::kIdOpenAfter);
