@@ -12,6 +12,7 @@
 
 #include "base/gdi_handles_win.h"
 #include "base/message_box_title.h"
+#include "base/modal_flow_win.h"
 #include "base/process_globals_win.h"
 #include "base/safe_file_win.h"
 #include "base/wide_text_win.h"
@@ -654,6 +655,9 @@ OPENFILENAMEW pdf_file_dialog(HWND owner, const wchar_t* title, std::vector<wcha
 
 // Several files: the folder, then each name, NUL-separated; one file: its path.
 std::vector<std::wstring> ask_pdfs_to_open(HWND owner) {
+    // One file dialog of the program at a time (base/modal_flow_win.h).
+    const ModalFlow flow;
+    if (!flow.entered()) return {};
     std::vector<wchar_t> file(kFileNameCapacity, L'\0');
     OPENFILENAMEW dialog = pdf_file_dialog(owner, kOpenTitle, file);
     dialog.Flags |= OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;
@@ -1012,9 +1016,12 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
             }
             break;
         case kIdSave:
-        case IDOK:
-            if (IsWindowEnabled(s.c.save) && save_documents(s)) DestroyWindow(s.hwnd);
+        case IDOK: {
+            if (!IsWindowEnabled(s.c.save)) break;
+            const ModalFlow flow;
+            if (flow.entered() && save_documents(s)) DestroyWindow(s.hwnd);
             break;
+        }
         case kIdCancel:
         case IDCANCEL: DestroyWindow(s.hwnd); break;
         case kIdHelp: open_stamping_help(s.hwnd); break;
@@ -1094,7 +1101,10 @@ LRESULT CALLBACK StampingWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
     }
     switch (msg) {
         case WM_CREATE: return OnCreate(*s, hwnd) == 0 ? 0 : -1;
-        case WM_SIZE: layout(*s); return 0;
+        case WM_SIZE:
+            layout(*s);
+            request_pages(*s);  // drawn again only when the scale changed a lot
+            return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
             info->ptMinTrackSize = POINT{40 * s->line, 36 * s->line};
