@@ -28,8 +28,9 @@ std::wstring make_picture_folder() {
     const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
     if (n == 0 || n > MAX_PATH) return std::wstring();
     for (int i = 1; i < 1000; ++i) {
-        const std::wstring folder = std::wstring(temp) + L"Markomi2-" + std::to_wstring(GetCurrentProcessId()) +
-                                    L"-pages-" + std::to_wstring(i);
+        const std::wstring folder = std::wstring(temp) + L"Markomi2-" +
+                                    std::to_wstring(GetCurrentProcessId()) + L"-pages-" +
+                                    std::to_wstring(i);
         if (CreateDirectoryW(folder.c_str(), nullptr)) return folder;
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;
     }
@@ -58,7 +59,8 @@ std::optional<PdfRenderReply> read_reply(const std::wstring& path) {
     while (start < text.size()) {
         std::size_t end = text.find(u'\n', start);
         if (end == std::u16string::npos) end = text.size();
-        if (text[start] == u'{') return read_pdf_render_reply(std::u16string_view(text).substr(start, end - start));
+        if (text[start] == u'{')
+            return read_pdf_render_reply(std::u16string_view(text).substr(start, end - start));
         start = end + 1;
     }
     return std::nullopt;
@@ -86,7 +88,10 @@ VOID CALLBACK RenderEnded(PVOID context, BOOLEAN) {
 }  // namespace
 
 PageRenderer::PageRenderer(HWND window, UINT message)
-    : window_(window), message_(message), folder_(make_picture_folder()), program_(companion_beside_program()) {}
+    : window_(window),
+      message_(message),
+      folder_(make_picture_folder()),
+      program_(companion_beside_program()) {}
 
 PageRenderer::~PageRenderer() {
     stop_all();
@@ -105,7 +110,8 @@ bool PageRenderer::pending(const std::wstring& document, int page, int dpi) cons
     for (const PageRenderJob& j : queued_)
         if (j.document == document && j.page == page && j.dpi == dpi) return true;
     for (const auto& r : running_)
-        if (r.second->job.document == document && r.second->job.page == page && r.second->job.dpi == dpi)
+        if (r.second->job.document == document && r.second->job.page == page &&
+            r.second->job.dpi == dpi)
             return true;
     return false;
 }
@@ -120,17 +126,18 @@ void PageRenderer::start_next() {
         run->message = message_;
         const std::wstring stem = folder_ + L"\\" + std::to_wstring(job.id);
         run->reply = stem + L".txt";
-        std::wstring line = L"\"" + program_ + L"\" --render " +
-                            to_wide(command_line_argument(as_u16(std::wstring_view(job.document)))) +
-                            L" --page " + std::to_wstring(job.page);
+        std::wstring line =
+            L"\"" + program_ + L"\" --render " +
+            to_wide(command_line_argument(as_u16(std::wstring_view(job.document)))) + L" --page " +
+            std::to_wstring(job.page);
         if (job.dpi > 0) {
             run->picture = stem + L".png";
             line += L" --dpi " + std::to_wstring(job.dpi) + L" --out " +
                     to_wide(command_line_argument(as_u16(std::wstring_view(run->picture))));
         }
         SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE out = CreateFileW(run->reply.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_TEMPORARY, nullptr);
+        HANDLE out = CreateFileW(run->reply.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                 CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
@@ -138,8 +145,8 @@ void PageRenderer::start_next() {
         startup.hStdError = out;
         PROCESS_INFORMATION process{};
         const BOOL started = out != INVALID_HANDLE_VALUE &&
-                             CreateProcessW(program_.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                            nullptr, nullptr, &startup, &process);
+                             CreateProcessW(program_.c_str(), line.data(), nullptr, nullptr, TRUE,
+                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
         if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
         running_[job.id] = run;
         if (started) {

@@ -29,7 +29,7 @@ struct PageRenderDone {
 };
 
 class PageRenderer {
-public:
+  public:
     // Ends of the companion's runs come to `window` as `message`, the job's
     // id in wParam; the window then calls finish(id).
     PageRenderer(HWND window, UINT message);
@@ -50,7 +50,7 @@ public:
 
     struct Running;  // one run of the companion (in the .cpp)
 
-private:
+  private:
     void start_next();
     void stop_all();
 

@@ -16,13 +16,25 @@ constexpr UINT kMsgPageRendered = WM_APP + 1;  // wParam: the companion run's id
 
 enum : int {
     kIdPageView = 300,
-    kIdDocuments, kIdAdd, kIdRemove,
-    kIdPrevious, kIdNext, kIdPageCount,
-    kIdFirstPage, kIdLastPage, kIdAllPages, kIdListedPages,  // in the order of PdfStampOptions::page
-    kIdPagesText, kIdPagesProblem,
+    kIdDocuments,
+    kIdAdd,
+    kIdRemove,
+    kIdPrevious,
+    kIdNext,
+    kIdPageCount,
+    kIdFirstPage,
+    kIdLastPage,
+    kIdAllPages,
+    kIdListedPages,  // in the order of PdfStampOptions::page
+    kIdPagesText,
+    kIdPagesProblem,
     kIdTopLeft,  // .. kIdTopLeft + 8: the nine places by rows
     kIdMarginText = kIdTopLeft + 9,
-    kIdOpenAfter, kIdStatus, kIdSave, kIdCancel, kIdHelp,
+    kIdOpenAfter,
+    kIdStatus,
+    kIdSave,
+    kIdCancel,
+    kIdHelp,
     kIdChoices = 400,  // the design and date panel's controls from here
 };
 

@@ -48,7 +48,9 @@ int int_at(std::u16string_view text) {
     return v > 1e9 || v < -1e9 ? 0 : static_cast<int>(v);
 }
 
-bool true_at(std::u16string_view text) { return text.substr(0, 4) == u"true"; }
+bool true_at(std::u16string_view text) {
+    return text.substr(0, 4) == u"true";
+}
 
 // Millimetres to a hundredth, as parse_millimetres takes them back.
 std::u16string hundredths_text(double mm) {
@@ -81,8 +83,10 @@ PdfMmPoint page_point_mm(const PageFit& fit, double x_px, double y_px) {
     return PdfMmPoint{(x_px - fit.left) / fit.px_per_mm, (y_px - fit.top) / fit.px_per_mm};
 }
 
-ViewRect stamp_box_in_view(const PageFit& fit, PdfMmPoint centre, double stamp_w_mm, double stamp_h_mm) {
-    const double x = fit.left + centre.x_mm * fit.px_per_mm, y = fit.top + centre.y_mm * fit.px_per_mm;
+ViewRect stamp_box_in_view(const PageFit& fit, PdfMmPoint centre, double stamp_w_mm,
+                           double stamp_h_mm) {
+    const double x = fit.left + centre.x_mm * fit.px_per_mm,
+                 y = fit.top + centre.y_mm * fit.px_per_mm;
     const double half_w = stamp_w_mm * fit.px_per_mm / 2, half_h = stamp_h_mm * fit.px_per_mm / 2;
     return ViewRect{x - half_w, y - half_h, x + half_w, y + half_h};
 }
@@ -103,16 +107,18 @@ std::vector<int> pages_to_draw(int shown, int page_count) {
     return pages;
 }
 
-PdfPosition nudged_position(const PdfPosition& place, double page_w_mm, double page_h_mm, double stamp_w_mm,
-                            double stamp_h_mm, double dx_mm, double dy_mm) {
-    const std::optional<PdfMmPoint> centre = stamp_centre_on_page(place, page_w_mm, page_h_mm, stamp_w_mm, stamp_h_mm);
+PdfPosition nudged_position(const PdfPosition& place, double page_w_mm, double page_h_mm,
+                            double stamp_w_mm, double stamp_h_mm, double dx_mm, double dy_mm) {
+    const std::optional<PdfMmPoint> centre =
+        stamp_centre_on_page(place, page_w_mm, page_h_mm, stamp_w_mm, stamp_h_mm);
     if (!centre) return place;
-    return position_from_nearest_corner(page_w_mm, page_h_mm, centre->x_mm + dx_mm, centre->y_mm + dy_mm);
+    return position_from_nearest_corner(page_w_mm, page_h_mm, centre->x_mm + dx_mm,
+                                        centre->y_mm + dy_mm);
 }
 
 std::u16string corner_place_argument(const PdfPosition& place) {
-    return std::u16string(pdf_anchor_name(place.corner)) + u":" + hundredths_text(place.x_mm) + u"," +
-           hundredths_text(place.y_mm);
+    return std::u16string(pdf_anchor_name(place.corner)) + u":" + hundredths_text(place.x_mm) +
+           u"," + hundredths_text(place.y_mm);
 }
 
 std::u16string page_count_text(int page, int page_count) {
@@ -121,12 +127,14 @@ std::u16string page_count_text(int page, int page_count) {
 
 std::u16string page_list_problem(std::u16string_view text, int page_count) {
     const std::optional<PdfPageChoice> choice = parse_pdf_pages(text);
-    if (!choice || choice->kind != PdfPageChoice::kList) return u"ページは 1,3 や 2-4 のように指定してください";
+    if (!choice || choice->kind != PdfPageChoice::kList)
+        return u"ページは 1,3 や 2-4 のように指定してください";
     if (page_count <= 0) return u"";
     int missing = 0;
     chosen_pages(*choice, page_count, &missing);
     if (missing == 0) return u"";
-    return decimal_text(missing) + u" ページはありません(全 " + decimal_text(page_count) + u" ページ)";
+    return decimal_text(missing) + u" ページはありません(全 " + decimal_text(page_count) +
+           u" ページ)";
 }
 
 PdfRenderReply read_pdf_render_reply(std::u16string_view line) {
@@ -157,7 +165,8 @@ PdfRefusal refusal_at_open(const PdfRenderReply& reply) {
     if (!reply.answered) return PdfRefusal::kUnreadable;
     if (reply.refusal != PdfRefusal::kNone) return reply.refusal;
     if (reply.forbids_changes) return PdfRefusal::kForbidsChanges;
-    if (reply.pages <= 0 || !(reply.width_mm > 0) || !(reply.height_mm > 0)) return PdfRefusal::kUnreadable;
+    if (reply.pages <= 0 || !(reply.width_mm > 0) || !(reply.height_mm > 0))
+        return PdfRefusal::kUnreadable;
     return PdfRefusal::kNone;
 }
 

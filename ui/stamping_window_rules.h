@@ -16,8 +16,8 @@ namespace markomi {
 // The visible page fitted whole into a view of view_w x view_h pixels, with
 // `border` pixels kept free on every side, and centred there.
 struct PageFit {
-    double left = 0, top = 0;      // the page's top-left in the view
-    double px_per_mm = 0;          // 0: nothing to show
+    double left = 0, top = 0;  // the page's top-left in the view
+    double px_per_mm = 0;      // 0: nothing to show
     double width_px = 0, height_px = 0;
 };
 PageFit fit_page(int view_w, int view_h, double page_w_mm, double page_h_mm, int border);
@@ -29,7 +29,8 @@ PdfMmPoint page_point_mm(const PageFit& fit, double x_px, double y_px);
 struct ViewRect {
     double left = 0, top = 0, right = 0, bottom = 0;
 };
-ViewRect stamp_box_in_view(const PageFit& fit, PdfMmPoint centre, double stamp_w_mm, double stamp_h_mm);
+ViewRect stamp_box_in_view(const PageFit& fit, PdfMmPoint centre, double stamp_w_mm,
+                           double stamp_h_mm);
 
 // The resolution a page is drawn at to fill `fit` pixel for pixel, within
 // the companion's 10 to 600 dpi.
@@ -45,8 +46,8 @@ std::vector<int> pages_to_draw(int shown, int page_count);
 
 // `place` moved by (dx_mm, dy_mm) on a visible page of that size and kept
 // again from the nearest corner of where it lands.
-PdfPosition nudged_position(const PdfPosition& place, double page_w_mm, double page_h_mm, double stamp_w_mm,
-                            double stamp_h_mm, double dx_mm, double dy_mm);
+PdfPosition nudged_position(const PdfPosition& place, double page_w_mm, double page_h_mm,
+                            double stamp_w_mm, double stamp_h_mm, double dx_mm, double dy_mm);
 
 // The companion's --at for a place kept from a corner: "top-right:25.4,20".
 // Millimetres to a hundredth; a negative distance is clamped to 0 (such a

@@ -35,7 +35,8 @@ namespace {
 constexpr wchar_t kOpenTitle[] = L"捺印する PDF を開く";
 constexpr wchar_t kSaveTitle[] = L"捺印した PDF の保存";
 constexpr wchar_t kPdfFilter[] = L"PDF ファイル (*.pdf)\0*.pdf\0すべてのファイル (*.*)\0*.*\0";
-constexpr wchar_t kNotFitting[] = L"スタンプ全体がページに収まりません。位置か余白を変えてください。";
+constexpr wchar_t kNotFitting[] =
+    L"スタンプ全体がページに収まりません。位置か余白を変えてください。";
 constexpr wchar_t kNothingToStamp[] = L"捺印できる PDF がありません。";
 constexpr wchar_t kCompanionMissing[] =
     L"PDF への捺印に使う Markomi2Stamp.exe を実行できませんでした。\n"
@@ -60,15 +61,17 @@ struct StandInChoice {
 };
 
 class StandInChoicesPanel {
-public:
+  public:
     void create(HWND parent, int first_control_id, HFONT font, const StandInChoice& start, bool) {
         id_ = first_control_id;
-        combo_ = CreateWindowExW(0, WC_COMBOBOXW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                 0, 0, 10, 200, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), g_instance,
-                                 nullptr);
+        combo_ = CreateWindowExW(
+            0, WC_COMBOBOXW, L"",
+            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, 0, 10, 200,
+            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id_)), g_instance, nullptr);
         SendMessageW(combo_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         for (int slot = 1; slot <= kSlotCount; ++slot)
-            SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>((L"印影 " + std::to_wstring(slot)).c_str()));
+            SendMessageW(combo_, CB_ADDSTRING, 0,
+                         reinterpret_cast<LPARAM>((L"印影 " + std::to_wstring(slot)).c_str()));
         SendMessageW(combo_, CB_SETCURSEL, static_cast<WPARAM>(start.slot), 0);
         day_ = start.day;
     }
@@ -88,7 +91,7 @@ public:
         return StandInChoice{at >= 0 && at < kSlotCount ? static_cast<int>(at) : 0, day_};
     }
 
-private:
+  private:
     HWND combo_ = nullptr;
     int id_ = 0;
     std::optional<StampDate> day_;
@@ -147,9 +150,11 @@ struct StampingWindow {
 
 StampingWindow* g_window = nullptr;
 
-HWND make_control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id, DWORD ex = 0) {
-    HWND w = CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
+HWND make_control(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id,
+                  DWORD ex = 0) {
+    HWND w =
+        CreateWindowExW(ex, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_instance, nullptr);
     SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(g_window->font.get()), FALSE);
     return w;
 }
@@ -166,7 +171,8 @@ std::wstring window_text(HWND w) {
 }
 
 Document* shown_document(StampingWindow& s) {
-    return s.shown >= 0 && s.shown < static_cast<int>(s.documents.size()) ? &s.documents[s.shown] : nullptr;
+    return s.shown >= 0 && s.shown < static_cast<int>(s.documents.size()) ? &s.documents[s.shown]
+                                                                          : nullptr;
 }
 
 // The shown page's visible size in mm, once known.
@@ -188,7 +194,9 @@ PageFit shown_fit(StampingWindow& s) {
 
 // ---- The stamp ------------------------------------------------------------------
 
-Choice current_choice(StampingWindow& s) { return s.panel.choice(); }
+Choice current_choice(StampingWindow& s) {
+    return s.panel.choice();
+}
 
 StampDate date_to_stamp(const Choice& choice) {
     if (choice.day) return *choice.day;
@@ -226,17 +234,20 @@ void draw_stamp(HDC dc, const VectorDrawing& drawing, const ViewRect& box, bool 
     if (gdip::GdipCreateFromHDC(dc, &raw) != Gdiplus::Ok) return;
     GdipGraphicsPtr graphics(raw);
     gdip::GdipSetSmoothingMode(raw, Gdiplus::SmoothingModeAntiAlias);
-    gdip::GdipTranslateWorldTransform(raw, static_cast<Gdiplus::REAL>(box.left), static_cast<Gdiplus::REAL>(box.top),
+    gdip::GdipTranslateWorldTransform(raw, static_cast<Gdiplus::REAL>(box.left),
+                                      static_cast<Gdiplus::REAL>(box.top),
                                       Gdiplus::MatrixOrderPrepend);
-    gdip::GdipScaleWorldTransform(raw, static_cast<Gdiplus::REAL>((box.right - box.left) / drawing.view_width),
-                                  static_cast<Gdiplus::REAL>((box.bottom - box.top) / drawing.view_height),
-                                  Gdiplus::MatrixOrderPrepend);
+    gdip::GdipScaleWorldTransform(
+        raw, static_cast<Gdiplus::REAL>((box.right - box.left) / drawing.view_width),
+        static_cast<Gdiplus::REAL>((box.bottom - box.top) / drawing.view_height),
+        Gdiplus::MatrixOrderPrepend);
     gdip::GdipTranslateWorldTransform(raw, static_cast<Gdiplus::REAL>(-drawing.view_x),
-                                      static_cast<Gdiplus::REAL>(-drawing.view_y), Gdiplus::MatrixOrderPrepend);
+                                      static_cast<Gdiplus::REAL>(-drawing.view_y),
+                                      Gdiplus::MatrixOrderPrepend);
     for (const VectorPath& p : drawing.paths) {
         Gdiplus::GpPath* raw_path = nullptr;
-        if (gdip::GdipCreatePath(p.even_odd ? Gdiplus::FillModeAlternate : Gdiplus::FillModeWinding, &raw_path) !=
-            Gdiplus::Ok)
+        if (gdip::GdipCreatePath(p.even_odd ? Gdiplus::FillModeAlternate : Gdiplus::FillModeWinding,
+                                 &raw_path) != Gdiplus::Ok)
             continue;
         GdipPathPtr path(raw_path);
         VectorPoint at{};
@@ -252,32 +263,37 @@ void draw_stamp(HDC dc, const VectorDrawing& drawing, const ViewRect& box, bool 
                     at = seg.p[0];
                     break;
                 case VectorSegment::kCubic:
-                    gdip::GdipAddPathBezier(raw_path, f(at.x), f(at.y), f(seg.p[0].x), f(seg.p[0].y), f(seg.p[1].x),
-                                            f(seg.p[1].y), f(seg.p[2].x), f(seg.p[2].y));
+                    gdip::GdipAddPathBezier(raw_path, f(at.x), f(at.y), f(seg.p[0].x),
+                                            f(seg.p[0].y), f(seg.p[1].x), f(seg.p[1].y),
+                                            f(seg.p[2].x), f(seg.p[2].y));
                     at = seg.p[2];
                     break;
-                case VectorSegment::kClose: gdip::GdipClosePathFigure(raw_path); break;
+                case VectorSegment::kClose:
+                    gdip::GdipClosePathFigure(raw_path);
+                    break;
             }
         }
         if (p.fill) {
             Gdiplus::GpSolidFill* brush = nullptr;
-            if (gdip::GdipCreateSolidFill(colour_of(p.fill_color, grey, alpha), &brush) == Gdiplus::Ok) {
+            if (gdip::GdipCreateSolidFill(colour_of(p.fill_color, grey, alpha), &brush) ==
+                Gdiplus::Ok) {
                 GdipBrushPtr owned(brush);
                 gdip::GdipFillPath(raw, brush, raw_path);
             }
         }
         if (p.stroke) {
             Gdiplus::GpPen* pen = nullptr;
-            if (gdip::GdipCreatePen1(colour_of(p.stroke_color, grey, alpha), f(p.stroke_width), Gdiplus::UnitWorld,
-                                     &pen) == Gdiplus::Ok) {
+            if (gdip::GdipCreatePen1(colour_of(p.stroke_color, grey, alpha), f(p.stroke_width),
+                                     Gdiplus::UnitWorld, &pen) == Gdiplus::Ok) {
                 GdipPenPtr owned(pen);
                 const Gdiplus::LineCap cap = p.cap == VectorCap::kRound    ? Gdiplus::LineCapRound
                                              : p.cap == VectorCap::kSquare ? Gdiplus::LineCapSquare
                                                                            : Gdiplus::LineCapFlat;
                 gdip::GdipSetPenLineCap197819(pen, cap, cap, Gdiplus::DashCapFlat);
-                gdip::GdipSetPenLineJoin(pen, p.join == VectorJoin::kRound   ? Gdiplus::LineJoinRound
-                                              : p.join == VectorJoin::kBevel ? Gdiplus::LineJoinBevel
-                                                                             : Gdiplus::LineJoinMiter);
+                gdip::GdipSetPenLineJoin(pen, p.join == VectorJoin::kRound ? Gdiplus::LineJoinRound
+                                              : p.join == VectorJoin::kBevel
+                                                  ? Gdiplus::LineJoinBevel
+                                                  : Gdiplus::LineJoinMiter);
                 gdip::GdipSetPenMiterLimit(pen, f(p.miter_limit));
                 gdip::GdipDrawPath(raw, pen, raw_path);
             }
@@ -292,13 +308,16 @@ std::optional<PdfMmPoint> placed_centre(StampingWindow& s, bool* fits) {
     if (!size || s.stamp_w_mm <= 0) return std::nullopt;
     const std::optional<PdfMmPoint> centre =
         stamp_centre_on_page(s.place, size->first, size->second, s.stamp_w_mm, s.stamp_h_mm);
-    if (centre) *fits = stamp_fits_page(size->first, size->second, s.stamp_w_mm, s.stamp_h_mm, *centre);
+    if (centre)
+        *fits = stamp_fits_page(size->first, size->second, s.stamp_w_mm, s.stamp_h_mm, *centre);
     return centre;
 }
 
 // ---- Status, buttons, texts -----------------------------------------------------
 
-bool can_be_stamped(const Document& d) { return d.checked && d.refusal == PdfRefusal::kNone; }
+bool can_be_stamped(const Document& d) {
+    return d.checked && d.refusal == PdfRefusal::kNone;
+}
 
 int page_choice_now(StampingWindow& s) {
     for (int i = 0; i < 4; ++i)
@@ -323,17 +342,19 @@ void refresh_state(StampingWindow& s) {
         status = kNotFitting;
     }
     SetWindowTextW(s.c.status, status.c_str());
-    const std::u16string problem = page_choice_now(s) == 3
-                                       ? page_list_problem(as_u16(std::wstring_view(window_text(s.c.pages_text))),
-                                                           d && d->checked ? d->pages : 0)
-                                       : std::u16string();
+    const std::u16string problem =
+        page_choice_now(s) == 3
+            ? page_list_problem(as_u16(std::wstring_view(window_text(s.c.pages_text))),
+                                d && d->checked ? d->pages : 0)
+            : std::u16string();
     SetWindowTextW(s.c.pages_problem, to_wide(problem).c_str());
     bool any = false;
     for (const Document& doc : s.documents) any = any || can_be_stamped(doc);
     EnableWindow(s.c.save, any && centre && fits && problem.empty() && !s.saving);
     EnableWindow(s.c.pages_text, page_choice_now(s) == 3);
     const int pages = d && d->checked ? d->pages : 0;
-    SetWindowTextW(s.c.page_count, pages > 0 ? to_wide(page_count_text(s.page, pages)).c_str() : L"");
+    SetWindowTextW(s.c.page_count,
+                   pages > 0 ? to_wide(page_count_text(s.page, pages)).c_str() : L"");
     EnableWindow(s.c.previous, s.page > 1);
     EnableWindow(s.c.next, s.page < pages);
     EnableWindow(s.c.remove, SendMessageW(s.c.documents, LB_GETCURSEL, 0, 0) >= 0);
@@ -357,8 +378,10 @@ void refresh_list(StampingWindow& s) {
     SendMessageW(s.c.documents, WM_SETREDRAW, FALSE, 0);
     SendMessageW(s.c.documents, LB_RESETCONTENT, 0, 0);
     for (const Document& d : s.documents)
-        SendMessageW(s.c.documents, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list_line(d).c_str()));
-    SendMessageW(s.c.documents, LB_SETCURSEL, static_cast<WPARAM>(selected >= 0 ? selected : s.shown), 0);
+        SendMessageW(s.c.documents, LB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(list_line(d).c_str()));
+    SendMessageW(s.c.documents, LB_SETCURSEL,
+                 static_cast<WPARAM>(selected >= 0 ? selected : s.shown), 0);
     SendMessageW(s.c.documents, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(s.c.documents, nullptr, TRUE);
 }
@@ -377,11 +400,13 @@ void request_pages(StampingWindow& s) {
     Document* d = shown_document(s);
     if (!d || !can_be_stamped(*d) || !s.renderer) return;
     std::optional<std::pair<double, double>> size = shown_page_size(s);
-    if (!size && !d->sizes.empty()) size = d->sizes.begin()->second;  // its first page's, until its own comes
+    if (!size && !d->sizes.empty())
+        size = d->sizes.begin()->second;  // its first page's, until its own comes
     if (!size) return;
     RECT client{};
     GetClientRect(s.c.view, &client);
-    const int dpi = render_dpi_for(fit_page(client.right, client.bottom, size->first, size->second, kPageViewBorder));
+    const int dpi = render_dpi_for(
+        fit_page(client.right, client.bottom, size->first, size->second, kPageViewBorder));
     for (int page : pages_to_draw(s.page, d->pages)) {
         const Picture* kept = kept_picture(s, d->path, page);
         if (kept && !render_is_stale(kept->dpi, dpi)) continue;
@@ -469,7 +494,8 @@ void OnPageRendered(StampingWindow& s, int id) {
 
 void add_documents(StampingWindow& s, const std::vector<std::wstring>& paths) {
     for (const std::wstring& path : paths) {
-        if (std::any_of(s.documents.begin(), s.documents.end(), [&](const Document& d) { return d.path == path; }))
+        if (std::any_of(s.documents.begin(), s.documents.end(),
+                        [&](const Document& d) { return d.path == path; }))
             continue;
         Document d;
         d.path = path;
@@ -486,7 +512,8 @@ void add_documents(StampingWindow& s, const std::vector<std::wstring>& paths) {
 
 void paint_view(StampingWindow& s, HDC target, const RECT& client) {
     HDC dc = CreateCompatibleDC(target);
-    GdiObject<HBITMAP> canvas(CreateCompatibleBitmap(target, std::max(1L, client.right), std::max(1L, client.bottom)));
+    GdiObject<HBITMAP> canvas(
+        CreateCompatibleBitmap(target, std::max(1L, client.right), std::max(1L, client.bottom)));
     {
         SelectedObject selected(dc, canvas.get());
         FillRect(dc, &client, GetSysColorBrush(COLOR_APPWORKSPACE));
@@ -494,7 +521,8 @@ void paint_view(StampingWindow& s, HDC target, const RECT& client) {
         Document* d = shown_document(s);
         if (fit.px_per_mm > 0 && d) {
             RECT page{static_cast<LONG>(fit.left), static_cast<LONG>(fit.top),
-                      static_cast<LONG>(fit.left + fit.width_px), static_cast<LONG>(fit.top + fit.height_px)};
+                      static_cast<LONG>(fit.left + fit.width_px),
+                      static_cast<LONG>(fit.top + fit.height_px)};
             FillRect(dc, &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
             if (Picture* p = kept_picture(s, d->path, s.page)) {
                 p->used = ++s.use_clock;
@@ -503,21 +531,23 @@ void paint_view(StampingWindow& s, HDC target, const RECT& client) {
                     SelectedObject picture(source, p->bitmap.get());
                     SetStretchBltMode(dc, HALFTONE);
                     SetBrushOrgEx(dc, 0, 0, nullptr);
-                    StretchBlt(dc, page.left, page.top, page.right - page.left, page.bottom - page.top, source, 0, 0,
-                               p->width, p->height, SRCCOPY);
+                    StretchBlt(dc, page.left, page.top, page.right - page.left,
+                               page.bottom - page.top, source, 0, 0, p->width, p->height, SRCCOPY);
                 }
                 DeleteDC(source);
             }
             FrameRect(dc, &page, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
             bool fits = false;
             if (const std::optional<PdfMmPoint> centre = placed_centre(s, &fits))
-                draw_stamp(dc, s.stamp, stamp_box_in_view(fit, *centre, s.stamp_w_mm, s.stamp_h_mm), !fits, 255);
+                draw_stamp(dc, s.stamp, stamp_box_in_view(fit, *centre, s.stamp_w_mm, s.stamp_h_mm),
+                           !fits, 255);
             if (s.hovering && !s.dragging) {
                 const PdfMmPoint at = page_point_mm(fit, s.mouse.x, s.mouse.y);
                 const auto size = shown_page_size(s);
-                const bool hover_fits =
-                    size && stamp_fits_page(size->first, size->second, s.stamp_w_mm, s.stamp_h_mm, at);
-                draw_stamp(dc, s.stamp, stamp_box_in_view(fit, at, s.stamp_w_mm, s.stamp_h_mm), !hover_fits, 110);
+                const bool hover_fits = size && stamp_fits_page(size->first, size->second,
+                                                                s.stamp_w_mm, s.stamp_h_mm, at);
+                draw_stamp(dc, s.stamp, stamp_box_in_view(fit, at, s.stamp_w_mm, s.stamp_h_mm),
+                           !hover_fits, 110);
             }
         }
         if (GetFocus() == s.c.view) {
@@ -545,13 +575,15 @@ void put_stamp_at(StampingWindow& s, int x, int y) {
 void nudge_stamp(StampingWindow& s, double dx, double dy) {
     const std::optional<std::pair<double, double>> size = shown_page_size(s);
     if (!size) return;
-    s.place = nudged_position(s.place, size->first, size->second, s.stamp_w_mm, s.stamp_h_mm, dx, dy);
+    s.place =
+        nudged_position(s.place, size->first, size->second, s.stamp_w_mm, s.stamp_h_mm, dx, dy);
     for (HWND b : s.c.places) Button_SetCheck(b, BST_UNCHECKED);
     refresh_state(s);
 }
 
 std::optional<double> margin_now(StampingWindow& s) {
-    const std::optional<double> m = parse_millimetres(as_u16(std::wstring_view(window_text(s.c.margin_text))));
+    const std::optional<double> m =
+        parse_millimetres(as_u16(std::wstring_view(window_text(s.c.margin_text))));
     if (!m || *m > 100) return std::nullopt;
     return m;
 }
@@ -560,7 +592,8 @@ void choose_quick_place(StampingWindow& s, int index) {
     s.place = PdfPosition();
     s.place.anchor = static_cast<PdfAnchor>(index);
     s.place.margin_mm = margin_now(s).value_or(10);
-    for (int i = 0; i < 9; ++i) Button_SetCheck(s.c.places[i], i == index ? BST_CHECKED : BST_UNCHECKED);
+    for (int i = 0; i < 9; ++i)
+        Button_SetCheck(s.c.places[i], i == index ? BST_CHECKED : BST_UNCHECKED);
     refresh_state(s);
 }
 
@@ -574,13 +607,26 @@ void step_page(StampingWindow& s, int by) {
 LRESULT OnViewKey(StampingWindow& s, WPARAM key) {
     const double step = GetKeyState(VK_SHIFT) < 0 ? kShiftArrowStepMm : kArrowStepMm;
     switch (key) {
-        case VK_LEFT: nudge_stamp(s, -step, 0); break;
-        case VK_RIGHT: nudge_stamp(s, step, 0); break;
-        case VK_UP: nudge_stamp(s, 0, -step); break;
-        case VK_DOWN: nudge_stamp(s, 0, step); break;
-        case VK_PRIOR: step_page(s, -1); break;
-        case VK_NEXT: step_page(s, 1); break;
-        default: return 1;
+        case VK_LEFT:
+            nudge_stamp(s, -step, 0);
+            break;
+        case VK_RIGHT:
+            nudge_stamp(s, step, 0);
+            break;
+        case VK_UP:
+            nudge_stamp(s, 0, -step);
+            break;
+        case VK_DOWN:
+            nudge_stamp(s, 0, step);
+            break;
+        case VK_PRIOR:
+            step_page(s, -1);
+            break;
+        case VK_NEXT:
+            step_page(s, 1);
+            break;
+        default:
+            return 1;
     }
     return 0;
 }
@@ -598,7 +644,8 @@ LRESULT CALLBACK PageViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
             EndPaint(hwnd, &ps);
             return 0;
         }
-        case WM_ERASEBKGND: return 1;
+        case WM_ERASEBKGND:
+            return 1;
         case WM_MOUSEMOVE: {
             s->mouse = POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
             if (!s->hovering) {
@@ -626,14 +673,21 @@ LRESULT CALLBACK PageViewProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
             s->dragging = false;
             ReleaseCapture();
             return 0;
-        case WM_CAPTURECHANGED: s->dragging = false; return 0;
-        case WM_MOUSEWHEEL: step_page(*s, GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? -1 : 1); return 0;
-        case WM_GETDLGCODE: return DLGC_WANTARROWS;
+        case WM_CAPTURECHANGED:
+            s->dragging = false;
+            return 0;
+        case WM_MOUSEWHEEL:
+            step_page(*s, GET_WHEEL_DELTA_WPARAM(wparam) > 0 ? -1 : 1);
+            return 0;
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS;
         case WM_KEYDOWN:
             if (OnViewKey(*s, wparam) == 0) return 0;
             break;
         case WM_SETFOCUS:
-        case WM_KILLFOCUS: InvalidateRect(hwnd, nullptr, FALSE); return 0;
+        case WM_KILLFOCUS:
+            InvalidateRect(hwnd, nullptr, FALSE);
+            return 0;
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
@@ -663,7 +717,8 @@ std::vector<std::wstring> ask_pdfs_to_open(HWND owner) {
     dialog.Flags |= OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT;
     if (!GetOpenFileNameW(&dialog)) return {};
     std::vector<std::wstring> parts;
-    for (const wchar_t* p = file.data(); p < file.data() + file.size() && *p; p += wcslen(p) + 1) parts.push_back(p);
+    for (const wchar_t* p = file.data(); p < file.data() + file.size() && *p; p += wcslen(p) + 1)
+        parts.push_back(p);
     if (parts.size() <= 1) return parts;
     std::vector<std::wstring> paths;
     const std::wstring folder = parts[0].back() == L'\\' ? parts[0] : parts[0] + L"\\";
@@ -678,8 +733,10 @@ bool file_exists(const std::u16string& path) {
 // The copy's name for one document: offered beside the original, a taken
 // name numbered; asked again while it names the original; an existing file
 // replaced only on a yes.
-std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& input, std::wstring start) {
-    if (start.empty()) start = to_wide(unused_stamped_pdf_name(as_u16(std::wstring_view(input)), file_exists));
+std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& input,
+                                             std::wstring start) {
+    if (start.empty())
+        start = to_wide(unused_stamped_pdf_name(as_u16(std::wstring_view(input)), file_exists));
     if (start.empty()) start = to_wide(stamped_pdf_name(as_u16(std::wstring_view(input))));
     for (;;) {
         std::vector<wchar_t> file(kFileNameCapacity, L'\0');
@@ -691,12 +748,15 @@ std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& inp
         if (same_existing_file(path, input)) {
             PdfStampResult same;
             same.refusal = PdfRefusal::kSameFile;
-            MessageBoxW(owner, to_wide(pdf_refusal_japanese(same)).c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
+            MessageBoxW(owner, to_wide(pdf_refusal_japanese(same)).c_str(), kMessageBoxTitle,
+                        MB_OK | MB_ICONWARNING);
             continue;
         }
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
-        const std::wstring question = to_wide(replace_file_question(as_u16(std::wstring_view(path))));
-        if (MessageBoxW(owner, question.c_str(), kMessageBoxTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
+        const std::wstring question =
+            to_wide(replace_file_question(as_u16(std::wstring_view(path))));
+        if (MessageBoxW(owner, question.c_str(), kMessageBoxTitle,
+                        MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
             return path;
     }
 }
@@ -719,8 +779,8 @@ struct SaveItem {
     std::optional<PdfStampReply> reply;
 };
 
-std::optional<PdfStampReply> stamp_one(StampingWindow& s, const SaveItem& item, const PdfStampOptions& options,
-                                       bool allow_signed) {
+std::optional<PdfStampReply> stamp_one(StampingWindow& s, const SaveItem& item,
+                                       const PdfStampOptions& options, bool allow_signed) {
     const Choice choice = current_choice(s);
     PdfStampRequest request;
     request.slot = choice.slot + 1;
@@ -768,7 +828,8 @@ bool save_documents(StampingWindow& s) {
     const PdfStampOptions options = options_now(s);
     bool allow_signed = false;
     if (std::any_of(chosen.begin(), chosen.end(), [](const Document* d) { return d->is_signed; })) {
-        if (MessageBoxW(s.hwnd, kSignedQuestion, kMessageBoxTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        if (MessageBoxW(s.hwnd, kSignedQuestion, kMessageBoxTitle,
+                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return false;
         allow_signed = true;
     }
@@ -785,11 +846,13 @@ bool save_documents(StampingWindow& s) {
             taken = taken || file_exists(std::u16string(as_u16(std::wstring_view(item.output))));
         }
         if (taken) {
-            const int answer = MessageBoxW(s.hwnd, kReplaceQuestion, kMessageBoxTitle, MB_YESNOCANCEL | MB_ICONQUESTION);
+            const int answer = MessageBoxW(s.hwnd, kReplaceQuestion, kMessageBoxTitle,
+                                           MB_YESNOCANCEL | MB_ICONQUESTION);
             if (answer == IDCANCEL) return false;
             if (answer == IDNO)
                 for (SaveItem& item : items)
-                    item.output = to_wide(unused_stamped_pdf_name(as_u16(std::wstring_view(item.input)), file_exists));
+                    item.output = to_wide(unused_stamped_pdf_name(
+                        as_u16(std::wstring_view(item.input)), file_exists));
         }
     }
     g_settings.pdf = options;
@@ -803,11 +866,13 @@ bool save_documents(StampingWindow& s) {
             if (!item.output.empty() && !(item.reply && item.reply->stamped))
                 item.reply = stamp_one(s, item, options, allow_signed);
         // One document whose copy could not be written: back to its name.
-        if (items.size() == 1 && items[0].reply && items[0].reply->refusal == PdfRefusal::kNotWritten &&
-            !items[0].reply->stamped) {
+        if (items.size() == 1 && items[0].reply &&
+            items[0].reply->refusal == PdfRefusal::kNotWritten && !items[0].reply->stamped) {
             SetCursor(previous);
-            MessageBoxW(s.hwnd, result_line(items[0]).c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-            std::optional<std::wstring> again = ask_stamped_name(s.hwnd, items[0].input, items[0].output);
+            MessageBoxW(s.hwnd, result_line(items[0]).c_str(), kMessageBoxTitle,
+                        MB_OK | MB_ICONWARNING);
+            std::optional<std::wstring> again =
+                ask_stamped_name(s.hwnd, items[0].input, items[0].output);
             if (!again) break;
             items[0].output = *again;
             items[0].reply.reset();
@@ -820,23 +885,29 @@ bool save_documents(StampingWindow& s) {
     s.saving = false;
     refresh_state(s);
 
-    const bool all_stamped =
-        std::all_of(items.begin(), items.end(), [](const SaveItem& i) { return i.reply && i.reply->stamped; });
-    if (std::none_of(items.begin(), items.end(), [](const SaveItem& i) { return i.reply.has_value(); })) {
+    const bool all_stamped = std::all_of(
+        items.begin(), items.end(), [](const SaveItem& i) { return i.reply && i.reply->stamped; });
+    if (std::none_of(items.begin(), items.end(),
+                     [](const SaveItem& i) { return i.reply.has_value(); })) {
         MessageBoxW(s.hwnd, kCompanionMissing, kMessageBoxTitle, MB_OK | MB_ICONERROR);
         return false;
     }
     if (options.open_after) open_copies(s.hwnd, items);
     if (items.size() == 1 && all_stamped) {
         if (!options.open_after || items[0].reply->warnings > 0)
-            MessageBoxW(s.hwnd, to_wide(pdf_stamped_message(*items[0].reply, as_u16(std::wstring_view(items[0].output)))).c_str(),
+            MessageBoxW(s.hwnd,
+                        to_wide(pdf_stamped_message(*items[0].reply,
+                                                    as_u16(std::wstring_view(items[0].output))))
+                            .c_str(),
                         kMessageBoxTitle, MB_OK | MB_ICONINFORMATION);
     } else {
         std::wstring text;
         for (const SaveItem& item : items) text += result_line(item) + L"\n";
-        MessageBoxW(s.hwnd, text.c_str(), kMessageBoxTitle, MB_OK | (all_stamped ? MB_ICONINFORMATION : MB_ICONWARNING));
+        MessageBoxW(s.hwnd, text.c_str(), kMessageBoxTitle,
+                    MB_OK | (all_stamped ? MB_ICONINFORMATION : MB_ICONWARNING));
     }
-    return std::any_of(items.begin(), items.end(), [](const SaveItem& i) { return i.reply && i.reply->stamped; });
+    return std::any_of(items.begin(), items.end(),
+                       [](const SaveItem& i) { return i.reply && i.reply->stamped; });
 }
 
 // ---- The window -----------------------------------------------------------------
@@ -848,7 +919,9 @@ void layout(StampingWindow& s) {
     const int side = std::max(24 * L / 2 * 2, 260 * L / 16);
     const int x = client.right - side - m;
     int y = m;
-    auto put = [&](HWND w, int left, int top, int width, int height) { MoveWindow(w, left, top, width, height, FALSE); };
+    auto put = [&](HWND w, int left, int top, int width, int height) {
+        MoveWindow(w, left, top, width, height, FALSE);
+    };
     const int list_h = s.documents.size() > 1 ? 5 * L + 4 : 3 * L;
     put(s.c.documents, x, y, side, list_h);
     y += list_h + gap;
@@ -859,7 +932,8 @@ void layout(StampingWindow& s) {
     y += s.panel.layout(RECT{x, y, x + side, y + 4 * row}) + L;
     put(s.c.pages_label, x, y, side, L);
     y += L + gap;
-    for (int i = 0; i < 4; ++i) put(s.c.page_choice[i], x + (i % 2) * (half + gap), y + (i / 2) * row, half, row);
+    for (int i = 0; i < 4; ++i)
+        put(s.c.page_choice[i], x + (i % 2) * (half + gap), y + (i / 2) * row, half, row);
     y += 2 * row;
     put(s.c.pages_text, x, y, side, row);
     y += row + gap / 2;
@@ -868,7 +942,8 @@ void layout(StampingWindow& s) {
     put(s.c.place_label, x, y, side, L);
     y += L + gap;
     const int cell = (side - 2 * gap) / 3;
-    for (int i = 0; i < 9; ++i) put(s.c.places[i], x + (i % 3) * (cell + gap), y + (i / 3) * (row + gap / 2), cell, row);
+    for (int i = 0; i < 9; ++i)
+        put(s.c.places[i], x + (i % 3) * (cell + gap), y + (i / 3) * (row + gap / 2), cell, row);
     y += 3 * (row + gap / 2) + gap;
     put(s.c.margin_label, x, y + L / 4, 3 * L, L);
     put(s.c.margin_text, x + 3 * L, y, 3 * L, row);
@@ -882,7 +957,8 @@ void layout(StampingWindow& s) {
     put(s.c.save, x, bottom, third, row);
     put(s.c.cancel, x + third + gap, bottom, third, row);
     put(s.c.help, x + 2 * (third + gap), bottom, third, row);
-    const int view_w = std::max(10, x - 2 * m), view_h = std::max(10, static_cast<int>(client.bottom) - 3 * m - row);
+    const int view_w = std::max(10, x - 2 * m),
+              view_h = std::max(10, static_cast<int>(client.bottom) - 3 * m - row);
     put(s.c.view, m, m, view_w, view_h);
     const int nav_y = m + view_h + m;
     put(s.c.previous, m + view_w / 2 - 6 * L, nav_y, 2 * L, row);
@@ -899,8 +975,9 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     if (s.line <= 0) s.line = h + 2;
     Controls& c = s.c;
     c.view = make_control(hwnd, kStampingPageClass, L"", WS_TABSTOP | WS_BORDER, kIdPageView);
-    c.documents = make_control(hwnd, WC_LISTBOXW, L"", WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY |
-                                                           LBS_NOINTEGRALHEIGHT, kIdDocuments);
+    c.documents = make_control(
+        hwnd, WC_LISTBOXW, L"",
+        WS_TABSTOP | WS_BORDER | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, kIdDocuments);
     c.add = make_control(hwnd, WC_BUTTONW, L"追加…", WS_TABSTOP, kIdAdd);
     c.remove = make_control(hwnd, WC_BUTTONW, L"削除", WS_TABSTOP, kIdRemove);
     c.previous = make_control(hwnd, WC_BUTTONW, L"◀", WS_TABSTOP, kIdPrevious);
@@ -918,20 +995,28 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     const wchar_t* pages[] = {L"最初", L"最後", L"すべて", L"指定"};
     for (int i = 0; i < 4; ++i)
         c.page_choice[i] = make_control(hwnd, WC_BUTTONW, pages[i],
-                                        BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), kIdFirstPage + i);
-    c.pages_text = make_control(hwnd, WC_EDITW, L"", WS_GROUP | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kIdPagesText);
+                                        BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+                                        kIdFirstPage + i);
+    c.pages_text = make_control(hwnd, WC_EDITW, L"",
+                                WS_GROUP | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kIdPagesText);
     c.pages_problem = make_control(hwnd, WC_STATICW, L"", 0, kIdPagesProblem);
     c.place_label = make_control(hwnd, WC_STATICW, L"位置 (ページをクリックしても置けます)", 0, -1);
-    const wchar_t* places[] = {L"左上", L"上", L"右上", L"左", L"中央", L"右", L"左下", L"下", L"右下"};
+    const wchar_t* places[] = {L"左上", L"上",   L"右上", L"左",  L"中央",
+                               L"右",   L"左下", L"下",   L"右下"};
     for (int i = 0; i < 9; ++i)
-        c.places[i] = make_control(hwnd, WC_BUTTONW, places[i], BS_AUTORADIOBUTTON | BS_PUSHLIKE |
-                                                                   (i == 0 ? WS_GROUP | WS_TABSTOP : 0), kIdTopLeft + i);
+        c.places[i] =
+            make_control(hwnd, WC_BUTTONW, places[i],
+                         BS_AUTORADIOBUTTON | BS_PUSHLIKE | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
+                         kIdTopLeft + i);
     c.margin_label = make_control(hwnd, WC_STATICW, L"余白", WS_GROUP, -1);
-    c.margin_text = make_control(hwnd, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_NUMBER, kIdMarginText);
+    c.margin_text =
+        make_control(hwnd, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_NUMBER, kIdMarginText);
     c.margin_unit = make_control(hwnd, WC_STATICW, L"mm", 0, -1);
-    c.open_after = make_control(hwnd, WC_BUTTONW, L"捺印後に開く", WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, kIdOpenAfter);
+    c.open_after = make_control(hwnd, WC_BUTTONW, L"捺印後に開く",
+                                WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, kIdOpenAfter);
     c.status = make_control(hwnd, WC_STATICW, L"", 0, kIdStatus);
-    c.save = make_control(hwnd, WC_BUTTONW, L"保存", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdSave);
+    c.save =
+        make_control(hwnd, WC_BUTTONW, L"保存", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdSave);
     c.cancel = make_control(hwnd, WC_BUTTONW, L"キャンセル", WS_TABSTOP, kIdCancel);
     c.help = make_control(hwnd, WC_BUTTONW, L"ヘルプ", WS_TABSTOP, kIdHelp);
 
@@ -953,7 +1038,9 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
 
 // F1 and the ヘルプ button: the help of this window. The hook for the help
 // page of its own (stamppdf.html) once the help opens at a given page.
-void open_stamping_help(HWND hwnd) { open_help(hwnd); }
+void open_stamping_help(HWND hwnd) {
+    open_help(hwnd);
+}
 
 LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
     LRESULT result = 0;
@@ -971,7 +1058,9 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
         return 0;
     }
     switch (id) {
-        case kIdAdd: add_documents(s, ask_pdfs_to_open(s.hwnd)); break;
+        case kIdAdd:
+            add_documents(s, ask_pdfs_to_open(s.hwnd));
+            break;
         case kIdRemove: {
             const LRESULT at = SendMessageW(s.c.documents, LB_GETCURSEL, 0, 0);
             if (at < 0 || at >= static_cast<LRESULT>(s.documents.size())) break;
@@ -997,8 +1086,12 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
                 refresh_state(s);
             }
             break;
-        case kIdPrevious: step_page(s, -1); break;
-        case kIdNext: step_page(s, 1); break;
+        case kIdPrevious:
+            step_page(s, -1);
+            break;
+        case kIdNext:
+            step_page(s, 1);
+            break;
         case kIdFirstPage:
         case kIdLastPage:
         case kIdAllPages:
@@ -1023,8 +1116,12 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
             break;
         }
         case kIdCancel:
-        case IDCANCEL: DestroyWindow(s.hwnd); break;
-        case kIdHelp: open_stamping_help(s.hwnd); break;
+        case IDCANCEL:
+            DestroyWindow(s.hwnd);
+            break;
+        case kIdHelp:
+            open_stamping_help(s.hwnd);
+            break;
     }
     return 0;
 }
@@ -1092,7 +1189,8 @@ LRESULT CALLBACK StampingWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
     if (!s) return DefWindowProcW(hwnd, msg, wparam, lparam);
     LRESULT result = 0;
     bool changed = false;
-    if (msg != WM_COMMAND && s->hwnd && s->panel.on_message(msg, wparam, lparam, &result, &changed)) {
+    if (msg != WM_COMMAND && s->hwnd &&
+        s->panel.on_message(msg, wparam, lparam, &result, &changed)) {
         if (changed) {
             refresh_stamp(*s);
             refresh_state(*s);
@@ -1100,7 +1198,8 @@ LRESULT CALLBACK StampingWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
         return result;
     }
     switch (msg) {
-        case WM_CREATE: return OnCreate(*s, hwnd) == 0 ? 0 : -1;
+        case WM_CREATE:
+            return OnCreate(*s, hwnd) == 0 ? 0 : -1;
         case WM_SIZE:
             layout(*s);
             request_pages(*s);  // drawn again only when the scale changed a lot
@@ -1110,20 +1209,30 @@ LRESULT CALLBACK StampingWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
             info->ptMinTrackSize = POINT{40 * s->line, 36 * s->line};
             return 0;
         }
-        case WM_COMMAND: return OnCommand(*s, wparam, lparam);
-        case WM_DROPFILES: return OnDropFiles(*s, reinterpret_cast<HDROP>(wparam));
-        case kMsgPageRendered: OnPageRendered(*s, static_cast<int>(wparam)); return 0;
-        case WM_HELP: open_stamping_help(hwnd); return TRUE;
+        case WM_COMMAND:
+            return OnCommand(*s, wparam, lparam);
+        case WM_DROPFILES:
+            return OnDropFiles(*s, reinterpret_cast<HDROP>(wparam));
+        case kMsgPageRendered:
+            OnPageRendered(*s, static_cast<int>(wparam));
+            return 0;
+        case WM_HELP:
+            open_stamping_help(hwnd);
+            return TRUE;
         case WM_CTLCOLORSTATIC:
-            if (reinterpret_cast<HWND>(lparam) == s->c.pages_problem || reinterpret_cast<HWND>(lparam) == s->c.status) {
+            if (reinterpret_cast<HWND>(lparam) == s->c.pages_problem ||
+                reinterpret_cast<HWND>(lparam) == s->c.status) {
                 HDC dc = reinterpret_cast<HDC>(wparam);
                 SetTextColor(dc, RGB(192, 0, 0));
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
             break;
-        case WM_CLOSE: DestroyWindow(hwnd); return 0;
-        case WM_DESTROY: return OnDestroy(*s);
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_DESTROY:
+            return OnDestroy(*s);
     }
     return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
@@ -1182,9 +1291,10 @@ void open_stamping_window(HWND owner, const std::vector<std::wstring>& documents
     g_window = new StampingWindow();
     const int width = MulDiv(900, g_current_dpi > 0 ? g_current_dpi : 96, 96);
     const int height = MulDiv(700, g_current_dpi > 0 ? g_current_dpi : 96, 96);
-    HWND hwnd = CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kStampingWindowClass, kStampingWindowTitle,
-                                WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, width, height,
-                                owner, nullptr, g_instance, nullptr);
+    HWND hwnd =
+        CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_ACCEPTFILES, kStampingWindowClass,
+                        kStampingWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT,
+                        CW_USEDEFAULT, width, height, owner, nullptr, g_instance, nullptr);
     if (!hwnd) {
         delete g_window;
         g_window = nullptr;
