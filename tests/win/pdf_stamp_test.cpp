@@ -1,5 +1,6 @@
-// "PDFに捺印…" as the program does it: the choices dialog, and the companion
-// run from the program with the program's own settings, read back.
+// "PDFに捺印…" as the program does it: the companion run from the program
+// with the program's own settings, its reply read back. (The stamping window
+// itself is driven whole in tests/win/app/pdf_stamp_drive_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,8 +8,6 @@
 #include "base/wide_text_win.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
-#include "support/message_boxes.h"
-#include "support/resident_windows.h"
 #include "support/sample_pdf.h"
 #include "support/small_disk.h"
 #include "support/test_files.h"
