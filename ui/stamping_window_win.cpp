@@ -1060,6 +1060,7 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
     switch (id) {
         case kIdAdd:
             add_documents(s, ask_pdfs_to_open(s.hwnd));
+            layout(s);  // the list grows once there are several
             break;
         case kIdRemove: {
             const LRESULT at = SendMessageW(s.c.documents, LB_GETCURSEL, 0, 0);

@@ -250,6 +250,9 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
         return item_text(window, markomi::kIdStatus).find(L"収まりません") != std::wstring::npos ? window : nullptr;
     })) << "a stamp off the page was not refused";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)));
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    t::save_screen_artifact(shown, L"stamping-window-off-page");
     for (int i = 0; i < 10; ++i) {
         PostMessageW(view, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageW(view, WM_KEYDOWN, VK_RIGHT, 0);
@@ -274,8 +277,6 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     if ((IsDlgButtonChecked(window, markomi::kIdOpenAfter) == BST_CHECKED) != opening_seen)
         click(window, markomi::kIdOpenAfter);
     ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }));
-    RECT shown{};
-    GetWindowRect(window, &shown);
     t::pump_messages(500);  // for the picture alone: the page has had time to come
     t::save_screen_artifact(shown, L"stamping-window");
     press(window, markomi::kIdSave);
