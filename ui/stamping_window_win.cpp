@@ -568,7 +568,6 @@ void put_stamp_at(StampingWindow& s, int x, int y) {
     if (!size || fit.px_per_mm <= 0) return;
     const PdfMmPoint at = page_point_mm(fit, x, y);
     s.place = position_from_nearest_corner(size->first, size->second, at.x_mm, at.y_mm);
-    for (HWND b : s.c.places) Button_SetCheck(b, BST_UNCHECKED);
     refresh_state(s);
 }
 
@@ -577,7 +576,6 @@ void nudge_stamp(StampingWindow& s, double dx, double dy) {
     if (!size) return;
     s.place =
         nudged_position(s.place, size->first, size->second, s.stamp_w_mm, s.stamp_h_mm, dx, dy);
-    for (HWND b : s.c.places) Button_SetCheck(b, BST_UNCHECKED);
     refresh_state(s);
 }
 
@@ -592,8 +590,6 @@ void choose_quick_place(StampingWindow& s, int index) {
     s.place = PdfPosition();
     s.place.anchor = static_cast<PdfAnchor>(index);
     s.place.margin_mm = margin_now(s).value_or(10);
-    for (int i = 0; i < 9; ++i)
-        Button_SetCheck(s.c.places[i], i == index ? BST_CHECKED : BST_UNCHECKED);
     refresh_state(s);
 }
 
@@ -1004,10 +1000,8 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     const wchar_t* places[] = {L"左上", L"上",   L"右上", L"左",  L"中央",
                                L"右",   L"左下", L"下",   L"右下"};
     for (int i = 0; i < 9; ++i)
-        c.places[i] =
-            make_control(hwnd, WC_BUTTONW, places[i],
-                         BS_AUTORADIOBUTTON | BS_PUSHLIKE | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
-                         kIdTopLeft + i);
+        c.places[i] = make_control(hwnd, WC_BUTTONW, places[i],
+                                   (i == 0 ? WS_GROUP : 0) | WS_TABSTOP, kIdTopLeft + i);
     c.margin_label = make_control(hwnd, WC_STATICW, L"余白", WS_GROUP, -1);
     c.margin_text =
         make_control(hwnd, WC_EDITW, L"", WS_TABSTOP | WS_BORDER | ES_NUMBER, kIdMarginText);
@@ -1027,7 +1021,6 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     Button_SetCheck(c.open_after, o.open_after ? BST_CHECKED : BST_UNCHECKED);
     s.place.anchor = static_cast<PdfAnchor>(std::clamp(o.position, 0, 8));
     s.place.margin_mm = o.margin;
-    Button_SetCheck(c.places[std::clamp(o.position, 0, 8)], BST_CHECKED);
     s.renderer = std::make_unique<PageRenderer>(hwnd, kMsgPageRendered);
     refresh_stamp(s);
     DragAcceptFiles(hwnd, TRUE);
