@@ -19,6 +19,7 @@
 #include "settings/settings_files_win.h"
 #include "ui/document_handoff_win.h"
 #include "ui/stamp_date_win.h"
+#include "ui/stamping_window_win.h"
 #include "ui/window_classes.h"
 
 namespace markomi {
@@ -78,6 +79,7 @@ int run_message_loop() {
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0) {
         if (got == -1) break;
+        if (is_stamping_window_message(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

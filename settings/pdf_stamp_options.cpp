@@ -16,6 +16,12 @@ void normalise_pdf_options(PdfStampOptions& o) {
     o.position = clamped(o.position, 0, 8);
     o.margin = clamped(o.margin, 0, 100);
     o.open_after = o.open_after != 0 ? 1 : 0;
+    // A place from another screen comes back on this one (the window keeps
+    // itself on a monitor); a size beyond any screen is none.
+    o.window_left = clamped(o.window_left, -100000, 100000);
+    o.window_top = clamped(o.window_top, -100000, 100000);
+    if (o.window_width <= 0 || o.window_height <= 0 || o.window_width > 100000 || o.window_height > 100000)
+        o.window_left = o.window_top = o.window_width = o.window_height = 0;
     std::u16string pages;
     // The signs a page list may hold as typed, full-width ones too, so that a
     // saved "1-3" does not come back as "13".
@@ -36,6 +42,10 @@ void load_pdf_options_from(ProfileStore& store, PdfStampOptions& o) {
     number(u"POSITION", &o.position);
     number(u"MARGIN", &o.margin);
     number(u"OPEN", &o.open_after);
+    number(u"WINLEFT", &o.window_left);
+    number(u"WINTOP", &o.window_top);
+    number(u"WINWIDTH", &o.window_width);
+    number(u"WINHEIGHT", &o.window_height);
     normalise_pdf_options(o);
 }
 
@@ -43,13 +53,19 @@ bool save_pdf_options_to(ProfileStore& store, const PdfStampOptions& o) {
     const PdfStampOptions defaults;
     const bool changed = o.page != defaults.page || o.pages != defaults.pages.view() ||
                          o.position != defaults.position || o.margin != defaults.margin ||
-                         o.open_after != defaults.open_after;
+                         o.open_after != defaults.open_after || o.window_width > 0;
     if (!changed && !store.read(kPdfSection, u"PAGE")) return true;
     bool ok = store.write(kPdfSection, u"PAGE", profile_int_text(o.page));
     ok = store.write(kPdfSection, u"PAGES", profile_text_value(o.pages.view())) && ok;
     ok = store.write(kPdfSection, u"POSITION", profile_int_text(o.position)) && ok;
     ok = store.write(kPdfSection, u"MARGIN", profile_int_text(o.margin)) && ok;
     ok = store.write(kPdfSection, u"OPEN", profile_int_text(o.open_after)) && ok;
+    if (o.window_width > 0) {
+        ok = store.write(kPdfSection, u"WINLEFT", profile_int_text(o.window_left)) && ok;
+        ok = store.write(kPdfSection, u"WINTOP", profile_int_text(o.window_top)) && ok;
+        ok = store.write(kPdfSection, u"WINWIDTH", profile_int_text(o.window_width)) && ok;
+        ok = store.write(kPdfSection, u"WINHEIGHT", profile_int_text(o.window_height)) && ok;
+    }
     return ok;
 }
 

@@ -307,6 +307,28 @@ void sweep_stale_temporary_copies() {
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
+    // The stamping window's page pictures: "Markomi2-<process id>-pages-<n>".
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"Markomi2-*-pages-*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const DWORD pid = wcstoul(found.cFileName + 9, nullptr, 10);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || pid == GetCurrentProcessId() ||
+            !process_has_ended(pid))
+            continue;
+        const std::wstring pages = folder + found.cFileName;
+        WIN32_FIND_DATAW inside;
+        HANDLE files = FindFirstFileW((pages + L"\\*").c_str(), &inside);
+        if (files != INVALID_HANDLE_VALUE) {
+            do {
+                if (!(inside.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                    DeleteFileW((pages + L"\\" + inside.cFileName).c_str());
+            } while (FindNextFileW(files, &inside));
+            FindClose(files);
+        }
+        RemoveDirectoryW(pages.c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
 }
 
 void load_field_enable() { load_field_enable_in(g_settings_folder, g_settings.enable); }

@@ -71,7 +71,8 @@ std::wstring create_temporary_program_file(const wchar_t* extension);
 std::wstring create_temporary_settings_copy();
 
 // Removes the temporary files above that a killed or crashed run (of this
-// version or an earlier one) left in the temporary folder.
+// version or an earlier one) left in the temporary folder, and the folders
+// of page pictures its stamping window left.
 void sweep_stale_temporary_copies();
 
 // The folder-explicit forms the above use (the folder holds the two files).

@@ -98,6 +98,9 @@ struct PdfStampOptions {
     std::int32_t position = 2;                   // POSITION: 0..8, top-left to bottom-right by rows
     std::int32_t margin = 10;                    // MARGIN, millimetres, 0..100
     std::int32_t open_after = 1;                 // OPEN, 0 or 1
+    // The stamping window's place and size on the screen's workspace
+    // (WINLEFT, WINTOP, WINWIDTH, WINHEIGHT); a width of 0: never placed.
+    std::int32_t window_left = 0, window_top = 0, window_width = 0, window_height = 0;
 };
 
 struct SettingsSet {

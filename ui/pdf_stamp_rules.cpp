@@ -208,11 +208,6 @@ std::u16string_view name_of(std::u16string_view path) {
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
 
-bool is_save_refusal(PdfRefusal r) {
-    return r == PdfRefusal::kNotWritten || r == PdfRefusal::kExists || r == PdfRefusal::kDiskFull ||
-           r == PdfRefusal::kOutputLocked || r == PdfRefusal::kDenied ||
-           r == PdfRefusal::kNoFolder || r == PdfRefusal::kSameFile;
-}
 
 std::u16string pages_text(const std::vector<int>& pages) {
     return pages.size() == 1 ? decimal_text(pages[0]) + u" ページ目"
@@ -220,6 +215,12 @@ std::u16string pages_text(const std::vector<int>& pages) {
 }
 
 }  // namespace
+
+bool is_save_refusal(PdfRefusal r) {
+    return r == PdfRefusal::kNotWritten || r == PdfRefusal::kExists || r == PdfRefusal::kDiskFull ||
+           r == PdfRefusal::kOutputLocked || r == PdfRefusal::kDenied ||
+           r == PdfRefusal::kNoFolder || r == PdfRefusal::kSameFile;
+}
 
 std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
                                      const std::vector<std::u16string>& outputs,

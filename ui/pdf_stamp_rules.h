@@ -37,8 +37,9 @@ struct PdfStampRequest {
     std::u16string input;
     std::u16string output;
     PdfStampOptions options;
-    std::optional<PdfPosition>
-        place;  // from the nearest corner (--at top-right:X,Y); unset: options
+    // A place kept from a corner (the stamping window's click): given as
+    // --at CORNER:X,Y instead of the options' grid place and margin.
+    std::optional<PdfPosition> place;
     bool allow_signed = false;
     std::vector<PdfBatchItem> batch;  // several documents: these instead of input and output
     bool replace = false;             // a batch replaces existing copies (else refused "exists")
@@ -82,6 +83,10 @@ std::u16string pdf_reply_refusal_text(const PdfStampReply& reply);
 // stamped, then each stamped one (its name, pages and copy), then each
 // refused one and why. The three lists run in step; the folder of the
 // copies is named once when they share one, else each copy by its path.
+// A refusal of the copy's writing (its name, folder or disk), not of the
+// document: the user may choose another name and try again.
+bool is_save_refusal(PdfRefusal refusal);
+
 std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
                                      const std::vector<std::u16string>& outputs,
                                      const std::vector<PdfStampReply>& replies);

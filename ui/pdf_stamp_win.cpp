@@ -2,15 +2,10 @@
 
 #include "ui/stamping_window_win.h"
 
-#include <commdlg.h>
-#include <shellapi.h>
-
 #include <utility>
 #include <vector>
 
-#include "base/message_box_title.h"
 #include "base/message_wait_win.h"
-#include "base/modal_flow_win.h"
 #include "base/module_path_win.h"
 #include "base/safe_file_win.h"
 #include "base/u16_format.h"
@@ -21,187 +16,17 @@
 #include "settings/profile_file_win.h"
 #include "settings/settings_files_win.h"
 #include "settings/settings_rules.h"
-#include "ui/dialog_template_win.h"
 #include "ui/stamp_date_win.h"
 
 namespace markomi {
 namespace {
 
-constexpr wchar_t kDialogTitle[] = L"PDFに捺印";
-constexpr wchar_t kOpenTitle[] = L"捺印する PDF を開く";
-constexpr wchar_t kSaveTitle[] = L"捺印した PDF の保存";
-constexpr wchar_t kPdfFilter[] = L"PDF ファイル (*.pdf)\0*.pdf\0すべてのファイル (*.*)\0*.*\0";
-constexpr wchar_t kSignedQuestion[] =
-    L"この PDF には電子署名があります。\n"
-    L"捺印すると、署名は文書全体を証明しなくなります(署名は無効になります)。\n\n"
-    L"捺印しますか？";
-constexpr wchar_t kCompanionMissing[] =
-    L"PDF への捺印に使う Markomi2Stamp.exe を実行できませんでした。\n"
-    L"マルコミ２を入れ直してください。";
-constexpr wchar_t kPagesAsked[] = L"ページは 1,3 のように番号をカンマで区切って指定してください。";
-constexpr wchar_t kMarginAsked[] = L"余白は 0 から 100 までの mm で指定してください。";
 constexpr DWORD kCompanionTimeoutMs = 10 * 60 * 1000;
 // The reply lists every stamped page (25,000 pages take over 1 MiB): this
 // bound is far above any document the companion finishes in its time.
 constexpr std::size_t kReplyLimit = 64u << 20;
 // The companion takes at most this many documents in one run.
 constexpr std::size_t kMostBatchItems = 1000;
-
-// ---- The choices dialog: an in-memory template, so that Tab, the arrow
-// keys, Enter and Esc work as in every Windows dialog --------------------------
-
-enum : int {
-    kIdFirstPage = 201, kIdLastPage, kIdAllPages, kIdListedPages, kIdPagesText,
-    kIdTopLeft = 211,  // .. 219, the 3 x 3 grid by rows
-    kIdMarginText = 220,
-    kIdOpenAfter = 221,
-};
-
-
-DialogTemplate options_template() {
-    static const wchar_t* const kAnchors[] = {L"左上", L"上", L"右上", L"左", L"中央",
-                                              L"右",   L"左下", L"下", L"右下"};
-    DialogTemplate t(kDialogTitle, 222, 140);
-    t.item(kButton, L"ページ", BS_GROUPBOX, 7, 7, 100, 88, -1);
-    const wchar_t* pages[] = {L"最初のページ", L"最後のページ", L"すべてのページ", L"ページ指定"};
-    for (int i = 0; i < 4; ++i)
-        t.item(kButton, pages[i], BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0), 14,
-               static_cast<short>(20 + 13 * i), 88, 10, kIdFirstPage + i);
-    t.item(kEdit, L"", ES_AUTOHSCROLL | WS_BORDER | WS_GROUP | WS_TABSTOP, 24, 73, 76, 13, kIdPagesText);
-    t.item(kButton, L"位置", BS_GROUPBOX, 115, 7, 100, 88, -1);
-    for (int i = 0; i < 9; ++i)
-        t.item(kButton, kAnchors[i], BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP | WS_TABSTOP : 0),
-               static_cast<short>(122 + 30 * (i % 3)), static_cast<short>(20 + 14 * (i / 3)), 29, 10,
-               kIdTopLeft + i);
-    t.item(kStatic, L"余白", SS_LEFT | WS_GROUP, 122, 75, 22, 10, -1);
-    t.item(kEdit, L"", ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 146, 73, 30, 13, kIdMarginText);
-    t.item(kStatic, L"mm", SS_LEFT, 180, 75, 20, 10, -1);
-    t.item(kButton, L"捺印後に開く", BS_AUTOCHECKBOX | WS_GROUP | WS_TABSTOP, 7, 102, 150, 10, kIdOpenAfter);
-    t.item(kButton, L"ＯＫ", BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 111, 119, 50, 14, IDOK);
-    t.item(kButton, L"キャンセル", BS_PUSHBUTTON | WS_TABSTOP, 165, 119, 50, 14, IDCANCEL);
-    return t;
-}
-
-std::wstring item_text(HWND dialog, int id) {
-    wchar_t text[128] = L"";
-    GetDlgItemTextW(dialog, id, text, 128);
-    return text;
-}
-
-void show_choices(HWND dialog, const PdfStampOptions& o) {
-    CheckRadioButton(dialog, kIdFirstPage, kIdListedPages, kIdFirstPage + o.page);
-    SetDlgItemTextW(dialog, kIdPagesText, to_wide(std::u16string(o.pages.view())).c_str());
-    EnableWindow(GetDlgItem(dialog, kIdPagesText), o.page == 3);
-    CheckRadioButton(dialog, kIdTopLeft, kIdTopLeft + 8, kIdTopLeft + o.position);
-    SetDlgItemInt(dialog, kIdMarginText, static_cast<UINT>(o.margin), FALSE);
-    CheckDlgButton(dialog, kIdOpenAfter, o.open_after ? BST_CHECKED : BST_UNCHECKED);
-}
-
-// The dialog's choices, or a message and the focus on what must change.
-bool take_choices(HWND dialog, PdfStampOptions* o) {
-    PdfStampOptions taken = *o;
-    for (int i = 0; i < 4; ++i)
-        if (IsDlgButtonChecked(dialog, kIdFirstPage + i) == BST_CHECKED) taken.page = i;
-    for (int i = 0; i < 9; ++i)
-        if (IsDlgButtonChecked(dialog, kIdTopLeft + i) == BST_CHECKED) taken.position = i;
-    const std::wstring pages = item_text(dialog, kIdPagesText);
-    if (taken.page == 3) {
-        const std::optional<PdfPageChoice> choice = parse_pdf_pages(as_u16(std::wstring_view(pages)));
-        if (!choice || choice->kind != PdfPageChoice::kList) {
-            MessageBoxW(dialog, kPagesAsked, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-            SetFocus(GetDlgItem(dialog, kIdPagesText));
-            return false;
-        }
-        taken.pages = as_u16(std::wstring_view(pages));
-    }
-    const std::optional<double> margin = parse_millimetres(as_u16(std::wstring_view(item_text(dialog, kIdMarginText))));
-    if (!margin || *margin > 100 || *margin != static_cast<int>(*margin)) {
-        MessageBoxW(dialog, kMarginAsked, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-        SetFocus(GetDlgItem(dialog, kIdMarginText));
-        return false;
-    }
-    taken.margin = static_cast<std::int32_t>(*margin);
-    taken.open_after = IsDlgButtonChecked(dialog, kIdOpenAfter) == BST_CHECKED ? 1 : 0;
-    *o = taken;
-    return true;
-}
-
-INT_PTR CALLBACK options_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            SetWindowLongPtrW(dialog, DWLP_USER, lparam);
-            show_choices(dialog, *reinterpret_cast<PdfStampOptions*>(lparam));
-            return TRUE;
-        case WM_COMMAND: {
-            auto* options = reinterpret_cast<PdfStampOptions*>(GetWindowLongPtrW(dialog, DWLP_USER));
-            const int id = LOWORD(wparam);
-            if (id >= kIdFirstPage && id <= kIdListedPages && HIWORD(wparam) == BN_CLICKED) {
-                EnableWindow(GetDlgItem(dialog, kIdPagesText), id == kIdListedPages);
-                if (id == kIdListedPages) SetFocus(GetDlgItem(dialog, kIdPagesText));
-            } else if (id == IDOK) {
-                if (take_choices(dialog, options)) EndDialog(dialog, IDOK);
-            } else if (id == IDCANCEL) {
-                EndDialog(dialog, IDCANCEL);
-            }
-            return TRUE;
-        }
-        default: return FALSE;
-    }
-}
-
-// ---- Files ---------------------------------------------------------------------
-
-// The open and save dialogs of PDF files; the name starts as `file` holds it.
-OPENFILENAMEW pdf_file_dialog(HWND owner, const wchar_t* title, std::vector<wchar_t>& file) {
-    OPENFILENAMEW dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kPdfFilter;
-    dialog.lpstrFile = file.data();
-    dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrTitle = title;
-    dialog.lpstrDefExt = L"pdf";
-    dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
-    return dialog;
-}
-
-// Long enough for any path the file functions take.
-constexpr std::size_t kFileNameCapacity = 32768;
-
-std::optional<std::wstring> ask_pdf_to_open(HWND owner) {
-    std::vector<wchar_t> file(kFileNameCapacity, L'\0');
-    OPENFILENAMEW dialog = pdf_file_dialog(owner, kOpenTitle, file);
-    dialog.Flags |= OFN_FILEMUSTEXIST;
-    if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-    return std::wstring(file.data());
-}
-
-// The copy's name: offered beside the original, asked again while it names
-// the original itself, and an existing file replaced only on a yes.
-std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& input) {
-    std::wstring start = to_wide(stamped_pdf_name(as_u16(std::wstring_view(input))));
-    for (;;) {
-        std::vector<wchar_t> file(kFileNameCapacity, L'\0');
-        lstrcpynW(file.data(), start.c_str(), static_cast<int>(file.size()));
-        OPENFILENAMEW dialog = pdf_file_dialog(owner, kSaveTitle, file);
-        if (!GetSaveFileNameW(&dialog)) return std::nullopt;
-        const std::wstring path = file.data();
-        start = path;
-        if (same_existing_file(path, input)) {
-            PdfStampResult same;
-            same.refusal = PdfRefusal::kSameFile;
-            const std::wstring text = to_wide(pdf_refusal_japanese(same));
-            MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-            continue;
-        }
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES) return path;
-        const std::wstring question = to_wide(replace_file_question(as_u16(std::wstring_view(path))));
-        if (MessageBoxW(owner, question.c_str(), kMessageBoxTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
-            IDYES)
-            return path;
-    }
-}
 
 // A temporary file that goes when this object does. A child's console host
 // or a virus scanner may hold it a moment past the child's end; what stays
@@ -244,12 +69,6 @@ bool wait_for(HANDLE process) {
 }
 
 }  // namespace
-
-bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options) {
-    const DialogTemplate t = options_template();
-    return DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.get(), owner, options_dialog_proc,
-                                   reinterpret_cast<LPARAM>(options)) == IDOK;
-}
 
 namespace {
 
@@ -313,13 +132,15 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set,
 
 std::vector<PdfStampReply> stamp_pdfs_with_companion(
     const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
-    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace) {
+    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace,
+    bool allow_signed) {
     PdfStampRequest request;
     request.slot = slot + 1;
     request.date = date;
     request.options = options;
     request.place = place;
     request.replace = replace;
+    request.allow_signed = allow_signed;
     std::vector<PdfStampReply> replies;
     replies.reserve(items.size());
     // A command line holds at most 32,767 characters: a pile of long names
@@ -365,57 +186,5 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path) {
 }
 
 void run_pdf_stamp_command(HWND owner) { open_stamping_window(owner, {}); }
-
-void open_stamping_window(HWND owner, const std::vector<std::wstring>& documents) {
-    const ModalFlow flow;
-    if (!flow.entered()) return;
-    const std::optional<std::wstring> input =
-        documents.empty() ? ask_pdf_to_open(owner) : std::optional<std::wstring>(documents.front());
-    if (!input) return;
-    PdfStampOptions options = g_settings.pdf;
-    if (!ask_pdf_stamp_options(owner, &options)) return;
-    g_settings.pdf = options;
-    save_settings();
-    const std::optional<std::wstring> output = ask_stamped_name(owner, *input);
-    if (!output) return;
-
-    follow_stamp_date();
-    PdfStampRequest request;
-    request.slot = g_settings.global.active + 1;
-    request.date = g_settings.date;
-    request.input = as_u16(std::wstring_view(*input));
-    request.output = as_u16(std::wstring_view(*output));
-    request.options = options;
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    std::optional<PdfStampReply> reply = stamp_pdf_with_companion(g_settings, request);
-    if (reply && !reply->stamped && reply->refusal == PdfRefusal::kSigned) {
-        SetCursor(previous);
-        if (MessageBoxW(owner, kSignedQuestion, kMessageBoxTitle, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-            return;
-        SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-        request.allow_signed = true;
-        reply = stamp_pdf_with_companion(g_settings, request);
-    }
-    SetCursor(previous);
-    if (!reply) {
-        MessageBoxW(owner, kCompanionMissing, kMessageBoxTitle, MB_OK | MB_ICONERROR);
-        return;
-    }
-    if (!reply->stamped) {
-        PdfStampResult refused;
-        refused.refusal = reply->refusal;
-        refused.bad_page = reply->page;
-        refused.page_count = reply->page_count;
-        const std::wstring text = to_wide(pdf_refusal_japanese(refused));
-        MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
-        return;
-    }
-    if (options.open_after)
-        ShellExecuteW(owner, L"open", output->c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    if (!options.open_after || reply->warnings > 0) {
-        const std::wstring text = to_wide(pdf_stamped_message(*reply, request.output));
-        MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONINFORMATION);
-    }
-}
 
 }  // namespace markomi

@@ -1,8 +1,8 @@
 #pragma once
-// "PDFに捺印…": the active stamp onto pages of a PDF document. The program
-// asks for the document, the pages, the place and the copy's name, and has
-// its companion Markomi2Stamp (beside the program file, where the PDF
-// library lives) do the stamping; the program itself stays small.
+// "PDFに捺印…": the stamp onto pages of PDF documents. The stamping window
+// (ui/stamping_window_win.h) takes the choices; its companion Markomi2Stamp
+// (beside the program file, where the PDF library lives) does the stamping,
+// so the program itself stays small.
 #include <windows.h>
 
 #include <optional>
@@ -14,12 +14,9 @@
 
 namespace markomi {
 
-// The whole command, owned by `owner` (the open settings window, or none);
-// while another dialog flow is open, that one is brought forward instead.
+// The whole command, owned by `owner` (the open settings window, or none):
+// the stamping window, after the open dialog.
 void run_pdf_stamp_command(HWND owner);
-
-// The choices dialog: true on OK with `options` changed, false on cancel.
-bool ask_pdf_stamp_options(HWND owner, PdfStampOptions* options);
 
 // Runs the companion for `request` (its settings file written from `set`)
 // and reads its reply; nullopt when it could not be run or said nothing.
@@ -36,6 +33,7 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path);
 // `replace`: an existing copy is replaced, else refused "exists".
 std::vector<PdfStampReply> stamp_pdfs_with_companion(
     const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
-    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace);
+    const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace,
+    bool allow_signed = false);  // a signed document stamped, its signature voided
 
 }  // namespace markomi

@@ -43,8 +43,6 @@ StampDate clock_now() { return g_clock ? g_clock() : system_clock_date(clock_shi
 
 void set_stamp_clock(StampClock clock) { g_clock = clock; }
 
-StampDate stamp_clock_today() { return clock_now(); }
-
 bool follow_stamp_date() {
     const StampDate before = g_settings.date;
     g_settings.date = stamp_date_now(g_choice, clock_now());
@@ -55,6 +53,8 @@ void pick_stamp_day(const StampDate& picked) {
     g_choice = pick_stamp_date(picked, clock_now());
     follow_stamp_date();
 }
+
+StampDate stamp_clock_today() { return stamp_date_now(StampDateChoice(), clock_now()); }
 
 void reset_stamp_date() {
     g_choice = StampDateChoice();

@@ -40,7 +40,8 @@ void centre_on_owner(HWND dialog) {
     HWND owner = GetWindow(dialog, GW_OWNER);
     RECT self{}, around{};
     GetWindowRect(dialog, &self);
-    MONITORINFO monitor{sizeof monitor};
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &monitor);
     if (!owner || !GetWindowRect(owner, &around) || IsIconic(owner)) around = monitor.rcWork;
     const int w = self.right - self.left, h = self.bottom - self.top;

@@ -13,4 +13,8 @@ namespace markomi {
 // documents into its list and comes forward.
 void open_stamping_window(HWND owner, const std::vector<std::wstring>& documents);
 
+// The program's message loop hands each message here first: the window's
+// dialog keys (Tab, Enter, Esc) and F1. True when it was taken.
+bool is_stamping_window_message(MSG* msg);
+
 }  // namespace markomi

@@ -58,6 +58,25 @@ TEST(PdfStampOptions, ValuesAreKeptInRangeAndSurviveASaveAndALoad) {
     EXPECT_EQ(back.pages, u"90");
     EXPECT_EQ((std::vector<int>{back.page, back.position, back.margin, back.open_after}),
               (std::vector<int>{0, 8, 0, 0}));
+    // The stamping window's place comes back as saved; a size of none or
+    // beyond any screen is no place, and the defaults write none.
+    PdfStampOptions placed;
+    placed.window_left = -1200;
+    placed.window_top = 40;
+    placed.window_width = 900;
+    placed.window_height = 700;
+    MemoryProfile window;
+    ASSERT_TRUE(save_pdf_options_to(window, placed));
+    load_pdf_options_from(window, back);
+    EXPECT_EQ((std::vector<int>{back.window_left, back.window_top, back.window_width, back.window_height}),
+              (std::vector<int>{-1200, 40, 900, 700}));
+    for (const char16_t* size : {u"WINWIDTH=0\r\nWINHEIGHT=700", u"WINWIDTH=900\r\nWINHEIGHT=-5",
+                                 u"WINWIDTH=900\r\nWINHEIGHT=200000"}) {
+        MemoryProfile edited_size = MemoryProfile::parse(u"[PDF]\r\nWINLEFT=5\r\nWINTOP=5\r\n" + std::u16string(size));
+        load_pdf_options_from(edited_size, back);
+        EXPECT_EQ((std::vector<int>{back.window_left, back.window_top, back.window_width, back.window_height}),
+                  (std::vector<int>{0, 0, 0, 0}));
+    }
     MemoryProfile ranges = MemoryProfile::parse(u"[PDF]\r\nPAGES=1-3、５～６;x\r\n");
     load_pdf_options_from(ranges, back);
     EXPECT_EQ(back.pages, u"1-3、５～６");

@@ -1,5 +1,6 @@
-// "PDFに捺印…" as the program does it: the choices dialog, and the companion
-// run from the program with the program's own settings, read back.
+// "PDFに捺印…" as the program does it: the companion run from the program
+// with the program's own settings, its reply read back. (The stamping window
+// itself is driven whole in tests/win/app/pdf_stamp_drive_test.cpp.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,8 +8,6 @@
 #include "base/wide_text_win.h"
 #include "settings/memory_profile.h"
 #include "settings/settings_rules.h"
-#include "support/message_boxes.h"
-#include "support/resident_windows.h"
 #include "support/sample_pdf.h"
 #include "support/small_disk.h"
 #include "support/test_files.h"
@@ -226,76 +225,6 @@ TEST_F(PdfStamp, ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy) {
     ASSERT_TRUE(reply);
     EXPECT_TRUE(reply->stamped);
     EXPECT_NE(t::read_bytes(folder_ + L"\\請求書_捺印.pdf"), earlier);
-}
-
-// Driven from a timer inside the dialog's own loop: a page list that is no
-// list is refused with a message and the dialog stays; the corrected
-// choices come back.
-struct DialogScript {
-    int step = 0;
-    std::wstring message;
-    bool listed_checked = false, bottom_right_checked = false;
-};
-DialogScript g_script;
-
-// The visible dialog of this thread, when `title` is null or its title.
-HWND visible_dialog(const wchar_t* title) {
-    HWND found = t::visible_thread_dialog();
-    wchar_t text[64] = L"";
-    if (found) GetWindowTextW(found, text, 64);
-    return found && (!title || lstrcmpW(text, title) == 0) ? found : nullptr;
-}
-
-void click(HWND dialog, int id) {
-    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
-void CALLBACK drive_options(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = visible_dialog(L"PDFに捺印");
-    HWND box = dialog ? nullptr : visible_dialog(nullptr);
-    if (g_script.step == 0 && dialog) {
-        g_script.listed_checked = IsDlgButtonChecked(dialog, 204) == BST_CHECKED;
-        g_script.bottom_right_checked = IsDlgButtonChecked(dialog, 219) == BST_CHECKED;
-        t::capture_window(dialog, L"pdf-stamp-choices");
-        SetDlgItemTextW(dialog, 205, L"2,x");
-        g_script.step = 1;
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    } else if (g_script.step == 1 && box) {
-        wchar_t text[256] = L"";
-        GetDlgItemTextW(box, 0xFFFF, text, 256);
-        g_script.message = text;
-        g_script.step = 2;
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-    } else if (g_script.step == 2 && dialog) {
-        SetDlgItemTextW(dialog, 205, L"2,5");
-        click(dialog, 211);  // top left
-        SetDlgItemTextW(dialog, 220, L"25");
-        click(dialog, 221);  // open afterwards: off
-        g_script.step = 3;
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    }
-}
-
-TEST_F(PdfStamp, TheChoicesDialogShowsTheRememberedChoicesAndRefusesAPageListThatIsNone) {
-    PdfStampOptions options;
-    options.page = 3;
-    options.pages = u"7";
-    options.position = 8;
-    options.margin = 10;
-    options.open_after = 1;
-    g_script = DialogScript{};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 150, drive_options);
-    const bool taken = ask_pdf_stamp_options(nullptr, &options);
-    KillTimer(nullptr, timer);
-    EXPECT_TRUE(g_script.listed_checked);
-    EXPECT_TRUE(g_script.bottom_right_checked);
-    EXPECT_NE(g_script.message.find(L"1,3"), std::wstring::npos) << "no message about the page list";
-    ASSERT_TRUE(taken);
-    EXPECT_EQ(options.page, 3);
-    EXPECT_EQ(options.pages, u"2,5");
-    EXPECT_EQ(options.position, 0);
-    EXPECT_EQ(options.margin, 25);
-    EXPECT_EQ(options.open_after, 0);
 }
 
 }  // namespace

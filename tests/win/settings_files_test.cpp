@@ -452,9 +452,14 @@ TEST(SettingsFiles, StaleTemporaryCopiesAreSweptButNotThoseOfALiveProcess) {
     ASSERT_TRUE(testing::write_bytes(stale, {'x'}));
     ASSERT_TRUE(testing::write_bytes(stale_reply, {'x'}));
     ASSERT_TRUE(testing::write_bytes(live, {'x'}));
+    // A stamping window's page pictures, with a picture in it.
+    const std::wstring stale_pages = std::wstring(temp) + L"Markomi2-4294967293-pages-1";
+    CreateDirectoryW(stale_pages.c_str(), nullptr);
+    ASSERT_TRUE(testing::write_bytes(stale_pages + L"\\3.png", {'x'}));
     sweep_stale_temporary_copies();
     EXPECT_FALSE(testing::file_exists(stale));
     EXPECT_FALSE(testing::file_exists(stale_reply));
+    EXPECT_EQ(GetFileAttributesW(stale_pages.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(testing::file_exists(live));
     DeleteFileW(live.c_str());
 }

@@ -1,19 +1,25 @@
 // "PDFに捺印…" through every window of the real program: the open dialog,
-// the choices, the save dialog's proposed name, the signature question, the
-// copy opened by the program the system names for PDF files, and the choices
-// remembered in the settings file.
+// the stamping window, the signature question, the copies opened by the
+// program the system names for PDF files, and the choices remembered in the
+// settings file.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/support/companion_run.h"
 #include "app/support/program_driver.h"
+#include "support/decoded_image.h"
 #include "support/sample_pdf.h"
 #include "support/test_files.h"
+#include "ui/stamping_window_ids.h"
+#include "ui/stamping_window_rules.h"
 
 namespace {
 
@@ -135,17 +141,58 @@ protected:
     t::Program program_;
 };
 
-TEST_F(DesktopPdfStamp, TheMenuCommandStampsEveryPageAsksAboutTheSignatureAndOpensTheCopy) {
+// Where a reader draws the stamp on `page` of a copy: the middle of the
+// green frame's ink on the page as the companion renders it at 100 dpi, in
+// mm from the top-left; nullopt when there is no such ink.
+std::optional<std::pair<double, double>> green_ink_centre(const std::wstring& pdf, int page, const std::wstring& png) {
+    const t::CompanionRun run = t::run_companion(L"--render \"" + pdf + L"\" --page " + std::to_wstring(page) +
+                                                 L" --dpi 100 --out \"" + png + L"\"");
+    if (run.code != 0) return std::nullopt;
+    const t::DecodedImage image = t::decode_image_file(png);
+    double sum_x = 0, sum_y = 0;
+    long count = 0;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t c = image.at(x, y);
+            const int r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            if (g > 160 && r < 120 && b < 120) {
+                sum_x += x + 0.5;
+                sum_y += y + 0.5;
+                ++count;
+            }
+        }
+    if (count < 20) return std::nullopt;
+    return std::make_pair(sum_x / count * 25.4 / 100, sum_y / count * 25.4 / 100);
+}
+
+std::wstring list_item(HWND list, int index) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, index, 0, SMTO_NORMAL, 5000, &length) || length > 1000) return L"";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()), SMTO_NORMAL, 5000, &got);
+    text.resize(got);
+    return text;
+}
+
+// Two documents opened into the stamping window (the open dialog, then
+// 追加…), a click on the page, another design, every page: both copies
+// saved beside their originals with the stamp's centre where the click was,
+// in the chosen design's colour, as a reader draws them; the signature asked about once; the
+// choices and the window's place remembered.
+TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     t::TempFolder folder;
-    const std::wstring input = folder.file(L"invoice.pdf");
-    const std::wstring output = folder.file(L"invoice_捺印.pdf");
-    const std::wstring marker = folder.file(L"opened.txt");
-    ASSERT_TRUE(t::write_bytes(input, t::sample_pdf(2, true)));
+    const std::wstring first = folder.file(L"invoice.pdf"), second = folder.file(L"receipt.pdf");
+    const std::wstring marker = folder.file(L"opened.txt"), memo = folder.file(L"memo.pdf");
+    ASSERT_TRUE(t::write_bytes(first, t::sample_pdf(1, false)));
+    ASSERT_TRUE(t::write_bytes(memo, {'m', 'e', 'm', 'o'}));
+    ASSERT_TRUE(t::write_bytes(second, t::sample_pdf(2, true)));
     PdfOpensIntoMarker association(marker);
     const bool opening_seen = association.in_effect();
-    if (!opening_seen) std::printf("PDF files open with the user's own choice here: the copy is not opened\n");
+    if (!opening_seen) std::printf("PDF files open with the user's own choice here: the copies are not opened\n");
 
-    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\n"));
+    // The third design's frame in green: the copies show which design went on.
+    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\nWAKU3_COLOR=65280\r\n"));
     program_ = t::start_program();
     const HWND main = t::wait_for_main_window(program_.pid);
     ASSERT_NE(main, nullptr);
@@ -153,52 +200,120 @@ TEST_F(DesktopPdfStamp, TheMenuCommandStampsEveryPageAsksAboutTheSignatureAndOpe
 
     HWND open = wait_for_dialog(L"捺印する PDF を開く");
     ASSERT_NE(open, nullptr);
-    SetDlgItemTextW(open, file_name_id(open), input.c_str());
+    SetDlgItemTextW(open, file_name_id(open), first.c_str());
+    press(open, IDOK);
+    const HWND window = t::wait_for_window(
+        [&] { return t::find_program_window(program_.pid, markomi::kStampingWindowClass, L"PDFに捺印"); });
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(t::wait_for_window([&] { return GetForegroundWindow() == window ? window : nullptr; }))
+        << "the window did not take the keyboard";
+    press(window, markomi::kIdAdd);
+    open = wait_for_dialog(L"捺印する PDF を開く");
+    ASSERT_NE(open, nullptr);
+    EXPECT_EQ(GetWindow(open, GW_OWNER), window) << "the open dialog is not the window's";
+    SetDlgItemTextW(open, file_name_id(open), second.c_str());
+    press(open, IDOK);
+    // A third that is no PDF: refused in the list at once, the others go on.
+    ASSERT_TRUE(t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"捺印する PDF を開く") ? nullptr : window; }));
+    press(window, markomi::kIdAdd);
+    open = wait_for_dialog(L"捺印する PDF を開く");
+    ASSERT_NE(open, nullptr);
+    SetDlgItemTextW(open, file_name_id(open), memo.c_str());
     press(open, IDOK);
 
-    HWND choices = wait_for_dialog(L"PDFに捺印");
-    ASSERT_NE(choices, nullptr);
-    EXPECT_EQ(IsDlgButtonChecked(choices, 201), BST_CHECKED);  // the first page, as nothing was chosen yet
-    click(choices, 203);  // every page
-    click(choices, 217);  // bottom left
-    SetDlgItemTextW(choices, 220, L"15");
-    if ((IsDlgButtonChecked(choices, 221) == BST_CHECKED) != opening_seen) click(choices, 221);  // open afterwards
-    press(choices, IDOK);
+    // Both checked (their page counts in the list) and the first page known.
+    HWND list = GetDlgItem(window, markomi::kIdDocuments);
+    ASSERT_TRUE(t::wait_for_window([&] {
+        return list_item(list, 0).find(L"1 ページ") != std::wstring::npos &&
+                       list_item(list, 1).find(L"2 ページ") != std::wstring::npos &&
+                       list_item(list, 2).find(L"×") != std::wstring::npos
+                   ? list
+                   : nullptr;
+    })) << "the documents were not checked";
+    EXPECT_TRUE(item_text(window, markomi::kIdPageCount) == L"1 / 1 ページ");
 
-    HWND save = wait_for_dialog(L"捺印した PDF の保存");
-    ASSERT_NE(save, nullptr);
-    // Beside the original: taken as proposed, the copy lands there.
-    EXPECT_TRUE(item_text(save, file_name_id(save)) == L"invoice_捺印.pdf") << "proposed another name";
-    press(save, IDOK);
+    // The click, at 150 mm across and 60 mm down the page as the window shows it.
+    const HWND view = GetDlgItem(window, markomi::kIdPageView);
+    RECT client{};
+    GetClientRect(view, &client);
+    const double page_w_mm = std::round(595 * 254.0 / 72) / 10, page_h_mm = std::round(842 * 254.0 / 72) / 10;
+    const markomi::PageFit fit = markomi::fit_page(client.right, client.bottom, page_w_mm, page_h_mm, markomi::kPageViewBorder);
+    ASSERT_GT(fit.px_per_mm, 0);
+    const int x = static_cast<int>(fit.left + 150 * fit.px_per_mm), y = static_cast<int>(fit.top + 60 * fit.px_per_mm);
+    const markomi::PdfMmPoint clicked = markomi::page_point_mm(fit, x, y);
+    // First at the page's corner, where half the stamp falls off: refused as
+    // chosen; ten steps of the arrow keys bring it whole onto the page.
+    const int corner_x = static_cast<int>(fit.left + 2 * fit.px_per_mm), corner_y = static_cast<int>(fit.top + 2 * fit.px_per_mm);
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(corner_x, corner_y));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(corner_x, corner_y));
+    ASSERT_TRUE(t::wait_for_window([&] {
+        return item_text(window, markomi::kIdStatus).find(L"収まりません") != std::wstring::npos ? window : nullptr;
+    })) << "a stamp off the page was not refused";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)));
+    RECT shown{};
+    GetWindowRect(window, &shown);
+    t::save_screen_artifact(shown, L"stamping-window-off-page");
+    for (int i = 0; i < 10; ++i) {
+        PostMessageW(view, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageW(view, WM_KEYDOWN, VK_RIGHT, 0);
+    }
+    ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }))
+        << "the keys did not bring the stamp onto the page";
+    PostMessageW(view, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    PostMessageW(view, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    PostMessageW(view, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+
+    const HWND design = GetDlgItem(window, markomi::kIdChoices);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(design, CB_SETCURSEL, 2, 0, SMTO_NORMAL, 5000, &result);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(markomi::kIdChoices, CBN_SELCHANGE), reinterpret_cast<LPARAM>(design));
+    // A page the shown document lacks is told as it is typed.
+    click(window, markomi::kIdListedPages);
+    SetDlgItemTextW(window, markomi::kIdPagesText, L"1-3");
+    const std::wstring problem = item_text(window, markomi::kIdPagesProblem);
+    EXPECT_TRUE(problem == L"2 ページはありません(全 1 ページ)") << "told: " << problem.size() << " characters";
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)));
+    click(window, markomi::kIdAllPages);
+    if ((IsDlgButtonChecked(window, markomi::kIdOpenAfter) == BST_CHECKED) != opening_seen)
+        click(window, markomi::kIdOpenAfter);
+    ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }));
+    t::pump_messages(500);  // for the picture alone: the page has had time to come
+    t::save_screen_artifact(shown, L"stamping-window");
+    press(window, markomi::kIdSave);
 
     HWND question = wait_for_dialog(kTitle);
     ASSERT_NE(question, nullptr);
     EXPECT_NE(item_text(question, 0xFFFF).find(L"電子署名"), std::wstring::npos);
-    EXPECT_FALSE(t::file_exists(output)) << "written before the answer";
     press(question, IDYES);
-
-    // Opened, and told of the signature's warning (which also comes when not opened).
+    // The summary of the pile (its text in the dialog's edit, 301).
     HWND told = t::wait_for_window(
-        [&] {
-            HWND box = t::find_program_window(program_.pid, L"#32770", kTitle);
-            return box != question ? box : nullptr;
-        },
-        400);
+        [&] { return t::find_program_window(program_.pid, L"#32770", L"PDFに捺印"); }, 600);
     ASSERT_NE(told, nullptr);
+    const std::wstring summary = item_text(told, 301);
+    EXPECT_NE(summary.find(L"invoice_捺印.pdf"), std::wstring::npos);
+    EXPECT_NE(summary.find(L"receipt_捺印.pdf"), std::wstring::npos);
     press(told, IDOK);
+    EXPECT_TRUE(t::wait_for_window([&] { return IsWindow(window) ? nullptr : main; })) << "the window stayed open";
     if (opening_seen) {
-        for (int i = 0; i < 100 && t::read_bytes(marker).empty(); ++i) Sleep(50);
-        EXPECT_GT(count_of(t::read_bytes(marker), "invoice_"), 0) << "the copy was not opened";
+        for (int i = 0; i < 100 && count_of(t::read_bytes(marker), "_") == 0; ++i) Sleep(50);
+        EXPECT_GT(count_of(t::read_bytes(marker), "_"), 0) << "no copy was opened";
     }
 
-    const std::vector<unsigned char> stamped = t::read_bytes(output);
-    ASSERT_GT(stamped.size(), 5u);
-    EXPECT_EQ(std::string(stamped.begin(), stamped.begin() + 5), "%PDF-");
-    EXPECT_EQ(count_of(stamped, "/Markomi2Stamp1 "), 2) << "not on both pages";
+    const std::pair<const wchar_t*, int> copies[] = {{L"invoice_捺印.pdf", 1}, {L"receipt_捺印.pdf", 2}};
+    for (const auto& copy : copies) {
+        for (int page = 1; page <= copy.second; ++page) {
+            const std::optional<std::pair<double, double>> centre =
+                green_ink_centre(folder.file(copy.first), page, folder.file(L"page.png"));
+            ASSERT_TRUE(centre) << "no stamp of the third design on page " << page << " of " << copy.second;
+            EXPECT_NEAR(centre->first, clicked.x_mm, 1.0) << page;
+            EXPECT_NEAR(centre->second, clicked.y_mm, 1.0) << page;
+        }
+    }
     const std::vector<std::wstring> lines = t::split_lines(t::utf16_file_text(t::settings_file()));
-    const wchar_t* remembered[] = {L"[PDF]", L"PAGE=2", L"POSITION=6", L"MARGIN=15", opening_seen ? L"OPEN=1" : L"OPEN=0"};
-    for (std::size_t i = 0; i < 5; ++i)
-        EXPECT_NE(std::find(lines.begin(), lines.end(), remembered[i]), lines.end()) << "remembered line " << i;
+    for (const wchar_t* remembered : {L"[PDF]", L"PAGE=2", opening_seen ? L"OPEN=1" : L"OPEN=0"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), remembered), lines.end()) << "not remembered";
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) { return l.rfind(L"WINWIDTH=", 0) == 0; }))
+        << "the window's place was not remembered";
     t::close_program(program_);
 }
 

@@ -25,6 +25,7 @@
 #include "support/decoded_image.h"
 #include "support/sample_pdf.h"
 #include "support/test_files.h"
+#include "ui/stamping_window_ids.h"
 
 namespace {
 
@@ -344,15 +345,20 @@ TEST_F(DesktopResident, APasteHoldingTheClipboardIsAnsweredWhileTheProgramWaits)
     ASSERT_TRUE(t::write_bytes(folder.file(L"in.pdf"), t::sample_pdf(3, false)));
     tray_message(main_, WM_LBUTTONDOWN);  // "PNG" offered, not made
     std::optional<PngPaster> paster(std::in_place);
-    command(main_, 117);  // PDFに捺印…: the file, the choices (not opened afterwards), the copy's name
-    const wchar_t* const titles[] = {L"捺印する PDF を開く", L"PDFに捺印", L"捺印した PDF の保存"};
-    for (const wchar_t* title : titles) {
-        HWND d = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", title); });
-        ASSERT_NE(d, nullptr) << title;
-        if (title == titles[0]) SetDlgItemTextW(d, GetDlgItem(d, 1148) ? 1148 : 1152, folder.file(L"in.pdf").c_str());
-        if (title == titles[1]) CheckDlgButton(d, 221, BST_UNCHECKED);
-        PostMessageW(d, WM_COMMAND, IDOK, 0);
-    }
+    command(main_, 117);  // PDFに捺印…: the file, the window's choices (not opened afterwards), the copy's name
+    HWND open = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"捺印する PDF を開く"); });
+    ASSERT_NE(open, nullptr);
+    SetDlgItemTextW(open, GetDlgItem(open, 1148) ? 1148 : 1152, folder.file(L"in.pdf").c_str());
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    HWND window = t::wait_for_window(
+        [&] { return t::find_program_window(program_.pid, markomi::kStampingWindowClass, L"PDFに捺印"); });
+    ASSERT_NE(window, nullptr);
+    CheckDlgButton(window, markomi::kIdOpenAfter, BST_UNCHECKED);
+    ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }));
+    PostMessageW(window, WM_COMMAND, markomi::kIdSave, 0);
+    HWND save = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"捺印した PDF の保存"); });
+    ASSERT_NE(save, nullptr);
+    PostMessageW(save, WM_COMMAND, IDOK, 0);
     {
         const HeldCompanion companion(program_.pid);
         ASSERT_FALSE(companion.threads.empty()) << "the companion was not seen running";
