@@ -364,8 +364,8 @@ TEST_F(DesktopResident, APasteHoldingTheClipboardIsAnsweredWhileTheProgramWaits)
         ASSERT_FALSE(companion.threads.empty()) << "the companion was not seen running";
         EXPECT_TRUE(t::starts_with(paster->ask(2000), expected));
     }
-    HWND told = wait_for_message_box(program_.pid);
-    ASSERT_NE(told, nullptr);
+    HWND told = t::wait_for_window([&] { return t::find_program_window(program_.pid, L"#32770", L"PDFに捺印"); });
+    ASSERT_NE(told, nullptr);  // the summary
     PostMessageW(told, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(wait_until_gone(told));
 
