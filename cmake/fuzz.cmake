@@ -34,7 +34,8 @@ set(FUZZ_PARSER_SOURCES
 # that the linker drops what no parser calls.
 set(FUZZ_SUPPORT_SOURCES
     dates/date_text.cpp
-    output/raster/image_file_rules.cpp)
+    output/raster/image_file_rules.cpp
+    ui/pdf_stamp_rules.cpp)
 list(TRANSFORM FUZZ_PARSER_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 list(TRANSFORM FUZZ_SUPPORT_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 add_library(markomi2_fuzz_support STATIC ${FUZZ_SUPPORT_SOURCES})

@@ -39,6 +39,32 @@ add_custom_command(
   DEPENDS Markomi2Stamp "${CMAKE_SOURCE_DIR}/cmake/help_pictures.cmake"
   COMMENT "Drawing the help's pictures with the companion"
   VERBATIM)
+# The stamping window's picture: the program's own window on a sample
+# invoice, its page drawn by the companion (tools/help/). Only where the
+# companion draws pages and Wine runs the window. A folder of its own: the
+# design pictures' command empties theirs.
+if(CMAKE_CROSSCOMPILING AND MARKOMI2_RENDER_PREFIX AND TARGET Markomi2Stamp)
+  add_executable(markomi2_help_window_picture tools/help/stamping_window_picture_win.cpp
+                 tools/page_png_win.cpp resources/help_picture.rc)
+  target_link_libraries(markomi2_help_window_picture PRIVATE markomi2_glue)
+  target_include_directories(markomi2_help_window_picture PRIVATE ${CMAKE_SOURCE_DIR})
+  set_source_files_properties(resources/help_picture.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_SOURCE_DIR}/resources/markomi2.manifest")
+  if(MINGW)
+    target_link_options(markomi2_help_window_picture PRIVATE -municode)
+  endif()
+  set(help_window_picture "${CMAKE_BINARY_DIR}/help-window-picture/stamping-window.png")
+  add_custom_command(
+    OUTPUT "${help_window_picture}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${CMAKE_BINARY_DIR}/help-window-picture"
+    COMMAND "${help_picture_runner}" "$<TARGET_FILE:markomi2_help_window_picture>"
+            "${help_picture_drive}${help_window_picture}" "${help_picture_drive}${CMAKE_BINARY_DIR}/help-window-picture"
+    DEPENDS markomi2_help_window_picture Markomi2Stamp
+    COMMENT "Drawing the help's picture of the stamping window"
+    VERBATIM)
+  list(APPEND help_pictures "${help_window_picture}")
+endif()
+
 set(MARKOMI2_HELP_SITEMAPS markomi2.hhp markomi2.hhc markomi2.hhk)
 set(help_work "${CMAKE_BINARY_DIR}/help")
 set(help_commands)

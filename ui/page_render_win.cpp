@@ -144,9 +144,13 @@ void PageRenderer::start_next() {
         startup.hStdOutput = out;
         startup.hStdError = out;
         PROCESS_INFORMATION process{};
+        // DETACHED_PROCESS: no console at all, as the companion writes only
+        // to the file it is given. A console (CREATE_NO_WINDOW) costs a
+        // console host per run, and under Wine a run ended when the window
+        // closes leaves its headless host behind.
         const BOOL started = out != INVALID_HANDLE_VALUE &&
                              CreateProcessW(program_.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                            DETACHED_PROCESS, nullptr, nullptr, &startup, &process);
         if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
         running_[job.id] = run;
         if (started) {

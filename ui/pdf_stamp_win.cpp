@@ -100,7 +100,9 @@ std::optional<std::u16string> run_companion(const SettingsSet& set, PdfStampRequ
     startup.hStdError = out;
     startup.hStdInput = nullptr;
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+    // No console: the companion writes only to the file it is given (see
+    // the page renderer's runs).
+    const BOOL started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, DETACHED_PROCESS,
                                         nullptr, nullptr, &startup, &process);
     CloseHandle(out);
     if (!started) return std::nullopt;

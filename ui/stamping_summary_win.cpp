@@ -7,6 +7,7 @@
 
 #include "base/com_ptr_win.h"
 #include "base/wide_text_win.h"
+#include "ui/centred_dialogs_win.h"
 #include "ui/dialog_template_win.h"
 
 namespace markomi {
@@ -33,24 +34,6 @@ void open_folder_of(HWND dialog, const std::wstring& copy) {
     }
     const std::wstring folder = copy.substr(0, copy.find_last_of(L'\\'));
     ShellExecuteW(dialog, L"open", folder.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-// Centred on the owner's window, kept on the owner's monitor.
-void centre_on_owner(HWND dialog) {
-    HWND owner = GetWindow(dialog, GW_OWNER);
-    RECT self{}, around{};
-    GetWindowRect(dialog, &self);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    GetMonitorInfoW(MonitorFromWindow(owner ? owner : dialog, MONITOR_DEFAULTTONEAREST), &monitor);
-    if (!owner || !GetWindowRect(owner, &around) || IsIconic(owner)) around = monitor.rcWork;
-    const int w = self.right - self.left, h = self.bottom - self.top;
-    int x = (around.left + around.right - w) / 2, y = (around.top + around.bottom - h) / 2;
-    x = std::max(static_cast<int>(monitor.rcWork.left),
-                 std::min(x, static_cast<int>(monitor.rcWork.right) - w));
-    y = std::max(static_cast<int>(monitor.rcWork.top),
-                 std::min(y, static_cast<int>(monitor.rcWork.bottom) - h));
-    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK summary_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {

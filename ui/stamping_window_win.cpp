@@ -22,6 +22,7 @@
 #include "render/gdiplus_handles_gdiplus.h"
 #include "settings/pdf_stamp_options.h"
 #include "settings/settings_files_win.h"
+#include "ui/centred_dialogs_win.h"
 #include "ui/help_win.h"
 #include "ui/page_render_win.h"
 #include "ui/pdf_stamp_win.h"
@@ -701,14 +702,14 @@ std::optional<std::wstring> ask_stamped_name(HWND owner, const std::wstring& inp
         if (same_existing_file(path, input)) {
             PdfStampResult same;
             same.refusal = PdfRefusal::kSameFile;
-            MessageBoxW(owner, to_wide(pdf_refusal_japanese(same)).c_str(), kMessageBoxTitle,
+            centred_message_box(owner, to_wide(pdf_refusal_japanese(same)).c_str(), kMessageBoxTitle,
                         MB_OK | MB_ICONWARNING);
             continue;
         }
         if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return path;
         const std::wstring question =
             to_wide(replace_file_question(as_u16(std::wstring_view(path))));
-        if (MessageBoxW(owner, question.c_str(), kMessageBoxTitle,
+        if (centred_message_box(owner, question.c_str(), kMessageBoxTitle,
                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES)
             return path;
     }
@@ -764,7 +765,7 @@ void open_copies(HWND owner, const std::vector<SaveItem>& items) {
             ShellExecuteW(owner, L"open", item.output.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
         if (opened <= 32) {
             const std::wstring text = L"捺印した PDF を開けませんでした。\n\n" + item.output;
-            MessageBoxW(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
+            centred_message_box(owner, text.c_str(), kMessageBoxTitle, MB_OK | MB_ICONWARNING);
         }
     }
 }
@@ -775,13 +776,13 @@ bool save_documents(StampingWindow& s) {
     for (const Document& d : s.documents)
         if (can_be_stamped(d)) chosen.push_back(&d);
     if (chosen.empty()) {
-        MessageBoxW(s.hwnd, kNothingToStamp, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
+        centred_message_box(s.hwnd, kNothingToStamp, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
         return false;
     }
     const PdfStampOptions options = options_now(s);
     bool allow_signed = false;
     if (std::any_of(chosen.begin(), chosen.end(), [](const Document* d) { return d->is_signed; })) {
-        if (MessageBoxW(s.hwnd, kSignedQuestion, kMessageBoxTitle,
+        if (centred_message_box(s.hwnd, kSignedQuestion, kMessageBoxTitle,
                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return false;
         allow_signed = true;
@@ -799,7 +800,7 @@ bool save_documents(StampingWindow& s) {
             taken = taken || file_exists(std::u16string(as_u16(std::wstring_view(item.output))));
         }
         if (taken) {
-            const int answer = MessageBoxW(s.hwnd, kReplaceQuestion, kMessageBoxTitle,
+            const int answer = centred_message_box(s.hwnd, kReplaceQuestion, kMessageBoxTitle,
                                            MB_YESNOCANCEL | MB_ICONQUESTION);
             if (answer == IDCANCEL) return false;
             if (answer == IDNO)
@@ -822,7 +823,7 @@ bool save_documents(StampingWindow& s) {
                 !is_save_refusal(items[0].reply->refusal))
                 break;
             SetCursor(previous);
-            MessageBoxW(s.hwnd, result_line(items[0]).c_str(), kMessageBoxTitle,
+            centred_message_box(s.hwnd, result_line(items[0]).c_str(), kMessageBoxTitle,
                         MB_OK | MB_ICONWARNING);
             std::optional<std::wstring> again =
                 ask_stamped_name(s.hwnd, items[0].input, items[0].output);
@@ -851,7 +852,7 @@ bool save_documents(StampingWindow& s) {
 
     if (std::none_of(items.begin(), items.end(),
                      [](const SaveItem& i) { return i.reply.has_value(); })) {
-        MessageBoxW(s.hwnd, kCompanionMissing, kMessageBoxTitle, MB_OK | MB_ICONERROR);
+        centred_message_box(s.hwnd, kCompanionMissing, kMessageBoxTitle, MB_OK | MB_ICONERROR);
         return false;
     }
     const bool quiet = std::all_of(items.begin(), items.end(), [](const SaveItem& i) {

@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const markomi::CompanionArgs& a = *parse.args;
-    if (a.stamp_onto)
+    if (!a.stamp_onto.empty())
         for (int page_count : {0, 1, 3, 40}) check_pages(a.pages, page_count);
     return 0;
 }

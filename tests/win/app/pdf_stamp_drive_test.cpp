@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -279,10 +280,21 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }));
     t::pump_messages(500);  // for the picture alone: the page has had time to come
     t::save_screen_artifact(shown, L"stamping-window");
+    // Away from the screen's middle: its questions open over it all the same.
+    SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     press(window, markomi::kIdSave);
 
     HWND question = wait_for_dialog(kTitle);
     ASSERT_NE(question, nullptr);
+    const auto centred_on_window = [&]() -> HWND {
+        RECT w{}, q{};
+        GetWindowRect(window, &w);
+        GetWindowRect(question, &q);
+        return std::abs((q.left + q.right) - (w.left + w.right)) <= 4 && std::abs((q.top + q.bottom) - (w.top + w.bottom)) <= 4
+                   ? question
+                   : nullptr;
+    };
+    EXPECT_NE(t::wait_for_window(centred_on_window, 40), nullptr) << "the question is not centred on the window";
     EXPECT_NE(item_text(question, 0xFFFF).find(L"電子署名"), std::wstring::npos);
     press(question, IDYES);
     // The summary of the pile (its text in the dialog's edit, 301).
