@@ -455,11 +455,22 @@ void add_documents(StampingWindow& s, const std::vector<std::wstring>& paths) {
         if (std::any_of(s.documents.begin(), s.documents.end(),
                         [&](const Document& d) { return d.path == path; }))
             continue;
+        // The first document is drawn at once at the scale of an upright A4
+        // page, the usual one: a single run of the companion tells what it is
+        // and brings its first page. A page of another size is drawn again at
+        // its own scale when that reply comes.
+        int dpi = 0;
+        if (s.documents.empty() && s.shown < 0) {
+            RECT client{};
+            GetClientRect(s.c.view, &client);
+            const PageFit a4 = fit_page(client.right, client.bottom, 210, 297, kPageViewBorder);
+            if (a4.px_per_mm > 0) dpi = render_dpi_for(a4);
+        }
         Document d;
         d.path = path;
         s.documents.push_back(d);
         // Checked at once: a refusal shows in the list before any choice is made.
-        if (!s.renderer || s.renderer->request(path, 1, 0) == 0) {
+        if (!s.renderer || s.renderer->request(path, 1, dpi) == 0) {
             s.documents.back().checked = true;
             s.documents.back().refusal = PdfRefusal::kUnreadable;
         }
