@@ -9,14 +9,6 @@
 namespace markomi {
 namespace {
 
-// The text after `"key":` in the reply, up to the end of its value.
-std::u16string_view value_of(std::u16string_view line, std::u16string_view key) {
-    const std::u16string needle = u"\"" + std::u16string(key) + u"\":";
-    const std::size_t at = line.find(needle);
-    if (at == std::u16string_view::npos) return {};
-    return line.substr(at + needle.size());
-}
-
 int number_at(std::u16string_view text) {
     int v = 0;
     for (char16_t c : text) {
@@ -54,7 +46,7 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
     date += u"-";
     append_decimal(date, r.date.day, 2);
     const PdfAnchor anchor = o.position >= 0 && o.position < 9 ? static_cast<PdfAnchor>(o.position)
-                                                              : PdfAnchor::kTopRight;
+                                                               : PdfAnchor::kTopRight;
     std::vector<std::u16string> args = {u"--ini",  r.ini, u"--slot", decimal_text(r.slot),
                                         u"--date", date};
     if (r.batch.empty()) {
@@ -72,12 +64,10 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
                                  u"--margin", millimetres_text(r.place->margin_mm)});
     } else if (r.place) {
         // The companion takes no margin beside a point.
-        const std::u16string point =
-            millimetres_text(r.place->x_mm) + u"," + millimetres_text(r.place->y_mm);
-        args.insert(args.end(),
-                    {u"--at", r.place->anchor == PdfAnchor::kFromCorner
-                                  ? std::u16string(pdf_anchor_name(r.place->corner)) + u":" + point
-                                  : point});
+        args.insert(args.end(), {u"--at", r.place->anchor == PdfAnchor::kFromCorner
+                                              ? corner_place_argument(*r.place)
+                                              : millimetres_text(r.place->x_mm) + u"," +
+                                                    millimetres_text(r.place->y_mm)});
     } else {
         args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(anchor)), u"--margin",
                                  decimal_text(o.margin)});
@@ -98,8 +88,21 @@ std::u16string millimetres_text(double mm) {
     return text;
 }
 
+std::u16string corner_place_argument(const PdfPosition& place) {
+    return std::u16string(pdf_anchor_name(place.corner)) + u":" + millimetres_text(place.x_mm) +
+           u"," + millimetres_text(place.y_mm);
+}
+
+std::u16string_view reply_value_of(std::u16string_view line, std::u16string_view key) {
+    const std::u16string needle = u"\"" + std::u16string(key) + u"\":";
+    const std::size_t at = line.find(needle);
+    if (at == std::u16string_view::npos) return {};
+    return line.substr(at + needle.size());
+}
+
 std::u16string command_line_argument(std::u16string_view a) {
-    if (!a.empty() && a.find_first_of(u" \t\"") == std::u16string_view::npos) return std::u16string(a);
+    if (!a.empty() && a.find_first_of(u" \t\"") == std::u16string_view::npos)
+        return std::u16string(a);
     std::u16string out = u"\"";
     std::size_t backslashes = 0;
     for (char16_t c : a) {
@@ -131,28 +134,29 @@ std::vector<PdfStampReply> read_pdf_stamp_replies(std::u16string_view text, std:
 
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line) {
     PdfStampReply reply;
-    std::u16string_view refused = value_of(line, u"refused");
+    std::u16string_view refused = reply_value_of(line, u"refused");
     if (!refused.empty()) {
         refused.remove_prefix(1);  // the opening quote
         reply.refusal = pdf_refusal_named(refused.substr(0, refused.find(u'"')));
-        reply.page = number_at(value_of(line, u"page"));
-        reply.page_count = number_at(value_of(line, u"page_count"));
+        reply.page = number_at(reply_value_of(line, u"page"));
+        reply.page_count = number_at(reply_value_of(line, u"page_count"));
         return reply;
     }
-    std::u16string_view pages = value_of(line, u"pages");
+    std::u16string_view pages = reply_value_of(line, u"pages");
     if (pages.empty() || pages[0] != u'[') return reply;
     pages = pages.substr(1, pages.find(u']') - 1);
     while (!pages.empty()) {
         reply.pages.push_back(number_at(pages));
         const std::size_t comma = pages.find(u',');
-        pages = comma == std::u16string_view::npos ? std::u16string_view() : pages.substr(comma + 1);
+        pages =
+            comma == std::u16string_view::npos ? std::u16string_view() : pages.substr(comma + 1);
     }
     reply.stamped = !reply.pages.empty();
-    reply.page_count = number_at(value_of(line, u"page_count"));
-    reply.repaired = value_of(line, u"repaired").substr(0, 4) == u"true";
-    reply.was_signed = value_of(line, u"signed").substr(0, 4) == u"true";
+    reply.page_count = number_at(reply_value_of(line, u"page_count"));
+    reply.repaired = reply_value_of(line, u"repaired").substr(0, 4) == u"true";
+    reply.was_signed = reply_value_of(line, u"signed").substr(0, 4) == u"true";
     // The warnings are an array of strings: count the strings.
-    std::u16string_view warnings = value_of(line, u"warnings");
+    std::u16string_view warnings = reply_value_of(line, u"warnings");
     if (!warnings.empty() && warnings[0] == u'[') {
         bool quoted = false;
         for (std::size_t i = 1; i < warnings.size(); ++i) {
@@ -178,13 +182,20 @@ std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_vi
         text += decimal_text(static_cast<std::int64_t>(reply.pages.size())) + u" ページ";
     }
     const std::size_t slash = output.find_last_of(u"\\/");
-    text += u")。\n\n" + std::u16string(output.substr(slash == std::u16string_view::npos ? 0 : slash + 1));
+    text += u")。\n\n" +
+            std::u16string(output.substr(slash == std::u16string_view::npos ? 0 : slash + 1));
     if (slash != std::u16string_view::npos)
-        text += u"\n保存先のフォルダー: " + std::u16string(output.substr(0, slash == 2 && output[1] == u':' ? 3 : slash));
+        text += u"\n保存先のフォルダー: " +
+                std::u16string(output.substr(0, slash == 2 && output[1] == u':' ? 3 : slash));
     if (reply.repaired)
-        text += u"\n\n元の PDF が壊れていたため、読み取れた内容を修復して保存しました。元の PDF と見比べて、内容に欠けがないか確かめてください。";
+        text +=
+            u"\n\n元の PDF が壊れていたため、読み取れた内容を修復して保存しました。元の PDF "
+            u"と見比べて、内容に欠けがないか確かめてください。";
     if (reply.was_signed)
-        text += u"\n\n元の PDF の電子署名は、捺印した写しでは無効になりました(署名の証明が必要なときは元の PDF をお使いください)。";
+        text +=
+            u"\n\n元の PDF "
+            u"の電子署名は、捺印した写しでは無効になりました(署名の証明が必要なときは元の PDF "
+            u"をお使いください)。";
     return text;
 }
 
@@ -207,7 +218,6 @@ std::u16string_view name_of(std::u16string_view path) {
     const std::size_t slash = path.find_last_of(u"\\/");
     return slash == std::u16string_view::npos ? path : path.substr(slash + 1);
 }
-
 
 std::u16string pages_text(const std::vector<int>& pages) {
     return pages.size() == 1 ? decimal_text(pages[0]) + u" ページ目"

@@ -49,6 +49,15 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& request);
 // Millimetres as --at takes them: to a hundredth, "25.4", "7.05", "12".
 std::u16string millimetres_text(double mm);
 
+// The companion's --at for a place kept from a corner: "top-right:25.4,20".
+// A negative distance is given as 0 (such a place does not fit, and the
+// window does not save it).
+std::u16string corner_place_argument(const PdfPosition& place);
+
+// The text after `"key":` in one of the companion's JSON lines, up to the
+// line's end; empty without the key.
+std::u16string_view reply_value_of(std::u16string_view line, std::u16string_view key);
+
 // One argument as the C runtime of the called program splits it back out:
 // quoted when it holds a blank or a quote, backslashes doubled before a quote.
 std::u16string command_line_argument(std::u16string_view argument);

@@ -4,20 +4,13 @@
 #include <cmath>
 
 #include "base/u16_format.h"
+#include "ui/pdf_stamp_rules.h"
 
 namespace markomi {
 namespace {
 
 constexpr double kMmPerInch = 25.4;
 constexpr int kLowestDpi = 10, kHighestDpi = 600;
-
-// The text after `"key":` in a reply, up to the end of the line.
-std::u16string_view value_of(std::u16string_view line, std::u16string_view key) {
-    const std::u16string needle = u"\"" + std::u16string(key) + u"\":";
-    const std::size_t at = line.find(needle);
-    if (at == std::u16string_view::npos) return {};
-    return line.substr(at + needle.size());
-}
 
 // A JSON number at the start of `text` (the companion writes plain decimals,
 // no exponent); 0 when there is none. Bounded to the digits of a double.
@@ -50,18 +43,6 @@ int int_at(std::u16string_view text) {
 
 bool true_at(std::u16string_view text) {
     return text.substr(0, 4) == u"true";
-}
-
-// Millimetres to a hundredth, as parse_millimetres takes them back.
-std::u16string hundredths_text(double mm) {
-    const long long h = std::llround(std::max(0.0, std::min(mm, 10000.0)) * 100);
-    std::u16string text = decimal_text(h / 100);
-    if (h % 100 != 0) {
-        text += u".";
-        append_decimal(text, h % 100, 2);
-        if (text.back() == u'0') text.pop_back();
-    }
-    return text;
 }
 
 }  // namespace
@@ -116,11 +97,6 @@ PdfPosition nudged_position(const PdfPosition& place, double page_w_mm, double p
                                         centre->y_mm + dy_mm);
 }
 
-std::u16string corner_place_argument(const PdfPosition& place) {
-    return std::u16string(pdf_anchor_name(place.corner)) + u":" + hundredths_text(place.x_mm) +
-           u"," + hundredths_text(place.y_mm);
-}
-
 std::u16string page_count_text(int page, int page_count) {
     return decimal_text(page) + u" / " + decimal_text(page_count) + u" ページ";
 }
@@ -139,25 +115,25 @@ std::u16string page_list_problem(std::u16string_view text, int page_count) {
 
 PdfRenderReply read_pdf_render_reply(std::u16string_view line) {
     PdfRenderReply reply;
-    const std::u16string_view rendered = value_of(line, u"rendered");
+    const std::u16string_view rendered = reply_value_of(line, u"rendered");
     if (rendered.empty()) return reply;
     reply.answered = true;
     reply.rendered = true_at(rendered);
-    std::u16string_view refusal = value_of(line, u"refusal");
+    std::u16string_view refusal = reply_value_of(line, u"refusal");
     if (!refusal.empty()) {
         refusal.remove_prefix(1);  // the opening quote
         reply.refusal = pdf_refusal_named(refusal.substr(0, refusal.find(u'"')));
         reply.rendered = false;
     }
-    reply.pages = int_at(value_of(line, u"pages"));
-    reply.page = int_at(value_of(line, u"page"));
-    reply.width_mm = number_at(value_of(line, u"width_mm"));
-    reply.height_mm = number_at(value_of(line, u"height_mm"));
-    reply.rotation = int_at(value_of(line, u"rotation"));
-    reply.width_px = int_at(value_of(line, u"width_px"));
-    reply.height_px = int_at(value_of(line, u"height_px"));
-    reply.forbids_changes = true_at(value_of(line, u"forbids_changes"));
-    reply.is_signed = true_at(value_of(line, u"signed"));
+    reply.pages = int_at(reply_value_of(line, u"pages"));
+    reply.page = int_at(reply_value_of(line, u"page"));
+    reply.width_mm = number_at(reply_value_of(line, u"width_mm"));
+    reply.height_mm = number_at(reply_value_of(line, u"height_mm"));
+    reply.rotation = int_at(reply_value_of(line, u"rotation"));
+    reply.width_px = int_at(reply_value_of(line, u"width_px"));
+    reply.height_px = int_at(reply_value_of(line, u"height_px"));
+    reply.forbids_changes = true_at(reply_value_of(line, u"forbids_changes"));
+    reply.is_signed = true_at(reply_value_of(line, u"signed"));
     return reply;
 }
 

@@ -49,11 +49,6 @@ std::vector<int> pages_to_draw(int shown, int page_count);
 PdfPosition nudged_position(const PdfPosition& place, double page_w_mm, double page_h_mm,
                             double stamp_w_mm, double stamp_h_mm, double dx_mm, double dy_mm);
 
-// The companion's --at for a place kept from a corner: "top-right:25.4,20".
-// Millimetres to a hundredth; a negative distance is clamped to 0 (such a
-// place does not fit, and the window does not save it).
-std::u16string corner_place_argument(const PdfPosition& place);
-
 // 「3 / 12 ページ」.
 std::u16string page_count_text(int page, int page_count);
 

@@ -2,6 +2,8 @@
 
 #include "ui/stamping_window_rules.h"
 
+#include "ui/pdf_stamp_rules.h"
+
 namespace markomi {
 namespace {
 
