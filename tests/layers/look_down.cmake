@@ -12,6 +12,7 @@
 #     raster/     the stamp's picture, bitmap, halving, image files
 #     clipboard/  copying the stamp: metafile, bitmap, transparent formats
 #     preview/    the settings window's preview
+#     pdf_sign/   certificates, signing and checking signatures (CMS, crypt32)
 #     pdf_stamp/  stamping PDF documents (its qpdf glue links into the companion)
 #   ui/        the settings and preferences windows' pages and dialogs
 #   app/       the programs: main window, tray, overlay, start-up
@@ -85,7 +86,7 @@ foreach(folder ${layers})
 endforeach()
 
 # The rooms of output/ look down among themselves too.
-set(output_rooms canvas emf vector raster clipboard preview pdf_stamp)
+set(output_rooms canvas emf vector raster clipboard preview pdf_sign pdf_stamp)
 file(GLOB_RECURSE output_files RELATIVE "${SOURCE_DIR}/output"
      "${SOURCE_DIR}/output/*.cpp" "${SOURCE_DIR}/output/*.h")
 foreach(f ${output_files})
