@@ -49,7 +49,7 @@ constexpr Topic kTopics[] = {
     {"index.html", L"はじめに"},         {"stamping.html", L"捺印のしかた"},
     {"settings.html", L"設定画面"},       {"dateformat.html", L"日付形式"},
     {"preferences.html", L"環境設定"},    {"saveimage.html", L"印影保存"},
-    {"stamppdf.html", L"PDFに捺印"},
+    {"stamppdf.html", L"PDFに捺印"},     {"signing.html", L"電子署名と回覧"},
     {"settingsfile.html", L"設定ファイル"}, {"uninstall.html", L"アンインストール"},
     {"transparency.html", L"透過の貼り付けとコマンドライン"},
 };
