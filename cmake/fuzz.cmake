@@ -27,15 +27,18 @@ set(FUZZ_PARSER_SOURCES
     settings/settings_global.cpp
     settings/settings_rules.cpp
     tests/support/emf_reader.cpp
-    tools/companion_args.cpp)
+    tools/companion_args.cpp
+    ui/document_handoff.cpp)
 # Files the parsers take a function or two from, whose other functions need
 # the whole renderer: compiled function by function into sections of their
 # own (the coverage tables too, which -fsanitize-coverage=0 splits), so
 # that the linker drops what no parser calls.
 set(FUZZ_SUPPORT_SOURCES
     dates/date_text.cpp
+    output/pdf_stamp/pdf_stamp_result.cpp
     output/raster/image_file_rules.cpp
-    ui/pdf_stamp_rules.cpp)
+    ui/pdf_stamp_rules.cpp
+    ui/stamping_window_rules.cpp)
 list(TRANSFORM FUZZ_PARSER_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 list(TRANSFORM FUZZ_SUPPORT_SOURCES PREPEND "${CMAKE_SOURCE_DIR}/")
 add_library(markomi2_fuzz_support STATIC ${FUZZ_SUPPORT_SOURCES})

@@ -9,9 +9,12 @@
 namespace markomi {
 namespace {
 
+// A count or page number of a reply; nine digits at most are read, so that
+// a longer one (never a page number) cannot overflow.
 int number_at(std::u16string_view text) {
     int v = 0;
-    for (char16_t c : text) {
+    for (std::size_t i = 0; i < text.size() && i < 9; ++i) {
+        const char16_t c = text[i];
         if (c < u'0' || c > u'9') break;
         v = v * 10 + (c - u'0');
     }
