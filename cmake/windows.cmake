@@ -6,7 +6,7 @@ if(MINGW)
 endif()
 
 set(MARKOMI2_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32
-    advapi32 imm32 uuid version)
+    advapi32 imm32 uuid version crypt32 bcrypt)
 
 markomi2_glue_sources(GLUE_SOURCES)
 add_library(markomi2_glue STATIC ${GLUE_SOURCES})
