@@ -386,6 +386,12 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
     set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
+    # --verify on documents pdfsig signed, changed after signing, or updated.
+    add_test(NAME reader.pdf_verify
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_verify.sh
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+    set_tests_properties(reader.pdf_verify PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop
+                         SKIP_RETURN_CODE 77)
   endif()
   # Pages drawn by --render against pdftoppm, and its refusals.
   if(MARKOMI2_PDF_PREFIX AND MARKOMI2_RENDER_PREFIX)

@@ -31,7 +31,11 @@ else:
     added = ("<< /Type /Annot /Subtype /Stamp /Rect [ 400 700 460 760 ] /F 4 /Subj <FEFF65E54ED85370> "
              "/NM (Markomi2-test-1) /M (D:20261209103100+09'00') /Contents <FEFF7DCF52D990E8> >>").encode()
     annots = re.search(r"/Annots \[([^\]]*)\]", page_dict)
-    if annots:
+    indirect = re.search(r"/Annots (\d+) 0 R", page_dict)
+    if indirect:  # the page stays; its array of annotations is written again
+        page = int(indirect.group(1))
+        page_dict = show(str(page))[:-1].rstrip() + " %d 0 R ]" % new
+    elif annots:
         page_dict = page_dict.replace(annots.group(0), "/Annots [%s %d 0 R ]" % (annots.group(1), new))
     else:
         page_dict = page_dict[:-2].rstrip() + " /Annots [ %d 0 R ] >>" % new
