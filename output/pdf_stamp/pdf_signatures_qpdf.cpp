@@ -129,7 +129,9 @@ std::optional<PdfObjectChange> difference(QPDFObjectHandle old_object, QPDFObjec
         if (change.changed_keys.empty()) return std::nullopt;
         return change;
     }
-    if (!streams && old_object.unparse() == new_object.unparse()) return std::nullopt;
+    // unparse() of an indirect object names it ("18 0 R"); its value is
+    // unparseResolved()'s, with what it refers to still named.
+    if (!streams && old_object.unparseResolved() == new_object.unparseResolved()) return std::nullopt;
     change.dictionary = false;
     return change;
 }
