@@ -32,7 +32,7 @@ std::vector<std::size_t> ends(const std::string& f) {
 // /Prev loop, or no startxref, falls back to counting the markers; a
 // linearized file's two sections are one revision.
 TEST(PdfRevisions, FollowsTheChainOfSections) {
-    std::string one = "%PDF-1.7\n";
+    std::string one = "%PDF-1.7\n%" + std::string(1100, 'x') + "\n";  // startxref beyond the first kilobyte
     const std::size_t first = add_revision(&one, -1);
     EXPECT_EQ(ends(one), std::vector<std::size_t>{one.size()});
     std::string two = one;
@@ -42,7 +42,7 @@ TEST(PdfRevisions, FollowsTheChainOfSections) {
     std::string loop = "%PDF-1.7\n";
     add_revision(&loop, kItself);
     EXPECT_EQ(ends(loop).size(), 2u);  // the stream's marker counts too
-    const std::string cut = two.substr(0, two.rfind("startxref")) + "%%EOF\r\n";
+    const std::string cut = two.substr(0, two.rfind("startxref")) + "%%EOF%%EOF\r\n";
     EXPECT_EQ(ends(cut).size(), 4u);
 
     std::string linearized = "%PDF-1.7\n1 0 obj << /Linearized 1 >> endobj\n";
@@ -57,6 +57,9 @@ TEST(PdfRevisions, FollowsTheChainOfSections) {
     const std::vector<PdfRevisionEnd> revisions = pdf_revision_ends(updated);
     ASSERT_EQ(revisions.size(), 2u);
     EXPECT_EQ(revisions[0].marker_end, linearized.size());
+    std::string markers;
+    for (std::size_t i = 0; i <= (1u << 20); ++i) markers += "%%EOF\n";
+    EXPECT_TRUE(pdf_revision_ends(markers).empty());  // beyond the bound on markers
     EXPECT_EQ(revision_covered(revisions, linearized.size()), 1);
     EXPECT_EQ(revision_covered(revisions, linearized.size() + 1), 1);
     EXPECT_EQ(revision_covered(revisions, updated.size()), 2);
@@ -64,7 +67,7 @@ TEST(PdfRevisions, FollowsTheChainOfSections) {
 }
 
 TEST(PdfRevisions, ByteRangesLeaveOutOnlyTheSignature) {
-    const std::string file = "0123<0a 0B\n1>6789";  // the hex string at 4..12
+    const std::string file = "0123<0a 0F\n1>6789";  // the hex string at 4..12
     const struct {
         std::vector<std::int64_t> range;
         bool valid;
@@ -82,8 +85,9 @@ TEST(PdfRevisions, ByteRangesLeaveOutOnlyTheSignature) {
             EXPECT_EQ(r.end, static_cast<std::size_t>(c.range[2] + c.range[3]));
         }
     }
-    EXPECT_EQ(check_byte_range(file, {0, 4, 13, 4}).contents, std::string("\x0a\x0b\x10", 3));
+    EXPECT_EQ(check_byte_range(file, {0, 4, 13, 4}).contents, std::string("\x0a\x0f\x10", 3));
     EXPECT_FALSE(check_byte_range("01<0g>2", {0, 2, 6, 1}).valid);
+    EXPECT_TRUE(check_byte_range("0123<0a>", {0, 4, 8, 0}).valid);  // the gap ends the file
 }
 
 TEST(PdfRevisions, LaterChangesAllowedAfterASignature) {
@@ -125,7 +129,9 @@ TEST(PdfRevisions, PdfDatesAsIsoTimes) {
     EXPECT_EQ(iso_time_of_pdf_date("D:20261209103105-0530"), "2026-12-09T10:31:05-05:30");
     EXPECT_EQ(iso_time_of_pdf_date("20261209Z"), "2026-12-09T00:00:00Z");
     EXPECT_EQ(iso_time_of_pdf_date("D:2026"), "2026-01-01T00:00:00");
-    for (const char* bad : {"", "D:", "D:202", "D:20261309", "D:2026120924", "D:20261209103160", "D:20261209X"})
+    EXPECT_EQ(iso_time_of_pdf_date("D:202601010000Z"), "2026-01-01T00:00:00Z");
+    for (const char* bad : {"", "D:", "D:202", "D:20261309", "D:20261200", "D:2026120924", "D:20261209121:",
+                            "D:20261209103160", "D:20261209X"})
         EXPECT_EQ(iso_time_of_pdf_date(bad), "") << bad;
 }
 
