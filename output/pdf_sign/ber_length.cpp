@@ -41,6 +41,8 @@ std::size_t element_end(std::string_view b, std::size_t at, int depth) {
 
 }  // namespace
 
-std::size_t ber_element_length(std::string_view bytes) { return element_end(bytes, 0, 0); }
+std::size_t ber_element_length(std::string_view bytes) {
+    return element_end(bytes, 0, 0);
+}
 
 }  // namespace markomi

@@ -50,7 +50,8 @@ std::vector<BYTE> message_param(HCRYPTMSG msg, DWORD type, DWORD index = 0) {
 
 const CRYPT_ATTRIBUTE* attribute(const CRYPT_ATTRIBUTES& attributes, const char* oid) {
     for (DWORD i = 0; i < attributes.cAttr; ++i)
-        if (std::strcmp(attributes.rgAttr[i].pszObjId, oid) == 0 && attributes.rgAttr[i].cValue == 1)
+        if (std::strcmp(attributes.rgAttr[i].pszObjId, oid) == 0 &&
+            attributes.rgAttr[i].cValue == 1)
             return &attributes.rgAttr[i];
     return nullptr;
 }
@@ -58,25 +59,26 @@ const CRYPT_ATTRIBUTE* attribute(const CRYPT_ATTRIBUTES& attributes, const char*
 // The value of an attribute decoded as `type`; empty when it does not decode.
 std::vector<BYTE> decoded(const CRYPT_ATTRIBUTE* attr, LPCSTR type) {
     DWORD size = 0;
-    if (!attr || !CryptDecodeObjectEx(kEncoding, type, attr->rgValue[0].pbData, attr->rgValue[0].cbData, 0,
-                                      nullptr, nullptr, &size))
+    if (!attr || !CryptDecodeObjectEx(kEncoding, type, attr->rgValue[0].pbData,
+                                      attr->rgValue[0].cbData, 0, nullptr, nullptr, &size))
         return {};
     std::vector<BYTE> bytes(size);
-    if (!CryptDecodeObjectEx(kEncoding, type, attr->rgValue[0].pbData, attr->rgValue[0].cbData, 0, nullptr,
-                             bytes.data(), &size))
+    if (!CryptDecodeObjectEx(kEncoding, type, attr->rgValue[0].pbData, attr->rgValue[0].cbData, 0,
+                             nullptr, bytes.data(), &size))
         return {};
     return bytes;
 }
 
 std::optional<std::string> signing_time(const CRYPT_ATTRIBUTES& attributes) {
-    const std::vector<BYTE> time = decoded(attribute(attributes, szOID_RSA_signingTime), PKCS_UTC_TIME);
+    const std::vector<BYTE> time =
+        decoded(attribute(attributes, szOID_RSA_signingTime), PKCS_UTC_TIME);
     SYSTEMTIME st{};
     if (time.size() < sizeof(FILETIME) ||
         !FileTimeToSystemTime(reinterpret_cast<const FILETIME*>(time.data()), &st))
         return std::nullopt;
     char text[32];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", st.wYear, st.wMonth, st.wDay, st.wHour,
-                  st.wMinute, st.wSecond);
+    std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02uZ", st.wYear, st.wMonth, st.wDay,
+                  st.wHour, st.wMinute, st.wSecond);
     return std::string(text);
 }
 
@@ -96,27 +98,30 @@ bool signature_over_attributes(const CMSG_SIGNER_INFO& info, PCCERT_CONTEXT cert
     const wchar_t* digest = bcrypt_digest(info.HashAlgorithm.pszObjId);
     if (!digest || info.AuthAttrs.cAttr == 0) return false;
     DWORD size = 0;
-    if (!CryptEncodeObjectEx(kEncoding, PKCS_ATTRIBUTES, &info.AuthAttrs, 0, nullptr, nullptr, &size))
+    if (!CryptEncodeObjectEx(kEncoding, PKCS_ATTRIBUTES, &info.AuthAttrs, 0, nullptr, nullptr,
+                             &size))
         return false;
     std::vector<BYTE> attributes(size);  // as signed: a DER SET OF
-    if (!CryptEncodeObjectEx(kEncoding, PKCS_ATTRIBUTES, &info.AuthAttrs, 0, nullptr, attributes.data(), &size))
+    if (!CryptEncodeObjectEx(kEncoding, PKCS_ATTRIBUTES, &info.AuthAttrs, 0, nullptr,
+                             attributes.data(), &size))
         return false;
     BCRYPT_ALG_HANDLE algorithm_handle = nullptr;
     if (BCryptOpenAlgorithmProvider(&algorithm_handle, digest, nullptr, 0) != 0) return false;
     std::unique_ptr<void, AlgorithmClose> algorithm(algorithm_handle);
     BCRYPT_HASH_HANDLE hash_handle = nullptr;
-    if (BCryptCreateHash(algorithm_handle, &hash_handle, nullptr, 0, nullptr, 0, 0) != 0) return false;
+    if (BCryptCreateHash(algorithm_handle, &hash_handle, nullptr, 0, nullptr, 0, 0) != 0)
+        return false;
     std::unique_ptr<void, HashDestroy> hash(hash_handle);
     BYTE value[64];
     DWORD length = 0, got = 0;
-    if (BCryptGetProperty(algorithm_handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length), sizeof length,
-                          &got, 0) != 0 ||
+    if (BCryptGetProperty(algorithm_handle, BCRYPT_HASH_LENGTH, reinterpret_cast<PUCHAR>(&length),
+                          sizeof length, &got, 0) != 0 ||
         length > sizeof value || BCryptHashData(hash_handle, attributes.data(), size, 0) != 0 ||
         BCryptFinishHash(hash_handle, value, length, 0) != 0)
         return false;
     BCRYPT_KEY_HANDLE key_handle = nullptr;
-    if (!CryptImportPublicKeyInfoEx2(X509_ASN_ENCODING, &cert->pCertInfo->SubjectPublicKeyInfo, 0, nullptr,
-                                     &key_handle))
+    if (!CryptImportPublicKeyInfoEx2(X509_ASN_ENCODING, &cert->pCertInfo->SubjectPublicKeyInfo, 0,
+                                     nullptr, &key_handle))
         return false;
     std::unique_ptr<void, KeyDestroy> key(key_handle);
     BCRYPT_PKCS1_PADDING_INFO padding{digest};
@@ -126,7 +131,8 @@ bool signature_over_attributes(const CMSG_SIGNER_INFO& info, PCCERT_CONTEXT cert
 
 std::string error_text(const char* what) {
     char text[96];
-    std::snprintf(text, sizeof text, "%s (0x%08lx)", what, static_cast<unsigned long>(GetLastError()));
+    std::snprintf(text, sizeof text, "%s (0x%08lx)", what,
+                  static_cast<unsigned long>(GetLastError()));
     return text;
 }
 
@@ -165,8 +171,8 @@ CmsCheck check_detached_cms(std::string_view cms_der, const std::vector<std::str
     // (CRYPT_E_MSG_ERROR), and one call serves both.
     std::string content;
     for (std::string_view part : parts) content.append(part);
-    if (!CryptMsgUpdate(msg.get(), reinterpret_cast<const BYTE*>(content.data()), static_cast<DWORD>(content.size()),
-                        TRUE)) {
+    if (!CryptMsgUpdate(msg.get(), reinterpret_cast<const BYTE*>(content.data()),
+                        static_cast<DWORD>(content.size()), TRUE)) {
         check.detail_utf8 = error_text("the signed parts could not be read");
         return check;
     }
@@ -177,14 +183,15 @@ CmsCheck check_detached_cms(std::string_view cms_der, const std::vector<std::str
     std::vector<BYTE> cert_info = message_param(msg.get(), CMSG_SIGNER_CERT_INFO_PARAM);
     std::unique_ptr<const CERT_CONTEXT, CertFree> cert;
     if (store && !cert_info.empty())
-        cert.reset(CertGetSubjectCertificateFromStore(store.get(), kEncoding,
-                                                      reinterpret_cast<PCERT_INFO>(cert_info.data())));
+        cert.reset(CertGetSubjectCertificateFromStore(
+            store.get(), kEncoding, reinterpret_cast<PCERT_INFO>(cert_info.data())));
     if (!cert) {
         check.detail_utf8 = "the signer's certificate is not in the signature";
         return check;
     }
     wchar_t name[256] = L"";
-    CertGetNameStringW(cert.get(), CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME), name, 256);
+    CertGetNameStringW(cert.get(), CERT_NAME_ATTR_TYPE, 0, const_cast<char*>(szOID_COMMON_NAME),
+                       name, 256);
     check.signer = name;
 
     std::vector<BYTE> signer_info = message_param(msg.get(), CMSG_SIGNER_INFO_PARAM);
@@ -195,7 +202,8 @@ CmsCheck check_detached_cms(std::string_view cms_der, const std::vector<std::str
     const auto& info = *reinterpret_cast<const CMSG_SIGNER_INFO*>(signer_info.data());
     check.signing_time = signing_time(info.AuthAttrs);
     const std::vector<BYTE> computed = message_param(msg.get(), CMSG_COMPUTED_HASH_PARAM);
-    const std::vector<BYTE> claimed = decoded(attribute(info.AuthAttrs, szOID_RSA_messageDigest), X509_OCTET_STRING);
+    const std::vector<BYTE> claimed =
+        decoded(attribute(info.AuthAttrs, szOID_RSA_messageDigest), X509_OCTET_STRING);
     if (!claimed.empty()) {
         const auto& blob = *reinterpret_cast<const CRYPT_DATA_BLOB*>(claimed.data());
         check.digest_holds = !computed.empty() && blob.cbData == computed.size() &&
@@ -229,7 +237,8 @@ CmsCheck check_detached_cms(std::string_view cms_der, const std::vector<std::str
         check.chain_trusted = chain->TrustStatus.dwErrorStatus == CERT_TRUST_NO_ERROR;
         if (!check.chain_trusted && check.detail_utf8.empty()) {
             char text[96];
-            std::snprintf(text, sizeof text, "the certificate is not trusted here (chain status 0x%08lx)",
+            std::snprintf(text, sizeof text,
+                          "the certificate is not trusted here (chain status 0x%08lx)",
                           static_cast<unsigned long>(chain->TrustStatus.dwErrorStatus));
             check.detail_utf8 = text;
         }

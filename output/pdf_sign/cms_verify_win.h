@@ -10,13 +10,14 @@
 namespace markomi {
 
 struct CmsCheck {
-    bool parsed = false;            // a CMS SignedData with one signer
-    bool digest_holds = false;      // messageDigest equals the named digest of the parts
-    bool signature_holds = false;   // the signer's signature over the signed attributes verifies
-    bool chain_trusted = false;     // the certificate chains to a root this system trusts
-    std::wstring signer;            // the signing certificate's subject CN
-    std::optional<std::string> signing_time;  // "YYYY-MM-DDTHH:MM:SSZ" from the signing-time attribute
-    std::string detail_utf8;        // why not, when something does not hold
+    bool parsed = false;           // a CMS SignedData with one signer
+    bool digest_holds = false;     // messageDigest equals the named digest of the parts
+    bool signature_holds = false;  // the signer's signature over the signed attributes verifies
+    bool chain_trusted = false;    // the certificate chains to a root this system trusts
+    std::wstring signer;           // the signing certificate's subject CN
+    std::optional<std::string>
+        signing_time;         // "YYYY-MM-DDTHH:MM:SSZ" from the signing-time attribute
+    std::string detail_utf8;  // why not, when something does not hold
 };
 
 // A message larger than 1 MiB is refused unread.

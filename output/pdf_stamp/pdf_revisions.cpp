@@ -16,8 +16,12 @@ constexpr std::size_t kDictionaryWindow = 64u << 10;
 // The hex string between a byte range's parts: at most 1 MiB of signature.
 constexpr std::size_t kLargestSignature = 1u << 20;
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_space(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\0';
+}
 
 int hex_value(char c) {
     if (is_digit(c)) return c - '0';
@@ -28,7 +32,8 @@ int hex_value(char c) {
 
 // The unsigned number at `at` after any white space; false when there is
 // none or it does not fit. `after` gets the position past its digits.
-bool read_offset(std::string_view text, std::size_t at, std::size_t* value, std::size_t* after = nullptr) {
+bool read_offset(std::string_view text, std::size_t at, std::size_t* value,
+                 std::size_t* after = nullptr) {
     while (at < text.size() && is_space(text[at])) ++at;
     std::size_t v = 0, digits = 0;
     for (; at < text.size() && is_digit(text[at]); ++at, ++digits) {
@@ -43,7 +48,8 @@ bool read_offset(std::string_view text, std::size_t at, std::size_t* value, std:
 // Each "%%EOF" that ends a line or the file, in order.
 std::vector<PdfRevisionEnd> end_markers(std::string_view file) {
     std::vector<PdfRevisionEnd> markers;
-    for (std::size_t at = file.find("%%EOF"); at != std::string_view::npos; at = file.find("%%EOF", at + 5)) {
+    for (std::size_t at = file.find("%%EOF"); at != std::string_view::npos;
+         at = file.find("%%EOF", at + 5)) {
         PdfRevisionEnd m;
         m.marker_end = m.end = at + 5;
         if (m.end < file.size() && file[m.end] == '\r') ++m.end;
@@ -58,12 +64,14 @@ std::vector<PdfRevisionEnd> end_markers(std::string_view file) {
 // The /Prev of the cross-reference section at `offset`, which ends at the
 // marker starting at `marker`: from the trailer of a table, or from the
 // dictionary of a cross-reference stream (never from its data).
-bool previous_section(std::string_view file, std::size_t offset, std::size_t marker, std::size_t* prev) {
+bool previous_section(std::string_view file, std::size_t offset, std::size_t marker,
+                      std::size_t* prev) {
     std::string_view dict;
     std::size_t at = offset;
     while (at < marker && is_space(file[at])) ++at;
     if (file.substr(at, 4) == "xref") {
-        const std::size_t from = std::max(at, marker > kDictionaryWindow ? marker - kDictionaryWindow : 0);
+        const std::size_t from =
+            std::max(at, marker > kDictionaryWindow ? marker - kDictionaryWindow : 0);
         const std::size_t trailer = file.substr(from, marker - from).rfind("trailer");
         if (trailer == std::string_view::npos) return false;
         dict = file.substr(from + trailer, marker - from - trailer);
@@ -71,7 +79,8 @@ bool previous_section(std::string_view file, std::size_t offset, std::size_t mar
         dict = file.substr(at, std::min(marker - at, kDictionaryWindow));
         dict = dict.substr(0, dict.find("stream"));
     }
-    for (std::size_t key = dict.find("/Prev"); key != std::string_view::npos; key = dict.find("/Prev", key + 5)) {
+    for (std::size_t key = dict.find("/Prev"); key != std::string_view::npos;
+         key = dict.find("/Prev", key + 5)) {
         const std::size_t after = key + 5;
         if (after < dict.size() && !is_space(dict[after])) continue;  // a longer name
         return read_offset(dict, after, prev);
@@ -81,13 +90,15 @@ bool previous_section(std::string_view file, std::size_t offset, std::size_t mar
 
 // The revisions along the startxref and /Prev chain; empty when it cannot
 // be followed.
-std::vector<PdfRevisionEnd> chained_revisions(std::string_view file, const std::vector<PdfRevisionEnd>& markers) {
+std::vector<PdfRevisionEnd> chained_revisions(std::string_view file,
+                                              const std::vector<PdfRevisionEnd>& markers) {
     if (markers.empty()) return {};
     const std::size_t last = markers.back().marker_end - 5;
     const std::size_t from = last > 1024 ? last - 1024 : 0;
     const std::size_t keyword = file.substr(from, last - from).rfind("startxref");
     std::size_t offset = 0, after = 0;
-    if (keyword == std::string_view::npos || !read_offset(file, from + keyword + 9, &offset, &after))
+    if (keyword == std::string_view::npos ||
+        !read_offset(file, from + keyword + 9, &offset, &after))
         return {};
     // Only the number and white space between it and the last marker: an
     // earlier revision's startxref would hide the newest ones.
@@ -97,9 +108,12 @@ std::vector<PdfRevisionEnd> chained_revisions(std::string_view file, const std::
     std::vector<std::pair<std::size_t, std::size_t>> sections;
     std::set<std::size_t> seen;
     for (;;) {
-        if (offset >= file.size() || !seen.insert(offset).second || sections.size() == kMostRevisions) return {};
-        const auto marker = std::lower_bound(markers.begin(), markers.end(), offset,
-                                             [](const PdfRevisionEnd& m, std::size_t o) { return m.marker_end - 5 < o; });
+        if (offset >= file.size() || !seen.insert(offset).second ||
+            sections.size() == kMostRevisions)
+            return {};
+        const auto marker = std::lower_bound(
+            markers.begin(), markers.end(), offset,
+            [](const PdfRevisionEnd& m, std::size_t o) { return m.marker_end - 5 < o; });
         if (marker == markers.end()) return {};
         const std::size_t index = static_cast<std::size_t>(marker - markers.begin());
         sections.emplace_back(offset, index);
@@ -187,20 +201,23 @@ PdfByteRange check_byte_range(std::string_view file, const std::vector<std::int6
             high = -1;
         }
     }
-    if (high >= 0) r.contents.push_back(static_cast<char>(high * 16));  // an odd last digit is followed by 0
+    if (high >= 0)
+        r.contents.push_back(static_cast<char>(high * 16));  // an odd last digit is followed by 0
     r.valid = true;
     return r;
 }
 
 int revision_covered(const std::vector<PdfRevisionEnd>& revisions, std::size_t end) {
     for (std::size_t i = 0; i < revisions.size(); ++i)
-        if (end == revisions[i].end || end == revisions[i].marker_end) return static_cast<int>(i + 1);
+        if (end == revisions[i].end || end == revisions[i].marker_end)
+            return static_cast<int>(i + 1);
     return 0;
 }
 
 PdfLaterChanges classify_later_changes(const std::vector<PdfObjectChange>& changes) {
     static const std::vector<std::string> kPageKeys = {"/Annots"};
-    static const std::vector<std::string> kFormKeys = {"/Fields", "/SigFlags", "/DR", "/DA", "/NeedAppearances"};
+    static const std::vector<std::string> kFormKeys = {"/Fields", "/SigFlags", "/DR", "/DA",
+                                                       "/NeedAppearances"};
     static const std::vector<std::string> kCatalogKeys = {"/AcroForm", "/DSS"};
     static const std::vector<std::string> kInfoKeys = {"/ModDate", "/Producer"};
     for (const PdfObjectChange& change : changes) {
@@ -209,25 +226,39 @@ PdfLaterChanges classify_later_changes(const std::vector<PdfObjectChange>& chang
         const std::vector<std::string>* allowed = nullptr;
         switch (change.role) {
             case PdfObjectRole::kAnnotation:
-            case PdfObjectRole::kAnnotationArray: continue;
-            case PdfObjectRole::kPage: allowed = &kPageKeys; break;
-            case PdfObjectRole::kAcroForm: allowed = &kFormKeys; break;
-            case PdfObjectRole::kCatalog: allowed = &kCatalogKeys; break;
-            case PdfObjectRole::kInfo: allowed = &kInfoKeys; break;
-            case PdfObjectRole::kOther: return PdfLaterChanges::kOther;
+            case PdfObjectRole::kAnnotationArray:
+                continue;
+            case PdfObjectRole::kPage:
+                allowed = &kPageKeys;
+                break;
+            case PdfObjectRole::kAcroForm:
+                allowed = &kFormKeys;
+                break;
+            case PdfObjectRole::kCatalog:
+                allowed = &kCatalogKeys;
+                break;
+            case PdfObjectRole::kInfo:
+                allowed = &kInfoKeys;
+                break;
+            case PdfObjectRole::kOther:
+                return PdfLaterChanges::kOther;
         }
         if (!change.dictionary) return PdfLaterChanges::kOther;
         for (const std::string& key : change.changed_keys)
-            if (std::find(allowed->begin(), allowed->end(), key) == allowed->end()) return PdfLaterChanges::kOther;
+            if (std::find(allowed->begin(), allowed->end(), key) == allowed->end())
+                return PdfLaterChanges::kOther;
     }
     return changes.empty() ? PdfLaterChanges::kNone : PdfLaterChanges::kSignaturesAndAnnotations;
 }
 
 const char16_t* pdf_later_changes_name(PdfLaterChanges changes) {
     switch (changes) {
-        case PdfLaterChanges::kNone: return u"none";
-        case PdfLaterChanges::kSignaturesAndAnnotations: return u"signatures-and-annotations";
-        case PdfLaterChanges::kOther: break;
+        case PdfLaterChanges::kNone:
+            return u"none";
+        case PdfLaterChanges::kSignaturesAndAnnotations:
+            return u"signatures-and-annotations";
+        case PdfLaterChanges::kOther:
+            break;
     }
     return u"other";
 }
@@ -251,12 +282,13 @@ std::string iso_time_of_pdf_date(std::string_view date) {
         return v >= low && v <= high;
     };
     int year = -1, month, day, hour, minute, second;
-    if (date.empty() || !is_digit(date[0]) || !field(4, 0, 9999, 0, &year) || !field(2, 1, 12, 1, &month) ||
-        !field(2, 1, 31, 1, &day) || !field(2, 0, 23, 0, &hour) || !field(2, 0, 59, 0, &minute) ||
-        !field(2, 0, 59, 0, &second))
+    if (date.empty() || !is_digit(date[0]) || !field(4, 0, 9999, 0, &year) ||
+        !field(2, 1, 12, 1, &month) || !field(2, 1, 31, 1, &day) || !field(2, 0, 23, 0, &hour) ||
+        !field(2, 0, 59, 0, &minute) || !field(2, 0, 59, 0, &second))
         return std::string();
     char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, hour, minute, second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", year, month, day, hour,
+                  minute, second);
     std::string iso = text;
     if (at == date.size()) return iso;
     const char sign = date[at++];

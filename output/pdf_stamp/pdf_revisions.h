@@ -33,11 +33,11 @@ std::vector<PdfRevisionEnd> pdf_revision_ends(std::string_view file);
 // What a /ByteRange [a b c d] makes of the file.
 struct PdfByteRange {
     bool valid = false;
-    std::string why;              // English, when not valid
-    std::size_t first_end = 0;    // b: the first part is [0, b)
-    std::size_t second_start = 0; // c: the second part is [c, c + d)
-    std::size_t end = 0;          // c + d
-    std::string contents;         // the bytes the hex string in the gap spells
+    std::string why;               // English, when not valid
+    std::size_t first_end = 0;     // b: the first part is [0, b)
+    std::size_t second_start = 0;  // c: the second part is [c, c + d)
+    std::size_t end = 0;           // c + d
+    std::string contents;          // the bytes the hex string in the gap spells
 };
 
 // Valid when the range starts at 0, its two parts neither overlap nor leave
@@ -63,9 +63,9 @@ enum class PdfObjectRole {
 // One object that differs between a revision and the final file.
 struct PdfObjectChange {
     PdfObjectRole role = PdfObjectRole::kOther;
-    bool added = false;           // not in the revision
-    bool removed = false;         // in the revision, gone from the final file
-    bool dictionary = true;       // a dictionary in both (else changed_keys says nothing)
+    bool added = false;                     // not in the revision
+    bool removed = false;                   // in the revision, gone from the final file
+    bool dictionary = true;                 // a dictionary in both (else changed_keys says nothing)
     std::vector<std::string> changed_keys;  // keys whose values differ, "/Annots" ...
 };
 

@@ -25,11 +25,14 @@ constexpr std::size_t kMostFields = 10000;
 constexpr char kStampSubject[] = "\xE6\x97\xA5\xE4\xBB\x98\xE5\x8D\xB0";  // 日付印
 constexpr char kStampIdPrefix[] = "Markomi2-";
 
-std::string text_of(QPDFObjectHandle o) { return o.isString() ? o.getUTF8Value() : std::string(); }
+std::string text_of(QPDFObjectHandle o) {
+    return o.isString() ? o.getUTF8Value() : std::string();
+}
 
 // A field's value of an inheritable key, from it or its parents.
 QPDFObjectHandle field_key(QPDFObjectHandle field, const char* key) {
-    for (int depth = 0; field.isDictionary() && depth <= kDeepestField; ++depth, field = field.getKey("/Parent"))
+    for (int depth = 0; field.isDictionary() && depth <= kDeepestField;
+         ++depth, field = field.getKey("/Parent"))
         if (field.hasKey(key)) return field.getKey(key);
     return QPDFObjectHandle::newNull();
 }
@@ -51,15 +54,19 @@ std::vector<Field> signature_fields(QPDF& pdf, std::set<QPDFObjGen>* field_objec
     std::vector<std::pair<Field, int>> stack;
     QPDFObjectHandle fields = pdf.getRoot().getKey("/AcroForm").getKey("/Fields");
     if (!fields.isArray()) return found;
-    for (int i = fields.getArrayNItems() - 1; i >= 0; --i) stack.push_back({{fields.getArrayItem(i), ""}, 0});
+    for (int i = fields.getArrayNItems() - 1; i >= 0; --i)
+        stack.push_back({{fields.getArrayItem(i), ""}, 0});
     std::size_t visited = 0;
     while (!stack.empty() && visited++ < kMostFields) {
         auto [field, depth] = stack.back();
         stack.pop_back();
         if (!field.dict.isDictionary() || depth > kDeepestField) continue;
-        if (field.dict.isIndirect() && !field_objects->insert(field.dict.getObjGen()).second) continue;
+        if (field.dict.isIndirect() && !field_objects->insert(field.dict.getObjGen()).second)
+            continue;
         const std::string part = text_of(field.dict.getKey("/T"));
-        const std::string name = field.name.empty() ? part : part.empty() ? field.name : field.name + "." + part;
+        const std::string name = field.name.empty() ? part
+                                 : part.empty()     ? field.name
+                                                    : field.name + "." + part;
         QPDFObjectHandle kids = field.dict.getKey("/Kids");
         if (kids.isArray())
             for (int i = kids.getArrayNItems() - 1; i >= 0; --i)
@@ -72,8 +79,9 @@ std::vector<Field> signature_fields(QPDF& pdf, std::set<QPDFObjGen>* field_objec
 }
 
 // What each object of the final file is to the change rule.
-std::map<QPDFObjGen, PdfObjectRole> object_roles(QPDF& pdf, std::vector<QPDFPageObjectHelper>& pages,
-                                                 const std::set<QPDFObjGen>& signature_field_objects) {
+std::map<QPDFObjGen, PdfObjectRole> object_roles(
+    QPDF& pdf, std::vector<QPDFPageObjectHelper>& pages,
+    const std::set<QPDFObjGen>& signature_field_objects) {
     std::map<QPDFObjGen, PdfObjectRole> roles;
     auto mark = [&](QPDFObjectHandle o, PdfObjectRole role) {
         if (o.isIndirect()) roles[o.getObjGen()] = role;
@@ -105,17 +113,20 @@ std::map<QPDFObjGen, PdfObjectRole> object_roles(QPDF& pdf, std::vector<QPDFPage
 bool same_entry(const QPDFXRefEntry& a, const QPDFXRefEntry& b) {
     if (a.getType() != b.getType()) return false;
     if (a.getType() == 1) return a.getOffset() == b.getOffset();
-    return a.getObjStreamNumber() == b.getObjStreamNumber() && a.getObjStreamIndex() == b.getObjStreamIndex();
+    return a.getObjStreamNumber() == b.getObjStreamNumber() &&
+           a.getObjStreamIndex() == b.getObjStreamIndex();
 }
 
 bool same_stream_data(QPDFObjectHandle a, QPDFObjectHandle b) {
     std::shared_ptr<Buffer> x = a.getRawStreamData(), y = b.getRawStreamData();
-    return x->getSize() == y->getSize() && std::memcmp(x->getBuffer(), y->getBuffer(), x->getSize()) == 0;
+    return x->getSize() == y->getSize() &&
+           std::memcmp(x->getBuffer(), y->getBuffer(), x->getSize()) == 0;
 }
 
 // How an object differs between the revision and the final file; nullopt
 // when it does not.
-std::optional<PdfObjectChange> difference(QPDFObjectHandle old_object, QPDFObjectHandle new_object) {
+std::optional<PdfObjectChange> difference(QPDFObjectHandle old_object,
+                                          QPDFObjectHandle new_object) {
     PdfObjectChange change;
     const bool streams = old_object.isStream() && new_object.isStream();
     if (streams && old_object.getDict().unparse() == new_object.getDict().unparse() &&
@@ -125,13 +136,15 @@ std::optional<PdfObjectChange> difference(QPDFObjectHandle old_object, QPDFObjec
         std::set<std::string> keys = old_object.getKeys();
         for (const std::string& k : new_object.getKeys()) keys.insert(k);
         for (const std::string& k : keys)
-            if (old_object.getKey(k).unparse() != new_object.getKey(k).unparse()) change.changed_keys.push_back(k);
+            if (old_object.getKey(k).unparse() != new_object.getKey(k).unparse())
+                change.changed_keys.push_back(k);
         if (change.changed_keys.empty()) return std::nullopt;
         return change;
     }
     // unparse() of an indirect object names it ("18 0 R"); its value is
     // unparseResolved()'s, with what it refers to still named.
-    if (!streams && old_object.unparseResolved() == new_object.unparseResolved()) return std::nullopt;
+    if (!streams && old_object.unparseResolved() == new_object.unparseResolved())
+        return std::nullopt;
     change.dictionary = false;
     return change;
 }
@@ -195,12 +208,14 @@ PdfSignaturesReport refused(PdfRefusal why, std::string detail = std::string()) 
 PdfSignaturesReport read_pdf_signatures(const std::wstring& path) {
     FileBytes read = read_file_bytes(path, kLargestFile);
     if (read.state == FileRead::kMissing) return refused(PdfRefusal::kMissing);
-    if (read.state == FileRead::kTooLarge) return refused(PdfRefusal::kUnreadable, "larger than 256 MiB");
+    if (read.state == FileRead::kTooLarge)
+        return refused(PdfRefusal::kUnreadable, "larger than 256 MiB");
     if (read.state != FileRead::kRead) return refused(PdfRefusal::kUnreadable);
     PdfSignaturesReport report;
     report.file = std::move(read.bytes);
     const std::string& file = report.file;
-    if (file.substr(0, 1024).find("%PDF-") == std::string::npos) return refused(PdfRefusal::kNotPdf);
+    if (file.substr(0, 1024).find("%PDF-") == std::string::npos)
+        return refused(PdfRefusal::kNotPdf);
     const bool repair = file.size() <= kLargestRepairedFile;
     QPDF pdf;
     pdf.setSuppressWarnings(true);
@@ -226,10 +241,12 @@ PdfSignaturesReport read_pdf_signatures(const std::wstring& path) {
             std::vector<std::int64_t> numbers;
             QPDFObjectHandle range = value.getKey("/ByteRange");
             if (range.isArray() && range.getArrayNItems() <= 4)
-                for (QPDFObjectHandle n : range.aitems()) numbers.push_back(n.isInteger() ? n.getIntValue() : -1);
+                for (QPDFObjectHandle n : range.aitems())
+                    numbers.push_back(n.isInteger() ? n.getIntValue() : -1);
             s.range = check_byte_range(file, numbers);
             QPDFObjectHandle contents = value.getKey("/Contents");
-            if (s.range.valid && (!contents.isString() || contents.getStringValue() != s.range.contents)) {
+            if (s.range.valid &&
+                (!contents.isString() || contents.getStringValue() != s.range.contents)) {
                 s.range.valid = false;
                 s.range.why = "the signature is not where its byte range leaves a gap";
             }
@@ -241,9 +258,10 @@ PdfSignaturesReport read_pdf_signatures(const std::wstring& path) {
                 } else if (s.revision > 0) {
                     auto known = later_by_revision.find(s.revision);
                     if (known == later_by_revision.end())
-                        known = later_by_revision
-                                    .emplace(s.revision, later_changes(pdf, file, s.range.end, roles))
-                                    .first;
+                        known =
+                            later_by_revision
+                                .emplace(s.revision, later_changes(pdf, file, s.range.end, roles))
+                                .first;
                     s.later = known->second;
                 }
             }
@@ -255,8 +273,8 @@ PdfSignaturesReport read_pdf_signatures(const std::wstring& path) {
             for (QPDFObjectHandle annot : annots.aitems()) {
                 if (!annot.isDictionary() || !ours(annot)) continue;
                 QPDFObjectHandle type = field_key(annot, "/FT");
-                const bool is_signed = annot.getKey("/Subtype").isNameAndEquals("/Widget") && type.isName() &&
-                                       type.getName() == "/Sig";
+                const bool is_signed = annot.getKey("/Subtype").isNameAndEquals("/Widget") &&
+                                       type.isName() && type.getName() == "/Sig";
                 if (!is_signed && !annot.getKey("/Subtype").isNameAndEquals("/Stamp")) continue;
                 report.stamps.push_back({text_of(annot.getKey("/Contents")),
                                          iso_time_of_pdf_date(text_of(annot.getKey("/M"))),

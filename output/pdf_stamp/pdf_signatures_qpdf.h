@@ -12,21 +12,21 @@
 namespace markomi {
 
 struct PdfSignatureFound {
-    std::string field_utf8;  // the field's full name
-    std::string name_utf8;   // /Name
-    std::string reason_utf8; // /Reason
-    std::string time_iso;    // /M; empty when none
-    PdfByteRange range;      // range.contents: the CMS, from the gap it leaves
-    int revision = 0;        // 1-based; 0 when the range ends at no revision
+    std::string field_utf8;   // the field's full name
+    std::string name_utf8;    // /Name
+    std::string reason_utf8;  // /Reason
+    std::string time_iso;     // /M; empty when none
+    PdfByteRange range;       // range.contents: the CMS, from the gap it leaves
+    int revision = 0;         // 1-based; 0 when the range ends at no revision
     bool covers_whole_file = false;
     PdfLaterChanges later = PdfLaterChanges::kOther;
 };
 
 struct PdfStampFound {
-    std::string text_utf8;  // /Contents: the stamp's lines
-    std::string time_iso;   // /M
-    int page = 0;           // 1-based
-    bool is_signed = false; // the widget of a signature field
+    std::string text_utf8;   // /Contents: the stamp's lines
+    std::string time_iso;    // /M
+    int page = 0;            // 1-based
+    bool is_signed = false;  // the widget of a signature field
 };
 
 struct PdfSignaturesReport {

@@ -32,13 +32,15 @@ std::vector<std::size_t> ends(const std::string& f) {
 // /Prev loop, or no startxref, falls back to counting the markers; a
 // linearized file's two sections are one revision.
 TEST(PdfRevisions, FollowsTheChainOfSections) {
-    std::string one = "%PDF-1.7\n%" + std::string(1100, 'x') + "\n";  // startxref beyond the first kilobyte
+    std::string one =
+        "%PDF-1.7\n%" + std::string(1100, 'x') + "\n";  // startxref beyond the first kilobyte
     const std::size_t first = add_revision(&one, -1);
     EXPECT_EQ(ends(one), std::vector<std::size_t>{one.size()});
     std::string two = one;
     add_revision(&two, static_cast<long>(first), true);
     EXPECT_EQ(ends(two), (std::vector<std::size_t>{one.size(), two.size()}));
-    EXPECT_EQ(ends(two + "junk after the end\n"), (std::vector<std::size_t>{one.size(), two.size()}));
+    EXPECT_EQ(ends(two + "junk after the end\n"),
+              (std::vector<std::size_t>{one.size(), two.size()}));
     std::string loop = "%PDF-1.7\n";
     add_revision(&loop, kItself);
     EXPECT_EQ(ends(loop).size(), 2u);  // the stream's marker counts too
@@ -47,10 +49,14 @@ TEST(PdfRevisions, FollowsTheChainOfSections) {
 
     std::string linearized = "%PDF-1.7\n1 0 obj << /Linearized 1 >> endobj\n";
     const std::size_t head = linearized.size();
-    linearized += "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 2 /Prev 0000000 >>\nstartxref\n0\n%%EOF\n";
+    linearized +=
+        "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 2 /Prev 0000000 "
+        ">>\nstartxref\n0\n%%EOF\n";
     const std::size_t main = linearized.size();
-    linearized.replace(linearized.find("0000000 >>"), 7, std::to_string(main).insert(0, 7 - std::to_string(main).size(), '0'));
-    linearized += "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 2 >>\nstartxref\n" + std::to_string(head) + "\n%%EOF";
+    linearized.replace(linearized.find("0000000 >>"), 7,
+                       std::to_string(main).insert(0, 7 - std::to_string(main).size(), '0'));
+    linearized += "xref\n0 1\n0000000000 65535 f \ntrailer\n<< /Size 2 >>\nstartxref\n" +
+                  std::to_string(head) + "\n%%EOF";
     EXPECT_EQ(ends(linearized), std::vector<std::size_t>{linearized.size()});
     std::string updated = linearized + "\n";
     add_revision(&updated, static_cast<long>(head));
@@ -72,10 +78,10 @@ TEST(PdfRevisions, ByteRangesLeaveOutOnlyTheSignature) {
         std::vector<std::int64_t> range;
         bool valid;
     } cases[] = {
-        {{0, 4, 13, 4}, true},   {{0, 4, 13, 3}, true},    {{0, 4, 13}, false},
-        {{1, 3, 13, 4}, false},  {{0, 4, 13, 5}, false},   {{0, 4, -1, 4}, false},
-        {{0, 3, 13, 4}, false},  {{0, 4, 12, 5}, false},   {{0, 13, 4, 4}, false},
-        {{0, 5, 12, 5}, false},  {{0, 4, 4, 13}, false},
+        {{0, 4, 13, 4}, true},  {{0, 4, 13, 3}, true},  {{0, 4, 13}, false},
+        {{1, 3, 13, 4}, false}, {{0, 4, 13, 5}, false}, {{0, 4, -1, 4}, false},
+        {{0, 3, 13, 4}, false}, {{0, 4, 12, 5}, false}, {{0, 13, 4, 4}, false},
+        {{0, 5, 12, 5}, false}, {{0, 4, 4, 13}, false},
     };
     for (const auto& c : cases) {
         const PdfByteRange r = check_byte_range(file, c.range);
@@ -130,8 +136,8 @@ TEST(PdfRevisions, PdfDatesAsIsoTimes) {
     EXPECT_EQ(iso_time_of_pdf_date("20261209Z"), "2026-12-09T00:00:00Z");
     EXPECT_EQ(iso_time_of_pdf_date("D:2026"), "2026-01-01T00:00:00");
     EXPECT_EQ(iso_time_of_pdf_date("D:202601010000Z"), "2026-01-01T00:00:00Z");
-    for (const char* bad : {"", "D:", "D:202", "D:20261309", "D:20261200", "D:2026120924", "D:20261209121:",
-                            "D:20261209103160", "D:20261209X"})
+    for (const char* bad : {"", "D:", "D:202", "D:20261309", "D:20261200", "D:2026120924",
+                            "D:20261209121:", "D:20261209103160", "D:20261209X"})
         EXPECT_EQ(iso_time_of_pdf_date(bad), "") << bad;
 }
 
