@@ -6,7 +6,8 @@
 # the digest no longer holds (exit 1); after an appended update that draws
 # on the page, the signature covers an earlier revision and the later
 # change is "other" (exit 1); after one that adds a date stamp annotation of
-# ours, the change is allowed and the stamp is listed (exit 0); a file that
+# ours to a document of object streams and cross-reference streams, the
+# change is allowed and the stamp is listed (exit 0); a file that
 # is no PDF is refused (exit 2). One companion start per document.
 #
 #   pdf_verify.sh STAMP_EXE WORK_FOLDER
@@ -33,14 +34,21 @@ gs -q -sDEVICE=pdfwrite -o "$tmp/plain.pdf" -c "/Helvetica findfont 20 scalefont
     || fail "gs wrote no PDF"
 pdfsig -add-signature -nssdir "sql:$tmp/nss" -nick other -reason approve "$tmp/plain.pdf" "$tmp/signed.pdf" \
     >/dev/null 2>&1 || fail "pdfsig signed nothing"
-pdfsig "$tmp/signed.pdf" 2>/dev/null | grep -q "Signature is Valid." || fail "pdfsig does not find its own signature valid"
+# The same page with its objects in object streams and a cross-reference stream.
+qpdf --object-streams=generate "$tmp/plain.pdf" "$tmp/streams.pdf" || fail "qpdf wrote no object streams"
+pdfsig -add-signature -nssdir "sql:$tmp/nss" -nick other -reason approve "$tmp/streams.pdf" "$tmp/streams_signed.pdf" \
+    >/dev/null 2>&1 || fail "pdfsig signed nothing"
+for f in signed streams_signed; do
+    pdfsig "$tmp/$f.pdf" 2>/dev/null | grep -q "Signature is Valid." || fail "pdfsig does not find its own signature valid"
+done
 [ "$failures" -eq 0 ] || exit 1
 
 # One signed byte changed (in the header's comment line: the file still reads).
 python3 -c "import sys; d = bytearray(open(sys.argv[1], 'rb').read()); d[11] ^= 1; open(sys.argv[2], 'wb').write(d)" \
     "$tmp/signed.pdf" "$tmp/tampered.pdf"
 python3 "$root/tests/readers/pdf_append_update.py" "$tmp/signed.pdf" "$tmp/drawn.pdf" content || fail "no drawn update"
-python3 "$root/tests/readers/pdf_append_update.py" "$tmp/signed.pdf" "$tmp/stamped.pdf" annotation || fail "no stamp update"
+python3 "$root/tests/readers/pdf_append_update.py" "$tmp/streams_signed.pdf" "$tmp/stamped.pdf" annotation \
+    || fail "no stamp update"
 qpdf --check "$tmp/stamped.pdf" >/dev/null || fail "qpdf finds the stamped update unsound"
 printf 'not a PDF\n' >"$tmp/text.pdf"
 
