@@ -2,8 +2,9 @@
 # --verify against documents signed by a signer nobody here wrote: pdfsig
 # signs a PDF with a key of an NSS database made here, and the companion
 # must find its signature whole (digest and signature hold, the self-signed
-# certificate not trusted: "unknown", exit 0); with one signed byte changed,
-# the digest no longer holds (exit 1); after an appended update that draws
+# certificate not trusted: "unknown", exit 0), in a linearized document too;
+# with one signed byte changed, the digest no longer holds (exit 1); after an
+# appended update that draws
 # on the page, the signature covers an earlier revision and the later
 # change is "other" (exit 1); after one that adds a date stamp annotation of
 # ours to a document of object streams and cross-reference streams, the
@@ -34,11 +35,15 @@ gs -q -sDEVICE=pdfwrite -o "$tmp/plain.pdf" -c "/Helvetica findfont 20 scalefont
     || fail "gs wrote no PDF"
 pdfsig -add-signature -nssdir "sql:$tmp/nss" -nick other -reason approve "$tmp/plain.pdf" "$tmp/signed.pdf" \
     >/dev/null 2>&1 || fail "pdfsig signed nothing"
-# The same page with its objects in object streams and a cross-reference stream.
+# The same page with its objects in object streams and a cross-reference
+# stream, and linearized (its two first sections are one revision).
 qpdf --object-streams=generate "$tmp/plain.pdf" "$tmp/streams.pdf" || fail "qpdf wrote no object streams"
-pdfsig -add-signature -nssdir "sql:$tmp/nss" -nick other -reason approve "$tmp/streams.pdf" "$tmp/streams_signed.pdf" \
-    >/dev/null 2>&1 || fail "pdfsig signed nothing"
-for f in signed streams_signed; do
+qpdf --linearize "$tmp/plain.pdf" "$tmp/linear.pdf" || fail "qpdf wrote no linearized file"
+for f in streams linear; do
+    pdfsig -add-signature -nssdir "sql:$tmp/nss" -nick other -reason approve "$tmp/$f.pdf" "$tmp/${f}_signed.pdf" \
+        >/dev/null 2>&1 || fail "pdfsig signed nothing"
+done
+for f in signed streams_signed linear_signed; do
     pdfsig "$tmp/$f.pdf" 2>/dev/null | grep -q "Signature is Valid." || fail "pdfsig does not find its own signature valid"
 done
 [ "$failures" -eq 0 ] || exit 1
@@ -52,7 +57,7 @@ python3 "$root/tests/readers/pdf_append_update.py" "$tmp/streams_signed.pdf" "$t
 qpdf --check "$tmp/stamped.pdf" >/dev/null || fail "qpdf finds the stamped update unsound"
 printf 'not a PDF\n' >"$tmp/text.pdf"
 
-for case in signed:0 tampered:1 drawn:1 stamped:0 text:2; do
+for case in signed:0 linear_signed:0 tampered:1 drawn:1 stamped:0 text:2; do
     name=${case%:*}
     "$root/scripts/wine" "$stamp" --verify "$(windows_path "$tmp/$name.pdf")" >"$tmp/$name.json" 2>>"$tmp/wine.log"
     code=$?
@@ -62,7 +67,8 @@ done
 python3 - "$tmp" <<'PY' || fail "the replies do not say what the readers say"
 import json, sys
 folder = sys.argv[1]
-reply = {n: json.load(open(f"{folder}/{n}.json", encoding="utf-8")) for n in ("signed", "tampered", "drawn", "stamped", "text")}
+names = ("signed", "linear_signed", "tampered", "drawn", "stamped", "text")
+reply = {n: json.load(open(f"{folder}/{n}.json", encoding="utf-8")) for n in names}
 bad = []
 def expect(name, key, value, got):
     if got != value:
@@ -70,6 +76,7 @@ def expect(name, key, value, got):
 whole = {"signer": "Other Signer", "digest": True, "signature": True, "trusted": False}
 cases = {
     "signed": dict(whole, revision=2, covers_whole_file=True, later_changes="none", status="unknown"),
+    "linear_signed": dict(whole, revision=2, covers_whole_file=True, later_changes="none", status="unknown"),
     "tampered": dict(whole, digest=False, status="invalid"),
     "drawn": dict(whole, revision=2, covers_whole_file=False, later_changes="other", status="invalid"),
     "stamped": dict(whole, revision=2, covers_whole_file=False, later_changes="signatures-and-annotations",
@@ -83,6 +90,7 @@ for name, wanted in cases.items():
     if signatures and not signatures[0]["time"].endswith("Z"):
         bad.append(f"{name}: the signing time {signatures[0]['time']!r} is no UTC time")
 expect("signed", "revisions", 2, reply["signed"]["revisions"])
+expect("linear_signed", "revisions", 2, reply["linear_signed"]["revisions"])
 expect("drawn", "revisions", 3, reply["drawn"]["revisions"])
 expect("signed", "stamps", [], reply["signed"]["stamps"])
 expect("stamped", "stamps", [{"text": "総務部", "time": "2026-12-09T10:31:00+09:00", "page": 1, "signed": False}],
