@@ -17,8 +17,10 @@ set(FUZZ_PARSER_SOURCES
     output/emf/emf_record_writer.cpp
     output/emf/emf_records.cpp
     output/emf/emf_rewrite.cpp
+    output/pdf_sign/ber_length.cpp
     output/pdf_stamp/pdf_content_balance.cpp
     output/pdf_stamp/pdf_placement.cpp
+    output/pdf_stamp/pdf_revisions.cpp
     output/vector/vector_writers.cpp
     settings/memory_profile.cpp
     settings/pdf_stamp_options.cpp

@@ -6,7 +6,7 @@ if(MINGW)
 endif()
 
 set(MARKOMI2_WIN_LIBS user32 gdi32 gdiplus comctl32 comdlg32 shell32 shlwapi ole32 oleaut32
-    advapi32 imm32 uuid version)
+    advapi32 imm32 uuid version crypt32 bcrypt)
 
 markomi2_glue_sources(GLUE_SOURCES)
 add_library(markomi2_glue STATIC ${GLUE_SOURCES})
@@ -385,6 +385,12 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_stamping.sh
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
     set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_desktop
+                         SKIP_RETURN_CODE 77)
+    # --verify on documents pdfsig signed, changed after signing, or updated.
+    add_test(NAME reader.pdf_verify
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_verify.sh
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+    set_tests_properties(reader.pdf_verify PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
   endif()
   # Pages drawn by --render against pdftoppm, and its refusals.

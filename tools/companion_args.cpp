@@ -105,6 +105,15 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         return p;
     }
     if (std::find(argv.begin(), argv.end(), u"--render") != argv.end()) return parse_render_line(argv);
+    // `--verify IN.pdf`: one document, nothing else on the line.
+    if (std::find(argv.begin(), argv.end(), u"--verify") != argv.end()) {
+        if (argv.size() != 2 || argv[0] != u"--verify" || argv[1].empty())
+            return fail(u"--verify takes one PDF file and nothing else / --verify には PDF ファイルを一つだけ");
+        CompanionParse p;
+        p.args = a;
+        p.args->verify = argv[1];
+        return p;
+    }
     for (std::size_t i = 0; i < argv.size(); ++i) {
         const std::u16string& opt = argv[i];
         const bool has_value = i + 1 < argv.size();
@@ -242,6 +251,7 @@ std::u16string companion_usage() {
            u"[--margin mm] [--allow-signed] [--replace]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
+           u"       Markomi2Stamp --verify 元.pdf\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  日付印を設定ファイルから描き、画像ファイルかクリップボードに出力します。\n"
            u"  --dpi: BMP・PNG・JPG を同じ大きさのまま指定の解像度で作ります(印刷用、省略時 96)。\n"
@@ -259,6 +269,8 @@ std::u16string companion_usage() {
            u"--out-dir フォルダー\n"
            u"    (写しは フォルダー\\<名前>_捺印.pdf)。文書ごとに JSON を 1 行。既存の写しは "
            u"--replace のときだけ置き換えます。\n"
+           u"  --verify: PDF の電子署名と日付印を調べ JSON で書きます(終了コード 0 "
+           u"すべての署名が有効か未確認、1 無効な署名あり、2 読めない)。\n"
            u"  --diagnose: この PC での出力の様子を JSON "
            u"で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
@@ -270,6 +282,7 @@ std::u16string companion_usage() {
            u"POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed] [--replace]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
+           u"       Markomi2Stamp --verify IN.pdf\n"
            u"       Markomi2Stamp --help | --version\n"
            u"  Renders the date stamp from a settings file into an image file or onto the "
            u"clipboard.\n"
@@ -293,6 +306,8 @@ std::u16string companion_usage() {
            u"    (copies DIR\\<name>_捺印.pdf); one JSON line per document. Existing copies are "
            u"replaced\n"
            u"    only with --replace.\n"
+           u"  --verify: checks the PDF's signatures and date stamps and writes them as JSON (exit 0\n"
+           u"  when every signature holds, 1 when one does not, 2 when the file cannot be read).\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";
 }

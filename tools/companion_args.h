@@ -9,6 +9,7 @@
 //                 [--replace] replaces existing copies)
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]
+//   Markomi2Stamp --verify IN.pdf
 //   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
 #include <optional>
 #include <string>
@@ -42,6 +43,7 @@ struct CompanionArgs {
     std::optional<std::u16string> render;
     int render_page = 1;                 // 1-based; checked against the document later
     int render_dpi = 96;                 // 10..600
+    std::optional<std::u16string> verify;  // a PDF document whose signatures and stamps are checked
     bool diagnose = false;               // report what this system does with every output
     bool help = false;                   // print the usage and do nothing else
     bool version = false;                // print the version and do nothing else

@@ -31,6 +31,8 @@
 #include "tools/diagnosis_win.h"
 #include "tools/json_writer.h"
 #ifdef MARKOMI2_PDF_STAMPING
+#include "output/pdf_sign/cms_verify_win.h"
+#include "output/pdf_stamp/pdf_signatures_qpdf.h"
 #include "output/pdf_stamp/pdf_stamp_qpdf.h"
 #endif
 #ifdef MARKOMI2_PDF_RENDERING
@@ -333,7 +335,70 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     return code;
 }
 
+// --verify: one JSON object about the document's signatures and our
+// stamps. Exit code 0 when every signature holds (whoever trusts its
+// certificate), 1 when one does not, 2 when the file cannot be read.
+int verify_command(const CompanionArgs& args) {
+    const std::u16string& input = *args.verify;
+    const PdfSignaturesReport report = read_pdf_signatures(extended_length_path(full_path(to_wide(input))));
+    JsonWriter json;
+    json.begin_object().key(u"input").string(input);
+    if (report.refusal != PdfRefusal::kNone) {
+        PdfStampResult why;
+        why.refusal = report.refusal;
+        why.detail = report.detail;
+        std::replace_if(why.detail.begin(), why.detail.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+        write_error(u"error: " + input + u": " + pdf_refusal_bilingual(why) + u"\n");
+        json.key(u"refused").string(pdf_refusal_name(report.refusal)).end_object();
+        write_text(STD_OUTPUT_HANDLE, json.text() + u"\n");
+        return 2;
+    }
+    const std::string_view file = report.file;
+    bool all_hold = true;
+    json.key(u"revisions").number(report.revisions).key(u"signatures").begin_array();
+    for (const PdfSignatureFound& s : report.signatures) {
+        CmsCheck cms;
+        if (s.range.valid)
+            cms = check_detached_cms(s.range.contents,
+                                     {file.substr(0, s.range.first_end),
+                                      file.substr(s.range.second_start, s.range.end - s.range.second_start)});
+        const bool holds = s.range.valid && cms.digest_holds && cms.signature_holds &&
+                           s.later != PdfLaterChanges::kOther;
+        all_hold = all_hold && holds;
+        std::string detail = !s.range.valid ? s.range.why
+                             : s.revision == 0 ? "the byte range ends where no revision of the file does"
+                             : s.later == PdfLaterChanges::kOther && cms.digest_holds
+                                 ? "the document was changed after it was signed beyond signatures and annotations"
+                                 : cms.detail_utf8;
+        json.begin_object().key(u"field").string(utf8_to_u16(s.field_utf8));
+        json.key(u"signer").string(cms.signer.empty() ? utf8_to_u16(s.name_utf8) : as_u16(cms.signer.c_str()));
+        json.key(u"time").string(utf8_to_u16(cms.signing_time ? *cms.signing_time : s.time_iso));
+        json.key(u"digest").boolean(s.range.valid && cms.digest_holds);
+        json.key(u"signature").boolean(s.range.valid && cms.signature_holds);
+        json.key(u"trusted").boolean(cms.chain_trusted).key(u"revision").number(s.revision);
+        json.key(u"covers_whole_file").boolean(s.covers_whole_file);
+        json.key(u"later_changes").string(pdf_later_changes_name(s.later));
+        json.key(u"status").string(!holds ? u"invalid" : cms.chain_trusted ? u"valid" : u"unknown");
+        if (!detail.empty()) json.key(u"detail").string(utf8_to_u16(detail));
+        json.end_object();
+    }
+    json.end_array().key(u"stamps").begin_array();
+    for (const PdfStampFound& stamp : report.stamps) {
+        json.begin_object().key(u"text").string(utf8_to_u16(stamp.text_utf8));
+        json.key(u"time").string(utf8_to_u16(stamp.time_iso)).key(u"page").number(stamp.page);
+        json.key(u"signed").boolean(stamp.is_signed).end_object();
+    }
+    json.end_array().end_object();
+    if (write_result(json.text() + u"\n") != 0) return 2;
+    return all_hold ? 0 : 1;
+}
+
 #else
+int verify_command(const CompanionArgs&) {
+    write_error(u"error: this copy was built without the PDF library / この版は PDF の検証に対応していません\n");
+    return 2;
+}
+
 int stamp_onto_pdf(const CompanionArgs&, SettingsSet&, int) {
     write_error(u"error: this copy was built without the PDF library / この版は PDF への捺印に対応していません\n");
     return 1;
@@ -502,6 +567,7 @@ int wmain(int argc, wchar_t** argv) {
     if (parsed.args->help) return write_text(STD_OUTPUT_HANDLE, companion_usage()) ? 0 : 1;
     if (parsed.args->version)
         return write_text(STD_OUTPUT_HANDLE, u"Markomi2Stamp " MARKOMI2_VERSION_TEXT u"\n") ? 0 : 1;
+    if (parsed.args->verify) return verify_command(*parsed.args);
     become_dpi_aware();
     g_startup_dpi = read_screen_dpi();
     g_current_dpi = read_screen_dpi();

@@ -36,6 +36,9 @@ required_packages=(
     "qpdf:/usr/bin/qpdf"
     "poppler-utils:/usr/bin/pdftoppm"
     "librsvg2-bin:/usr/bin/rsvg-convert"
+    # NSS's tools make the key database with which pdfsig signs documents
+    # beforehand, as another signer would.
+    "libnss3-tools:/usr/bin/certutil"
     # The PDF library's sources come from Debian (dpkg-source unpacks them);
     # zlib for mingw-w64 is Debian's own.
     "dpkg-dev:/usr/bin/dpkg-source"

@@ -209,8 +209,9 @@ TEST(CompanionArgs, JsonStringsAreEscaped) {
     EXPECT_NE(companion_usage().find(u"Usage"), std::u16string::npos);
 }
 
-// Drawing a page is a line of its own: its page and resolution bounds, the
-// PNG it writes, and no stamp option slipping in beside it.
+// Drawing a page, and checking a document, are lines of their own: the
+// page and resolution bounds, the PNG it writes, and no stamp option
+// slipping in beside them.
 TEST(CompanionArgs, RenderLineTakesOnlyItsOwnOptions) {
     CompanionParse drawn = parse({u"--render", u"a.pdf", u"--page", u"12", u"--dpi", u"600", u"--out", u"p.PNG"});
     ASSERT_TRUE(drawn.args) << u16_to_utf8(drawn.error);
@@ -223,6 +224,9 @@ TEST(CompanionArgs, RenderLineTakesOnlyItsOwnOptions) {
     EXPECT_EQ(facts.args->render_page, 1);
     EXPECT_EQ(facts.args->render_dpi, 10);
     EXPECT_FALSE(facts.args->out);
+    CompanionParse verify = parse({u"--verify", u"a.pdf"});
+    ASSERT_TRUE(verify.args);
+    EXPECT_EQ(*verify.args->verify, u"a.pdf");
     const std::vector<std::vector<std::u16string>> refused = {
         {u"--render", u"a.pdf", u"--dpi", u"9"},
         {u"--render", u"a.pdf", u"--dpi", u"601"},
@@ -232,6 +236,10 @@ TEST(CompanionArgs, RenderLineTakesOnlyItsOwnOptions) {
         {u"--render", u"a.pdf", u"--slot", u"1"},
         {u"--render", u"a.pdf", u"--page"},
         {u"--render", u""},
+        {u"--verify"},
+        {u"--verify", u""},
+        {u"--verify", u"a.pdf", u"--slot", u"1"},
+        {u"--slot", u"1", u"--verify", u"a.pdf"},
     };
     for (const auto& argv : refused) {
         CompanionParse p = parse(argv);
