@@ -18,6 +18,7 @@ set(FUZZ_PARSER_SOURCES
     output/emf/emf_records.cpp
     output/emf/emf_rewrite.cpp
     output/pdf_stamp/pdf_content_balance.cpp
+    output/pdf_stamp/pdf_incremental.cpp
     output/pdf_stamp/pdf_placement.cpp
     output/vector/vector_writers.cpp
     settings/memory_profile.cpp

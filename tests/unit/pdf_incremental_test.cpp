@@ -15,7 +15,8 @@ const std::string kHead = "%PDF-1.7\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";  
 TEST(PdfIncremental, ReadsTheTail) {
     const std::string table = kHead + "xref\n0 2\n...\ntrailer\n<< >>\nstartxref\n44\n%%EOF\n";
     const std::string stream = kHead + "7 0 obj\n<< /Type /XRef >>\nendobj\nstartxref\r\n44\r\n%%EOF";
-    const std::string old_tail = table + std::string(3000, ' ');
+    // "startxref\n44\n%%EOF\n" is 19 bytes: readers look at the last 2048.
+    const std::string last_window = table + std::string(2048 - 19, ' ');
     const struct {
         std::string file;
         long long offset;  // -1: none
@@ -27,7 +28,9 @@ TEST(PdfIncremental, ReadsTheTail) {
         {table + "startxref\n1\n%%EOF\n", -1, PdfXrefKind::kTable},     // nothing at 1
         {kHead + "startxref\n4400\n%%EOF\n", -1, PdfXrefKind::kTable},  // beyond the file
         {kHead + "%%EOF\n", -1, PdfXrefKind::kTable},
-        {old_tail, -1, PdfXrefKind::kTable},  // out of the window readers look in
+        {kHead.substr(9) + "startxref\n%%EOF\n", -1, PdfXrefKind::kTable},  // no number, not 0
+        {last_window, 44, PdfXrefKind::kTable},
+        {last_window + " ", -1, PdfXrefKind::kTable},  // out of the window readers look in
     };
     for (const auto& c : cases) {
         const std::optional<PdfTail> tail = read_pdf_tail(c.file);
