@@ -44,7 +44,7 @@ TEST(PdfIncremental, ReadsTheTail) {
 
 std::vector<PdfUpdateObject> sample_objects() {
     return {{9, 0, "<< /Type /Annot >>", std::nullopt},
-            {5, 2, "[1 0 R]", std::nullopt},
+            {5, 258, "[1 0 R]", std::nullopt},
             {6, 0, "<< /Subtype /Form >>", std::string("q Q\n")}};
 }
 
@@ -66,9 +66,9 @@ TEST(PdfIncremental, WritesATableSection) {
     const std::string section = file.substr(xref);
     std::smatch m;
     ASSERT_TRUE(std::regex_search(section, m,
-                                  std::regex("^xref\n5 2\n(\\d{10}) 00002 n\r\n(\\d{10}) 00000 n\r\n"
+                                  std::regex("^xref\n5 2\n(\\d{10}) 00258 n\r\n(\\d{10}) 00000 n\r\n"
                                              "9 1\n(\\d{10}) 00000 n\r\ntrailer\n")));
-    expect_object_at(file, std::stoul(m[1]), 5, 2);
+    expect_object_at(file, std::stoul(m[1]), 5, 258);
     expect_object_at(file, std::stoul(m[2]), 6, 0);
     expect_object_at(file, std::stoul(m[3]), 9, 0);
     EXPECT_NE(section.find("<< /Size 10 /Root 1 0 R /Info 3 0 R /ID [<4142> <4344>] /Prev 44 >>"),
@@ -93,7 +93,7 @@ TEST(PdfIncremental, WritesAStreamSectionThatListsItself) {
                            "/Prev 44 /Length 24 >>"),
               std::string::npos);
     const std::string data = section.substr(section.find("stream\n") + 7, 24);
-    const int numbers[] = {5, 6, 9, 10}, generations[] = {2, 0, 0, 0};
+    const int numbers[] = {5, 6, 9, 10}, generations[] = {258, 0, 0, 0};
     for (int i = 0; i < 4; ++i) {
         const unsigned char* e = reinterpret_cast<const unsigned char*>(data.data()) + 6 * i;
         EXPECT_EQ(e[0], 1);
