@@ -29,6 +29,7 @@ TEST(PdfIncremental, ReadsTheTail) {
         {kHead + "startxref\n4400\n%%EOF\n", -1, PdfXrefKind::kTable},  // beyond the file
         {kHead + "%%EOF\n", -1, PdfXrefKind::kTable},
         {kHead.substr(9) + "startxref\n%%EOF\n", -1, PdfXrefKind::kTable},  // no number, not 0
+        {"xref\n   0 and no keyword\n", -1, PdfXrefKind::kTable},
         {last_window, 44, PdfXrefKind::kTable},
         {last_window + " ", -1, PdfXrefKind::kTable},  // out of the window readers look in
     };
