@@ -26,10 +26,13 @@ PdfUpdateObject plain(int number, int generation, std::string body) {
     return o;
 }
 
-std::string ref(int number) { return std::to_string(number) + " 0 R"; }
+std::string ref(int number) {
+    return std::to_string(number) + " 0 R";
+}
 
 std::string ref(QPDFObjectHandle object) {
-    return std::to_string(object.getObjectID()) + " " + std::to_string(object.getGeneration()) + " R";
+    return std::to_string(object.getObjectID()) + " " + std::to_string(object.getGeneration()) +
+           " R";
 }
 
 // An existing dictionary as it is but for `changes` (keys with their new
@@ -57,7 +60,9 @@ std::string array_with(QPDFObjectHandle array, const std::string& added) {
     return s + added + "]";
 }
 
-std::string number_text(double value) { return vector_number(value, 6); }
+std::string number_text(double value) {
+    return vector_number(value, 6);
+}
 
 // The box of the form's [0 0 w h] under the placement: readers map the
 // appearance's transformed box onto /Rect, so with this /Rect the form draws
@@ -110,13 +115,14 @@ void add_field_to_form(QPDF& pdf, int field, std::vector<PdfUpdateObject>* objec
     QPDFObjectHandle catalog = pdf.getRoot();
     QPDFObjectHandle form = key_of(catalog, "/AcroForm");
     const std::map<std::string, std::string> changes = {
-        {"/Fields", array_with(key_of(form, "/Fields"), ref(field))},
-        {"/SigFlags", "3"}};
+        {"/Fields", array_with(key_of(form, "/Fields"), ref(field))}, {"/SigFlags", "3"}};
     if (form.isIndirect() && form.isDictionary()) {
-        objects->push_back(plain(form.getObjectID(), form.getGeneration(), dictionary_with(form, changes)));
+        objects->push_back(
+            plain(form.getObjectID(), form.getGeneration(), dictionary_with(form, changes)));
     } else {
-        objects->push_back(plain(catalog.getObjectID(), catalog.getGeneration(),
-                                 dictionary_with(catalog, {{"/AcroForm", dictionary_with(form, changes)}})));
+        objects->push_back(
+            plain(catalog.getObjectID(), catalog.getGeneration(),
+                  dictionary_with(catalog, {{"/AcroForm", dictionary_with(form, changes)}})));
     }
 }
 
@@ -129,37 +135,42 @@ StampAnnotations make_stamp_annotations(QPDF& pdf, std::vector<QPDFPageObjectHel
     int next = first_number;
     const int form = next++;
     out.objects.push_back({form, 0,
-                           "<< /Type /XObject /Subtype /Form /BBox [0 0 " + number_text(job.width_pt) +
-                               " " + number_text(job.height_pt) + "] /Resources << >> >>",
+                           "<< /Type /XObject /Subtype /Form /BBox [0 0 " +
+                               number_text(job.width_pt) + " " + number_text(job.height_pt) +
+                               "] /Resources << >> >>",
                            job.form});
     const std::string note = note_keys(job.note);
     std::set<QPDFObjGen> arrays_taken;  // an /Annots array two pages share is not shared again
     for (std::size_t i = 0; i < placed.size(); ++i) {
-        QPDFObjectHandle page = pages[static_cast<std::size_t>(placed[i].page - 1)].getObjectHandle();
+        QPDFObjectHandle page =
+            pages[static_cast<std::size_t>(placed[i].page - 1)].getObjectHandle();
         const double* m = placed[i].placement.matrix;
         const int appearance = next++;
         out.objects.push_back({appearance, 0,
                                "<< /Type /XObject /Subtype /Form /BBox [0 0 " +
                                    number_text(job.width_pt) + " " + number_text(job.height_pt) +
-                                   "] /Matrix " + matrix_array(m) + " /Resources << /XObject << /S0 " +
-                                   ref(form) + " >> >> >>",
+                                   "] /Matrix " + matrix_array(m) +
+                                   " /Resources << /XObject << /S0 " + ref(form) + " >> >> >>",
                                std::string("/S0 Do\n")});
         const int annotation = next++;
         out.annotations.push_back(annotation);
         const std::string common = " /Rect " + rect_under(m, job.width_pt, job.height_pt) +
-                                   " /AP << /N " + ref(appearance) + " >> /F 4 /P " + ref(page) + note;
+                                   " /AP << /N " + ref(appearance) + " >> /F 4 /P " + ref(page) +
+                                   note;
         if (job.signature && i == 0) {
             // The field and its widget in one dictionary; /T is the field's
             // name, so the stamp's title goes to the field's /TU.
             const PdfSignatureRequest& sig = *job.signature;
             const int value = next++;
             out.room = sig.contents_room ? sig.contents_room : kDefaultSignatureRoom;
-            std::string body = "<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /ETSI.CAdES.detached ";
+            std::string body =
+                "<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /ETSI.CAdES.detached ";
             out.slot_in_body = body.size();
             body += signature_placeholders(out.room) + " /M " + pdf_date_string(job.note.when) +
                     " /Name " + pdf_text_string(sig.name_utf8) + " /Reason " +
                     pdf_text_string(sig.reason_utf8);
-            if (!sig.location_utf8.empty()) body += " /Location " + pdf_text_string(sig.location_utf8);
+            if (!sig.location_utf8.empty())
+                body += " /Location " + pdf_text_string(sig.location_utf8);
             out.signature_index = static_cast<int>(out.objects.size());
             out.objects.push_back(plain(value, 0, body + " >>"));
             out.objects.push_back(plain(annotation, 0,
@@ -174,12 +185,14 @@ StampAnnotations make_stamp_annotations(QPDF& pdf, std::vector<QPDFPageObjectHel
                                             pdf_text_string(job.note.title_utf8) + common + " >>"));
         }
         QPDFObjectHandle annots = page.getKey("/Annots");
-        if (annots.isIndirect() && annots.isArray() && arrays_taken.insert(annots.getObjGen()).second) {
-            out.objects.push_back(
-                plain(annots.getObjectID(), annots.getGeneration(), array_with(annots, ref(annotation))));
+        if (annots.isIndirect() && annots.isArray() &&
+            arrays_taken.insert(annots.getObjGen()).second) {
+            out.objects.push_back(plain(annots.getObjectID(), annots.getGeneration(),
+                                        array_with(annots, ref(annotation))));
         } else {
-            out.objects.push_back(plain(page.getObjectID(), page.getGeneration(),
-                                        dictionary_with(page, {{"/Annots", array_with(annots, ref(annotation))}})));
+            out.objects.push_back(
+                plain(page.getObjectID(), page.getGeneration(),
+                      dictionary_with(page, {{"/Annots", array_with(annots, ref(annotation))}})));
         }
     }
     return out;

@@ -13,7 +13,9 @@ bool is_pdf_space(char c) {
     return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
 }
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::size_t skip_space(std::string_view s, std::size_t at) {
     while (at < s.size() && is_pdf_space(s[at])) ++at;
@@ -67,13 +69,16 @@ std::string trailer_keys(const PdfTrailerFacts& t, int size) {
     std::string keys = " /Size " + std::to_string(size) + " /Root " + t.root;
     if (!t.info.empty()) keys += " /Info " + t.info;
     const std::string second = pdf_hex_string(t.id_second);
-    keys += " /ID [" + (t.id_first.empty() ? second : pdf_hex_string(t.id_first)) + " " + second + "]";
+    keys +=
+        " /ID [" + (t.id_first.empty() ? second : pdf_hex_string(t.id_first)) + " " + second + "]";
     return keys + " /Prev " + std::to_string(t.prev);
 }
 
 std::string padded(long long value, int width) {
     std::string s = std::to_string(value);
-    return std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(s.size()))), '0') + s;
+    return std::string(static_cast<std::size_t>(std::max(0, width - static_cast<int>(s.size()))),
+                       '0') +
+           s;
 }
 
 }  // namespace
@@ -162,7 +167,8 @@ PdfUpdate write_pdf_update(std::size_t input_size, bool ends_with_eol,
         }
         std::string index;
         for (const auto& [first, count] : runs_of(entries))
-            index += (index.empty() ? "" : " ") + std::to_string(first) + " " + std::to_string(count);
+            index +=
+                (index.empty() ? "" : " ") + std::to_string(first) + " " + std::to_string(count);
         out += std::to_string(own) + " 0 obj\n<< /Type /XRef /W [1 " + std::to_string(width) +
                " 2] /Index [" + index + "]" + trailer_keys(trailer, size) + " /Length " +
                std::to_string(data.size()) + " >>\nstream\n" + data + "\nendstream\nendobj\n";

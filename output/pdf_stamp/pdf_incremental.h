@@ -28,24 +28,26 @@ std::optional<PdfTail> read_pdf_tail(std::string_view file);
 struct PdfUpdateObject {
     int number = 0;
     int generation = 0;
-    std::string body;                   // the value; for a stream its dictionary "<< ... >>" without /Length
+    std::string body;  // the value; for a stream its dictionary "<< ... >>" without /Length
     std::optional<std::string> stream;  // raw (already encoded) stream bytes
 };
 
 struct PdfTrailerFacts {
-    int size = 0;            // the input's /Size; raised to cover the new numbers
-    std::string root;        // "1 0 R"
-    std::string info;        // "5 0 R", or empty: none
-    std::string id_first;    // the input's first /ID string, raw bytes; empty: none (then both are new)
-    std::string id_second;   // this update's, raw bytes
-    long long prev = 0;      // the input's last startxref
+    int size = 0;      // the input's /Size; raised to cover the new numbers
+    std::string root;  // "1 0 R"
+    std::string info;  // "5 0 R", or empty: none
+    std::string
+        id_first;  // the input's first /ID string, raw bytes; empty: none (then both are new)
+    std::string id_second;  // this update's, raw bytes
+    long long prev = 0;     // the input's last startxref
     PdfXrefKind kind = PdfXrefKind::kTable;
 };
 
 struct PdfUpdate {
-    std::string bytes;                  // to be appended to the input as it is
-    std::vector<std::size_t> bodies;    // where each object's body begins in the whole file, in the order given
-    int size = 0;                       // the /Size written
+    std::string bytes;  // to be appended to the input as it is
+    std::vector<std::size_t>
+        bodies;    // where each object's body begins in the whole file, in the order given
+    int size = 0;  // the /Size written
 };
 
 // The update for a file of `input_size` bytes (`ends_with_eol`: its last byte

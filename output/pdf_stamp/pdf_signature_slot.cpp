@@ -30,8 +30,7 @@ SlotFill fill_signature_slot(std::string* file, std::size_t at, std::size_t room
     file->replace(marks, width, range);
 
     const std::string_view whole(*file);
-    std::optional<std::string> der =
-        sign({whole.substr(0, hex_open), whole.substr(hex_end)}, why);
+    std::optional<std::string> der = sign({whole.substr(0, hex_open), whole.substr(hex_end)}, why);
     if (!der) return SlotFill::kSignerFailed;
     if (der->size() > room) return SlotFill::kTooLarge;
     static const char kHex[] = "0123456789ABCDEF";

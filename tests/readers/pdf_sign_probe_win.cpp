@@ -31,7 +31,8 @@ int wmain(int argc, wchar_t** argv) {
     std::optional<PdfPosition> position = parse_pdf_position(as_u16(std::wstring_view(argv[4])));
     if (!position) return 2;
     job.position = *position;
-    job.note = PdfStampNote{"Sato", "総務部 2026/12/09 佐藤", {2026, 12, 9, 10, 31, 0, 540}, "Markomi2-probe"};
+    job.note = PdfStampNote{
+        "Sato", "総務部 2026/12/09 佐藤", {2026, 12, 9, 10, 31, 0, 540}, "Markomi2-probe"};
     PdfSignatureRequest request;
     request.name_utf8 = "佐藤";
     request.reason_utf8 = "承認";
@@ -51,7 +52,8 @@ int wmain(int argc, wchar_t** argv) {
     };
     job.signature = request;
     const PdfStampResult result = stamp_pdf_file(job);
-    const std::string name = u16_to_utf8(result.refusal == PdfRefusal::kNone ? u"signed" : pdf_refusal_name(result.refusal));
+    const std::string name = u16_to_utf8(
+        result.refusal == PdfRefusal::kNone ? u"signed" : pdf_refusal_name(result.refusal));
     std::printf("%s %s kept=%d\n", name.c_str(), result.detail.c_str(), result.kept_signatures);
     return result.refusal == PdfRefusal::kNone ? 0 : 1;
 }

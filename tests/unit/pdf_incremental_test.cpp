@@ -14,7 +14,8 @@ const std::string kHead = "%PDF-1.7\n1 0 obj\n<< /Type /Catalog >>\nendobj\n";  
 // Where readers find the last section, and what they find there.
 TEST(PdfIncremental, ReadsTheTail) {
     const std::string table = kHead + "xref\n0 2\n...\ntrailer\n<< >>\nstartxref\n44\n%%EOF\n";
-    const std::string stream = kHead + "7 0 obj\n<< /Type /XRef >>\nendobj\nstartxref\r\n44\r\n%%EOF";
+    const std::string stream =
+        kHead + "7 0 obj\n<< /Type /XRef >>\nendobj\nstartxref\r\n44\r\n%%EOF";
     // "startxref\n44\n%%EOF\n" is 19 bytes: readers look at the last 2048.
     const std::string last_window = table + std::string(2048 - 19, ' ');
     const struct {
@@ -61,14 +62,16 @@ TEST(PdfIncremental, WritesATableSection) {
     const PdfUpdate update = write_pdf_update(input.size(), false, sample_objects(), facts);
     const std::string file = input + update.bytes;
     EXPECT_EQ(file.compare(input.size(), 8, "\n9 0 obj"), 0);
-    EXPECT_NE(file.find("<< /Length 4 /Subtype /Form >>\nstream\nq Q\n\nendstream"), std::string::npos);
+    EXPECT_NE(file.find("<< /Length 4 /Subtype /Form >>\nstream\nq Q\n\nendstream"),
+              std::string::npos);
     EXPECT_EQ(update.size, 10);
     const std::size_t xref = file.rfind("\nxref\n") + 1;
     const std::string section = file.substr(xref);
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(section, m,
-                                  std::regex("^xref\n5 2\n(\\d{10}) 00258 n\r\n(\\d{10}) 00000 n\r\n"
-                                             "9 1\n(\\d{10}) 00000 n\r\ntrailer\n")));
+    ASSERT_TRUE(
+        std::regex_search(section, m,
+                          std::regex("^xref\n5 2\n(\\d{10}) 00258 n\r\n(\\d{10}) 00000 n\r\n"
+                                     "9 1\n(\\d{10}) 00000 n\r\ntrailer\n")));
     expect_object_at(file, std::stoul(m[1]), 5, 258);
     expect_object_at(file, std::stoul(m[2]), 6, 0);
     expect_object_at(file, std::stoul(m[3]), 9, 0);

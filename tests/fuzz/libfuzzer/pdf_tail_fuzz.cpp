@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     facts.root = "1 0 R";
     facts.prev = tail->startxref;
     facts.kind = tail->kind;
-    const markomi::PdfUpdate update = markomi::write_pdf_update(
-        size, size > 0 && (file.back() == '\n' || file.back() == '\r'),
-        {{7, 0, "<< >>", std::nullopt}}, facts);
+    const markomi::PdfUpdate update =
+        markomi::write_pdf_update(size, size > 0 && (file.back() == '\n' || file.back() == '\r'),
+                                  {{7, 0, "<< >>", std::nullopt}}, facts);
     const std::string whole = std::string(file) + update.bytes;
     const std::optional<markomi::PdfTail> after = markomi::read_pdf_tail(whole);
     if (!after || after->kind != tail->kind || static_cast<std::size_t>(after->startxref) < size ||
