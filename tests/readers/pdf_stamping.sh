@@ -300,8 +300,11 @@ refused_case missing no-such-file.pdf missing
 # Part of the stamp off the page is refused, not moved into another corner.
 refused_case off-page letter.pdf off-page --at bottom-right:3,3
 refused_case signed signed.pdf signed --flatten
-# An update needs the file's own cross-references, which the damaged one lost.
+# An update needs the file's own cross-references, which the damaged one
+# lost, and would have to be encrypted as an encrypted file is.
 refused_case truncated-update truncated.pdf needs-rewrite
+qpdf --encrypt '' owner 256 -- "$corpus/letter.pdf" "$corpus/encrypted.pdf" || fail "qpdf: encrypt"
+refused_case encrypted encrypted.pdf needs-rewrite
 refused_case absurd-box absurd.pdf bad-geometry --page 1
 refused_case absurd-real absurd.pdf bad-geometry --page 2
 refused_case large-truncated large-truncated.pdf damaged-large
