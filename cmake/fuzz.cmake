@@ -19,6 +19,7 @@ set(FUZZ_PARSER_SOURCES
     output/emf/emf_rewrite.cpp
     output/pdf_sign/ber_length.cpp
     output/pdf_stamp/pdf_content_balance.cpp
+    output/pdf_stamp/pdf_incremental.cpp
     output/pdf_stamp/pdf_placement.cpp
     output/pdf_stamp/pdf_revisions.cpp
     output/vector/vector_writers.cpp
