@@ -381,9 +381,16 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
                        FIXTURES_REQUIRED wine_desktop SKIP_RETURN_CODE 77)
   # PDF documents of other writers, stamped by the companion and read back.
   if(MARKOMI2_PDF_PREFIX)
+    # A signed stamp with a stand-in signer; the script signs in its place.
+    add_executable(markomi2_pdf_sign_probe tests/readers/pdf_sign_probe_win.cpp ${QPDF_GLUE_SOURCES})
+    target_include_directories(markomi2_pdf_sign_probe SYSTEM PRIVATE "${MARKOMI2_PDF_PREFIX}/include")
+    target_compile_definitions(markomi2_pdf_sign_probe PRIVATE POINTERHOLDER_TRANSITION=4)
+    target_link_libraries(markomi2_pdf_sign_probe PRIVATE markomi2_companion_core markomi2_glue
+                          ${MARKOMI2_QPDF_LIB} ${MARKOMI2_JPEG_LIB} ${MARKOMI2_ZLIB} advapi32 gdi32)
+    target_link_options(markomi2_pdf_sign_probe PRIVATE -municode)
     add_test(NAME reader.pdf_stamping
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_stamping.sh
-                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR} $<TARGET_FILE:markomi2_pdf_sign_probe>)
     set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
   endif()

@@ -113,8 +113,8 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             a.clipboard = true;
         } else if (opt == u"--diagnose") {
             a.diagnose = true;
-        } else if (opt == u"--allow-signed" || opt == u"--replace") {
-            (opt == u"--replace" ? a.replace : a.allow_signed) = true;
+        } else if (opt == u"--allow-signed" || opt == u"--replace" || opt == u"--flatten") {
+            (opt == u"--replace" ? a.replace : opt == u"--flatten" ? a.flatten : a.allow_signed) = true;
             pdf_only = pdf_only ? pdf_only : opt.c_str();
         } else if (opt == u"--out-dir") {
             if (!has_value || argv[i + 1].empty())
@@ -211,7 +211,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         if (a.clipboard || a.diagnose || a.dpi || a.format)
             return fail(
                 u"--stamp-onto takes only --ini, --slot, --date, --out, --out-dir, --page, --at, "
-                u"--margin, --allow-signed and --replace / --stamp-onto "
+                u"--margin, --flatten, --allow-signed and --replace / --stamp-onto "
                 u"と一緒に使えない引数があります");
         if (margin_given && (a.position.anchor == PdfAnchor::kPoint || a.position.anchor == PdfAnchor::kFromCorner))
             return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
@@ -239,7 +239,7 @@ std::u16string companion_usage() {
            u"       Markomi2Stamp [--ini ファイル] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto "
            u"元.pdf (--out 出力.pdf | --out-dir フォルダー)\n"
            u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] "
-           u"[--margin mm] [--allow-signed] [--replace]\n"
+           u"[--margin mm] [--flatten [--allow-signed]] [--replace]\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
            u"       Markomi2Stamp --help | --version\n"
@@ -254,7 +254,9 @@ std::u16string companion_usage() {
            u"    その角から内側へ測った X,Y mm)。--margin 既定 10 "
            u"mm。印全体がページに収まらない位置は断ります。\n"
            u"    --page は 1,3 や 2-4 のような並びも(全角数字・、・～ も可)。\n"
-           u"    電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
+           u"    印影は注釈として元のバイトの後ろに追記し、前の電子署名は有効なままです。\n"
+           u"    --flatten: 印影を文書に埋め込み(署名なし)、ファイル全体を書き直します。\n"
+           u"    このとき電子署名のある PDF は --allow-signed のときだけ(署名は無効になります)。\n"
            u"    複数の PDF: --stamp-onto 元 --out 出力 を組で並べるか、--stamp-onto 元 ... "
            u"--out-dir フォルダー\n"
            u"    (写しは フォルダー\\<名前>_捺印.pdf)。文書ごとに JSON を 1 行。既存の写しは "
@@ -267,7 +269,7 @@ std::u16string companion_usage() {
            u"       Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto "
            u"IN.pdf (--out OUT.pdf | --out-dir DIR)\n"
            u"                     [--page first|last|all|N[,M-N...]] [--at "
-           u"POSITION|X,Y|CORNER:X,Y] [--margin MM] [--allow-signed] [--replace]\n"
+           u"POSITION|X,Y|CORNER:X,Y] [--margin MM] [--flatten [--allow-signed]] [--replace]\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
            u"       Markomi2Stamp --help | --version\n"
@@ -285,9 +287,12 @@ std::u16string companion_usage() {
            u"top-right:25,20).\n"
            u"    --margin: 10 mm by default. A place where the whole stamp does not fit is "
            u"refused.\n"
-           u"    --page also takes ranges like 2-4. A digitally signed PDF only with "
-           u"--allow-signed\n"
-           u"    (its signature no longer covers the document).\n"
+           u"    --page also takes ranges like 2-4. The stamp is an annotation appended to the "
+           u"input's bytes\n"
+           u"    (an incremental update): earlier digital signatures stay valid.\n"
+           u"    --flatten: draws the stamp into the pages and rewrites the whole file; a signed PDF "
+           u"then only\n"
+           u"    with --allow-signed (its signature no longer covers the document).\n"
            u"    Several PDFs: --stamp-onto IN --out OUT in pairs, or --stamp-onto IN ... "
            u"--out-dir DIR\n"
            u"    (copies DIR\\<name>_捺印.pdf); one JSON line per document. Existing copies are "

@@ -4,7 +4,7 @@
 //                 [--dpi 96-1200] (--out FILE.bmp|.png|.jpg|.emf|.svg|.pdf | --clipboard)
 //   Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] --stamp-onto IN.pdf --out OUT.pdf
 //                 [--page first|last|all|N[,M-N...]] [--at POSITION|X,Y|CORNER:X,Y] [--margin MM]
-//                 [--allow-signed] (several documents: --stamp-onto IN --out OUT ... in pairs, or
+//                 [--flatten [--allow-signed]] (several documents: --stamp-onto IN --out OUT ... in pairs, or
 //                 --stamp-onto IN ... --out-dir DIR;
 //                 [--replace] replaces existing copies)
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
@@ -37,7 +37,8 @@ struct CompanionArgs {
     bool replace = false;
     PdfPageChoice pages;                 // the first page when absent
     PdfPosition position;                // top right, 10 mm in, when absent
-    bool allow_signed = false;           // stamp a signed document, which voids its signature
+    bool allow_signed = false;           // with flatten: stamp a signed document, which voids its signature
+    bool flatten = false;                // draw into the pages and rewrite the file, not an annotation
     // Drawing a page of a PDF document (the page's facts alone without --out).
     std::optional<std::u16string> render;
     int render_page = 1;                 // 1-based; checked against the document later

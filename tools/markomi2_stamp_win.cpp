@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -237,6 +238,45 @@ double tenths(double mm) { return static_cast<double>(std::llround(mm * 10)) / 1
 
 #ifdef MARKOMI2_PDF_STAMPING
 
+// Now, as the local clock gives it, with the time zone's offset from UTC
+// then (the bias Windows keeps is UTC minus local time, in minutes).
+PdfStampTime local_stamp_time() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    TIME_ZONE_INFORMATION zone;
+    const DWORD kind = GetTimeZoneInformation(&zone);
+    LONG bias = zone.Bias;
+    if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
+    if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
+    if (kind == TIME_ZONE_ID_INVALID) bias = 0;
+    return PdfStampTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
+}
+
+// "Markomi2-" and 32 random hex digits: the annotation's /NM, unique to it.
+std::string unique_stamp_id() {
+    static const char kHex[] = "0123456789abcdef";
+    std::random_device random;
+    std::string id = "Markomi2-";
+    for (int i = 0; i < 4; ++i)
+        for (unsigned word = random(), k = 0; k < 8; ++k, word >>= 4) id += kHex[word & 15];
+    return id;
+}
+
+// What the annotation says: the NAME line, and the three lines as the stamp shows them.
+PdfStampNote stamp_note(const SettingsSet& set, int slot) {
+    PdfStampNote note;
+    note.title_utf8 = u16_to_utf8(set.global.name.view());
+    std::u16string lines;
+    for (const std::u16string& line :
+         {std::u16string(set.global.busho.view()),
+          slot_date_text(set.slots[static_cast<std::size_t>(slot)], set.date, g_era_table),
+          std::u16string(set.global.name.view())})
+        if (!line.empty()) lines += (lines.empty() ? u"" : u" ") + line;
+    note.contents_utf8 = u16_to_utf8(lines);
+    note.when = local_stamp_time();
+    return note;
+}
+
 // One document: its JSON line, and on a refusal the reason on standard error
 // (the JSON names it for the program) with nothing written. A document
 // throwing what the library did not catch is that document's refusal; the
@@ -245,6 +285,7 @@ int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot,
                   const PdfStampJob& form, const std::u16string& input, const std::u16string& copy,
                   std::vector<std::wstring>* copies_written) {
     PdfStampJob job = form;
+    job.note.unique_id = unique_stamp_id();
     job.input = extended_length_path(full_path(to_wide(input)));
     job.output = extended_length_path(full_path(to_wide(copy)));
     PdfStampResult result;
@@ -302,11 +343,13 @@ int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot,
     json.key(u"height_mm").real(tenths(job.height_pt * 25.4 / 72));
     json.key(u"date").string(slot_date_text(s, set.date, g_era_table)).key(u"warnings").begin_array();
     for (const std::string& w : result.warnings) json.string(utf8_to_u16(w));
-    if (result.was_signed)
+    // Only a rewritten copy voids a signature; an update keeps it.
+    if (result.was_signed && !result.incremental)
         json.string(u"the signature no longer covers the document / 電子署名は文書全体を証明しなくなりました");
     json.end_array();
     // The program words a repaired copy and a voided signature differently.
     json.key(u"repaired").boolean(result.repairs > 0).key(u"signed").boolean(result.was_signed);
+    json.key(u"incremental").boolean(result.incremental).key(u"kept_signatures").number(result.kept_signatures);
     json.end_object();
     return write_result(json.text() + u"\n");
 }
@@ -325,6 +368,8 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     form.pages = args.pages;
     form.position = args.position;
     form.allow_signed = args.allow_signed;
+    form.flatten = args.flatten;
+    form.note = stamp_note(set, slot);
     std::vector<std::wstring> copies_written;
     int code = 0;
     for (std::size_t i = 0; i < args.stamp_onto.size(); ++i)

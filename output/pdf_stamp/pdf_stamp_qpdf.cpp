@@ -12,11 +12,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <set>
 
 #include "base/safe_file_win.h"
 #include "base/win_handles_win.h"
+#include "output/pdf_stamp/pdf_annotation_qpdf.h"
+#include "output/pdf_stamp/pdf_incremental.h"
 #include "output/pdf_stamp/pdf_page_content_qpdf.h"
+#include "output/pdf_stamp/pdf_signature_slot.h"
 #include "output/pdf_stamp/pdf_page_tree_qpdf.h"
 #include "output/pdf_stamp/pdf_stamp_cover.h"
 #include "output/vector/vector_writers.h"
@@ -200,6 +204,126 @@ PdfRefusal refusal_for(SaveFailure cause) {
     }
 }
 
+// Whether the written update opens, has every page, and each placed page
+// lists its new annotation, whose appearance decodes.
+bool update_reads_back(const wchar_t* path, int page_count, const std::vector<PdfPagePlaced>& placed,
+                       const std::vector<int>& annotations) {
+    StdioFile in(path, L"rb");
+    if (!in.get()) return false;
+    try {
+        QPDF copy;
+        copy.setSuppressWarnings(true);
+        copy.processFile("stamped copy", in.get(), false, "");
+        if (!page_tree_fault(copy).empty() || copy.anyWarnings()) return false;
+        std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(copy).getAllPages();
+        if (static_cast<int>(pages.size()) != page_count) return false;
+        for (std::size_t i = 0; i < placed.size(); ++i) {
+            QPDFObjectHandle annots =
+                pages[static_cast<std::size_t>(placed[i].page - 1)].getObjectHandle().getKey("/Annots");
+            QPDFObjectHandle found;
+            for (int k = 0; annots.isArray() && k < annots.getArrayNItems(); ++k)
+                if (annots.getArrayItem(k).getObjectID() == annotations[i]) found = annots.getArrayItem(k);
+            if (!found.isDictionary()) return false;
+            QPDFObjectHandle appearance = found.getKey("/AP");
+            appearance = appearance.isDictionary() ? appearance.getKey("/N") : appearance;
+            if (!appearance.isStream() || !decodes_within_bound(appearance)) return false;
+            QPDFObjectHandle resources = appearance.getDict().getKey("/Resources");
+            QPDFObjectHandle forms = resources.isDictionary() ? resources.getKey("/XObject") : resources;
+            if (!forms.isDictionary() || !decodes_within_bound(forms.getKey("/S0"))) return false;
+        }
+        return true;
+    } catch (std::exception&) {
+        return false;
+    }
+}
+
+// All of a file's bytes; false when they could not be read.
+bool read_all(FILE* file, std::string* bytes) {
+    std::rewind(file);
+    char buffer[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes->append(buffer, n);
+    return !std::ferror(file);
+}
+
+// The stamp as annotations appended to the input's bytes as they are (see
+// pdf_incremental.h), signed through the slot when asked. The input must
+// have been read without repair: an update refers to the objects by the
+// offsets the file gives, which repair found wrong.
+PdfStampResult append_stamp(QPDF& pdf, FILE* input, std::vector<QPDFPageObjectHelper>& pages,
+                            const PdfStampJob& job, PdfStampResult result) {
+    std::string bytes;
+    if (!read_all(input, &bytes)) return refused(PdfRefusal::kUnreadable);
+    const std::optional<PdfTail> tail = read_pdf_tail(bytes);
+    if (!tail) return refused(PdfRefusal::kNeedsRewrite, "no cross-reference section at the end");
+    result.kept_signatures = signature_count(pdf);
+    QPDFObjectHandle trailer = pdf.getTrailer();
+    // New numbers start at /Size, and past any number qpdf knows of.
+    int first = 1;
+    QPDFObjectHandle size = trailer.getKey("/Size");
+    if (size.isInteger() && size.getIntValue() > 0 && size.getIntValue() < (1 << 23))
+        first = static_cast<int>(size.getIntValue());
+    for (const auto& entry : pdf.getXRefTable()) first = std::max(first, entry.first.getObj() + 1);
+    const StampAnnotations made = make_stamp_annotations(pdf, pages, result.placed, job, first);
+    // Warnings come as qpdf reads objects, the ones made use of included.
+    if (pdf.anyWarnings()) {
+        std::vector<QPDFExc> warnings = pdf.getWarnings();
+        return refused(PdfRefusal::kNeedsRewrite, warnings.front().getMessageDetail());
+    }
+
+    PdfTrailerFacts facts;
+    facts.size = first;
+    facts.root = trailer.getKey("/Root").unparse();
+    QPDFObjectHandle info = trailer.getKey("/Info");
+    if (info.isIndirect()) facts.info = info.unparse();
+    QPDFObjectHandle id = trailer.getKey("/ID");
+    if (id.isArray() && id.getArrayNItems() == 2 && id.getArrayItem(0).isString())
+        facts.id_first = id.getArrayItem(0).getStringValue();
+    std::random_device random;
+    for (int i = 0; i < 4; ++i) {
+        const unsigned word = random();
+        facts.id_second.append(reinterpret_cast<const char*>(&word), 4);
+    }
+    facts.prev = tail->startxref;
+    facts.kind = tail->kind;
+    const bool eol = !bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r');
+    const PdfUpdate update = write_pdf_update(bytes.size(), eol, made.objects, facts);
+    bytes += update.bytes;
+    if (made.signature_index >= 0) {
+        std::string why;
+        const SlotSigner sign = job.signature->sign;
+        if (!sign) return refused(PdfRefusal::kSigningFailed, "no signer");
+        const SlotFill fill = fill_signature_slot(
+            &bytes, update.bodies[static_cast<std::size_t>(made.signature_index)] + made.slot_in_body,
+            made.room, sign, &why);
+        if (fill == SlotFill::kSignerFailed) return refused(PdfRefusal::kSigningFailed, why);
+        if (fill == SlotFill::kTooLarge) return refused(PdfRefusal::kSignatureTooLarge);
+        if (fill != SlotFill::kSigned) return refused(PdfRefusal::kNotWritten, "no room for the signature");
+    }
+
+    bool damaged = false;
+    SaveFailure cause = SaveFailure::kNone;
+    const bool staged = write_file_through_staging(
+        job.output,
+        [&](const wchar_t* staging) {
+            StdioFile out(staging, L"wb");
+            if (!out.get()) return false;
+            if (std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) return false;
+            if (!out.close()) return false;
+            damaged = !update_reads_back(staging, result.page_count, result.placed, made.annotations);
+            return !damaged;
+        },
+        &cause);
+    if (!staged) {
+        PdfStampResult failed = refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
+                                        damaged ? "the written copy does not read back" : "");
+        failed.page_count = result.page_count;
+        return failed;
+    }
+    result.incremental = true;
+    return result;
+}
+
 PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStampJob& job) {
     pdf.setSuppressWarnings(true);
     pdf.setAttemptRecovery(repair);
@@ -216,7 +340,18 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     PdfStampResult result;
     if (pdf.isEncrypted() && !pdf.allowModifyOther()) return refused(PdfRefusal::kForbidsChanges);
     result.was_signed = carries_signature(pdf);
-    if (result.was_signed && !job.allow_signed) return refused(PdfRefusal::kSigned);
+    if (job.flatten) {
+        if (result.was_signed && !job.allow_signed) return refused(PdfRefusal::kSigned);
+    } else {
+        // An update of an encrypted file would have to encrypt its strings
+        // and streams as the file does: it is rewritten instead.
+        if (pdf.isEncrypted()) return refused(PdfRefusal::kNeedsRewrite, "encrypted");
+        // A certifying signature's /P: 1 allows no change, 2 signing but
+        // no plain annotation, 3 annotations too.
+        const int permission = certified_permission(pdf);
+        if (permission == 1 || (permission == 2 && !job.signature))
+            return refused(PdfRefusal::kCertifiedNoChanges);
+    }
 
     QPDFPageDocumentHelper document(pdf);
     std::vector<QPDFPageObjectHelper> pages = document.getAllPages();
@@ -243,6 +378,8 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
         result.placed.push_back(placed);
         media_boxes.push_back(readers_media_box(geometry));
     }
+
+    if (!job.flatten) return append_stamp(pdf, input, pages, job, std::move(result));
 
     // One form for every page.
     QPDFObjectHandle form = pdf.makeIndirectObject(QPDFObjectHandle::newStream(&pdf, job.form));

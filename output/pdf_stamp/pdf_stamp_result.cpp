@@ -70,6 +70,20 @@ const RefusalText kTexts[] = {
     {PdfRefusal::kNoFolder, u"no-folder", u"保存先のフォルダーがありません",
      u"フォルダーが移動や削除、名前の変更をされていないか確かめるか、別のフォルダーを選んでください。",
      u"the output's folder does not exist"},
+    {PdfRefusal::kNeedsRewrite, u"needs-rewrite",
+     u"この PDF は壊れているか暗号化されているため、元の内容を残したまま印影を追加できません",
+     u"「印影を文書に埋め込む（署名なし）」を選ぶと、文書全体を書き直して捺印できます。",
+     u"the PDF is damaged or encrypted and cannot be added to without rewriting it (use --flatten)"},
+    {PdfRefusal::kCertifiedNoChanges, u"certified-no-changes",
+     u"この PDF は証明用の電子署名で変更が禁止されているため捺印できません",
+     u"変更を許可した PDF を作成者に依頼してください。",
+     u"the PDF's certifying signature forbids this change"},
+    {PdfRefusal::kSigningFailed, u"signing-failed", u"電子署名ができませんでした",
+     u"証明書と IC カードを確かめて、もう一度お試しください。", u"signing failed"},
+    {PdfRefusal::kSignatureTooLarge, u"signature-too-large",
+     u"電子署名が大きすぎて、用意した場所に収まりません",
+     u"証明書の連鎖が短い証明書を選んで、もう一度お試しください。",
+     u"the signature is larger than the room kept for it"},
 };
 
 const RefusalText* text_of(PdfRefusal refusal) {

@@ -32,6 +32,11 @@ enum class PdfRefusal {
     kOutputLocked,    // another program holds the copy's target open
     kDenied,          // a read-only target, or a folder this user may not write
     kNoFolder,        // the copy's folder does not exist
+    // An incremental update cannot be made.
+    kNeedsRewrite,        // damaged or encrypted: only a rewritten (flattened) copy can be had
+    kCertifiedNoChanges,  // a certifying signature forbids this change (/DocMDP /P 1, or 2 for a plain stamp)
+    kSigningFailed,       // the signer's reason in detail
+    kSignatureTooLarge,   // the signature needs more than the room kept for it
 };
 
 struct PdfPagePlaced {
@@ -43,7 +48,9 @@ struct PdfStampResult {
     PdfRefusal refusal = PdfRefusal::kNone;
     int page_count = 0;
     int bad_page = 0;                   // kNoSuchPage, kOffPage, kBadGeometry, kPageContent
-    bool was_signed = false;            // a signature was there (and is no longer valid)
+    bool was_signed = false;            // a signature was there (and, when flattened, is no longer valid)
+    int kept_signatures = 0;            // signatures there that still hold: the update is incremental
+    bool incremental = false;           // the input's bytes are the copy's prefix
     std::vector<PdfPagePlaced> placed;  // the stamped pages, ascending
     std::vector<std::string> warnings;  // UTF-8: what qpdf recovered from, then notes on the pages
     int repairs = 0;                    // the first of the warnings that are qpdf's recoveries

@@ -10,12 +10,20 @@
 # must be refused leave nothing behind and say why; the damaged file is
 # stamped with its warnings. Hostile pages (pdf_corpus.sh) are stamped
 # visibly within bounded memory, or refused with a reason.
+# A stamp is an annotation appended to the input (an incremental update):
+# the input's bytes are the copy's prefix, whatever kind of cross-reference
+# section the input ends with, and a signature made beforehand by another
+# signer stays valid in pdfsig. --flatten draws into the page content
+# instead, as the rows that look at the page's own streams check. With
+# SIGN_PROBE, three signed stamps in a row, each signed by openssl in place
+# of the program's signer, are all valid in pdfsig.
 #
-#   pdf_stamping.sh STAMP_EXE WORK_FOLDER
+#   pdf_stamping.sh STAMP_EXE WORK_FOLDER [SIGN_PROBE_EXE]
 # Exit 0 pass, 1 fail, 77 a writer or reader missing (skipped).
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 stamp=$1
+probe=${3:-}
 for tool in qpdf pdftoppm pdftotext pdfinfo rsvg-convert gs soffice; do
     command -v "$tool" >/dev/null 2>&1 || { echo "$tool not installed: skipped"; exit 77; }
 done
@@ -76,6 +84,12 @@ stamp_case() {
     json=$(head -n 1 "$tmp/$name.json")
     echo "$name: $json"
     qpdf --check "$out" >"$tmp/qpdf.log" 2>&1 || { fail "$name: qpdf --check"; cat "$tmp/qpdf.log"; }
+    if [[ " $* " == *" --flatten "* ]]; then
+        [[ $json == *'"incremental":false'* ]] || fail "$name: flattened, yet said to be an update"
+    else
+        [[ $json == *'"incremental":true'* ]] || fail "$name: not an incremental update"
+        cmp -s -n "$(stat -c %s "$input")" "$input" "$out" || fail "$name: the input is not the copy's prefix"
+    fi
     [ "$(pdftotext "$input" - 2>/dev/null)" = "$(pdftotext "$out" - 2>/dev/null)" ] || fail "$name: the text changed"
     [ "$(described "$input")" = "$(described "$out")" ] || {
         fail "$name: pages, metadata or links changed"
@@ -121,34 +135,126 @@ stamp_case cairo cairo.pdf first top 5
 stamp_case objstreams objstreams.pdf 2 right 10
 stamp_case linearized linearized.pdf first bottom-right 10
 stamp_case rotated rotated.pdf 1 top-right 10
-stamp_case state state.pdf first top-right 10
-stamp_case unbalanced unbalanced.pdf all top-right 10
+stamp_case state state.pdf first top-right 10 --flatten
+stamp_case unbalanced unbalanced.pdf all top-right 10 --flatten
 stamp_case odd-rotate odd-rotate.pdf first top-right 10
 stamp_case no-box no-box.pdf first bottom-left 10
 stamp_case inherited-box inherited-box.pdf first bottom-left 10
 stamp_case large large.pdf first top-right 10
-# A signed document only when asked, and the signature is said to be void.
-stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed
+# The update's section is of the kind the input ends with: a table after a
+# table, a stream after a stream.
+appended() { tail -c +$(($(stat -c %s "$corpus/$1") + 1)) "$tmp/$2"; }
+appended letter.pdf writer.pdf | grep -aq '^xref' || fail "writer: the update has no table"
+appended objstreams.pdf objstreams.pdf | grep -aq '/Type /XRef' || fail "objstreams: the update has no stream section"
+# A file with an update already takes another one.
+cp "$tmp/writer.pdf" "$corpus/updated.pdf"
+stamp_case updated updated.pdf first bottom-left 10
+# A turned page seen through a crop box: the annotation where the flattened stamp is.
+python3 -c '
+import sys
+sys.path.insert(0, sys.argv[1])
+from pdf_objects import pdf_bytes
+c = b"0 0 1 rg 100 100 200 100 re f\n"
+open(sys.argv[2], "wb").write(pdf_bytes([
+    b"<< /Type /Catalog /Pages 2 0 R >>", b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /CropBox [40 60 500 780] /Rotate 90 /Contents 4 0 R >>",
+    b"<< /Length %d >>\nstream\n" % len(c) + c + b"endstream"]))' "$root/tests/readers" "$corpus/cropped.pdf"
+stamp_case cropped cropped.pdf first top-right 10
+stamp_case cropped-flat cropped.pdf first top-right 10 --flatten
+# Flattened, a signed document only when asked, and the signature is said to be void.
+stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed --flatten
 grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warning about the signature"
 grep -q '"signed":true' "$tmp/signed-allowed.json" || fail "signed, allowed: not told as signed"
 
-# The damaged file is stamped, and says what was recovered.
-stamp_case truncated truncated.pdf first top-right 10
+# A document another signer signed beforehand keeps that signature valid
+# under the stamp, and is not warned of.
+if command -v certutil >/dev/null && command -v pk12util >/dev/null && command -v pdfsig >/dev/null \
+    && command -v openssl >/dev/null; then
+    nss="$tmp/nss"
+    mkdir -p "$nss"
+    # new_signer NAME CN: a key and a self-signed certificate, NAME.key and NAME.pem.
+    new_signer() {
+        openssl req -x509 -newkey rsa:2048 -nodes -keyout "$nss/$1.key" -out "$nss/$1.pem" -days 30 \
+            -subj "/CN=$2" 2>/dev/null
+    }
+    new_signer other "Other Signer"
+    openssl pkcs12 -export -inkey "$nss/other.key" -in "$nss/other.pem" -out "$nss/other.p12" -passout pass: \
+        -name other
+    certutil -N -d "sql:$nss" --empty-password && pk12util -i "$nss/other.p12" -d "sql:$nss" -W '' >/dev/null
+    pdfsig -add-signature -nssdir "sql:$nss" -nick other "$corpus/letter.pdf" "$corpus/other-signed.pdf" \
+        >/dev/null 2>&1 || fail "pdfsig could not sign"
+    stamp_case other-signed other-signed.pdf first top-left 10
+    [[ $(head -n 1 "$tmp/other-signed.json") == *'"kept_signatures":1'* ]] || fail "other-signed: not kept"
+    ! grep -q 'no longer covers' "$tmp/other-signed.json" || fail "other-signed: warned of a signature it kept"
+    valid=$(pdfsig -nssdir "sql:$nss" "$tmp/other-signed.pdf" 2>/dev/null | grep -c 'Signature is Valid.')
+    echo "other-signed: $valid valid signature(s) in pdfsig"
+    [ "$valid" -eq 1 ] || fail "other-signed: the earlier signature is no longer valid"
+    # Three signed stamps in a row on top of it, each signed in the probe's
+    # place by openssl over the parts the probe's signer was given.
+    if [ -n "$probe" ]; then
+        chain="$tmp/other-signed.pdf"
+        step=0
+        for position in top right bottom; do
+            step=$((step + 1))
+            new_signer "signer$step" "Signer $step"
+            "$root/scripts/wine" "$probe" "$(windows_path "$chain")" "$(windows_path "$tmp/chain$step.pdf")" \
+                "$(windows_path "$tmp/parts$step")" "$position" >"$tmp/chain$step.log" 2>>"$tmp/wine.log" \
+                || { fail "chain $step: $(cat "$tmp/chain$step.log")"; break; }
+            cmp -s -n "$(stat -c %s "$chain")" "$chain" "$tmp/chain$step.pdf" || fail "chain $step: not a prefix"
+            openssl cms -sign -binary -cades -md sha256 -nosmimecap -outform DER -in "$tmp/parts$step" \
+                -signer "$nss/signer$step.pem" -inkey "$nss/signer$step.key" -out "$tmp/cms$step.der" \
+                || fail "chain $step: openssl could not sign"
+            echo -n "chain $step: $(cat "$tmp/chain$step.log"); "
+            python3 "$root/tests/readers/pdf_sign_parts.py" "$tmp/chain$step.pdf" "$tmp/parts$step" \
+                "$tmp/cms$step.der" || fail "chain $step: the parts are not the file outside /Contents"
+            chain="$tmp/chain$step.pdf"
+        done
+        qpdf --check "$chain" >"$tmp/qpdf.log" 2>&1 || { fail "chain: qpdf --check"; cat "$tmp/qpdf.log"; }
+        pdfsig -nssdir "sql:$nss" "$chain" >"$tmp/chain.sig" 2>&1
+        valid=$(grep -c 'Signature is Valid.' "$tmp/chain.sig")
+        echo "chain: $valid valid signatures in pdfsig, signed by$(sed -n 's/.*Common Name: / /p' "$tmp/chain.sig" | tr -d '\n')"
+        [ "$valid" -eq 4 ] || { fail "chain: not every signature is valid"; cat "$tmp/chain.sig"; }
+        # A signer that fails leaves nothing behind.
+        "$root/scripts/wine" "$probe" "$(windows_path "$corpus/letter.pdf")" "$(windows_path "$tmp/unsigned.pdf")" \
+            "$(windows_path "$tmp/parts0")" top fail >"$tmp/unsigned.log" 2>>"$tmp/wine.log" \
+            && fail "a failed signing was not refused"
+        [[ $(cat "$tmp/unsigned.log") == signing-failed* && ! -e "$tmp/unsigned.pdf" ]] \
+            || fail "a failed signing: $(cat "$tmp/unsigned.log"), or a file was written"
+    fi
+else
+    echo "certutil, pk12util, pdfsig or openssl missing: no signatures tried"
+fi
+# A certifying signature that allows no change refuses the stamp.
+python3 -c '
+import sys
+sys.path.insert(0, sys.argv[1])
+from pdf_objects import pdf_bytes
+open(sys.argv[2], "wb").write(pdf_bytes([
+    b"<< /Type /Catalog /Pages 2 0 R /Perms << /DocMDP 4 0 R >> >>",
+    b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+    b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] >>",
+    b"<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached /ByteRange [0 0 0 0] /Contents <00>"
+    b" /Reference [<< /Type /SigRef /TransformMethod /DocMDP /TransformParams << /P 1 /V /1.2 >> >>] >>"]))' \
+    "$root/tests/readers" "$corpus/certified.pdf"
+refused_case certified certified.pdf certified-no-changes
+
+# The damaged file is stamped flattened, and says what was recovered.
+stamp_case truncated truncated.pdf first top-right 10 --flatten
 [ "$(json_field warnings <"$tmp/truncated.json")" != "[]" ] || fail "truncated: no warnings reported"
 grep -q '"repaired":true' "$tmp/truncated.json" || fail "truncated: not told as repaired"
 
 # Content that would reach the stamp is drawn apart from it: the stamp
 # shows after a string never closed, and a million restores of nothing
 # saved gain no saves in the page's own streams (qpdf decodes them).
-stamp_case unclosed unclosed.pdf first top-right 10
-stamp_case flood flood.pdf first top-right 10
+stamp_case unclosed unclosed.pdf first top-right 10 --flatten
+stamp_case flood flood.pdf first top-right 10 --flatten
 flood_bytes=$(qpdf --json --json-key=pages "$tmp/flood.pdf" 2>/dev/null | python3 -c '
 import json, sys
 print(" ".join(c.split()[0] for c in json.load(sys.stdin)["pages"][0]["contents"]))' |
     while read -r -a ids; do for id in "${ids[@]}"; do qpdf --show-object="$id" --filtered-stream-data "$tmp/flood.pdf"; done; done | wc -c)
 echo "flood: the stamped page's own streams hold $flood_bytes bytes"
 [ "$flood_bytes" -gt 0 ] && [ "$flood_bytes" -le 4096 ] || fail "flood: the page's streams grew to $flood_bytes bytes"
-stamp_case split split.pdf first top-right 10
+stamp_case split split.pdf first top-right 10 --flatten
 stamp_case deep900 deep900.pdf first top-right 10
 # 256 MB of compressed blanks: stamped, in no more memory than a small page
 # takes (the companion's own processes, found by the output's name).
@@ -175,7 +281,7 @@ echo "bomb: peak $bomb_kb KB, a small page $small_kb KB"
     || fail "bomb: not stamped, or its peak memory $bomb_kb KB is far above a small page's $small_kb KB"
 # An annotation drawn over the stamp is warned of; a link there is not.
 "$root/scripts/wine" "$stamp" "${common[@]}" --stamp-onto "$(windows_path "$corpus/covered.pdf")" \
-    --out "$(windows_path "$tmp/covered.pdf")" --page all >"$tmp/covered.json" 2>>"$tmp/wine.log" || fail "covered: refused"
+    --out "$(windows_path "$tmp/covered.pdf")" --page all --flatten >"$tmp/covered.json" 2>>"$tmp/wine.log" || fail "covered: refused"
 covered=$(json_field warnings <"$tmp/covered.json")
 echo "covered: $covered"
 [[ $covered == *"page 1: "*Square* && $covered != *"page 2"* ]] || fail "covered: not warned of the square alone"
@@ -189,7 +295,9 @@ refused_case no-page letter.pdf no-such-page --page 3
 refused_case missing no-such-file.pdf missing
 # Part of the stamp off the page is refused, not moved into another corner.
 refused_case off-page letter.pdf off-page --at bottom-right:3,3
-refused_case signed signed.pdf signed
+refused_case signed signed.pdf signed --flatten
+# An update needs the file's own cross-references, which the damaged one lost.
+refused_case truncated-update truncated.pdf needs-rewrite
 refused_case absurd-box absurd.pdf bad-geometry --page 1
 refused_case absurd-real absurd.pdf bad-geometry --page 2
 refused_case large-truncated large-truncated.pdf damaged-large

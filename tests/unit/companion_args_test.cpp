@@ -85,6 +85,7 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--format", u"B"},
         {u"--out", u"b.pdf", u"--page", u"all"},
         {u"--out", u"b.pdf", u"--allow-signed"},
+        {u"--out", u"b.pdf", u"--flatten"},
         // Several documents: a copy each, by pairs or a folder, not both.
         {u"--stamp-onto", u"a.pdf", u"--stamp-onto", u"b.pdf", u"--out", u"c.pdf"},
         {u"--stamp-onto", u"a.pdf", u"--out-dir", u"d", u"--out", u"c.pdf"},
@@ -104,7 +105,8 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
 
 TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     CompanionParse p = parse({u"--margin", u"7.5", u"--stamp-onto", u"受付.pdf", u"--out", u"受付_捺印.PDF",
-                              u"--page", u"2,5", u"--at", u"bottom-left", u"--allow-signed"});
+                              u"--page", u"2,5", u"--at", u"bottom-left", u"--allow-signed",
+                              u"--flatten"});
     ASSERT_TRUE(p.args) << std::string(p.error.begin(), p.error.end());
     EXPECT_EQ(p.args->stamp_onto, std::vector<std::u16string>{u"受付.pdf"});
     EXPECT_EQ(p.args->copies, std::vector<std::u16string>{u"受付_捺印.PDF"});
@@ -114,6 +116,7 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_EQ(p.args->position.anchor, PdfAnchor::kBottomLeft);
     EXPECT_DOUBLE_EQ(p.args->position.margin_mm, 7.5);  // given before --at, still kept
     EXPECT_TRUE(p.args->allow_signed);
+    EXPECT_TRUE(p.args->flatten);
 
     // A place from a corner keeps its corner; page ranges as the window takes them.
     CompanionParse corner = parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--at", u"bottom-right:25,20",
@@ -133,7 +136,7 @@ TEST(CompanionArgs, StampingAPdfTakesItsPagesPlaceAndMargin) {
     EXPECT_EQ(defaults.args->pages.kind, PdfPageChoice::kFirst);
     EXPECT_EQ(defaults.args->position.anchor, PdfAnchor::kTopRight);
     EXPECT_DOUBLE_EQ(defaults.args->position.margin_mm, 10);
-    EXPECT_FALSE(defaults.args->allow_signed);
+    EXPECT_FALSE(defaults.args->allow_signed || defaults.args->flatten);
     EXPECT_TRUE(parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--margin", u"1000"}).args);
     EXPECT_TRUE(parse({u"--dpi", u"1200", u"--out", u"x.png"}).args);
     EXPECT_TRUE(parse({u"--slot", u"7", u"--clipboard"}).args);

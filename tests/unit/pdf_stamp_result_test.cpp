@@ -44,7 +44,7 @@ TEST(PdfStampResult, RefusalsNameThePageTheyAreAbout) {
         r.detail = "xref \xE6\x90\x8D";  // UTF-8 from qpdf
         EXPECT_TRUE(ends_with(pdf_refusal_bilingual(r), u" (xref 損)")) << label;
     }
-    for (int i = static_cast<int>(PdfRefusal::kUnreadable); i <= static_cast<int>(PdfRefusal::kNoFolder); ++i) {
+    for (int i = static_cast<int>(PdfRefusal::kUnreadable); i <= static_cast<int>(PdfRefusal::kSignatureTooLarge); ++i) {
         PdfStampResult r;
         r.refusal = static_cast<PdfRefusal>(i);
         EXPECT_EQ(pdf_refusal_named(pdf_refusal_name(r.refusal)), r.refusal) << i;
