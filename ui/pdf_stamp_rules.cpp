@@ -75,6 +75,7 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
         args.insert(args.end(), {u"--at", std::u16string(pdf_anchor_name(anchor)), u"--margin",
                                  decimal_text(o.margin)});
     }
+    if (r.flatten) args.push_back(u"--flatten");
     if (r.allow_signed) args.push_back(u"--allow-signed");
     return args;
 }
@@ -157,7 +158,11 @@ PdfStampReply read_pdf_stamp_reply(std::u16string_view line) {
     reply.stamped = !reply.pages.empty();
     reply.page_count = number_at(reply_value_of(line, u"page_count"));
     reply.repaired = reply_value_of(line, u"repaired").substr(0, 4) == u"true";
-    reply.was_signed = reply_value_of(line, u"signed").substr(0, 4) == u"true";
+    // An appended stamp leaves the signatures as they were; only a copy
+    // written anew voids them.
+    const bool appended = reply_value_of(line, u"incremental").substr(0, 4) == u"true";
+    reply.was_signed = !appended && reply_value_of(line, u"signed").substr(0, 4) == u"true";
+    if (appended) reply.kept_signatures = number_at(reply_value_of(line, u"kept_signatures"));
     // The warnings are an array of strings: count the strings.
     std::u16string_view warnings = reply_value_of(line, u"warnings");
     if (!warnings.empty() && warnings[0] == u'[') {
@@ -194,6 +199,9 @@ std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_vi
         text +=
             u"\n\n元の PDF が壊れていたため、読み取れた内容を修復して保存しました。元の PDF "
             u"と見比べて、内容に欠けがないか確かめてください。";
+    if (reply.kept_signatures > 0)
+        text += u"\n\n元の PDF の電子署名(" + decimal_text(reply.kept_signatures) +
+                u" 件)は、捺印した写しでも有効です。";
     if (reply.was_signed)
         text +=
             u"\n\n元の PDF "
@@ -268,6 +276,9 @@ std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
                 text +=
                     u"\r\n　元の PDF "
                     u"が壊れていたため修復して保存しました。内容に欠けがないか確かめてください。";
+            if (r.kept_signatures > 0)
+                text += u"\r\n　元の PDF の電子署名(" + decimal_text(r.kept_signatures) +
+                        u" 件)は、この写しでも有効です。";
             if (r.was_signed) text += u"\r\n　元の PDF の電子署名は、この写しでは無効です。";
         }
     }

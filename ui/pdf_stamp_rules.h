@@ -41,6 +41,9 @@ struct PdfStampRequest {
     // --at CORNER:X,Y instead of the options' grid place and margin.
     std::optional<PdfPosition> place;
     bool allow_signed = false;
+    // The stamp drawn into the pages and the whole file written anew (for a
+    // document that cannot be added to); a signature in it is voided.
+    bool flatten = false;
     std::vector<PdfBatchItem> batch;  // several documents: these instead of input and output
     bool replace = false;             // a batch replaces existing copies (else refused "exists")
 };
@@ -73,6 +76,7 @@ struct PdfStampReply {
     int warnings = 0;
     bool repaired = false;    // the original was damaged and its copy repaired
     bool was_signed = false;  // the original's signature no longer covers the copy
+    int kept_signatures = 0;  // the original's signatures, still valid in the appended copy
 };
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line);
 // The companion's output for `count` documents: the lines that are replies

@@ -44,10 +44,11 @@ constexpr wchar_t kNothingToStamp[] = L"捺印できる PDF がありません�
 constexpr wchar_t kCompanionMissing[] =
     L"PDF への捺印に使う Markomi2Stamp.exe を実行できませんでした。\n"
     L"マルコミ２を入れ直してください。";
-constexpr wchar_t kSignedQuestion[] =
-    L"電子署名のある PDF があります。\n"
-    L"捺印すると、署名は文書全体を証明しなくなります(署名は無効になります)。\n\n"
-    L"捺印しますか？";
+constexpr wchar_t kRewriteQuestion[] =
+    L"次の PDF は、壊れているか暗号化されているため、印影を後ろに追記できません。\n\n";
+constexpr wchar_t kRewriteOffer[] =
+    L"\n印影を文書に埋め込んだ写しを作りますか？(署名なし)\n"
+    L"文書全体を書き直すので、電子署名があれば写しでは無効になります。";
 constexpr wchar_t kReplaceQuestion[] =
     L"捺印した PDF と同じ名前のファイルがすでにあります。\n\n"
     L"はい: 置き換えます\nいいえ: 「(2)」などを付けた名前で保存します";
@@ -745,7 +746,7 @@ struct SaveItem {
 };
 
 std::optional<PdfStampReply> stamp_one(StampingWindow& s, const SaveItem& item,
-                                       const PdfStampOptions& options, bool allow_signed) {
+                                       const PdfStampOptions& options, bool flatten) {
     const Choice choice = current_choice(s);
     PdfStampRequest request;
     request.slot = choice.slot + 1;
@@ -754,8 +755,32 @@ std::optional<PdfStampReply> stamp_one(StampingWindow& s, const SaveItem& item,
     request.output = as_u16(std::wstring_view(item.output));
     request.options = options;
     if (s.place.anchor == PdfAnchor::kFromCorner) request.place = s.place;
-    request.allow_signed = allow_signed;
+    // A copy written anew was asked for knowing that it voids a signature.
+    request.flatten = request.allow_signed = flatten;
     return stamp_pdf_with_companion(g_settings, request);
+}
+
+bool needs_rewrite(const SaveItem& item) {
+    return item.reply && !item.reply->stamped && item.reply->refusal == PdfRefusal::kNeedsRewrite;
+}
+
+// Documents that cannot be added to (damaged, encrypted) may still be
+// stamped the old way, into their pages; the user is asked once for all.
+bool rewrite_is_wanted(HWND owner, const std::vector<SaveItem>& items) {
+    std::wstring text = kRewriteQuestion;
+    int listed = 0;
+    for (const SaveItem& item : items) {
+        if (!needs_rewrite(item)) continue;
+        if (++listed > 10) {
+            text += L"…\n";
+            break;
+        }
+        text += L"・" + file_name_of(item.input) + L"\n";
+    }
+    if (listed == 0) return false;
+    text += kRewriteOffer;
+    return centred_message_box(owner, text.c_str(), kMessageBoxTitle,
+                               MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 std::wstring result_line(const SaveItem& item) {
@@ -791,13 +816,6 @@ bool save_documents(StampingWindow& s) {
         return false;
     }
     const PdfStampOptions options = options_now(s);
-    bool allow_signed = false;
-    if (std::any_of(chosen.begin(), chosen.end(), [](const Document* d) { return d->is_signed; })) {
-        if (centred_message_box(s.hwnd, kSignedQuestion, kMessageBoxTitle,
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
-            return false;
-        allow_signed = true;
-    }
     std::vector<SaveItem> items;
     for (const Document* d : chosen) items.push_back(SaveItem{d->path, L"", std::nullopt});
     if (items.size() == 1) {
@@ -828,7 +846,7 @@ bool save_documents(StampingWindow& s) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     if (items.size() == 1) {
         for (;;) {
-            items[0].reply = stamp_one(s, items[0], options, allow_signed);
+            items[0].reply = stamp_one(s, items[0], options, false);
             // A copy that could not be written: back to its name, not to the start.
             if (!items[0].reply || items[0].reply->stamped ||
                 !is_save_refusal(items[0].reply->refusal))
@@ -842,6 +860,13 @@ bool save_documents(StampingWindow& s) {
             items[0].output = *again;
             SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         }
+        if (needs_rewrite(items[0])) {
+            SetCursor(previous);
+            if (rewrite_is_wanted(s.hwnd, items)) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                items[0].reply = stamp_one(s, items[0], options, true);
+            }
+        }
     } else {
         // One run of the companion for the pile; the names are settled above,
         // so what exists now is what the user agreed to replace.
@@ -854,8 +879,24 @@ bool save_documents(StampingWindow& s) {
         if (s.place.anchor == PdfAnchor::kFromCorner) place = s.place;
         const std::vector<PdfStampReply> replies =
             stamp_pdfs_with_companion(g_settings, choice.slot, date_to_stamp(choice), batch, options,
-                                      place, true, allow_signed);
+                                      place, true, false);
         for (std::size_t i = 0; i < items.size() && i < replies.size(); ++i) items[i].reply = replies[i];
+        std::vector<std::size_t> again;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (needs_rewrite(items[i])) again.push_back(i);
+        if (!again.empty()) {
+            SetCursor(previous);
+            if (rewrite_is_wanted(s.hwnd, items)) {
+                SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+                std::vector<PdfBatchItem> rewritten;
+                for (std::size_t i : again) rewritten.push_back(batch[i]);
+                const std::vector<PdfStampReply> more =
+                    stamp_pdfs_with_companion(g_settings, choice.slot, date_to_stamp(choice),
+                                              rewritten, options, place, true, true);
+                for (std::size_t k = 0; k < again.size() && k < more.size(); ++k)
+                    items[again[k]].reply = more[k];
+            }
+        }
     }
     SetCursor(previous);
     s.saving = false;

@@ -34,10 +34,13 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
     request.options.position = 6;
     request.options.margin = 15;
     request.allow_signed = true;
+    request.flatten = true;
     EXPECT_EQ(pdf_stamp_arguments(request),
               (std::vector<std::u16string>{u"--ini", u"C:\\Temp\\m.ini", u"--slot", u"3", u"--date", u"2025-05-01",
                                            u"--stamp-onto", u"in.pdf", u"--out", u"out.pdf", u"--page", u"2,4",
-                                           u"--at", u"bottom-left", u"--margin", u"15", u"--allow-signed"}));
+                                           u"--at", u"bottom-left", u"--margin", u"15", u"--flatten",
+                                           u"--allow-signed"}));
+    request.flatten = false;
     // A batch gives its pairs in order; the window's place from a corner
     // goes without the margin the companion refuses beside it.
     request.batch = {{u"a.pdf", u"a2.pdf"}, {u"b.pdf", u"b2.pdf"}};
@@ -124,6 +127,13 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
     EXPECT_NE(voided.find(u"署名"), std::u16string::npos);
     EXPECT_EQ(voided.find(u"修復"), std::u16string::npos);
     EXPECT_NE(voided.find(u"保存先のフォルダー: C:\\\n"), std::u16string::npos);
+    // An appended stamp keeps the signatures: told as kept, never as voided.
+    const PdfStampReply appended = read_pdf_stamp_reply(
+        u"{\"pages\":[1],\"warnings\":[],\"signed\":true,\"incremental\":true,\"kept_signatures\":2}");
+    EXPECT_FALSE(appended.was_signed);
+    const std::u16string kept = pdf_stamped_message(appended, u"C:\\x_捺印.pdf");
+    EXPECT_NE(kept.find(u"電子署名(2 件)は、捺印した写しでも有効です"), std::u16string::npos);
+    EXPECT_EQ(kept.find(u"無効"), std::u16string::npos);
     EXPECT_FALSE(read_pdf_stamp_reply(u"").stamped);
 
     // A batch's lines, in order among the messages; one reply per document

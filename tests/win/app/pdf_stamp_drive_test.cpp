@@ -1,5 +1,5 @@
 // "PDFに捺印…" through every window of the real program: the open dialog,
-// the stamping window, the signature question, the copies opened by the
+// the stamping window, the summary, the copies opened by the
 // program the system names for PDF files, and the choices remembered in the
 // settings file.
 #include <gtest/gtest.h>
@@ -179,7 +179,7 @@ std::wstring list_item(HWND list, int index) {
 // Two documents opened into the stamping window (the open dialog, then
 // 追加…), a click on the page, another design, every page: both copies
 // saved beside their originals with the stamp's centre where the click was,
-// in the chosen design's colour, as a reader draws them; the signature asked about once; the
+// in the chosen design's colour, as a reader draws them; the signature kept; the
 // choices and the window's place remembered.
 TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     t::TempFolder folder;
@@ -284,26 +284,25 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     press(window, markomi::kIdSave);
 
-    HWND question = wait_for_dialog(kTitle);
-    ASSERT_NE(question, nullptr);
-    const auto centred_on_window = [&]() -> HWND {
-        RECT w{}, q{};
-        GetWindowRect(window, &w);
-        GetWindowRect(question, &q);
-        return std::abs((q.left + q.right) - (w.left + w.right)) <= 4 && std::abs((q.top + q.bottom) - (w.top + w.bottom)) <= 4
-                   ? question
-                   : nullptr;
-    };
-    EXPECT_NE(t::wait_for_window(centred_on_window, 40), nullptr) << "the question is not centred on the window";
-    EXPECT_NE(item_text(question, 0xFFFF).find(L"電子署名"), std::wstring::npos);
-    press(question, IDYES);
-    // The summary of the pile (its text in the dialog's edit, 301).
+    // No question about the signed receipt: the stamp is appended, and the
+    // summary of the pile (its text in the dialog's edit, 301) tells that its
+    // signature still holds.
     HWND told = t::wait_for_window(
         [&] { return t::find_program_window(program_.pid, L"#32770", L"PDFに捺印"); }, 600);
     ASSERT_NE(told, nullptr);
+    const auto centred_on_window = [&]() -> HWND {
+        RECT w{}, q{};
+        GetWindowRect(window, &w);
+        GetWindowRect(told, &q);
+        return std::abs((q.left + q.right) - (w.left + w.right)) <= 4 && std::abs((q.top + q.bottom) - (w.top + w.bottom)) <= 4
+                   ? told
+                   : nullptr;
+    };
+    EXPECT_NE(t::wait_for_window(centred_on_window, 40), nullptr) << "the summary is not centred on the window";
     const std::wstring summary = item_text(told, 301);
     EXPECT_NE(summary.find(L"invoice_捺印.pdf"), std::wstring::npos);
     EXPECT_NE(summary.find(L"receipt_捺印.pdf"), std::wstring::npos);
+    EXPECT_NE(summary.find(L"電子署名(1 件)は、この写しでも有効です"), std::wstring::npos);
     press(told, IDOK);
     EXPECT_TRUE(t::wait_for_window([&] { return IsWindow(window) ? nullptr : main; })) << "the window stayed open";
     if (opening_seen) {
