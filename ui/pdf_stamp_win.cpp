@@ -135,15 +135,15 @@ std::optional<PdfStampReply> stamp_pdf_with_companion(const SettingsSet& set,
 std::vector<PdfStampReply> stamp_pdfs_with_companion(
     const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
     const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace,
-    bool flatten) {
+    bool flatten, bool allow_signed) {
     PdfStampRequest request;
     request.slot = slot + 1;
     request.date = date;
     request.options = options;
     request.place = place;
     request.replace = replace;
-    // A copy written anew was asked for knowing that it voids a signature.
-    request.flatten = request.allow_signed = flatten;
+    request.flatten = flatten;
+    request.allow_signed = allow_signed;
     std::vector<PdfStampReply> replies;
     replies.reserve(items.size());
     // A command line holds at most 32,767 characters: a pile of long names

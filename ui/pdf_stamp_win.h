@@ -34,6 +34,7 @@ std::optional<PdfStampReply> read_companion_reply(const std::wstring& path);
 std::vector<PdfStampReply> stamp_pdfs_with_companion(
     const SettingsSet& set, int slot, const StampDate& date, const std::vector<PdfBatchItem>& items,
     const PdfStampOptions& options, const std::optional<PdfPosition>& place, bool replace,
-    bool flatten = false);  // drawn into the pages, the file written anew (a signature voided)
+    bool flatten = false,        // drawn into the pages, the file written anew
+    bool allow_signed = false);  // with flatten: a signed document too, its signature voided
 
 }  // namespace markomi

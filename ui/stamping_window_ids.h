@@ -31,6 +31,7 @@ enum : int {
     kIdTopLeft,  // .. kIdTopLeft + 8: the nine places by rows
     kIdMarginText = kIdTopLeft + 9,
     kIdOpenAfter,
+    kIdFlatten,
     kIdStatus,
     kIdSave,
     kIdCancel,

@@ -47,7 +47,7 @@ constexpr wchar_t kCompanionMissing[] =
 constexpr wchar_t kRewriteQuestion[] =
     L"次の PDF は、壊れているか暗号化されているため、印影を後ろに追記できません。\n\n";
 constexpr wchar_t kRewriteOffer[] =
-    L"\n印影を文書に埋め込んだ写しを作りますか？(署名なし)\n"
+    L"\n「印影を文書に埋め込む（署名なし）」で捺印しますか？\n"
     L"文書全体を書き直すので、電子署名があれば写しでは無効になります。";
 constexpr wchar_t kReplaceQuestion[] =
     L"捺印した PDF と同じ名前のファイルがすでにあります。\n\n"
@@ -83,6 +83,7 @@ struct Controls {
     HWND previous = nullptr, next = nullptr, page_count = nullptr;
     HWND page_choice[4] = {}, pages_text = nullptr, pages_problem = nullptr;
     HWND places[9] = {}, margin_label = nullptr, margin_text = nullptr, margin_unit = nullptr;
+    HWND flatten = nullptr;
     HWND open_after = nullptr, status = nullptr, save = nullptr, cancel = nullptr, help = nullptr;
     HWND pages_label = nullptr, place_label = nullptr;
 };
@@ -746,7 +747,8 @@ struct SaveItem {
 };
 
 std::optional<PdfStampReply> stamp_one(StampingWindow& s, const SaveItem& item,
-                                       const PdfStampOptions& options, bool flatten) {
+                                       const PdfStampOptions& options, bool flatten,
+                                       bool allow_signed) {
     const Choice choice = current_choice(s);
     PdfStampRequest request;
     request.slot = choice.slot + 1;
@@ -755,8 +757,8 @@ std::optional<PdfStampReply> stamp_one(StampingWindow& s, const SaveItem& item,
     request.output = as_u16(std::wstring_view(item.output));
     request.options = options;
     if (s.place.anchor == PdfAnchor::kFromCorner) request.place = s.place;
-    // A copy written anew was asked for knowing that it voids a signature.
-    request.flatten = request.allow_signed = flatten;
+    request.flatten = flatten;
+    request.allow_signed = allow_signed;
     return stamp_pdf_with_companion(g_settings, request);
 }
 
@@ -816,6 +818,10 @@ bool save_documents(StampingWindow& s) {
         return false;
     }
     const PdfStampOptions options = options_now(s);
+    // Chosen ahead, the stamp drawn into the pages is for documents without a
+    // signature (a signed one is refused and told why); offered after a
+    // refusal, it is for documents that cannot be added to, signed or not.
+    const bool embed = Button_GetCheck(s.c.flatten) == BST_CHECKED;
     std::vector<SaveItem> items;
     for (const Document* d : chosen) items.push_back(SaveItem{d->path, L"", std::nullopt});
     if (items.size() == 1) {
@@ -846,7 +852,7 @@ bool save_documents(StampingWindow& s) {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     if (items.size() == 1) {
         for (;;) {
-            items[0].reply = stamp_one(s, items[0], options, false);
+            items[0].reply = stamp_one(s, items[0], options, embed, false);
             // A copy that could not be written: back to its name, not to the start.
             if (!items[0].reply || items[0].reply->stamped ||
                 !is_save_refusal(items[0].reply->refusal))
@@ -864,7 +870,7 @@ bool save_documents(StampingWindow& s) {
             SetCursor(previous);
             if (rewrite_is_wanted(s.hwnd, items)) {
                 SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-                items[0].reply = stamp_one(s, items[0], options, true);
+                items[0].reply = stamp_one(s, items[0], options, true, true);
             }
         }
     } else {
@@ -879,7 +885,7 @@ bool save_documents(StampingWindow& s) {
         if (s.place.anchor == PdfAnchor::kFromCorner) place = s.place;
         const std::vector<PdfStampReply> replies =
             stamp_pdfs_with_companion(g_settings, choice.slot, date_to_stamp(choice), batch, options,
-                                      place, true, false);
+                                      place, true, embed, false);
         for (std::size_t i = 0; i < items.size() && i < replies.size(); ++i) items[i].reply = replies[i];
         std::vector<std::size_t> again;
         for (std::size_t i = 0; i < items.size(); ++i)
@@ -892,7 +898,7 @@ bool save_documents(StampingWindow& s) {
                 for (std::size_t i : again) rewritten.push_back(batch[i]);
                 const std::vector<PdfStampReply> more =
                     stamp_pdfs_with_companion(g_settings, choice.slot, date_to_stamp(choice),
-                                              rewritten, options, place, true, true);
+                                              rewritten, options, place, true, true, true);
                 for (std::size_t k = 0; k < again.size() && k < more.size(); ++k)
                     items[again[k]].reply = more[k];
             }
@@ -908,8 +914,9 @@ bool save_documents(StampingWindow& s) {
         return false;
     }
     const bool quiet = std::all_of(items.begin(), items.end(), [](const SaveItem& i) {
+        // Signatures kept are told too: the one question a signed document raises.
         return i.reply && i.reply->stamped && i.reply->warnings == 0 && !i.reply->repaired &&
-               !i.reply->was_signed;
+               !i.reply->was_signed && i.reply->kept_signatures == 0;
     });
     if (options.open_after) open_copies(s.hwnd, items);
     // Opened copies speak for themselves; otherwise, or with anything to
@@ -969,6 +976,8 @@ void layout(StampingWindow& s) {
     put(s.c.margin_unit, x + 6 * L + gap, y + L / 4, 2 * L, L);
     y += row + L / 2;
     put(s.c.open_after, x, y, side, row);
+    y += row;
+    put(s.c.flatten, x, y, side, row);
     y += row + gap;
     const int bottom = client.bottom - m - row;
     put(s.c.status, x, y, side, std::max(L, bottom - y - gap));
@@ -1031,6 +1040,8 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     c.margin_unit = make_control(hwnd, WC_STATICW, L"mm", 0, -1);
     c.open_after = make_control(hwnd, WC_BUTTONW, L"捺印後に開く",
                                 WS_GROUP | WS_TABSTOP | BS_AUTOCHECKBOX, kIdOpenAfter);
+    c.flatten = make_control(hwnd, WC_BUTTONW, L"印影を文書に埋め込む（署名なし）",
+                             WS_TABSTOP | BS_AUTOCHECKBOX, kIdFlatten);
     c.status = make_control(hwnd, WC_STATICW, L"", 0, kIdStatus);
     c.save =
         make_control(hwnd, WC_BUTTONW, L"保存", WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, kIdSave);

@@ -29,8 +29,9 @@ const RefusalText kTexts[] = {
      u"この PDF は変更が禁止されている(セキュリティで保護されている)ため捺印できません",
      u"変更を許可した PDF を作成者に依頼してください。", u"the PDF's security settings forbid changes"},
     {PdfRefusal::kSigned, u"signed", u"この PDF には電子署名があります",
-     u"捺印すると署名は文書全体を証明しなくなります。",
-     u"the PDF carries a digital signature, which stamping would no longer cover (use --allow-signed)"},
+     u"印影を文書に埋め込むと署名は文書全体を証明しなくなります。署名を残すには、埋め込まずに捺印してください。",
+     u"the PDF carries a digital signature, which a stamp drawn into its pages would no longer cover "
+     u"(stamp without --flatten to keep it, or use --allow-signed)"},
     {PdfRefusal::kNoSuchPage, u"no-such-page", u"指定したページがありません",
      u"ページの指定を確かめてください。", u"the document has no such page"},
     {PdfRefusal::kOffPage, u"off-page", u"スタンプ全体がページに収まりません", u"位置か余白を変えてください。",
