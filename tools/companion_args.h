@@ -7,6 +7,9 @@
 //                 [--allow-signed] (several documents: --stamp-onto IN --out OUT ... in pairs, or
 //                 --stamp-onto IN ... --out-dir DIR;
 //                 [--replace] replaces existing copies)
+//                 [--sign | --cert HEX40] [--reason 承認|受付] [--location TEXT]
+//   Markomi2Stamp --list-certificates | [--ini FILE] [--slot 1-7] --new-certificate
+//   Markomi2Stamp --export-certificate HEX40 --out FILE.cer
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]
 //   Markomi2Stamp --help | -h | /?      Markomi2Stamp --version
@@ -38,6 +41,17 @@ struct CompanionArgs {
     PdfPageChoice pages;                 // the first page when absent
     PdfPosition position;                // top right, 10 mm in, when absent
     bool allow_signed = false;           // stamp a signed document, which voids its signature
+    // Signing each stamp: with the remembered certificate ([PDF]
+    // CERTIFICATE), or the one of `cert` (40 upper-case hex digits).
+    bool sign = false;
+    std::optional<std::u16string> cert;
+    std::u16string reason = u"承認";      // or "受付"
+    std::optional<std::u16string> location;  // at most kMostLocationCharacters
+    // The certificates: the usable ones listed; a personal one made from the
+    // slot's lines; one's public part written to --out FILE.cer.
+    bool list_certificates = false;
+    bool new_certificate = false;
+    std::optional<std::u16string> export_certificate;  // its thumbprint
     // Drawing a page of a PDF document (the page's facts alone without --out).
     std::optional<std::u16string> render;
     int render_page = 1;                 // 1-based; checked against the document later
@@ -46,6 +60,8 @@ struct CompanionArgs {
     bool help = false;                   // print the usage and do nothing else
     bool version = false;                // print the version and do nothing else
 };
+
+constexpr std::size_t kMostLocationCharacters = 200;
 
 // More documents on one line than this are refused: the line is bounded.
 constexpr std::size_t kMostStampedDocuments = 1000;
