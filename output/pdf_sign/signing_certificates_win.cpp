@@ -159,7 +159,7 @@ std::optional<SigningCertificate> make_certificate_with(KeyProvider provider, st
     MadeKey key;
     key.container = new_container_name();
     if (key.container.empty() || !(cng ? make_cng_key(key) : make_cryptoapi_key(key))) {
-        *why = std::string(cng ? "CNG" : "CryptoAPI") + ": " + crypt_failure_text(key.error);
+        *why = std::string(cng ? "CNG" : "CryptoAPI") + " 鍵 / key: " + crypt_failure_text(key.error);
         return std::nullopt;
     }
     CRYPT_KEY_PROV_INFO info{};
@@ -200,7 +200,7 @@ std::optional<SigningCertificate> make_certificate_with(KeyProvider provider, st
             error = GetLastError();
         }
     }
-    *why = std::string(cng ? "CNG" : "CryptoAPI") + ": " + crypt_failure_text(error);
+    *why = std::string(cng ? "CNG" : "CryptoAPI") + " 証明書 / certificate: " + crypt_failure_text(error);
     key.ncrypt_key.reset();
     key.crypt_prov.reset();
     delete_key(info);
