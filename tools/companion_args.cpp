@@ -92,6 +92,13 @@ CompanionParse parse_render_line(const std::vector<std::u16string>& argv) {
 
 }  // namespace
 
+std::optional<std::u16string> signing_certificate_choice(const CompanionArgs& args, const PdfStampOptions& pdf) {
+    if (!args.sign) return std::nullopt;
+    if (args.cert) return args.cert;
+    if (pdf.certificate.empty()) return std::nullopt;
+    return std::u16string(pdf.certificate.view());
+}
+
 std::u16string stamped_copy_in_folder(std::u16string_view folder, std::u16string_view input) {
     const std::size_t slash = input.find_last_of(u"\\/:");
     std::u16string copy(folder);

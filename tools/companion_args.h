@@ -73,6 +73,10 @@ struct CompanionParse {
 
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv);
 
+// The thumbprint a signing uses: --cert's, else the remembered one; nullopt
+// when not signing or when nothing is remembered.
+std::optional<std::u16string> signing_certificate_choice(const CompanionArgs& args, const PdfStampOptions& pdf);
+
 // The copy of `input` in `folder`: folder\<name>_捺印.pdf, the name being
 // the input's file name.
 std::u16string stamped_copy_in_folder(std::u16string_view folder, std::u16string_view input);

@@ -28,6 +28,7 @@
 #include "output/raster/image_file_rules.h"
 #include "output/raster/image_file_win.h"
 #include "output/raster/image_resolution.h"
+#include "output/pdf_sign/pdf_signer_win.h"
 #include "tools/certificate_commands_win.h"
 #include "tools/companion_args.h"
 #include "tools/diagnosis_win.h"
@@ -436,6 +437,23 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
                                            static_cast<int>(gdiplus_startup)) +
                             u"\n");
     const int slot = args.slot ? args.slot - 1 : set.global.active;
+    if (args.sign) {
+        const std::optional<std::u16string> thumbprint = signing_certificate_choice(args, set.pdf);
+        if (!thumbprint) {
+            write_error(u"error: no certificate is remembered: give --cert or make one with --new-certificate / "
+                        u"覚えている証明書がありません(--cert で指定するか --new-certificate で作成)\n");
+            return 1;
+        }
+        const SignerOpening opening = PdfSigner::open(to_wide(*thumbprint));
+        if (!opening.signer) {
+            write_error(u"error: " + utf8_to_u16(opening.why_utf8) + u"\n");
+            return 1;
+        }
+        // The signer goes to the stamping's signature request once the
+        // stamp is an annotation; until then nothing is stamped unsigned.
+        write_error(u"error: this build cannot sign stamps yet / この版はまだ印に署名できません\n");
+        return 1;
+    }
     if (!args.stamp_onto.empty()) return stamp_onto_pdf(args, set, slot);
 
     std::u16string target;

@@ -220,6 +220,14 @@ TEST(CompanionArgs, SigningOptionsAndCertificateCommands) {
     ASSERT_TRUE(exported.args) << u16_to_utf8(exported.error);
     EXPECT_EQ(*exported.args->export_certificate, std::u16string(40, u'C'));
     EXPECT_EQ(*exported.args->out, u"私の.CER");
+
+    // --cert wins over the remembered certificate; --sign takes that one.
+    PdfStampOptions pdf;
+    EXPECT_FALSE(signing_certificate_choice(*remembered.args, pdf));
+    pdf.certificate = std::u16string(40, u'E');
+    EXPECT_EQ(signing_certificate_choice(*remembered.args, pdf), std::u16string(40, u'E'));
+    EXPECT_EQ(signing_certificate_choice(*p.args, pdf), u"0123456789ABCDEF0123456789ABCDEFA0B1C2D3");
+    EXPECT_FALSE(signing_certificate_choice(*parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"}).args, pdf));
 }
 
 // The replies name a slot's design; a slot beyond the seven names none.
