@@ -49,14 +49,28 @@ TEST(CmsAttributes, SigningTimeIsWrittenInUtc) {
         {{1950, 1, 1, 0, 0, 0, 0}, "\x17\x0D" "500101000000Z"},
         {{1950, 1, 1, 0, 0, 0, 60}, "\x18\x0F" "19491231230000Z"},
         {{2100, 3, 1, 0, 30, 0, 60}, "\x18\x0F" "21000228233000Z"},
+        {{2000, 3, 1, 8, 0, 0, 540}, "\x17\x0D" "000229230000Z"},
+        {{2027, 2, 1, 3, 0, 0, 540}, "\x17\x0D" "270131180000Z"},
+        {{2028, 2, 29, 0, 0, 0, -1440}, "\x17\x0D" "280301000000Z"},
+        {{2026, 1, 2, 0, 0, 0, 1440}, "\x17\x0D" "260101000000Z"},
+        {{9999, 12, 31, 12, 0, 0, 0}, "\x18\x0F" "99991231120000Z"},
     };
     for (const auto& [t, der] : rows) EXPECT_EQ(signing_time_value(t).value_or("none"), der) << t.year << t.hour;
     for (const SigningTime& bad : std::vector<SigningTime>{
              {2026, 2, 29, 0, 0, 0, 0}, {2026, 4, 31, 0, 0, 0, 0}, {2026, 13, 1, 0, 0, 0, 0},
              {2026, 1, 0, 0, 0, 0, 0}, {2026, 1, 1, 24, 0, 0, 0}, {2026, 1, 1, 0, 60, 0, 0},
              {2026, 1, 1, 0, 0, 60, 0}, {2026, 1, 1, 0, 0, -1, 0}, {2026, 1, 1, 0, 0, 0, 1441},
+             {2026, 1, 1, 0, 0, 0, -1441}, {2100, 2, 29, 0, 0, 0, 0}, {10000, 1, 1, 0, 0, 0, 0},
              {1, 1, 1, 0, 0, 0, 60}, {0, 1, 1, 0, 0, 0, 0}})
         EXPECT_FALSE(signing_time_value(bad)) << bad.year << '-' << bad.month << '-' << bad.day;
+    // Every month's last day, in a common and a leap year, and not the day after.
+    const int kLast[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int year : {2026, 2028})
+        for (int month = 1; month <= 12; ++month) {
+            const int last = kLast[month - 1] + (month == 2 && year == 2028);
+            EXPECT_TRUE(signing_time_value({year, month, last, 0, 0, 0, 0})) << year << '-' << month;
+            EXPECT_FALSE(signing_time_value({year, month, last + 1, 0, 0, 0, 0})) << year << '-' << month;
+        }
 }
 
 // The department and name lines are values, whatever signs they hold.
