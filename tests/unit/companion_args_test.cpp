@@ -105,6 +105,8 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--cert"},
         // The certificate commands stand alone.
         {u"--list-certificates", u"--clipboard"},
+        {u"--list-certificates", u"--diagnose"},
+        {u"--list-certificates", u"--dpi", u"300"},
         {u"--list-certificates", u"--ini", u"a.ini"},
         {u"--list-certificates", u"--new-certificate"},
         {u"--new-certificate", u"--out", u"x.cer"},
@@ -209,6 +211,12 @@ TEST(CompanionArgs, SigningOptionsAndCertificateCommands) {
     EXPECT_FALSE(remembered.args->cert);
     EXPECT_EQ(remembered.args->reason, u"承認");
     EXPECT_FALSE(remembered.args->location);
+    // Surrogates at the ends of their ranges: a pair counts once, a private-use sign once.
+    const std::u16string edges = std::u16string(u"\xDBFF\xDC00") + u"\xDBFF\xDFFF" + u"\xE000";
+    const std::vector<std::u16string> signing = {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--location"};
+    auto with_place = [&](std::u16string v) { auto argv = signing; argv.push_back(v); return parse(argv).args.has_value(); };
+    EXPECT_TRUE(with_place(std::u16string(197, u'所') + edges));
+    EXPECT_FALSE(with_place(std::u16string(198, u'所') + edges));
     EXPECT_FALSE(parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"}).args->sign);
 
     CompanionParse made = parse({u"--ini", u"a.ini", u"--new-certificate", u"--slot", u"2"});
