@@ -9,6 +9,20 @@ namespace {
 
 std::int32_t clamped(std::int32_t v, std::int32_t low, std::int32_t high) { return std::clamp(v, low, high); }
 
+// A thumbprint as Windows shows it (spaces between the digits, lower case)
+// in one form, 40 upper-case hex digits; anything else is no certificate.
+std::u16string thumbprint_form(std::u16string_view text) {
+    std::u16string thumbprint;
+    for (char16_t c : text) {
+        if (c == u' ') continue;
+        if (c >= u'a' && c <= u'f') c = static_cast<char16_t>(c - u'a' + u'A');
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F')) || thumbprint.size() == kThumbprintLength)
+            return std::u16string();
+        thumbprint.push_back(c);
+    }
+    return thumbprint.size() == kThumbprintLength ? thumbprint : std::u16string();
+}
+
 }  // namespace
 
 void normalise_pdf_options(PdfStampOptions& o) {
@@ -16,6 +30,9 @@ void normalise_pdf_options(PdfStampOptions& o) {
     o.position = clamped(o.position, 0, 8);
     o.margin = clamped(o.margin, 0, 100);
     o.open_after = o.open_after != 0 ? 1 : 0;
+    o.sign = o.sign != 0 ? 1 : 0;
+    o.reason = o.reason == 1 ? 1 : 0;
+    o.certificate = thumbprint_form(o.certificate.view());
     // A place from another screen comes back on this one (the window keeps
     // itself on a monitor); a size beyond any screen is none.
     o.window_left = clamped(o.window_left, -100000, 100000);
@@ -46,6 +63,10 @@ void load_pdf_options_from(ProfileStore& store, PdfStampOptions& o) {
     number(u"WINTOP", &o.window_top);
     number(u"WINWIDTH", &o.window_width);
     number(u"WINHEIGHT", &o.window_height);
+    // Put in form before it is kept, so that a thumbprint with spaces is not cut.
+    if (std::optional<std::u16string> v = store.read(kPdfSection, u"CERTIFICATE")) o.certificate = thumbprint_form(*v);
+    number(u"SIGN", &o.sign);
+    number(u"REASON", &o.reason);
     normalise_pdf_options(o);
 }
 
@@ -53,13 +74,17 @@ bool save_pdf_options_to(ProfileStore& store, const PdfStampOptions& o) {
     const PdfStampOptions defaults;
     const bool changed = o.page != defaults.page || o.pages != defaults.pages.view() ||
                          o.position != defaults.position || o.margin != defaults.margin ||
-                         o.open_after != defaults.open_after || o.window_width > 0;
+                         o.open_after != defaults.open_after || o.window_width > 0 ||
+                         !o.certificate.empty() || o.sign != defaults.sign || o.reason != defaults.reason;
     if (!changed && !store.read(kPdfSection, u"PAGE")) return true;
     bool ok = store.write(kPdfSection, u"PAGE", profile_int_text(o.page));
     ok = store.write(kPdfSection, u"PAGES", profile_text_value(o.pages.view())) && ok;
     ok = store.write(kPdfSection, u"POSITION", profile_int_text(o.position)) && ok;
     ok = store.write(kPdfSection, u"MARGIN", profile_int_text(o.margin)) && ok;
     ok = store.write(kPdfSection, u"OPEN", profile_int_text(o.open_after)) && ok;
+    ok = store.write(kPdfSection, u"CERTIFICATE", profile_text_value(o.certificate.view())) && ok;
+    ok = store.write(kPdfSection, u"SIGN", profile_int_text(o.sign)) && ok;
+    ok = store.write(kPdfSection, u"REASON", profile_int_text(o.reason)) && ok;
     if (o.window_width > 0) {
         ok = store.write(kPdfSection, u"WINLEFT", profile_int_text(o.window_left)) && ok;
         ok = store.write(kPdfSection, u"WINTOP", profile_int_text(o.window_top)) && ok;

@@ -102,6 +102,9 @@ SettingsFileState read_settings(const std::wstring& folder, const std::wstring& 
     return SettingsFileState::kSetAside;
 }
 
+bool save_settings_at(const std::wstring& folder, const std::wstring& path, SettingsSet& set,
+                      SettingsFileState state);
+
 }  // namespace
 
 QuietSaves::QuietSaves(bool quiet) : quiet_(quiet) {
@@ -120,7 +123,19 @@ SettingsFileState load_settings_file(const std::wstring& path, SettingsSet& set)
 }
 
 bool save_settings_in(const wchar_t* folder, SettingsSet& set, SettingsFileState state) {
-    const std::wstring path = file_in(folder, kSettingsFileName);
+    return save_settings_at(folder ? folder : L"", file_in(folder, kSettingsFileName), set, state);
+}
+
+bool save_settings_file(const std::wstring& path, SettingsSet& set, SettingsFileState state) {
+    const std::size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || slash == 0) return false;
+    return save_settings_at(path.substr(0, slash), path, set, state);
+}
+
+namespace {
+
+bool save_settings_at(const std::wstring& folder, const std::wstring& path, SettingsSet& set,
+                      SettingsFileState state) {
     if (path.empty()) return false;
     // Never replace a file that was not read: it holds the user's values.
     if (state == SettingsFileState::kUnreadable &&
@@ -161,6 +176,8 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set, SettingsFileState
     if (converting && !replace_file_with_bytes(path + kBackupSuffix, current.bytes)) return false;
     return replace_file_with_bytes(target, bytes);
 }
+
+}  // namespace
 
 void load_field_enable_in(const wchar_t* folder, FieldEnable& enable) {
     enable = FieldEnable();

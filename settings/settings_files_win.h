@@ -85,6 +85,11 @@ bool save_settings_in(const wchar_t* folder, SettingsSet& set,
 void load_field_enable_in(const wchar_t* folder, FieldEnable& enable);
 bool save_field_enable_in(const wchar_t* folder, const FieldEnable& enable);
 
+// Saves as save_settings_in does, into the file at `path` (a full path),
+// under the lock of its folder: for the companion's --ini FILE.
+bool save_settings_file(const std::wstring& path, SettingsSet& set,
+                        SettingsFileState state = SettingsFileState::kRead);
+
 // Reads a settings file at any path (a missing one gives defaults), in
 // whichever encoding it is: for programs that take the file from the user.
 // Nothing is set aside or written.

@@ -92,6 +92,7 @@ struct StampDate {
 
 // The last choices of "PDFに捺印…", section PDF of the settings file.
 constexpr std::size_t kPdfPagesCapacity = 63;   // PAGES
+constexpr std::size_t kThumbprintLength = 40;   // CERTIFICATE
 struct PdfStampOptions {
     std::int32_t page = 0;                       // PAGE: 0 first, 1 last, 2 all, 3 the pages in PAGES
     FixedText<kPdfPagesCapacity> pages = u"1";   // PAGES, "1,3"
@@ -101,6 +102,11 @@ struct PdfStampOptions {
     // The stamping window's place and size on the screen's workspace
     // (WINLEFT, WINTOP, WINWIDTH, WINHEIGHT); a width of 0: never placed.
     std::int32_t window_left = 0, window_top = 0, window_width = 0, window_height = 0;
+    // Signing: the remembered certificate by its thumbprint (40 upper-case
+    // hex digits, never the key), whether to sign, and the /Reason.
+    FixedText<kThumbprintLength> certificate;    // CERTIFICATE: empty or 40 hex digits
+    std::int32_t sign = 0;                       // SIGN, 0 or 1
+    std::int32_t reason = 0;                     // REASON: 0 承認, 1 受付
 };
 
 struct SettingsSet {

@@ -4,6 +4,7 @@
 
 #include "base/u16_format.h"
 #include "dates/date_text.h"
+#include "output/pdf_sign/cms_attributes.h"
 #include "output/raster/image_file_rules.h"
 #include "ui/pdf_stamp_rules.h"
 
@@ -28,6 +29,29 @@ int days_in_month(int year, int month) {
 CompanionParse fail(std::u16string message) {
     CompanionParse p;
     p.error = std::move(message);
+    return p;
+}
+
+// Characters, not UTF-16 units: a character beyond the BMP counts once.
+std::size_t character_count(std::u16string_view text) {
+    std::size_t n = 0;
+    for (char16_t c : text) n += c < 0xDC00 || c > 0xDFFF;
+    return n;
+}
+
+// The certificate commands take their own few options: --out FILE.cer for
+// the export, --ini and --slot for the new certificate, nothing else.
+CompanionParse certificate_command(const CompanionArgs& a, const std::vector<std::u16string>& outs,
+                                   bool other_options) {
+    const int commands = int{a.list_certificates} + int{a.new_certificate} + int{a.export_certificate.has_value()};
+    if (commands > 1 || other_options || !a.stamp_onto.empty() || a.clipboard || a.diagnose || a.dpi || a.format ||
+        a.date || (!a.new_certificate && (a.ini || a.slot != 0)) || outs.size() != (a.export_certificate ? 1u : 0u))
+        return fail(u"--list-certificates, --new-certificate [--ini FILE] [--slot N] and --export-certificate HEX "
+                    u"--out FILE.cer each stand alone / 証明書のコマンドは単独で");
+    if (a.export_certificate && lower_case_text(find_file_extension(outs.front())) != u".cer")
+        return fail(u"--export-certificate writes a .cer file / --export-certificate の --out は .cer");
+    CompanionParse p;
+    p.args = a;
     return p;
 }
 
@@ -68,6 +92,13 @@ CompanionParse parse_render_line(const std::vector<std::u16string>& argv) {
 
 }  // namespace
 
+std::optional<std::u16string> signing_certificate_choice(const CompanionArgs& args, const PdfStampOptions& pdf) {
+    if (!args.sign) return std::nullopt;
+    if (args.cert) return args.cert;
+    if (pdf.certificate.empty()) return std::nullopt;
+    return std::u16string(pdf.certificate.view());
+}
+
 std::u16string stamped_copy_in_folder(std::u16string_view folder, std::u16string_view input) {
     const std::size_t slash = input.find_last_of(u"\\/:");
     std::u16string copy(folder);
@@ -95,6 +126,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
     const char16_t* pdf_only = nullptr;  // the first option that only a PDF stamping takes
     std::vector<std::u16string> outs;    // every --out, in order
     bool margin_given = false;
+    bool reason_given = false;
     for (const std::u16string& word : argv) {
         if (word == u"--help" || word == u"-h" || word == u"/?" || word == u"-?") a.help = true;
         if (word == u"--version") a.version = true;
@@ -124,6 +156,36 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             a.diagnose = true;
         } else if (opt == u"--allow-signed" || opt == u"--replace" || opt == u"--flatten") {
             (opt == u"--replace" ? a.replace : opt == u"--flatten" ? a.flatten : a.allow_signed) = true;
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+        } else if (opt == u"--sign") {
+            a.sign = true;
+            pdf_only = pdf_only ? pdf_only : opt.c_str();
+        } else if (opt == u"--list-certificates" || opt == u"--new-certificate") {
+            (opt == u"--new-certificate" ? a.new_certificate : a.list_certificates) = true;
+        } else if (opt == u"--cert" || opt == u"--reason" || opt == u"--location" ||
+                   opt == u"--export-certificate") {
+            if (!has_value) return fail(opt + u" needs a value / 値がありません");
+            const std::u16string& v = value();
+            if (opt == u"--cert" || opt == u"--export-certificate") {
+                const std::optional<std::u16string> thumbprint = parse_thumbprint(v);
+                if (!thumbprint)
+                    return fail(opt + u" takes the certificate's thumbprint, 40 hex digits / " + opt +
+                                u" は証明書の拇印(16 進数 40 桁)");
+                if (opt == u"--export-certificate") {
+                    a.export_certificate = thumbprint;
+                    continue;
+                }
+                a.cert = thumbprint;
+                a.sign = true;
+            } else if (opt == u"--reason") {
+                if (v != u"承認" && v != u"受付") return fail(u"--reason takes 承認 or 受付 / --reason は 承認 か 受付");
+                a.reason = v;
+                reason_given = true;
+            } else {
+                if (character_count(v) > kMostLocationCharacters)
+                    return fail(u"--location takes at most 200 characters / --location は 200 文字まで");
+                a.location = v;
+            }
             pdf_only = pdf_only ? pdf_only : opt.c_str();
         } else if (opt == u"--out-dir") {
             if (!has_value || argv[i + 1].empty())
@@ -196,6 +258,14 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
             return fail(u"unknown argument / 不明な引数: " + opt);
         }
     }
+    if (a.list_certificates || a.new_certificate || a.export_certificate)
+        return certificate_command(a, outs, pdf_only != nullptr || margin_given);
+    if ((reason_given || a.location) && !a.sign)
+        return fail(u"--reason and --location are for --sign or --cert / --reason と --location は --sign か --cert と一緒に");
+    // A signature covers the file as it is: a stamp drawn into rewritten pages
+    // cannot be signed here.
+    if (a.sign && a.flatten)
+        return fail(u"--sign and --cert cannot go with --flatten / --sign と --cert は --flatten と一緒に使えません");
     if (!a.stamp_onto.empty()) {
         if (a.out_dir) {
             if (!outs.empty())
@@ -220,7 +290,7 @@ CompanionParse parse_companion_args(const std::vector<std::u16string>& argv) {
         if (a.clipboard || a.diagnose || a.dpi || a.format)
             return fail(
                 u"--stamp-onto takes only --ini, --slot, --date, --out, --out-dir, --page, --at, "
-                u"--margin, --flatten, --allow-signed and --replace / --stamp-onto "
+                u"--margin, --flatten, --allow-signed, --replace and the signing options / --stamp-onto "
                 u"と一緒に使えない引数があります");
         if (margin_given && (a.position.anchor == PdfAnchor::kPoint || a.position.anchor == PdfAnchor::kFromCorner))
             return fail(u"--margin is for the named positions, not X,Y / --margin は位置の名前と一緒に");
@@ -249,6 +319,9 @@ std::u16string companion_usage() {
            u"元.pdf (--out 出力.pdf | --out-dir フォルダー)\n"
            u"                      [--page first|last|all|N[,M-N...]] [--at 位置|X,Y|角:X,Y] "
            u"[--margin mm] [--flatten [--allow-signed]] [--replace]\n"
+           u"                      [--sign | --cert 拇印] [--reason 承認|受付] [--location 場所]\n"
+           u"       Markomi2Stamp --list-certificates | [--ini ファイル] [--slot 1-7] --new-certificate\n"
+           u"       Markomi2Stamp --export-certificate 拇印 --out 証明書.cer\n"
            u"       Markomi2Stamp [--ini ファイル] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render 元.pdf [--page N] [--dpi 10-600] [--out ページ.png]\n"
            u"       Markomi2Stamp --verify 元.pdf\n"
@@ -273,6 +346,10 @@ std::u16string companion_usage() {
            u"--replace のときだけ置き換えます。\n"
            u"  --verify: PDF の電子署名と日付印を調べ JSON で書きます(終了コード 0 "
            u"すべての署名が有効か未確認、1 無効な署名あり、2 読めない)。\n"
+           u"  --sign: 覚えている証明書で印に電子署名します。--cert 拇印(16 進数 40 桁)ならその証明書で。\n"
+           u"    --reason 既定 承認。--list-certificates: 署名に使える証明書を JSON で。\n"
+           u"  --new-certificate: 設定の氏名と部署名から個人用の証明書を作り、覚えます。\n"
+           u"  --export-certificate: 証明書の公開部分を .cer ファイルに書きます(同僚に渡す用)。\n"
            u"  --diagnose: この PC での出力の様子を JSON "
            u"で標準出力に書きます(クリップボードも使います)。\n"
            u"Usage: Markomi2Stamp [--ini FILE] [--slot 1-7] [--date YYYY-MM-DD] [--format B|M]\n"
@@ -282,6 +359,9 @@ std::u16string companion_usage() {
            u"IN.pdf (--out OUT.pdf | --out-dir DIR)\n"
            u"                     [--page first|last|all|N[,M-N...]] [--at "
            u"POSITION|X,Y|CORNER:X,Y] [--margin MM] [--flatten [--allow-signed]] [--replace]\n"
+           u"                     [--sign | --cert THUMBPRINT] [--reason 承認|受付] [--location TEXT]\n"
+           u"       Markomi2Stamp --list-certificates | [--ini FILE] [--slot 1-7] --new-certificate\n"
+           u"       Markomi2Stamp --export-certificate THUMBPRINT --out FILE.cer\n"
            u"       Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose\n"
            u"       Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]\n"
            u"       Markomi2Stamp --verify IN.pdf\n"
@@ -313,6 +393,11 @@ std::u16string companion_usage() {
            u"    only with --replace.\n"
            u"  --verify: checks the PDF's signatures and date stamps and writes them as JSON (exit 0\n"
            u"  when every signature holds, 1 when one does not, 2 when the file cannot be read).\n"
+           u"  --sign: signs each stamp with the remembered certificate; --cert THUMBPRINT (40 hex\n"
+           u"    digits) with that one. --reason: 承認 by default. --list-certificates: the usable\n"
+           u"    ones as JSON. --new-certificate: makes a personal certificate from the settings'\n"
+           u"    name and department lines and remembers it. --export-certificate: writes its\n"
+           u"    public part to a .cer file, to give to colleagues.\n"
            u"  --diagnose: writes how this system makes every output as JSON to standard output\n"
            u"  (it uses the clipboard too).\n";
 }

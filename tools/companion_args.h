@@ -7,6 +7,9 @@
 //                 [--flatten [--allow-signed]] (several documents: --stamp-onto IN --out OUT ... in pairs, or
 //                 --stamp-onto IN ... --out-dir DIR;
 //                 [--replace] replaces existing copies)
+//                 [--sign | --cert HEX40] [--reason 承認|受付] [--location TEXT]
+//   Markomi2Stamp --list-certificates | [--ini FILE] [--slot 1-7] --new-certificate
+//   Markomi2Stamp --export-certificate HEX40 --out FILE.cer
 //   Markomi2Stamp [--ini FILE] [--date YYYY-MM-DD] --diagnose
 //   Markomi2Stamp --render IN.pdf [--page N] [--dpi 10-600] [--out PAGE.png]
 //   Markomi2Stamp --verify IN.pdf
@@ -40,6 +43,17 @@ struct CompanionArgs {
     PdfPosition position;                // top right, 10 mm in, when absent
     bool allow_signed = false;           // with flatten: stamp a signed document, which voids its signature
     bool flatten = false;                // draw into the pages and rewrite the file, not an annotation
+    // Signing each stamp: with the remembered certificate ([PDF]
+    // CERTIFICATE), or the one of `cert` (40 upper-case hex digits).
+    bool sign = false;
+    std::optional<std::u16string> cert;
+    std::u16string reason = u"承認";      // or "受付"
+    std::optional<std::u16string> location;  // at most kMostLocationCharacters
+    // The certificates: the usable ones listed; a personal one made from the
+    // slot's lines; one's public part written to --out FILE.cer.
+    bool list_certificates = false;
+    bool new_certificate = false;
+    std::optional<std::u16string> export_certificate;  // its thumbprint
     // Drawing a page of a PDF document (the page's facts alone without --out).
     std::optional<std::u16string> render;
     int render_page = 1;                 // 1-based; checked against the document later
@@ -50,6 +64,8 @@ struct CompanionArgs {
     bool version = false;                // print the version and do nothing else
 };
 
+constexpr std::size_t kMostLocationCharacters = 200;
+
 // More documents on one line than this are refused: the line is bounded.
 constexpr std::size_t kMostStampedDocuments = 1000;
 
@@ -59,6 +75,10 @@ struct CompanionParse {
 };
 
 CompanionParse parse_companion_args(const std::vector<std::u16string>& argv);
+
+// The thumbprint a signing uses: --cert's, else the remembered one; nullopt
+// when not signing or when nothing is remembered.
+std::optional<std::u16string> signing_certificate_choice(const CompanionArgs& args, const PdfStampOptions& pdf);
 
 // The copy of `input` in `folder`: folder\<name>_捺印.pdf, the name being
 // the input's file name.

@@ -32,6 +32,7 @@
 #include "tools/companion_args.h"
 #include "tools/diagnosis_rules.h"
 #include "tools/json_writer.h"
+#include "tools/signing_diagnosis_win.h"
 
 namespace markomi {
 namespace {
@@ -549,6 +550,7 @@ std::u16string diagnosis_json(SettingsSet& set, const DiagnosisSettings& setting
     put_clipboard(w, set);
     put_png(w, set, folder);
     put_default_face(w);
+    put_signing(w);
     w.end_object();
     return w.text();
 }

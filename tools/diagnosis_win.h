@@ -20,7 +20,8 @@ struct DiagnosisSettings {
 // resolution probe, every slot's clipboard metafile, EMF file and captured
 // drawing, the EMF+ converter's answer, the clipboard formats after a bitmap
 // copy, the PNG's declared resolution and the face the default font
-// resolves to. Needs GDI+ started and the surfaces made, as for stamping.
+// resolves to, and the key providers a signature can use (a throw-away
+// key and certificate each, removed again). Needs GDI+ started and the surfaces made, as for stamping.
 // Renders every slot (their sizes are put back), writes and removes files
 // in a folder of its own under the temporary folder, and leaves the bitmap
 // stamp of slot 1 on the clipboard. `gdiplus_startup` is GdiplusStartup's

@@ -1,7 +1,8 @@
 // Markomi2Stamp: renders a stamp from a settings file through the program's
 // own output pipelines, into an image file or onto the clipboard, and prints
 // one line of JSON about it; or, with --diagnose, prints what this system
-// makes of every output (tools/diagnosis_win.h). It never writes settings.
+// makes of every output (tools/diagnosis_win.h). It writes settings only to
+// remember the certificate --new-certificate made.
 #include <windows.h>
 #include <gdiplus.h>
 #include <shlobj.h>
@@ -28,6 +29,8 @@
 #include "output/raster/image_file_rules.h"
 #include "output/raster/image_file_win.h"
 #include "output/raster/image_resolution.h"
+#include "output/pdf_sign/pdf_signer_win.h"
+#include "tools/certificate_commands_win.h"
 #include "tools/companion_args.h"
 #include "tools/diagnosis_win.h"
 #include "tools/json_writer.h"
@@ -523,11 +526,20 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
     // byte-order mark decode the same whatever the system's code page. A
     // named file that is no settings text (too large, a NUL in it, locked)
     // is refused as a missing one is: its defaults are not what was asked for.
-    if (load_settings_file(ini, set) != SettingsFileState::kRead && args.ini) {
+    const SettingsFileState state = load_settings_file(ini, set);
+    if (state != SettingsFileState::kRead && args.ini) {
         write_error(
             u"error: not a settings file, or it cannot be read / 設定ファイルとして読めません: " +
             *args.ini + u"\n");
         return 1;
+    }
+    if (args.list_certificates || args.new_certificate || args.export_certificate) {
+        const CommandAnswer answer = args.list_certificates    ? list_certificates_command()
+                                     : args.export_certificate ? export_certificate_command(args)
+                                                               : new_certificate_command(set, ini, state);
+        if (!answer.error.empty()) write_error(answer.error);
+        if (!answer.output.empty() && write_result(answer.output) != 0) return 1;
+        return answer.code;
     }
     set.date = args.date ? *args.date : system_clock_date();
     if (args.diagnose)
@@ -535,6 +547,23 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
                                            static_cast<int>(gdiplus_startup)) +
                             u"\n");
     const int slot = args.slot ? args.slot - 1 : set.global.active;
+    if (args.sign) {
+        const std::optional<std::u16string> thumbprint = signing_certificate_choice(args, set.pdf);
+        if (!thumbprint) {
+            write_error(u"error: no certificate is remembered: give --cert or make one with --new-certificate / "
+                        u"覚えている証明書がありません(--cert で指定するか --new-certificate で作成)\n");
+            return 1;
+        }
+        const SignerOpening opening = PdfSigner::open(to_wide(*thumbprint));
+        if (!opening.signer) {
+            write_error(u"error: " + utf8_to_u16(opening.why_utf8) + u"\n");
+            return 1;
+        }
+        // The signer goes to the stamping's signature request once the
+        // stamp is an annotation; until then nothing is stamped unsigned.
+        write_error(u"error: this build cannot sign stamps yet / この版はまだ印に署名できません\n");
+        return 1;
+    }
     if (!args.stamp_onto.empty()) return stamp_onto_pdf(args, set, slot);
 
     std::u16string target;

@@ -95,6 +95,30 @@ TEST(CompanionArgs, RefusesWhatItCannotUse) {
         {u"--out", u"x.png", u"--out", u"y.png"},
         {u"--out-dir", u"d", u"--clipboard"},
         {u"--out", u"x.png", u"--replace"},
+        // Signing: a stamping's option, a thumbprint of 40 hex digits, the two reasons.
+        {u"--out", u"b.pdf", u"--sign"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--cert", std::u16string(39, u'A')},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--cert", std::u16string(39, u'A') + u"G"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--reason", u"了承"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--reason", u"受付"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--location", u"本社"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--location", std::u16string(201, u'x')},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--cert"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--flatten"},
+        // The certificate commands stand alone.
+        {u"--list-certificates", u"--clipboard"},
+        {u"--list-certificates", u"--diagnose"},
+        {u"--list-certificates", u"--dpi", u"300"},
+        {u"--list-certificates", u"--ini", u"a.ini"},
+        {u"--list-certificates", u"--new-certificate"},
+        {u"--new-certificate", u"--out", u"x.cer"},
+        {u"--new-certificate", u"--date", u"2025-05-01"},
+        {u"--new-certificate", u"--sign"},
+        {u"--export-certificate", std::u16string(40, u'a')},
+        {u"--export-certificate", std::u16string(40, u'a'), u"--out", u"x.pem"},
+        {u"--export-certificate", std::u16string(40, u'a'), u"--out", u"x.cer", u"--slot", u"2"},
+        {u"--export-certificate", std::u16string(40, u'a'), u"--out", u"x.cer", u"--out", u"y.cer"},
+        {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--list-certificates"},
     };
     for (const auto& argv : bad) {
         CompanionParse p = parse(argv);
@@ -169,6 +193,53 @@ TEST(CompanionArgs, StampingSeveralPdfsPairsEachWithItsCopy) {
     EXPECT_TRUE(parse(many).args);
     many.insert(many.end(), {u"--stamp-onto", u"a.pdf"});
     EXPECT_FALSE(parse(many).args);
+}
+
+// A thumbprint as Windows shows it is taken in one form and implies
+// signing; a place of 200 characters is the most, a character beyond the
+// BMP counting once; the certificate commands take their few options.
+TEST(CompanionArgs, SigningOptionsAndCertificateCommands) {
+    std::u16string place(199, u'所');
+    place += u"\U0002000B";
+    CompanionParse p = parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--cert",
+                              u"01 23 45 67 89 ab cd ef 01 23 45 67 89 AB CD EF a0 b1 c2 d3", u"--reason", u"受付",
+                              u"--location", place});
+    ASSERT_TRUE(p.args) << u16_to_utf8(p.error);
+    EXPECT_TRUE(p.args->sign);
+    EXPECT_EQ(*p.args->cert, u"0123456789ABCDEF0123456789ABCDEFA0B1C2D3");
+    EXPECT_EQ(p.args->reason, u"受付");
+    EXPECT_EQ(*p.args->location, place);
+    CompanionParse remembered = parse({u"--sign", u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"});
+    ASSERT_TRUE(remembered.args);
+    EXPECT_TRUE(remembered.args->sign);
+    EXPECT_FALSE(remembered.args->cert);
+    EXPECT_EQ(remembered.args->reason, u"承認");
+    EXPECT_FALSE(remembered.args->location);
+    // Surrogates at the ends of their ranges: a pair counts once, a private-use sign once.
+    const std::u16string edges = std::u16string(u"\xDBFF\xDC00") + u"\xDBFF\xDFFF" + u"\xE000";
+    const std::vector<std::u16string> signing = {u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf", u"--sign", u"--location"};
+    auto with_place = [&](std::u16string v) { auto argv = signing; argv.push_back(v); return parse(argv).args.has_value(); };
+    EXPECT_TRUE(with_place(std::u16string(197, u'所') + edges));
+    EXPECT_FALSE(with_place(std::u16string(198, u'所') + edges));
+    EXPECT_FALSE(parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"}).args->sign);
+
+    CompanionParse made = parse({u"--ini", u"a.ini", u"--new-certificate", u"--slot", u"2"});
+    ASSERT_TRUE(made.args) << u16_to_utf8(made.error);
+    EXPECT_TRUE(made.args->new_certificate);
+    EXPECT_EQ(made.args->slot, 2);
+    EXPECT_TRUE(parse({u"--list-certificates"}).args->list_certificates);
+    CompanionParse exported = parse({u"--export-certificate", std::u16string(40, u'c'), u"--out", u"私の.CER"});
+    ASSERT_TRUE(exported.args) << u16_to_utf8(exported.error);
+    EXPECT_EQ(*exported.args->export_certificate, std::u16string(40, u'C'));
+    EXPECT_EQ(*exported.args->out, u"私の.CER");
+
+    // --cert wins over the remembered certificate; --sign takes that one.
+    PdfStampOptions pdf;
+    EXPECT_FALSE(signing_certificate_choice(*remembered.args, pdf));
+    pdf.certificate = std::u16string(40, u'E');
+    EXPECT_EQ(signing_certificate_choice(*remembered.args, pdf), std::u16string(40, u'E'));
+    EXPECT_EQ(signing_certificate_choice(*p.args, pdf), u"0123456789ABCDEF0123456789ABCDEFA0B1C2D3");
+    EXPECT_FALSE(signing_certificate_choice(*parse({u"--stamp-onto", u"a.pdf", u"--out", u"b.pdf"}).args, pdf));
 }
 
 // The replies name a slot's design; a slot beyond the seven names none.

@@ -94,7 +94,8 @@ struct OneKeyFails : MemoryProfile {
 // cannot be written makes the save fail, the others written all the same.
 TEST(PdfStampOptions, AnyChangedChoiceIsSavedAndAnyFailedWriteTold) {
     for (std::int32_t PdfStampOptions::*field :
-         {&PdfStampOptions::page, &PdfStampOptions::position, &PdfStampOptions::open_after}) {
+         {&PdfStampOptions::page, &PdfStampOptions::position, &PdfStampOptions::open_after,
+          &PdfStampOptions::sign, &PdfStampOptions::reason}) {
         PdfStampOptions one, back;
         one.*field = one.*field == 0 ? 1 : 0;
         MemoryProfile fresh;
@@ -102,12 +103,41 @@ TEST(PdfStampOptions, AnyChangedChoiceIsSavedAndAnyFailedWriteTold) {
         load_pdf_options_from(fresh, back);
         EXPECT_EQ(back.*field, one.*field);
     }
-    for (const char16_t* key : {u"PAGE", u"PAGES", u"POSITION", u"MARGIN", u"OPEN"}) {
+    for (const char16_t* key :
+         {u"PAGE", u"PAGES", u"POSITION", u"MARGIN", u"OPEN", u"CERTIFICATE", u"SIGN", u"REASON"}) {
         OneKeyFails store;
         store.failing = key;
         EXPECT_FALSE(save_pdf_options_to(store, PdfStampOptions{0, u"2"})) << store.failing.size();
-        EXPECT_EQ(store.write_count(), 4u);
+        EXPECT_EQ(store.write_count(), 7u);
     }
+}
+
+// The remembered certificate is kept by its thumbprint in one form, as
+// Windows shows it or typed; anything else is none. It alone is a choice
+// worth the section.
+TEST(PdfStampOptions, TheRememberedCertificateIsAThumbprintOrNone) {
+    const std::u16string hex = u"0123456789ABCDEF0123456789ABCDEF01234567";
+    MemoryProfile edited = MemoryProfile::parse(
+        u"[PDF]\r\nCERTIFICATE=01 23 45 67 89 ab cd ef 01 23 45 67 89 AB CD EF 01 23 45 67\r\nSIGN=5\r\nREASON=1\r\n");
+    PdfStampOptions o;
+    load_pdf_options_from(edited, o);
+    EXPECT_EQ(o.certificate, hex);
+    EXPECT_EQ(o.sign, 1);
+    EXPECT_EQ(o.reason, 1);
+    for (const std::u16string& bad : {hex.substr(1), hex + u"0", u"G" + hex.substr(1), u"/" + hex.substr(1),
+                                      u":" + hex.substr(1), u"@" + hex.substr(1), u"`" + hex.substr(1), u"g" + hex.substr(1)}) {
+        MemoryProfile p = MemoryProfile::parse(u"[PDF]\r\nCERTIFICATE=" + bad + u"\r\nREASON=2\r\n");
+        load_pdf_options_from(p, o);
+        EXPECT_TRUE(o.certificate.empty()) << bad.size();
+        EXPECT_EQ(o.reason, 0);
+    }
+    PdfStampOptions remembered;
+    remembered.certificate = hex;
+    MemoryProfile fresh;
+    ASSERT_TRUE(save_pdf_options_to(fresh, remembered));
+    load_pdf_options_from(fresh, o);
+    EXPECT_EQ(o.certificate, hex);
+    EXPECT_EQ(o.sign, 0);
 }
 
 }  // namespace
