@@ -411,6 +411,14 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
     set_tests_properties(reader.cms_signing PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
   endif()
+  # Three approvers sign one document in turn, judged by pdfsig and OpenSSL.
+  if(MARKOMI2_PDF_PREFIX)
+    add_test(NAME reader.pdf_approval_chain
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_approval_chain.sh
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+    set_tests_properties(reader.pdf_approval_chain PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
+                         SKIP_RETURN_CODE 77)
+  endif()
   # Pages drawn by --render against pdftoppm, and its refusals.
   if(MARKOMI2_PDF_PREFIX AND MARKOMI2_RENDER_PREFIX)
     add_test(NAME reader.pdf_render

@@ -355,6 +355,7 @@ int stamp_one_pdf(const CompanionArgs& args, const SettingsSet& set, int slot,
     // The program words a repaired copy and a voided signature differently.
     json.key(u"repaired").boolean(result.repairs > 0).key(u"signed").boolean(result.was_signed);
     json.key(u"incremental").boolean(result.incremental).key(u"kept_signatures").number(result.kept_signatures);
+    if (job.signature) json.key(u"signed_by").string(utf8_to_u16(job.signature->name_utf8));
     json.end_object();
     return write_result(json.text() + u"\n");
 }
@@ -375,6 +376,46 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     form.allow_signed = args.allow_signed;
     form.flatten = args.flatten;
     form.note = stamp_note(set, slot);
+    // One signer for the pile: its key is acquired once, so a smart card
+    // asks its PIN once where the provider allows. A signer that cannot be
+    // had refuses each document with its reason, writing nothing.
+    std::unique_ptr<PdfSigner> signer;
+    std::string no_signer;
+    if (args.sign) {
+        const std::optional<std::u16string> thumbprint = signing_certificate_choice(args, set.pdf);
+        if (!thumbprint) {
+            no_signer =
+                "no certificate is remembered: give --cert or make one with --new-certificate / "
+                "覚えている証明書がありません(--cert で指定するか --new-certificate で作成)";
+        } else {
+            SignerOpening opening = PdfSigner::open(to_wide(*thumbprint));
+            signer = std::move(opening.signer);
+            no_signer = opening.why_utf8;
+        }
+        PdfSignatureRequest request;
+        if (signer) request.name_utf8 = u16_to_utf8(as_u16(std::wstring_view(signer->certificate().subject)));
+        request.reason_utf8 = u16_to_utf8(args.reason);
+        if (args.location) request.location_utf8 = u16_to_utf8(*args.location);
+        const PdfStampTime when = form.note.when;
+        PdfSigner* const by = signer.get();
+        request.sign = [by, when, no_signer](const std::vector<std::string_view>& parts,
+                                             std::string* why) -> std::optional<std::string> {
+            if (!by) {
+                *why = no_signer;
+                return std::nullopt;
+            }
+            SigningTime at;
+            at.year = when.year;
+            at.month = when.month;
+            at.day = when.day;
+            at.hour = when.hour;
+            at.minute = when.minute;
+            at.second = when.second;
+            at.utc_offset_minutes = when.utc_offset_minutes;
+            return by->sign(parts, at, why);
+        };
+        form.signature = std::move(request);
+    }
     std::vector<std::wstring> copies_written;
     int code = 0;
     for (std::size_t i = 0; i < args.stamp_onto.size(); ++i)
@@ -547,23 +588,6 @@ int run(const CompanionArgs& args, Gdiplus::Status gdiplus_startup) {
                                            static_cast<int>(gdiplus_startup)) +
                             u"\n");
     const int slot = args.slot ? args.slot - 1 : set.global.active;
-    if (args.sign) {
-        const std::optional<std::u16string> thumbprint = signing_certificate_choice(args, set.pdf);
-        if (!thumbprint) {
-            write_error(u"error: no certificate is remembered: give --cert or make one with --new-certificate / "
-                        u"覚えている証明書がありません(--cert で指定するか --new-certificate で作成)\n");
-            return 1;
-        }
-        const SignerOpening opening = PdfSigner::open(to_wide(*thumbprint));
-        if (!opening.signer) {
-            write_error(u"error: " + utf8_to_u16(opening.why_utf8) + u"\n");
-            return 1;
-        }
-        // The signer goes to the stamping's signature request once the
-        // stamp is an annotation; until then nothing is stamped unsigned.
-        write_error(u"error: this build cannot sign stamps yet / この版はまだ印に署名できません\n");
-        return 1;
-    }
     if (!args.stamp_onto.empty()) return stamp_onto_pdf(args, set, slot);
 
     std::u16string target;
