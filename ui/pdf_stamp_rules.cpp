@@ -76,6 +76,12 @@ std::vector<std::u16string> pdf_stamp_arguments(const PdfStampRequest& r) {
                                  decimal_text(o.margin)});
     }
     if (r.flatten) args.push_back(u"--flatten");
+    // Signed with the remembered certificate, named here so that the
+    // window's choice holds whatever the settings file says by then; a copy
+    // written anew cannot be signed.
+    if (o.sign && !o.certificate.empty() && !r.flatten)
+        args.insert(args.end(), {u"--cert", std::u16string(o.certificate.view()), u"--reason",
+                                 o.reason == 1 ? u"受付" : u"承認"});
     if (r.allow_signed) args.push_back(u"--allow-signed");
     return args;
 }
@@ -163,6 +169,14 @@ PdfStampReply read_pdf_stamp_reply(std::u16string_view line) {
     const bool appended = reply_value_of(line, u"incremental").substr(0, 4) == u"true";
     reply.was_signed = !appended && reply_value_of(line, u"signed").substr(0, 4) == u"true";
     if (appended) reply.kept_signatures = number_at(reply_value_of(line, u"kept_signatures"));
+    // The signer's name as the JSON string gives it, escapes taken as written.
+    std::u16string_view signer = reply_value_of(line, u"signed_by");
+    if (!signer.empty() && signer[0] == u'"') {
+        for (std::size_t i = 1; i < signer.size() && i <= 256 && signer[i] != u'"'; ++i) {
+            if (signer[i] == u'\\' && i + 1 < signer.size()) ++i;
+            reply.signed_by.push_back(signer[i]);
+        }
+    }
     // The warnings are an array of strings: count the strings.
     std::u16string_view warnings = reply_value_of(line, u"warnings");
     if (!warnings.empty() && warnings[0] == u'[') {
@@ -199,6 +213,7 @@ std::u16string pdf_stamped_message(const PdfStampReply& reply, std::u16string_vi
         text +=
             u"\n\n元の PDF が壊れていたため、読み取れた内容を修復して保存しました。元の PDF "
             u"と見比べて、内容に欠けがないか確かめてください。";
+    if (!reply.signed_by.empty()) text += u"\n電子署名: " + reply.signed_by;
     if (reply.kept_signatures > 0)
         text += u"\n\n元の PDF の電子署名(" + decimal_text(reply.kept_signatures) +
                 u" 件)は、捺印した写しでも有効です。";
@@ -276,6 +291,7 @@ std::u16string stamping_summary_text(const std::vector<std::u16string>& inputs,
                 text +=
                     u"\r\n　元の PDF "
                     u"が壊れていたため修復して保存しました。内容に欠けがないか確かめてください。";
+            if (!r.signed_by.empty()) text += u"\r\n　電子署名: " + r.signed_by;
             if (r.kept_signatures > 0)
                 text += u"\r\n　元の PDF の電子署名(" + decimal_text(r.kept_signatures) +
                         u" 件)は、この写しでも有効です。";

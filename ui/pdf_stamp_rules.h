@@ -77,6 +77,7 @@ struct PdfStampReply {
     bool repaired = false;    // the original was damaged and its copy repaired
     bool was_signed = false;  // the original's signature no longer covers the copy
     int kept_signatures = 0;  // the original's signatures, still valid in the appended copy
+    std::u16string signed_by;  // the signer of the new stamp; empty: not signed
 };
 PdfStampReply read_pdf_stamp_reply(std::u16string_view line);
 // The companion's output for `count` documents: the lines that are replies

@@ -37,6 +37,7 @@ enum : int {
     kIdCancel,
     kIdHelp,
     kIdChoices = 400,  // the design and date panel's controls from here
+    kIdSigning = 420,  // the signing panel's controls from here
 };
 
 }  // namespace markomi

@@ -28,6 +28,7 @@
 #include "ui/pdf_stamp_win.h"
 #include "ui/stamp_date_win.h"
 #include "ui/stamping_choices_win.h"
+#include "ui/stamping_signing_win.h"
 #include "ui/stamping_summary_win.h"
 #include "ui/stamping_window_ids.h"
 #include "ui/window_fonts_win.h"
@@ -44,6 +45,8 @@ constexpr wchar_t kNothingToStamp[] = L"捺印できる PDF がありません�
 constexpr wchar_t kCompanionMissing[] =
     L"PDF への捺印に使う Markomi2Stamp.exe を実行できませんでした。\n"
     L"マルコミ２を入れ直してください。";
+constexpr wchar_t kNoCertificate[] =
+    L"署名に使う証明書を選んでください。\n証明書がないときは「証明書を作る…」で作れます。";
 constexpr wchar_t kRewriteQuestion[] =
     L"次の PDF は、壊れているか暗号化されているため、印影を後ろに追記できません。\n\n";
 constexpr wchar_t kRewriteOffer[] =
@@ -94,6 +97,7 @@ struct StampingWindow {
     GdiObject<HFONT> font;
     int line = 16;  // the font's line height
     ChoicesPanel panel;
+    StampingSigningPanel signing;
     std::unique_ptr<PageRenderer> renderer;
     std::vector<Document> documents;
     int shown = -1;  // index into documents
@@ -738,6 +742,7 @@ PdfStampOptions options_now(StampingWindow& s) {
         o.position = static_cast<int>(s.place.anchor);
     if (const std::optional<double> m = margin_now(s)) o.margin = static_cast<std::int32_t>(*m);
     o.open_after = Button_GetCheck(s.c.open_after) == BST_CHECKED ? 1 : 0;
+    s.signing.store(o);
     return o;
 }
 
@@ -815,6 +820,10 @@ bool save_documents(StampingWindow& s) {
         if (can_be_stamped(d)) chosen.push_back(&d);
     if (chosen.empty()) {
         centred_message_box(s.hwnd, kNothingToStamp, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    if (!s.signing.ready()) {
+        centred_message_box(s.hwnd, kNoCertificate, kMessageBoxTitle, MB_OK | MB_ICONWARNING);
         return false;
     }
     const PdfStampOptions options = options_now(s);
@@ -979,6 +988,7 @@ void layout(StampingWindow& s) {
     y += row;
     put(s.c.flatten, x, y, side, row);
     y += row + gap;
+    y += s.signing.layout(RECT{x, y, x + side, y}, L) + gap;
     const int bottom = client.bottom - m - row;
     put(s.c.status, x, y, side, std::max(L, bottom - y - gap));
     const int third = (side - 2 * gap) / 3;
@@ -1053,6 +1063,7 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     SetWindowTextW(c.pages_text, to_wide(std::u16string(o.pages.view())).c_str());
     SetWindowTextW(c.margin_text, std::to_wstring(o.margin).c_str());
     Button_SetCheck(c.open_after, o.open_after ? BST_CHECKED : BST_UNCHECKED);
+    s.signing.create(hwnd, kIdSigning, s.font.get(), o);
     s.place.anchor = static_cast<PdfAnchor>(std::clamp(o.position, 0, 8));
     s.place.margin_mm = o.margin;
     s.renderer = std::make_unique<PageRenderer>(hwnd, kMsgPageRendered);
@@ -1072,6 +1083,14 @@ void open_stamping_help(HWND hwnd) {
 LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
     LRESULT result = 0;
     bool changed = false;
+    // A signature covers the file as it is: signing and drawing the stamp
+    // into rewritten pages exclude each other.
+    if (s.signing.on_command(wparam, g_settings)) {
+        if (s.signing.signing()) Button_SetCheck(s.c.flatten, BST_UNCHECKED);
+        return 0;
+    }
+    if (LOWORD(wparam) == kIdFlatten && Button_GetCheck(s.c.flatten) == BST_CHECKED)
+        s.signing.set_signing(false);
     if (s.panel.on_message(WM_COMMAND, wparam, lparam, &result, &changed)) {
         if (changed) {
             refresh_stamp(s);

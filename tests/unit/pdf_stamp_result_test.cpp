@@ -24,7 +24,7 @@ TEST(PdfStampResult, RefusalsNameThePageTheyAreAbout) {
         {PdfRefusal::kOffPage, u"fit on the page (page 5) / ", u"収まりません(5 ページ目)。位置か余白を変えてください。"},
         {PdfRefusal::kBadGeometry, u"PDF allows (page 5) / ", u"捺印できません(5 ページ目)。PDF ビューアーで開いて保存し直してから、もう一度お試しください。"},
         {PdfRefusal::kPageContent, u"stamp safely (page 5) / ", u"捺印できません(5 ページ目)。PDF ビューアーで開いて保存し直してから、もう一度お試しください。"},
-        {PdfRefusal::kSigned, u"(use --allow-signed) / ", u"証明しなくなります。"},
+        {PdfRefusal::kSigned, u"or use --allow-signed) / ", u"署名を残すには、埋め込まずに捺印してください。"},
         {PdfRefusal::kNotWritten, u"could not be written / ", u"書き込めませんでした。別の名前か別のフォルダーを選んで、もう一度保存してください。"},
         {PdfRefusal::kPassword, u"password to open / ", u"捺印できません。パスワードを外した PDF を作成者に依頼してください。"},
         {PdfRefusal::kLocked, u"has the file open / ", u"閲覧ソフトなどで開いているときは閉じてから、もう一度お試しください。"},

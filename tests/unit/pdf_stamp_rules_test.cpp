@@ -40,7 +40,20 @@ TEST(PdfStampRules, EachArgumentSurvivesTheCommandLine) {
                                            u"--stamp-onto", u"in.pdf", u"--out", u"out.pdf", u"--page", u"2,4",
                                            u"--at", u"bottom-left", u"--margin", u"15", u"--flatten",
                                            u"--allow-signed"}));
+    request.flatten = request.allow_signed = false;
+    // Signing goes by the remembered certificate and reason; never beside --flatten.
+    request.options.sign = 1;
+    request.options.reason = 1;
+    request.options.certificate = u"ABE8BF8FA2B153445E505F83E212A7F67E8D7CDF";
+    std::vector<std::u16string> signed_args = pdf_stamp_arguments(request);
+    EXPECT_EQ(std::vector<std::u16string>(signed_args.end() - 4, signed_args.end()),
+              (std::vector<std::u16string>{u"--cert", u"ABE8BF8FA2B153445E505F83E212A7F67E8D7CDF",
+                                           u"--reason", u"受付"}));
+    request.flatten = true;
+    signed_args = pdf_stamp_arguments(request);
+    EXPECT_EQ(std::count(signed_args.begin(), signed_args.end(), u"--cert"), 0);
     request.flatten = false;
+    request.options.sign = 0;
     // A batch gives its pairs in order; the window's place from a corner
     // goes without the margin the companion refuses beside it.
     request.batch = {{u"a.pdf", u"a2.pdf"}, {u"b.pdf", u"b2.pdf"}};
@@ -131,6 +144,8 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
     const PdfStampReply appended = read_pdf_stamp_reply(
         u"{\"pages\":[1],\"warnings\":[],\"signed\":true,\"incremental\":true,\"kept_signatures\":2}");
     EXPECT_FALSE(appended.was_signed);
+    EXPECT_EQ(read_pdf_stamp_reply(u"{\"pages\":[1],\"signed_by\":\"佐藤 \\\"一\\\"\"}").signed_by,
+              u"佐藤 \"一\"");
     const std::u16string kept = pdf_stamped_message(appended, u"C:\\x_捺印.pdf");
     EXPECT_NE(kept.find(u"電子署名(2 件)は、捺印した写しでも有効です"), std::u16string::npos);
     EXPECT_EQ(kept.find(u"無効"), std::u16string::npos);

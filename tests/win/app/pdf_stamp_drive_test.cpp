@@ -16,6 +16,7 @@
 
 #include "app/support/companion_run.h"
 #include "app/support/program_driver.h"
+#include "output/pdf_sign/signing_certificates_win.h"
 #include "support/decoded_image.h"
 #include "support/sample_pdf.h"
 #include "support/test_files.h"
@@ -193,7 +194,7 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     if (!opening_seen) std::printf("PDF files open with the user's own choice here: the copies are not opened\n");
 
     // The third design's frame in green: the copies show which design went on.
-    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\nWAKU3_COLOR=65280\r\n"));
+    ASSERT_TRUE(t::write_settings(L"STATIONTYPE=1\r\nWAKU3_COLOR=65280\r\nNAME=検印\r\n"));
     program_ = t::start_program();
     const HWND main = t::wait_for_main_window(program_.pid);
     ASSERT_NE(main, nullptr);
@@ -280,6 +281,16 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     ASSERT_TRUE(t::wait_for_window([&] { return IsWindowEnabled(GetDlgItem(window, markomi::kIdSave)) ? window : nullptr; }));
     t::pump_messages(500);  // for the picture alone: the page has had time to come
     t::save_screen_artifact(shown, L"stamping-window");
+    // A certificate of one's own, made from the NAME line, and the copies signed with it.
+    press(window, markomi::kIdSigning + 3);
+    HWND make = wait_for_dialog(kTitle);
+    ASSERT_NE(make, nullptr);
+    EXPECT_NE(item_text(make, 0xFFFF).find(L"個人用の証明書"), std::wstring::npos);
+    press(make, IDYES);
+    ASSERT_TRUE(t::wait_for_window([&] {
+        return IsDlgButtonChecked(window, markomi::kIdSigning) == BST_CHECKED ? window : nullptr;
+    }, 600)) << "no certificate was made";
+    EXPECT_NE(item_text(window, markomi::kIdSigning + 2).find(L"検印"), std::wstring::npos);
     // Away from the screen's middle: its questions open over it all the same.
     SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     press(window, markomi::kIdSave);
@@ -303,6 +314,7 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     EXPECT_NE(summary.find(L"invoice_捺印.pdf"), std::wstring::npos);
     EXPECT_NE(summary.find(L"receipt_捺印.pdf"), std::wstring::npos);
     EXPECT_NE(summary.find(L"電子署名(1 件)は、この写しでも有効です"), std::wstring::npos);
+    EXPECT_NE(summary.find(L"電子署名: 検印"), std::wstring::npos);
     press(told, IDOK);
     EXPECT_TRUE(t::wait_for_window([&] { return IsWindow(window) ? nullptr : main; })) << "the window stayed open";
     if (opening_seen) {
@@ -320,7 +332,15 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
             EXPECT_NEAR(centre->second, clicked.y_mm, 1.0) << page;
         }
     }
+    // The companion's own check: the copy's new signature holds, by 検印.
+    const t::CompanionRun verified = t::run_companion(L"--verify \"" + folder.file(L"invoice_捺印.pdf") + L"\"");
+    EXPECT_EQ(verified.code, 0u) << verified.out;
+    EXPECT_NE(verified.out.find("\"signer\":\"\xE6\xA4\x9C\xE5\x8D\xB0\""), std::string::npos) << verified.out;
     const std::vector<std::wstring> lines = t::split_lines(t::utf16_file_text(t::settings_file()));
+    // The certificate is remembered by its thumbprint, then taken out of the store again.
+    const auto remembered = std::find_if(lines.begin(), lines.end(), [](const std::wstring& l) { return l.rfind(L"CERTIFICATE=", 0) == 0; });
+    ASSERT_NE(remembered, lines.end()) << "the certificate was not remembered";
+    EXPECT_TRUE(markomi::remove_personal_certificate(remembered->substr(12)));
     for (const wchar_t* remembered : {L"[PDF]", L"PAGE=2", opening_seen ? L"OPEN=1" : L"OPEN=0"})
         EXPECT_NE(std::find(lines.begin(), lines.end(), remembered), lines.end()) << "not remembered";
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::wstring& l) { return l.rfind(L"WINWIDTH=", 0) == 0; }))
