@@ -17,6 +17,7 @@ set(FUZZ_PARSER_SOURCES
     output/emf/emf_record_writer.cpp
     output/emf/emf_records.cpp
     output/emf/emf_rewrite.cpp
+    output/pdf_sign/cms_attributes.cpp
     output/pdf_sign/ber_length.cpp
     output/pdf_stamp/pdf_content_balance.cpp
     output/pdf_stamp/pdf_incremental.cpp

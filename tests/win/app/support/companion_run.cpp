@@ -14,6 +14,17 @@ std::string read_all(HANDLE pipe) {
     return text;
 }
 
+struct PipeReading {
+    HANDLE pipe;
+    std::string text;
+};
+
+DWORD WINAPI read_in_background(void* reading) {
+    auto* r = static_cast<PipeReading*>(reading);
+    r->text = read_all(r->pipe);
+    return 0;
+}
+
 }  // namespace
 
 CompanionRun run_companion(const std::wstring& args, const wchar_t* folder, bool output_closed) {
@@ -44,8 +55,17 @@ CompanionRun run_companion(const std::wstring& args, const wchar_t* folder, bool
     }
     CloseHandle(out_write);
     CloseHandle(err_write);
+    // Both pipes at once: a program that fills one while the other is read
+    // would wait for ever (the usage text alone passes a pipe's buffer).
+    PipeReading err{err_read, {}};
+    HANDLE reader = CreateThread(nullptr, 0, read_in_background, &err, 0, nullptr);
+    if (!reader) err.text = read_all(err_read);
     if (out_read) r.out = read_all(out_read);
-    r.err = read_all(err_read);
+    if (reader) {
+        WaitForSingleObject(reader, INFINITE);
+        CloseHandle(reader);
+    }
+    r.err = std::move(err.text);
     WaitForSingleObject(pi.hProcess, 60000);
     GetExitCodeProcess(pi.hProcess, &r.code);
     CloseHandle(pi.hProcess);
