@@ -44,7 +44,7 @@ verdict() { if [ "$(echo "$1 <= $2" | bc)" = 1 ]; then echo holds; else echo MIS
 { printf '\xff\xfe'; printf '[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=ベンチ課\r\nNAME=計測\r\n' | iconv -f UTF-8 -t UTF-16LE; } >"$work/stamp.ini"
 common=(--ini "$(windows_path "$work/stamp.ini")" --date 2025-05-01)
 "$root/scripts/wine" "$stamp" --version >/dev/null 2>&1  # Wine up before the first timing
-"$root/scripts/wine" "$stamp" "${common[@]}" --new-certificate >"$work/certificate.json" 2>>"$work/wine.log" || {
+"$root/scripts/wine" "$stamp" --ini "$(windows_path "$work/stamp.ini")" --new-certificate >"$work/certificate.json" 2>>"$work/wine.log" || {
     echo "no certificate could be made"; cat "$work/certificate.json" "$work/wine.log"; exit 1; }
 thumbprint=$(sed -n 's/.*"thumbprint":"\([0-9A-F]*\)".*/\1/p' "$work/certificate.json")
 [ ${#thumbprint} -eq 40 ] || { echo "no thumbprint in: $(cat "$work/certificate.json")"; exit 1; }
@@ -82,5 +82,5 @@ printf '30 one-page documents stamped and signed: %.2f s (median of 3)\n' "$pile
 
 extra=$(echo "$signed_one - $plain_one" | bc)
 echo
-echo "goal: a signed stamp within 1 s more than a plain one: +$extra s - $(verdict "$extra" 1)"
-echo "goal: 30 documents signed within 15 s: $pile s - $(verdict "$pile" 15)"
+printf 'goal: a signed stamp within 1 s more than a plain one: %+.2f s - %s\n' "$extra" "$(verdict "$extra" 1)"
+printf 'goal: 30 documents signed within 15 s: %.2f s - %s\n' "$pile" "$(verdict "$pile" 15)"
