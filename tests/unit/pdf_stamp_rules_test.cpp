@@ -133,7 +133,7 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
     const std::u16string repaired = pdf_stamped_message(stamped, u"C:\\受付\\x_捺印.pdf");
     EXPECT_NE(repaired.find(u"修復"), std::u16string::npos);
     EXPECT_EQ(repaired.find(u"署名"), std::u16string::npos);
-    EXPECT_NE(repaired.find(u"x_捺印.pdf\n保存先のフォルダー: C:\\受付"), std::u16string::npos);
+    EXPECT_NE(repaired.find(u")。\n\nx_捺印.pdf\n保存先のフォルダー: C:\\受付"), std::u16string::npos);
     const PdfStampReply signed_only = read_pdf_stamp_reply(
         u"{\"pages\":[1],\"warnings\":[\"signature\"],\"repaired\":false,\"signed\":true}");
     const std::u16string voided = pdf_stamped_message(signed_only, u"C:\\x_捺印.pdf");
@@ -146,6 +146,10 @@ TEST(PdfStampRules, TheRepliesRefusalPagesAndWarningsAreRead) {
     EXPECT_FALSE(appended.was_signed);
     EXPECT_EQ(read_pdf_stamp_reply(u"{\"pages\":[1],\"signed_by\":\"佐藤 \\\"一\\\"\"}").signed_by,
               u"佐藤 \"一\"");
+    EXPECT_EQ(read_pdf_stamp_reply(u"{\"pages\":[1],\"signed_by\":null}").signed_by, u"");
+    // A bracket inside a warning's text ends nothing: both warnings count.
+    EXPECT_EQ(read_pdf_stamp_reply(u"{\"pages\":[1],\"warnings\":[\"a]b\",\"c\"]}").warnings, 2);
+    EXPECT_TRUE(is_save_refusal(PdfRefusal::kSameFile));
     const std::u16string kept = pdf_stamped_message(appended, u"C:\\x_捺印.pdf");
     EXPECT_NE(kept.find(u"電子署名(2 件)は、捺印した写しでも有効です"), std::u16string::npos);
     EXPECT_EQ(kept.find(u"無効"), std::u16string::npos);
