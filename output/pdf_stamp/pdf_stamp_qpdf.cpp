@@ -204,6 +204,30 @@ PdfRefusal refusal_for(SaveFailure cause) {
     }
 }
 
+// Writes the copy through a staging file (`write` fills it) that replaces
+// `output` only once it is closed and `reads_back`; nullopt then. Else the
+// refusal that tells why, the page count carried over; the target is as it was.
+template <typename Write, typename ReadsBack>
+std::optional<PdfStampResult> write_copy(const std::wstring& output, int page_count, Write write,
+                                         ReadsBack reads_back) {
+    bool damaged = false;
+    SaveFailure cause = SaveFailure::kNone;
+    const bool staged = write_file_through_staging(
+        output,
+        [&](const wchar_t* staging) {
+            StdioFile out(staging, L"wb");
+            if (!out.get() || !write(out.get()) || !out.close()) return false;
+            damaged = !reads_back(staging);
+            return !damaged;
+        },
+        &cause);
+    if (staged) return std::nullopt;
+    PdfStampResult failed = refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
+                                    damaged ? "the written copy does not read back" : "");
+    failed.page_count = page_count;
+    return failed;
+}
+
 // Whether the written update opens, has every page, and each placed page
 // lists its new annotation, whose appearance decodes.
 bool update_reads_back(const wchar_t* path, int page_count, const std::vector<PdfPagePlaced>& placed,
@@ -301,25 +325,13 @@ PdfStampResult append_stamp(QPDF& pdf, FILE* input, std::vector<QPDFPageObjectHe
         if (fill != SlotFill::kSigned) return refused(PdfRefusal::kNotWritten, "no room for the signature");
     }
 
-    bool damaged = false;
-    SaveFailure cause = SaveFailure::kNone;
-    const bool staged = write_file_through_staging(
-        job.output,
+    const std::optional<PdfStampResult> failed = write_copy(
+        job.output, result.page_count,
+        [&](FILE* out) { return std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size(); },
         [&](const wchar_t* staging) {
-            StdioFile out(staging, L"wb");
-            if (!out.get()) return false;
-            if (std::fwrite(bytes.data(), 1, bytes.size(), out.get()) != bytes.size()) return false;
-            if (!out.close()) return false;
-            damaged = !update_reads_back(staging, result.page_count, result.placed, made.annotations);
-            return !damaged;
-        },
-        &cause);
-    if (!staged) {
-        PdfStampResult failed = refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
-                                        damaged ? "the written copy does not read back" : "");
-        failed.page_count = result.page_count;
-        return failed;
-    }
+            return update_reads_back(staging, result.page_count, result.placed, made.annotations);
+        });
+    if (failed) return *failed;
     result.incremental = true;
     return result;
 }
@@ -407,32 +419,21 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
         warn_of_covering_annotations(page, placed, job, &result.warnings);
     }
 
-    bool damaged = false;
-    SaveFailure cause = SaveFailure::kNone;
-    const bool staged = write_file_through_staging(
-        job.output,
-        [&](const wchar_t* staging) {
-            StdioFile out(staging, L"wb");
-            if (!out.get()) return false;
+    const std::optional<PdfStampResult> failed = write_copy(
+        job.output, result.page_count,
+        [&](FILE* out) {
             try {
                 QPDFWriter writer(pdf);
-                writer.setOutputFile("stamped PDF", out.get(), false);
+                writer.setOutputFile("stamped PDF", out, false);
                 if (pdf.isLinearized()) writer.setLinearization(true);
                 writer.write();
             } catch (std::exception&) {
                 return false;
             }
-            if (!out.close()) return false;
-            damaged = !reads_back(staging, result.page_count, stamped);
-            return !damaged;
+            return true;
         },
-        &cause);
-    if (!staged) {
-        PdfStampResult failed = refused(damaged ? PdfRefusal::kNotWritten : refusal_for(cause),
-                                        damaged ? "the written copy does not read back" : "");
-        failed.page_count = result.page_count;
-        return failed;
-    }
+        [&](const wchar_t* staging) { return reads_back(staging, result.page_count, stamped); });
+    if (failed) return *failed;
     std::vector<std::string> recovered;
     for (QPDFExc& w : pdf.getWarnings()) recovered.push_back(w.getMessageDetail());
     result.warnings.insert(result.warnings.begin(), recovered.begin(), recovered.end());
