@@ -245,7 +245,7 @@ double tenths(double mm) { return static_cast<double>(std::llround(mm * 10)) / 1
 
 // Now, as the local clock gives it, with the time zone's offset from UTC
 // then (the bias Windows keeps is UTC minus local time, in minutes).
-PdfStampTime local_stamp_time() {
+SigningTime local_stamp_time() {
     SYSTEMTIME t;
     GetLocalTime(&t);
     TIME_ZONE_INFORMATION zone;
@@ -254,7 +254,7 @@ PdfStampTime local_stamp_time() {
     if (kind == TIME_ZONE_ID_STANDARD) bias += zone.StandardBias;
     if (kind == TIME_ZONE_ID_DAYLIGHT) bias += zone.DaylightBias;
     if (kind == TIME_ZONE_ID_INVALID) bias = 0;
-    return PdfStampTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
+    return SigningTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, static_cast<int>(-bias)};
 }
 
 // "Markomi2-" and 32 random hex digits: the annotation's /NM, unique to it.
@@ -396,7 +396,7 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
         if (signer) request.name_utf8 = u16_to_utf8(as_u16(std::wstring_view(signer->certificate().subject)));
         request.reason_utf8 = u16_to_utf8(args.reason);
         if (args.location) request.location_utf8 = u16_to_utf8(*args.location);
-        const PdfStampTime when = form.note.when;
+        const SigningTime when = form.note.when;
         PdfSigner* const by = signer.get();
         request.sign = [by, when, no_signer](const std::vector<std::string_view>& parts,
                                              std::string* why) -> std::optional<std::string> {
@@ -404,15 +404,7 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
                 *why = no_signer;
                 return std::nullopt;
             }
-            SigningTime at;
-            at.year = when.year;
-            at.month = when.month;
-            at.day = when.day;
-            at.hour = when.hour;
-            at.minute = when.minute;
-            at.second = when.second;
-            at.utc_offset_minutes = when.utc_offset_minutes;
-            return by->sign(parts, at, why);
+            return by->sign(parts, when, why);
         };
         form.signature = std::move(request);
     }

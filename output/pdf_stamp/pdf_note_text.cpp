@@ -8,7 +8,7 @@
 
 namespace markomi {
 
-std::string pdf_date_string(const PdfStampTime& w) {
+std::string pdf_date_string(const SigningTime& w) {
     char text[64];
     std::snprintf(text, sizeof text, "(D:%04d%02d%02d%02d%02d%02d", w.year % 10000, w.month % 100,
                   w.day % 100, w.hour % 100, w.minute % 100, w.second % 100);

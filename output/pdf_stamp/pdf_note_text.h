@@ -4,16 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "output/pdf_sign/cms_attributes.h"
+
 namespace markomi {
 
-// The time of stamping, as the local clock gave it, with its offset from UTC.
-struct PdfStampTime {
-    int year, month, day, hour, minute, second;
-    int utc_offset_minutes;
-};
-
-// A PDF date string: "(D:20261209103100+09'00')"; "Z" at UTC.
-std::string pdf_date_string(const PdfStampTime& when);
+// A PDF date string of the time of stamping, as the local clock gave it
+// (the signature's signing time is the same moment):
+// "(D:20261209103100+09'00')"; "Z" at UTC.
+std::string pdf_date_string(const SigningTime& when);
 
 // A PDF text string of UTF-8 text: a literal string of the characters when
 // they are printable ASCII (the same in PDFDocEncoding), else UTF-16BE with

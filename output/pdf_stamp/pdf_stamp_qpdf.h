@@ -25,7 +25,7 @@ namespace markomi {
 struct PdfStampNote {
     std::string title_utf8;     // /T: the NAME line, or the signer
     std::string contents_utf8;  // /Contents: the three lines, "総務部 2026/12/09 佐藤"
-    PdfStampTime when{};        // /M and /CreationDate
+    SigningTime when;           // /M and /CreationDate, and the signing time
     std::string unique_id;      // /NM (ASCII)
 };
 
