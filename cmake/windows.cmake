@@ -418,6 +418,13 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
     set_tests_properties(reader.pdf_approval_chain PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
                          SKIP_RETURN_CODE 77)
+    # Certified, hybrid-reference and linked documents stamped incrementally,
+    # and a signed pile killed part way.
+    add_test(NAME reader.pdf_incremental_cases
+             COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_incremental_cases.sh
+                     $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
+    set_tests_properties(reader.pdf_incremental_cases PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
+                         SKIP_RETURN_CODE 77)
   endif()
   # Pages drawn by --render against pdftoppm, and its refusals.
   if(MARKOMI2_PDF_PREFIX AND MARKOMI2_RENDER_PREFIX)
