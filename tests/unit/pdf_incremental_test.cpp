@@ -155,6 +155,11 @@ TEST(PdfNoteText, DatesAndTextStrings) {
     EXPECT_EQ(pdf_date_string({2026, 12, 9, 10, 31, 5, 540}), "(D:20261209103105+09'00')");
     EXPECT_EQ(pdf_date_string({2026, 1, 2, 3, 4, 5, -330}), "(D:20260102030405-05'30')");
     EXPECT_EQ(pdf_date_string({2026, 1, 2, 3, 4, 5, 0}), "(D:20260102030405Z)");
+    // A moment out of range keeps every field's width: the string stays a date.
+    EXPECT_EQ(pdf_date_string({12026, 112, 131, 124, 160, 199, 1500}), "(D:20261231246099+01'00')");
+    EXPECT_EQ(pdf_text_string("~"), "(~)");  // the last printable character; DEL and controls are not
+    EXPECT_EQ(pdf_text_string("\x7F"), "<FEFF007F>");
+    EXPECT_EQ(pdf_text_string("\x1F"), "<FEFF001F>");
     EXPECT_EQ(pdf_text_string("Sato (a\\b)"), "(Sato \\(a\\\\b\\))");
     EXPECT_EQ(pdf_text_string("A 印"), "<FEFF004100205370>");
 }
