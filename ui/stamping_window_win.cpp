@@ -112,6 +112,7 @@ struct StampingWindow {
     bool hovering = false, dragging = false;
     POINT mouse{};
     bool saving = false;
+    int column_height = 0;  // the client height the side column needs, a line of status in it
 };
 
 StampingWindow* g_window = nullptr;
@@ -1002,6 +1003,7 @@ void layout(StampingWindow& s) {
     put(s.c.flatten, x, y, side, row);
     y += row + gap;
     y += s.signing.layout(RECT{x, y, x + side, y}, L) + gap;
+    s.column_height = y + L + gap + row + m;
     const int bottom = client.bottom - m - row;
     put(s.c.status, x, y, side, std::max(L, bottom - y - gap));
     const int third = (side - 2 * gap) / 3;
@@ -1279,7 +1281,12 @@ LRESULT CALLBACK StampingWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-            info->ptMinTrackSize = POINT{40 * s->line, 36 * s->line};
+            // No shorter than the side column: its buttons never cover its choices.
+            RECT frame{0, 0, 0, s->column_height};
+            AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
+            info->ptMinTrackSize =
+                POINT{40 * s->line, std::max<LONG>(36 * s->line, frame.bottom - frame.top)};
             return 0;
         }
         case WM_COMMAND:
