@@ -5,14 +5,14 @@
 namespace markomi {
 namespace {
 
-// A reply of --verify: our signed stamp (its signature linked), our plain
-// stamp, and another signer's signature, in no order of time.
+// A reply of --verify: another signer's signature, our signed stamp (its
+// signature linked), and our plain stamp, in no order of time.
 constexpr char16_t kReply[] =
     u"{\"input\":\"a.pdf\",\"revisions\":3,\"signatures\":["
-    u"{\"field\":\"Markomi2Signature1\",\"signer\":\"山田\",\"time\":\"2026-12-08T01:31:00Z\","
-    u"\"status\":\"unknown\",\"page\":1,\"box_mm\":[10,20,30,30],\"stamp\":1},"
     u"{\"field\":\"承認\",\"signer\":\"Other {Signer}\",\"time\":\"2026-12-07T09:00:00+09:00\","
-    u"\"status\":\"valid\",\"page\":2,\"box_mm\":[1.5,2.25,40,12.5]}],"
+    u"\"status\":\"valid\",\"page\":2,\"box_mm\":[1.5,2.25,40,12.5]},"
+    u"{\"field\":\"Markomi2Signature1\",\"signer\":\"山田\",\"time\":\"2026-12-08T01:31:00Z\","
+    u"\"status\":\"unknown\",\"page\":1,\"box_mm\":[10,20,30,30],\"stamp\":1}],"
     u"\"stamps\":[{\"text\":\"総務部 R8.Dec.09 佐藤\",\"time\":\"2026-12-09T08:00:00+09:00\","
     u"\"signed\":false,\"page\":1,\"box_mm\":[150,20,25,25]},"
     u"{\"text\":\"課長 '26/12/08 山田\",\"time\":\"2026-12-08T10:31:00+09:00\",\"signed\":true,"
@@ -71,6 +71,13 @@ TEST(FoundStamps, OutsideTextIsBoundedAndBrokenRepliesListNothing) {
     ASSERT_EQ(cut.stamps.size(), 1u);
     const std::u16string line = found_stamp_line(cut.stamps[0]);
     EXPECT_EQ(line, u"日時不明 " + std::u16string(39, u'印') + u"… ― 署名 無効");
+
+    // A stamp without a box takes none from the stamp after it.
+    const FoundStamps boxes = read_found_stamps(
+        u"{\"signatures\":[],\"stamps\":[{\"text\":\"a stamp of a longer text\",\"box_mm\":[1,2,3,4]},"
+        u"{\"text\":\"b\"},{\"text\":\"c\",\"box_mm\":[5,6,7,8]}]}");
+    ASSERT_EQ(boxes.stamps.size(), 3u);
+    EXPECT_TRUE(boxes.stamps[0].box_mm && !boxes.stamps[1].box_mm && boxes.stamps[2].box_mm);
 
     // Too many entries: only the first 200 are taken.
     std::u16string many = u"{\"signatures\":[],\"stamps\":[";
