@@ -49,7 +49,7 @@ TEST(FoundStamps, TheLineSaysWhatHoldsTheStampAndDropsOnlyItsDate) {
         {"plain taken as signed", u"経理 2026-12-08 鈴木", u"", u"2026/12/08 10:31 経理 鈴木 ― 印影のみ（署名なし）"},
         {"a department with digits taken as the date", u"第2課 令和8.12.08 鈴木", u"unknown",
          u"2026/12/08 10:31 第2課 鈴木 ― 署名 未確認"},
-        {"odd text changed, its escape not undone", u"承認\\u0009済 12/08", u"", u"2026/12/08 10:31 承認 済 12/08 ― 印影のみ（署名なし）"},
+        {"odd text changed, its escape not undone", u"承認ab\\u0009済 12/08", u"", u"2026/12/08 10:31 承認ab 済 12/08 ― 印影のみ（署名なし）"},
         {"two dates: which one is it", u"1.2.3 4.5.6", u"", u"2026/12/08 10:31 1.2.3 4.5.6 ― 印影のみ（署名なし）"},
     };
     for (const Row& row : rows) {
