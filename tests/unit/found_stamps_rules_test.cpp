@@ -10,7 +10,7 @@ namespace {
 constexpr char16_t kReply[] =
     u"{\"input\":\"a.pdf\",\"revisions\":3,\"signatures\":["
     u"{\"field\":\"承認\",\"signer\":\"Other {Signer}\",\"time\":\"2026-12-07T09:00:00+09:00\","
-    u"\"status\":\"valid\",\"page\":2,\"box_mm\":[1.5,2.25,40,12.5]},"
+    u"\"status\":\"valid\",\"page\":2,\"box_mm\":[1.5,2.25,4e+01,12.5]},"
     u"{\"field\":\"Markomi2Signature1\",\"signer\":\"山田\",\"time\":\"2026-12-08T01:31:00Z\","
     u"\"status\":\"unknown\",\"page\":1,\"box_mm\":[10,20,30,30],\"stamp\":1}],"
     u"\"stamps\":[{\"text\":\"総務部 R8.Dec.09 佐藤\",\"time\":\"2026-12-09T08:00:00+09:00\","
