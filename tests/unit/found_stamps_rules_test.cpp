@@ -63,6 +63,27 @@ TEST(FoundStamps, TheLineSaysWhatHoldsTheStampAndDropsOnlyItsDate) {
     }
 }
 
+// The order is of the moments, offsets taken off, across months, years and
+// leap days; equal moments keep the reply's order; no time comes last.
+TEST(FoundStamps, TheOrderIsOfTheMomentsWhateverTheOffsets) {
+    const char16_t* times[][2] = {{u"g", u""},
+                                  {u"f", u"2027-01-01T00:10:00+09:00"},   // 12-31 15:10Z
+                                  {u"e", u"2026-12-31T14:00:00Z"},
+                                  {u"c", u"2026-04-30T23:00:00-05:00"},   // 05-01 04:00Z
+                                  {u"b", u"2026-05-01T02:00:00+00:00"},
+                                  {u"d", u"2026-05-01T13:00:00+09:00"},   // 05-01 04:00Z, after c
+                                  {u"a", u"2024-02-29T10:00:00+09:00"}};
+    std::u16string reply = u"{\"signatures\":[{\"signer\":\"\",\"status\":\"valid\"}],\"stamps\":[";
+    for (const auto& t : times)
+        reply += std::u16string(t[0] == times[0][0] ? u"" : u",") + u"{\"text\":\"" + t[0] + u"\",\"time\":\"" + t[1] +
+                 u"\",\"signed\":false}";
+    const FoundStamps found = read_found_stamps(reply + u"]}");
+    std::u16string order;
+    for (const FoundStamp& stamp : found.stamps) order += stamp.text.empty() ? u"-" : stamp.text;
+    EXPECT_EQ(order, u"abcdefg-");
+    EXPECT_EQ(found_stamp_line(found.stamps.back()), u"日時不明 署名者不明 ― 署名 有効");
+}
+
 TEST(FoundStamps, OutsideTextIsBoundedAndBrokenRepliesListNothing) {
     // Over-long text is cut; a signed widget no signature fills is told invalid.
     const std::u16string long_text(300, u'印');
@@ -72,12 +93,13 @@ TEST(FoundStamps, OutsideTextIsBoundedAndBrokenRepliesListNothing) {
     const std::u16string line = found_stamp_line(cut.stamps[0]);
     EXPECT_EQ(line, u"日時不明 " + std::u16string(39, u'印') + u"… ― 署名 無効");
 
-    // A stamp without a box takes none from the stamp after it.
+    // A stamp without a box takes none from the stamp after it; one of no width is none.
     const FoundStamps boxes = read_found_stamps(
         u"{\"signatures\":[],\"stamps\":[{\"text\":\"a stamp of a longer text\",\"box_mm\":[1,2,3,4]},"
-        u"{\"text\":\"b\"},{\"text\":\"c\",\"box_mm\":[5,6,7,8]}]}");
-    ASSERT_EQ(boxes.stamps.size(), 3u);
+        u"{\"text\":\"b\"},{\"text\":\"c\",\"box_mm\":[5,6,7,8]},{\"text\":\"d\",\"box_mm\":[5,6,0,8]}]}");
+    ASSERT_EQ(boxes.stamps.size(), 4u);
     EXPECT_TRUE(boxes.stamps[0].box_mm && !boxes.stamps[1].box_mm && boxes.stamps[2].box_mm);
+    EXPECT_FALSE(boxes.stamps[3].box_mm) << "a box of no width";
 
     // Too many entries: only the first 200 are taken.
     std::u16string many = u"{\"signatures\":[],\"stamps\":[";
