@@ -93,6 +93,12 @@ TEST(FoundStamps, OutsideTextIsBoundedAndBrokenRepliesListNothing) {
     const std::u16string line = found_stamp_line(cut.stamps[0]);
     EXPECT_EQ(line, u"日時不明 " + std::u16string(39, u'印') + u"… ― 署名 無効");
 
+    // The cut never leaves half of a surrogate pair (U+10FFFF: DBFF DFFF).
+    const FoundStamps pair = read_found_stamps(u"{\"signatures\":[],\"stamps\":[{\"text\":\"" +
+                                               std::u16string(38, u'x') + u"\U0010FFFFyy\",\"signed\":false}]}");
+    ASSERT_EQ(pair.stamps.size(), 1u);
+    EXPECT_EQ(found_stamp_line(pair.stamps[0]), u"日時不明 " + std::u16string(38, u'x') + u"… ― 印影のみ（署名なし）");
+
     // A stamp without a box takes none from the stamp after it; one of no width is none.
     const FoundStamps boxes = read_found_stamps(
         u"{\"signatures\":[],\"stamps\":[{\"text\":\"a stamp of a longer text\",\"box_mm\":[1,2,3,4]},"
