@@ -13,7 +13,9 @@ constexpr std::size_t kMostTextShown = 40;
 // Characters of a string value read at all.
 constexpr std::size_t kMostStringRead = 1000;
 
-bool is_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool is_digit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // The objects of the JSON array `text` starts with, each as its own text;
 // nullopt when the array is not closed. Strings are skipped whole, so that
@@ -27,8 +29,10 @@ std::optional<std::vector<std::u16string_view>> objects_of_array(std::u16string_
     for (std::size_t i = 1; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (quoted) {
-            if (c == u'\\') ++i;
-            else if (c == u'"') quoted = false;
+            if (c == u'\\')
+                ++i;
+            else if (c == u'"')
+                quoted = false;
         } else if (c == u'"') {
             quoted = true;
         } else if (c == u'{' || c == u'[') {
@@ -58,9 +62,12 @@ std::u16string string_of(std::u16string_view object, std::u16string_view key) {
         char16_t c = v[i];
         if (c == u'\\' && i + 1 < v.size()) {
             c = v[++i];
-            if (c == u'n') c = u'\n';
-            else if (c == u'r') c = u'\r';
-            else if (c == u't') c = u'\t';
+            if (c == u'n')
+                c = u'\n';
+            else if (c == u'r')
+                c = u'\r';
+            else if (c == u't')
+                c = u'\t';
             else if (c == u'u' && i + 4 < v.size()) {
                 int code = 0;
                 for (int k = 1; k <= 4; ++k) code = code * 16 + std::max(0, hex_digit(v[i + k]));
@@ -184,7 +191,9 @@ bool is_date_line(std::u16string_view w) {
     std::size_t i = 0;
     while (i < w.size()) {
         const std::size_t start = i;
-        while (i < w.size() && (is_digit(w[i]) || (parts == 1 && ((w[i] >= u'A' && w[i] <= u'Z') || (w[i] >= u'a' && w[i] <= u'z'))))) ++i;
+        while (i < w.size() && (is_digit(w[i]) || (parts == 1 && ((w[i] >= u'A' && w[i] <= u'Z') ||
+                                                                  (w[i] >= u'a' && w[i] <= u'z')))))
+            ++i;
         if (i == start) return false;
         ++parts;
         if (i == w.size()) break;

@@ -15,7 +15,7 @@ namespace markomi {
 enum class FoundStatus { kNone, kValid, kUnknown, kInvalid };
 
 struct FoundStamp {
-    int page = 0;  // 1-based; 0: on no page
+    int page = 0;                     // 1-based; 0: on no page
     std::optional<PdfMmRect> box_mm;  // on that page as shown
     std::u16string time;              // ISO 8601 as written, with its offset
     std::u16string text;              // a stamp's /Contents, or another signer's name
@@ -25,8 +25,8 @@ struct FoundStamp {
 };
 
 struct FoundStamps {
-    bool answered = false;  // a reply of --verify was read whole
-    bool refused = false;   // the companion could not read the document
+    bool answered = false;           // a reply of --verify was read whole
+    bool refused = false;            // the companion could not read the document
     std::vector<FoundStamp> stamps;  // by time, those without one last
 };
 

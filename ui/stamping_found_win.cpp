@@ -31,14 +31,16 @@ void StampingFoundPanel::create(HWND parent, int list_id, HFONT font) {
     list_id_ = list_id;
     font_ = font;
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    label_ = CreateWindowExW(0, WC_STATICW, L"この文書の印影と署名", WS_CHILD | WS_VISIBLE, 0, 0, 10,
-                             10, parent, nullptr, instance, nullptr);
-    list_ = CreateWindowExW(0, WC_LISTBOXW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL |
-                                WS_HSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                            0, 0, 10, 10, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(list_id)), instance, nullptr);
-    for (HWND w : {label_, list_}) SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    label_ = CreateWindowExW(0, WC_STATICW, L"この文書の印影と署名", WS_CHILD | WS_VISIBLE, 0, 0,
+                             10, 10, parent, nullptr, instance, nullptr);
+    list_ =
+        CreateWindowExW(0, WC_LISTBOXW, L"",
+                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | WS_VSCROLL | WS_HSCROLL |
+                            LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                        0, 0, 10, 10, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(list_id)), instance, nullptr);
+    for (HWND w : {label_, list_})
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 int StampingFoundPanel::height(int line_height) {
@@ -66,7 +68,9 @@ void StampingFoundPanel::verified(const std::wstring& document, std::u16string_v
     if (document == shown_) show(shown_);
 }
 
-void StampingFoundPanel::forget(const std::wstring& document) { known_.erase(document); }
+void StampingFoundPanel::forget(const std::wstring& document) {
+    known_.erase(document);
+}
 
 const StampingFoundPanel::Known* StampingFoundPanel::shown_known() const {
     const auto found = known_.find(shown_);
@@ -80,7 +84,8 @@ void StampingFoundPanel::show(const std::wstring& document) {
     SendMessageW(list_, LB_RESETCONTENT, 0, 0);
     const Known* known = shown_known();
     auto add = [&](const std::wstring& text, LPARAM index) {
-        const LRESULT at = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        const LRESULT at =
+            SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         if (at >= 0) SendMessageW(list_, LB_SETITEMDATA, static_cast<WPARAM>(at), index);
     };
     int widest = 0;
@@ -113,7 +118,8 @@ void StampingFoundPanel::show(const std::wstring& document) {
 int StampingFoundPanel::on_command(WPARAM wparam) {
     if (LOWORD(wparam) != list_id_ || HIWORD(wparam) != LBN_SELCHANGE) return 0;
     const LRESULT at = SendMessageW(list_, LB_GETCURSEL, 0, 0);
-    const LRESULT index = at >= 0 ? SendMessageW(list_, LB_GETITEMDATA, static_cast<WPARAM>(at), 0) : -1;
+    const LRESULT index =
+        at >= 0 ? SendMessageW(list_, LB_GETITEMDATA, static_cast<WPARAM>(at), 0) : -1;
     const Known* known = shown_known();
     if (!known || index < 0 || static_cast<std::size_t>(index) >= known->found.stamps.size()) {
         selected_ = -1;
@@ -135,10 +141,11 @@ void StampingFoundPanel::draw_marks(HDC dc, const PageFit& fit, int page) const 
         // Just outside the stamp's box, so that the outline hides none of its ink.
         const int out = (chosen ? 3 : 1) * thin + 1;
         const PdfMmRect& b = *stamp.box_mm;
-        const RECT r{static_cast<LONG>(fit.left + b.left_mm * fit.px_per_mm) - out,
-                     static_cast<LONG>(fit.top + b.top_mm * fit.px_per_mm) - out,
-                     static_cast<LONG>(fit.left + (b.left_mm + b.width_mm) * fit.px_per_mm) + out + 1,
-                     static_cast<LONG>(fit.top + (b.top_mm + b.height_mm) * fit.px_per_mm) + out + 1};
+        const RECT r{
+            static_cast<LONG>(fit.left + b.left_mm * fit.px_per_mm) - out,
+            static_cast<LONG>(fit.top + b.top_mm * fit.px_per_mm) - out,
+            static_cast<LONG>(fit.left + (b.left_mm + b.width_mm) * fit.px_per_mm) + out + 1,
+            static_cast<LONG>(fit.top + (b.top_mm + b.height_mm) * fit.px_per_mm) + out + 1};
         GdiObject<HPEN> pen(CreatePen(PS_SOLID, chosen ? 3 * thin : thin, mark_colour(stamp)));
         SelectedObject with(dc, pen.get());
         Rectangle(dc, r.left, r.top, r.right, r.bottom);
