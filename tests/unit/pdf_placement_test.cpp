@@ -320,7 +320,8 @@ TEST(PdfPlacement, ARectangleShowsWhereTheViewerTurnsIt) {
                 {"axes not swapped at a quarter turn", 90, 1, 170, 80, 40, 60},
                 {"signs not turned at a half turn", 180, 1, 415, 170, 60, 40},
                 {"three quarters taken as one", 270, 1, 560, 415, 40, 60},
-                {"/UserUnit ignored", 90, 2, 340, 160, 80, 120}};
+                {"/UserUnit ignored", 90, 2, 340, 160, 80, 120},
+                {"a unit of 0 not taken as 1", 0, 0, 80, 560, 60, 40}};
     for (const Row& row : rows) {
         PdfPageGeometry page{PdfBox{0, 0, 595, 842}, PdfBox{20, 30, 575, 800}, row.rotate, row.unit};
         const std::optional<PdfMmRect> box = shown_box_of_rect(page, PdfBox{160, 240, 100, 200});
@@ -330,7 +331,11 @@ TEST(PdfPlacement, ARectangleShowsWhereTheViewerTurnsIt) {
         EXPECT_NEAR(box->width_mm * kMm, row.width, 1e-9) << row.fault;
         EXPECT_NEAR(box->height_mm * kMm, row.height, 1e-9) << row.fault;
     }
-    EXPECT_FALSE(shown_box_of_rect(PdfPageGeometry{{}, {}, 0, 1e9}, PdfBox{})) << "a unit beyond the limits";
+    // A unit beyond the limits either way, a media box or a /Rect of no sane numbers.
+    for (const PdfPageGeometry& bad : {PdfPageGeometry{{}, {}, 0, 1e9}, PdfPageGeometry{{}, {}, 0, 1e-4},
+                                       PdfPageGeometry{PdfBox{0, 0, 1e300, 1}, {}, 0, 1}})
+        EXPECT_FALSE(shown_box_of_rect(bad, PdfBox{1, 2, 3, 4}));
+    EXPECT_FALSE(shown_box_of_rect(PdfPageGeometry{}, PdfBox{0, 0, std::nan(""), 1}));
 }
 
 }  // namespace
