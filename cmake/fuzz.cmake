@@ -32,7 +32,8 @@ set(FUZZ_PARSER_SOURCES
     settings/settings_rules.cpp
     tests/support/emf_reader.cpp
     tools/companion_args.cpp
-    ui/document_handoff.cpp)
+    ui/document_handoff.cpp
+    ui/found_stamps_rules.cpp)
 # Files the parsers take a function or two from, whose other functions need
 # the whole renderer: compiled function by function into sections of their
 # own (the coverage tables too, which -fsanitize-coverage=0 splits), so

@@ -416,6 +416,18 @@ int stamp_onto_pdf(const CompanionArgs& args, SettingsSet& set, int slot) {
     return code;
 }
 
+// "page" and "box_mm": [left, top, width, height] on the page as shown, to
+// a hundredth of a millimetre: where the stamping window draws the mark.
+void write_place(JsonWriter& json, int page, const std::optional<PdfMmRect>& box) {
+    if (page <= 0) return;
+    json.key(u"page").number(page);
+    if (!box) return;
+    json.key(u"box_mm").begin_array();
+    for (double v : {box->left_mm, box->top_mm, box->width_mm, box->height_mm})
+        json.real(std::round(v * 100) / 100);
+    json.end_array();
+}
+
 // --verify: one JSON object about the document's signatures and our
 // stamps. Exit code 0 when every signature holds (whoever trusts its
 // certificate), 1 when one does not, 2 when the file cannot be read.
@@ -461,13 +473,17 @@ int verify_command(const CompanionArgs& args) {
         json.key(u"later_changes").string(pdf_later_changes_name(s.later));
         json.key(u"status").string(!holds ? u"invalid" : cms.chain_trusted ? u"valid" : u"unknown");
         if (!detail.empty()) json.key(u"detail").string(utf8_to_u16(detail));
+        write_place(json, s.page, s.box);
+        if (s.stamp >= 0) json.key(u"stamp").number(s.stamp);
         json.end_object();
     }
     json.end_array().key(u"stamps").begin_array();
     for (const PdfStampFound& stamp : report.stamps) {
         json.begin_object().key(u"text").string(utf8_to_u16(stamp.text_utf8));
         json.key(u"time").string(utf8_to_u16(stamp.time_iso)).key(u"page").number(stamp.page);
-        json.key(u"signed").boolean(stamp.is_signed).end_object();
+        json.key(u"signed").boolean(stamp.is_signed);
+        write_place(json, stamp.page, stamp.box);
+        json.end_object();
     }
     json.end_array().end_object();
     if (write_result(json.text() + u"\n") != 0) return 2;

@@ -12,8 +12,10 @@ namespace markomi {
 namespace {
 
 constexpr std::size_t kMostRunning = 2;
-// A reply is one short line after the companion's messages.
+// A reply is one short line after the companion's messages; that of
+// --verify a line for each of up to a few hundred signatures and stamps.
 constexpr std::size_t kReplyLimit = 64 * 1024;
+constexpr std::size_t kVerifyReplyLimit = 512 * 1024;
 
 std::wstring companion_beside_program() {
     const std::wstring program = running_program_file();
@@ -51,16 +53,16 @@ void remove_picture_folder(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
-std::optional<PdfRenderReply> read_reply(const std::wstring& path) {
-    const FileBytes bytes = read_file_bytes(path, kReplyLimit);
+// The reply's JSON line, after any messages; nullopt when it has none.
+std::optional<std::u16string> reply_line(const std::wstring& path, std::size_t limit) {
+    const FileBytes bytes = read_file_bytes(path, limit);
     if (bytes.state != FileRead::kRead) return std::nullopt;
     const std::u16string text = utf8_to_u16(bytes.bytes);
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find(u'\n', start);
         if (end == std::u16string::npos) end = text.size();
-        if (text[start] == u'{')
-            return read_pdf_render_reply(std::u16string_view(text).substr(start, end - start));
+        if (text[start] == u'{') return text.substr(start, end - start);
         start = end + 1;
     }
     return std::nullopt;
@@ -106,12 +108,20 @@ int PageRenderer::request(const std::wstring& document, int page, int dpi) {
     return job.id;
 }
 
+int PageRenderer::request_verify(const std::wstring& document) {
+    if (folder_.empty() || program_.empty()) return 0;
+    PageRenderJob job{next_id_++, document, 0, 0, true};
+    queued_.push_back(job);
+    start_next();
+    return job.id;
+}
+
 bool PageRenderer::pending(const std::wstring& document, int page, int dpi) const {
     for (const PageRenderJob& j : queued_)
-        if (j.document == document && j.page == page && j.dpi == dpi) return true;
+        if (!j.verify && j.document == document && j.page == page && j.dpi == dpi) return true;
     for (const auto& r : running_)
-        if (r.second->job.document == document && r.second->job.page == page &&
-            r.second->job.dpi == dpi)
+        if (!r.second->job.verify && r.second->job.document == document &&
+            r.second->job.page == page && r.second->job.dpi == dpi)
             return true;
     return false;
 }
@@ -126,11 +136,13 @@ void PageRenderer::start_next() {
         run->message = message_;
         const std::wstring stem = folder_ + L"\\" + std::to_wstring(job.id);
         run->reply = stem + L".txt";
-        std::wstring line =
-            L"\"" + program_ + L"\" --render " +
-            to_wide(command_line_argument(as_u16(std::wstring_view(job.document)))) + L" --page " +
-            std::to_wstring(job.page);
-        if (job.dpi > 0) {
+        const std::wstring document =
+            to_wide(command_line_argument(as_u16(std::wstring_view(job.document))));
+        std::wstring line = L"\"" + program_ + L"\" " +
+                            (job.verify ? L"--verify " + document
+                                        : L"--render " + document + L" --page " +
+                                              std::to_wstring(job.page));
+        if (job.dpi > 0 && !job.verify) {
             run->picture = stem + L".png";
             line += L" --dpi " + std::to_wstring(job.dpi) + L" --out " +
                     to_wide(command_line_argument(as_u16(std::wstring_view(run->picture))));
@@ -182,7 +194,10 @@ std::optional<PageRenderDone> PageRenderer::finish(int id) {
     }
     PageRenderDone done;
     done.job = run->job;
-    if (std::optional<PdfRenderReply> reply = read_reply(run->reply)) done.reply = *reply;
+    const std::optional<std::u16string> line =
+        reply_line(run->reply, run->job.verify ? kVerifyReplyLimit : kReplyLimit);
+    if (line && run->job.verify) done.verified = *line;
+    else if (line) done.reply = read_pdf_render_reply(*line);
     delete_file_patiently(run->reply, 200);
     if (done.reply.rendered) {
         done.picture = run->picture;

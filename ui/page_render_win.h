@@ -1,6 +1,7 @@
 #pragma once
 // The pages of the stamping window, drawn by the companion
-// (`Markomi2Stamp --render IN --page N --dpi D --out PAGE.png`) in processes
+// (`Markomi2Stamp --render IN --page N --dpi D --out PAGE.png`), and the
+// stamps and signatures on its documents (`--verify IN`), in processes
 // of their own that the window does not wait for: a thread-pool wait posts
 // the window a message when one ends. The pictures go into a folder of the
 // window's own under the temporary folder, removed with this object.
@@ -20,12 +21,14 @@ struct PageRenderJob {
     std::wstring document;
     int page = 1;
     int dpi = 0;  // 0: no picture, only the reply about the document and page
+    bool verify = false;  // --verify of the document instead of a page
 };
 
 struct PageRenderDone {
     PageRenderJob job;
     PdfRenderReply reply;
     std::wstring picture;  // the PNG, when one was drawn
+    std::u16string verified;  // a --verify job: its JSON line; empty when it said none
 };
 
 class PageRenderer {
@@ -40,6 +43,8 @@ class PageRenderer {
     // Queues a run; at most two run at once (a run is one core's work). The
     // job's id, or 0 when nothing can be run.
     int request(const std::wstring& document, int page, int dpi);
+    // Queues a --verify of the document, in the same runs as the pages.
+    int request_verify(const std::wstring& document);
     // Whether such a run is queued or running.
     bool pending(const std::wstring& document, int page, int dpi) const;
     // The ended run's reply (answered false when it said nothing); nullopt

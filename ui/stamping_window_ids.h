@@ -38,6 +38,7 @@ enum : int {
     kIdHelp,
     kIdChoices = 400,  // the design and date panel's controls from here
     kIdSigning = 420,  // the signing panel's controls from here
+    kIdFound = 440,    // the list of the stamps and signatures on the document
 };
 
 }  // namespace markomi

@@ -28,6 +28,7 @@
 #include "ui/pdf_stamp_win.h"
 #include "ui/stamp_date_win.h"
 #include "ui/stamping_choices_win.h"
+#include "ui/stamping_found_win.h"
 #include "ui/stamping_signing_win.h"
 #include "ui/stamping_summary_win.h"
 #include "ui/stamping_window_ids.h"
@@ -98,6 +99,7 @@ struct StampingWindow {
     int line = 16;  // the font's line height
     ChoicesPanel panel;
     StampingSigningPanel signing;
+    StampingFoundPanel found;  // the stamps and signatures already on the documents
     std::unique_ptr<PageRenderer> renderer;
     std::vector<Document> documents;
     int shown = -1;  // index into documents
@@ -110,6 +112,7 @@ struct StampingWindow {
     bool hovering = false, dragging = false;
     POINT mouse{};
     bool saving = false;
+    int column_height = 0;  // the client height the side column needs, a line of status in it
 };
 
 StampingWindow* g_window = nullptr;
@@ -381,6 +384,8 @@ void request_pages(StampingWindow& s) {
 void show_page(StampingWindow& s, int document, int page) {
     s.shown = document;
     s.page = std::max(1, page);
+    const Document* d = shown_document(s);
+    s.found.show(d ? d->path : std::wstring());
     request_pages(s);
     refresh_state(s);
 }
@@ -425,6 +430,11 @@ void OnPageRendered(StampingWindow& s, int id) {
     if (!s.renderer) return;
     const std::optional<PageRenderDone> done = s.renderer->finish(id);
     if (!done) return;
+    if (done->job.verify) {
+        s.found.verified(done->job.document, done->verified);
+        InvalidateRect(s.c.view, nullptr, FALSE);
+        return;
+    }
     auto found = std::find_if(s.documents.begin(), s.documents.end(),
                               [&](const Document& d) { return d.path == done->job.document; });
     if (found == s.documents.end()) {
@@ -480,6 +490,9 @@ void add_documents(StampingWindow& s, const std::vector<std::wstring>& paths) {
             s.documents.back().checked = true;
             s.documents.back().refusal = PdfRefusal::kUnreadable;
         }
+        // Its stamps and signatures, read beside its pages.
+        s.found.checking(path);
+        if (!s.renderer || s.renderer->request_verify(path) == 0) s.found.verified(path, u"");
     }
     refresh_list(s);
     refresh_state(s);
@@ -512,6 +525,7 @@ void paint_view(StampingWindow& s, HDC target, const RECT& client) {
                 DeleteDC(source);
             }
             FrameRect(dc, &page, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+            s.found.draw_marks(dc, fit, s.page);
             bool fits = false;
             if (const std::optional<PdfMmPoint> centre = placed_centre(s, &fits))
                 draw_stamp(dc, s.stamp, stamp_box_in_view(fit, *centre, s.stamp_w_mm, s.stamp_h_mm),
@@ -989,19 +1003,23 @@ void layout(StampingWindow& s) {
     put(s.c.flatten, x, y, side, row);
     y += row + gap;
     y += s.signing.layout(RECT{x, y, x + side, y}, L) + gap;
+    s.column_height = y + L + gap + row + m;
     const int bottom = client.bottom - m - row;
     put(s.c.status, x, y, side, std::max(L, bottom - y - gap));
     const int third = (side - 2 * gap) / 3;
     put(s.c.save, x, bottom, third, row);
     put(s.c.cancel, x + third + gap, bottom, third, row);
     put(s.c.help, x + 2 * (third + gap), bottom, third, row);
-    const int view_w = std::max(10, x - 2 * m),
-              view_h = std::max(10, static_cast<int>(client.bottom) - 3 * m - row);
+    const int view_w = std::max(10, x - 2 * m);
+    // Under the page and its buttons, the stamps already on the document.
+    const int found_h = StampingFoundPanel::height(L);
+    const int view_h = std::max(10, static_cast<int>(client.bottom) - 4 * m - row - found_h);
     put(s.c.view, m, m, view_w, view_h);
     const int nav_y = m + view_h + m;
     put(s.c.previous, m + view_w / 2 - 6 * L, nav_y, 2 * L, row);
     put(s.c.page_count, m + view_w / 2 - 4 * L, nav_y + L / 4, 8 * L, L);
     put(s.c.next, m + view_w / 2 + 4 * L, nav_y, 2 * L, row);
+    s.found.layout(RECT{m, nav_y + row + m, m + view_w, 0}, L);
     InvalidateRect(s.hwnd, nullptr, TRUE);
 }
 
@@ -1021,6 +1039,7 @@ LRESULT OnCreate(StampingWindow& s, HWND hwnd) {
     c.previous = make_control(hwnd, WC_BUTTONW, L"◀", WS_TABSTOP, kIdPrevious);
     c.page_count = make_control(hwnd, WC_STATICW, L"", SS_CENTER, kIdPageCount);
     c.next = make_control(hwnd, WC_BUTTONW, L"▶", WS_TABSTOP, kIdNext);
+    s.found.create(hwnd, kIdFound, s.font.get());
     Choice start;
     start.slot = g_settings.global.active;
     const bool pinned = !stamp_date_note().empty();
@@ -1112,6 +1131,7 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
             const LRESULT at = SendMessageW(s.c.documents, LB_GETCURSEL, 0, 0);
             if (at < 0 || at >= static_cast<LRESULT>(s.documents.size())) break;
             const std::wstring path = s.documents[static_cast<std::size_t>(at)].path;
+            s.found.forget(path);
             s.pictures.erase(std::remove_if(s.pictures.begin(), s.pictures.end(),
                                             [&](const Picture& p) { return p.document == path; }),
                              s.pictures.end());
@@ -1133,6 +1153,14 @@ LRESULT OnCommand(StampingWindow& s, WPARAM wparam, LPARAM lparam) {
                 refresh_state(s);
             }
             break;
+        case kIdFound: {
+            // A line chosen: its page shown, its outline drawn bold.
+            const Document* d = shown_document(s);
+            const int page = s.found.on_command(wparam);
+            if (d && page >= 1 && page <= d->pages && page != s.page) show_page(s, s.shown, page);
+            InvalidateRect(s.c.view, nullptr, FALSE);
+            break;
+        }
         case kIdPrevious:
             step_page(s, -1);
             break;
@@ -1253,7 +1281,12 @@ LRESULT CALLBACK StampingWndProc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lpar
             return 0;
         case WM_GETMINMAXINFO: {
             auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-            info->ptMinTrackSize = POINT{40 * s->line, 36 * s->line};
+            // No shorter than the side column: its buttons never cover its choices.
+            RECT frame{0, 0, 0, s->column_height};
+            AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(hwnd, GWL_STYLE)), FALSE,
+                               static_cast<DWORD>(GetWindowLongW(hwnd, GWL_EXSTYLE)));
+            info->ptMinTrackSize =
+                POINT{40 * s->line, std::max<LONG>(36 * s->line, frame.bottom - frame.top)};
             return 0;
         }
         case WM_COMMAND:

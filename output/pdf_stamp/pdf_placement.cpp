@@ -206,6 +206,27 @@ PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, d
     return out;
 }
 
+std::optional<PdfMmRect> shown_box_of_rect(const PdfPageGeometry& page, const PdfBox& rect) {
+    const double unit = page.user_unit > 0 ? page.user_unit : 1;
+    if (!is_sane_box(readers_media_box(page)) || !is_sane_box(rect) || !std::isfinite(unit) ||
+        unit < kMinUserUnit || unit > kMaxUserUnit)
+        return std::nullopt;
+    const PdfBox box = visible_box(page);
+    const PdfBox r = normalised(rect);
+    // The placement's turns undone: (x, y) of the visible page, y downwards,
+    // of the rectangle's corners that become the shown top-left and
+    // bottom-right.
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    switch (quarter_turns(page.rotate)) {
+        case 0: x0 = r.left - box.left; y0 = box.top - r.top; x1 = r.right - box.left; y1 = box.top - r.bottom; break;
+        case 1: x0 = r.bottom - box.bottom; y0 = r.left - box.left; x1 = r.top - box.bottom; y1 = r.right - box.left; break;
+        case 2: x0 = box.right - r.right; y0 = r.bottom - box.bottom; x1 = box.right - r.left; y1 = r.top - box.bottom; break;
+        default: x0 = box.top - r.top; y0 = box.right - r.right; x1 = box.top - r.bottom; y1 = box.right - r.left; break;
+    }
+    const double to_mm = unit / kPointsPerMm;
+    return PdfMmRect{x0 * to_mm, y0 * to_mm, (x1 - x0) * to_mm, (y1 - y0) * to_mm};
+}
+
 std::optional<double> parse_millimetres(std::u16string_view text) {
     if (text.empty() || text.size() > 12) return std::nullopt;
     double value = 0, scale = 0;

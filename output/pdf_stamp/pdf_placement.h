@@ -84,6 +84,17 @@ struct PdfPlacement {
 PdfPlacement place_stamp_on_page(const PdfPageGeometry& page, double width_pt, double height_pt,
                                  const PdfPosition& position);
 
+// A box on the page as shown, in millimetres from its top-left.
+struct PdfMmRect {
+    double left_mm = 0, top_mm = 0, width_mm = 0, height_mm = 0;
+};
+
+// Where a rectangle of default user space (an annotation's /Rect, corners in
+// any order) shows on the page: the inverse of the placement's mapping, after
+// /Rotate, from the top-left of the visible box, /UserUnit applied. Not cut
+// to the page. nullopt for numbers the placement would refuse.
+std::optional<PdfMmRect> shown_box_of_rect(const PdfPageGeometry& page, const PdfBox& rect);
+
 // The name the companion's --at takes for an anchor of the grid ("top-left",
 // ..., "bottom-right"); empty for kPoint and kFromCorner.
 std::u16string_view pdf_anchor_name(PdfAnchor anchor);

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "base/safe_file_win.h"
+#include "output/pdf_stamp/pdf_page_geometry_qpdf.h"
 #include "output/pdf_stamp/pdf_page_tree_qpdf.h"
 
 namespace markomi {
@@ -196,6 +197,27 @@ PdfLaterChanges later_changes(QPDF& pdf, const std::string& file, std::size_t en
     }
 }
 
+struct Placed {
+    int page = 0;  // 1-based
+    std::optional<PdfMmRect> box;
+};
+
+// Where a signature field's widget is: the field itself when it is the
+// widget, else the first of its kids that is on a page.
+const Placed* widget_place(QPDFObjectHandle field, const std::map<QPDFObjGen, Placed>& on_pages) {
+    auto found = field.isIndirect() ? on_pages.find(field.getObjGen()) : on_pages.end();
+    if (found != on_pages.end()) return &found->second;
+    QPDFObjectHandle kids = field.getKey("/Kids");
+    if (!kids.isArray()) return nullptr;
+    for (int i = 0; i < kids.getArrayNItems() && i < kDeepestField; ++i) {
+        QPDFObjectHandle kid = kids.getArrayItem(i);
+        if (!kid.isIndirect()) continue;
+        found = on_pages.find(kid.getObjGen());
+        if (found != on_pages.end()) return &found->second;
+    }
+    return nullptr;
+}
+
 PdfSignaturesReport refused(PdfRefusal why, std::string detail = std::string()) {
     PdfSignaturesReport r;
     r.refusal = why;
@@ -267,18 +289,44 @@ PdfSignaturesReport read_pdf_signatures(const std::wstring& path) {
             }
             report.signatures.push_back(std::move(s));
         }
+        // Every annotation's place on its page (the first page that lists
+        // it), and the index of our stamps among them.
+        std::map<QPDFObjGen, Placed> on_pages;
+        std::map<QPDFObjGen, int> stamp_of;
         for (std::size_t i = 0; i < pages.size(); ++i) {
             QPDFObjectHandle annots = pages[i].getObjectHandle().getKey("/Annots");
             if (!annots.isArray()) continue;
+            const PdfPageGeometry geometry = page_geometry(pages[i]);
             for (QPDFObjectHandle annot : annots.aitems()) {
-                if (!annot.isDictionary() || !ours(annot)) continue;
+                if (!annot.isDictionary()) continue;
+                Placed placed{static_cast<int>(i + 1), std::nullopt};
+                if (const std::optional<PdfBox> rect = rect_of(annot))
+                    placed.box = shown_box_of_rect(geometry, *rect);
+                if (annot.isIndirect() && !on_pages.emplace(annot.getObjGen(), placed).second)
+                    continue;
+                if (!ours(annot)) continue;
                 QPDFObjectHandle type = field_key(annot, "/FT");
                 const bool is_signed = annot.getKey("/Subtype").isNameAndEquals("/Widget") &&
                                        type.isName() && type.getName() == "/Sig";
                 if (!is_signed && !annot.getKey("/Subtype").isNameAndEquals("/Stamp")) continue;
+                if (annot.isIndirect())
+                    stamp_of[annot.getObjGen()] = static_cast<int>(report.stamps.size());
                 report.stamps.push_back({text_of(annot.getKey("/Contents")),
                                          iso_time_of_pdf_date(text_of(annot.getKey("/M"))),
-                                         static_cast<int>(i + 1), is_signed});
+                                         placed.page, is_signed, placed.box});
+            }
+        }
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            PdfSignatureFound& s = report.signatures[i];
+            QPDFObjectHandle field = fields[i].dict;
+            if (const Placed* placed = widget_place(field, on_pages)) {
+                s.page = placed->page;
+                s.box = placed->box;
+            }
+            for (QPDFObjectHandle widget : {field, field.getKey("/Kids")}) {
+                if (widget.isArray() && widget.getArrayNItems() > 0) widget = widget.getArrayItem(0);
+                auto stamp = widget.isIndirect() ? stamp_of.find(widget.getObjGen()) : stamp_of.end();
+                if (stamp != stamp_of.end() && s.stamp < 0) s.stamp = stamp->second;
             }
         }
     } catch (QPDFExc& e) {

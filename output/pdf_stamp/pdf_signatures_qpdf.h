@@ -3,9 +3,11 @@
 // with the bytes it signs, the revision it covers and what changed after
 // it; and the date stamps of ours, plain or signed. Read with qpdf; the
 // CMS itself is checked elsewhere (output/pdf_sign/cms_verify_win.h).
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "output/pdf_stamp/pdf_placement.h"
 #include "output/pdf_stamp/pdf_revisions.h"
 #include "output/pdf_stamp/pdf_stamp_result.h"
 
@@ -20,6 +22,9 @@ struct PdfSignatureFound {
     int revision = 0;         // 1-based; 0 when the range ends at no revision
     bool covers_whole_file = false;
     PdfLaterChanges later = PdfLaterChanges::kOther;
+    int page = 0;                 // 1-based page of its widget; 0: on no page
+    std::optional<PdfMmRect> box;  // the widget on that page as shown
+    int stamp = -1;               // the index of its widget in `stamps`; -1: none of ours
 };
 
 struct PdfStampFound {
@@ -27,6 +32,7 @@ struct PdfStampFound {
     std::string time_iso;    // /M
     int page = 0;            // 1-based
     bool is_signed = false;  // the widget of a signature field
+    std::optional<PdfMmRect> box;  // on the page as shown; none for a /Rect of no numbers
 };
 
 struct PdfSignaturesReport {

@@ -5,7 +5,8 @@
 # each copy starts with the bytes of the one before it (cmp), qpdf --check
 # passes, pdfsig finds every signature valid with its signer, and OpenSSL
 # verifies each /Contents over the bytes its /ByteRange names. The
-# companion's own --verify sees three signatures, each on its revision.
+# companion's own --verify sees three signatures, each on its revision,
+# and each stamp where it was put.
 # A certificate that is not there is refused with no file written.
 #
 #   pdf_approval_chain.sh STAMP_EXE WORK_FOLDER
@@ -102,6 +103,19 @@ assert [s["revision"] for s in signatures] == [2, 3, 4]
 assert [s["later_changes"] for s in signatures] == ["signatures-and-annotations"] * 2 + ["none"]
 assert all(s["digest"] and s["signature"] and s["status"] in ("valid", "unknown") for s in signatures)
 assert len(report["stamps"]) == 3 and all(s["signed"] for s in report["stamps"])
+# Where each was put (--at), on the A4 page as shown: the centre from a
+# corner, or "top" at the 10 mm margin; each signature names its stamp.
+width = 595 * 25.4 / 72
+expected = {"佐藤": (20, 20), "山田": (width / 2, None), "鈴木": (width - 20, 20)}
+for s in signatures:
+    stamp = report["stamps"][s["stamp"]]
+    assert s["signer"] in stamp["text"], (s, stamp)
+    assert s["page"] == stamp["page"] == 1 and s["box_mm"] == stamp["box_mm"], (s, stamp)
+    left, top, w, h = stamp["box_mm"]
+    x, y = expected[s["signer"]]
+    print("box:", s["signer"], stamp["box_mm"])
+    assert abs(left + w / 2 - x) <= 0.5, (s["signer"], stamp["box_mm"])
+    assert abs((top if y is None else top + h / 2) - (10 if y is None else y)) <= 0.5, (s["signer"], stamp["box_mm"])
 PY
 
 # A certificate that is not in the store: refused, and no copy.

@@ -8,7 +8,7 @@
 # on the page, the signature covers an earlier revision and the later
 # change is "other" (exit 1); after one that adds a date stamp annotation of
 # ours to a document of object streams and cross-reference streams, the
-# change is allowed and the stamp is listed (exit 0); a file that
+# change is allowed and the stamp is listed where it is (exit 0); a file that
 # is no PDF is refused (exit 2). One companion start per document.
 #
 #   pdf_verify.sh STAMP_EXE WORK_FOLDER
@@ -93,8 +93,17 @@ expect("signed", "revisions", 2, reply["signed"]["revisions"])
 expect("linear_signed", "revisions", 2, reply["linear_signed"]["revisions"])
 expect("drawn", "revisions", 3, reply["drawn"]["revisions"])
 expect("signed", "stamps", [], reply["signed"]["stamps"])
+stamps = reply["stamped"]["stamps"]
+box = stamps[0].pop("box_mm", None) if stamps else None
 expect("stamped", "stamps", [{"text": "総務部", "time": "2026-12-09T10:31:00+09:00", "page": 1, "signed": False}],
-       reply["stamped"]["stamps"])
+       stamps)
+# Its /Rect [400 700 460 760] on the page as shown, from the top of the media box.
+import re
+height = float(re.search(rb"/MediaBox\s*\[\s*0\s+0\s+[\d.]+\s+([\d.]+)", open(f"{folder}/stamped.pdf", "rb").read()).group(1))
+mm = 25.4 / 72
+wanted = [400 * mm, (height - 760) * mm, 60 * mm, 60 * mm]
+if box is None or any(abs(a - b) > 0.5 for a, b in zip(box, wanted)):
+    bad.append(f"stamped: box_mm is {box!r}, not {[round(v, 2) for v in wanted]}")
 expect("text", "refused", "not-pdf", reply["text"].get("refused"))
 print("\n".join(bad))
 sys.exit(1 if bad else 0)

@@ -305,3 +305,38 @@ TEST(PdfPlacement, PositionsAndPagesAreReadAsWrittenAndNothingElse) {
 
 }  // namespace
 }  // namespace markomi
+
+namespace markomi {
+namespace {
+
+// An annotation's /Rect of 60 x 40 points on a cropped page, read back in
+// points of the page as shown (left, top, width, height): a row per fault.
+TEST(PdfPlacement, ARectangleShowsWhereTheViewerTurnsIt) {
+    struct Row {
+        const char* fault;
+        int rotate;
+        double unit, left, top, width, height;
+    } rows[] = {{"crop offset ignored", 0, 1, 80, 560, 60, 40},
+                {"axes not swapped at a quarter turn", 90, 1, 170, 80, 40, 60},
+                {"signs not turned at a half turn", 180, 1, 415, 170, 60, 40},
+                {"three quarters taken as one", 270, 1, 560, 415, 40, 60},
+                {"/UserUnit ignored", 90, 2, 340, 160, 80, 120},
+                {"a unit of 0 not taken as 1", 0, 0, 80, 560, 60, 40}};
+    for (const Row& row : rows) {
+        PdfPageGeometry page{PdfBox{0, 0, 595, 842}, PdfBox{20, 30, 575, 800}, row.rotate, row.unit};
+        const std::optional<PdfMmRect> box = shown_box_of_rect(page, PdfBox{160, 240, 100, 200});
+        ASSERT_TRUE(box) << row.fault;
+        EXPECT_NEAR(box->left_mm * kMm, row.left, 1e-9) << row.fault;
+        EXPECT_NEAR(box->top_mm * kMm, row.top, 1e-9) << row.fault;
+        EXPECT_NEAR(box->width_mm * kMm, row.width, 1e-9) << row.fault;
+        EXPECT_NEAR(box->height_mm * kMm, row.height, 1e-9) << row.fault;
+    }
+    // A unit beyond the limits either way, a media box or a /Rect of no sane numbers.
+    for (const PdfPageGeometry& bad : {PdfPageGeometry{{}, {}, 0, 1e9}, PdfPageGeometry{{}, {}, 0, 1e-4},
+                                       PdfPageGeometry{PdfBox{0, 0, 1e300, 1}, {}, 0, 1}})
+        EXPECT_FALSE(shown_box_of_rect(bad, PdfBox{1, 2, 3, 4}));
+    EXPECT_FALSE(shown_box_of_rect(PdfPageGeometry{}, PdfBox{0, 0, std::nan(""), 1}));
+}
+
+}  // namespace
+}  // namespace markomi

@@ -86,6 +86,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     position.y_mm = in.u32() % 1000001 / 100.0;
     position.margin_mm = in.u32() % 100001 / 100.0;
 
+    // An annotation's /Rect read back on the page as shown: finite, or refused.
+    if (const auto shown = markomi::shown_box_of_rect(page, box(in)))
+        if (!std::isfinite(shown->left_mm) || !std::isfinite(shown->top_mm) ||
+            !(shown->width_mm >= 0) || !(shown->height_mm >= 0) || !std::isfinite(shown->width_mm) ||
+            !std::isfinite(shown->height_mm))
+            std::abort();
     const markomi::PdfPlacement p = markomi::place_stamp_on_page(page, width_pt, height_pt, position);
     if (!p.ok) return 0;
     // An accepted placement draws the stamp: finite numbers, a matrix that

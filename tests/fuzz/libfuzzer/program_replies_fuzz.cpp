@@ -1,5 +1,5 @@
 // What the program reads from other processes: the companion's replies
-// (stamping and --render, as standard output gives them) and the block of
+// (stamping, --render and --verify, as standard output gives them) and the block of
 // documents a second start hands over with WM_COPYDATA. The first byte
 // chooses which; the rest is the bytes as they arrive.
 #include <cstddef>
@@ -12,6 +12,7 @@
 
 #include "base/u16_format.h"
 #include "ui/document_handoff.h"
+#include "ui/found_stamps_rules.h"
 #include "ui/pdf_stamp_rules.h"
 #include "ui/stamping_window_rules.h"
 
@@ -28,6 +29,12 @@ void read_replies(std::string_view bytes, std::size_t count) {
     }
     const markomi::PdfRenderReply render = markomi::read_pdf_render_reply(text);
     if (render.rendered && !render.answered) std::abort();
+    // The stamps on a document: bounded, each line bounded, nothing when refused.
+    const markomi::FoundStamps found = markomi::read_found_stamps(text);
+    if (found.stamps.size() > markomi::kMostFoundStamps || (found.refused && !found.stamps.empty()))
+        std::abort();
+    for (const markomi::FoundStamp& s : found.stamps)
+        if (markomi::found_stamp_line(s).size() > 100) std::abort();
 }
 
 void read_handoff(const std::uint8_t* data, std::size_t size) {

@@ -336,6 +336,30 @@ TEST_F(DesktopPdfStamp, TwoDocumentsGetTheStampWhereThePageWasClicked) {
     const t::CompanionRun verified = t::run_companion(L"--verify \"" + folder.file(L"invoice_捺印.pdf") + L"\"");
     EXPECT_EQ(verified.code, 0u) << verified.out;
     EXPECT_NE(verified.out.find("\"signer\":\"\xE6\xA4\x9C\xE5\x8D\xB0\""), std::string::npos) << verified.out;
+    // The signed copy opened again: its list names the stamp and what holds
+    // it; the line chosen, the page shows its outline.
+    PostMessageW(main, WM_COMMAND, 117, 0);
+    open = wait_for_dialog(L"捺印する PDF を開く");
+    ASSERT_NE(open, nullptr);
+    SetDlgItemTextW(open, file_name_id(open), folder.file(L"invoice_捺印.pdf").c_str());
+    press(open, IDOK);
+    const HWND again = t::wait_for_window(
+        [&] { return t::find_program_window(program_.pid, markomi::kStampingWindowClass, L"PDFに捺印"); });
+    ASSERT_NE(again, nullptr);
+    const HWND found = GetDlgItem(again, markomi::kIdFound);
+    ASSERT_TRUE(t::wait_for_window([&] { return list_item(found, 0).find(L"署名") != std::wstring::npos ? found : nullptr; }, 600))
+        << "the signed stamp is not listed";
+    const std::wstring line = list_item(found, 0);
+    EXPECT_NE(line.find(L" 技術部 検印 ― 署名 "), std::wstring::npos) << "listed: " << line.size() << " characters";
+    EXPECT_EQ(list_item(found, 1), L"");
+    DWORD_PTR chosen = 0;
+    SendMessageTimeoutW(found, LB_SETCURSEL, 0, 0, SMTO_NORMAL, 5000, &chosen);
+    PostMessageW(again, WM_COMMAND, MAKEWPARAM(markomi::kIdFound, LBN_SELCHANGE), reinterpret_cast<LPARAM>(found));
+    t::pump_messages(1500);  // for the picture alone: the page has had time to come
+    GetWindowRect(again, &shown);
+    t::save_screen_artifact(shown, L"stamping-window-found");
+    PostMessageW(again, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(t::wait_for_window([&] { return IsWindow(again) ? nullptr : main; })) << "the window stayed open";
     const std::vector<std::wstring> lines = t::split_lines(t::utf16_file_text(t::settings_file()));
     // The certificate is remembered by its thumbprint, then taken out of the store again.
     const auto remembered = std::find_if(lines.begin(), lines.end(), [](const std::wstring& l) { return l.rfind(L"CERTIFICATE=", 0) == 0; });
