@@ -13,9 +13,11 @@ windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
 
 # bench_settings [KEY=VALUE...]: a settings file of those lines, and
 # $common, the arguments that give it and a fixed date to the companion.
+# shellcheck disable=SC2120  # the benches give the lines or none
 bench_settings() {
     { printf '\xff\xfe'; { printf '[MARKOMI]\r\nCHARSET=unicode\r\n'; [ $# -eq 0 ] || printf '%s\r\n' "$@"; } \
         | iconv -f UTF-8 -t UTF-16LE; } >"$work/stamp.ini"
+    # shellcheck disable=SC2034  # read by the benches
     common=(--ini "$(windows_path "$work/stamp.ini")" --date 2025-05-01)
 }
 
