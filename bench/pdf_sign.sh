@@ -9,56 +9,24 @@
 # prefix's personal store, as a user's would.
 #   bench/pdf_sign.sh [Markomi2Stamp.exe]
 set -u
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-stamp=${1:-$root/build/win/bin/Markomi2Stamp.exe}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
+# shellcheck source=bench/bench_common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
 
-make_document() {
-    python3 - "$1" "$root/tests/readers" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[2])
-from pdf_objects import pdf_bytes
-lines = b"".join(b"(Item %02d  quantity %d  unit 1,200 yen) Tj 0 -16 Td\n" % (i + 1, i % 7 + 1) for i in range(30))
-content = b"BT /F1 11 Tf 56 748 Td\n" + lines + b"ET\n"
-objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
-           b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] "
-           b"/Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>",
-           b"<< /Length %d >>\nstream\n%sendstream" % (len(content), content),
-           b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
-open(sys.argv[1], "wb").write(pdf_bytes(objects))
-PY
-}
-
-seconds_of() {
-    local start=$EPOCHREALTIME
-    "$root/scripts/wine" "$stamp" "$@" >"$work/reply.json" 2>>"$work/wine.log" || {
-        echo "the companion failed: $*" >&2; cat "$work/reply.json" "$work/wine.log" >&2; exit 1; }
-    echo "$EPOCHREALTIME - $start" | bc
-}
-median() { sort -n | sed -n 2p; }
-verdict() { if [ "$(echo "$1 <= $2" | bc)" = 1 ]; then echo holds; else echo MISSED; fi; }
-
-{ printf '\xff\xfe'; printf '[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=ベンチ課\r\nNAME=計測\r\n' | iconv -f UTF-8 -t UTF-16LE; } >"$work/stamp.ini"
-common=(--ini "$(windows_path "$work/stamp.ini")" --date 2025-05-01)
-"$root/scripts/wine" "$stamp" --version >/dev/null 2>&1  # Wine up before the first timing
+bench_settings BUSHO=ベンチ課 NAME=計測
 "$root/scripts/wine" "$stamp" --ini "$(windows_path "$work/stamp.ini")" --new-certificate >"$work/certificate.json" 2>>"$work/wine.log" || {
     echo "no certificate could be made"; cat "$work/certificate.json" "$work/wine.log"; exit 1; }
 thumbprint=$(sed -n 's/.*"thumbprint":"\([0-9A-F]*\)".*/\1/p' "$work/certificate.json")
 [ ${#thumbprint} -eq 40 ] || { echo "no thumbprint in: $(cat "$work/certificate.json")"; exit 1; }
 
-make_document "$work/one.pdf"
+make_invoice "$work/one.pdf"
 plain=() signed=()
 for run in 1 2 3; do
-    plain+=("$(seconds_of "${common[@]}" --stamp-onto "$(windows_path "$work/one.pdf")" \
-        --out "$(windows_path "$work/plain.pdf")")")
-    signed+=("$(seconds_of "${common[@]}" --stamp-onto "$(windows_path "$work/one.pdf")" \
-        --out "$(windows_path "$work/signed.pdf")" --cert "$thumbprint")")
+    timed plain "${common[@]}" --stamp-onto "$(windows_path "$work/one.pdf")" --out "$(windows_path "$work/plain.pdf")"
+    timed signed "${common[@]}" --stamp-onto "$(windows_path "$work/one.pdf")" \
+        --out "$(windows_path "$work/signed.pdf")" --cert "$thumbprint"
 done
-plain_one=$(printf '%s\n' "${plain[@]}" | median)
-signed_one=$(printf '%s\n' "${signed[@]}" | median)
+plain_one=$(median "${plain[@]}")
+signed_one=$(median "${signed[@]}")
 printf 'one page, plain stamp: %.2f s; signed stamp: %.2f s (medians of 3)\n' "$plain_one" "$signed_one"
 if command -v pdfsig >/dev/null; then
     pdfsig "$work/signed.pdf" | grep -q "Signature is Valid" || echo "pdfsig does not take the signed copy as valid"
@@ -67,17 +35,17 @@ fi
 mkdir -p "$work/pile" "$work/out"
 batch=()
 for i in $(seq -w 1 30); do
-    make_document "$work/pile/invoice$i.pdf"
+    make_invoice "$work/pile/invoice$i.pdf"
     batch+=(--stamp-onto "$(windows_path "$work/pile/invoice$i.pdf")")
 done
 runs=()
 for run in 1 2 3; do
     rm -f "$work/out"/*.pdf
-    runs+=("$(seconds_of "${common[@]}" "${batch[@]}" --out-dir "$(windows_path "$work/out")" --cert "$thumbprint")")
+    timed runs "${common[@]}" "${batch[@]}" --out-dir "$(windows_path "$work/out")" --cert "$thumbprint"
     written=$(find "$work/out" -name '*.pdf' | wc -l)
     [ "$written" -eq 30 ] || { echo "the batch wrote $written copies, not 30"; cat "$work/reply.json"; exit 1; }
 done
-pile=$(printf '%s\n' "${runs[@]}" | median)
+pile=$(median "${runs[@]}")
 printf '30 one-page documents stamped and signed: %.2f s (median of 3)\n' "$pile"
 
 extra=$(echo "$signed_one - $plain_one" | bc)

@@ -134,7 +134,7 @@ if(CMAKE_CROSSCOMPILING)
     add_test(NAME scripts.wine_output_pipe
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/scripts/wine_output_pipe.sh
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
-    set_tests_properties(scripts.wine_output_pipe PROPERTIES TIMEOUT 900)
+    set_tests_properties(scripts.wine_output_pipe PROPERTIES TIMEOUT 900 COST 30)
   endif()
   # scripts/wine --stop comes back when the wineserver will not end.
   add_test(NAME scripts.wine_stop_bounded
@@ -280,7 +280,10 @@ if(TARGET markomi2_win_tests)
          "set_tests_properties(SettingsSaveFaults.ASaveThatDoesNotFitKeepsTheOldFileAndIsToldOnce "
          "PdfStamp.ACopyThatDoesNotFitOnTheDiskLeavesTheEarlierCopy "
          "PROPERTIES RESOURCE_LOCK markomi2_small_disk "
-         "SKIP_REGULAR_EXPRESSION \"\\\\[  SKIPPED \\\\] 1 test\")\n")
+         "SKIP_REGULAR_EXPRESSION \"\\\\[  SKIPPED \\\\] 1 test\")\n"
+         # The longest discovered tests start first (see COST below).
+         "set_tests_properties(SettingsSaveFaults.AProcessKilledWhileSavingLeavesOneWholeFile PROPERTIES COST 35)\n"
+         "set_tests_properties(Companion.DpiMakesFinerRasterFilesOfTheSameSize PROPERTIES COST 17)\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${CMAKE_BINARY_DIR}/settings_fault_skip.cmake")
   endif()
 endif()
@@ -346,6 +349,10 @@ if(BENCH_SOURCES)
   endif()
 endif()
 
+# The COST of a slow test is about its seconds: a clean tree has no timings
+# of an earlier run, and ctest -j starts the costliest first, so that the
+# longest tests run beside the many short ones instead of making the tail.
+
 # Readers of other makers open our outputs (tests/readers/): LibreOffice
 # converts each design's EMF file and the clipboard's metafile, which a small
 # Wine program saves. It copies to the clipboard, hence the session lock.
@@ -361,7 +368,7 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
                    $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_clipboard_emf>
                    $<TARGET_FILE:markomi2_emf_order_check> ${CMAKE_BINARY_DIR})
   set_tests_properties(reader.libreoffice_emf PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
-                       RESOURCE_LOCK markomi2_user_session SKIP_RETURN_CODE 77)
+                       RESOURCE_LOCK markomi2_user_session SKIP_RETURN_CODE 77 COST 70)
 endif()
 
 # The SVG and PDF files of every design, read by qpdf, pdftoppm and
@@ -371,7 +378,7 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/vector_files.sh
                    $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
   set_tests_properties(reader.vector_files PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
-                       SKIP_RETURN_CODE 77)
+                       SKIP_RETURN_CODE 77 COST 90)
   # Each design's EMF played by GDI at 600 dpi against its PDF drawn by
   # pdftoppm at 600 dpi: the ink's edges within a pixel of each other.
   add_executable(markomi2_emf_play tests/readers/emf_play_win.cpp)
@@ -380,7 +387,7 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
            COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/emf_print_resolution.sh
                    $<TARGET_FILE:Markomi2Stamp> $<TARGET_FILE:markomi2_emf_play> ${CMAKE_BINARY_DIR})
   set_tests_properties(reader.emf_print_resolution PROPERTIES TIMEOUT 300
-                       FIXTURES_REQUIRED wine_desktop SKIP_RETURN_CODE 77)
+                       FIXTURES_REQUIRED wine_desktop SKIP_RETURN_CODE 77 COST 35)
   # PDF documents of other writers, stamped by the companion and read back.
   if(MARKOMI2_PDF_PREFIX)
     # A signed stamp with a stand-in signer; the script signs in its place.
@@ -394,7 +401,7 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_stamping.sh
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR} $<TARGET_FILE:markomi2_pdf_sign_probe>)
     set_tests_properties(reader.pdf_stamping PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine_desktop
-                         SKIP_RETURN_CODE 77)
+                         SKIP_RETURN_CODE 77 COST 170)
     # --verify on documents pdfsig signed, changed after signing, or updated.
     add_test(NAME reader.pdf_verify
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_verify.sh
@@ -432,6 +439,6 @@ if(CMAKE_CROSSCOMPILING AND TARGET Markomi2Stamp)
              COMMAND bash ${CMAKE_SOURCE_DIR}/tests/readers/pdf_render.sh
                      $<TARGET_FILE:Markomi2Stamp> ${CMAKE_BINARY_DIR})
     set_tests_properties(reader.pdf_render PROPERTIES TIMEOUT 300 FIXTURES_REQUIRED wine_desktop
-                         SKIP_RETURN_CODE 77)
+                         SKIP_RETURN_CODE 77 COST 25)
   endif()
 endif()

@@ -67,6 +67,10 @@ def read_png(path):
             # Up or Paeth adding nothing to a uniform row (a blank page's rows):
             # the same row again, without the slow loop below.
             line = bytearray(previous)
+        elif kind == 0:
+            pass
+        elif kind == 2:
+            line = bytearray((a + b) & 255 for a, b in zip(line, previous))
         else:
             for i in range(stride):
                 left = line[i - channels] if i >= channels else 0
@@ -85,6 +89,12 @@ def read_png(path):
         previous = bytes(line)
         if colour == 6:
             rows.append(previous)
+            continue
+        if colour == 2:
+            rgba = bytearray(b'\xff' * (4 * width))
+            for c in range(3):
+                rgba[c::4] = previous[c::3]
+            rows.append(bytes(rgba))
             continue
         rgba = bytearray()
         for x in range(width):
@@ -119,12 +129,17 @@ def is_ink(r, g, b, a):
 def ink_points(path):
     width, _, rows = read_png(path)
     points = []
+    seen = {}  # is_ink of each pixel value met: a picture holds few
     for y, row in enumerate(rows):
         if row == row[:4] * width:
             if not is_ink(*row[:4]):
                 continue
         for x in range(width):
-            if is_ink(*row[4 * x:4 * x + 4]):
+            pixel = row[4 * x:4 * x + 4]
+            ink = seen.get(pixel)
+            if ink is None:
+                ink = seen[pixel] = is_ink(*pixel)
+            if ink:
                 points.append((x, y))
     return points
 

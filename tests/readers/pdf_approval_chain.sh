@@ -21,19 +21,9 @@ done
 source "$root/tests/readers/reader_common.sh"
 reader_scratch "$2" reader-chain
 
-python3 - "$tmp/0.pdf" "$root/tests/readers" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[2])
-from pdf_objects import pdf_bytes
-content = b"BT /F1 14 Tf 72 760 Td (Ringisho: new printer for the office) Tj ET\n"
-objects = [b"<< /Type /Catalog /Pages 2 0 R >>",
-           b"<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-           b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] "
-           b"/Resources << /Font << /F1 5 0 R >> >> /Contents 4 0 R >>",
-           b"<< /Length %d >>\nstream\n%sendstream" % (len(content), content),
-           b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
-open(sys.argv[1], "wb").write(pdf_bytes(objects))
-PY
+python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); from pdf_objects import text_pages_bytes
+open(sys.argv[2], "wb").write(text_pages_bytes([b"BT /F1 14 Tf 72 760 Td (Ringisho: new printer for the office) Tj ET\n"]))' \
+    "$root/tests/readers" "$tmp/0.pdf"
 
 people=("起案 佐藤" "課長 山田" "部長 鈴木")
 places=("top-left:20,20" "top" "top-right:20,20")

@@ -1,6 +1,7 @@
 """A PDF 1.4 file of the given object bodies (bytes), numbered from 1 in
-order, object 1 the catalog, with its cross-reference table. For hand-made
-test documents. Standard library only.
+order, object 1 the catalog, with its cross-reference table; and the sample
+documents the benches and reader tests stamp. For hand-made test documents.
+Standard library only.
 """
 
 
@@ -15,6 +16,30 @@ def pdf_bytes(objects):
     out += b"".join(b"%010d 00000 n \n" % o for o in offsets)
     out += b"trailer\n<< /Size %d /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
     return bytes(out)
+
+
+def text_pages_bytes(contents):
+    """A4 pages, one per content stream of `contents`, with Helvetica as /F1."""
+    objects = [b"<< /Type /Catalog /Pages 2 0 R >>", None,
+               b"<< /Type /Font /Subtype /Type1 /BaseFont /Helvetica >>"]
+    kids = []
+    for content in contents:
+        objects.append(b"<< /Length %d >>\nstream\n%sendstream" % (len(content), content))
+        objects.append(b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] "
+                       b"/Resources << /Font << /F1 3 0 R >> >> /Contents %d 0 R >>" % len(objects))
+        kids.append(b"%d 0 R" % len(objects))
+    objects[1] = b"<< /Type /Pages /Kids [%s] /Count %d >>" % (b" ".join(kids), len(kids))
+    return pdf_bytes(objects)
+
+
+def invoice_bytes(rules=False):
+    """The sample invoice: one page of 30 item lines, with a table's rules under them when asked."""
+    lines = b"".join(b"(Item %02d  quantity %d  unit 1,200 yen) Tj 0 -16 Td\n" % (i + 1, i % 7 + 1)
+                     for i in range(30))
+    content = b"BT /F1 11 Tf 56 748 Td\n" + lines + b"ET\n"
+    if rules:
+        content = b"0.5 w\n" + b"".join(b"50 %d m 545 %d l S\n" % (y, y) for y in range(760, 270, -16)) + content
+    return text_pages_bytes([content])
 
 
 # --- Inputs of the incremental stamping cases -------------------------------

@@ -37,6 +37,7 @@ dpi=150
 
 corpus="$tmp/corpus"
 make_pdf_corpus "$corpus"
+lap "the corpus"
 
 { printf '\xff\xfe'; printf '[MARKOMI]\r\nCHARSET=unicode\r\nBUSHO=総務部\r\nNAME=佐藤\r\n' | iconv -f UTF-8 -t UTF-16LE; } >"$tmp/stamp.ini"
 common=(--ini "$(windows_path "$tmp/stamp.ini")" --date 2025-05-01 --slot 1)
@@ -51,6 +52,7 @@ left, top, right, bottom = struct.unpack_from("<4i", open(sys.argv[1], "rb").rea
 print("%.2f %.2f" % ((right - left) / 100, (bottom - top) / 100))
 PY
 )
+lap "the stamp alone"
 
 # What poppler says of a file apart from its size and file layout, and
 # what qpdf finds of its outline and form, without object numbers.
@@ -70,19 +72,40 @@ print("form", form["hasacroform"], [(f["fullname"], f["fieldtype"], f["value"]) 
 }
 json_field() { python3 -c 'import json,sys; print(json.loads(sys.stdin.readline()).get(sys.argv[1], ""))' "$1"; }
 
-# stamp_case NAME INPUT PAGES POSITION MARGIN [ARGS...]: stamps and checks every stamped page.
-stamp_case() {
-    local name=$1 input="$corpus/$2" pages=$3 position=$4 margin=$5 out="$tmp/$1.pdf" json page
-    local args=(--stamp-onto "$(windows_path "$input")" --out "$(windows_path "$out")" --page "$pages" --at "$position")
-    [[ $position == *,* ]] || args+=(--margin "$margin")
-    shift 5
-    args+=("$@")
-    if ! "$root/scripts/wine" "$stamp" "${common[@]}" "${args[@]}" >"$tmp/$name.json" 2>>"$tmp/wine.log"; then
-        fail "$name: the companion refused: $(tail -n 1 "$tmp/wine.log")"
-        return
-    fi
-    json=$(head -n 1 "$tmp/$name.json")
+# stamp_cases PAGES POSITION MARGIN [ARGS...] -- NAME INPUT [NAME INPUT...]:
+# one companion start stamps the pile (--stamp-onto and --out in pairs, each
+# document answered by its own line in order), and every copy is checked on
+# every stamped page. Wine's start is most of a small document's time.
+stamp_cases() {
+    local pages=$1 position=$2 margin=$3 args=() pile=() names=() inputs=() i
+    shift 3
+    while [ "$1" != -- ]; do args+=("$1"); shift; done
+    shift
+    while [ $# -gt 0 ]; do
+        names+=("$1") inputs+=("$2")
+        pile+=(--stamp-onto "$(windows_path "$corpus/$2")" --out "$(windows_path "$tmp/$1.pdf")")
+        shift 2
+    done
+    local placing=(--page "$pages" --at "$position")
+    [[ $position == *,* ]] || placing+=(--margin "$margin")
+    "$root/scripts/wine" "$stamp" "${common[@]}" "${pile[@]}" "${placing[@]}" "${args[@]}" >"$tmp/pile.json" \
+        2>>"$tmp/wine.log" || fail "${names[*]}: the companion refused: $(tail -n 1 "$tmp/wine.log")"
+    for i in "${!names[@]}"; do
+        sed -n "$((i + 1))p" "$tmp/pile.json" >"$tmp/${names[$i]}.json"
+        check_copy "${names[$i]}" "${inputs[$i]}" "$position" "$margin" "${args[@]}"
+    done
+}
+# stamp_case NAME INPUT PAGES POSITION MARGIN [ARGS...]: a pile of one.
+stamp_case() { stamp_cases "$3" "$4" "$5" "${@:6}" -- "$1" "$2"; }
+
+# check_copy NAME INPUT POSITION MARGIN [ARGS...]: the copy $tmp/NAME.pdf of
+# $corpus/INPUT against its reply $tmp/NAME.json.
+check_copy() {
+    local name=$1 input="$corpus/$2" position=$3 margin=$4 out="$tmp/$1.pdf" json page
+    shift 4
+    json=$(cat "$tmp/$name.json")
     echo "$name: $json"
+    [[ $json == *"\"out\":\"$(json_text "$(windows_path "$out")")\""* ]] || { fail "$name: no reply of its own"; return; }
     qpdf --check "$out" >"$tmp/qpdf.log" 2>&1 || { fail "$name: qpdf --check"; cat "$tmp/qpdf.log"; }
     if [[ " $* " == *" --flatten "* ]]; then
         [[ $json == *'"incremental":false'* ]] || fail "$name: flattened, yet said to be an update"
@@ -104,7 +127,7 @@ for key, frame in (("width_mm", float(sys.argv[2])), ("height_mm", float(sys.arg
         print("%s %s, the EMF frame %s" % (key, result[key], frame))
         sys.exit(1)
 PY
-    for page in $(echo "$json" | json_field pages | tr -d '[],'); do
+    for page in $(sed -n 's/.*"pages":\[\([0-9,]*\)\].*/\1/p' <<<"$json" | tr ',' ' '); do
         pdftoppm -r "$dpi" -f "$page" -l "$page" ${cropbox:+-cropbox} -singlefile "$input" "$tmp/$name-before-$page"
         pdftoppm -r "$dpi" -f "$page" -l "$page" ${cropbox:+-cropbox} -singlefile "$out" "$tmp/$name-after-$page"
         echo -n "$name, page $page: "
@@ -112,22 +135,39 @@ PY
             "$dpi" "$position" "$margin" || fail "$name, page $page: the stamp is not as asked"
     done
 }
+# A text as the companion's JSON writes it (backslashes doubled).
+json_text() { local t=$1; echo "${t//\\/\\\\}"; }
 
-# refused_case NAME INPUT REASON [ARGS...]: exit 1, the reason's name, no file.
-refused_case() {
-    local name=$1 input="$corpus/$2" reason=$3 out="$tmp/$1.pdf" code
-    shift 3
-    "$root/scripts/wine" "$stamp" "${common[@]}" --stamp-onto "$(windows_path "$input")" \
-        --out "$(windows_path "$out")" "$@" >"$tmp/$name.json" 2>"$tmp/$name.err"
+# refused_cases [ARGS...] -- NAME INPUT REASON [NAME INPUT REASON...]: one
+# companion start given every INPUT refuses each (its line names REASON,
+# standard error names its input) and writes no copy; the exit code is 1.
+refused_cases() {
+    local args=() names=() inputs=() reasons=() pile=() code i name line
+    while [ "$1" != -- ]; do args+=("$1"); shift; done
+    shift
+    while [ $# -gt 0 ]; do
+        names+=("$1") inputs+=("$(windows_path "$corpus/$2")") reasons+=("$3")
+        pile+=(--stamp-onto "$(windows_path "$corpus/$2")" --out "$(windows_path "$tmp/$1.pdf")")
+        shift 3
+    done
+    "$root/scripts/wine" "$stamp" "${common[@]}" "${pile[@]}" "${args[@]}" >"$tmp/refused.json" 2>"$tmp/refused.err"
     code=$?
-    echo "$name: exit $code, $(head -n 1 "$tmp/$name.json"); $(head -n 1 "$tmp/$name.err")"
-    [ "$code" -eq 1 ] || fail "$name: exit $code, not 1"
-    [ "$(json_field refused <"$tmp/$name.json")" = "$reason" ] || fail "$name: not refused as $reason"
-    [ -s "$tmp/$name.err" ] || fail "$name: no message"
-    [ ! -e "$out" ] || fail "$name: a file was written"
+    [ "$code" -eq 1 ] || fail "${names[*]}: exit $code, not 1"
+    for i in "${!names[@]}"; do
+        name=${names[$i]}
+        line=$(sed -n "$((i + 1))p" "$tmp/refused.json")
+        echo "$name: $line; $(grep -F "error: ${inputs[$i]}:" "$tmp/refused.err" | head -n 1)"
+        [ "$(json_field refused <<<"$line")" = "${reasons[$i]}" ] || fail "$name: not refused as ${reasons[$i]}"
+        [[ $line == *"\"input\":\"$(json_text "${inputs[$i]}")\""* ]] || fail "$name: the line is not its own"
+        grep -qF "error: ${inputs[$i]}:" "$tmp/refused.err" || fail "$name: no message"
+        [ ! -e "$tmp/$name.pdf" ] || fail "$name: a file was written"
+    done
 }
+# refused_case NAME INPUT REASON [ARGS...]: a pile of one.
+refused_case() { refused_cases "${@:4}" -- "$1" "$2" "$3"; }
 
-stamp_case writer letter.pdf first top-right 10
+# Documents that take the same placing share a companion start.
+stamp_cases first top-right 10 -- writer letter.pdf odd-rotate odd-rotate.pdf large large.pdf deep900 deep900.pdf
 stamp_case writer-all letter.pdf all bottom-left 15
 stamp_case calc-landscape sheet.pdf first 60,40 0
 stamp_case ghostscript ghostscript.pdf last centre 10
@@ -135,12 +175,8 @@ stamp_case cairo cairo.pdf first top 5
 stamp_case objstreams objstreams.pdf 2 right 10
 stamp_case linearized linearized.pdf first bottom-right 10
 stamp_case rotated rotated.pdf 1 top-right 10
-stamp_case state state.pdf first top-right 10 --flatten
 stamp_case unbalanced unbalanced.pdf all top-right 10 --flatten
-stamp_case odd-rotate odd-rotate.pdf first top-right 10
-stamp_case no-box no-box.pdf first bottom-left 10
-stamp_case inherited-box inherited-box.pdf first bottom-left 10
-stamp_case large large.pdf first top-right 10
+lap "stamped documents"
 # The update's section is of the kind the input ends with: a table after a
 # table, a stream after a stream.
 appended() { tail -c +$(($(stat -c %s "$corpus/$1") + 1)) "$tmp/$2"; }
@@ -148,7 +184,7 @@ appended letter.pdf writer.pdf | grep -aq '^xref' || fail "writer: the update ha
 appended objstreams.pdf objstreams.pdf | grep -aq '/Type /XRef' || fail "objstreams: the update has no stream section"
 # A file with an update already takes another one.
 cp "$tmp/writer.pdf" "$corpus/updated.pdf"
-stamp_case updated updated.pdf first bottom-left 10
+stamp_cases first bottom-left 10 -- updated updated.pdf no-box no-box.pdf inherited-box inherited-box.pdf
 # A turned page seen through a crop box: the annotation where the flattened
 # stamp is, on the page as readers show it (pdftoppm draws the media box
 # unless told otherwise).
@@ -169,6 +205,7 @@ cropbox=
 stamp_case signed-allowed signed.pdf first top-left 10 --allow-signed --flatten
 grep -q 'signature' "$tmp/signed-allowed.json" || fail "signed, allowed: no warning about the signature"
 grep -q '"signed":true' "$tmp/signed-allowed.json" || fail "signed, allowed: not told as signed"
+lap "updates, crop box, flattened signed"
 
 # A document another signer signed beforehand keeps that signature valid
 # under the stamp, and is not warned of.
@@ -228,7 +265,8 @@ if command -v certutil >/dev/null && command -v pk12util >/dev/null && command -
 else
     echo "certutil, pk12util, pdfsig or openssl missing: no signatures tried"
 fi
-# A certifying signature that allows no change refuses the stamp.
+lap "signed beforehand, chain"
+# A certifying signature that allows no change (refused with the others below).
 python3 -c '
 import sys
 sys.path.insert(0, sys.argv[1])
@@ -240,26 +278,23 @@ open(sys.argv[2], "wb").write(pdf_bytes([
     b"<< /Type /Sig /Filter /Adobe.PPKLite /SubFilter /adbe.pkcs7.detached /ByteRange [0 0 0 0] /Contents <00>"
     b" /Reference [<< /Type /SigRef /TransformMethod /DocMDP /TransformParams << /P 1 /V /1.2 >> >>] >>"]))' \
     "$root/tests/readers" "$corpus/certified.pdf"
-refused_case certified certified.pdf certified-no-changes
 
 # The damaged file is stamped flattened, and says what was recovered.
-stamp_case truncated truncated.pdf first top-right 10 --flatten
-[ "$(json_field warnings <"$tmp/truncated.json")" != "[]" ] || fail "truncated: no warnings reported"
-grep -q '"repaired":true' "$tmp/truncated.json" || fail "truncated: not told as repaired"
-
 # Content that would reach the stamp is drawn apart from it: the stamp
 # shows after a string never closed, and a million restores of nothing
 # saved gain no saves in the page's own streams (qpdf decodes them).
-stamp_case unclosed unclosed.pdf first top-right 10 --flatten
-stamp_case flood flood.pdf first top-right 10 --flatten
+stamp_cases first top-right 10 --flatten -- truncated truncated.pdf state state.pdf unclosed unclosed.pdf \
+    flood flood.pdf split split.pdf
+[ "$(json_field warnings <"$tmp/truncated.json")" != "[]" ] || fail "truncated: no warnings reported"
+grep -q '"repaired":true' "$tmp/truncated.json" || fail "truncated: not told as repaired"
+
 flood_bytes=$(qpdf --json --json-key=pages "$tmp/flood.pdf" 2>/dev/null | python3 -c '
 import json, sys
 print(" ".join(c.split()[0] for c in json.load(sys.stdin)["pages"][0]["contents"]))' |
     while read -r -a ids; do for id in "${ids[@]}"; do qpdf --show-object="$id" --filtered-stream-data "$tmp/flood.pdf"; done; done | wc -c)
 echo "flood: the stamped page's own streams hold $flood_bytes bytes"
 [ "$flood_bytes" -gt 0 ] && [ "$flood_bytes" -le 4096 ] || fail "flood: the page's streams grew to $flood_bytes bytes"
-stamp_case split split.pdf first top-right 10 --flatten
-stamp_case deep900 deep900.pdf first top-right 10
+lap "certified, damaged, hostile"
 # 256 MB of compressed blanks: stamped into the page's content, in no more
 # memory than a small page takes (the companion's own processes, found by the output's name).
 peak_kb() {
@@ -289,25 +324,22 @@ echo "bomb: peak $bomb_kb KB, a small page $small_kb KB"
 covered=$(json_field warnings <"$tmp/covered.json")
 echo "covered: $covered"
 [[ $covered == *"page 1: "*Square* && $covered != *"page 2"* ]] || fail "covered: not warned of the square alone"
+lap "bomb, covered"
 
-refused_case deep deep.pdf page-tree
-refused_case locked locked.pdf forbids-changes
-refused_case password password.pdf password
-refused_case not-a-pdf not-a-pdf.pdf not-pdf
-refused_case half half.pdf unreadable
+# An update needs the file's own cross-references, which the damaged one
+# lost, and would have to be encrypted as an encrypted file is. A
+# certifying signature that allows no change refuses the stamp.
+qpdf --encrypt '' owner 256 -- "$corpus/letter.pdf" "$corpus/encrypted.pdf" || fail "qpdf: encrypt"
+refused_cases -- deep deep.pdf page-tree locked locked.pdf forbids-changes password password.pdf password \
+    not-a-pdf not-a-pdf.pdf not-pdf half half.pdf unreadable missing no-such-file.pdf missing \
+    truncated-update truncated.pdf needs-rewrite encrypted encrypted.pdf needs-rewrite \
+    large-truncated large-truncated.pdf damaged-large certified certified.pdf certified-no-changes
 refused_case no-page letter.pdf no-such-page --page 3
-refused_case missing no-such-file.pdf missing
 # Part of the stamp off the page is refused, not moved into another corner.
 refused_case off-page letter.pdf off-page --at bottom-right:3,3
 refused_case signed signed.pdf signed --flatten
-# An update needs the file's own cross-references, which the damaged one
-# lost, and would have to be encrypted as an encrypted file is.
-refused_case truncated-update truncated.pdf needs-rewrite
-qpdf --encrypt '' owner 256 -- "$corpus/letter.pdf" "$corpus/encrypted.pdf" || fail "qpdf: encrypt"
-refused_case encrypted encrypted.pdf needs-rewrite
 refused_case absurd-box absurd.pdf bad-geometry --page 1
 refused_case absurd-real absurd.pdf bad-geometry --page 2
-refused_case large-truncated large-truncated.pdf damaged-large
 # The input is never the output.
 cp "$corpus/letter.pdf" "$tmp/same.pdf"
 before=$(sha256sum <"$tmp/same.pdf")
@@ -317,6 +349,7 @@ before=$(sha256sum <"$tmp/same.pdf")
 [ "$before" = "$(sha256sum <"$tmp/same.pdf")" ] || fail "same file: the input changed"
 leftovers=$(find "$tmp" -maxdepth 1 -name '*.tmp' | wc -l)
 [ "$leftovers" -eq 0 ] || fail "$leftovers staging files left behind"
+lap "refusals"
 
 if [ "$failures" -gt 0 ]; then
     echo "--- writers' output"; cat "$corpus/writers.log"

@@ -14,3 +14,11 @@ reader_scratch() {
     trap 'exit 1' INT TERM  # so that a ctest timeout still removes the folder
     compare="$root/tests/readers/compare_ink.py"
 }
+# lap NAME: the seconds since the previous lap (or since this file was
+# sourced), so that a slow run's log shows where its time went.
+lap_start=$EPOCHREALTIME
+lap() {
+    local now=$EPOCHREALTIME
+    printf 'time: %-32s %6.1f s\n' "$1" "$(echo "$now - $lap_start" | bc)"
+    lap_start=$now
+}

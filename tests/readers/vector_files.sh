@@ -31,25 +31,15 @@ print(*(round((b - a) / 100 / 25.4 * 288) for a, b in ((left, right), (top, bott
 PY
 }
 
-# The pixel size of a PNG, as "w h".
-png_pixels() {
+# The pixel size of a PNG and the alpha of its four corner pixels, as
+# "w h a a a a" (one reading of the picture for both).
+png_facts() {
     python3 - "$1" "$root/tests/readers" <<'PY'
 import sys
 sys.path.insert(0, sys.argv[2])
 from compare_ink import read_png
 width, height, rows = read_png(sys.argv[1])
-print(width, height)
-PY
-}
-
-# The alpha of the four corner pixels of a PNG, as "a a a a".
-corner_alpha() {
-    python3 - "$1" "$root/tests/readers" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[2])
-from compare_ink import read_png
-width, height, rows = read_png(sys.argv[1])
-print(*(rows[y][4 * x + 3] for y in (0, height - 1) for x in (0, width - 1)))
+print(width, height, *(rows[y][4 * x + 3] for y in (0, height - 1) for x in (0, width - 1)))
 PY
 }
 
@@ -61,13 +51,18 @@ for slot in 1 2 3 4 5 6 7; do
             || fail "slot $slot: no ${ext^^} file"
     done
     # The vector files come from the drawing, not from a recording: the same
-    # bytes when GDI+ is made to record first.
+    # bytes when GDI+ is made to record first. The recorder is chosen only
+    # where a metafile is recorded; every design's SVG and PDF take the one
+    # path of the captured drawing, so two designs (the plain ring and the
+    # insect's ornaments) stand for all.
+    [ "$slot" = 1 ] || [ "$slot" = 4 ] || continue
     for ext in svg pdf; do
         MARKOMI2_METAFILE_RECORDER=gdiplus wine_run "$stamp" "${common[@]}" --slot "$slot" \
             --out "$(windows_path "$tmp/gdiplus$slot.$ext")" || fail "slot $slot, GDI+ first: no ${ext^^} file"
         cmp -s "$tmp/$slot.$ext" "$tmp/gdiplus$slot.$ext" || fail "slot $slot: the ${ext^^} depends on the recorder"
     done
 done
+lap "the companion's files"
 
 for slot in 1 2 3 4 5 6 7; do
     if [ -s "$tmp/$slot.pdf" ]; then
@@ -86,17 +81,17 @@ for slot in 1 2 3 4 5 6 7; do
         echo -n "$name: "
         python3 "$compare" "$tmp/$slot.png" "$tmp/$name.png" || fail "$name does not show slot $slot's ink"
         read -r fw fh <<<"$frame"
-        read -r rw rh <<<"$(png_pixels "$tmp/$name.png")"
+        read -r rw rh alpha <<<"$(png_facts "$tmp/$name.png")"
         echo "$name: ${rw}x${rh} pixels, the EMF frame ${fw}x${fh}"
         if [ $((rw - fw)) -gt 2 ] || [ $((fw - rw)) -gt 2 ] || [ $((rh - fh)) -gt 2 ] || [ $((fh - rh)) -gt 2 ]; then
             fail "$name: ${rw}x${rh} is not the metafile's ${fw}x${fh}"
         fi
+        if [ "$name" = "svg$slot" ] && [ "$alpha" != "0 0 0 0" ]; then
+            fail "svg$slot: corners not transparent (alpha $alpha)"
+        fi
     done
-    if [ -s "$tmp/svg$slot.png" ]; then
-        alpha=$(corner_alpha "$tmp/svg$slot.png")
-        [ "$alpha" = "0 0 0 0" ] || fail "svg$slot: corners not transparent (alpha $alpha)"
-    fi
 done
+lap "readers and comparisons"
 
 for slot in 1 2 3 4 5 6 7; do
     other=$((slot % 7 + 1))
@@ -107,6 +102,7 @@ for slot in 1 2 3 4 5 6 7; do
         [ $? -eq 1 ] || fail "$name passed as slot $other"
     done
 done
+lap "controls"
 
 if [ "$failures" -gt 0 ]; then
     echo "--- readers' output"; cat "$tmp/readers.log"
