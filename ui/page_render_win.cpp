@@ -1,5 +1,6 @@
 #include "ui/page_render_win.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/module_path_win.h"
@@ -128,8 +129,14 @@ bool PageRenderer::pending(const std::wstring& document, int page, int dpi) cons
 
 void PageRenderer::start_next() {
     while (running_.size() < kMostRunning && !queued_.empty()) {
-        const PageRenderJob job = queued_.front();
-        queued_.pop_front();
+        // The pictures the user waits for go first, then the checks of added
+        // documents, then the stamps already on them; in order within each.
+        auto rank = [](const PageRenderJob& j) { return j.verify ? 2 : j.dpi > 0 ? 0 : 1; };
+        const auto next = std::min_element(
+            queued_.begin(), queued_.end(),
+            [&](const PageRenderJob& a, const PageRenderJob& b) { return rank(a) < rank(b); });
+        const PageRenderJob job = *next;
+        queued_.erase(next);
         auto* run = new Running();
         run->job = job;
         run->window = window_;

@@ -69,7 +69,6 @@ struct Document {
     std::wstring path;
     bool checked = false;  // the companion's first reply came
     PdfRefusal refusal = PdfRefusal::kNone;
-    bool is_signed = false;
     int pages = 0;
     std::map<int, std::pair<double, double>> sizes;  // page -> visible width, height in mm
 };
@@ -446,7 +445,6 @@ void OnPageRendered(StampingWindow& s, int id) {
     if (!d.checked) {
         d.checked = true;
         d.refusal = refusal_at_open(r);
-        d.is_signed = r.is_signed;
         d.pages = r.pages;
         refresh_list(s);
     }

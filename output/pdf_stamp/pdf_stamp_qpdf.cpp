@@ -13,13 +13,13 @@
 #include <cstdio>
 #include <cstring>
 #include <random>
-#include <set>
 
 #include "base/safe_file_win.h"
 #include "base/win_handles_win.h"
 #include "output/pdf_stamp/pdf_annotation_qpdf.h"
 #include "output/pdf_stamp/pdf_incremental.h"
 #include "output/pdf_stamp/pdf_page_content_qpdf.h"
+#include "output/pdf_stamp/pdf_page_geometry_qpdf.h"
 #include "output/pdf_stamp/pdf_signature_slot.h"
 #include "output/pdf_stamp/pdf_page_tree_qpdf.h"
 #include "output/pdf_stamp/pdf_stamp_cover.h"
@@ -70,42 +70,6 @@ bool carries_signature(QPDF& pdf) {
     for (QPDFFormFieldObjectHelper& field : forms.getFormFields())
         if (field.getFieldType() == "/Sig" && field.getValue().isDictionary()) return true;
     return false;
-}
-
-// The four numbers as the file gives them; none when it is no box.
-std::optional<PdfBox> box_of(QPDFObjectHandle array) {
-    if (!array.isRectangle()) return std::nullopt;
-    const QPDFObjectHandle::Rectangle r = array.getArrayAsRectangle();
-    return PdfBox{r.llx, r.lly, r.urx, r.ury};
-}
-
-// The page's value of an inheritable key, as readers take it: the nearest
-// one on the way up the page tree that `fits`; one that does not is passed
-// over as if it were not there. Each node is visited once.
-template <typename Fits>
-QPDFObjectHandle inherited(QPDFPageObjectHelper& page, const char* key, Fits fits) {
-    std::set<QPDFObjGen> seen;
-    for (QPDFObjectHandle node = page.getObjectHandle(); node.isDictionary();
-         node = node.getKey("/Parent")) {
-        if (node.isIndirect() && !seen.insert(node.getObjGen()).second) break;
-        QPDFObjectHandle value = node.getKey(key);
-        if (fits(value)) return value;
-    }
-    return QPDFObjectHandle::newNull();
-}
-
-// The page's numbers unchecked: the placement checks them.
-PdfPageGeometry geometry_of(QPDFPageObjectHelper& page) {
-    auto is_box = [](QPDFObjectHandle& o) { return o.isRectangle(); };
-    PdfPageGeometry g;
-    g.media = box_of(inherited(page, "/MediaBox", is_box));
-    g.crop = box_of(inherited(page, "/CropBox", is_box));
-    QPDFObjectHandle rotate =
-        inherited(page, "/Rotate", [](QPDFObjectHandle& o) { return o.isInteger(); });
-    if (rotate.isInteger()) g.rotate = rotate.getIntValue();
-    QPDFObjectHandle unit = page.getObjectHandle().getKey("/UserUnit");
-    if (unit.isNumber()) g.user_unit = unit.getNumericValue();
-    return g;
 }
 
 // The page's own resources, with an /XObject dictionary of its own that
@@ -379,7 +343,7 @@ PdfStampResult stamp_document(QPDF& pdf, FILE* input, bool repair, const PdfStam
     for (int number : chosen) {
         PdfPagePlaced placed;
         placed.page = number;
-        const PdfPageGeometry geometry = geometry_of(pages[static_cast<std::size_t>(number - 1)]);
+        const PdfPageGeometry geometry = page_geometry(pages[static_cast<std::size_t>(number - 1)]);
         placed.placement = place_stamp_on_page(geometry, job.width_pt, job.height_pt, job.position);
         if (!placed.placement.ok) {
             result.refusal =
