@@ -10,8 +10,10 @@ import sys
 
 src, dst, mode = sys.argv[1:4]
 data = open(src, "rb").read()
+# qpdf prints strings' bytes as they are (an /ID may hold any byte): read
+# and write them one character per byte.
 show = lambda what: subprocess.run(["qpdf", "--show-object=" + what, src], check=True,
-                                   capture_output=True, text=True).stdout.strip()
+                                   capture_output=True, encoding="latin-1").stdout.strip()
 pages = subprocess.run(["qpdf", "--show-pages", src], check=True, capture_output=True, text=True).stdout
 page = int(re.search(r"^page 1: (\d+) 0 R", pages, re.M).group(1))
 page_dict = show(str(page))
@@ -42,7 +44,7 @@ else:
 
 out = bytearray(data if data.endswith(b"\n") else data + b"\n")
 offsets = {}
-for number, body in ((new, added), (page, page_dict.encode())):
+for number, body in ((new, added), (page, page_dict.encode("latin-1"))):
     offsets[number] = len(out)
     out += b"%d 0 obj\n%s\nendobj\n" % (number, body)
 xref = len(out)
@@ -50,5 +52,5 @@ out += b"xref\n"
 for number in sorted(offsets):
     out += b"%d 1\n%010d 00000 n \n" % (number, offsets[number])
 out += b"trailer\n<< /Size %d /Root %s /Prev %d >>\nstartxref\n%d\n%%%%EOF\n" % (
-    new + 1, root.encode(), prev, xref)
+    new + 1, root.encode("latin-1"), prev, xref)
 open(dst, "wb").write(out)
